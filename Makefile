@@ -1,0 +1,40 @@
+# Zarvik: `make run` builds and starts the editor, `make test` builds and runs the tests.
+BUILD    ?= build
+JOBS     ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all deps deps-test build run test sanitize bench fuzz clean
+
+all: build
+
+deps:
+	@scripts/deps.sh run
+
+deps-test:
+	@scripts/deps.sh test
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
+build: deps $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	cd $(BUILD) && ./Zarvik
+
+test: deps-test $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The same suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize: deps-test
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DZARVIK_SANITIZE=ON
+	cmake --build build-asan -j $(JOBS)
+	cd build-asan && ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j $(JOBS)
+
+bench: build
+	cmake --build $(BUILD) -j $(JOBS) --target benchmarks
+	bench/run.sh $(BUILD)
+
+clean:
+	rm -rf $(BUILD) build-asan build-fuzz

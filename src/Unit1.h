@@ -1,0 +1,144 @@
+#pragma once
+
+#include "platform/dialogs/Dialogs.h"
+
+#include <QMainWindow>
+
+#include <array>
+
+class QAction;
+class QFrame;
+class QMenu;
+
+namespace zv {
+class RichEdit;
+class SpeedButton;
+struct PaletteRow;
+} // namespace zv
+
+/// The main window: the editor, its toolbar and menus.
+class TForm1 : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit TForm1(QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    /// SpeedButton1 to SpeedButton27.
+    zv::SpeedButton *speedButton(int number) const { return m_speedButtons.at(number); }
+
+    // Controls, named as the layout names them -----------------------------------------------
+    QFrame *Panel1 = nullptr;
+    zv::RichEdit *RichEdit1 = nullptr;
+    zv::RichEdit *RichEdit2 = nullptr;
+
+    QMenu *Archivo1 = nullptr;
+    QAction *Nuevo1 = nullptr;
+    QAction *Abrir1 = nullptr;
+    QAction *N1 = nullptr;
+    QAction *NuevoPrograma1 = nullptr;
+    QAction *AbrirPrograma1 = nullptr;
+    QAction *CompilarPrograma1 = nullptr;
+    QAction *N2 = nullptr;
+    QAction *Guardar1 = nullptr;
+    QAction *Imprimir1 = nullptr;
+    QAction *N3 = nullptr;
+    QAction *Salir1 = nullptr;
+    QMenu *Editar1 = nullptr;
+    QAction *SeleccionatTodo1 = nullptr;
+    QAction *Cortar1 = nullptr;
+    QAction *Copiar1 = nullptr;
+    QAction *Pegar1 = nullptr;
+    QAction *Borrar1 = nullptr;
+    QMenu *Confifurar1 = nullptr;
+    QAction *Fuentes1 = nullptr;
+    QAction *Fondo1 = nullptr;
+    QAction *AyudayCaercade1 = nullptr;
+
+    // Non-visual components: what each dialog remembers between showings ---------------------
+    zv::FileDialogOptions OpenDialog1;
+    zv::FileDialogOptions SaveDialog1;
+    zv::FontChoice FontDialog1;
+    QColor ColorDialog1 = Qt::black;
+    QList<QColor> ColorDialog1CustomColors;
+
+    // Start-up and closing --------------------------------------------------------------------
+    void FormShow(QObject *Sender);
+    void FormClose(QObject *Sender);
+
+    // First-run registration of the document type.
+    void FirstRunCheck();
+    void RegisterFileType(const QString &extension, const QString &typeKey,
+                          const QString &description, const QString &executablePath,
+                          int iconIndex);
+
+    // Symbol palette and modes ----------------------------------------------------------------
+    void EnterTextMode();
+    void EnterProgramMode();
+    void InsertSymbol(const zv::PaletteRow &row);
+    QString CurrentSymbolFont;
+
+    void SpeedButton1Click(QObject *Sender);
+    void SpeedButton2Click(QObject *Sender);
+    void SpeedButton3Click(QObject *Sender);
+    void SpeedButton4Click(QObject *Sender);
+    void SpeedButton5Click(QObject *Sender);
+    void SpeedButton6Click(QObject *Sender);
+    void SpeedButton7Click(QObject *Sender);
+    void SpeedButton8Click(QObject *Sender);
+    void SpeedButton15Click(QObject *Sender);
+    void SpeedButton16Click(QObject *Sender);
+    void SpeedButton17Click(QObject *Sender);
+    void SpeedButton18Click(QObject *Sender);
+    void SpeedButton19Click(QObject *Sender);
+    void SpeedButton20Click(QObject *Sender);
+    void SpeedButton21Click(QObject *Sender);
+    void SpeedButton22Click(QObject *Sender);
+    void SpeedButton23Click(QObject *Sender);
+
+    // Document commands -----------------------------------------------------------------------
+    void SpeedButton9Click(QObject *Sender);
+    void SpeedButton10Click(QObject *Sender);
+    void SpeedButton11Click(QObject *Sender);
+    void SpeedButton12Click(QObject *Sender);
+    void SpeedButton13Click(QObject *Sender);
+    void SpeedButton14Click(QObject *Sender);
+    void Nuevo1Click(QObject *Sender);
+    void Abrir1Click(QObject *Sender);
+    void Guardar1Click(QObject *Sender);
+    void Imprimir1Click(QObject *Sender);
+    void Salir1Click(QObject *Sender);
+
+    // Formatting and clipboard ----------------------------------------------------------------
+    void SpeedButton24Click(QObject *Sender);
+    void SpeedButton25Click(QObject *Sender);
+    void SpeedButton26Click(QObject *Sender);
+    void Fuentes1Click(QObject *Sender);
+    void Fondo1Click(QObject *Sender);
+    void SeleccionatTodo1Click(QObject *Sender);
+    void Cortar1Click(QObject *Sender);
+    void Copiar1Click(QObject *Sender);
+    void Pegar1Click(QObject *Sender);
+    void Borrar1Click(QObject *Sender);
+
+    // Program run -----------------------------------------------------------------------------
+    void SpeedButton27Click(QObject *Sender);
+    void ExecuteAndWait(const QString &fileName, const QString &parameters, int showCommand);
+
+    // About -----------------------------------------------------------------------------------
+    void AyudayCaercade1Click(QObject *Sender);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createToolbar();
+    void createMenus();
+    void createEditors();
+
+    std::array<zv::SpeedButton *, 28> m_speedButtons{};
+};
+
+extern TForm1 *Form1;

@@ -1,0 +1,153 @@
+#include "platform/codepages/CodePage.h"
+
+#include "platform/codepages/CodePageTables.h"
+
+#include <algorithm>
+
+namespace zv {
+
+namespace {
+
+struct Entry {
+    int number;
+    const char16_t *table;
+};
+
+constexpr Entry kTextPages[] = {
+    {1252, tables::kCp1252}, {1250, tables::kCp1250}, {1251, tables::kCp1251},
+    {1253, tables::kCp1253}, {1254, tables::kCp1254}, {1255, tables::kCp1255},
+    {1256, tables::kCp1256}, {1257, tables::kCp1257}, {1258, tables::kCp1258},
+    {874, tables::kCp874},   {10000, tables::kCp10000}, {437, tables::kCp437},
+    {850, tables::kCp850},
+};
+
+char16_t symbolFallback[256];
+
+const char16_t *fallbackTable()
+{
+    static const bool filled = [] {
+        for (int b = 0; b < 256; ++b)
+            symbolFallback[b] = char16_t(0xF000 + b);
+        return true;
+    }();
+    Q_UNUSED(filled);
+    return symbolFallback;
+}
+
+} // namespace
+
+CodePage::CodePage(const char16_t *table, int number, bool symbol)
+    : m_table(table), m_number(number), m_symbol(symbol)
+{
+    for (int b = 0; b < 256; ++b)
+        m_reverse[b] = (quint32(table[b]) << 8) | quint32(b);
+    std::sort(m_reverse.begin(), m_reverse.end());
+}
+
+int CodePage::fromUnicode(char16_t ch) const
+{
+    const quint32 key = quint32(ch) << 8;
+    auto it = std::lower_bound(m_reverse.begin(), m_reverse.end(), key);
+    if (it != m_reverse.end() && (*it >> 8) == ch)
+        return int(*it & 0xFF);
+    return -1;
+}
+
+QString CodePage::decode(QByteArrayView bytes) const
+{
+    QString out(bytes.size(), Qt::Uninitialized);
+    QChar *dst = out.data();
+    for (char c : bytes)
+        *dst++ = QChar(m_table[static_cast<unsigned char>(c)]);
+    return out;
+}
+
+QByteArray CodePage::encode(QStringView text, char fallback) const
+{
+    QByteArray out(text.size(), Qt::Uninitialized);
+    char *dst = out.data();
+    for (QChar c : text) {
+        const int b = fromUnicode(c.unicode());
+        *dst++ = b < 0 ? fallback : char(b);
+    }
+    return out;
+}
+
+int CodePage::numberForCharset(int charset)
+{
+    switch (charset) {
+    case kAnsiCharset:
+    case kDefaultCharset: return 1252;
+    case kSymbolCharset: return 0;
+    case kMacCharset: return 10000;
+    case 128: return 932;
+    case 129: return 949;
+    case 130: return 1361;
+    case 134: return 936;
+    case 136: return 950;
+    case 161: return 1253;
+    case 162: return 1254;
+    case 163: return 1258;
+    case 177: return 1255;
+    case 178: return 1256;
+    case 186: return 1257;
+    case 204: return 1251;
+    case 222: return 874;
+    case 238: return 1250;
+    case 254: return 437;
+    case 255: return 850;
+    default: return -1;
+    }
+}
+
+const CodePage *CodePage::forNumber(int number)
+{
+    static const auto pages = [] {
+        std::vector<CodePage> v;
+        for (const Entry &e : kTextPages)
+            v.emplace_back(e.table, e.number, false);
+        return v;
+    }();
+    for (const CodePage &p : pages)
+        if (p.number() == number)
+            return &p;
+    return nullptr;
+}
+
+const CodePage &CodePage::windows1252()
+{
+    return *forNumber(1252);
+}
+
+const CodePage &CodePage::forCharset(int charset)
+{
+    const CodePage *page = forNumber(numberForCharset(charset));
+    return page ? *page : windows1252();
+}
+
+bool isSymbolTableFace(QStringView face)
+{
+    return face.compare(u"Symbol", Qt::CaseInsensitive) == 0
+        || face.compare(u"Wingdings 2", Qt::CaseInsensitive) == 0
+        || face.compare(u"Wingdings 3", Qt::CaseInsensitive) == 0;
+}
+
+const CodePage &CodePage::forFont(QStringView face, int charset)
+{
+    static const CodePage symbol(tables::kSymbol, 0, true);
+    static const CodePage wingdings2(tables::kWingdings2, 0, true);
+    static const CodePage wingdings3(tables::kWingdings3, 0, true);
+    static const CodePage fallback(fallbackTable(), 0, true);
+
+    if (face.compare(u"Symbol", Qt::CaseInsensitive) == 0)
+        return symbol;
+    if (face.compare(u"Wingdings 2", Qt::CaseInsensitive) == 0)
+        return wingdings2;
+    if (face.compare(u"Wingdings 3", Qt::CaseInsensitive) == 0)
+        return wingdings3;
+    if (charset == kSymbolCharset)
+        return fallback;
+    return forCharset(charset);
+}
+
+} // namespace zv

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class QTextDocument;
+
+namespace zv {
+
+/**
+ * Reads a document file: RTF, or, when the RTF reader rejects it, plain text (CR, LF and CR LF
+ * end a line; bytes as Windows-1252). With @p plainText the file is read as plain text only.
+ * Throws EPlatformError: "Cannot open file %s", "Failed to Load Stream".
+ */
+std::unique_ptr<QTextDocument> loadDocument(const QString &path, bool plainText);
+
+/**
+ * Writes @p document as RTF, or as plain text with @p plainText. The file is replaced
+ * atomically: on failure the old file stays as it was.
+ * Throws EPlatformError: "Cannot create file %s", "Failed to Save Stream".
+ */
+void saveDocument(const QTextDocument &document, const QString &path, bool plainText);
+
+} // namespace zv

@@ -1,0 +1,317 @@
+#include "platform/richedit/RichEdit.h"
+
+#include "platform/codepages/CodePage.h"
+#include "platform/files/DocumentFile.h"
+#include "platform/richedit/TextFormat.h"
+
+#include <QKeyEvent>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+namespace zv {
+
+namespace {
+
+// Appends the bytes of [from, to) of @p document: each character through its font's code page,
+// paragraph ends as CR LF, soft line breaks as VT.
+void appendBytes(QByteArray &out, const QTextDocument *document, int from, int to)
+{
+    for (QTextBlock block = document->findBlock(from); block.isValid() && block.position() < to;
+         block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const int start = std::max(from, fragment.position());
+            const int end = std::min(to, fragment.position() + fragment.length());
+            if (start >= end)
+                continue;
+            const QString text = fragment.text().mid(start - fragment.position(), end - start);
+            QByteArray encoded = codePage(fragment.charFormat()).encode(text);
+            for (int i = 0; i < text.size(); ++i)
+                if (text.at(i) == QChar::LineSeparator)
+                    encoded[i] = '\v';
+            out += encoded;
+        }
+        const int separator = block.position() + block.length() - 1;
+        if (separator >= from && separator < to)
+            out += "\r\n";
+    }
+}
+
+} // namespace
+
+RichEdit::RichEdit(QWidget *parent)
+    : QTextEdit(parent)
+{
+    setAcceptRichText(true);
+    setTabChangesFocus(false);
+}
+
+int RichEdit::selStart() const
+{
+    return textCursor().selectionStart();
+}
+
+void RichEdit::setSelStart(int position)
+{
+    QTextCursor cursor(document());
+    cursor.setPosition(std::clamp(position, 0, document()->characterCount() - 1));
+    setTextCursor(cursor);
+}
+
+int RichEdit::selLength() const
+{
+    const QTextCursor cursor = textCursor();
+    return cursor.selectionEnd() - cursor.selectionStart();
+}
+
+void RichEdit::setSelLength(int length)
+{
+    const int last = document()->characterCount() - 1;
+    const int start = selStart();
+    QTextCursor cursor(document());
+    cursor.setPosition(start);
+    cursor.setPosition(std::clamp(start + length, 0, last), QTextCursor::KeepAnchor);
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+QByteArray RichEdit::selText() const
+{
+    const QTextCursor cursor = textCursor();
+    QByteArray out;
+    appendBytes(out, document(), cursor.selectionStart(), cursor.selectionEnd());
+    return out;
+}
+
+QByteArray RichEdit::bytes() const
+{
+    QByteArray out;
+    appendBytes(out, document(), 0, document()->characterCount() - 1);
+    return out;
+}
+
+QTextCharFormat RichEdit::attributesFormat() const
+{
+    const QTextCursor cursor = textCursor();
+    if (!cursor.hasSelection())
+        return cursor.charFormat();
+    // A selection reports its first character.
+    QTextCursor first(document());
+    first.setPosition(cursor.selectionStart() + 1);
+    return first.charFormat();
+}
+
+void RichEdit::replaceSel(const QByteArray &bytes)
+{
+    const QTextCharFormat format = attributesFormat();
+    const QString text = codePage(format).decode(bytes);
+    QTextCursor cursor = textCursor();
+    cursor.beginEditBlock();
+    cursor.removeSelectedText();
+    qsizetype begin = 0;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        const bool end = i == text.size();
+        if (!end && text.at(i) != QLatin1Char('\r') && text.at(i) != QLatin1Char('\n'))
+            continue;
+        cursor.insertText(text.mid(begin, i - begin), format);
+        if (end)
+            break;
+        if (text.at(i) == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
+            ++i;
+        cursor.insertBlock(cursor.blockFormat(), format);
+        begin = i + 1;
+    }
+    cursor.endEditBlock();
+    setTextCursor(cursor);
+}
+
+void RichEdit::deleteSelection()
+{
+    textCursor().removeSelectedText();
+}
+
+template <class F>
+void RichEdit::applyToSelection(F &&change)
+{
+    QTextCursor cursor = textCursor();
+    if (!cursor.hasSelection()) {
+        QTextCharFormat format = cursor.charFormat();
+        change(format);
+        setCurrentCharFormat(format);
+        return;
+    }
+    // Each fragment keeps what the change does not touch; collected first, since applying a
+    // format may merge the fragments being walked.
+    const int from = cursor.selectionStart();
+    const int to = cursor.selectionEnd();
+    std::vector<std::pair<std::pair<int, int>, QTextCharFormat>> pieces;
+    for (QTextBlock block = document()->findBlock(from); block.isValid() && block.position() < to;
+         block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const int start = std::max(from, fragment.position());
+            const int end = std::min(to, fragment.position() + fragment.length());
+            if (start < end)
+                pieces.push_back({{start, end}, fragment.charFormat()});
+        }
+    }
+    QTextCursor editor(document());
+    editor.beginEditBlock();
+    for (auto &[range, format] : pieces) {
+        change(format);
+        editor.setPosition(range.first);
+        editor.setPosition(range.second, QTextCursor::KeepAnchor);
+        editor.setCharFormat(format);
+    }
+    editor.endEditBlock();
+}
+
+QString RichEdit::selFaceName() const
+{
+    return faceName(attributesFormat());
+}
+
+void RichEdit::setSelFaceName(const QString &face)
+{
+    applyToSelection([&](QTextCharFormat &format) { setFaceName(format, face); });
+}
+
+int RichEdit::selCharset() const
+{
+    return charset(attributesFormat());
+}
+
+void RichEdit::setSelCharset(int value)
+{
+    applyToSelection([&](QTextCharFormat &format) { setCharset(format, value); });
+}
+
+QColor RichEdit::selColor() const
+{
+    return color(attributesFormat());
+}
+
+void RichEdit::setSelColor(const QColor &value)
+{
+    if (!value.isValid()) {
+        applyToSelection([](QTextCharFormat &format) { setColor(format, QColor()); });
+        return;
+    }
+    QTextCharFormat change;
+    setColor(change, value);
+    mergeCurrentCharFormat(change);
+}
+
+int RichEdit::selSize() const
+{
+    return pointSize(attributesFormat());
+}
+
+void RichEdit::setSelSize(int points)
+{
+    QTextCharFormat change;
+    setPointSize(change, points);
+    mergeCurrentCharFormat(change);
+}
+
+unsigned char RichEdit::selStyle() const
+{
+    const QTextCursor cursor = textCursor();
+    if (!cursor.hasSelection())
+        return zv::style(cursor.charFormat());
+    const int from = cursor.selectionStart();
+    const int to = cursor.selectionEnd();
+    unsigned char common = 0x0F;
+    for (QTextBlock block = document()->findBlock(from); block.isValid() && block.position() < to;
+         block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.position() < to && fragment.position() + fragment.length() > from)
+                common &= zv::style(fragment.charFormat());
+        }
+    }
+    return common;
+}
+
+void RichEdit::setSelStyle(unsigned char value)
+{
+    QTextCharFormat change;
+    zv::setStyle(change, value);
+    mergeCurrentCharFormat(change);
+}
+
+QColor RichEdit::backgroundColor() const
+{
+    return palette().color(QPalette::Base);
+}
+
+void RichEdit::setBackgroundColor(const QColor &value)
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Base, value);
+    setPalette(p);
+}
+
+void RichEdit::clearDocument()
+{
+    const QTextCharFormat typing = textCursor().charFormat();
+    QTextEdit::clear();
+    setCurrentCharFormat(typing);
+    document()->setModified(false);
+}
+
+bool RichEdit::modified() const
+{
+    return document()->isModified();
+}
+
+void RichEdit::setModified(bool value)
+{
+    document()->setModified(value);
+}
+
+void RichEdit::adoptDocument(QTextDocument *document)
+{
+    QTextDocument *old = this->document();
+    document->setParent(this);
+    document->setDefaultFont(font());
+    setDocument(document);
+    if (old->parent() == this)
+        delete old;
+}
+
+void RichEdit::loadFromFile(const QString &path)
+{
+    std::unique_ptr<QTextDocument> loaded = loadDocument(path, m_plainText);
+    adoptDocument(loaded.release());
+    m_textLimit = kLoadedTextLimit;
+}
+
+void RichEdit::saveToFile(const QString &path)
+{
+    saveDocument(*document(), path, m_plainText);
+}
+
+void RichEdit::keyPressEvent(QKeyEvent *event)
+{
+    // A key gives one byte of the ANSI code page, which a symbol font draws as its own glyph.
+    const QString typed = event->text();
+    if (!typed.isEmpty() && typed.at(0).isPrint() && !isReadOnly()
+        && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        const QTextCharFormat format = textCursor().charFormat();
+        const CodePage &page = codePage(format);
+        if (page.isSymbol()) {
+            textCursor().insertText(page.decode(CodePage::windows1252().encode(typed)));
+            ensureCursorVisible();
+            event->accept();
+            return;
+        }
+    }
+    QTextEdit::keyPressEvent(event);
+}
+
+} // namespace zv

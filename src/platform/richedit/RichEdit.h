@@ -1,0 +1,116 @@
+#pragma once
+
+#include <QByteArray>
+#include <QColor>
+#include <QTextEdit>
+
+class QMimeData;
+
+namespace zv {
+
+/**
+ * The rich-text editing control: an 8-bit control on top of QTextEdit.
+ *
+ * Callers read and write bytes; each character is shown through the code page of its font
+ * (see CodePage). Positions are character indexes, one per byte. A paragraph break counts as
+ * one position and reads as CR LF.
+ */
+class RichEdit : public QTextEdit
+{
+    Q_OBJECT
+
+public:
+    /// The limit a load sets; until then the control takes at most kDefaultTextLimit characters
+    /// through appendLine().
+    static constexpr qint64 kDefaultTextLimit = 64 * 1024;
+    static constexpr qint64 kLoadedTextLimit = 2147483632;
+
+    explicit RichEdit(QWidget *parent = nullptr);
+
+    // Selection ------------------------------------------------------------------------------
+    /// The lower end of the selection: the caret when nothing is selected.
+    int selStart() const;
+    /// Empties the selection and puts the caret at @p position; typing then takes the
+    /// attributes of the character before it.
+    void setSelStart(int position);
+    int selLength() const;
+    /// Selects @p length characters from selStart(); 0 collapses to it and shows the caret.
+    void setSelLength(int length);
+    /// The selected characters as bytes; paragraph breaks read as CR LF.
+    QByteArray selText() const;
+    /// Replaces the selection by @p bytes as one undoable step; the new characters take the
+    /// typing attributes. CR, LF and CR LF start new paragraphs.
+    void replaceSel(const QByteArray &bytes);
+    /// Removes the selection ("Borrar"); the clipboard is untouched.
+    void deleteSelection();
+
+    // Typing attributes: the selection's, or those of the text typed next -------------------
+    QString selFaceName() const;
+    void setSelFaceName(const QString &face);
+    int selCharset() const;
+    void setSelCharset(int charset);
+    /// An invalid colour is automatic.
+    QColor selColor() const;
+    void setSelColor(const QColor &color);
+    int selSize() const;
+    void setSelSize(int points);
+    /// Bold 0x01, italic 0x02, underline 0x04, strike-out 0x08. For a selection, the flags that
+    /// every selected character has.
+    unsigned char selStyle() const;
+    void setSelStyle(unsigned char style);
+
+    QColor backgroundColor() const;
+    void setBackgroundColor(const QColor &color);
+
+    // Content --------------------------------------------------------------------------------
+    /// Empties the content and clears the modified flag; the typing attributes stay.
+    void clearDocument();
+    bool modified() const;
+    void setModified(bool modified);
+    /// The whole content as bytes, paragraphs separated by CR LF.
+    QByteArray bytes() const;
+
+    qint64 textLimit() const { return m_textLimit; }
+    void setTextLimit(qint64 limit) { m_textLimit = limit; }
+
+    // Files ----------------------------------------------------------------------------------
+    /// Replaces the content with the file: RTF, falling back to plain text; throws EPlatformError.
+    void loadFromFile(const QString &path);
+    /// Writes the content as RTF, or as plain text when the switch is on; throws EPlatformError.
+    void saveToFile(const QString &path);
+    bool plainText() const { return m_plainText; }
+    /// Governs later loads and saves only.
+    void setPlainText(bool on) { m_plainText = on; }
+
+    // Lines as laid out ----------------------------------------------------------------------
+    /// Lines as laid out, leaving out an empty last line.
+    int lineCount() const;
+    /// One line as bytes, without its line break.
+    QByteArray line(int index) const;
+    /// Adds @p bytes and a line break; throws "RichEdit line insertion error" past the limit.
+    void appendLine(const QByteArray &bytes);
+    /// Clears, then appends each line of @p other as plain text.
+    void copyLinesFrom(const RichEdit &other);
+
+    /// Prints the whole content on the default printer; throws EPlatformError.
+    void print(const QString &jobName);
+
+    /// Replaces the document by @p document, which the control then owns.
+    void adoptDocument(QTextDocument *document);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    QMimeData *createMimeDataFromSelection() const override;
+    bool canInsertFromMimeData(const QMimeData *source) const override;
+    void insertFromMimeData(const QMimeData *source) override;
+
+private:
+    template <class F>
+    void applyToSelection(F &&change);
+    QTextCharFormat attributesFormat() const;
+
+    qint64 m_textLimit = kDefaultTextLimit;
+    bool m_plainText = false;
+};
+
+} // namespace zv

@@ -1,0 +1,99 @@
+#include "platform/richedit/TextFormat.h"
+
+#include "platform/codepages/CodePage.h"
+
+#include <QFont>
+
+#include <cmath>
+
+namespace zv {
+
+QString faceName(const QTextCharFormat &format)
+{
+    const QVariant face = format.property(fmt::FaceName);
+    if (face.isValid())
+        return face.toString();
+    const QStringList families = format.fontFamilies().toStringList();
+    return families.isEmpty() ? QString() : families.first();
+}
+
+int charset(const QTextCharFormat &format)
+{
+    return format.intProperty(fmt::Charset);
+}
+
+const CodePage &codePage(const QTextCharFormat &format)
+{
+    return CodePage::forFont(faceName(format), charset(format));
+}
+
+QStringList displayFamilies(const QString &face, int charset)
+{
+    // The symbol fonts are not on Linux, and where a byte-keyed stand-in is installed it would
+    // draw our Unicode characters wrongly: draw them from fonts that carry the logic symbols.
+    if (isSymbolTableFace(face) || charset == kSymbolCharset)
+        return {QStringLiteral("DejaVu Sans"), QStringLiteral("Symbola")};
+    return {face};
+}
+
+void setFaceName(QTextCharFormat &format, const QString &face)
+{
+    const QString name = face.left(fmt::kMaxFaceName);
+    format.setProperty(fmt::FaceName, name);
+    format.setFontFamilies(displayFamilies(name, charset(format)));
+}
+
+void setCharset(QTextCharFormat &format, int value)
+{
+    format.setProperty(fmt::Charset, value);
+    format.setFontFamilies(displayFamilies(faceName(format), value));
+}
+
+unsigned char style(const QTextCharFormat &format)
+{
+    unsigned char s = 0;
+    if (format.fontWeight() > QFont::Normal)
+        s |= fmt::Bold;
+    if (format.fontItalic())
+        s |= fmt::Italic;
+    if (format.fontUnderline())
+        s |= fmt::Underline;
+    if (format.fontStrikeOut())
+        s |= fmt::StrikeOut;
+    return s;
+}
+
+void setStyle(QTextCharFormat &format, unsigned char s)
+{
+    format.setFontWeight((s & fmt::Bold) ? QFont::Bold : QFont::Normal);
+    format.setFontItalic(s & fmt::Italic);
+    format.setFontUnderline(s & fmt::Underline);
+    format.setFontStrikeOut(s & fmt::StrikeOut);
+}
+
+QColor color(const QTextCharFormat &format)
+{
+    if (!format.hasProperty(QTextFormat::ForegroundBrush))
+        return {};
+    return format.foreground().color();
+}
+
+void setColor(QTextCharFormat &format, const QColor &value)
+{
+    if (value.isValid())
+        format.setForeground(value);
+    else
+        format.clearForeground();
+}
+
+int pointSize(const QTextCharFormat &format)
+{
+    return int(std::lround(format.fontPointSize()));
+}
+
+void setPointSize(QTextCharFormat &format, int points)
+{
+    format.setFontPointSize(points);
+}
+
+} // namespace zv
