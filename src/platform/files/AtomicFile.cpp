@@ -1,0 +1,29 @@
+#include "platform/files/AtomicFile.h"
+
+#include "platform/app/PlatformError.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace zv {
+
+void writeFileAtomically(const QString &path, const QByteArray &data, const char *writeError)
+{
+    const QFileInfo target(path);
+    // A rename would replace a read-only file or a folder's entry the user may not write.
+    if (target.isDir() || (target.exists() && !target.isWritable()))
+        throw fileError("Cannot create file %s", path);
+
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        throw fileError("Cannot create file %s", path);
+    if (file.write(data) != data.size()) {
+        file.cancelWriting();
+        throw EPlatformError(QString::fromLatin1(writeError));
+    }
+    if (!file.commit())
+        throw EPlatformError(QString::fromLatin1(writeError));
+}
+
+} // namespace zv

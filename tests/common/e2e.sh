@@ -1,0 +1,50 @@
+# Helpers for end-to-end tests that drive the real Zarvik window on an X server.
+# Source it from a test script: . "$ZV_SOURCE_DIR/tests/common/e2e.sh"
+# A script exits 77 (skipped) when there is no X server or xdotool.
+
+e2e_require() {
+  if [ -z "${DISPLAY:-}" ] || ! command -v xdotool >/dev/null 2>&1 || ! xdpyinfo >/dev/null 2>&1; then
+    echo "SKIP: no X server or xdotool"; exit 77
+  fi
+  unset QT_QPA_PLATFORM
+}
+
+# e2e_start DIR: runs a copy of the real binary from DIR (with the first-run marker in place unless
+# E2E_KEEP_UNREGISTERED=1), sets APP_PID and APP_WIN.
+e2e_start() {
+  dir=$1
+  cp "$ZV_BUILD_DIR/Zarvik" "$dir/Zarvik"
+  [ "${E2E_KEEP_UNREGISTERED:-0}" = 1 ] || printf ' \r\n' > "$dir/Zarvik.cfg"
+  (cd "$dir" && exec ./Zarvik) >"$dir/zarvik.out" 2>&1 &
+  APP_PID=$!
+  APP_WIN=$(e2e_wait_window "Zarvik - Editor de Lógica" 20) || { echo "FAIL: no main window"; kill "$APP_PID" 2>/dev/null; exit 1; }
+  xdotool windowfocus --sync "$APP_WIN" 2>/dev/null || true
+  sleep 0.5
+}
+
+# e2e_wait_window NAME SECONDS: prints the id of the first visible window whose name matches.
+e2e_wait_window() {
+  i=0
+  while [ "$i" -lt $(( $2 * 10 )) ]; do
+    w=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
+    [ -n "$w" ] && { echo "$w"; return 0; }
+    sleep 0.1; i=$((i + 1))
+  done
+  return 1
+}
+
+# e2e_key KEY...: sends keys to the focused window.
+e2e_key() { xdotool key --delay 60 "$@"; sleep 0.3; }
+e2e_type() { xdotool type --delay 40 "$1"; sleep 0.3; }
+
+# e2e_click_button NAME: clicks a toolbar button of the main window by its left edge.
+# Buttons stand 8 px below the toolbar's top; the toolbar starts below the menu bar.
+e2e_click_at() { xdotool mousemove --window "$APP_WIN" "$1" "$2" click 1; sleep 0.3; }
+
+e2e_stop() {
+  if [ -n "${APP_PID:-}" ] && kill -0 "$APP_PID" 2>/dev/null; then
+    kill "$APP_PID" 2>/dev/null; sleep 0.3; kill -9 "$APP_PID" 2>/dev/null || true
+  fi
+}
+
+e2e_screenshot() { import -window root "$1" 2>/dev/null || true; }
