@@ -1,0 +1,45 @@
+#pragma once
+
+#include "Formula.h"
+#include "Sat.h"
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace zpl {
+
+enum class Engine { Automatic, Table, Sat };
+enum class Verdict { Tautology, Contradiction, Contingency, Unknown };
+
+// Enough for any formula a person writes; a pathological one reports Unknown instead of hanging
+// the editor, which waits for the interpreter without a time-out.
+inline constexpr std::int64_t kConflictLimit = 2'000'000;
+
+struct Classification {
+    Verdict verdict = Verdict::Unknown;
+    std::vector<int> vars;                     // in reading order
+    std::optional<std::vector<bool>> satisfying; // over vars
+    std::optional<std::vector<bool>> falsifying;
+};
+
+/// Whether the whole table of @p root over @p varCount variables is cheap to scan.
+bool tableIsCheap(int varCount, std::size_t nodeCount);
+
+Classification classify(const Arena &arena, int root, Engine engine = Engine::Automatic);
+
+struct ArgumentCheck {
+    Found counterexampleFound = Found::Unknown; // No means the argument is valid
+    std::vector<int> vars;
+    std::vector<bool> counterexample;
+};
+
+/// Valid when no assignment makes every premise true and the conclusion false.
+ArgumentCheck checkArgument(Arena &arena, const std::vector<int> &premises, int conclusion,
+                            Engine engine = Engine::Automatic);
+
+/// Looks for an assignment giving @p root the value @p wanted over @p vars.
+Search findAssignment(const Arena &arena, int root, bool wanted, const std::vector<int> &vars,
+                      Engine engine = Engine::Automatic);
+
+} // namespace zpl

@@ -1,0 +1,337 @@
+#include "Program.h"
+
+#include "Analysis.h"
+#include "Cp1252.h"
+#include "Evaluator.h"
+#include "Parser.h"
+
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace zpl {
+namespace {
+
+enum class Role { Alone, Premise, Conclusion };
+
+struct Line {
+    int number = 0;
+    bool separator = false;
+    bool afterBlank = false; // an empty line came since the previous formula or separator
+    std::string_view text;
+    ParseResult parsed;
+    Role role = Role::Alone;
+    int argument = -1;
+};
+
+struct Argument {
+    std::vector<std::size_t> premises; // indices into the lines
+    std::size_t separator = 0;
+    std::optional<std::size_t> conclusion;
+};
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\xA0'; }
+
+std::string_view trim(std::string_view s)
+{
+    while (!s.empty() && isBlank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+std::vector<std::string_view> splitLines(std::string_view input)
+{
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < input.size(); ++i) {
+        if (input[i] != '\r' && input[i] != '\n')
+            continue;
+        lines.push_back(input.substr(start, i - start));
+        if (input[i] == '\r' && i + 1 < input.size() && input[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < input.size())
+        lines.push_back(input.substr(start));
+    return lines;
+}
+
+// The line echoed in an error, without bytes that would cut or garble the results window.
+std::string shown(std::string_view line)
+{
+    std::string safe(line);
+    for (char &c : safe)
+        if (!isPrintableCp1252(static_cast<unsigned char>(c)) && c != '\t')
+            c = '?';
+    return fromCp1252(safe);
+}
+
+std::string tv(bool value) { return value ? "V" : "F"; }
+
+std::string assignmentText(const Arena &arena, const std::vector<int> &vars, const std::vector<bool> &values)
+{
+    std::string out;
+    for (std::size_t i = 0; i < vars.size(); ++i) {
+        if (i)
+            out += ", ";
+        out += arena.variableName(vars[i]) + " = " + tv(values[i]);
+    }
+    return out;
+}
+
+class Writer {
+public:
+    explicit Writer(Arena &arena) : m_arena(arena) {}
+
+    void line(const std::string &utf8 = {}) { m_out += utf8 + "\n"; }
+
+    // Tabs keep the columns aligned in the proportional font of the results window; long
+    // subformulas are numbered so that a header never outgrows its tab stop.
+    void truthTable(int root, const std::vector<int> &vars)
+    {
+        Evaluator eval(m_arena, {root}, vars);
+        std::vector<int> compound;
+        for (int id : eval.nodes())
+            if (m_arena.node(id).op != Op::Var)
+                compound.push_back(id);
+        if (!compound.empty()) {
+            line("Columnas de la tabla:");
+            for (std::size_t i = 0; i < compound.size(); ++i)
+                line("(" + std::to_string(i + 1) + ") " + m_arena.text(compound[i]));
+        }
+        line("Tabla de verdad:");
+        std::string header;
+        for (int v : vars)
+            header += m_arena.variableName(v) + "\t";
+        for (std::size_t i = 0; i < compound.size(); ++i)
+            header += "(" + std::to_string(i + 1) + ")\t";
+        header.pop_back();
+        line(header);
+        eval.evaluate(0);
+        for (std::uint64_t row = 0; row < eval.rowCount(); ++row) {
+            std::string cells;
+            const std::vector<bool> values = eval.assignment(row);
+            for (bool b : values)
+                cells += tv(b) + "\t";
+            for (int id : compound)
+                cells += tv(((eval.value(id) >> row) & 1) != 0) + "\t";
+            cells.pop_back();
+            line(cells);
+        }
+    }
+
+    void formula(const Line &l, const std::string &title)
+    {
+        const int root = l.parsed.root;
+        line(title + " (línea " + std::to_string(l.number) + "): " + m_arena.text(root));
+        const Classification c = classify(m_arena, root);
+        if (c.vars.size() <= static_cast<std::size_t>(kMaxTableVariables))
+            truthTable(root, c.vars);
+        else
+            line("Tabla de verdad: se omite, porque la fórmula tiene " + std::to_string(c.vars.size())
+                 + " variables y la tabla se muestra hasta " + std::to_string(kMaxTableVariables) + ".");
+        switch (c.verdict) {
+        case Verdict::Tautology: line("Clasificación: Tautología"); break;
+        case Verdict::Contradiction: line("Clasificación: Contradicción"); break;
+        case Verdict::Contingency: line("Clasificación: Contingencia"); break;
+        case Verdict::Unknown:
+            line("Clasificación: no determinada; la búsqueda superó su límite de "
+                 + std::to_string(kConflictLimit) + " conflictos.");
+            break;
+        }
+        if (c.satisfying)
+            line("Asignación que la hace verdadera: " + assignmentText(m_arena, c.vars, *c.satisfying));
+        else if (c.verdict != Verdict::Unknown)
+            line("Ninguna asignación la hace verdadera.");
+        if (c.falsifying)
+            line("Asignación que la hace falsa: " + assignmentText(m_arena, c.vars, *c.falsifying));
+        else if (c.verdict != Verdict::Unknown)
+            line("Ninguna asignación la hace falsa.");
+        line();
+    }
+
+    void error(int number, int column, const std::string &message, std::string_view text)
+    {
+        line("Error en la línea " + std::to_string(number) + ", columna " + std::to_string(column) + ": "
+             + message);
+        if (!text.empty())
+            line("Línea " + std::to_string(number) + ": " + shown(text));
+        line();
+    }
+
+    void argument(const std::vector<Line> &lines, const Argument &a)
+    {
+        const Line &first = lines[a.premises.empty() ? a.separator : a.premises.front()];
+        const Line &last = lines[*a.conclusion];
+        line("Argumento de las líneas " + std::to_string(first.number) + " a " + std::to_string(last.number));
+        std::vector<int> premises;
+        bool broken = !last.parsed.ok();
+        for (std::size_t i = 0; i < a.premises.size(); ++i) {
+            const Line &p = lines[a.premises[i]];
+            if (!p.parsed.ok()) {
+                broken = true;
+                continue;
+            }
+            premises.push_back(p.parsed.root);
+            line("Premisa " + std::to_string(i + 1) + ": " + m_arena.text(p.parsed.root));
+        }
+        if (a.premises.empty())
+            line("Sin premisas: el argumento es válido si la conclusión es una tautología.");
+        if (last.parsed.ok())
+            line("Conclusión: " + m_arena.text(last.parsed.root));
+        if (broken) {
+            line("El argumento no se evalúa porque alguna de sus líneas tiene un error.");
+            line();
+            return;
+        }
+        const ArgumentCheck check = checkArgument(m_arena, premises, last.parsed.root);
+        switch (check.counterexampleFound) {
+        case Found::No: line("Argumento válido"); break;
+        case Found::Yes:
+            line("Argumento no válido");
+            line("Contraejemplo (premisas verdaderas y conclusión falsa): "
+                 + assignmentText(m_arena, check.vars, check.counterexample));
+            break;
+        case Found::Unknown:
+            line("Validez no determinada; la búsqueda superó su límite de " + std::to_string(kConflictLimit)
+                 + " conflictos.");
+            break;
+        }
+        line();
+    }
+
+    std::string finish() const
+    {
+        std::string crlf;
+        for (char c : m_out) {
+            if (c == '\n')
+                crlf += '\r';
+            crlf += c;
+        }
+        return toCp1252(crlf);
+    }
+
+private:
+    Arena &m_arena;
+    std::string m_out;
+};
+
+std::string plural(int n, const char *one, const char *many)
+{
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+} // namespace
+
+Report runProgram(std::string_view input)
+{
+    Arena arena;
+    std::vector<Line> lines;
+    std::vector<Argument> arguments;
+    std::vector<std::size_t> pending;
+    const std::vector<std::string_view> raw = splitLines(input);
+    bool blank = false;
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        const std::string_view text = trim(raw[i]);
+        blank = blank || text.empty();
+        if (text.empty() || text.substr(0, 2) == "//")
+            continue;
+        Line l;
+        l.afterBlank = std::exchange(blank, false);
+        l.number = static_cast<int>(i) + 1;
+        l.text = raw[i];
+        l.separator = text.size() >= 3 && text.find_first_not_of('-') == std::string_view::npos;
+        if (!l.separator) {
+            l.parsed = parseFormula(arena, raw[i]);
+        }
+        lines.push_back(l);
+    }
+
+    // Roles: the formulas of a paragraph gather as premises until a separator; the next formula
+    // concludes. An empty line starts a new paragraph, so a formula above it stays on its own.
+    Report report;
+    std::vector<std::pair<std::size_t, std::string>> structureErrors; // line index, message
+    bool awaiting = false;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        Line &l = lines[i];
+        if (l.afterBlank && !awaiting)
+            pending.clear();
+        if (l.separator) {
+            if (awaiting) {
+                structureErrors.emplace_back(i, "se esperaba la conclusión del argumento, pero se encontró "
+                                                "otra línea de separación.");
+                continue;
+            }
+            Argument a;
+            a.premises = pending;
+            a.separator = i;
+            for (std::size_t p : pending) {
+                lines[p].role = Role::Premise;
+                lines[p].argument = static_cast<int>(arguments.size());
+            }
+            pending.clear();
+            arguments.push_back(a);
+            awaiting = true;
+        } else if (awaiting) {
+            l.role = Role::Conclusion;
+            l.argument = static_cast<int>(arguments.size()) - 1;
+            arguments.back().conclusion = i;
+            awaiting = false;
+        } else {
+            pending.push_back(i);
+        }
+    }
+    if (awaiting) {
+        structureErrors.emplace_back(arguments.back().separator,
+                                     "se esperaba la conclusión del argumento en una línea posterior, "
+                                     "pero se encontró el final del programa.");
+        arguments.pop_back();
+        for (Line &l : lines)
+            if (l.argument == static_cast<int>(arguments.size()))
+                l.role = Role::Alone;
+    }
+
+    Writer out(arena);
+    out.line("Intérprete de lógica proposicional de Zarvik");
+    out.line();
+    int premiseNumber = 0, aloneNumber = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const Line &l = lines[i];
+        for (const auto &[at, message] : structureErrors)
+            if (at == i) {
+                out.error(l.number, 1, message, {});
+                ++report.errors;
+            }
+        if (l.separator)
+            continue;
+        std::string title = "Conclusión";
+        if (l.role == Role::Premise)
+            title = "Premisa " + std::to_string(++premiseNumber);
+        else if (l.role == Role::Alone)
+            title = "Fórmula " + std::to_string(++aloneNumber);
+        if (!l.parsed.ok()) {
+            out.error(l.number, l.parsed.column, l.parsed.error, l.text);
+            ++report.errors;
+        } else {
+            ++report.formulas;
+            out.formula(l, title);
+        }
+        if (l.role == Role::Conclusion) {
+            out.argument(lines, arguments[static_cast<std::size_t>(l.argument)]);
+            ++report.arguments;
+            premiseNumber = 0;
+        }
+    }
+    if (lines.empty())
+        out.line("El programa no contiene ninguna fórmula.");
+    else
+        out.line("Resumen: " + plural(report.formulas, "fórmula", "fórmulas") + ", "
+                 + plural(report.arguments, "argumento", "argumentos") + ", "
+                 + plural(report.errors, "error", "errores") + ".");
+    report.text = out.finish();
+    return report;
+}
+
+} // namespace zpl
