@@ -1,0 +1,2 @@
+#include "Harness.h"
+TEST_MAIN()
