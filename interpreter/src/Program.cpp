@@ -172,6 +172,8 @@ public:
             const Line &p = lines[a.premises[i]];
             if (!p.parsed.ok()) {
                 broken = true;
+                line("Premisa " + std::to_string(i + 1) + ": la línea " + std::to_string(p.number)
+                     + " tiene un error");
                 continue;
             }
             premises.push_back(p.parsed.root);
@@ -181,6 +183,8 @@ public:
             line("Sin premisas: el argumento es válido si la conclusión es una tautología.");
         if (last.parsed.ok())
             line("Conclusión: " + m_arena.text(last.parsed.root));
+        else
+            line("Conclusión: la línea " + std::to_string(last.number) + " tiene un error");
         if (broken) {
             line("El argumento no se evalúa porque alguna de sus líneas tiene un error.");
             line();

@@ -1,2 +1,252 @@
+// The evaluator, the SAT procedure and the classification built on them.
+
+#include "Analysis.h"
+#include "Evaluator.h"
 #include "Harness.h"
+#include "Parser.h"
+#include "Sat.h"
+
+#include <random>
+#include <string>
+
+using namespace zpl;
+
+namespace {
+
+int parse(Arena &arena, const std::string &line)
+{
+    const ParseResult r = parseFormula(arena, line);
+    if (!r.ok())
+        std::printf("  cannot parse %s: %s\n", line.c_str(), r.error.c_str());
+    return r.root;
+}
+
+// A random formula of `connectives` connectives over variables x1..xk, built bottom-up.
+int randomFormula(Arena &arena, std::mt19937 &rng, int vars, int connectives)
+{
+    std::vector<int> pool;
+    auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+    for (int i = 0; i < vars; ++i)
+        pool.push_back(arena.variable("x" + std::to_string(i + 1)));
+    std::vector<int> open;
+    for (int i = 0; i < connectives + 1; ++i)
+        open.push_back(pool[static_cast<std::size_t>(pick(vars))]);
+    for (int made = 0; made < connectives;) {
+        const auto i = static_cast<std::size_t>(pick(static_cast<int>(open.size())));
+        const int kind = pick(5);
+        if (kind == 0) {
+            open[i] = arena.negation(open[i]);
+        } else {
+            if (open.size() < 2)
+                continue;
+            auto j = static_cast<std::size_t>(pick(static_cast<int>(open.size()) - 1));
+            if (j >= i)
+                ++j;
+            const Op ops[] = {Op::And, Op::Or, Op::Implies, Op::Iff};
+            open[i] = arena.make(ops[kind - 1], open[i], open[j]);
+            open.erase(open.begin() + static_cast<std::ptrdiff_t>(j));
+        }
+        ++made;
+    }
+    int root = open[0];
+    for (std::size_t i = 1; i < open.size(); ++i)
+        root = arena.make(pick(2) ? Op::And : Op::Or, root, open[i]);
+    return root;
+}
+
+// The facts that brute force gives: is there a true row, is there a false row.
+std::pair<bool, bool> bruteForce(const Arena &arena, int root)
+{
+    Evaluator eval(arena, {root}, arena.variablesOf({root}));
+    bool t = false, f = false;
+    for (std::uint64_t first = 0; first < eval.rowCount(); first += 64) {
+        eval.evaluate(first);
+        const std::uint64_t live =
+            eval.rowCount() - first >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << (eval.rowCount() - first)) - 1;
+        t = t || (eval.value(root) & live);
+        f = f || (~eval.value(root) & live);
+    }
+    return {t, f};
+}
+
+std::string pigeonhole(int pigeons, int holes)
+{
+    // Every pigeon in some hole, no two in one: unsatisfiable when pigeons > holes.
+    auto v = [&](int p, int h) { return "p" + std::to_string(p * holes + h + 1); };
+    std::string f;
+    for (int p = 0; p < pigeons; ++p) {
+        f += f.empty() ? "(" : " & (";
+        for (int h = 0; h < holes; ++h)
+            f += (h ? " V " : "") + v(p, h);
+        f += ")";
+    }
+    for (int h = 0; h < holes; ++h)
+        for (int p = 0; p < pigeons; ++p)
+            for (int q = p + 1; q < pigeons; ++q)
+                f += " & ~(" + v(p, h) + " & " + v(q, h) + ")";
+    return f;
+}
+
+} // namespace
+
+TEST(tableRowsStartAllTrueAndCountDownInBinary)
+{
+    Arena arena;
+    const int root = parse(arena, "p & q -> r");
+    Evaluator eval(arena, {root}, arena.variablesOf({root}));
+    CHECK_EQ(eval.rowCount(), std::uint64_t{8});
+    eval.evaluate(0);
+    // Rows p q r: VVV VVF VFV VFF FVV FVF FFV FFF; only row 1 is false.
+    CHECK_EQ(eval.value(root) & 0xFF, std::uint64_t{0xFD});
+    CHECK(eval.assignment(1) == (std::vector<bool>{true, true, false}));
+    CHECK(eval.assignment(6) == (std::vector<bool>{false, false, true}));
+}
+
+TEST(bitParallelTablesAgreeWithOneAssignmentAtATime)
+{
+    std::mt19937 rng(7);
+    for (int round = 0; round < 200; ++round) {
+        Arena arena;
+        const int vars = 1 + round % 9;
+        const int root = randomFormula(arena, rng, vars, 1 + round % 25);
+        const std::vector<int> order = arena.variablesOf({root});
+        Evaluator eval(arena, {root}, order);
+        for (std::uint64_t first = 0; first < eval.rowCount(); first += 64) {
+            eval.evaluate(first);
+            for (std::uint64_t r = first; r < std::min(eval.rowCount(), first + 64); ++r) {
+                const bool fast = (eval.value(root) >> (r - first)) & 1;
+                if (fast != evaluateOnce(arena, root, order, eval.assignment(r))) {
+                    CHECK_EQ(arena.text(root) + " row " + std::to_string(r), std::string("agreement"));
+                    return;
+                }
+            }
+        }
+    }
+}
+
+TEST(classificationFindsTheThreeKindsWithWitnesses)
+{
+    Arena arena;
+    for (Engine engine : {Engine::Table, Engine::Sat}) {
+        Classification c = classify(arena, parse(arena, "p V \xACp"), engine);
+        CHECK(c.verdict == Verdict::Tautology);
+        CHECK(c.satisfying && !c.falsifying);
+        c = classify(arena, parse(arena, "p & \xACp"), engine);
+        CHECK(c.verdict == Verdict::Contradiction);
+        CHECK(!c.satisfying && c.falsifying);
+        const int root = parse(arena, "(p -> q) & (q -> r) & p & \xACr V s");
+        c = classify(arena, root, engine);
+        CHECK(c.verdict == Verdict::Contingency);
+        CHECK(c.satisfying && evaluateOnce(arena, root, c.vars, *c.satisfying));
+        CHECK(c.falsifying && !evaluateOnce(arena, root, c.vars, *c.falsifying));
+    }
+}
+
+TEST(satAgreesWithBruteForceOnThousandsOfRandomFormulas)
+{
+    std::mt19937 rng(20260108);
+    int disagreements = 0, badModels = 0;
+    int seen[3] = {0, 0, 0};
+    for (int round = 0; round < 4000; ++round) {
+        Arena arena;
+        const int vars = 1 + round % 12;
+        int root = randomFormula(arena, rng, vars, 1 + static_cast<int>(rng() % 60));
+        if (round % 2)
+            root = arena.negation(root); // random formulas lean towards tautologies
+        const auto [canBeTrue, canBeFalse] = bruteForce(arena, root);
+        const std::vector<int> order = arena.variablesOf({root});
+        const Search yes = satSearch(arena, root, true, order, kConflictLimit);
+        const Search no = satSearch(arena, root, false, order, kConflictLimit);
+        disagreements += (yes.found == Found::Yes) != canBeTrue || (no.found == Found::Yes) != canBeFalse;
+        badModels += yes.found == Found::Yes && !evaluateOnce(arena, root, order, yes.model);
+        badModels += no.found == Found::Yes && evaluateOnce(arena, root, order, no.model);
+        ++seen[canBeTrue && canBeFalse ? 0 : canBeTrue ? 1 : 2];
+    }
+    CHECK_EQ(disagreements, 0);
+    CHECK_EQ(badModels, 0);
+    // The sample must hold all three kinds, or it proves little.
+    std::printf("  contingencies %d, tautologies %d, contradictions %d\n", seen[0], seen[1], seen[2]);
+    CHECK(seen[0] > 100 && seen[1] > 100 && seen[2] > 100);
+}
+
+TEST(satDecidesStructuredHardCasesAndRespectsItsLimit)
+{
+    Arena arena;
+    CHECK(classify(arena, parse(arena, pigeonhole(5, 4)), Engine::Sat).verdict == Verdict::Contradiction);
+    CHECK(classify(arena, parse(arena, pigeonhole(4, 4)), Engine::Sat).verdict == Verdict::Contingency);
+
+    std::string left = "p1", right = "p12";
+    for (int i = 2; i <= 12; ++i) {
+        left += " n p" + std::to_string(i);
+        right += " n p" + std::to_string(13 - i);
+    }
+    const int parity = parse(arena, "(" + left + ") n (" + right + ")");
+    CHECK(classify(arena, parity, Engine::Sat).verdict == Verdict::Tautology);
+
+    const int php = parse(arena, pigeonhole(9, 8));
+    const Search s = satSearch(arena, php, true, arena.variablesOf({php}), 20);
+    CHECK(s.found == Found::Unknown);
+}
+
+TEST(solverHandlesTrivialClauseSets)
+{
+    Solver empty;
+    CHECK(empty.solve(10) == Solver::Result::Satisfiable);
+    Solver contradiction;
+    const int a = contradiction.addVariable();
+    contradiction.addClause({a});
+    contradiction.addClause({-a});
+    CHECK(contradiction.solve(10) == Solver::Result::Unsatisfiable);
+    Solver tautological;
+    const int b = tautological.addVariable();
+    tautological.addClause({b, -b});
+    tautological.addClause({b, b});
+    CHECK(tautological.solve(10) == Solver::Result::Satisfiable);
+    CHECK(tautological.modelValue(b));
+}
+
+TEST(sixtyFourVariablesAreClassifiedAndWitnessed)
+{
+    Arena arena;
+    std::string all, chain, someOr;
+    for (int i = 1; i <= 64; ++i) {
+        const std::string v = "x" + std::to_string(i);
+        all += (i > 1 ? " & " : "") + v;
+        someOr += (i > 1 ? " V " : "") + v;
+        if (i < 64)
+            chain += (i > 1 ? " & " : "") + ("(" + v + " -> x" + std::to_string(i + 1) + ")");
+    }
+    Classification c = classify(arena, parse(arena, all));
+    CHECK(c.verdict == Verdict::Contingency);
+    CHECK_EQ(c.vars.size(), std::size_t{64});
+    CHECK(c.satisfying && std::find(c.satisfying->begin(), c.satisfying->end(), false) == c.satisfying->end());
+    CHECK(classify(arena, parse(arena, "(" + someOr + ") V \xACx33")).verdict == Verdict::Tautology);
+    CHECK(classify(arena, parse(arena, "(" + chain + ") -> (x1 -> x64)")).verdict == Verdict::Tautology);
+    CHECK(classify(arena, parse(arena, "(" + chain + ") & x1 & \xACx64")).verdict == Verdict::Contradiction);
+}
+
+TEST(argumentsAreValidOnlyWithoutACounterexample)
+{
+    Arena arena;
+    const int pq = parse(arena, "p -> q"), p = parse(arena, "p"), q = parse(arena, "q");
+    CHECK(checkArgument(arena, {pq, p}, q).counterexampleFound == Found::No);
+    const ArgumentCheck bad = checkArgument(arena, {pq, q}, p);
+    CHECK(bad.counterexampleFound == Found::Yes);
+    CHECK(bad.counterexample == (std::vector<bool>{false, true})); // p = F, q = V
+    CHECK(checkArgument(arena, {}, parse(arena, "p V \xACp")).counterexampleFound == Found::No);
+    CHECK(checkArgument(arena, {}, p).counterexampleFound == Found::Yes);
+    CHECK(checkArgument(arena, {parse(arena, "p & \xACp")}, q).counterexampleFound == Found::No);
+
+    std::vector<int> premises{parse(arena, "x1")};
+    for (int i = 1; i < 64; ++i)
+        premises.push_back(parse(arena, "x" + std::to_string(i) + " -> x" + std::to_string(i + 1)));
+    CHECK(checkArgument(arena, premises, parse(arena, "x64")).counterexampleFound == Found::No);
+    const int wrong = parse(arena, "x64 -> x1 & y");
+    const ArgumentCheck c = checkArgument(arena, premises, wrong);
+    CHECK(c.counterexampleFound == Found::Yes);
+    for (std::size_t i = 0; i < premises.size(); ++i)
+        CHECK(evaluateOnce(arena, premises[i], c.vars, c.counterexample));
+    CHECK(!evaluateOnce(arena, wrong, c.vars, c.counterexample));
+}
+
 TEST_MAIN()

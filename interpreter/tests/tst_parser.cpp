@@ -1,2 +1,210 @@
+// The parser: precedence, associativity, the ASCII spellings, and every error it can report.
+
 #include "Harness.h"
+#include "Parser.h"
+
+#include <string>
+
+using namespace zpl;
+
+namespace {
+
+std::string read(std::string_view line)
+{
+    Arena arena;
+    const ParseResult r = parseFormula(arena, line);
+    return r.ok() ? arena.text(r.root) : "error at " + std::to_string(r.column) + ": " + r.error;
+}
+
+// The error's column, and whether its message holds the given text.
+struct Failure {
+    int column = 0;
+    std::string message;
+};
+
+Failure failure(std::string_view line)
+{
+    Arena arena;
+    const ParseResult r = parseFormula(arena, line);
+    return {r.ok() ? 0 : r.column, r.error};
+}
+
+bool mentions(const Failure &f, const std::string &text) { return f.message.find(text) != std::string::npos; }
+
+const std::string operand = "se esperaba una variable, ¬ o «(», pero se encontró ";
+const std::string connective = "se esperaba un conector (&, V, -> o <->) o el final de la línea, pero se encontró ";
+
+} // namespace
+
+TEST(connectivesBindFromNegationUpToTheBiconditional)
+{
+    CHECK_EQ(read("p n q -> r V s & \xACt"), "p <-> (q -> (r V (s & ¬t)))");
+    CHECK_EQ(read("\xACp & q V r -> s n t"), "(((¬p & q) V r) -> s) <-> t");
+    CHECK_EQ(read("p & q n r V s"), "(p & q) <-> (r V s)");
+}
+
+TEST(conditionalGroupsToTheRightAndTheOthersToTheLeft)
+{
+    CHECK_EQ(read("p -> q -> r"), "p -> (q -> r)");
+    CHECK_EQ(read("p -> q -> r -> s"), "p -> (q -> (r -> s))");
+    CHECK_EQ(read("p V q V r"), "(p V q) V r");
+    CHECK_EQ(read("p & q & r"), "(p & q) & r");
+    CHECK_EQ(read("p n q n r"), "(p <-> q) <-> r");
+}
+
+TEST(parenthesesOverrideBindingAndNegationAppliesToTheNearestOperand)
+{
+    CHECK_EQ(read("(p -> q) -> r"), "(p -> q) -> r");
+    CHECK_EQ(read("p & (q V r)"), "p & (q V r)");
+    CHECK_EQ(read("\xAC(p & q)"), "¬(p & q)");
+    CHECK_EQ(read("\xAC\xACp"), "¬¬p");
+    CHECK_EQ(read("((p))"), "p");
+}
+
+TEST(asciiSpellingsReadAsThePaletteBytes)
+{
+    Arena arena;
+    const int palette = parseFormula(arena, "\xACp V q n \xACr -> s").root;
+    CHECK(palette >= 0);
+    CHECK_EQ(parseFormula(arena, "~p | q <-> -r -> s").root, palette);
+    CHECK_EQ(parseFormula(arena, "-p|q<->~r->s").root, palette);
+    CHECK_EQ(read("--p"), "¬¬p");
+    CHECK_EQ(read("p->-q"), "p -> ¬q");
+}
+
+TEST(variablesAreLowerCaseLettersWithDigitsButNotN)
+{
+    Arena arena;
+    const ParseResult r = parseFormula(arena, "p1 & p10 & x25 & v");
+    CHECK(r.ok());
+    CHECK_EQ(arena.variableCount(), 4);
+    CHECK_EQ(arena.variableName(2), std::string("x25"));
+    CHECK_EQ(read("pnq"), "p <-> q"); // the byte the ↔ button inserts needs no spaces
+    CHECK_EQ(read("pVq&r"), "p V (q & r)");
+    CHECK_EQ(read("\tp \xA0& q  "), "p & q");
+}
+
+TEST(variablesAreListedInReadingOrder)
+{
+    Arena arena;
+    const int root = parseFormula(arena, "r & p10 & q & p2 & p").root;
+    std::string names;
+    for (int v : arena.variablesOf({root}))
+        names += arena.variableName(v) + " ";
+    CHECK_EQ(names, "p p2 p10 q r ");
+}
+
+TEST(missingOperandsNameWhatWasExpectedAndWhatWasFound)
+{
+    Failure f = failure("& p");
+    CHECK_EQ(f.column, 1);
+    CHECK_EQ(f.message, operand + "la conjunción «&».");
+    f = failure("p ->");
+    CHECK_EQ(f.column, 5);
+    CHECK_EQ(f.message, operand + "el final de la línea.");
+    f = failure("p & ()");
+    CHECK_EQ(f.column, 6);
+    CHECK_EQ(f.message, operand + "«)».");
+    f = failure("n p");
+    CHECK_EQ(f.column, 1);
+    CHECK_EQ(f.message, operand + "el bicondicional «n».");
+    f = failure("p V <-> q");
+    CHECK_EQ(f.column, 5);
+    CHECK(mentions(f, "el bicondicional «<->»"));
+    f = failure("\xAC");
+    CHECK_EQ(f.column, 2);
+}
+
+TEST(missingConnectivesNameWhatWasExpectedAndWhatWasFound)
+{
+    Failure f = failure("p q");
+    CHECK_EQ(f.column, 3);
+    CHECK_EQ(f.message, connective + "la variable q.");
+    f = failure("pq");
+    CHECK_EQ(f.column, 2);
+    f = failure("p ~q");
+    CHECK_EQ(f.column, 3);
+    CHECK_EQ(f.message, connective + "la negación «~».");
+    f = failure("p --> q");
+    CHECK_EQ(f.column, 3);
+    f = failure("p (q)");
+    CHECK_EQ(f.column, 3);
+    CHECK_EQ(f.message, connective + "«(».");
+}
+
+TEST(unbalancedParenthesesPointAtTheirPlace)
+{
+    Failure f = failure("(p & q");
+    CHECK_EQ(f.column, 7);
+    CHECK_EQ(f.message, "se esperaba un conector (&, V, -> o <->) o «)» que cierre el «(» de la columna 1, "
+                        "pero se encontró el final de la línea.");
+    f = failure("p & (q V (r -> s)");
+    CHECK_EQ(f.column, 18);
+    CHECK(mentions(f, "de la columna 5"));
+    f = failure("p & q)");
+    CHECK_EQ(f.column, 6);
+    CHECK(mentions(f, "«)» sin su «(»"));
+}
+
+TEST(textModeSymbolsAreNamedWithTheirBytes)
+{
+    struct Case {
+        const char *line;
+        int column;
+        const char *name;
+    };
+    const Case cases[] = {
+        {"p & \"q", 5, "el cuantificador universal (byte 0x22), que solo se usa en modo texto"},
+        {"$p", 1, "el cuantificador existencial (byte 0x24)"},
+        {"p \xBA q", 3, "el símbolo de equivalencia (byte 0xBA)"},
+        {"p V T", 5, "la constante verdadero T"},
+        {"^", 1, "la constante falso (byte 0x5E)"},
+        {"\xA3p", 1, "el operador de necesidad (byte 0xA3)"},
+        {"\xAFp", 1, "el operador de posibilidad (byte 0xAF)"},
+        {"p \xF7=q", 3, "el símbolo de consecuencia semántica (bytes 0xF7 0x3D)"},
+        {"p \xF7-q", 3, "el símbolo de deducción (bytes 0xF7 0x2D)"},
+        {"p \xDE q", 3, "la implicación del modo texto (byte 0xDE), que solo se usa en modo texto; el "
+                        "condicional se escribe ->"},
+        {"p \xDB q", 3, "la doble implicación del modo texto (byte 0xDB)"},
+    };
+    for (const Case &c : cases) {
+        const Failure f = failure(c.line);
+        CHECK_EQ(f.column, c.column);
+        if (!mentions(f, c.name))
+            CHECK_EQ(f.message, std::string("... ") + c.name + " ...");
+    }
+}
+
+TEST(otherBytesAreNamedWithAHint)
+{
+    CHECK(mentions(failure("P & q"), "la letra mayúscula P (las variables se escriben en minúscula)"));
+    CHECK(mentions(failure("p & 1"), "el dígito 1"));
+    CHECK(mentions(failure("p <- q"), "«<» (el bicondicional se escribe <->)"));
+    CHECK(mentions(failure("p // q"), "«/» (un comentario es una línea que empieza por //)"));
+    CHECK(mentions(failure("p # q"), "el carácter «#» (byte 0x23)"));
+    CHECK(mentions(failure("p \xF7 q"), "el carácter «÷» (byte 0xF7)"));
+    CHECK(mentions(failure(std::string_view("p \x01 q", 5)), "el byte 0x01"));
+    CHECK(mentions(failure(std::string_view("p \0 q", 5)), "el byte 0x00"));
+    CHECK(mentions(failure("p \x81"), "el byte 0x81"));
+}
+
+TEST(deepNestingIsRefusedAndLongChainsAreFine)
+{
+    const std::string ok = std::string(kMaxNesting, '(') + "p" + std::string(kMaxNesting, ')');
+    CHECK_EQ(read(ok), "p");
+    const std::string deep = std::string(kMaxNesting + 1, '(') + "p" + std::string(kMaxNesting + 1, ')');
+    const Failure f = failure(deep);
+    CHECK_EQ(f.column, kMaxNesting + 1);
+    CHECK(mentions(f, "paréntesis"));
+
+    std::string chain = "p0";
+    for (int i = 1; i < 100000; ++i)
+        chain += " -> p" + std::to_string(i % 50);
+    Arena arena;
+    const ParseResult r = parseFormula(arena, chain);
+    CHECK(r.ok());
+    CHECK(arena.text(r.root).size() > chain.size()); // printing is not recursive either
+    CHECK(parseFormula(arena, std::string(200000, '~') + "p").ok());
+}
+
 TEST_MAIN()

@@ -1,2 +1,160 @@
+// Whole programs: the shape of salida.log, its encoding, and two golden files.
+// To refresh a golden file after a deliberate change of wording:
+//   build/zarvik-pl interpreter/tests/data/X.txt interpreter/tests/data/X.salida.log
+
 #include "Harness.h"
+#include "Program.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+using namespace zpl;
+
+namespace {
+
+std::string slurp(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        std::printf("  cannot read %s\n", path.c_str());
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::string dataPath(const char *name)
+{
+    const char *dir = std::getenv("ZPL_TEST_DATA");
+    return std::string(dir ? dir : "interpreter/tests/data") + "/" + name;
+}
+
+bool has(const Report &r, const std::string &cp1252) { return r.text.find(cp1252) != std::string::npos; }
+
+// The first line that differs, so a golden failure says where.
+std::string firstDifference(const std::string &a, const std::string &b)
+{
+    std::size_t line = 1, start = 0;
+    for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i) {
+        if (a[i] != b[i])
+            return "line " + std::to_string(line) + ": " + a.substr(start, a.find('\r', start) - start);
+        if (a[i] == '\n') {
+            ++line;
+            start = i + 1;
+        }
+    }
+    return a.size() == b.size() ? "none" : "length " + std::to_string(a.size()) + " vs " + std::to_string(b.size());
+}
+
+} // namespace
+
+TEST(sampleProgramGivesTheGoldenLog)
+{
+    const std::string expected = slurp(dataPath("ejemplo.salida.log"));
+    const Report r = runProgram(slurp(dataPath("../../ejemplo.txt")));
+    CHECK_EQ(firstDifference(r.text, expected), std::string("none"));
+    CHECK_EQ(r.errors, 0);
+    CHECK_EQ(r.arguments, 2);
+}
+
+TEST(errorsAndStructureProgramGivesTheGoldenLog)
+{
+    const std::string expected = slurp(dataPath("errores.salida.log"));
+    const Report r = runProgram(slurp(dataPath("errores.txt")));
+    CHECK_EQ(firstDifference(r.text, expected), std::string("none"));
+    CHECK_EQ(r.errors, 6);
+}
+
+TEST(logIsWindows1252WithCrLfAfterEveryLine)
+{
+    const Report r = runProgram("p V \xACp\r\n");
+    CHECK(has(r, "Clasificaci\xF3n: Tautolog\xED" "a\r\n"));
+    CHECK(has(r, "p V \xACp\r\n"));
+    CHECK(r.text.size() >= 2 && r.text.substr(r.text.size() - 2) == "\r\n");
+    for (std::size_t i = 0; i < r.text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(r.text[i]);
+        if (c == '\n' && (i == 0 || r.text[i - 1] != '\r'))
+            CHECK_EQ(i, std::string::npos); // a bare LF
+        if (c == '\r' && (i + 1 == r.text.size() || r.text[i + 1] != '\n'))
+            CHECK_EQ(i, std::string::npos); // a bare CR
+        if (c == 0 || c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D || c == 0xC2 || c == 0xC3)
+            CHECK_EQ(static_cast<int>(c), -1); // NUL cuts the results window; the rest is mojibake
+    }
+}
+
+TEST(lineEndingsAndBlankOrCommentLinesDoNotChangeTheResult)
+{
+    const Report crlf = runProgram("p -> q\r\np\r\n---\r\nq\r\n");
+    CHECK_EQ(runProgram("p -> q\np\n---\nq").text, crlf.text);
+    CHECK_EQ(runProgram("p -> q\rp\r---\rq\r").text, crlf.text);
+    const Report commented = runProgram("// premisas\r\n  p -> q\r\n   // otra\r\np\r\n ----- \r\nq\r\n");
+    CHECK(has(commented, "Argumento v\xE1lido\r\n"));
+    CHECK(has(commented, "Premisa 2 (l\xEDnea 4): p\r\n"));
+    CHECK_EQ(commented.errors, 0);
+    CHECK(has(runProgram(""), "El programa no contiene ninguna f\xF3rmula."));
+    CHECK(has(runProgram("\r\n  \r\n// nada\r\n"), "El programa no contiene ninguna f\xF3rmula."));
+}
+
+TEST(anEmptyLineEndsAGroupOfPremises)
+{
+    const Report r = runProgram("r\r\n\r\np -> q\r\np\r\n---\r\nq\r\n");
+    CHECK(has(r, "F\xF3rmula 1 (l\xEDnea 1): r\r\n"));
+    CHECK(has(r, "Argumento de las l\xEDneas 3 a 6\r\n"));
+    CHECK(!has(r, "Premisa 3"));
+    CHECK(has(r, "Argumento v\xE1lido"));
+    // A blank line between the separator and the conclusion changes nothing.
+    CHECK(has(runProgram("p\r\n---\r\n\r\np V q\r\n"), "Argumento v\xE1lido"));
+}
+
+TEST(invalidArgumentsShowACounterexample)
+{
+    const Report r = runProgram("p -> q\r\nq\r\n---\r\np\r\n");
+    CHECK(has(r, "Argumento no v\xE1lido\r\nContraejemplo (premisas verdaderas y conclusi\xF3n falsa): p = F, q = V\r\n"));
+}
+
+TEST(anErrorLineDoesNotStopTheOthers)
+{
+    const Report r = runProgram("p & \"q\r\np V \xACp\r\n(p\r\np & \xACp\r\n");
+    CHECK_EQ(r.errors, 2);
+    CHECK_EQ(r.formulas, 2);
+    CHECK(has(r, "Error en la l\xEDnea 1, columna 5: "));
+    CHECK(has(r, "Error en la l\xEDnea 3, columna 3: "));
+    CHECK(has(r, "Tautolog\xED" "a"));
+    CHECK(has(r, "Contradicci\xF3n"));
+    // The echoed line never carries a byte that would cut the results window short.
+    const Report nul = runProgram(std::string("p \0 q\r\nq\r\n", 10));
+    CHECK(has(nul, "L\xEDnea 1: p ? q\r\n"));
+    CHECK(has(nul, "F\xF3rmula 2 (l\xEDnea 2): q")); // the broken line keeps its number
+}
+
+TEST(tablesStopAtSixVariablesButClassificationGoesOn)
+{
+    const Report six = runProgram("a & b & c & d & e & f\r\n");
+    CHECK(has(six, "a\tb\tc\td\te\tf\t(1)\t(2)\t(3)\t(4)\t(5)\r\n"));
+    CHECK(has(six, "F\tF\tF\tF\tF\tF\tF\tF\tF\tF\tF\r\nClasificaci\xF3n: Contingencia"));
+    std::size_t rows = 0;
+    for (std::size_t at = six.text.find("\r\nV\t"); at != std::string::npos; at = six.text.find("\r\nV\t", at + 1))
+        ++rows;
+    CHECK_EQ(rows, std::size_t{32});
+    const Report seven = runProgram("a & b & c & d & e & f -> g V \xACg\r\n");
+    CHECK(has(seven, "se omite, porque la f\xF3rmula tiene 7 variables"));
+    CHECK(!has(seven, "Tabla de verdad:\r\n"));
+    CHECK(has(seven, "Clasificaci\xF3n: Tautolog\xED" "a"));
+}
+
+TEST(programStructureErrorsAreReported)
+{
+    Report r = runProgram("p\r\n---\r\n");
+    CHECK_EQ(r.errors, 1);
+    CHECK(has(r, "Error en la l\xEDnea 2, columna 1: se esperaba la conclusi\xF3n del argumento en una l\xEDnea "
+                 "posterior, pero se encontr\xF3 el final del programa."));
+    CHECK(has(r, "F\xF3rmula 1 (l\xEDnea 1): p")); // it stays a formula of its own
+    r = runProgram("p\r\n---\r\n---\r\nq\r\n");
+    CHECK_EQ(r.errors, 1);
+    CHECK(has(r, "Error en la l\xEDnea 3, columna 1: se esperaba la conclusi\xF3n del argumento, pero se encontr\xF3 "
+                 "otra l\xEDnea de separaci\xF3n."));
+    CHECK(has(r, "Argumento no v\xE1lido"));
+    // Two dashes are a formula gone wrong, not a separator.
+    CHECK(has(runProgram("--\r\n"), "Error en la l\xEDnea 1, columna 3"));
+}
+
 TEST_MAIN()
