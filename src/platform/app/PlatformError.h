@@ -33,7 +33,7 @@ public:
 /// "Cannot open file %s" and its siblings, with the path in place of %s.
 inline EPlatformError fileError(const char *format, const QString &path)
 {
-    return EPlatformError(QString::fromLatin1(format).arg(path));
+    return EPlatformError(QString::fromLatin1(format).replace(QLatin1String("%s"), path));
 }
 
 } // namespace zv

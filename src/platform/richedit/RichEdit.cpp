@@ -72,6 +72,11 @@ void RichEdit::setSelLength(int length)
 {
     const int last = document()->characterCount() - 1;
     const int start = selStart();
+    if (length == 0 && !textCursor().hasSelection()) {
+        // Nothing moves: typing attributes set at the caret stay in force.
+        ensureCursorVisible();
+        return;
+    }
     QTextCursor cursor(document());
     cursor.setPosition(start);
     cursor.setPosition(std::clamp(start + length, 0, last), QTextCursor::KeepAnchor);

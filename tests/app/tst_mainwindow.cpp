@@ -1,0 +1,181 @@
+// The main window as the user first sees it, and the about window.
+
+#include "Unit1.h"
+#include "Unit2.h"
+
+#include "FakeDialogs.h"
+
+#include "platform/app/Application.h"
+#include "platform/app/Application.h"
+#include "platform/richedit/RichEdit.h"
+#include "platform/widgets/SpeedButton.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace zv;
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_exeFolder.isValid());
+        setExeFolderForTests(m_exeFolder.path());
+        QFile marker(m_exeFolder.filePath(QStringLiteral("Zarvik.cfg")));
+        QVERIFY(marker.open(QIODevice::WriteOnly));
+    }
+
+    void init()
+    {
+        m_dialogs = std::make_unique<test::FakeDialogs>();
+        m_form = std::make_unique<TForm1>();
+    }
+
+    void cleanup()
+    {
+        m_form.reset();
+        m_dialogs.reset();
+    }
+
+    void layoutGivesTheInitialTextUntilShown()
+    {
+        QCOMPARE(m_form->RichEdit1->toPlainText(), QStringLiteral("RichEdit1"));
+        // Everything starts enabled; showing puts the editor in text mode.
+        QVERIFY(m_form->speedButton(27)->isEnabled());
+        QVERIFY(m_form->CompilarPrograma1->isEnabled());
+    }
+
+    void showingClearsTheEditorIntoTextModeWithVerdanaTen()
+    {
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        RichEdit *edit = m_form->RichEdit1;
+        QCOMPARE(edit->toPlainText(), QString());
+        QVERIFY(!edit->modified());
+        QCOMPARE(edit->selFaceName(), QStringLiteral("Verdana"));
+        QCOMPARE(edit->selSize(), 10);
+        QCOMPARE(edit->selColor(), QColor(Qt::black));
+        QVERIFY(!m_form->speedButton(27)->isEnabled());
+        QVERIFY(!m_form->CompilarPrograma1->isEnabled());
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("Zarvik - Editor de Lógica"));
+        QVERIFY(edit->hasFocus());
+        QVERIFY(m_dialogs->messageBoxes.isEmpty());
+
+        QTest::keyClicks(edit, "p");
+        QCOMPARE(edit->bytes(), QByteArray("p"));
+        QVERIFY(edit->modified());
+    }
+
+    void toolbarHoldsTwentySevenUnfocusableButtonsAtTheirPlaces()
+    {
+        const QList<QPair<int, int>> pictures = {{9, 8}, {10, 32}, {12, 64}, {13, 88},
+                                                 {11, 120}, {14, 144}, {27, 168},
+                                                 {24, 208}, {25, 232}, {26, 256}};
+        for (auto [number, left] : pictures)
+            QCOMPARE(m_form->speedButton(number)->geometry(), QRect(left, 8, 23, 22));
+        const auto buttons = m_form->Panel1->findChildren<SpeedButton *>();
+        QCOMPARE(buttons.size(), 27);
+        for (SpeedButton *b : buttons) {
+            QCOMPARE(b->focusPolicy(), Qt::NoFocus);
+            QCOMPARE(b->objectName().left(11), QStringLiteral("SpeedButton"));
+        }
+        QCOMPARE(m_form->Panel1->height(), 41);
+        QCOMPARE(m_form->speedButton(27)->toolTip(), QStringLiteral("COMPILAR PROGRAMA"));
+        QCOMPARE(m_form->speedButton(24)->toolTip(), QString());
+        QCOMPARE(m_form->speedButton(25)->font().underline(), true);
+        QCOMPARE(m_form->speedButton(26)->font().italic(), true);
+    }
+
+    void menusCarryTheirCaptionsShortcutsAndPictures()
+    {
+        struct Item { QAction *action; const char *caption; QKeySequence key; bool picture; };
+        const Item items[] = {
+            {m_form->Nuevo1, "Nuevo Texto", Qt::Key_F1, true},
+            {m_form->Abrir1, "Abrir Texto", Qt::Key_F2, true},
+            {m_form->NuevoPrograma1, "Nuevo Programa", {}, false},
+            {m_form->AbrirPrograma1, "Abrir Programa", {}, false},
+            {m_form->CompilarPrograma1, "Compilar Programa", {}, false},
+            {m_form->Guardar1, "Guardar", Qt::Key_F3, true},
+            {m_form->Imprimir1, "Imprimir", Qt::Key_F4, true},
+            {m_form->Salir1, "Salir", Qt::Key_F10, true},
+            {m_form->SeleccionatTodo1, "Seleccionar Todo", Qt::Key_F5, true},
+            {m_form->Cortar1, "Cortar", Qt::Key_F6, true},
+            {m_form->Copiar1, "Copiar", Qt::Key_F7, true},
+            {m_form->Pegar1, "Pegar", Qt::Key_F8, true},
+            {m_form->Borrar1, "Borrar", Qt::Key_F9, true},
+            {m_form->Fuentes1, "Fuentes", Qt::Key_F11, true},
+            {m_form->Fondo1, "Fondo", Qt::Key_F12, true},
+        };
+        for (const Item &item : items) {
+            QCOMPARE(item.action->text(), QString::fromUtf8(item.caption));
+            QCOMPARE(item.action->shortcut(), item.key);
+            QCOMPARE(!item.action->icon().isNull(), item.picture);
+        }
+        const QList<QAction *> bar = m_form->menuBar()->actions();
+        QCOMPARE(bar.size(), 4);
+        QCOMPARE(bar[0]->text(), QStringLiteral("Archivo"));
+        QCOMPARE(bar[1]->text(), QStringLiteral("Editar"));
+        QCOMPARE(bar[2]->text(), QStringLiteral("Configurar"));
+        QCOMPARE(bar[3], m_form->AyudayCaercade1);
+        QCOMPARE(bar[3]->text(), QStringLiteral("Ayuda y Acerca de ..."));
+        QVERIFY(!bar[3]->menu());
+        const QList<QAction *> archivo = m_form->Archivo1->actions();
+        QCOMPARE(archivo.size(), 11);
+        QVERIFY(archivo[2]->isSeparator() && archivo[6]->isSeparator() && archivo[9]->isSeparator());
+    }
+
+    void aboutWindowHoldsItsTwelveLinesAndNoKeyClosesIt()
+    {
+        TForm2 about;
+        QCOMPARE(about.windowTitle(), QStringLiteral("Ayuda y Acerca de ..."));
+        QCOMPARE(about.size(), QSize(427, 285));
+        const QStringList lines = about.Memo1->toPlainText().split('\n');
+        const int lengths[] = {80, 83, 78, 82, 79, 12, 85, 82, 0, 78, 81, 49};
+        QCOMPARE(lines.size(), 12);
+        for (int i = 0; i < 12; ++i)
+            QCOMPARE(lines[i].size(), lengths[i]);
+        QVERIFY(lines[7].contains(QStringLiteral("\"Wingdinds 2\"")));
+        QVERIFY(lines[11].endsWith(QStringLiteral("\" . ")));
+        QVERIFY(!about.Memo1->isEnabled());
+        QVERIFY(about.Memo1->isReadOnly());
+        QCOMPARE(about.Memo1->palette().color(QPalette::Disabled, QPalette::Base), QColor(255, 255, 183));
+        QCOMPARE(about.Label6->text(), QStringLiteral("Beta 0.3"));
+        QCOMPARE(about.Label7->text(), QStringLiteral("07/07/05"));
+        QCOMPARE(about.Label2->text(), QStringLiteral("el equipo de Zarvik"));
+        const double centre = about.Label1->geometry().center().x();
+        for (QLabel *credit : {about.Label2, about.Label3, about.Label4, about.Label5})
+            QVERIFY(qAbs(credit->geometry().center().x() - centre) <= 1);
+
+        // Escape does not close it; closing it hides it and the next showing is centred again.
+        QTimer::singleShot(0, &about, [&] {
+            QTest::keyClick(&about, Qt::Key_Escape);
+            QVERIFY(about.isVisible());
+            about.move(0, 0);
+            about.close();
+        });
+        about.ShowModal();
+        QVERIFY(!about.isVisible());
+        QTimer::singleShot(0, &about, [&] { about.close(); });
+        about.ShowModal();
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(qAbs(about.geometry().center().x() - screen.center().x()) <= 2);
+    }
+
+private:
+    QTemporaryDir m_exeFolder;
+    std::unique_ptr<test::FakeDialogs> m_dialogs;
+    std::unique_ptr<TForm1> m_form;
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
