@@ -163,6 +163,7 @@ void TForm1::createToolbar()
         button->setFont(face);
         button->setText(QString::fromUtf8(b.caption));
         button->setAccessibleName(QString::fromUtf8(b.accessibleName));
+        button->setToggle(true);
         connect(button, &QAbstractButton::clicked, this,
                 zv::guard([this, h = b.handler] { (this->*h)(this); }));
     }
