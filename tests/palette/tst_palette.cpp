@@ -12,6 +12,7 @@
 #include "platform/widgets/SpeedButton.h"
 
 #include <QAction>
+#include <QFontMetrics>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -161,6 +162,34 @@ private slots:
         QCOMPARE(m_edit->bytes(), QByteArray("\xDEpq"));
         QCOMPARE(faceName(formatAt(m_edit, 1)), QStringLiteral("Verdana"));
         QCOMPARE(m_edit->document()->toPlainText(), QStringLiteral("⇒pq"));
+    }
+
+    void symbolsAreDrawnFromFontsThatHaveTheirGlyphs()
+    {
+        for (int number : {1, 2, 20, 19, 7, 8, 22, 21, 15, 6, 5}) {
+            m_edit->clearDocument();
+            QTest::mouseClick(m_form->speedButton(number), Qt::LeftButton);
+            const QTextCharFormat f = formatAt(m_edit, 0);
+            const QStringList families = f.fontFamilies().toStringList();
+            // Never the byte-keyed stand-in that fontconfig may offer for "Symbol".
+            QVERIFY(!families.contains(QStringLiteral("Symbol")));
+            const QChar shown = m_edit->document()->toPlainText().at(0);
+            bool drawn = false;
+            for (const QString &family : families)
+                drawn = drawn || QFontMetrics(QFont(family)).inFont(shown);
+            QVERIFY2(drawn, qPrintable(QStringLiteral("no font draws U+%1").arg(shown.unicode(), 4, 16)));
+        }
+    }
+
+    void keysTypedInASymbolFontGiveTheirByteInThatFont()
+    {
+        m_edit->setSelFaceName(QStringLiteral("Symbol"));
+        QTest::keyClicks(m_edit, "ap");
+        QCOMPARE(m_edit->bytes(), QByteArray("ap"));
+        QCOMPARE(m_edit->document()->toPlainText(), QStringLiteral("απ"));
+        m_edit->setSelFaceName(QStringLiteral("Verdana"));
+        QTest::keyClicks(m_edit, "a");
+        QCOMPARE(m_edit->document()->toPlainText(), QStringLiteral("απa"));
     }
 
     void necessityButtonShowsOneCodeAndInsertsAnother()
