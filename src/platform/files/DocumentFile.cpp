@@ -1,0 +1,99 @@
+#include "platform/files/DocumentFile.h"
+
+#include "platform/app/PlatformError.h"
+#include "platform/codepages/CodePage.h"
+#include "platform/files/AtomicFile.h"
+#include "platform/files/DocumentStream.h"
+#include "platform/richedit/TextFormat.h"
+#include "platform/rtf/RtfReader.h"
+#include "platform/rtf/RtfWriter.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTextBlock>
+#include <QTextDocument>
+
+namespace zv {
+
+std::unique_ptr<QTextDocument> documentFromBytes(const QByteArray &bytes, bool plainText)
+{
+    if (!plainText) {
+        auto document = std::make_unique<QTextDocument>();
+        if (rtf::readRtf(bytes, *document))
+            return document;
+    }
+    // A file that is not RTF is read again from its start; QTextDocument takes CR, LF and CR LF
+    // each as one paragraph end.
+    auto document = std::make_unique<QTextDocument>();
+    document->setPlainText(CodePage::windows1252().decode(bytes));
+    return document;
+}
+
+std::unique_ptr<QTextDocument> readDocument(QIODevice &device, bool plainText)
+{
+    QByteArray bytes;
+    if (device.size() > 0 && !device.isSequential())
+        bytes.reserve(qsizetype(device.size() - device.pos()));
+    char chunk[1 << 16];
+    for (;;) {
+        const qint64 n = device.read(chunk, sizeof chunk);
+        if (n < 0)
+            return nullptr;
+        if (n == 0)
+            break;
+        bytes.append(chunk, qsizetype(n));
+    }
+    return documentFromBytes(bytes, plainText);
+}
+
+QByteArray documentBytes(const QTextDocument &document, bool finalBreak)
+{
+    QByteArray out;
+    out.reserve(document.characterCount() + document.blockCount());
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QString text = fragment.text();
+            const qsizetype start = out.size();
+            out += codePage(fragment.charFormat()).encode(text);
+            for (qsizetype i = 0; i < text.size(); ++i)
+                if (text.at(i) == QChar::LineSeparator)
+                    out[start + i] = '\v';
+        }
+        if (finalBreak || block.next().isValid())
+            out += "\r\n";
+    }
+    return out;
+}
+
+bool writeDocument(const QTextDocument &document, QIODevice &device, bool plainText)
+{
+    const QByteArray bytes = plainText ? documentBytes(document) : rtf::writeRtf(document);
+    return device.write(bytes) == bytes.size();
+}
+
+std::unique_ptr<QTextDocument> loadDocument(const QString &path, bool plainText)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw fileError("Cannot open file %s", path);
+    std::unique_ptr<QTextDocument> document = readDocument(file, plainText);
+    if (!document)
+        throw EPlatformError(QStringLiteral("Failed to Load Stream"));
+    return document;
+}
+
+void saveDocument(const QTextDocument &document, const QString &path, bool plainText)
+{
+    // A file without any write permission is read-only, even to a user whom the system would
+    // let replace it.
+    const QFileInfo target(path);
+    constexpr QFile::Permissions kWrite =
+        QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther;
+    if (target.exists() && !target.isDir() && !(target.permissions() & kWrite))
+        throw fileError("Cannot create file %s", path);
+    const QByteArray bytes = plainText ? documentBytes(document) : rtf::writeRtf(document);
+    writeFileAtomically(path, bytes, "Failed to Save Stream");
+}
+
+} // namespace zv

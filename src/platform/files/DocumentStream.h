@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <memory>
+
+class QIODevice;
+class QTextDocument;
+
+namespace zv {
+
+/**
+ * The document file's codec on an open device; DocumentFile adds the file handling. Tests use
+ * these with devices that fail.
+ */
+
+/// Reads the rest of @p device as RTF, falling back to plain text unless @p plainText, which
+/// reads plain text only. Null when the device fails.
+std::unique_ptr<QTextDocument> readDocument(QIODevice &device, bool plainText);
+
+/// Builds a document from @p bytes: RTF when the reader takes them (and not @p plainText),
+/// otherwise plain text: CR, LF and CR LF end a paragraph, bytes are Windows-1252.
+std::unique_ptr<QTextDocument> documentFromBytes(const QByteArray &bytes, bool plainText);
+
+/// The content as the control's bytes: each character through its font's code page, soft line
+/// breaks as VT, paragraphs separated by CR LF (with @p finalBreak, also after the last one).
+QByteArray documentBytes(const QTextDocument &document, bool finalBreak = false);
+
+/// Writes @p document as RTF, or as its bytes with @p plainText; false when the device fails.
+bool writeDocument(const QTextDocument &document, QIODevice &device, bool plainText);
+
+} // namespace zv

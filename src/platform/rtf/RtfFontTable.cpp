@@ -1,0 +1,118 @@
+#include "platform/rtf/RtfFontTable.h"
+
+#include "platform/codepages/CodePage.h"
+#include "platform/richedit/TextFormat.h"
+#include "platform/rtf/RtfLimits.h"
+
+namespace zv::rtf {
+
+namespace {
+
+const char *multiByteName(int number)
+{
+    switch (number) {
+    case 932:
+    case 10001: return "Shift_JIS";
+    case 936:
+    case 10008: return "GBK";
+    case 949:
+    case 10003: return "windows-949";
+    case 950:
+    case 10002: return "Big5";
+    default: return nullptr;
+    }
+}
+
+// The code page of a character set, including the Macintosh ones for East Asia.
+int codePageForCharset(int charset)
+{
+    switch (charset) {
+    case 78: return 10001;
+    case 79: return 10003;
+    case 80: return 10008;
+    case 81: return 10002;
+    default: return CodePage::numberForCharset(charset);
+    }
+}
+
+} // namespace
+
+void RtfFontTable::begin(int number)
+{
+    m_pending = true;
+    m_number = number;
+    m_charset = -1;
+    m_codePage = 0;
+    m_name.clear();
+}
+
+void RtfFontTable::addNameByte(char byte)
+{
+    if (m_pending && m_name.size() < limits::kMaxFaceNameBytes)
+        m_name.append(byte);
+}
+
+void RtfFontTable::pageFor(int number, const CodePage *&page,
+                           std::unique_ptr<QStringDecoder> &decoder)
+{
+    page = CodePage::forNumber(number);
+    decoder.reset();
+    if (page)
+        return;
+    if (const char *name = multiByteName(number)) {
+        auto candidate = std::make_unique<QStringDecoder>(name, QStringConverter::Flag::Stateless);
+        if (candidate->isValid())
+            decoder = std::move(candidate);
+    }
+}
+
+int RtfFontTable::charsetForCodePage(int number)
+{
+    static constexpr int kCharsets[] = {0, 77, 128, 129, 130, 134, 136, 161, 162, 163,
+                                        177, 178, 186, 204, 222, 238, 254, 255};
+    for (int charset : kCharsets)
+        if (CodePage::numberForCharset(charset) == number)
+            return charset;
+    return 0;
+}
+
+void RtfFontTable::commit(int ansiCodePage)
+{
+    if (!m_pending)
+        return;
+    m_pending = false;
+    if (m_byNumber.contains(m_number) || int(m_fonts.size()) >= limits::kMaxFonts)
+        return;
+
+    RtfFont font;
+    int number = ansiCodePage;
+    if (m_codePage > 0)
+        number = m_codePage;
+    else if (m_charset >= 0 && m_charset != kDefaultCharset)
+        number = codePageForCharset(m_charset);
+
+    // The face name is written in the font's own code page.
+    const CodePage *namePage = nullptr;
+    pageFor(number, namePage, font.multiByte);
+    QString face = font.multiByte ? font.multiByte->decode(m_name)
+                                  : (namePage ? *namePage : CodePage::windows1252()).decode(m_name);
+    face = face.trimmed();
+    font.face = face.left(fmt::kMaxFaceName);
+
+    if (isSymbolTableFace(font.face) || m_charset == kSymbolCharset) {
+        font.charset = kSymbolCharset;
+        font.page = &CodePage::forFont(font.face, kSymbolCharset);
+        font.multiByte.reset();
+    } else if (font.multiByte) {
+        font.charset = m_charset > kDefaultCharset ? m_charset : charsetForCodePage(number);
+    } else {
+        font.page = namePage ? namePage : &CodePage::windows1252();
+        font.charset = m_charset >= 0 && m_charset != kDefaultCharset
+                           ? m_charset
+                           : charsetForCodePage(font.page->number());
+    }
+    m_byNumber.insert(m_number, int(m_fonts.size()));
+    m_fonts.push_back(std::move(font));
+}
+
+} // namespace zv::rtf

@@ -1,0 +1,93 @@
+// zvkconv: turns a Zarvik document (or any RTF or text file) into readable text, through the
+// same load and save code as the editor.
+#include "platform/app/PlatformError.h"
+#include "platform/files/DocumentFile.h"
+#include "platform/files/DocumentStream.h"
+
+#include <QFont>
+#include <QGuiApplication>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+int usage()
+{
+    std::fputs("usage: zvkconv [--ansi] FILE\n"
+               "       zvkconv --rtf OUT FILE\n"
+               "Prints FILE as UTF-8 text, a paragraph a line (--ansi: the editor's 8-bit bytes,\n"
+               "CR LF after each paragraph), or saves it as Zarvik RTF to OUT (--rtf).\n",
+               stderr);
+    return 2;
+}
+
+QByteArray utf8Text(const QTextDocument &document)
+{
+    QString text;
+    text.reserve(document.characterCount());
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        text += block.text();
+        text += QLatin1Char('\n');
+    }
+    text.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    return text.toUtf8();
+}
+
+bool writeOut(const QByteArray &bytes)
+{
+    return std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout)
+               == std::size_t(bytes.size())
+        && std::fflush(stdout) == 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    enum class Mode { Text, Ansi, Rtf } mode = Mode::Text;
+    const char *out = nullptr;
+    const char *in = nullptr;
+    if (argc == 2 && argv[1][0] != '-') {
+        in = argv[1];
+    } else if (argc == 3 && std::strcmp(argv[1], "--ansi") == 0) {
+        mode = Mode::Ansi;
+        in = argv[2];
+    } else if (argc == 4 && std::strcmp(argv[1], "--rtf") == 0) {
+        mode = Mode::Rtf;
+        out = argv[2];
+        in = argv[3];
+    } else {
+        return usage();
+    }
+
+    // Fonts need a GUI application; no window is ever shown.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    try {
+        std::unique_ptr<QTextDocument> document =
+            zv::loadDocument(QString::fromLocal8Bit(in), false);
+        // Text read as plain text shows in the editor's typing font.
+        document->setDefaultFont(QFont(QStringLiteral("Verdana"), 10));
+        switch (mode) {
+        case Mode::Text:
+            if (!writeOut(utf8Text(*document)))
+                return 1;
+            break;
+        case Mode::Ansi:
+            if (!writeOut(zv::documentBytes(*document, true)))
+                return 1;
+            break;
+        case Mode::Rtf:
+            zv::saveDocument(*document, QString::fromLocal8Bit(out), false);
+            break;
+        }
+    } catch (const zv::EPlatformError &error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return 1;
+    }
+    return 0;
+}
