@@ -1,5 +1,7 @@
 #include "Evaluator.h"
 
+#include <unordered_map>
+
 namespace zpl {
 namespace {
 
@@ -11,12 +13,16 @@ constexpr std::uint64_t kFalsePattern[6] = {
 } // namespace
 
 Evaluator::Evaluator(const Arena &arena, const std::vector<int> &roots, std::vector<int> vars)
-    : m_arena(arena), m_order(arena.reachable(roots)), m_vars(std::move(vars)),
-      m_position(static_cast<std::size_t>(arena.variableCount()), -1),
-      m_values(static_cast<std::size_t>(arena.size()), 0)
+    : m_dag(arena.dag(roots)), m_vars(std::move(vars)), m_bit(m_dag.nodes.size(), 0),
+      m_values(m_dag.nodes.size(), 0)
 {
+    std::unordered_map<int, int> position;
     for (std::size_t i = 0; i < m_vars.size(); ++i)
-        m_position[static_cast<std::size_t>(m_vars[i])] = static_cast<int>(i);
+        position.emplace(m_vars[i], static_cast<int>(i));
+    const int n = static_cast<int>(m_vars.size());
+    for (std::size_t i = 0; i < m_dag.nodes.size(); ++i)
+        if (m_dag.nodes[i].op == Op::Var)
+            m_bit[i] = n - 1 - position.at(m_dag.nodes[i].lhs);
 }
 
 std::uint64_t Evaluator::rowCount() const
@@ -26,15 +32,14 @@ std::uint64_t Evaluator::rowCount() const
 
 void Evaluator::evaluate(std::uint64_t firstRow)
 {
-    const int n = static_cast<int>(m_vars.size());
-    for (int id : m_order) {
-        const Node &node = m_arena.node(id);
-        const auto a = node.lhs >= 0 && node.op != Op::Var ? m_values[static_cast<std::size_t>(node.lhs)] : 0;
+    for (std::size_t i = 0; i < m_dag.nodes.size(); ++i) {
+        const Node &node = m_dag.nodes[i];
+        const auto a = node.op != Op::Var ? m_values[static_cast<std::size_t>(node.lhs)] : 0;
         const auto b = node.rhs >= 0 ? m_values[static_cast<std::size_t>(node.rhs)] : 0;
         std::uint64_t v = 0;
         switch (node.op) {
         case Op::Var: {
-            const int bit = n - 1 - m_position[static_cast<std::size_t>(node.lhs)];
+            const int bit = m_bit[i];
             v = bit < 6 ? ~kFalsePattern[bit] : (((firstRow >> bit) & 1) ? 0 : ~std::uint64_t{0});
             break;
         }
@@ -44,7 +49,7 @@ void Evaluator::evaluate(std::uint64_t firstRow)
         case Op::Implies: v = ~a | b; break;
         case Op::Iff: v = ~(a ^ b); break;
         }
-        m_values[static_cast<std::size_t>(id)] = v;
+        m_values[i] = v;
     }
 }
 
@@ -59,25 +64,26 @@ std::vector<bool> Evaluator::assignment(std::uint64_t row) const
 
 bool evaluateOnce(const Arena &arena, int root, const std::vector<int> &vars, const std::vector<bool> &values)
 {
-    std::vector<char> varValue(static_cast<std::size_t>(arena.variableCount()), 0);
+    std::unordered_map<int, bool> varValue;
     for (std::size_t i = 0; i < vars.size(); ++i)
-        varValue[static_cast<std::size_t>(vars[i])] = values[i];
-    std::vector<char> v(static_cast<std::size_t>(arena.size()), 0);
-    for (int id : arena.reachable({root})) {
-        const Node &n = arena.node(id);
+        varValue[vars[i]] = values[i];
+    const Dag dag = arena.dag({root});
+    std::vector<char> v(dag.nodes.size(), 0);
+    for (std::size_t i = 0; i < dag.nodes.size(); ++i) {
+        const Node &n = dag.nodes[i];
         const auto at = [&](int k) { return v[static_cast<std::size_t>(k)] != 0; };
         bool r = false;
         switch (n.op) {
-        case Op::Var: r = varValue[static_cast<std::size_t>(n.lhs)] != 0; break;
+        case Op::Var: r = varValue.at(n.lhs); break;
         case Op::Not: r = !at(n.lhs); break;
         case Op::And: r = at(n.lhs) && at(n.rhs); break;
         case Op::Or: r = at(n.lhs) || at(n.rhs); break;
         case Op::Implies: r = !at(n.lhs) || at(n.rhs); break;
         case Op::Iff: r = at(n.lhs) == at(n.rhs); break;
         }
-        v[static_cast<std::size_t>(id)] = r;
+        v[i] = r;
     }
-    return v[static_cast<std::size_t>(root)] != 0;
+    return v.back() != 0;
 }
 
 } // namespace zpl

@@ -15,9 +15,10 @@ public:
 
     /// Rows firstRow .. firstRow+63 (firstRow a multiple of 64); rows past 2^n are undefined.
     void evaluate(std::uint64_t firstRow);
-    std::uint64_t value(int node) const { return m_values[static_cast<std::size_t>(node)]; }
+    /// The block's values of the arena node @p id, which must lie under the roots.
+    std::uint64_t value(int id) const { return m_values[static_cast<std::size_t>(m_dag.local(id))]; }
 
-    const std::vector<int> &nodes() const { return m_order; }
+    const std::vector<int> &nodes() const { return m_dag.ids; }
     const std::vector<int> &variables() const { return m_vars; }
     std::uint64_t rowCount() const;
 
@@ -25,10 +26,9 @@ public:
     std::vector<bool> assignment(std::uint64_t row) const;
 
 private:
-    const Arena &m_arena;
-    std::vector<int> m_order;
+    Dag m_dag;
     std::vector<int> m_vars;
-    std::vector<int> m_position; // variable index -> position in m_vars
+    std::vector<int> m_bit; // per local node: for a Var, its row bit (n-1-position)
     std::vector<std::uint64_t> m_values;
 };
 

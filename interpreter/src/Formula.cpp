@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <unordered_set>
 
 namespace zpl {
 
@@ -34,14 +35,15 @@ int Arena::make(Op op, int lhs, int rhs)
 
 std::vector<int> Arena::reachable(const std::vector<int> &roots) const
 {
-    std::vector<char> seen(m_nodes.size(), 0);
+    std::unordered_set<int> seen;
+    std::vector<int> out;
     std::vector<int> stack(roots.begin(), roots.end());
     while (!stack.empty()) {
         const int id = stack.back();
         stack.pop_back();
-        if (seen[static_cast<std::size_t>(id)])
+        if (!seen.insert(id).second)
             continue;
-        seen[static_cast<std::size_t>(id)] = 1;
+        out.push_back(id);
         const Node &n = node(id);
         if (n.op == Op::Var)
             continue;
@@ -49,12 +51,32 @@ std::vector<int> Arena::reachable(const std::vector<int> &roots) const
         if (n.rhs >= 0)
             stack.push_back(n.rhs);
     }
-    // Node ids grow from children to parents, so ascending order is a post-order.
-    std::vector<int> out;
-    for (int id = 0; id < size(); ++id)
-        if (seen[static_cast<std::size_t>(id)])
-            out.push_back(id);
+    // Node ids grow from children to parents, so ascending order is an evaluation order.
+    std::sort(out.begin(), out.end());
     return out;
+}
+
+int Dag::local(int id) const
+{
+    const auto it = std::lower_bound(ids.begin(), ids.end(), id);
+    return it != ids.end() && *it == id ? static_cast<int>(it - ids.begin()) : -1;
+}
+
+Dag Arena::dag(const std::vector<int> &roots) const
+{
+    Dag d;
+    d.ids = reachable(roots);
+    d.nodes.reserve(d.ids.size());
+    for (int id : d.ids) {
+        Node n = node(id);
+        if (n.op != Op::Var) {
+            n.lhs = d.local(n.lhs);
+            if (n.rhs >= 0)
+                n.rhs = d.local(n.rhs);
+        }
+        d.nodes.push_back(n);
+    }
+    return d;
 }
 
 std::vector<int> Arena::variablesOf(const std::vector<int> &roots) const

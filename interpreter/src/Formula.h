@@ -17,6 +17,14 @@ struct Node {
     int rhs = -1;
 };
 
+// A formula's reachable nodes numbered 0..k-1 in evaluation order. Children are local numbers;
+// a Var keeps its variable index. Work on one formula then costs nothing for the rest of the arena.
+struct Dag {
+    std::vector<int> ids;    // arena id of each local node
+    std::vector<Node> nodes; // ascending ids: children before parents
+    int local(int id) const;
+};
+
 // Every formula of one program lives in one arena. Equal subformulas share one node, which gives
 // one truth-table column and one Tseitin variable per distinct subformula.
 class Arena {
@@ -32,6 +40,7 @@ public:
 
     /// Nodes reachable from @p roots, children before parents, each once.
     std::vector<int> reachable(const std::vector<int> &roots) const;
+    Dag dag(const std::vector<int> &roots) const;
     /// Variable indices occurring under @p roots, in reading order of their names (p, q, r, p2, p10).
     std::vector<int> variablesOf(const std::vector<int> &roots) const;
 

@@ -1,6 +1,7 @@
 #include "Sat.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace zpl {
 namespace {
@@ -243,15 +244,16 @@ Search satSearch(const Arena &arena, int root, bool wanted, const std::vector<in
 {
     Solver solver;
     // A negation shares its operand's solver variable with the opposite sign.
-    std::vector<int> lit(static_cast<std::size_t>(arena.size()), 0);
-    std::vector<int> varLit(static_cast<std::size_t>(arena.variableCount()), 0);
+    const Dag dag = arena.dag({root});
+    std::vector<int> lit(dag.nodes.size(), 0);
+    std::unordered_map<int, int> varLit;
     for (int v : vars)
-        varLit[static_cast<std::size_t>(v)] = solver.addVariable();
-    for (int id : arena.reachable({root})) {
-        const Node &n = arena.node(id);
-        auto &x = lit[static_cast<std::size_t>(id)];
+        varLit.emplace(v, solver.addVariable());
+    for (std::size_t i = 0; i < dag.nodes.size(); ++i) {
+        const Node &n = dag.nodes[i];
+        auto &x = lit[i];
         if (n.op == Op::Var) {
-            x = varLit[static_cast<std::size_t>(n.lhs)];
+            x = varLit.at(n.lhs);
             continue;
         }
         const int a = lit[static_cast<std::size_t>(n.lhs)];
@@ -287,7 +289,7 @@ Search satSearch(const Arena &arena, int root, bool wanted, const std::vector<in
             break;
         }
     }
-    const int r = lit[static_cast<std::size_t>(root)];
+    const int r = lit.back();
     solver.addClause({wanted ? r : -r});
 
     Search search;
@@ -297,7 +299,7 @@ Search satSearch(const Arena &arena, int root, bool wanted, const std::vector<in
     case Solver::Result::Satisfiable:
         search.found = Found::Yes;
         for (int v : vars)
-            search.model.push_back(solver.modelValue(varLit[static_cast<std::size_t>(v)]));
+            search.model.push_back(solver.modelValue(varLit.at(v)));
         break;
     }
     return search;
