@@ -1,21 +1,214 @@
-// Placeholder: the clipboard forms come with the formatting commands.
+// The clipboard forms: Zarvik's RTF, which keeps every byte with its font and character set,
+// HTML and plain Unicode text for everything else, so a symbol pasted into a mail stays itself.
 #include "platform/richedit/RichEdit.h"
+
+#include "platform/app/Application.h"
+#include "platform/codepages/CodePage.h"
+#include "platform/richedit/TextFormat.h"
+#include "platform/rtf/RtfReader.h"
+#include "platform/rtf/RtfWriter.h"
+
+#include <QMimeData>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+
+#include <memory>
 
 namespace zv {
 
+namespace {
+
+const QLatin1String kRtfTypes[] = {QLatin1String("text/rtf"), QLatin1String("application/rtf")};
+
+QByteArray rtfFor(const QTextDocumentFragment &fragment)
+{
+    QTextDocument document;
+    QTextCursor(&document).insertFragment(fragment);
+    return rtf::writeRtf(document);
+}
+
+bool readRtfInto(const QByteArray &rtf, QTextDocument &document)
+{
+    return rtf::readRtf(rtf, document);
+}
+
+struct Face {
+    const char16_t *name;
+    int charset;
+};
+
+// Where a character that its own font cannot hold is kept instead: letters go to the editor's
+// text font, symbols to the symbol font that has them.
+constexpr Face kTextFace{u"Verdana", kAnsiCharset};
+constexpr Face kSymbolFaces[] = {
+    {u"Symbol", kSymbolCharset}, {u"Wingdings 2", kSymbolCharset}, {u"Wingdings 3", kSymbolCharset}};
+
+bool holds(const Face &face, char16_t ch)
+{
+    return CodePage::forFont(face.name, face.charset).fromUnicode(ch) >= 0;
+}
+
+const Face *faceFor(char16_t ch)
+{
+    if (holds(kTextFace, ch))
+        return &kTextFace;
+    for (const Face &s : kSymbolFaces)
+        if (holds(s, ch))
+            return &s;
+    return nullptr;
+}
+
+// Text from outside carries Unicode but no bytes. Each character stays in its own font where
+// that font's code page has it, so saving keeps it; otherwise it moves to a font that has it.
+void keepCharactersAsBytes(QTextDocument &document)
+{
+    struct Run {
+        int from;
+        int to;
+        const Face *face;
+        QTextCharFormat format;
+    };
+    std::vector<Run> runs;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const CodePage &page = codePage(fragment.charFormat());
+            const QString text = fragment.text();
+            for (qsizetype i = 0; i < text.size(); ++i) {
+                const char16_t ch = text.at(i).unicode();
+                if (ch < 0x20 || ch == QChar::LineSeparator || page.fromUnicode(ch) >= 0)
+                    continue;
+                const Face *face = faceFor(ch);
+                if (!face)
+                    continue;
+                const int at = fragment.position() + int(i);
+                if (!runs.empty() && runs.back().to == at && runs.back().face == face)
+                    ++runs.back().to;
+                else
+                    runs.push_back({at, at + 1, face, fragment.charFormat()});
+            }
+        }
+    }
+    QTextCursor cursor(&document);
+    for (Run &run : runs) {
+        setCharset(run.format, run.face->charset);
+        setFaceName(run.format, QString::fromUtf16(run.face->name));
+        cursor.setPosition(run.from);
+        cursor.setPosition(run.to, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(run.format);
+    }
+}
+
+// HTML gives the looks; the typing attributes give what HTML cannot say.
+void adoptTypingAttributes(QTextDocument &document, const QTextCharFormat &typing)
+{
+    QTextCursor cursor(&document);
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QTextCharFormat source = fragment.charFormat();
+            QTextCharFormat format = typing;
+            format.clearProperty(QTextFormat::AnchorHref);
+            const QStringList families = source.fontFamilies().toStringList();
+            setCharset(format, charset(typing));
+            setFaceName(format, families.isEmpty() ? faceName(typing) : families.first());
+            setStyle(format, style(source));
+            if (source.hasProperty(QTextFormat::ForegroundBrush))
+                setColor(format, source.foreground().color());
+            if (source.hasProperty(QTextFormat::FontPointSize))
+                setPointSize(format, pointSize(source));
+            cursor.setPosition(fragment.position());
+            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+            cursor.setCharFormat(format);
+        }
+    }
+}
+
+bool isEmpty(const QTextDocument &document)
+{
+    return document.characterCount() <= 1;
+}
+
+// The clipboard's content as a document, in the order of preference: RTF, HTML, text.
+std::unique_ptr<QTextDocument> documentFrom(const QMimeData &source, const QTextCharFormat &typing)
+{
+    auto document = std::make_unique<QTextDocument>();
+    for (const QLatin1String &type : kRtfTypes) {
+        const QByteArray rtf = source.data(type);
+        if (rtf.isEmpty())
+            continue;
+        if (readRtfInto(rtf, *document) && !isEmpty(*document))
+            return document;
+        document = std::make_unique<QTextDocument>();
+    }
+    if (source.hasHtml()) {
+        QTextCursor(document.get())
+            .insertFragment(QTextDocumentFragment::fromHtml(source.html(), document.get()));
+        if (!document->toPlainText().trimmed().isEmpty()) {
+            adoptTypingAttributes(*document, typing);
+            keepCharactersAsBytes(*document);
+            return document;
+        }
+        document = std::make_unique<QTextDocument>();
+    }
+    if (source.hasText()) {
+        QString text = source.text();
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        if (!text.isEmpty()) {
+            QTextCursor(document.get()).insertText(text, typing);
+            keepCharactersAsBytes(*document);
+            return document;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
 QMimeData *RichEdit::createMimeDataFromSelection() const
 {
-    return QTextEdit::createMimeDataFromSelection();
+    auto data = std::make_unique<QMimeData>();
+    guarded([&] {
+        const QTextDocumentFragment fragment = textCursor().selection();
+        if (fragment.isEmpty())
+            return;
+        const QByteArray rtf = rtfFor(fragment);
+        for (const QLatin1String &type : kRtfTypes)
+            data->setData(type, rtf);
+        data->setHtml(fragment.toHtml());
+        // What the editor shows, so that a symbol stays a symbol outside Zarvik.
+        data->setText(fragment.toPlainText());
+    });
+    return data.release();
 }
 
 bool RichEdit::canInsertFromMimeData(const QMimeData *source) const
 {
-    return QTextEdit::canInsertFromMimeData(source);
+    if (!source || isReadOnly())
+        return false;
+    for (const QLatin1String &type : kRtfTypes)
+        if (source->hasFormat(type))
+            return true;
+    return source->hasHtml() || source->hasText();
 }
 
 void RichEdit::insertFromMimeData(const QMimeData *source)
 {
-    QTextEdit::insertFromMimeData(source);
+    guarded([&] {
+        if (!source || isReadOnly())
+            return;
+        const std::unique_ptr<QTextDocument> pasted = documentFrom(*source, textCursor().charFormat());
+        if (!pasted)
+            return;
+        QTextCursor cursor = textCursor();
+        cursor.beginEditBlock();
+        cursor.insertFragment(QTextDocumentFragment(pasted.get()));
+        cursor.endEditBlock();
+        setTextCursor(cursor);
+        ensureCursorVisible();
+    });
 }
 
 } // namespace zv
