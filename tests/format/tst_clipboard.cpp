@@ -1,0 +1,205 @@
+// Cut, copy and paste: the three clipboard forms and what a paste keeps.
+
+#include "Unit1.h"
+
+#include "FakeDialogs.h"
+
+#include "platform/app/Application.h"
+#include "platform/richedit/RichEdit.h"
+#include "platform/richedit/TextFormat.h"
+#include "platform/widgets/SpeedButton.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QImage>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTest>
+
+using namespace zv;
+
+namespace {
+
+// Face name and character set of every character, one entry per position.
+QStringList fontsOf(const RichEdit &edit)
+{
+    QStringList out;
+    const int end = edit.document()->characterCount() - 1;
+    for (int i = 0; i < end; ++i) {
+        QTextCursor c(edit.document());
+        c.setPosition(i + 1);
+        if (edit.document()->characterAt(i) == QChar::ParagraphSeparator)
+            continue;
+        out << QStringLiteral("%1/%2").arg(faceName(c.charFormat())).arg(charset(c.charFormat()));
+    }
+    return out;
+}
+
+QMimeData *mime(const QByteArray &rtf, const QString &html, const QString &text)
+{
+    auto *data = new QMimeData;
+    if (!rtf.isEmpty())
+        data->setData(QStringLiteral("text/rtf"), rtf);
+    if (!html.isEmpty())
+        data->setHtml(html);
+    if (!text.isEmpty())
+        data->setText(text);
+    return data;
+}
+
+} // namespace
+
+class TestClipboard : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_exeFolder.isValid());
+        setExeFolderForTests(m_exeFolder.path());
+        QFile marker(m_exeFolder.filePath(QStringLiteral("Zarvik.cfg")));
+        QVERIFY(marker.open(QIODevice::WriteOnly));
+    }
+
+    void init()
+    {
+        m_dialogs = std::make_unique<test::FakeDialogs>();
+        m_form = std::make_unique<TForm1>();
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        m_edit = m_form->RichEdit1;
+        QApplication::clipboard()->clear();
+    }
+
+    void cleanup()
+    {
+        m_form.reset();
+        m_dialogs.reset();
+    }
+
+    void copyOffersRtfHtmlAndTheUnicodeTextShown()
+    {
+        m_form->SpeedButton1Click(m_form.get()); // ∀: "Symbol" byte 0x22
+        m_form->SeleccionatTodo1->trigger();
+        m_form->Copiar1->trigger();
+        const QMimeData *data = QApplication::clipboard()->mimeData();
+        QVERIFY(data);
+        QCOMPARE(data->text(), QStringLiteral("∀"));
+        QVERIFY(data->html().contains(QStringLiteral("∀")));
+        QVERIFY(!data->html().contains(QLatin1Char('"') + QStringLiteral("</")));
+        for (const char *type : {"text/rtf", "application/rtf"}) {
+            const QByteArray rtf = data->data(QLatin1String(type));
+            QVERIFY2(rtf.startsWith("{\\rtf"), type);
+            QVERIFY(rtf.contains("\\u8704"));
+            QVERIFY(rtf.contains("Symbol"));
+        }
+        QCOMPARE(m_edit->bytes(), QByteArray("\x22"));
+    }
+
+    void copyAndPasteKeepFontsBytesAndCharacterSets()
+    {
+        QTest::keyClicks(m_edit, "p");
+        // ∀, ⊨ (two bytes), ⇒ (Symbol in the ANSI set), ↔, □ and a line break.
+        for (int n : {1, 22, 21, 6, 7})
+            (m_form.get()->*(kInsert[n]))(m_form.get());
+        m_edit->replaceSel("\r\nq");
+        const QByteArray bytes = m_edit->bytes();
+        const QStringList fonts = fontsOf(*m_edit);
+        QCOMPARE(bytes, QByteArray("p\x22\xF7\x3D\xDE" "n\xA3\r\nq"));
+
+        m_form->SeleccionatTodo1->trigger();
+        m_form->Copiar1->trigger();
+        m_edit->setSelStart(int(bytes.size()));
+        m_form->Pegar1->trigger();
+        QCOMPARE(m_edit->bytes(), bytes + bytes);
+        // Symbol fonts travel under the symbol character set, as in a saved file.
+        QStringList expected = fonts;
+        for (QString &f : expected)
+            if (!f.startsWith(QLatin1String("Verdana")))
+                f.replace(QLatin1String("/0"), QLatin1String("/2"));
+        QCOMPARE(fontsOf(*m_edit).mid(fonts.size()), expected);
+        QCOMPARE(fonts.at(2), QStringLiteral("Symbol/2"));
+    }
+
+    void pasteInProgramModeInsertsSymbolsWhoseButtonsAreDisabled()
+    {
+        m_form->SpeedButton23Click(m_form.get()); // ⊢
+        m_form->SeleccionatTodo1->trigger();
+        m_form->Cortar1->trigger();
+        QCOMPARE(m_edit->bytes(), QByteArray());
+        m_dialogs->queueMessageBox(IDNO);
+        m_form->SpeedButton12Click(m_form.get()); // "Nuevo Programa"
+        QVERIFY(!m_form->speedButton(23)->isEnabled());
+        m_form->Pegar1->trigger();
+        QCOMPARE(m_edit->bytes(), QByteArray("\xF7\x2D"));
+        QCOMPARE(fontsOf(*m_edit), (QStringList{"Symbol/2", "Symbol/2"}));
+    }
+
+    void pastePrefersRtfThenHtmlThenText()
+    {
+        QClipboard *clipboard = QApplication::clipboard();
+        clipboard->setMimeData(mime("{\\rtf1{\\fonttbl{\\f0 Symbol;}}\\f0 R}", "<b>H</b>", "T"));
+        m_form->Pegar1->trigger();
+        clipboard->setMimeData(mime({}, "<b>H</b>", "T"));
+        m_form->Pegar1->trigger();
+        clipboard->setMimeData(mime({}, {}, "T"));
+        m_form->Pegar1->trigger();
+        // Another editor's RTF that ours cannot read yields to the next form.
+        clipboard->setMimeData(mime("not rtf", {}, "X"));
+        m_form->Pegar1->trigger();
+        QCOMPARE(m_edit->bytes(), QByteArray("RHTX"));
+        QCOMPARE(faceName(m_edit->document()->begin().begin().fragment().charFormat()),
+                 QStringLiteral("Symbol"));
+        m_edit->setSelStart(1);
+        m_edit->setSelLength(1);
+        QCOMPARE(int(m_edit->selStyle()), int(fmt::Bold));
+        QCOMPARE(m_edit->selFaceName(), QStringLiteral("Verdana"));
+    }
+
+    void pastedUnicodeTextKeepsItsSymbolsAsBytesOfSymbolFonts()
+    {
+        QApplication::clipboard()->setText(QStringLiteral("∀x ¬p □"));
+        m_form->Pegar1->trigger();
+        QCOMPARE(m_edit->bytes(), QByteArray("\x22x \xACp \xA3"));
+        QCOMPARE(fontsOf(*m_edit), (QStringList{"Symbol/2", "Verdana/0", "Verdana/0", "Verdana/0",
+                                                "Verdana/0", "Verdana/0", "Wingdings 2/2"}));
+    }
+
+    void emptyOrUnusableClipboardChangesNothing()
+    {
+        QTest::keyClicks(m_edit, "abc");
+        m_edit->setModified(false);
+        m_edit->setSelStart(1);
+        m_edit->setSelLength(1);
+        QApplication::clipboard()->clear();
+        m_form->Pegar1->trigger();
+        auto *picture = new QMimeData;
+        picture->setImageData(QImage(4, 4, QImage::Format_RGB32));
+        QApplication::clipboard()->setMimeData(picture);
+        m_form->Pegar1->trigger();
+        QApplication::clipboard()->setMimeData(mime("{\\rtf1 }", {}, {}));
+        m_form->Pegar1->trigger();
+        QCOMPARE(m_edit->bytes(), QByteArray("abc"));
+        QCOMPARE(m_edit->selLength(), 1);
+        QVERIFY(!m_edit->modified());
+        QVERIFY(m_dialogs->messageBoxes.isEmpty());
+    }
+
+private:
+    static constexpr void (TForm1::*kInsert[24])(QObject *) = {
+        nullptr, &TForm1::SpeedButton1Click, nullptr, nullptr, nullptr, nullptr,
+        &TForm1::SpeedButton6Click, &TForm1::SpeedButton7Click, nullptr, nullptr, nullptr,
+        nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+        &TForm1::SpeedButton21Click, &TForm1::SpeedButton22Click, nullptr};
+
+    QTemporaryDir m_exeFolder;
+    std::unique_ptr<test::FakeDialogs> m_dialogs;
+    std::unique_ptr<TForm1> m_form;
+    RichEdit *m_edit = nullptr;
+};
+
+QTEST_MAIN(TestClipboard)
+#include "tst_clipboard.moc"
