@@ -1,5 +1,36 @@
-// Placeholder: the program run.
 #include "Unit1.h"
 
-void TForm1::SpeedButton27Click(QObject *) {}
-void TForm1::ExecuteAndWait(const QString &, const QString &, int) {}
+#include "Unit4.h"
+
+#include "platform/app/Application.h"
+#include "platform/files/TextList.h"
+#include "platform/process/Launcher.h"
+#include "platform/richedit/RichEdit.h"
+
+#include <QByteArrayList>
+
+#include <memory>
+
+void TForm1::SpeedButton27Click(QObject *)
+{
+    QByteArrayList program;
+    RichEdit2->copyLinesFrom(*RichEdit1);
+    RichEdit2->setPlainText(true);
+    // Read whole: a long line reaches the interpreter complete, split only where RichEdit2 wraps.
+    const int count = RichEdit2->lineCount();
+    for (int i = 0; i < count; ++i)
+        program.append(RichEdit2->line(i));
+    zv::saveTextList(program, zv::exeFolder() + QStringLiteral("entrada.txt"));
+    program.clear();
+
+    ExecuteAndWait(zv::exeFolder() + QStringLiteral("PL.bat"), QString(), 1);
+
+    auto results = std::make_unique<TForm4>();
+    Form4 = results.get();
+    results->ShowModal();
+}
+
+void TForm1::ExecuteAndWait(const QString &fileName, const QString &parameters, int showCommand)
+{
+    zv::executeAndWait(this, fileName, parameters, showCommand);
+}

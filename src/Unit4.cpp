@@ -1,0 +1,154 @@
+#include "Unit4.h"
+
+#include "platform/app/Application.h"
+#include "platform/app/PlatformError.h"
+#include "platform/codepages/CodePage.h"
+#include "platform/files/AtomicFile.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTimer>
+#include <QVBoxLayout>
+
+TForm4 *Form4 = nullptr;
+
+namespace {
+
+// A NUL byte would end the text in an 8-bit memo and hide the rest of the output; it is shown
+// as the symbol for NUL instead, and saved as the byte it stands for.
+constexpr char16_t kNulSymbol = u'\u2400';
+
+std::function<void(TForm4 &)> &shownHook()
+{
+    static std::function<void(TForm4 &)> hook;
+    return hook;
+}
+
+} // namespace
+
+TForm4::TForm4(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint
+                          | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("Form4"));
+    setWindowTitle(QStringLiteral("Resultado de la ejecución del programa"));
+    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    setModal(true);
+
+    MainMenu1 = new QMenuBar(this);
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    // On the bar itself, with no drop-down: choosing it saves at once.
+    Guardar1 = MainMenu1->addAction(QStringLiteral("Guardar"));
+    Guardar1->setObjectName(QStringLiteral("Guardar1"));
+    connect(Guardar1, &QAction::triggered, this, zv::guard([this] { Guardar1Click(this); }));
+
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    QFont memoFont(QStringLiteral("MS Sans Serif"));
+    memoFont.setPixelSize(13);
+    Memo1->setFont(memoFont);
+    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->setMenuBar(MainMenu1);
+    layout->addWidget(Memo1);
+
+    // A client area of 688 x 426 below the menu bar, and a border the user cannot drag.
+    setSizeGripEnabled(false);
+    setFixedSize(688, 426 + MainMenu1->sizeHint().height());
+    SaveDialog1.overwritePrompt = false;
+}
+
+TForm4::~TForm4()
+{
+    if (Form4 == this)
+        Form4 = nullptr;
+}
+
+int TForm4::ShowModal()
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    return exec();
+}
+
+void TForm4::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (event->spontaneous())
+        return;
+    zv::guarded([this] { FormShow(this); });
+    if (shownHook())
+        QTimer::singleShot(0, this, [this] {
+            if (shownHook())
+                shownHook()(*this);
+        });
+}
+
+void TForm4::FormShow(QObject *)
+{
+    Memo1->clear();
+    const QString path = zv::exeFolder() + QStringLiteral("salida.log");
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw zv::fileError("Cannot open file %s", path);
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw zv::fileError("Cannot open file %s", path);
+    file.close();
+    setText(bytes);
+}
+
+void TForm4::Guardar1Click(QObject *)
+{
+    const std::optional<QString> chosen = zv::dialogs().saveFileName(this, SaveDialog1);
+    if (!chosen)
+        return;
+    SaveDialog1.initialPath = *chosen;
+    zv::writeFileAtomically(*chosen, text(), "Stream write error");
+}
+
+QByteArray TForm4::text() const
+{
+    QString shown = Memo1->toPlainText();
+    shown.replace(QChar(kNulSymbol), QChar(0));
+    QByteArray out = zv::CodePage::windows1252().encode(shown);
+    out.replace("\n", "\r\n");
+    return out;
+}
+
+void TForm4::setText(const QByteArray &bytes)
+{
+    const zv::CodePage &page = zv::CodePage::windows1252();
+    QString shown;
+    shown.reserve(bytes.size());
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const char byte = bytes.at(i);
+        if (byte == '\r') {
+            if (i + 1 < bytes.size() && bytes.at(i + 1) == '\n')
+                ++i;
+            shown += QLatin1Char('\n');
+        } else if (byte == '\n') {
+            shown += QLatin1Char('\n');
+        } else if (byte == '\0') {
+            shown += QChar(kNulSymbol);
+        } else {
+            shown += QChar(page.toUnicode(static_cast<unsigned char>(byte)));
+        }
+    }
+    Memo1->setPlainText(shown);
+}
+
+void TForm4::setShownHookForTests(std::function<void(TForm4 &)> hook)
+{
+    shownHook() = std::move(hook);
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QWidget;
+
+namespace zv {
+
+/// How a file is started: the program that actually runs and its arguments.
+struct LaunchPlan
+{
+    QString program;
+    QStringList arguments;
+};
+
+/**
+ * How @p path is started with the parameter text @p parameters (split like a shell command
+ * line). An executable file that begins with "#!" (or an executable binary) runs by itself;
+ * anything else, a batch file without an exec bit included, is run by /bin/sh.
+ */
+LaunchPlan launchPlan(const QString &path, const QString &parameters);
+
+/**
+ * Starts @p path in the current working directory and returns when the started process has
+ * ended, without a time-out. Meanwhile a nested event loop keeps every window painting and
+ * answering input, so a command started from inside the wait runs there, nested in it.
+ *
+ * A launch that fails is reported by the platform's own English message box, owned by @p owner,
+ * naming the path and the reason; the function then returns at once. The process's exit code
+ * is not read. @p showCommand is the Windows show command; a process started here has no window
+ * of its own to show, so it is accepted and not used. Its output goes to our own output.
+ */
+void executeAndWait(QWidget *owner, const QString &path, const QString &parameters,
+                    int showCommand);
+
+/// Test seam: @p observer sees every launch, just before it starts; empty removes it.
+void setLaunchObserverForTests(std::function<void(const LaunchPlan &)> observer);
+
+} // namespace zv

@@ -1,0 +1,295 @@
+// "Compilar Programa": the export to "entrada.txt", the launch of "PL.bat" and the results
+// window, in a temporary executable folder with a scripted "PL.bat".
+
+#include "FakeDialogs.h"
+#include "RunFixture.h"
+
+#include "Unit1Palette.h"
+
+#include "platform/richedit/TextFormat.h"
+#include "platform/widgets/SpeedButton.h"
+
+#include <QAction>
+#include <QFontMetrics>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+using namespace zv::test;
+
+namespace {
+
+// Read-only, also for a user whom the permission bits do not stop: the immutable flag.
+bool setImmutable(const QString &path, bool on)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    if (fd < 0)
+        return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return done;
+}
+
+bool writable(const QString &path)
+{
+    QFile probe(path);
+    return probe.open(QIODevice::WriteOnly | QIODevice::Append);
+}
+
+} // namespace
+
+class ProgramRunTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<FakeDialogs> m_dialogs;
+    std::unique_ptr<ExeFolder> m_folder;
+    std::unique_ptr<TForm1> m_form;
+    std::unique_ptr<ResultsCatcher> m_results;
+
+    zv::RichEdit *editor() const { return m_form->RichEdit1; }
+    QByteArray entrada() const { return readAll(m_folder->path(QStringLiteral("entrada.txt"))); }
+    void type(const QByteArray &bytes) { editor()->replaceSel(bytes); }
+    void run() { m_form->speedButton(27)->click(); }
+
+private slots:
+    void init()
+    {
+        m_dialogs = std::make_unique<FakeDialogs>();
+        m_folder = std::make_unique<ExeFolder>();
+        m_folder->writeBatch(kCountingEcho);
+        m_form = std::make_unique<TForm1>();
+        Form1 = m_form.get();
+        m_form->FormShow(m_form.get());
+        m_form->EnterProgramMode();
+        m_results = std::make_unique<ResultsCatcher>(*m_dialogs);
+    }
+
+    void cleanup()
+    {
+        m_results.reset();
+        Form1 = nullptr;
+        m_form.reset();
+        m_folder.reset();
+        m_dialogs.reset();
+    }
+
+    void emptyDocumentWritesEmptyFileAndStillRuns()
+    {
+        run();
+        QVERIFY(QFile::exists(m_folder->path(QStringLiteral("entrada.txt"))));
+        QCOMPARE(entrada(), QByteArray());
+        QCOMPARE(m_folder->launches(), 1);
+        QCOMPARE(m_results->shown.size(), 1);
+        QCOMPARE(m_dialogs->errors(), QStringList());
+    }
+
+    void everyLineEndsInCrLf_data()
+    {
+        QTest::addColumn<QByteArray>("typed");
+        QTest::addColumn<QByteArray>("exported");
+        QTest::newRow("no final break") << QByteArray("p\r\nq") << QByteArray("p\r\nq\r\n");
+        QTest::newRow("final break") << QByteArray("p\r\nq\r\n") << QByteArray("p\r\nq\r\n");
+        QTest::newRow("lone LF typed") << QByteArray("p\nq\n") << QByteArray("p\r\nq\r\n");
+        QTest::newRow("empty lines inside and at the end")
+            << QByteArray("p\r\n\r\nq\r\n\r\n") << QByteArray("p\r\n\r\nq\r\n\r\n");
+        QTest::newRow("only a break") << QByteArray("\r\n") << QByteArray("\r\n");
+        QTest::newRow("accented letters keep their byte")
+            << QByteArray("d\xE9" "bil \xF1") << QByteArray("d\xE9" "bil \xF1\r\n");
+    }
+
+    void everyLineEndsInCrLf()
+    {
+        QFETCH(QByteArray, typed);
+        QFETCH(QByteArray, exported);
+        type(typed);
+        run();
+        QCOMPARE(entrada(), exported);
+        // The results window shows what the interpreter wrote: here, the program itself.
+        QCOMPARE(m_results->shown.value(0).text, "Salida\r\n" + exported);
+    }
+
+    void formattingDoesNotReachTheFile()
+    {
+        type("p & q\r\n");
+        run();
+        const QByteArray plain = entrada();
+
+        editor()->clearDocument();
+        editor()->setSelStyle(zv::fmt::Bold | zv::fmt::Underline | zv::fmt::Italic);
+        editor()->setSelColor(Qt::red);
+        editor()->setSelSize(24);
+        editor()->setSelFaceName(QStringLiteral("Courier New"));
+        type("p & ");
+        editor()->setSelStyle(0);
+        type("q\r\n");
+        run();
+        QCOMPARE(entrada(), plain);
+        QCOMPARE(plain, QByteArray("p & q\r\n"));
+    }
+
+    void everySymbolReachesTheFileAsItsInsertedBytes()
+    {
+        QByteArray expected;
+        for (const zv::PaletteRow &row : zv::kPalette) {
+            type("x");
+            m_form->InsertSymbol(row);
+            expected += "x" + row.insertedBytes();
+        }
+        run();
+        QCOMPARE(entrada(), expected + "\r\n");
+    }
+
+    void longLineArrivesWholeSplitAtTheWrap()
+    {
+        QByteArray line;
+        while (line.size() < 5000)
+            line += "palabra ";
+        line.truncate(5000);
+        type(line + "\r\nfin");
+        run();
+
+        QList<QByteArray> lines = entrada().split('\n');
+        QCOMPARE(lines.takeLast(), QByteArray());
+        for (QByteArray &l : lines) {
+            QVERIFY(l.endsWith('\r'));
+            l.chop(1);
+        }
+        QCOMPARE(lines.takeLast(), QByteArray("fin"));
+        QVERIFY2(lines.size() > 5, qPrintable(QString::number(lines.size())));
+        // Every character arrives, in order.
+        QCOMPARE(lines.join(), line);
+        // The hidden control broke the text between words, at its own width.
+        QVERIFY(!m_form->RichEdit2->isVisible());
+        const QFontMetrics metrics(m_form->RichEdit2->font());
+        for (int i = 0; i + 1 < lines.size(); ++i) {
+            QVERIFY2(lines[i].endsWith(' '), lines[i].constData());
+            QVERIFY(metrics.horizontalAdvance(QString::fromLatin1(lines[i].trimmed())) <= 633);
+        }
+    }
+
+    void overTheTextLimitStopsBeforeWritingOrStarting()
+    {
+        m_folder->writeBatch(kCountingEcho);
+        writeAll(m_folder->path(QStringLiteral("entrada.txt")), "anterior\r\n");
+        QByteArray program;
+        // 700 lines of 99 positions each, the break counting as one.
+        for (int i = 0; i < 700; ++i)
+            program += QByteArray(98, 'p') + "\r\n";
+        type(program);
+        run();
+        QCOMPARE(m_dialogs->errors(), QStringList{QStringLiteral("RichEdit line insertion error.")});
+        QCOMPARE(entrada(), QByteArray("anterior\r\n"));
+        QCOMPARE(m_folder->launches(), 0);
+        QCOMPARE(m_results->shown.size(), 0);
+        // The document itself is untouched.
+        QCOMPARE(editor()->bytes(), program);
+    }
+
+    void programJustUnderTheLimitRuns()
+    {
+        // 64K characters with the paragraph breaks, one position each.
+        const QByteArray program = QByteArray(zv::RichEdit::kDefaultTextLimit - 1, 'p');
+        type(program);
+        run();
+        QCOMPARE(m_dialogs->errors(), QStringList());
+        QCOMPARE(entrada().size(), program.size() + 2 * (m_form->RichEdit2->lineCount()));
+    }
+
+    void readOnlyEntradaStopsBeforeStarting()
+    {
+        const QString path = m_folder->path(QStringLiteral("entrada.txt"));
+        writeAll(path, "anterior\r\n");
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+        bool immutable = false;
+        if (writable(path)) {
+            immutable = setImmutable(path, true);
+            if (!immutable)
+                QSKIP("a read-only file stays writable for this user, and it cannot be made immutable");
+        }
+        type("p\r\n");
+        run();
+        if (immutable)
+            setImmutable(path, false);
+        QCOMPARE(m_dialogs->errors(),
+                 QStringList{QStringLiteral("Cannot create file %1.").arg(path)});
+        QCOMPARE(readAll(path), QByteArray("anterior\r\n"));
+        QCOMPARE(m_folder->launches(), 0);
+        QCOMPARE(m_results->shown.size(), 0);
+    }
+
+    void missingBatchShowsPlatformBoxThenResults()
+    {
+        QFile::remove(m_folder->path(QStringLiteral("PL.bat")));
+        writeAll(m_folder->path(QStringLiteral("salida.log")), "de una ejecuci\xF3n anterior\r\n");
+        type("p\r\n");
+        run();
+        const QString batch = m_folder->path(QStringLiteral("PL.bat"));
+        QCOMPARE(m_dialogs->messageBoxes.size(), 1);
+        const MessageBoxRequest box = m_dialogs->messageBoxes.first();
+        QCOMPARE(box.flags, unsigned(zv::MB_OK | zv::MB_ICONERROR));
+        QVERIFY2(box.text.contains(batch), qPrintable(box.text));
+        QVERIFY2(box.text.contains(QStringLiteral("No such file or directory")), qPrintable(box.text));
+        // The box comes first, then the window with whatever "salida.log" holds.
+        QCOMPARE(m_results->shown.size(), 1);
+        QCOMPARE(m_results->shown.first().messageBoxesBefore, 1);
+        QCOMPARE(m_results->shown.first().text, QByteArray("de una ejecuci\xF3n anterior\r\n"));
+        QCOMPARE(entrada(), QByteArray("p\r\n"));
+    }
+
+    void twoRunsInARowReplaceEntrada()
+    {
+        type("una l\xEDnea bastante larga\r\notra\r\ny otra m\xE1s\r\n");
+        m_form->CompilarPrograma1->trigger();
+        editor()->clearDocument();
+        type("q");
+        m_form->CompilarPrograma1->trigger();
+        QCOMPARE(entrada(), QByteArray("q\r\n"));
+        QCOMPARE(m_folder->launches(), 2);
+        QCOMPARE(m_results->shown.size(), 2);
+        // Each run has a window of its own, gone when the run ends.
+        QCOMPARE(Form4, nullptr);
+    }
+
+    void runLeavesDocumentFlagAndModeAsTheyWere()
+    {
+        type("p V q\r\n");
+        editor()->setSelStart(2);
+        editor()->setModified(false);
+        run();
+        QCOMPARE(editor()->modified(), false);
+        QCOMPARE(editor()->bytes(), QByteArray("p V q\r\n"));
+        QCOMPARE(editor()->selStart(), 2);
+        QVERIFY(m_form->speedButton(27)->isEnabled());
+        QVERIFY(m_form->CompilarPrograma1->isEnabled());
+        QVERIFY(!m_form->speedButton(1)->isEnabled());
+
+        editor()->setModified(true);
+        run();
+        QCOMPARE(editor()->modified(), true);
+        // RichEdit2 keeps the exported lines, in plain-text mode.
+        QVERIFY(m_form->RichEdit2->plainText());
+        QCOMPARE(m_form->RichEdit2->lineCount(), 1);
+        QCOMPARE(m_form->RichEdit2->line(0), QByteArray("p V q"));
+    }
+
+    void batchRunsInTheCurrentWorkingDirectoryWithNoParameters()
+    {
+        m_folder->writeBatch("pwd > \"$here/salida.log\"; echo \"$#\" >> \"$here/salida.log\"");
+        run();
+        QCOMPARE(m_results->shown.value(0).text,
+                 QDir::currentPath().toLocal8Bit() + "\r\n0\r\n");
+    }
+};
+
+QTEST_MAIN(ProgramRunTest)
+#include "tst_programrun.moc"

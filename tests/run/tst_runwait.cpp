@@ -1,0 +1,216 @@
+// Starting "PL.bat" and waiting for it: how it is started, a launch that fails, and a window
+// that keeps painting and answering input while the interpreter runs.
+
+#include "FakeDialogs.h"
+#include "RunFixture.h"
+
+#include "platform/process/Launcher.h"
+#include "platform/widgets/SpeedButton.h"
+
+#include <QKeyEvent>
+#include <QTimer>
+#include <QtTest>
+
+using namespace zv::test;
+
+namespace {
+
+class PaintCounter : public QObject
+{
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+void makeExecutable(const QString &path)
+{
+    QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner | QFile::ExeUser);
+}
+
+} // namespace
+
+class RunWaitTest : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<FakeDialogs> m_dialogs;
+    std::unique_ptr<ExeFolder> m_folder;
+    std::unique_ptr<TForm1> m_form;
+    std::unique_ptr<ResultsCatcher> m_results;
+
+    QString batch() const { return m_folder->path(QStringLiteral("PL.bat")); }
+
+private slots:
+    void init()
+    {
+        m_dialogs = std::make_unique<FakeDialogs>();
+        m_folder = std::make_unique<ExeFolder>();
+        m_form = std::make_unique<TForm1>();
+        Form1 = m_form.get();
+        m_results = std::make_unique<ResultsCatcher>(*m_dialogs);
+    }
+
+    void cleanup()
+    {
+        zv::setLaunchObserverForTests({});
+        m_results.reset();
+        Form1 = nullptr;
+        m_form.reset();
+        m_folder.reset();
+        m_dialogs.reset();
+    }
+
+    void batchRunsByItselfOnlyWithExecBitAndInterpreterLine_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("executable");
+        QTest::addColumn<bool>("byItself");
+        QTest::newRow("#! and exec bit") << QByteArray("#!/bin/sh\necho\n") << true << true;
+        QTest::newRow("#! without exec bit") << QByteArray("#!/bin/sh\necho\n") << false << false;
+        QTest::newRow("exec bit without #!") << QByteArray("echo\n") << true << false;
+        QTest::newRow("plain batch") << QByteArray("echo\n") << false << false;
+    }
+
+    void batchRunsByItselfOnlyWithExecBitAndInterpreterLine()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, executable);
+        QFETCH(bool, byItself);
+        writeAll(batch(), content);
+        if (executable)
+            makeExecutable(batch());
+        const zv::LaunchPlan plan = zv::launchPlan(batch(), QString());
+        if (byItself) {
+            QCOMPARE(plan.program, batch());
+            QCOMPARE(plan.arguments, QStringList());
+        } else {
+            QCOMPARE(plan.program, QStringLiteral("/bin/sh"));
+            QCOMPARE(plan.arguments, QStringList{batch()});
+        }
+    }
+
+    void executableBatchIsStartedAndWaitedFor()
+    {
+        writeAll(batch(), "#!/bin/sh\nsleep 1\necho \"$0 $#\" > \"$(dirname \"$0\")/salida.log\"\n");
+        makeExecutable(batch());
+        QElapsedTimer clock;
+        clock.start();
+        zv::executeAndWait(m_form.get(), batch(), QString(), 1);
+        QVERIFY(clock.elapsed() >= 900);
+        QCOMPARE(readAll(m_folder->path(QStringLiteral("salida.log"))), batch().toLocal8Bit() + " 0\n");
+        QCOMPARE(m_dialogs->messageBoxes.size(), 0);
+    }
+
+    void failedLaunchNamesPathAndReason_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("interpreter line ending in CR")
+            << QByteArray("#!/bin/sh\r\necho\r\n") << QStringLiteral("bad interpreter \"/bin/sh\\r\"");
+        QTest::newRow("interpreter missing")
+            << QByteArray("#!/no/such/shell\n") << QStringLiteral("bad interpreter \"/no/such/shell\"");
+    }
+
+    void failedLaunchNamesPathAndReason()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, reason);
+        writeAll(batch(), content);
+        makeExecutable(batch());
+        QElapsedTimer clock;
+        clock.start();
+        zv::executeAndWait(m_form.get(), batch(), QString(), 1);
+        QVERIFY(clock.elapsed() < 2000);
+        QCOMPARE(m_dialogs->messageBoxes.size(), 1);
+        const MessageBoxRequest box = m_dialogs->messageBoxes.first();
+        QVERIFY2(box.text.contains(batch()) && box.text.contains(reason), qPrintable(box.text));
+        QCOMPARE(box.flags, unsigned(zv::MB_OK | zv::MB_ICONERROR));
+    }
+
+    void batchThatIsAFolderIsNotStarted()
+    {
+        QVERIFY(QDir().mkdir(batch()));
+        int launches = 0;
+        zv::setLaunchObserverForTests([&](const zv::LaunchPlan &) { ++launches; });
+        zv::executeAndWait(m_form.get(), batch(), QString(), 1);
+        QCOMPARE(launches, 0);
+        QCOMPARE(m_dialogs->messageBoxes.size(), 1);
+        QVERIFY(m_dialogs->messageBoxes.first().text.contains(QStringLiteral("Is a directory")));
+    }
+
+    void windowPaintsAndTakesInputDuringTheWait()
+    {
+        m_folder->writeBatch("sleep 3; echo hecho > \"$here/salida.log\"");
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        m_form->EnterProgramMode();
+        zv::RichEdit *editor = m_form->RichEdit1;
+        PaintCounter counter;
+        editor->viewport()->installEventFilter(&counter);
+
+        QElapsedTimer clock;
+        qint64 last = -1;
+        qint64 worstGap = 0;
+        qint64 typedSeenAt = -1;
+        int paintsDuringWait = 0;
+        QTimer ticker;
+        ticker.setInterval(50);
+        connect(&ticker, &QTimer::timeout, this, [&] {
+            const qint64 now = clock.elapsed();
+            if (last >= 0)
+                worstGap = std::max(worstGap, now - last);
+            last = now;
+            if (typedSeenAt < 0 && editor->bytes().contains('x'))
+                typedSeenAt = now;
+            if (now > 500 && now < 600)
+                QCoreApplication::postEvent(editor, new QKeyEvent(QEvent::KeyPress, Qt::Key_X,
+                                                                  Qt::NoModifier, QStringLiteral("x")));
+            paintsDuringWait = counter.paints;
+            editor->viewport()->update();
+        });
+        clock.start();
+        ticker.start();
+        m_form->speedButton(27)->click();
+        const qint64 waited = clock.elapsed();
+        ticker.stop();
+
+        QVERIFY2(waited >= 2900, qPrintable(QString::number(waited)));
+        QCOMPARE(m_results->shown.size(), 1);
+        QCOMPARE(m_results->shown.first().text, QByteArray("hecho\r\n"));
+        QVERIFY2(worstGap < 500, qPrintable(QString::number(worstGap)));
+        QVERIFY2(typedSeenAt > 0 && typedSeenAt < 2500, qPrintable(QString::number(typedSeenAt)));
+        QVERIFY2(paintsDuringWait >= 10, qPrintable(QString::number(paintsDuringWait)));
+        qInfo("worst gap between 50 ms ticks during the wait: %lld ms", worstGap);
+    }
+
+    void secondRunDuringTheWaitNestsInsideTheFirst()
+    {
+        m_folder->writeBatch("echo run >> \"$here/launches\"; sleep 1;"
+                             " wc -l < \"$here/launches\" > \"$here/salida.log\"");
+        m_form->EnterProgramMode();
+        m_form->RichEdit1->clearDocument();
+        m_form->RichEdit1->replaceSel("p\r\n");
+        QTimer::singleShot(300, m_form.get(), [this] {
+            m_form->RichEdit1->replaceSel("q\r\n");
+            m_form->speedButton(27)->click();
+        });
+        m_form->speedButton(27)->click();
+        // The inner run's window comes first; the outer wait resumes only after it.
+        QCOMPARE(m_folder->launches(), 2);
+        QCOMPARE(m_results->shown.size(), 2);
+        QVERIFY(m_results->shown[0].atMs <= m_results->shown[1].atMs);
+        QCOMPARE(readAll(m_folder->path(QStringLiteral("entrada.txt"))), QByteArray("p\r\nq\r\n"));
+        QCOMPARE(m_dialogs->messageBoxes.size(), 0);
+    }
+};
+
+QTEST_MAIN(RunWaitTest)
+#include "tst_runwait.moc"
