@@ -1,0 +1,4 @@
+add_test(NAME format.e2e_format COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/e2e_format.sh)
+set_tests_properties(format.e2e_format PROPERTIES
+    ENVIRONMENT "ZV_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZV_BUILD_DIR=${CMAKE_BINARY_DIR}"
+    SKIP_RETURN_CODE 77 LABELS "format;e2e" TIMEOUT 120 RUN_SERIAL TRUE)
