@@ -337,6 +337,9 @@ private slots:
             auto *dialog = qobject_cast<QColorDialog *>(QApplication::activeModalWidget());
             QVERIFY(dialog);
             QCOMPARE(dialog->currentColor(), QColor(Qt::black));
+            // The basic form: defining custom colours is one click away.
+            auto *define = dialog->findChild<QPushButton *>(QStringLiteral("defineCustomColors"));
+            QVERIFY(define && define->isVisible());
             dialog->setCurrentColor(QColor(Qt::blue));
             dialog->accept();
         });

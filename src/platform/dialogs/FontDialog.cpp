@@ -82,7 +82,14 @@ FontDialog::FontDialog(const FontChoice &initial, QWidget *parent)
     m_face = new QLineEdit(this);
     m_face->setObjectName(QStringLiteral("face"));
     m_faces = list(this, "faces");
-    QStringList faces = QFontDatabase::families();
+    QStringList faces;
+    // Qt tells apart families of several foundries as "Name [foundry]"; the name is what counts.
+    for (QString family : QFontDatabase::families()) {
+        const qsizetype foundry = family.indexOf(QLatin1String(" ["));
+        if (foundry > 0)
+            family.truncate(foundry);
+        faces << family;
+    }
     for (const char *face : kDocumentFaces)
         faces << QLatin1String(face);
     faces.sort(Qt::CaseInsensitive);
@@ -100,9 +107,9 @@ FontDialog::FontDialog(const FontChoice &initial, QWidget *parent)
         m_sizes->addItem(QString::number(size));
 
     auto *effects = new QGroupBox(QStringLiteral("Efectos"), this);
-    m_strikeOut = new QCheckBox(QStringLiteral("&Tachado"), effects);
+    m_strikeOut = new QCheckBox(QStringLiteral("Tac&hado"), effects);
     m_strikeOut->setObjectName(QStringLiteral("strikeOut"));
-    m_underline = new QCheckBox(QStringLiteral("&Subrayado"), effects);
+    m_underline = new QCheckBox(QStringLiteral("S&ubrayado"), effects);
     m_underline->setObjectName(QStringLiteral("underline"));
     m_color = new QComboBox(effects);
     m_color->setObjectName(QStringLiteral("color"));
