@@ -89,7 +89,7 @@ void saveDocument(const QTextDocument &document, const QString &path, bool plain
     // let replace it.
     const QFileInfo target(path);
     constexpr QFile::Permissions kWrite =
-        QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther;
+        QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
     if (target.exists() && !target.isDir() && !(target.permissions() & kWrite))
         throw fileError("Cannot create file %s", path);
     const QByteArray bytes = plainText ? documentBytes(document) : rtf::writeRtf(document);
