@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -92,6 +93,16 @@ void TForm4::showEvent(QShowEvent *event)
             if (shownHook())
                 shownHook()(*this);
         });
+}
+
+void TForm4::keyPressEvent(QKeyEvent *event)
+{
+    // The window closes through its title bar only; Escape must not throw the output away.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TForm4::FormShow(QObject *)

@@ -174,14 +174,19 @@ private slots:
         writeAll(salida(), "hola");
         ResultsCatcher catcher(*m_dialogs);
         QPoint centre;
+        bool escapeClosed = true;
         catcher.onShown = [&](TForm4 &window) {
             QVERIFY(window.isModal());
             centre = window.geometry().center();
+            // Only the title bar closes it.
+            QTest::keyClick(window.Memo1, Qt::Key_Escape);
+            escapeClosed = !window.isVisible();
         };
         m_window->ShowModal();
         QCOMPARE(catcher.shown.size(), 1);
         QCOMPARE(catcher.shown.first().text, QByteArray("hola"));
         QVERIFY(!m_window->isVisible());
+        QCOMPARE(escapeClosed, false);
         const QPoint screen = QGuiApplication::primaryScreen()->availableGeometry().center();
         QVERIFY2((centre - screen).manhattanLength() <= 4,
                  qPrintable(QStringLiteral("%1,%2").arg(centre.x()).arg(centre.y())));
