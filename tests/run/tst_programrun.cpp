@@ -195,16 +195,6 @@ private slots:
         QCOMPARE(editor()->bytes(), program);
     }
 
-    void programJustUnderTheLimitRuns()
-    {
-        // 64K characters with the paragraph breaks, one position each.
-        const QByteArray program = QByteArray(zv::RichEdit::kDefaultTextLimit - 1, 'p');
-        type(program);
-        run();
-        QCOMPARE(m_dialogs->errors(), QStringList());
-        QCOMPARE(entrada().size(), program.size() + 2 * (m_form->RichEdit2->lineCount()));
-    }
-
     void readOnlyEntradaStopsBeforeStarting()
     {
         const QString path = m_folder->path(QStringLiteral("entrada.txt"));

@@ -135,17 +135,6 @@ private slots:
         QCOMPARE(box.flags, unsigned(zv::MB_OK | zv::MB_ICONERROR));
     }
 
-    void batchThatIsAFolderIsNotStarted()
-    {
-        QVERIFY(QDir().mkdir(batch()));
-        int launches = 0;
-        zv::setLaunchObserverForTests([&](const zv::LaunchPlan &) { ++launches; });
-        zv::executeAndWait(m_form.get(), batch(), QString(), 1);
-        QCOMPARE(launches, 0);
-        QCOMPARE(m_dialogs->messageBoxes.size(), 1);
-        QVERIFY(m_dialogs->messageBoxes.first().text.contains(QStringLiteral("Is a directory")));
-    }
-
     void windowPaintsAndTakesInputDuringTheWait()
     {
         m_folder->writeBatch("sleep 3; echo hecho > \"$here/salida.log\"");
