@@ -34,7 +34,10 @@ void toggleStyle(zv::SpeedButton &button, zv::RichEdit &edit, const StyleToggle 
 } // namespace
 
 void TForm1::SpeedButton24Click(QObject *) { toggleStyle(*speedButton(24), *RichEdit1, kBold); }
-void TForm1::SpeedButton25Click(QObject *) { toggleStyle(*speedButton(25), *RichEdit1, kUnderline); }
+void TForm1::SpeedButton25Click(QObject *)
+{
+    toggleStyle(*speedButton(25), *RichEdit1, kUnderline);
+}
 void TForm1::SpeedButton26Click(QObject *) { toggleStyle(*speedButton(26), *RichEdit1, kItalic); }
 
 void TForm1::Fuentes1Click(QObject *)

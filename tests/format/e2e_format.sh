@@ -42,8 +42,10 @@ text=$("$ZV_BUILD_DIR/zvkconv" "$f")
 
 # Bold runs over "abc def" alone; both quantifiers are "Symbol" characters written as \u8704.
 body=$(tr -d '\r\n' < "$f")
-printf "%s\n" "$body" | grep -q '\\b[ \\][^}]*abc def' || { echo "FAIL: 'abc def' not bold"; cat "$f"; exit 1; }
-[ "$(grep -o '\\u8704' "$f" | wc -l)" -eq 2 ] || { echo "FAIL: not two quantifiers"; cat "$f"; exit 1; }
+printf "%s\n" "$body" | grep -q '\\b[ \\][^}]*abc def' \
+  || { echo "FAIL: 'abc def' not bold"; cat "$f"; exit 1; }
+[ "$(grep -o '\\u8704' "$f" | wc -l)" -eq 2 ] \
+  || { echo "FAIL: not two quantifiers"; cat "$f"; exit 1; }
 grep -q 'Symbol' "$f" || { echo "FAIL: no Symbol font"; exit 1; }
 printf "%s\n" "$body" | grep -q '\\b0' || { echo "FAIL: bold never ends"; cat "$f"; exit 1; }
 echo "PASS: bold from N and a pasted quantifier saved as abc def∀∀"

@@ -199,7 +199,8 @@ private slots:
             QVERIFY(a->state().checked);
         }
         // The palette buttons are push buttons still.
-        QAccessibleInterface *symbol = QAccessible::queryAccessibleInterface(m_form->speedButton(1));
+        QAccessibleInterface *symbol =
+            QAccessible::queryAccessibleInterface(m_form->speedButton(1));
         QVERIFY(!symbol->state().checkable);
         QCOMPARE(symbol->text(QAccessible::Name), QStringLiteral("Para todo"));
     }
@@ -324,7 +325,8 @@ private slots:
         QTimer::singleShot(0, this, [] {
             auto *dialog = qobject_cast<FontDialog *>(QApplication::activeModalWidget());
             QVERIFY(dialog);
-            dialog->findChild<QLineEdit *>(QStringLiteral("face"))->setText(QStringLiteral("Symbol"));
+            auto *face = dialog->findChild<QLineEdit *>(QStringLiteral("face"));
+            face->setText(QStringLiteral("Symbol"));
             dialog->accept();
         });
         const std::optional<FontChoice> f = qt.chooseFont(m_form.get(), font("Verdana", 9));

@@ -42,7 +42,10 @@ struct Face {
 // text font, symbols to the symbol font that has them.
 constexpr Face kTextFace{u"Verdana", kAnsiCharset};
 constexpr Face kSymbolFaces[] = {
-    {u"Symbol", kSymbolCharset}, {u"Wingdings 2", kSymbolCharset}, {u"Wingdings 3", kSymbolCharset}};
+    {u"Symbol", kSymbolCharset},
+    {u"Wingdings 2", kSymbolCharset},
+    {u"Wingdings 3", kSymbolCharset},
+};
 
 bool holds(const Face &face, char16_t ch)
 {
@@ -147,6 +150,9 @@ std::unique_ptr<QTextDocument> documentFrom(const QMimeData &source, const QText
             .insertFragment(QTextDocumentFragment::fromHtml(source.html(), document.get()));
         if (!document->toPlainText().trimmed().isEmpty()) {
             adoptTypingAttributes(*document, typing);
+            // The editor has no paragraph formatting: headings and margins do not come along.
+            for (QTextBlock b = document->begin(); b.isValid(); b = b.next())
+                QTextCursor(b).setBlockFormat(QTextBlockFormat());
             keepCharactersAsBytes(*document);
             return document;
         }
@@ -199,7 +205,8 @@ void RichEdit::insertFromMimeData(const QMimeData *source)
     guarded([&] {
         if (!source || isReadOnly())
             return;
-        const std::unique_ptr<QTextDocument> pasted = documentFrom(*source, textCursor().charFormat());
+        const std::unique_ptr<QTextDocument> pasted =
+            documentFrom(*source, textCursor().charFormat());
         if (!pasted)
             return;
         QTextCursor cursor = textCursor();
