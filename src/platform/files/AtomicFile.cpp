@@ -7,11 +7,19 @@
 
 namespace zv {
 
+bool isReadOnlyFile(const QString &path)
+{
+    const QFileInfo info(path);
+    constexpr QFile::Permissions anyWrite =
+        QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther;
+    return info.exists() && !info.isDir() && (!info.isWritable() || !(info.permissions() & anyWrite));
+}
+
 void writeFileAtomically(const QString &path, const QByteArray &data, const char *writeError)
 {
     const QFileInfo target(path);
     // A rename would replace a read-only file or a folder's entry the user may not write.
-    if (target.isDir() || (target.exists() && !target.isWritable()))
+    if (target.isDir() || isReadOnlyFile(path))
         throw fileError("Cannot create file %s", path);
 
     QSaveFile file(path);

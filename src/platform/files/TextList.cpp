@@ -1,6 +1,7 @@
 #include "platform/files/TextList.h"
 
 #include "platform/app/PlatformError.h"
+#include "platform/files/AtomicFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -21,7 +22,8 @@ void saveTextList(const QByteArrayList &lines, const QString &path)
 
     QFile file(path);
     // QFile would happily "open" a folder of that name for writing on some systems.
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (QFileInfo(path).isDir() || isReadOnlyFile(path)
+        || !file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw fileError("Cannot create file %s", path);
     if (file.write(data) != data.size() || !file.flush())
         throw EPlatformError(QStringLiteral("Stream write error"));
