@@ -281,11 +281,13 @@ void RichEdit::setModified(bool value)
 
 void RichEdit::adoptDocument(QTextDocument *document)
 {
+    // setDocument() deletes the document the control made itself: ask who owns the old one first.
     QTextDocument *old = this->document();
+    const bool ownsOld = old->parent() == this;
     document->setParent(this);
     document->setDefaultFont(font());
     setDocument(document);
-    if (old->parent() == this)
+    if (ownsOld)
         delete old;
 }
 
