@@ -365,6 +365,8 @@ private slots:
         m_form->Fondo1->trigger();
         QCOMPARE(m_dialogs->colorRequests, (QList<QColor>{Qt::black, Qt::yellow}));
         QCOMPARE(m_edit->backgroundColor(), QColor(Qt::yellow));
+        const QImage painted = m_edit->viewport()->grab().toImage();
+        QCOMPARE(painted.pixelColor(painted.width() - 2, painted.height() - 2), QColor(Qt::yellow));
         QVERIFY(!m_edit->modified());
         m_edit->saveToFile(after);
         QFile a(before), b(after);
