@@ -1,15 +1,144 @@
-// Placeholder: the document commands.
+// The document commands: new, open, save, print and exit, and the unsaved-changes prompt that
+// guards every command discarding the document.
 #include "Unit1.h"
 
-void TForm1::SpeedButton9Click(QObject *) {}
-void TForm1::SpeedButton10Click(QObject *) {}
-void TForm1::SpeedButton11Click(QObject *) {}
-void TForm1::SpeedButton12Click(QObject *) {}
-void TForm1::SpeedButton13Click(QObject *) {}
-void TForm1::SpeedButton14Click(QObject *) {}
+#include "platform/app/PlatformError.h"
+#include "platform/richedit/RichEdit.h"
+
+#include <QFileInfo>
+
+using zv::dialogs;
+
+namespace {
+
+// The filters, in the dialogs' "display|pattern" form, and the extension given to a bare name.
+constexpr char kOpenFilter[] = "*.zvk;*.rtf|*.zvk;*.rtf";
+constexpr char kSaveFilter[] = "*.zvk|*.zvk";
+constexpr char kDefaultSuffix[] = ".zvk";
+
+// The caption names the file without its folder.
+QString bareFileName(const QString &path)
+{
+    return QFileInfo(path).fileName();
+}
+
+zv::FileDialogOptions &openDialog(TForm1 &form)
+{
+    form.OpenDialog1.filter = QString::fromUtf8(kOpenFilter);
+    form.OpenDialog1.defaultSuffix = QString::fromUtf8(kDefaultSuffix);
+    form.OpenDialog1.overwritePrompt = false;
+    return form.OpenDialog1;
+}
+
+zv::FileDialogOptions &saveDialog(TForm1 &form)
+{
+    form.SaveDialog1.filter = QString::fromUtf8(kSaveFilter);
+    form.SaveDialog1.defaultSuffix = QString::fromUtf8(kDefaultSuffix);
+    form.SaveDialog1.overwritePrompt = false;
+    return form.SaveDialog1;
+}
+
+// Save, dialog included. False when the dialog was cancelled; a failing save throws.
+bool saveDocument(TForm1 &form)
+{
+    zv::FileDialogOptions &options = saveDialog(form);
+    const std::optional<QString> path = dialogs().saveFileName(&form, options);
+    if (!path)
+        return false;
+    options.initialPath = *path;
+    form.RichEdit1->saveToFile(*path);
+    form.setWindowTitle(bareFileName(*path));
+    form.RichEdit1->setModified(false);
+    return true;
+}
+
+// The unsaved-changes prompt. A Yes whose save dialog is cancelled stops the calling command, so
+// that the document the user wanted to keep is not discarded.
+void askToSaveChanges(TForm1 &form)
+{
+    if (!form.RichEdit1->modified())
+        return;
+    const int answer = dialogs().messageBox(
+        nullptr, QStringLiteral("El archivo ha cambiado . ¿Deseas guardarlo?"),
+        QStringLiteral("Atención"), zv::MB_YESNO | zv::MB_ICONEXCLAMATION);
+    if (answer == zv::IDYES && !saveDocument(form))
+        throw zv::EAbort();
+}
+
+// The open dialog; nothing when cancelled.
+std::optional<QString> chooseFileToOpen(TForm1 &form)
+{
+    zv::FileDialogOptions &options = openDialog(form);
+    std::optional<QString> path = dialogs().openFileName(&form, options);
+    if (path)
+        options.initialPath = *path;
+    return path;
+}
+
+void openDocument(TForm1 &form, const QString &path)
+{
+    // The load leaves the modified flag as it finds it.
+    form.RichEdit1->loadFromFile(path);
+    form.setWindowTitle(bareFileName(path));
+}
+
+} // namespace
+
+void TForm1::SpeedButton9Click(QObject *)
+{
+    EnterTextMode();
+    askToSaveChanges(*this);
+    RichEdit1->clearDocument();
+}
+
+void TForm1::SpeedButton12Click(QObject *)
+{
+    EnterProgramMode();
+    askToSaveChanges(*this);
+    RichEdit1->clearDocument();
+}
+
+void TForm1::SpeedButton10Click(QObject *)
+{
+    askToSaveChanges(*this);
+    const std::optional<QString> path = chooseFileToOpen(*this);
+    if (!path)
+        return;
+    EnterTextMode();
+    openDocument(*this, *path);
+}
+
+void TForm1::SpeedButton13Click(QObject *)
+{
+    askToSaveChanges(*this);
+    const std::optional<QString> path = chooseFileToOpen(*this);
+    if (!path)
+        return;
+    EnterProgramMode();
+    openDocument(*this, *path);
+}
+
+void TForm1::SpeedButton11Click(QObject *)
+{
+    saveDocument(*this);
+}
+
+void TForm1::SpeedButton14Click(QObject *)
+{
+    RichEdit1->print(QString());
+}
+
 void TForm1::Nuevo1Click(QObject *Sender) { SpeedButton9Click(Sender); }
 void TForm1::Abrir1Click(QObject *Sender) { SpeedButton10Click(Sender); }
 void TForm1::Guardar1Click(QObject *Sender) { SpeedButton11Click(Sender); }
 void TForm1::Imprimir1Click(QObject *Sender) { SpeedButton14Click(Sender); }
-void TForm1::Salir1Click(QObject *) { close(); }
-void TForm1::FormClose(QObject *) {}
+
+void TForm1::Salir1Click(QObject *)
+{
+    close();
+}
+
+void TForm1::FormClose(QObject *)
+{
+    askToSaveChanges(*this);
+}

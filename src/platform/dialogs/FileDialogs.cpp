@@ -1,16 +1,75 @@
-// Placeholder: the open and save dialogs come with the document commands.
 #include "platform/dialogs/Dialogs.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStringList>
 
 namespace zv {
 
-std::optional<QString> QtDialogs::openFileName(QWidget *, const FileDialogOptions &)
+namespace {
+
+// "display|pattern|display|pattern" as Qt's name filters. The display text stays what the user
+// reads; Qt wants the patterns in parentheses, separated by blanks.
+QStringList nameFilters(const QString &windowsFilter)
 {
-    return std::nullopt;
+    QStringList filters;
+    const QStringList parts = windowsFilter.split(QLatin1Char('|'));
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts.at(i + 1);
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        filters << QStringLiteral("%1 (%2)").arg(parts.at(i), patterns);
+    }
+    return filters;
 }
 
-std::optional<QString> QtDialogs::saveFileName(QWidget *, const FileDialogOptions &)
+// A name typed without an extension takes the default one, also where Qt's dialog did not add it.
+QString withDefaultSuffix(const QString &path, const QString &defaultSuffix)
 {
-    return std::nullopt;
+    if (defaultSuffix.isEmpty() || QFileInfo(path).fileName().contains(QLatin1Char('.')))
+        return path;
+    return defaultSuffix.startsWith(QLatin1Char('.')) ? path + defaultSuffix
+                                                       : path + QLatin1Char('.') + defaultSuffix;
+}
+
+std::optional<QString> runFileDialog(QWidget *owner, const FileDialogOptions &options,
+                                     QFileDialog::AcceptMode mode)
+{
+    // Qt's own dialog, not the desktop's: it speaks the installed Spanish translations, and it has
+    // no read-only box to hide. The title stays the platform's default for the mode.
+    QFileDialog dialog(owner);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.setAcceptMode(mode);
+    // The file need not exist, also when opening: a missing one is reported by the load.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !options.overwritePrompt);
+    dialog.setSizeGripEnabled(true);
+    if (!options.filter.isEmpty())
+        dialog.setNameFilters(nameFilters(options.filter));
+    if (!options.defaultSuffix.isEmpty())
+        dialog.setDefaultSuffix(options.defaultSuffix.mid(options.defaultSuffix.startsWith(QLatin1Char('.')) ? 1 : 0));
+    if (!options.initialPath.isEmpty())
+        dialog.selectFile(options.initialPath);
+    dialog.setWindowModality(Qt::ApplicationModal);
+
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty() || files.first().isEmpty())
+        return std::nullopt;
+    return withDefaultSuffix(QFileInfo(files.first()).absoluteFilePath(), options.defaultSuffix);
+}
+
+} // namespace
+
+std::optional<QString> QtDialogs::openFileName(QWidget *owner, const FileDialogOptions &options)
+{
+    return runFileDialog(owner, options, QFileDialog::AcceptOpen);
+}
+
+std::optional<QString> QtDialogs::saveFileName(QWidget *owner, const FileDialogOptions &options)
+{
+    return runFileDialog(owner, options, QFileDialog::AcceptSave);
 }
 
 } // namespace zv

@@ -1,10 +1,12 @@
-// Placeholder: printing comes with the document commands.
 #include "platform/richedit/RichEdit.h"
+
+#include "platform/printing/DocumentPrinter.h"
 
 namespace zv {
 
-void RichEdit::print(const QString &)
+void RichEdit::print(const QString &jobName)
 {
+    printTextDocument(*document(), jobName);
 }
 
 } // namespace zv

@@ -1,0 +1,113 @@
+#include "platform/printing/DocumentPrinter.h"
+
+#include "platform/app/PlatformError.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QCoreApplication>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QScopeGuard>
+#include <QTextDocument>
+
+namespace zv {
+
+namespace {
+bool g_printing = false;
+PrinterFactory &printerFactory()
+{
+    static PrinterFactory factory;
+    return factory;
+}
+std::function<void(int)> &pageHook()
+{
+    static std::function<void(int)> hook;
+    return hook;
+}
+} // namespace
+
+std::unique_ptr<QPrinter> openDefaultPrinter(const QString &jobName)
+{
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull())
+        throw EPlatformError(QStringLiteral("There is no default printer currently selected"));
+    auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    printer->setDocName(jobName);
+    // The printer clamps zero margins to what it can reach: the whole printable area.
+    printer->setFullPage(false);
+    printer->setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+    return printer;
+}
+
+bool printingInProgress()
+{
+    return g_printing;
+}
+
+void printDocument(QTextDocument &document, QPrinter &printer)
+{
+    if (g_printing)
+        throw EPlatformError(QStringLiteral("Printing in progress"));
+    g_printing = true;
+    const auto done = qScopeGuard([] { g_printing = false; });
+
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw EPlatformError(QStringLiteral("Printer selected is not valid"));
+
+    // Laid out at the printer's resolution, one page the size of the printable area.
+    const QRectF paintRect = printer.pageLayout().paintRectPixels(printer.resolution());
+    const QSizeF body = paintRect.size();
+    document.documentLayout()->setPaintDevice(&printer);
+    document.setDocumentMargin(0);
+    document.setPageSize(body);
+
+    QAbstractTextDocumentLayout::PaintContext context;
+    // Automatic colour prints black, whatever the window's palette.
+    context.palette.setColor(QPalette::Text, Qt::black);
+
+    const int pages = document.pageCount();
+    for (int page = 0; page < pages; ++page) {
+        if (page > 0 && !printer.newPage())
+            throw EPlatformError(QStringLiteral("Printer selected is not valid"));
+        const QRectF view(0, page * body.height(), body.width(), body.height());
+        painter.save();
+        painter.translate(0, -view.top());
+        painter.setClipRect(view);
+        // A line moved to the next page may start a rounding error above this page's bottom:
+        // left out here, or the page would carry its text clipped out of sight.
+        context.clip = view.adjusted(0, 0, 0, -1);
+        document.documentLayout()->draw(&painter, context);
+        painter.restore();
+        if (pageHook())
+            pageHook()(page + 1);
+        // The windows keep repainting while the job is produced.
+        QCoreApplication::processEvents();
+    }
+    if (!painter.end())
+        throw EPlatformError(QStringLiteral("Printer selected is not valid"));
+}
+
+void setPrinterFactoryForTests(PrinterFactory factory)
+{
+    printerFactory() = std::move(factory);
+}
+
+void setPageHookForTests(std::function<void(int)> hook)
+{
+    pageHook() = std::move(hook);
+}
+
+void printTextDocument(const QTextDocument &document, const QString &jobName)
+{
+    if (g_printing)
+        throw EPlatformError(QStringLiteral("Printing in progress"));
+    std::unique_ptr<QPrinter> printer = printerFactory() ? printerFactory()(jobName)
+                                                         : openDefaultPrinter(jobName);
+    // A copy: the document may be edited, cleared or replaced while pages go out.
+    std::unique_ptr<QTextDocument> copy(document.clone());
+    copy->setDefaultFont(document.defaultFont());
+    printDocument(*copy, *printer);
+}
+
+} // namespace zv

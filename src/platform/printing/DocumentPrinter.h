@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QPrinter;
+class QTextDocument;
+
+namespace zv {
+
+/**
+ * The printer a job goes to: the system's default printer with the job named @p jobName.
+ * Throws EPlatformError "There is no default printer currently selected" when none is set up.
+ */
+std::unique_ptr<QPrinter> openDefaultPrinter(const QString &jobName);
+
+/**
+ * Prints @p document on @p printer over the whole printable area, as much per page as fits and a
+ * new page only while text remains, with nothing added (no page numbers, no headers). Pending
+ * events are dispatched between pages, so the windows keep repainting; the document is laid out
+ * anew for the printer, so pass a copy that nothing else touches meanwhile.
+ * Throws EPlatformError "Printing in progress" when a job is already being produced.
+ */
+void printDocument(QTextDocument &document, QPrinter &printer);
+
+/// True while printDocument() is producing a job.
+bool printingInProgress();
+
+/// Test seam: where the jobs of printTextDocument() go. An empty function restores the default
+/// printer.
+using PrinterFactory = std::function<std::unique_ptr<QPrinter>(const QString &jobName)>;
+void setPrinterFactoryForTests(PrinterFactory factory);
+
+/// Test seam: called after each page is finished, before events are dispatched.
+void setPageHookForTests(std::function<void(int page)> hook);
+
+/// What RichEdit::print() does: a copy of @p document on the default printer (or the test's).
+void printTextDocument(const QTextDocument &document, const QString &jobName);
+
+} // namespace zv
