@@ -159,13 +159,28 @@ private slots:
         QCOMPARE(m_edit->selFaceName(), QStringLiteral("Verdana"));
     }
 
-    void pastedUnicodeTextKeepsItsSymbolsAsBytesOfSymbolFonts()
+    void pastedUnicodeKeepsItsSymbolsAsBytesOfSymbolFonts_data()
     {
-        QApplication::clipboard()->setText(QStringLiteral("∀x ¬p □"));
+        QTest::addColumn<QByteArray>("rtf");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("face");
+        QTest::newRow("text") << QByteArray() << QStringLiteral("∀x ¬p □") << "Verdana";
+        // Another editor writes the symbols as Unicode in a text font.
+        QTest::newRow("rtf") << QByteArray("{\\rtf1\\ansi{\\fonttbl{\\f0\\fcharset0 Arial;}}"
+                                           "\\f0\\u8704?x \\'acp \\u9633?}")
+                             << QString() << "Arial";
+    }
+
+    void pastedUnicodeKeepsItsSymbolsAsBytesOfSymbolFonts()
+    {
+        QFETCH(QByteArray, rtf);
+        QFETCH(QString, text);
+        QFETCH(QString, face);
+        QApplication::clipboard()->setMimeData(mime(rtf, {}, text));
         m_form->Pegar1->trigger();
         QCOMPARE(m_edit->bytes(), QByteArray("\x22x \xACp \xA3"));
-        QCOMPARE(fontsOf(*m_edit), (QStringList{"Symbol/2", "Verdana/0", "Verdana/0", "Verdana/0",
-                                                "Verdana/0", "Verdana/0", "Wingdings 2/2"}));
+        const QString t = face + QStringLiteral("/0");
+        QCOMPARE(fontsOf(*m_edit), (QStringList{"Symbol/2", t, t, t, t, t, "Wingdings 2/2"}));
     }
 
     void emptyOrUnusableClipboardChangesNothing()

@@ -14,6 +14,8 @@
 #include <QTextDocumentFragment>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace zv {
 
@@ -106,7 +108,8 @@ void keepCharactersAsBytes(QTextDocument &document)
 // HTML gives the looks; the typing attributes give what HTML cannot say.
 void adoptTypingAttributes(QTextDocument &document, const QTextCharFormat &typing)
 {
-    QTextCursor cursor(&document);
+    // Collected first: setting a format may merge the fragments being walked.
+    std::vector<std::pair<std::pair<int, int>, QTextCharFormat>> pieces;
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
@@ -121,10 +124,15 @@ void adoptTypingAttributes(QTextDocument &document, const QTextCharFormat &typin
                 setColor(format, source.foreground().color());
             if (source.hasProperty(QTextFormat::FontPointSize))
                 setPointSize(format, pointSize(source));
-            cursor.setPosition(fragment.position());
-            cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
-            cursor.setCharFormat(format);
+            pieces.push_back({{fragment.position(), fragment.position() + fragment.length()},
+                              format});
         }
+    }
+    QTextCursor cursor(&document);
+    for (const auto &[range, format] : pieces) {
+        cursor.setPosition(range.first);
+        cursor.setPosition(range.second, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(format);
     }
 }
 
@@ -141,8 +149,11 @@ std::unique_ptr<QTextDocument> documentFrom(const QMimeData &source, const QText
         const QByteArray rtf = source.data(type);
         if (rtf.isEmpty())
             continue;
-        if (readRtfInto(rtf, *document) && !isEmpty(*document))
+        if (readRtfInto(rtf, *document) && !isEmpty(*document)) {
+            // Another editor's RTF may hold characters beyond the code page of their font.
+            keepCharactersAsBytes(*document);
             return document;
+        }
         document = std::make_unique<QTextDocument>();
     }
     if (source.hasHtml()) {
