@@ -207,6 +207,7 @@ private slots:
         // draws for ∀ into an unnamed one; Zarvik's own output of ∀ is checked above.
         QVERIFY2(printed.contains(QStringLiteral("x→□p")), qPrintable(printed));
         QVERIFY(!printed.contains(QRegularExpression("[0-9]")));
+        QFile::remove(pdf);
     }
 
     void missingDefaultPrinterIsReported()
