@@ -64,7 +64,17 @@ e2e_key n
 sleep 0.5
 [ "$(app_windows | wc -l)" = 1 ] || fail "the prompt is still open: $(app_windows)"
 
-# 4. F2 opens a copy, named in the caption without its folder.
+# 4. The open dialog takes a name that does not exist; the load reports it. Then F2 opens a copy,
+#    named in the caption without its folder.
+focus_main
+e2e_key F2
+focus_dialog "$OPEN_TITLE"
+e2e_type "$dir/falta"
+e2e_key Return
+focus_dialog '^Zarvik$'
+e2e_key Return
+sleep 0.3
+[ "$(app_windows | wc -l)" = 1 ] || fail "still open after the error report: $(app_windows)"
 cp "$dir/tema1.zvk" "$dir/copia.zvk"
 focus_main
 e2e_key F2
