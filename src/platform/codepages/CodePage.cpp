@@ -132,6 +132,17 @@ bool isSymbolTableFace(QStringView face)
         || face.compare(u"Wingdings 3", Qt::CaseInsensitive) == 0;
 }
 
+bool isSymbolFontName(QStringView face)
+{
+    // Symbol fonts whose glyphs are not letters: Wingdings, Webdings, Marlett, MT Extra, ...
+    static const char16_t *const kMarks[] = {u"symbol", u"ding", u"marlett", u"sorts",
+                                             u"mt extra", u"specialty", u"math"};
+    for (const char16_t *mark : kMarks)
+        if (face.contains(QStringView(mark), Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
 const CodePage &CodePage::forFont(QStringView face, int charset)
 {
     static const CodePage symbol(tables::kSymbol, 0, true);
@@ -145,7 +156,7 @@ const CodePage &CodePage::forFont(QStringView face, int charset)
         return wingdings2;
     if (face.compare(u"Wingdings 3", Qt::CaseInsensitive) == 0)
         return wingdings3;
-    if (charset == kSymbolCharset)
+    if (charset == kSymbolCharset && isSymbolFontName(face))
         return fallback;
     return forCharset(charset);
 }

@@ -20,8 +20,8 @@ enum Charset : int {
  * One 8-bit code page: byte <-> the Unicode character that is shown for it.
  *
  * The document keeps bytes; what a byte means depends on its font. "Symbol", "Wingdings 2" and
- * "Wingdings 3" have tables of their own, any other font with the symbol character set maps
- * byte b to U+F000+b, and every other font uses the code page of its character set.
+ * "Wingdings 3" have tables of their own, any other symbol font with the symbol character set
+ * maps byte b to U+F000+b, and every other font uses the code page of its character set.
  * Every table is injective and inside the BMP, so one byte is one character position.
  */
 class CodePage
@@ -62,5 +62,10 @@ private:
 
 /// True for the three fonts whose bytes Zarvik draws through a table of their own.
 bool isSymbolTableFace(QStringView face);
+
+/// True for a face that names a symbol font. A text face that merely carries the symbol
+/// character set, as the palette leaves it for the text typed after ⊨, ⊢ or ←, still draws
+/// letters.
+bool isSymbolFontName(QStringView face);
 
 } // namespace zv

@@ -140,7 +140,7 @@ void RichEdit::deleteSelection()
 }
 
 template <class F>
-void RichEdit::applyToSelection(F &&change)
+void RichEdit::applyToSelection(F &&change, bool keepBytes)
 {
     QTextCursor cursor = textCursor();
     if (!cursor.hasSelection()) {
@@ -151,9 +151,15 @@ void RichEdit::applyToSelection(F &&change)
     }
     // Each fragment keeps what the change does not touch; collected first, since applying a
     // format may merge the fragments being walked.
+    struct Piece {
+        int start;
+        int end;
+        QTextCharFormat format;
+        QString text;
+    };
     const int from = cursor.selectionStart();
     const int to = cursor.selectionEnd();
-    std::vector<std::pair<std::pair<int, int>, QTextCharFormat>> pieces;
+    std::vector<Piece> pieces;
     for (QTextBlock block = document()->findBlock(from); block.isValid() && block.position() < to;
          block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
@@ -161,18 +167,35 @@ void RichEdit::applyToSelection(F &&change)
             const int start = std::max(from, fragment.position());
             const int end = std::min(to, fragment.position() + fragment.length());
             if (start < end)
-                pieces.push_back({{start, end}, fragment.charFormat()});
+                pieces.push_back({start, end, fragment.charFormat(),
+                                  keepBytes ? fragment.text().mid(start - fragment.position(), end - start)
+                                            : QString()});
         }
     }
     QTextCursor editor(document());
     editor.beginEditBlock();
-    for (auto &[range, format] : pieces) {
-        change(format);
-        editor.setPosition(range.first);
-        editor.setPosition(range.second, QTextCursor::KeepAnchor);
-        editor.setCharFormat(format);
+    for (Piece &piece : pieces) {
+        const CodePage &before = codePage(piece.format);
+        change(piece.format);
+        editor.setPosition(piece.start);
+        editor.setPosition(piece.end, QTextCursor::KeepAnchor);
+        const CodePage &after = codePage(piece.format);
+        if (keepBytes && &before != &after) {
+            // The byte is what the document holds: a new font shows it as its own glyph.
+            for (QChar &c : piece.text)
+                if (const int byte = before.fromUnicode(c.unicode()); byte >= 0)
+                    c = QChar(after.toUnicode(uchar(byte)));
+            editor.insertText(piece.text, piece.format);
+        } else {
+            editor.setCharFormat(piece.format);
+        }
     }
     editor.endEditBlock();
+    // The selection survives the replaced text.
+    QTextCursor selection(document());
+    selection.setPosition(cursor.anchor());
+    selection.setPosition(cursor.position(), QTextCursor::KeepAnchor);
+    setTextCursor(selection);
 }
 
 QString RichEdit::selFaceName() const
@@ -182,7 +205,7 @@ QString RichEdit::selFaceName() const
 
 void RichEdit::setSelFaceName(const QString &face)
 {
-    applyToSelection([&](QTextCharFormat &format) { setFaceName(format, face); });
+    applyToSelection([&](QTextCharFormat &format) { setFaceName(format, face); }, true);
 }
 
 int RichEdit::selCharset() const
@@ -192,7 +215,7 @@ int RichEdit::selCharset() const
 
 void RichEdit::setSelCharset(int value)
 {
-    applyToSelection([&](QTextCharFormat &format) { setCharset(format, value); });
+    applyToSelection([&](QTextCharFormat &format) { setCharset(format, value); }, true);
 }
 
 QColor RichEdit::selColor() const
@@ -203,7 +226,7 @@ QColor RichEdit::selColor() const
 void RichEdit::setSelColor(const QColor &value)
 {
     if (!value.isValid()) {
-        applyToSelection([](QTextCharFormat &format) { setColor(format, QColor()); });
+        applyToSelection([](QTextCharFormat &format) { setColor(format, QColor()); }, false);
         return;
     }
     QTextCharFormat change;

@@ -105,8 +105,10 @@ protected:
     void insertFromMimeData(const QMimeData *source) override;
 
 private:
+    /// Changes the typing attributes, or each selected character's format. With @p keepBytes
+    /// the characters are shown anew through their new font, so that their bytes stay.
     template <class F>
-    void applyToSelection(F &&change);
+    void applyToSelection(F &&change, bool keepBytes);
     QTextCharFormat attributesFormat() const;
 
     qint64 m_textLimit = kDefaultTextLimit;

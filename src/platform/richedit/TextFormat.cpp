@@ -31,7 +31,7 @@ QStringList displayFamilies(const QString &face, int charset)
 {
     // The symbol fonts are not on Linux, and where a byte-keyed stand-in is installed it would
     // draw our Unicode characters wrongly: draw them from fonts that carry the logic symbols.
-    if (isSymbolTableFace(face) || charset == kSymbolCharset)
+    if (isSymbolTableFace(face) || (charset == kSymbolCharset && isSymbolFontName(face)))
         return {QStringLiteral("DejaVu Sans"), QStringLiteral("Symbola")};
     return {face};
 }
