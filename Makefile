@@ -3,6 +3,8 @@ BUILD    ?= build
 JOBS     ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
+FUZZ_SECONDS ?= 600
+
 .PHONY: all deps deps-test build run test sanitize bench fuzz clean
 
 all: build
@@ -35,6 +37,14 @@ sanitize: deps-test
 bench: build
 	cmake --build $(BUILD) -j $(JOBS) --target benchmarks
 	bench/run.sh $(BUILD)
+
+# The RTF reader's libFuzzer target, built with clang; findings land in fuzz/findings/.
+fuzz: deps-test
+	cmake -S fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build-fuzz -j $(JOBS)
+	mkdir -p build-fuzz/corpus fuzz/findings && cp fuzz/corpus/* build-fuzz/corpus/
+	build-fuzz/fuzz_rtf_reader -max_total_time=$(FUZZ_SECONDS) -timeout=5 -rss_limit_mb=2048 \
+	    -dict=fuzz/rtf.dict -artifact_prefix=fuzz/findings/ build-fuzz/corpus fuzz/corpus
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz

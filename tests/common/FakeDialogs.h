@@ -47,7 +47,7 @@ public:
     {
         QStringList out;
         for (const MessageBoxRequest &r : messageBoxes)
-            if (r.flags & MB_ICONERROR)
+            if ((r.flags & 0xF0) == MB_ICONERROR)
                 out << r.text;
         return out;
     }

@@ -318,6 +318,8 @@ void RichEdit::loadFromFile(const QString &path)
 {
     std::unique_ptr<QTextDocument> loaded = loadDocument(path, m_plainText);
     adoptDocument(loaded.release());
+    // A document just read from its file has nothing to save yet.
+    setModified(false);
     m_textLimit = kLoadedTextLimit;
 }
 
