@@ -4,6 +4,7 @@
 #include "Unit2.h"
 
 #include "FakeDialogs.h"
+#include "MainWindowFixture.h"
 
 #include "platform/app/Application.h"
 #include "platform/app/Application.h"
@@ -29,10 +30,8 @@ class TestMainWindow : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_exeFolder.isValid());
-        setExeFolderForTests(m_exeFolder.path());
-        QFile marker(m_exeFolder.filePath(QStringLiteral("Zarvik.cfg")));
-        QVERIFY(marker.open(QIODevice::WriteOnly));
+        // The marker keeps the first-run registration out of these tests.
+        QVERIFY(test::useMarkedExeFolder(m_exeFolder));
     }
 
     void init()

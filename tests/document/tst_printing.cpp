@@ -4,6 +4,7 @@
 #include "Unit1.h"
 
 #include "FakeDialogs.h"
+#include "MainWindowFixture.h"
 
 #include "platform/printing/DocumentPrinter.h"
 #include "platform/app/Application.h"
@@ -59,18 +60,15 @@ class TestPrinting : public QObject
 private slots:
     void initTestCase()
     {
-        QVERIFY(m_exeFolder.isValid());
-        setExeFolderForTests(m_exeFolder.path());
-        QFile marker(m_exeFolder.filePath(QStringLiteral("Zarvik.cfg")));
-        QVERIFY(marker.open(QIODevice::WriteOnly));
+        // The marker keeps the first-run registration out of these tests.
+        QVERIFY(test::useMarkedExeFolder(m_exeFolder));
     }
 
     void init()
     {
         m_dialogs = std::make_unique<test::FakeDialogs>();
-        m_form = std::make_unique<TForm1>();
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        m_form = test::shownMainWindow();
+        QVERIFY(m_form);
         m_edit = m_form->RichEdit1;
     }
 
