@@ -112,6 +112,28 @@ private slots:
         QCOMPARE(codePage(formatAt(*document, 0)).fromUnicode(u'ř'), 0xF8);
     }
 
+    void fontsWithoutCharsetKeepTheDefaultAndSymbolFacesStillDrawSymbols()
+    {
+        const std::unique_ptr<QTextDocument> document = documentFromBytes(
+            "{\\rtf1\\ansi{\\fonttbl{\\f0 Symbol;}{\\f1\\fcharset2 Verdana;}"
+            "{\\f2\\fcharset2 Webdings;}}\\f0\\'22\\f1\\'41\\f2\\'41}", false);
+        QCOMPARE(document->toPlainText(), QString::fromUtf8("∀A\uF041"));
+        QCOMPARE(charset(formatAt(*document, 0)), int(kAnsiCharset));
+        QCOMPARE(charset(formatAt(*document, 1)), int(kSymbolCharset));
+        QCOMPARE(documentBytes(*document), QByteArray("\x22\x41\x41"));
+    }
+
+    void macintoshJapaneseFontReadsThroughItsDoubleByteCodePage()
+    {
+        if (!QStringDecoder("Shift_JIS").isValid())
+            QSKIP("Qt was built without a Shift_JIS converter");
+        const std::unique_ptr<QTextDocument> document = documentFromBytes(
+            "{\\rtf1\\mac{\\fonttbl{\\f0\\fcharset78 Osaka;}}\\f0 a\\'82\\'a0b}", false);
+        QCOMPARE(document->toPlainText(), QString::fromUtf8("aあb"));
+        QCOMPARE(charset(formatAt(*document, 1)), 78);
+        QVERIFY(rtf::writeRtf(*document).contains("\\fcharset78 Osaka;"));
+    }
+
     void plainTextFallbackEndsLinesAtCrLfAndReadsWindows1252()
     {
         const std::unique_ptr<QTextDocument> document =
@@ -127,6 +149,10 @@ private slots:
             {"Hola ", "Verdana", 0, 10, 0, {}},
             {"mundo \\{}", "Verdana", 0, 12, fmt::Bold | fmt::Italic, QColor(200, 0, 0)},
             {QString::fromUtf8("∀∃¬"), "Symbol", 2, 14, 0, {}},
+            // ⇒ as the palette leaves it, and text typed after ⊨: both keep their sets.
+            {QString::fromUtf8("⇒"), "Symbol", 0, 14, 0, {}},
+            {QString::fromUtf8("pq"), "Verdana", 2, 10, 0, {}},
+            {QString::fromUtf8("Ö"), "Wingdings", 0, 10, 0, {}},
             {QString::fromUtf8("⇔"), "Wingdings 3", 2, 10, fmt::Underline, QColor(0, 0, 255)},
             {QString::fromUtf8("\uF041"), "Marlett", 2, 10, 0, {}},
             {QString::fromUtf8("řŠ"), "Arial CE", 238, 9, fmt::StrikeOut, {}},
@@ -148,6 +174,8 @@ private slots:
         const QByteArray written = rtf::writeRtf(original);
         QVERIFY(written.startsWith("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl"));
         QVERIFY(written.contains("\\fcharset2 Symbol;"));
+        QVERIFY(written.contains("\\fcharset0 Symbol;"));
+        QVERIFY(written.contains("\\fcharset2 Verdana;"));
         QVERIFY(written.contains("\\u8704\\'22")); // ∀: Unicode for readers that know it, byte for the rest
         QVERIFY(written.contains("\\'80\\'e9"));   // € é in Windows-1252
         QVERIFY(written.contains("\\u20013?"));    // 中 has no byte
@@ -157,6 +185,8 @@ private slots:
         QVERIFY(rtf::readRtf(written, loaded));
         QCOMPARE(loaded.toPlainText(), original.toPlainText());
         QCOMPARE(properties(loaded), properties(original));
+
+        QCOMPARE(documentBytes(loaded), documentBytes(original));
 
         const QByteArray again = rtf::writeRtf(loaded);
         QCOMPARE(again, written);

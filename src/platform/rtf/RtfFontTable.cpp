@@ -23,18 +23,6 @@ const char *multiByteName(int number)
     }
 }
 
-// The code page of a character set, including the Macintosh ones for East Asia.
-int codePageForCharset(int charset)
-{
-    switch (charset) {
-    case 78: return 10001;
-    case 79: return 10003;
-    case 80: return 10008;
-    case 81: return 10002;
-    default: return CodePage::numberForCharset(charset);
-    }
-}
-
 } // namespace
 
 void RtfFontTable::begin(int number)
@@ -68,7 +56,7 @@ void RtfFontTable::pageFor(int number, const CodePage *&page,
 
 int RtfFontTable::charsetForCodePage(int number)
 {
-    static constexpr int kCharsets[] = {0, 77, 128, 129, 130, 134, 136, 161, 162, 163,
+    static constexpr int kCharsets[] = {0, 77, 78, 79, 80, 81, 128, 129, 130, 134, 136, 161, 162, 163,
                                         177, 178, 186, 204, 222, 238, 254, 255};
     for (int charset : kCharsets)
         if (CodePage::numberForCharset(charset) == number)
@@ -89,7 +77,7 @@ void RtfFontTable::commit(int ansiCodePage)
     if (m_codePage > 0)
         number = m_codePage;
     else if (m_charset >= 0 && m_charset != kDefaultCharset)
-        number = codePageForCharset(m_charset);
+        number = CodePage::numberForCharset(m_charset);
 
     // The face name is written in the font's own code page.
     const CodePage *namePage = nullptr;
@@ -99,17 +87,22 @@ void RtfFontTable::commit(int ansiCodePage)
     face = face.trimmed();
     font.face = face.left(fmt::kMaxFaceName);
 
-    if (isSymbolTableFace(font.face) || m_charset == kSymbolCharset) {
-        font.charset = kSymbolCharset;
-        font.page = &CodePage::forFont(font.face, kSymbolCharset);
+    // The character set stays as written, so that a saved document reloads with the same one;
+    // without \fcharset it is the one of the code page that the bytes are read in.
+    if (m_charset >= 0)
+        font.charset = m_charset;
+    else
+        font.charset = charsetForCodePage(font.multiByte ? number
+                                          : namePage     ? namePage->number()
+                                                         : 1252);
+
+    // Bytes are read as the editor will draw and save them (CodePage::forFont).
+    const CodePage &drawn = CodePage::forFont(font.face, font.charset);
+    if (drawn.isSymbol()) {
+        font.page = &drawn;
         font.multiByte.reset();
-    } else if (font.multiByte) {
-        font.charset = m_charset > kDefaultCharset ? m_charset : charsetForCodePage(number);
-    } else {
+    } else if (!font.multiByte) {
         font.page = namePage ? namePage : &CodePage::windows1252();
-        font.charset = m_charset >= 0 && m_charset != kDefaultCharset
-                           ? m_charset
-                           : charsetForCodePage(font.page->number());
     }
     m_byNumber.insert(m_number, int(m_fonts.size()));
     m_fonts.push_back(std::move(font));
