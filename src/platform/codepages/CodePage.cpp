@@ -80,6 +80,10 @@ int CodePage::numberForCharset(int charset)
     case kDefaultCharset: return 1252;
     case kSymbolCharset: return 0;
     case kMacCharset: return 10000;
+    case 78: return 10001;
+    case 79: return 10003;
+    case 80: return 10008;
+    case 81: return 10002;
     case 128: return 932;
     case 129: return 949;
     case 130: return 1361;
