@@ -1,10 +1,13 @@
 #include "Unit2.h"
 
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScreen>
+
+#include <algorithm>
 
 TForm2 *Form2 = nullptr;
 
@@ -39,6 +42,25 @@ constexpr Credit kCredits[] = {
     {"Label4", "estudiantes y profesores", 248, qRgb(0, 0, 128)},
     {"Label5", "de Lógica", 264, qRgb(128, 0, 128)},
 };
+
+// The lines were laid out for a narrow bitmap face that Linux lacks: condense the stand-in
+// until the longest line fits the field, so the text reads as written and nothing is cut off.
+void fitLinesToWidth(QPlainTextEdit &memo)
+{
+    const qreal available = memo.width() - 2 * memo.frameWidth()
+                          - 2 * memo.document()->documentMargin() - 2;
+    QFont font = memo.font();
+    for (int stretch = 100; stretch >= 60; stretch -= 2) {
+        font.setStretch(stretch);
+        const QFontMetricsF metrics(font);
+        qreal widest = 0;
+        for (const char *line : TForm2::kMemoLines)
+            widest = std::max(widest, metrics.horizontalAdvance(QString::fromUtf8(line)));
+        if (widest <= available)
+            break;
+    }
+    memo.setFont(font);
+}
 
 QLabel *label(QWidget *parent, const char *name, const QString &text, int left, int top)
 {
@@ -75,6 +97,7 @@ TForm2::TForm2(QWidget *parent)
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    fitLinesToWidth(*Memo1);
     QPalette memo = Memo1->palette();
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
         memo.setColor(group, QPalette::Base, QColor(255, 255, 183));
@@ -91,7 +114,8 @@ TForm2::TForm2(QWidget *parent)
         bold.setBold(true);
         l->setFont(bold);
         QPalette p = l->palette();
-        p.setColor(QPalette::WindowText, QColor(c.color));
+        // On the button-face window a label draws in the button-text role.
+        p.setColor(l->foregroundRole(), QColor(c.color));
         l->setPalette(p);
         l->adjustSize();
         l->move(int(centre - l->width() / 2.0), c.top);

@@ -151,6 +151,25 @@ private slots:
         QCOMPARE(about.Label6->text(), QStringLiteral("Beta 0.3"));
         QCOMPARE(about.Label7->text(), QStringLiteral("07/07/05"));
         QCOMPARE(about.Label2->text(), QStringLiteral("el equipo de Zarvik"));
+        // The credits are drawn in their colours, not in the window's text colour.
+        const struct { QLabel *label; QColor color; } credits[] = {
+            {about.Label2, QColor(128, 0, 0)}, {about.Label3, QColor(0, 128, 0)},
+            {about.Label4, QColor(0, 0, 128)}, {about.Label5, QColor(128, 0, 128)}};
+        for (const auto &credit : credits) {
+            const QImage image = credit.label->grab().toImage();
+            bool found = false;
+            // Anti-aliased text: look for the colour's hue in its strongest pixels.
+            for (int y = 0; y < image.height() && !found; ++y)
+                for (int x = 0; x < image.width() && !found; ++x) {
+                    const QColor c = image.pixelColor(x, y);
+                    found = qAbs(c.red() - credit.color.red()) < 40
+                         && qAbs(c.green() - credit.color.green()) < 40
+                         && qAbs(c.blue() - credit.color.blue()) < 40;
+                }
+            QVERIFY2(found, qPrintable(credit.label->objectName()));
+        }
+        // Every line of the text can be read: wrapped, it still fits the field.
+        QVERIFY(about.Memo1->document()->size().height() <= about.Memo1->viewport()->height());
         const double centre = about.Label1->geometry().center().x();
         for (QLabel *credit : {about.Label2, about.Label3, about.Label4, about.Label5})
             QVERIFY(qAbs(credit->geometry().center().x() - centre) <= 1);
