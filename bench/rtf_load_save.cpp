@@ -1,6 +1,7 @@
 // Load and save of generated logic-course documents at 100 KB, 1 MB and 10 MB, beside the
 // floor: the same runs inserted into a detached QTextDocument through one cursor in one edit
 // block. Peak memory is that of a child process that only loads the file.
+// With --write FILE [BYTES] it only writes the document (10 MB by default) for other benchmarks.
 #include "platform/files/DocumentFile.h"
 #include "platform/richedit/TextFormat.h"
 #include "platform/rtf/RtfWriter.h"
@@ -45,8 +46,9 @@ std::vector<QTextCharFormat> formats()
     return out;
 }
 
-// Spanish prose with a symbol every few words, bold and italic runs and colours; seeded.
-std::vector<Run> generate(qint64 bytes)
+// Spanish prose with a symbol every few words, bold and italic runs and colours; seeded, so
+// that a longer document begins with the runs of a shorter one.
+std::vector<Run> generate(std::size_t count)
 {
     static const char *words[] = {"la", "proposición", "es", "verdadera", "si", "y", "sólo",
                                   "cuando", "el", "argumento", "lógica", "premisa", "conclusión",
@@ -54,17 +56,16 @@ std::vector<Run> generate(qint64 bytes)
     static const char16_t symbols[] = {u'∀', u'∃', u'¬', u'∧', u'∨', u'→', u'↔', u'⊢'};
     std::mt19937 random(20240521);
     std::vector<Run> runs;
-    qint64 size = 0;
-    while (size < bytes) {
+    runs.reserve(count);
+    while (runs.size() < count) {
         QString text;
-        const int count = 2 + int(random() % 5);
-        for (int i = 0; i < count; ++i)
+        const int words_ = 2 + int(random() % 5);
+        for (int i = 0; i < words_; ++i)
             text += QString::fromUtf8(words[random() % std::size(words)]) + ' ';
         if (random() % 12 == 0)
             text += '\n';
         runs.push_back({text, int(random() % 12)});
         runs.push_back({QString(QChar(symbols[random() % std::size(symbols)])), 12});
-        size += text.size() + 16;
     }
     return runs;
 }
@@ -83,6 +84,23 @@ double seconds(QElapsedTimer &t)
     return double(t.nsecsElapsed()) / 1e9;
 }
 
+// The runs whose document writes about @p bytes of RTF, measured on a first slice.
+std::vector<Run> generateBytes(qint64 bytes, const std::vector<QTextCharFormat> &f)
+{
+    constexpr std::size_t kSample = 20'000;
+    QTextDocument sample;
+    build(sample, generate(kSample), f);
+    const double perRun = double(zv::rtf::writeRtf(sample).size()) / double(kSample);
+    return generate(std::size_t(double(bytes) / perRun) & ~std::size_t(1));
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -90,24 +108,28 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    const std::vector<QTextCharFormat> f = formats();
     if (argc == 3 && QByteArray(argv[1]) == "--load") {
         zv::loadDocument(QString::fromLocal8Bit(argv[2]), false);
         return 0;
     }
+    // bench_rtf_load_save --write FILE [BYTES]: the benchmark's document, for other benchmarks.
+    if ((argc == 3 || argc == 4) && QByteArray(argv[1]) == "--write") {
+        const qint64 bytes = argc == 4 ? QByteArray(argv[3]).toLongLong() : 10'000'000;
+        QTextDocument source;
+        build(source, generateBytes(bytes, f), f);
+        writeFile(QString::fromLocal8Bit(argv[2]), zv::rtf::writeRtf(source));
+        return 0;
+    }
     QTemporaryDir dir;
-    const std::vector<QTextCharFormat> f = formats();
-    std::printf("%-8s %9s %8s %8s %8s %9s %9s %9s\n", "size", "runs", "floor s", "load s",
-                "load/fl", "save s", "save MB/s", "peak MB");
+    std::printf("%-8s %7s %7s %7s %7s %7s %7s %8s %7s\n", "size", "runs", "floor s", "load s",
+                "load/fl", "write s", "save s", "save MB/s", "peak MB");
     for (qint64 target : {100'000LL, 1'000'000LL, 10'000'000LL}) {
-        const std::vector<Run> runs = generate(target);
+        const std::vector<Run> runs = generateBytes(target, f);
         QTextDocument source;
         build(source, runs, f);
         const QString path = dir.filePath(QStringLiteral("doc.zvk"));
-        {
-            QFile out(path);
-            out.open(QIODevice::WriteOnly);
-            out.write(zv::rtf::writeRtf(source));
-        }
+        writeFile(path, zv::rtf::writeRtf(source));
         const qint64 fileSize = QFileInfo(path).size();
 
         QElapsedTimer t;
@@ -120,18 +142,26 @@ int main(int argc, char **argv)
         const std::unique_ptr<QTextDocument> loaded = zv::loadDocument(path, false);
         const double loadTime = seconds(t);
 
+        // The writer alone, and the whole save: writer, file and its flush to the disk.
+        t.restart();
+        const QByteArray written = zv::rtf::writeRtf(*loaded);
+        const double writeTime = seconds(t);
         t.restart();
         zv::saveDocument(*loaded, dir.filePath(QStringLiteral("saved.zvk")), false);
         const double saveTime = seconds(t);
+        if (written.size() != fileSize)
+            std::printf("warning: the reloaded document wrote %lld bytes, not %lld\n",
+                        qint64(written.size()), fileSize);
 
         QProcess child;
         child.start(QCoreApplication::applicationFilePath(), {"--load", path});
         child.waitForFinished(-1);
         rusage usage{};
         getrusage(RUSAGE_CHILDREN, &usage); // the largest child so far: sizes grow
-        std::printf("%-8lld %9zu %8.3f %8.3f %8.2f %9.3f %9.1f %9.1f\n", fileSize, runs.size(),
-                    floorTime, loadTime, loadTime / floorTime, saveTime,
+        std::printf("%-8lld %7zu %7.3f %7.3f %7.2f %7.3f %7.3f %8.1f %7.1f\n", fileSize,
+                    runs.size(), floorTime, loadTime, loadTime / floorTime, writeTime, saveTime,
                     double(fileSize) / 1e6 / saveTime, double(usage.ru_maxrss) / 1024.0);
+        std::fflush(stdout);
     }
     return 0;
 }
