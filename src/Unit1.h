@@ -57,8 +57,8 @@ public:
     QAction *AyudayCaercade1 = nullptr;
 
     // Non-visual components: what each dialog remembers between showings ---------------------
-    zv::FileDialogOptions OpenDialog1;
-    zv::FileDialogOptions SaveDialog1;
+    zv::FileDialogOptions OpenDialog1{QStringLiteral("*.zvk;*.rtf|*.zvk;*.rtf"), QStringLiteral(".zvk")};
+    zv::FileDialogOptions SaveDialog1{QStringLiteral("*.zvk|*.zvk"), QStringLiteral(".zvk")};
     zv::FontChoice FontDialog1;
     QColor ColorDialog1 = Qt::black;
     QList<QColor> ColorDialog1CustomColors;

@@ -11,37 +11,16 @@ using zv::dialogs;
 
 namespace {
 
-// The filters, in the dialogs' "display|pattern" form, and the extension given to a bare name.
-constexpr char kOpenFilter[] = "*.zvk;*.rtf|*.zvk;*.rtf";
-constexpr char kSaveFilter[] = "*.zvk|*.zvk";
-constexpr char kDefaultSuffix[] = ".zvk";
-
 // The caption names the file without its folder.
 QString bareFileName(const QString &path)
 {
     return QFileInfo(path).fileName();
 }
 
-zv::FileDialogOptions &openDialog(TForm1 &form)
-{
-    form.OpenDialog1.filter = QString::fromUtf8(kOpenFilter);
-    form.OpenDialog1.defaultSuffix = QString::fromUtf8(kDefaultSuffix);
-    form.OpenDialog1.overwritePrompt = false;
-    return form.OpenDialog1;
-}
-
-zv::FileDialogOptions &saveDialog(TForm1 &form)
-{
-    form.SaveDialog1.filter = QString::fromUtf8(kSaveFilter);
-    form.SaveDialog1.defaultSuffix = QString::fromUtf8(kDefaultSuffix);
-    form.SaveDialog1.overwritePrompt = false;
-    return form.SaveDialog1;
-}
-
 // Save, dialog included. False when the dialog was cancelled; a failing save throws.
 bool saveDocument(TForm1 &form)
 {
-    zv::FileDialogOptions &options = saveDialog(form);
+    zv::FileDialogOptions &options = form.SaveDialog1;
     const std::optional<QString> path = dialogs().saveFileName(&form, options);
     if (!path)
         return false;
@@ -68,7 +47,7 @@ void askToSaveChanges(TForm1 &form)
 // The open dialog; nothing when cancelled.
 std::optional<QString> chooseFileToOpen(TForm1 &form)
 {
-    zv::FileDialogOptions &options = openDialog(form);
+    zv::FileDialogOptions &options = form.OpenDialog1;
     std::optional<QString> path = dialogs().openFileName(&form, options);
     if (path)
         options.initialPath = *path;
@@ -77,7 +56,6 @@ std::optional<QString> chooseFileToOpen(TForm1 &form)
 
 void openDocument(TForm1 &form, const QString &path)
 {
-    // The load leaves the modified flag as it finds it.
     form.RichEdit1->loadFromFile(path);
     form.setWindowTitle(bareFileName(path));
 }
