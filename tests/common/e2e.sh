@@ -17,7 +17,8 @@ e2e_start() {
   [ "${E2E_KEEP_UNREGISTERED:-0}" = 1 ] || printf ' \r\n' > "$dir/Zarvik.cfg"
   (cd "$dir" && exec ./Zarvik) >"$dir/zarvik.out" 2>&1 &
   APP_PID=$!
-  APP_WIN=$(e2e_wait_window "Zarvik - Editor de Lógica" 20) || { echo "FAIL: no main window"; kill "$APP_PID" 2>/dev/null; exit 1; }
+  APP_WIN=$(e2e_wait_window "Zarvik - Editor de Lógica" 30) || {
+    echo "FAIL: no main window"; kill "$APP_PID" 2>/dev/null; sed 's/^/  zarvik: /' "$dir/zarvik.out"; exit 1; }
   xdotool windowfocus --sync "$APP_WIN" 2>/dev/null || true
   sleep 0.5
 }
@@ -37,8 +38,7 @@ e2e_wait_window() {
 e2e_key() { xdotool key --delay 60 "$@"; sleep 0.3; }
 e2e_type() { xdotool type --delay 40 "$1"; sleep 0.3; }
 
-# e2e_click_button NAME: clicks a toolbar button of the main window by its left edge.
-# Buttons stand 8 px below the toolbar's top; the toolbar starts below the menu bar.
+# e2e_click_at X Y: clicks the main window at X, Y of its client area.
 e2e_click_at() { xdotool mousemove --window "$APP_WIN" "$1" "$2" click 1; sleep 0.3; }
 
 e2e_stop() {
