@@ -28,6 +28,7 @@ void TForm1::SpeedButton27Click(QObject *)
     auto results = std::make_unique<TForm4>();
     Form4 = results.get();
     results->ShowModal();
+    Form4 = nullptr;
 }
 
 void TForm1::ExecuteAndWait(const QString &fileName, const QString &parameters, int showCommand)

@@ -6,6 +6,7 @@
 #include "platform/files/AtomicFile.h"
 
 #include <QFile>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenuBar>
@@ -53,6 +54,8 @@ TForm4::TForm4(QWidget *parent)
     QFont memoFont(QStringLiteral("MS Sans Serif"));
     memoFont.setPixelSize(13);
     Memo1->setFont(memoFont);
+    // A text box's tab stops fall every eight average characters, so tabulated output lines up.
+    Memo1->setTabStopDistance(8 * QFontMetricsF(memoFont).averageCharWidth());
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
