@@ -57,8 +57,12 @@ public:
     QAction *AyudayCaercade1 = nullptr;
 
     // Non-visual components: what each dialog remembers between showings ---------------------
-    zv::FileDialogOptions OpenDialog1{QStringLiteral("*.zvk;*.rtf|*.zvk;*.rtf"), QStringLiteral(".zvk")};
-    zv::FileDialogOptions SaveDialog1{QStringLiteral("*.zvk|*.zvk"), QStringLiteral(".zvk")};
+    zv::FileDialogOptions OpenDialog1{.filter = QStringLiteral("*.zvk;*.rtf|*.zvk;*.rtf"),
+                                      .defaultSuffix = QStringLiteral(".zvk"),
+                                      .initialPath = {}};
+    zv::FileDialogOptions SaveDialog1{.filter = QStringLiteral("*.zvk|*.zvk"),
+                                      .defaultSuffix = QStringLiteral(".zvk"),
+                                      .initialPath = {}};
     zv::FontChoice FontDialog1;
     QColor ColorDialog1 = Qt::black;
     QList<QColor> ColorDialog1CustomColors;
