@@ -10,8 +10,9 @@ namespace zv {
 bool isReadOnlyFile(const QString &path)
 {
     const QFileInfo info(path);
+    // Not WriteUser: that one says what the current user may do, and root may do anything.
     constexpr QFile::Permissions anyWrite =
-        QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther;
+        QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
     return info.exists() && !info.isDir() && (!info.isWritable() || !(info.permissions() & anyWrite));
 }
 

@@ -15,11 +15,12 @@
 
 namespace zv {
 
-std::unique_ptr<QTextDocument> documentFromBytes(const QByteArray &bytes, bool plainText)
+std::unique_ptr<QTextDocument> documentFromBytes(const QByteArray &bytes, bool plainText,
+                                                 const std::function<void()> &breathe)
 {
     if (!plainText) {
         auto document = std::make_unique<QTextDocument>();
-        if (rtf::readRtf(bytes, *document))
+        if (rtf::readRtf(bytes, *document, breathe))
             return document;
     }
     // A file that is not RTF is read again from its start; QTextDocument takes CR, LF and CR LF
@@ -29,7 +30,8 @@ std::unique_ptr<QTextDocument> documentFromBytes(const QByteArray &bytes, bool p
     return document;
 }
 
-std::unique_ptr<QTextDocument> readDocument(QIODevice &device, bool plainText)
+std::unique_ptr<QTextDocument> readDocument(QIODevice &device, bool plainText,
+                                            const std::function<void()> &breathe)
 {
     QByteArray bytes;
     if (device.size() > 0 && !device.isSequential())
@@ -43,7 +45,7 @@ std::unique_ptr<QTextDocument> readDocument(QIODevice &device, bool plainText)
             break;
         bytes.append(chunk, qsizetype(n));
     }
-    return documentFromBytes(bytes, plainText);
+    return documentFromBytes(bytes, plainText, breathe);
 }
 
 QByteArray documentBytes(const QTextDocument &document, bool finalBreak)
@@ -72,12 +74,13 @@ bool writeDocument(const QTextDocument &document, QIODevice &device, bool plainT
     return device.write(bytes) == bytes.size();
 }
 
-std::unique_ptr<QTextDocument> loadDocument(const QString &path, bool plainText)
+std::unique_ptr<QTextDocument> loadDocument(const QString &path, bool plainText,
+                                            const std::function<void()> &breathe)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw fileError("Cannot open file %s", path);
-    std::unique_ptr<QTextDocument> document = readDocument(file, plainText);
+    std::unique_ptr<QTextDocument> document = readDocument(file, plainText, breathe);
     if (!document)
         throw EPlatformError(QStringLiteral("Failed to Load Stream"));
     return document;
@@ -85,13 +88,6 @@ std::unique_ptr<QTextDocument> loadDocument(const QString &path, bool plainText)
 
 void saveDocument(const QTextDocument &document, const QString &path, bool plainText)
 {
-    // A file without any write permission is read-only, even to a user whom the system would
-    // let replace it.
-    const QFileInfo target(path);
-    constexpr QFile::Permissions kWrite =
-        QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
-    if (target.exists() && !target.isDir() && !(target.permissions() & kWrite))
-        throw fileError("Cannot create file %s", path);
     const QByteArray bytes = plainText ? documentBytes(document) : rtf::writeRtf(document);
     writeFileAtomically(path, bytes, "Failed to Save Stream");
 }

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class QTextDocument;
@@ -11,9 +12,11 @@ namespace zv {
 /**
  * Reads a document file: RTF, or, when the RTF reader rejects it, plain text (CR, LF and CR LF
  * end a line; bytes as Windows-1252). With @p plainText the file is read as plain text only.
+ * @p breathe, when given, is called about every 50 ms of a long read.
  * Throws EPlatformError: "Cannot open file %s", "Failed to Load Stream".
  */
-std::unique_ptr<QTextDocument> loadDocument(const QString &path, bool plainText);
+std::unique_ptr<QTextDocument> loadDocument(const QString &path, bool plainText,
+                                            const std::function<void()> &breathe = {});
 
 /**
  * Writes @p document as RTF, or as plain text with @p plainText. The file is replaced

@@ -4,6 +4,7 @@
 #include "platform/files/DocumentFile.h"
 #include "platform/richedit/TextFormat.h"
 
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -316,7 +317,11 @@ void RichEdit::adoptDocument(QTextDocument *document)
 
 void RichEdit::loadFromFile(const QString &path)
 {
-    std::unique_ptr<QTextDocument> loaded = loadDocument(path, m_plainText);
+    // A long file must not freeze the window: it repaints while the document is built. Input
+    // waits, so no command runs in the middle of the load.
+    std::unique_ptr<QTextDocument> loaded = loadDocument(path, m_plainText, [] {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    });
     adoptDocument(loaded.release());
     // A document just read from its file has nothing to save yet.
     setModified(false);

@@ -9,6 +9,7 @@
 #include "platform/rtf/RtfTokenizer.h"
 
 #include <QColor>
+#include <QElapsedTimer>
 #include <QTextCharFormat>
 #include <QTextDocument>
 
@@ -43,7 +44,8 @@ bool isOn(const Token &token)
 class Reader
 {
 public:
-    explicit Reader(QTextDocument &document) : m_builder(document) {}
+    Reader(QTextDocument &document, const Breather &breathe)
+        : m_builder(document), m_breathe(breathe) {}
     bool run(QByteArrayView input);
 
 private:
@@ -58,6 +60,7 @@ private:
     QTextCharFormat makeFormat(int font, int halfPoints, unsigned char style, int color) const;
 
     RtfDocumentBuilder m_builder;
+    const Breather &m_breathe;
     std::vector<Group> m_stack;
     RtfFontTable m_fonts;
     std::vector<QColor> m_colors;
@@ -79,7 +82,13 @@ bool Reader::run(QByteArrayView input)
         return false;
     m_stack.reserve(64);
     RtfTokenizer tokenizer(input);
-    for (;;) {
+    QElapsedTimer sinceBreath;
+    sinceBreath.start();
+    for (unsigned tokens = 0;; ++tokens) {
+        if (m_breathe && (tokens & 0xFFF) == 0 && sinceBreath.elapsed() >= 50) {
+            m_breathe();
+            sinceBreath.restart();
+        }
         const Token token = tokenizer.next();
         switch (token.kind) {
         case Token::End:
@@ -368,13 +377,13 @@ QTextCharFormat Reader::makeFormat(int font, int halfPoints, unsigned char style
 
 } // namespace
 
-bool readRtf(QByteArrayView input, QTextDocument &document)
+bool readRtf(QByteArrayView input, QTextDocument &document, const Breather &breathe)
 {
     const bool undo = document.isUndoRedoEnabled();
     document.setUndoRedoEnabled(false);
     bool ok = false;
     {
-        Reader reader(document);
+        Reader reader(document, breathe);
         ok = reader.run(input);
     }
     document.setUndoRedoEnabled(undo);
