@@ -31,8 +31,10 @@ QStringList displayFamilies(const QString &face, int charset)
 {
     // The symbol fonts are not on Linux, and where a byte-keyed stand-in is installed it would
     // draw our Unicode characters wrongly: draw them from fonts that carry the logic symbols.
+    // Symbola first: its glyphs keep their names through a print queue's PostScript pass, so a
+    // printed ∀ is still text.
     if (isSymbolTableFace(face) || (charset == kSymbolCharset && isSymbolFontName(face)))
-        return {QStringLiteral("DejaVu Sans"), QStringLiteral("Symbola")};
+        return {QStringLiteral("Symbola"), QStringLiteral("DejaVu Sans")};
     return {face};
 }
 
