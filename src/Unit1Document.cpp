@@ -54,46 +54,48 @@ std::optional<QString> chooseFileToOpen(TForm1 &form)
     return path;
 }
 
-void openDocument(TForm1 &form, const QString &path)
+using EnterMode = void (TForm1::*)();
+
+// New: the mode switch comes first, before the prompt, which cannot stop it.
+void newDocument(TForm1 &form, EnterMode enterMode)
 {
-    form.RichEdit1->loadFromFile(path);
-    form.setWindowTitle(bareFileName(path));
+    (form.*enterMode)();
+    askToSaveChanges(form);
+    form.RichEdit1->clearDocument();
+}
+
+// Open: the mode switches only once a file was chosen.
+void openDocument(TForm1 &form, EnterMode enterMode)
+{
+    askToSaveChanges(form);
+    const std::optional<QString> path = chooseFileToOpen(form);
+    if (!path)
+        return;
+    (form.*enterMode)();
+    form.RichEdit1->loadFromFile(*path);
+    form.setWindowTitle(bareFileName(*path));
 }
 
 } // namespace
 
 void TForm1::SpeedButton9Click(QObject *)
 {
-    EnterTextMode();
-    askToSaveChanges(*this);
-    RichEdit1->clearDocument();
+    newDocument(*this, &TForm1::EnterTextMode);
 }
 
 void TForm1::SpeedButton12Click(QObject *)
 {
-    EnterProgramMode();
-    askToSaveChanges(*this);
-    RichEdit1->clearDocument();
+    newDocument(*this, &TForm1::EnterProgramMode);
 }
 
 void TForm1::SpeedButton10Click(QObject *)
 {
-    askToSaveChanges(*this);
-    const std::optional<QString> path = chooseFileToOpen(*this);
-    if (!path)
-        return;
-    EnterTextMode();
-    openDocument(*this, *path);
+    openDocument(*this, &TForm1::EnterTextMode);
 }
 
 void TForm1::SpeedButton13Click(QObject *)
 {
-    askToSaveChanges(*this);
-    const std::optional<QString> path = chooseFileToOpen(*this);
-    if (!path)
-        return;
-    EnterProgramMode();
-    openDocument(*this, *path);
+    openDocument(*this, &TForm1::EnterProgramMode);
 }
 
 void TForm1::SpeedButton11Click(QObject *)
