@@ -53,15 +53,7 @@ QByteArray documentBytes(const QTextDocument &document, bool finalBreak)
     QByteArray out;
     out.reserve(document.characterCount() + document.blockCount());
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            const QString text = fragment.text();
-            const qsizetype start = out.size();
-            out += codePage(fragment.charFormat()).encode(text);
-            for (qsizetype i = 0; i < text.size(); ++i)
-                if (text.at(i) == QChar::LineSeparator)
-                    out[start + i] = '\v';
-        }
+        appendBlockBytes(out, block, 0, block.length() - 1);
         if (finalBreak || block.next().isValid())
             out += "\r\n";
     }

@@ -17,25 +17,12 @@ namespace zv {
 
 namespace {
 
-// Appends the bytes of [from, to) of @p document: each character through its font's code page,
-// paragraph ends as CR LF, soft line breaks as VT.
+// Appends the bytes of [from, to) of @p document, paragraph ends as CR LF.
 void appendBytes(QByteArray &out, const QTextDocument *document, int from, int to)
 {
     for (QTextBlock block = document->findBlock(from); block.isValid() && block.position() < to;
          block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            const int start = std::max(from, fragment.position());
-            const int end = std::min(to, fragment.position() + fragment.length());
-            if (start >= end)
-                continue;
-            const QString text = fragment.text().mid(start - fragment.position(), end - start);
-            QByteArray encoded = codePage(fragment.charFormat()).encode(text);
-            for (int i = 0; i < text.size(); ++i)
-                if (text.at(i) == QChar::LineSeparator)
-                    encoded[i] = '\v';
-            out += encoded;
-        }
+        appendBlockBytes(out, block, from - block.position(), to - block.position());
         const int separator = block.position() + block.length() - 1;
         if (separator >= from && separator < to)
             out += "\r\n";

@@ -25,25 +25,10 @@ bool wraps(const RichEdit &edit)
     return edit.lineWrapMode() != QTextEdit::NoWrap;
 }
 
-// Characters [from, to) of @p block as bytes, each through its own font's code page; a soft
-// line break reads as VT, as in RichEdit::bytes().
 QByteArray blockBytes(const QTextBlock &block, int from, int to)
 {
     QByteArray out;
-    for (auto it = block.begin(); !it.atEnd(); ++it) {
-        const QTextFragment fragment = it.fragment();
-        const int offset = fragment.position() - block.position();
-        const int start = std::max(from, offset);
-        const int end = std::min(to, offset + fragment.length());
-        if (start >= end)
-            continue;
-        const QString text = fragment.text().mid(start - offset, end - start);
-        QByteArray encoded = codePage(fragment.charFormat()).encode(text);
-        for (qsizetype i = 0; i < text.size(); ++i)
-            if (text.at(i) == QChar::LineSeparator)
-                encoded[i] = '\v';
-        out += encoded;
-    }
+    appendBlockBytes(out, block, from, to);
     return out;
 }
 

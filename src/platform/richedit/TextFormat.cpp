@@ -4,6 +4,7 @@
 
 #include <QFont>
 
+#include <algorithm>
 #include <cmath>
 
 namespace zv {
@@ -25,6 +26,24 @@ int charset(const QTextCharFormat &format)
 const CodePage &codePage(const QTextCharFormat &format)
 {
     return CodePage::forFont(faceName(format), charset(format));
+}
+
+void appendBlockBytes(QByteArray &out, const QTextBlock &block, int from, int to)
+{
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        const int offset = fragment.position() - block.position();
+        const int start = std::max(from, offset);
+        const int end = std::min(to, offset + fragment.length());
+        if (start >= end)
+            continue;
+        const QString text = fragment.text().mid(start - offset, end - start);
+        const qsizetype first = out.size();
+        out += codePage(fragment.charFormat()).encode(text);
+        for (qsizetype i = 0; i < text.size(); ++i)
+            if (text.at(i) == QChar::LineSeparator)
+                out[first + i] = '\v';
+    }
 }
 
 QStringList displayFamilies(const QString &face, int charset)

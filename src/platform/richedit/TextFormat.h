@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QString>
 #include <QStringList>
+#include <QTextBlock>
 #include <QTextCharFormat>
 
 namespace zv {
@@ -45,6 +46,10 @@ void setColor(QTextCharFormat &format, const QColor &color);
 
 int pointSize(const QTextCharFormat &format);
 void setPointSize(QTextCharFormat &format, int points);
+
+/// Appends the bytes of the characters [from, to) of @p block, counted from the block's start:
+/// each through its own font's code page, a soft line break as VT.
+void appendBlockBytes(QByteArray &out, const QTextBlock &block, int from, int to);
 
 /// The families that draw @p face: the face itself, or a Unicode font list for symbol fonts.
 QStringList displayFamilies(const QString &face, int charset);
