@@ -15,8 +15,13 @@ e2e_start() {
   dir=$1
   cp "$ZV_BUILD_DIR/Zarvik" "$dir/Zarvik"
   [ "${E2E_KEEP_UNREGISTERED:-0}" = 1 ] || printf ' \r\n' > "$dir/Zarvik.cfg"
-  (cd "$dir" && exec ./Zarvik) >"$dir/zarvik.out" 2>&1 &
-  APP_PID=$!
+  for _ in 1 2; do
+    (cd "$dir" && exec ./Zarvik) >"$dir/zarvik.out" 2>&1 &
+    APP_PID=$!
+    # An X server without -noreset refuses clients while it resets after its last one left.
+    sleep 1
+    kill -0 "$APP_PID" 2>/dev/null && break
+  done
   APP_WIN=$(e2e_wait_window "Zarvik - Editor de Lógica" 30) || {
     echo "FAIL: no main window"; kill "$APP_PID" 2>/dev/null; sed 's/^/  zarvik: /' "$dir/zarvik.out"; exit 1; }
   xdotool windowfocus --sync "$APP_WIN" 2>/dev/null || true
