@@ -9,8 +9,14 @@ e2e_require() {
   unset QT_QPA_PLATFORM
 }
 
+# e2e_workdir: makes a fresh folder, $dir, that is removed, with the program stopped, at exit.
+e2e_workdir() {
+  dir=$(mktemp -d /tmp/zarvik-e2e.XXXXXX)
+  trap 'e2e_stop; rm -rf "$dir"' EXIT
+}
+
 # e2e_start DIR: runs a copy of the real binary from DIR (with the first-run marker in place unless
-# E2E_KEEP_UNREGISTERED=1), sets APP_PID and APP_WIN.
+# E2E_KEEP_UNREGISTERED=1), sets APP_PID, APP_WIN and MENU_H, the menu bar's height.
 e2e_start() {
   dir=$1
   cp "$ZV_BUILD_DIR/Zarvik" "$dir/Zarvik"
@@ -26,6 +32,14 @@ e2e_start() {
     echo "FAIL: no main window"; kill "$APP_PID" 2>/dev/null; sed 's/^/  zarvik: /' "$dir/zarvik.out"; exit 1; }
   xdotool windowfocus --sync "$APP_WIN" 2>/dev/null || true
   sleep 0.5
+  # Restored, the client area below the menu bar is 246 px high; without a window manager the
+  # window stays restored, so the menu bar's height follows from the window's.
+  height=$(xdotool getwindowgeometry "$APP_WIN" | sed -n 's/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p')
+  if [ -n "$height" ] && [ "$height" -gt 246 ] && [ "$height" -lt 300 ]; then
+    MENU_H=$((height - 246))
+  else
+    MENU_H=20
+  fi
 }
 
 # e2e_wait_window NAME SECONDS: prints the id of the first visible window whose name matches.
@@ -45,6 +59,10 @@ e2e_type() { xdotool type --delay 40 "$1"; sleep 0.3; }
 
 # e2e_click_at X Y: clicks the main window at X, Y of its client area.
 e2e_click_at() { xdotool mousemove --window "$APP_WIN" "$1" "$2" click 1; sleep 0.3; }
+
+# e2e_click_button LEFT: clicks the centre of the toolbar button whose left edge is LEFT; buttons
+# are 23 x 22, 8 px below the toolbar's top.
+e2e_click_button() { e2e_click_at $(($1 + 11)) $((MENU_H + 19)); }
 
 e2e_stop() {
   if [ -n "${APP_PID:-}" ] && kill -0 "$APP_PID" 2>/dev/null; then

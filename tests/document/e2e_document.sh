@@ -5,8 +5,7 @@ set -u
 . "$ZV_SOURCE_DIR/tests/common/e2e.sh"
 e2e_require
 
-dir=$(mktemp -d /tmp/zarvik-e2e-doc.XXXXXX)
-trap 'e2e_stop; rm -rf "$dir"' EXIT
+e2e_workdir
 fail() { echo "FAIL: $*"; e2e_screenshot "$dir/../zarvik-e2e-doc-failure.png"; exit 1; }
 
 # Titles of the platform's dialogs, Spanish when the translations are installed.

@@ -5,19 +5,15 @@ set -u
 . "$ZV_SOURCE_DIR/tests/common/e2e.sh"
 e2e_require
 
-dir=$(mktemp -d)
-trap 'e2e_stop; rm -rf "$dir"' EXIT
+e2e_workdir
 e2e_start "$dir"
-
-# Toolbar buttons: 23 x 22 at top 8 below the menu bar; click their centres.
-click() { e2e_click_at $(( $1 + 11 )) 37; }
 
 e2e_type "abc def"
 e2e_key F5         # Seleccionar Todo
-click 208          # SpeedButton24: N, on
+e2e_click_button 208          # SpeedButton24: N, on
 e2e_key End
-click 208          # N again, off: the text typed next is not bold
-click 432          # SpeedButton1: for all
+e2e_click_button 208          # N again, off: the text typed next is not bold
+e2e_click_button 432          # SpeedButton1: for all
 e2e_key shift+Left
 e2e_key F7         # Copiar
 e2e_key End

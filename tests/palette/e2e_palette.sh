@@ -5,19 +5,15 @@ set -u
 . "$ZV_SOURCE_DIR/tests/common/e2e.sh"
 e2e_require
 
-dir=$(mktemp -d)
-trap 'e2e_stop; rm -rf "$dir"' EXIT
+e2e_workdir
 e2e_start "$dir"
 
-# Toolbar buttons: 23 x 22 at top 8 below the menu bar; click their centres.
-click() { e2e_click_at $(( $1 + 11 )) 37; }
-
 e2e_type "x "
-click 432          # SpeedButton1: for all
+e2e_click_button 432          # SpeedButton1: for all
 e2e_type "p "
-click 288          # SpeedButton3: negation
+e2e_click_button 288          # SpeedButton3: negation
 e2e_type "p "
-click 600          # SpeedButton22: turnstile, two codes
+e2e_click_button 600          # SpeedButton22: turnstile, two codes
 e2e_type "q"
 
 e2e_key F3

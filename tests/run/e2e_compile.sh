@@ -8,22 +8,20 @@ set -u
 e2e_require
 run_require_helper
 
-dir=$(mktemp -d /tmp/zarvik-run-e2e.XXXXXX)
-trap 'e2e_stop; rm -rf "$dir"' EXIT
+e2e_workdir
 cat >"$dir/PL.bat" <<'BATCH'
 here=$(dirname "$0")
 { printf 'Salida del int\351rprete\r\n'; cat "$here/entrada.txt"; } >"$here/salida.log"
 BATCH
 
 e2e_start "$dir"
-run_layout
 run_new_program
 e2e_type "p "
-run_button 384          # the biconditional arrow: "n" in Wingdings 3
+e2e_click_button 384          # the biconditional arrow: "n" in Wingdings 3
 e2e_type " q"
 e2e_key Return
 e2e_type "p V "
-run_button 288          # negation: 0xAC in Verdana
+e2e_click_button 288          # negation: 0xAC in Verdana
 e2e_type "p"
 run_compile
 run_wait_results

@@ -10,15 +10,13 @@ fi
 e2e_require
 run_require_helper
 
-dir=$(mktemp -d /tmp/zarvik-run-e2e.XXXXXX)
-trap 'e2e_stop; rm -rf "$dir"' EXIT
+e2e_workdir
 cp "$ZV_BUILD_DIR/PL.bat" "$ZV_BUILD_DIR/zarvik-pl" "$dir/"
 
 e2e_start "$dir"
-run_layout
 run_new_program
 e2e_type "p V "
-run_button 288
+e2e_click_button 288
 e2e_type "p"
 run_compile
 run_wait_results 30

@@ -2,21 +2,6 @@
 
 RESULTS_TITLE="Resultado de la ejecución del programa"
 
-# Restored, the main window's client area below the menu bar is 246 px high; without a window
-# manager it stays restored, so the menu bar's height follows from the window's.
-run_layout() {
-  height=$(xdotool getwindowgeometry "$APP_WIN" | sed -n 's/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p')
-  if [ -n "$height" ] && [ "$height" -gt 246 ] && [ "$height" -lt 300 ]; then
-    MENU_H=$((height - 246))
-  else
-    MENU_H=20
-  fi
-}
-
-# run_button LEFT: clicks the toolbar button whose left edge is LEFT (buttons are 23 x 22,
-# 8 px below the toolbar's top).
-run_button() { e2e_click_at $(($1 + 11)) $((MENU_H + 19)); }
-
 # run_archivo DOWNS: opens "Archivo" and chooses the item DOWNS steps down (separators skipped).
 run_archivo() {
   e2e_click_at 20 $((MENU_H / 2))
