@@ -2,7 +2,7 @@
 
 #include "platform/codepages/CodePage.h"
 #include "platform/richedit/RichEdit.h"
-#include "platform/richedit/TextFormat.h"
+#include "platform/format/TextFormat.h"
 #include "platform/widgets/SpeedButton.h"
 
 #include <QAction>

@@ -1,7 +1,7 @@
 #include "Unit4.h"
 
 #include "platform/app/Application.h"
-#include "platform/app/PlatformError.h"
+#include "platform/errors/PlatformError.h"
 #include "platform/codepages/CodePage.h"
 #include "platform/files/AtomicFile.h"
 

@@ -27,7 +27,7 @@ class TestMainWindow : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         // The marker keeps the first-run registration out of these tests.

@@ -63,7 +63,7 @@ class TestCodePages : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void everyByteRoundTripsThroughAnInjectiveBmpTable_data()
     {
         QTest::addColumn<QString>("page");

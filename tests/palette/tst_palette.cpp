@@ -9,7 +9,7 @@
 #include "platform/codepages/CodePage.h"
 #include "platform/app/Application.h"
 #include "platform/richedit/RichEdit.h"
-#include "platform/richedit/TextFormat.h"
+#include "platform/format/TextFormat.h"
 #include "platform/widgets/SpeedButton.h"
 
 #include <QAction>
@@ -36,7 +36,7 @@ class TestPalette : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         // The marker keeps the first-run registration out of these tests.

@@ -34,7 +34,7 @@ class TestRtfCorpus : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void everyFileLoadsQuicklyAndMostAgreeWithTheReference()
     {
         const QString root = qEnvironmentVariable("ZV_SHARED_DIR") + "/corpus/rtf";

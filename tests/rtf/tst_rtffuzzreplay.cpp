@@ -10,7 +10,7 @@ class TestRtfFuzzReplay : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void everyCorpusFileAndFindingLoads()
     {
         const QString fuzz = qEnvironmentVariable("ZV_SOURCE_DIR") + "/fuzz";

@@ -6,7 +6,7 @@
 
 #include "Unit1Palette.h"
 
-#include "platform/richedit/TextFormat.h"
+#include "platform/format/TextFormat.h"
 #include "platform/widgets/SpeedButton.h"
 
 #include <QAction>
@@ -61,7 +61,7 @@ private:
     void type(const QByteArray &bytes) { editor()->replaceSel(bytes); }
     void run() { m_form->speedButton(27)->click(); }
 
-private slots:
+private Q_SLOTS:
     void init()
     {
         m_dialogs = std::make_unique<FakeDialogs>();

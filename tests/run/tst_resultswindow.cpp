@@ -28,7 +28,7 @@ private:
         m_window->show();
     }
 
-private slots:
+private Q_SLOTS:
     void init()
     {
         m_dialogs = std::make_unique<FakeDialogs>();

@@ -1,10 +1,10 @@
 // The rich-text control's lines: paragraphs without wrap, laid-out lines with it, also while the
 // control is hidden; appending under the text limit; copying another control's lines.
 
-#include "platform/app/PlatformError.h"
+#include "platform/errors/PlatformError.h"
 #include "platform/codepages/CodePage.h"
 #include "platform/richedit/RichEdit.h"
-#include "platform/richedit/TextFormat.h"
+#include "platform/format/TextFormat.h"
 
 #include <QTextBlock>
 #include <QtTest>
@@ -40,7 +40,7 @@ private:
     zv::RichEdit *m_plain = nullptr;   // no wrap, like RichEdit1
     zv::RichEdit *m_wrapped = nullptr; // hidden, fixed wrap width, like RichEdit2
 
-private slots:
+private Q_SLOTS:
     void init()
     {
         m_window = std::make_unique<QWidget>();

@@ -48,7 +48,7 @@ private:
 
     QString batch() const { return m_folder->path(QStringLiteral("PL.bat")); }
 
-private slots:
+private Q_SLOTS:
     void init()
     {
         m_dialogs = std::make_unique<FakeDialogs>();

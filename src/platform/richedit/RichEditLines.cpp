@@ -1,8 +1,8 @@
 #include "platform/richedit/RichEdit.h"
 
-#include "platform/app/PlatformError.h"
+#include "platform/errors/PlatformError.h"
 #include "platform/codepages/CodePage.h"
-#include "platform/richedit/TextFormat.h"
+#include "platform/format/TextFormat.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
