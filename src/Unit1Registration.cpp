@@ -27,12 +27,14 @@ bool fileExistsIgnoringCase(const QString &folder, const QString &name)
 
 void TForm1::FirstRunCheck()
 {
-    if (fileExistsIgnoringCase(zv::exeFolder(), kMarkerName))
+    // The marker is a working file: an installed copy keeps one per user. The registered
+    // executable stays the real one.
+    if (fileExistsIgnoringCase(zv::workFolder(), kMarkerName))
         return;
     RegisterFileType(QStringLiteral(".zvk"), QStringLiteral("Zarvik"),
                      QStringLiteral("Archivo de edicion logica"),
                      zv::exeFolder() + QStringLiteral("Zarvik"), 0);
-    zv::saveTextList({QByteArray(" ")}, zv::exeFolder() + kMarkerName);
+    zv::saveTextList({QByteArray(" ")}, zv::workFolder() + kMarkerName);
 }
 
 void TForm1::RegisterFileType(const QString &extension, const QString &typeKey,

@@ -20,10 +20,10 @@ void TForm1::SpeedButton27Click(QObject *)
     const int count = RichEdit2->lineCount();
     for (int i = 0; i < count; ++i)
         program.append(RichEdit2->line(i));
-    zv::saveTextList(program, zv::exeFolder() + QStringLiteral("entrada.txt"));
+    zv::saveTextList(program, zv::workFolder() + QStringLiteral("entrada.txt"));
     program.clear();
 
-    ExecuteAndWait(zv::exeFolder() + QStringLiteral("PL.bat"), QString(), 1);
+    ExecuteAndWait(zv::batchFile(), QString(), 1);
 
     auto results = std::make_unique<TForm4>();
     Form4 = results.get();
@@ -33,5 +33,9 @@ void TForm1::SpeedButton27Click(QObject *)
 
 void TForm1::ExecuteAndWait(const QString &fileName, const QString &parameters, int showCommand)
 {
-    zv::executeAndWait(this, fileName, parameters, showCommand);
+    // PL.bat finds entrada.txt and leaves salida.log where the working files live.
+    QString folder = zv::workFolder();
+    folder.chop(1);
+    zv::executeAndWait(this, fileName, parameters, showCommand,
+                       {{QStringLiteral("ZARVIK_WORK_DIR"), folder}});
 }

@@ -272,6 +272,28 @@ private Q_SLOTS:
         QCOMPARE(m_form->RichEdit2->line(0), QByteArray("p V q"));
     }
 
+    // An installed copy: the program, the batch file's input and its answer all live in the
+    // user's data folder, which the batch file learns from ZARVIK_WORK_DIR.
+    void readOnlyExecutableFolderRunsInTheUserFolder()
+    {
+        QTemporaryDir data;
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+        m_folder->writeBatch("{ printf 'Salida\\r\\n'; cat \"$ZARVIK_WORK_DIR/entrada.txt\"; } "
+                             "> \"$ZARVIK_WORK_DIR/salida.log\"");
+        const QString exe = m_folder->path(QString());
+        QVERIFY(QFile::setPermissions(exe, QFile::ReadOwner | QFile::ExeOwner));
+        type("p\r\n");
+        run();
+        QVERIFY(QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        qunsetenv("XDG_DATA_HOME");
+
+        QCOMPARE(m_dialogs->errors(), QStringList());
+        QCOMPARE(readAll(data.filePath(QStringLiteral("zarvik/entrada.txt"))), QByteArray("p\r\n"));
+        QCOMPARE(m_results->shown.value(0).text, QByteArray("Salida\r\np\r\n"));
+        QVERIFY(!QFile::exists(m_folder->path(QStringLiteral("entrada.txt"))));
+        QVERIFY(!QFile::exists(m_folder->path(QStringLiteral("salida.log"))));
+    }
+
     void batchRunsInTheCurrentWorkingDirectoryWithNoParameters()
     {
         m_folder->writeBatch("pwd > \"$here/salida.log\"; echo \"$#\" >> \"$here/salida.log\"");

@@ -96,7 +96,8 @@ LaunchPlan launchPlan(const QString &path, const QString &parameters)
     return {QStringLiteral("/bin/sh"), QStringList{path} + arguments};
 }
 
-void executeAndWait(QWidget *owner, const QString &path, const QString &parameters, int)
+void executeAndWait(QWidget *owner, const QString &path, const QString &parameters, int,
+                    const QList<std::pair<QString, QString>> &environment)
 {
     if (const QString reason = reasonNotStartable(path); !reason.isEmpty()) {
         reportLaunchFailure(owner, path, reason);
@@ -112,6 +113,12 @@ void executeAndWait(QWidget *owner, const QString &path, const QString &paramete
     process.setArguments(plan.arguments);
     process.setProcessChannelMode(QProcess::ForwardedChannels);
     process.setStandardInputFile(QProcess::nullDevice());
+    if (!environment.isEmpty()) {
+        QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+        for (const auto &[name, value] : environment)
+            variables.insert(name, value);
+        process.setProcessEnvironment(variables);
+    }
 
     QEventLoop loop;
     QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);

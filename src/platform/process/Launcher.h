@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <utility>
 
 class QWidget;
 
@@ -32,9 +33,10 @@ LaunchPlan launchPlan(const QString &path, const QString &parameters);
  * naming the path and the reason; the function then returns at once. The process's exit code
  * is not read. @p showCommand is the Windows show command; a process started here has no window
  * of its own to show, so it is accepted and not used. Its output goes to our own output.
+ * @p environment adds variables (name, value) to the environment the process inherits.
  */
 void executeAndWait(QWidget *owner, const QString &path, const QString &parameters,
-                    int showCommand);
+                    int showCommand, const QList<std::pair<QString, QString>> &environment = {});
 
 /// Test seam: @p observer sees every launch, just before it starts; empty removes it.
 void setLaunchObserverForTests(std::function<void(const LaunchPlan &)> observer);
