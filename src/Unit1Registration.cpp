@@ -14,10 +14,11 @@ namespace {
 
 const QString kMarkerName = QStringLiteral("Zarvik.cfg");
 
-/// Whether @p folder holds a file (not a folder) named @p name in any letter case.
+/// Whether @p folder holds a file (not a folder, nor a symbolic link that anyone could plant)
+/// named @p name in any letter case.
 bool fileExistsIgnoringCase(const QString &folder, const QString &name)
 {
-    const QStringList files = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    const QStringList files = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks);
     return std::any_of(files.cbegin(), files.cend(), [&](const QString &file) {
         return file.compare(name, Qt::CaseInsensitive) == 0;
     });

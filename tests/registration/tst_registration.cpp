@@ -157,6 +157,32 @@ private Q_SLOTS:
         QCOMPARE(m_form->RichEdit1->toPlainText(), QString());
     }
 
+    // A link anyone could plant is no marker, and the marker's write replaces it: the file it
+    // points at is neither created nor touched.
+    void linkNamedLikeTheMarkerIsNoMarker_data()
+    {
+        QTest::addColumn<bool>("dangling");
+        QTest::newRow("dangling") << true;
+        QTest::newRow("to a file") << false;
+    }
+
+    void linkNamedLikeTheMarkerIsNoMarker()
+    {
+        QFETCH(bool, dangling);
+        const QString target = m_root->filePath(QStringLiteral("elsewhere"));
+        if (!dangling)
+            writeAll(target, "ajeno");
+        QVERIFY(QFile::link(target, m_exe + QStringLiteral("Zarvik.cfg")));
+        start();
+        QCOMPARE(m_dialogs->errors(), QStringList());
+        QVERIFY(!rawValue("Zarvik\\Shell\\Open\\Command").isEmpty());
+        QVERIFY(!QFileInfo(m_exe + QStringLiteral("Zarvik.cfg")).isSymLink());
+        QCOMPARE(readAll(m_exe + QStringLiteral("Zarvik.cfg")), QByteArray(" \r\n"));
+        QCOMPARE(QFileInfo::exists(target), !dangling);
+        if (!dangling)
+            QCOMPARE(readAll(target), QByteArray("ajeno"));
+    }
+
     void folderNamedLikeTheMarkerFailsOnlyAfterTheRegistration()
     {
         QVERIFY(QDir().mkdir(m_exe + QStringLiteral("Zarvik.cfg")));

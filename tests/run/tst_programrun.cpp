@@ -272,6 +272,32 @@ private Q_SLOTS:
         QCOMPARE(m_form->RichEdit2->line(0), QByteArray("p V q"));
     }
 
+    // Whoever may write the folder could plant a link at the working file's name: the run
+    // replaces the name and leaves the file it points at alone.
+    void linkPlantedAtEntradaIsReplacedNotWrittenThrough_data()
+    {
+        QTest::addColumn<bool>("symbolic");
+        QTest::newRow("symbolic link") << true;
+        QTest::newRow("hard link") << false;
+    }
+
+    void linkPlantedAtEntradaIsReplacedNotWrittenThrough()
+    {
+        QFETCH(bool, symbolic);
+        QTemporaryDir outside;
+        const QString victim = outside.filePath(QStringLiteral("victim"));
+        writeAll(victim, "ajeno");
+        const QByteArray from = QFile::encodeName(victim);
+        const QByteArray to = QFile::encodeName(m_folder->path(QStringLiteral("entrada.txt")));
+        QCOMPARE(symbolic ? ::symlink(from, to) : ::link(from, to), 0);
+        type("p\r\n");
+        run();
+        QCOMPARE(readAll(victim), QByteArray("ajeno"));
+        QCOMPARE(entrada(), QByteArray("p\r\n"));
+        QVERIFY(!QFileInfo(QFile::decodeName(to)).isSymLink());
+        QCOMPARE(m_folder->launches(), 1);
+    }
+
     // An installed copy: the program, the batch file's input and its answer all live in the
     // user's data folder, which the batch file learns from ZARVIK_WORK_DIR.
     void readOnlyExecutableFolderRunsInTheUserFolder()
