@@ -183,6 +183,41 @@ private Q_SLOTS:
             QCOMPARE(readAll(target), QByteArray("ajeno"));
     }
 
+    // An installed copy: its folder is read-only and the package already gave the desktop the
+    // type, the icon and the menu entry. The registration keeps its store and its marker per
+    // user, and leaves the package's files alone, visible.
+    void installedCopyRegistersPerUserAndLeavesThePackageFilesAlone()
+    {
+        const QString system = m_root->filePath(QStringLiteral("system"));
+        const QStringList provided = {
+            QStringLiteral("applications/zarvik.desktop"), QStringLiteral("mime/packages/zarvik.xml"),
+            QStringLiteral("icons/hicolor/scalable/apps/zarvik.svg"),
+            QStringLiteral("icons/hicolor/scalable/mimetypes/application-x-zarvik.svg")};
+        for (const QString &file : provided) {
+            QVERIFY(QDir().mkpath(QFileInfo(system + '/' + file).path()));
+            writeAll(system + '/' + file, "del paquete");
+        }
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(system));
+        QVERIFY(QFile::setPermissions(m_exe, QFile::ReadOwner | QFile::ExeOwner));
+        start();
+        QVERIFY(QFile::setPermissions(m_exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        qunsetenv("XDG_DATA_DIRS");
+
+        QCOMPARE(m_dialogs->errors(), QStringList());
+        QCOMPARE(rawValue("Zarvik\\DefaultIcon"), QFile::encodeName(m_exe) + QByteArray("Zarvik,0", 9));
+        QCOMPARE(readAll(m_data + QStringLiteral("/zarvik/Zarvik.cfg")), QByteArray(" \r\n"));
+        QVERIFY(!QFileInfo::exists(m_exe + QStringLiteral("Zarvik.cfg")));
+        for (const QString &file : provided)
+            QVERIFY2(!QFileInfo::exists(m_data + '/' + file), qPrintable(file));
+        // The next start finds the user's marker.
+        m_form.reset();
+        QVERIFY(QFile::setPermissions(m_exe, QFile::ReadOwner | QFile::ExeOwner));
+        QVERIFY(QFile::remove(m_store + QStringLiteral(".zvk/@")));
+        start();
+        QVERIFY(QFile::setPermissions(m_exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(!QFileInfo::exists(m_store + QStringLiteral(".zvk/@")));
+    }
+
     void folderNamedLikeTheMarkerFailsOnlyAfterTheRegistration()
     {
         QVERIFY(QDir().mkdir(m_exe + QStringLiteral("Zarvik.cfg")));
@@ -290,6 +325,9 @@ private Q_SLOTS:
         QTest::newRow("backslash") << R"("/a\b/Zarvik" "%1")" << R"("/a\\\\b/Zarvik" %f)";
         QTest::newRow("percent") << R"("/100%/Zarvik" "%1")" << R"(/100%%/Zarvik %f)";
         QTest::newRow("quote") << R"("/say "hi"/Zarvik" "%1")" << R"("/say \\"hi\\"/Zarvik" %f)";
+        // (Plain literals: moc reads a raw string with an odd number of quotes wrongly.)
+        QTest::newRow("quote, blank") << "\"/opt/a\" b/Zarvik\" \"%1\""
+                                      << "\"/opt/a\\\\\" b/Zarvik\" %f";
     }
 
     void execLineQuotesOnlyWhatItMust()
@@ -335,7 +373,7 @@ private Q_SLOTS:
         SKIP_WITHOUT("update-mime-database");
         // Quoting and escaping in the entry must bring this folder back intact. (No "%": gio
         // looks for the program before it turns "%%" back into "%", and ignores the entry.)
-        m_exe = m_root->filePath(QStringLiteral("my apps/$HOME 'x'")) + QLatin1Char('/');
+        m_exe = m_root->filePath(QStringLiteral("my apps/$HOME 'x' a\" b")) + QLatin1Char('/');
         makeExecutable(m_exe);
         setExeFolderForTests(m_exe);
         start();
