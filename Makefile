@@ -4,8 +4,10 @@ JOBS     ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
 FUZZ_SECONDS ?= 600
+PREFIX   ?= /usr/local
+DESTDIR  ?=
 
-.PHONY: all deps deps-test build run test sanitize bench fuzz clean
+.PHONY: all deps deps-test build run test install deb sanitize bench fuzz clean
 
 all: build
 
@@ -27,6 +29,16 @@ run: build
 test: deps-test $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+# The program in $(PREFIX)/lib/zarvik, its commands in bin/, the desktop's files in share/;
+# DESTDIR stages the tree elsewhere.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# A Debian package of that installation, for /usr: $(BUILD)/zarvik_<version>_<arch>.deb.
+deb: build
+	@scripts/deps.sh deb
+	cd $(BUILD) && cpack -G DEB
 
 # The same suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps-test
