@@ -1,5 +1,5 @@
 #!/bin/sh
-# make install's tree, staged with DESTDIR, and the Debian package of it: every file where the
+# make install's tree, staged with DESTDIR and PREFIX, and the Debian package of it: every file where the
 # desktop looks for it, and the three validators content (desktop-file-validate, appstreamcli,
 # lintian with no error).
 set -u
@@ -11,8 +11,8 @@ stage=$(mktemp -d /tmp/zarvik-install.XXXXXX)
 trap 'rm -rf "$stage"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-DESTDIR="$stage/root" cmake --install "$build" --prefix /opt/zv >"$stage/install.log" 2>&1 ||
-  { cat "$stage/install.log"; fail "cmake --install"; }
+make -C "$ZV_SOURCE_DIR" install BUILD="$build" PREFIX=/opt/zv DESTDIR="$stage/root" \
+  >"$stage/install.log" 2>&1 || { cat "$stage/install.log"; fail "make install"; }
 top="$stage/root/opt/zv"
 for f in lib/zarvik/Zarvik lib/zarvik/zarvik-pl lib/zarvik/PL.bat bin/zvkconv; do
   [ -f "$top/$f" ] && [ -x "$top/$f" ] || fail "$f is missing or not executable"
