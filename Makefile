@@ -45,9 +45,9 @@ bench: build
 fuzz: deps-test
 	cmake -S fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build build-fuzz -j $(JOBS)
-	mkdir -p build-fuzz/corpus fuzz/findings && cp fuzz/corpus/* build-fuzz/corpus/
+	mkdir -p build-fuzz/corpus fuzz/findings && cp tests/data/rtf/* build-fuzz/corpus/
 	build-fuzz/fuzz_rtf_reader -max_total_time=$(FUZZ_SECONDS) -timeout=5 -rss_limit_mb=2048 \
-	    -dict=fuzz/rtf.dict -artifact_prefix=fuzz/findings/ build-fuzz/corpus fuzz/corpus
+	    -dict=fuzz/rtf.dict -artifact_prefix=fuzz/findings/ build-fuzz/corpus
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz
