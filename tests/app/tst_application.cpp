@@ -7,12 +7,6 @@
 #include "platform/errors/PlatformError.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QKeyEvent>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -129,36 +123,6 @@ private Q_SLOTS:
         QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
         QCOMPARE(QtDialogs().messageBox(nullptr, QStringLiteral("Hecho"), QStringLiteral("Zarvik"), MB_OK),
                  int(IDOK));
-    }
-
-    // An installed copy's folder is read-only: the working files go to the user's data folder.
-    void workingFilesLiveBesideTheExecutableOnlyWhereItIsWritable()
-    {
-        QTemporaryDir root;
-        const QString exe = root.filePath(QStringLiteral("exe/"));
-        const QString user = root.filePath(QStringLiteral("data/zarvik/"));
-        QVERIFY(QDir().mkpath(exe));
-        QVERIFY(QFile(exe + "PL.bat").open(QIODevice::WriteOnly));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(root.filePath(QStringLiteral("data"))));
-        setExeFolderForTests(exe);
-
-        QCOMPARE(workFolder(), exe);
-        QCOMPARE(batchFile(), exe + "PL.bat");
-        QVERIFY(!QFileInfo::exists(user));
-
-        // Read-only for everyone, root included: the permission bits decide.
-        QVERIFY(QFile::setPermissions(exe, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther
-                                               | QFile::ExeOther));
-        QCOMPARE(workFolder(), user);
-        QCOMPARE(QFileInfo(user).permissions() & 0x0077, QFile::Permissions());
-        QCOMPARE(batchFile(), exe + "PL.bat");
-        QVERIFY(QFile(user + "PL.bat").open(QIODevice::WriteOnly));
-        QCOMPARE(batchFile(), user + "PL.bat");
-
-        // Writable again: the user's own PL.bat is not looked at.
-        QVERIFY(QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        QCOMPARE(batchFile(), exe + "PL.bat");
-        setExeFolderForTests(QString());
     }
 };
 

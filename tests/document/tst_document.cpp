@@ -349,13 +349,6 @@ private Q_SLOTS:
         save(m_files->filePath("c.zvk"));
         QCOMPARE(m_dialogs->messageBoxes.size(), 1);
         QCOMPARE(reload(b), edited);
-
-        // Yes replaces it.
-        m_dialogs->queueSaveFile(a);
-        m_dialogs->queueMessageBox(IDYES);
-        m_form->SpeedButton11Click(m_form.get());
-        QCOMPARE(reload(a), edited);
-        QCOMPARE(m_form->windowTitle(), QStringLiteral("a.zvk"));
     }
 
     void firstArgumentOpensAsTextAfterTheShow_data()

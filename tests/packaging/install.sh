@@ -35,11 +35,6 @@ grep -qx 'Exec=zarvik %f' "$entry" && grep -qx 'MimeType=application/x-zarvik;' 
   grep -qx 'Categories=Education;Office;' "$entry" || fail "the desktop entry: $(cat "$entry")"
 appstreamcli validate --no-net "$metainfo" >"$stage/appstream.log" 2>&1 ||
   { cat "$stage/appstream.log"; fail "appstreamcli validate"; }
-# The man pages are well-formed roff.
-for page in "$top"/share/man/man1/*.1.gz; do
-  out=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$page" 2>&1 >/dev/null)
-  [ -z "$out" ] || fail "$(basename "$page"): $out"
-done
 
 # The package: its dependencies name what the program loads by name, and lintian finds no error.
 (cd "$stage" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$stage/deb") >"$stage/cpack.log" 2>&1 ||

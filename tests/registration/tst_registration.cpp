@@ -209,13 +209,6 @@ private Q_SLOTS:
         QVERIFY(!QFileInfo::exists(m_exe + QStringLiteral("Zarvik.cfg")));
         for (const QString &file : provided)
             QVERIFY2(!QFileInfo::exists(m_data + '/' + file), qPrintable(file));
-        // The next start finds the user's marker.
-        m_form.reset();
-        QVERIFY(QFile::setPermissions(m_exe, QFile::ReadOwner | QFile::ExeOwner));
-        QVERIFY(QFile::remove(m_store + QStringLiteral(".zvk/@")));
-        start();
-        QVERIFY(QFile::setPermissions(m_exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        QVERIFY(!QFileInfo::exists(m_store + QStringLiteral(".zvk/@")));
     }
 
     void folderNamedLikeTheMarkerFailsOnlyAfterTheRegistration()

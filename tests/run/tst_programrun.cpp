@@ -298,26 +298,30 @@ private Q_SLOTS:
         QCOMPARE(m_folder->launches(), 1);
     }
 
-    // An installed copy: the program, the batch file's input and its answer all live in the
-    // user's data folder, which the batch file learns from ZARVIK_WORK_DIR.
+    // An installed copy: the working files go to the user's data folder, created private, and
+    // PL.bat learns it from ZARVIK_WORK_DIR; a PL.bat the user put there runs instead.
     void readOnlyExecutableFolderRunsInTheUserFolder()
     {
         QTemporaryDir data;
         qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
-        m_folder->writeBatch("{ printf 'Salida\\r\\n'; cat \"$ZARVIK_WORK_DIR/entrada.txt\"; } "
+        const QString user = data.filePath(QStringLiteral("zarvik/"));
+        m_folder->writeBatch("{ echo instalado; cat \"$ZARVIK_WORK_DIR/entrada.txt\"; } "
                              "> \"$ZARVIK_WORK_DIR/salida.log\"");
         const QString exe = m_folder->path(QString());
         QVERIFY(QFile::setPermissions(exe, QFile::ReadOwner | QFile::ExeOwner));
         type("p\r\n");
         run();
+        writeAll(user + "PL.bat", "echo propio > \"$ZARVIK_WORK_DIR/salida.log\"\n");
+        run();
         QVERIFY(QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         qunsetenv("XDG_DATA_HOME");
 
         QCOMPARE(m_dialogs->errors(), QStringList());
-        QCOMPARE(readAll(data.filePath(QStringLiteral("zarvik/entrada.txt"))), QByteArray("p\r\n"));
-        QCOMPARE(m_results->shown.value(0).text, QByteArray("Salida\r\np\r\n"));
+        QCOMPARE(readAll(user + "entrada.txt"), QByteArray("p\r\n"));
+        QCOMPARE(QFileInfo(user).permissions() & 0x0077, QFile::Permissions());
+        QCOMPARE(m_results->shown.value(0).text, QByteArray("instalado\r\np\r\n"));
+        QCOMPARE(m_results->shown.value(1).text, QByteArray("propio\r\n"));
         QVERIFY(!QFile::exists(m_folder->path(QStringLiteral("entrada.txt"))));
-        QVERIFY(!QFile::exists(m_folder->path(QStringLiteral("salida.log"))));
     }
 
     void batchRunsInTheCurrentWorkingDirectoryWithNoParameters()
