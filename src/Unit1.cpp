@@ -83,6 +83,7 @@ TForm1::TForm1(QWidget *parent)
     createEditors();
     createToolbar();
     createMenus();
+    RichEdit1->installEventFilter(this);
 
     // Restored, the client area below the menu bar is 699 x 246 and the window is centred; it
     // opens maximised.
@@ -119,14 +120,14 @@ void TForm1::createEditors()
     RichEdit1->setText(QStringLiteral("RichEdit1"));
     layout->addWidget(RichEdit1, 1);
 
-    // Never shown: the program run lays its text out here, 633 px wide, to read it as lines.
+    // Never shown: the program run passes its text through here to read it as lines. It does
+    // not wrap, so each paragraph reaches the interpreter as one line, however long.
     RichEdit2 = new zv::RichEdit(this);
     RichEdit2->setObjectName(QStringLiteral("RichEdit2"));
     RichEdit2->setFont(font());
     RichEdit2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     RichEdit2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    RichEdit2->setLineWrapMode(QTextEdit::FixedPixelWidth);
-    RichEdit2->setLineWrapColumnOrWidth(633);
+    RichEdit2->setLineWrapMode(QTextEdit::NoWrap);
     RichEdit2->setFixedWidth(633);
     RichEdit2->hide();
 

@@ -16,7 +16,8 @@ void TForm1::SpeedButton27Click(QObject *)
     QByteArrayList program;
     RichEdit2->copyLinesFrom(*RichEdit1);
     RichEdit2->setPlainText(true);
-    // Read whole: a long line reaches the interpreter complete, split only where RichEdit2 wraps.
+    // A paragraph a line, and a line for each soft break: the interpreter gets the program as
+    // the user sees it.
     const int count = RichEdit2->lineCount();
     for (int i = 0; i < count; ++i)
         program.append(RichEdit2->line(i));
