@@ -11,6 +11,12 @@
 
 #include <memory>
 
+namespace {
+
+const QString kRunningSuffix = QStringLiteral(" — ejecutando PL.bat…");
+
+} // namespace
+
 void TForm1::SpeedButton27Click(QObject *)
 {
     QByteArrayList program;
@@ -24,7 +30,11 @@ void TForm1::SpeedButton27Click(QObject *)
     zv::saveTextList(program, zv::exeFolder() + QStringLiteral("entrada.txt"));
     program.clear();
 
-    ExecuteAndWait(zv::exeFolder() + QStringLiteral("PL.bat"), QString(), 1);
+    const zv::LaunchOutcome outcome =
+        ExecuteAndWait(zv::exeFolder() + QStringLiteral("PL.bat"), QString(), 1);
+    // Stopped, by the user or by closing the window: there is no answer to show.
+    if (outcome.stopped)
+        return;
 
     auto results = std::make_unique<TForm4>();
     Form4 = results.get();
@@ -32,7 +42,51 @@ void TForm1::SpeedButton27Click(QObject *)
     Form4 = nullptr;
 }
 
-void TForm1::ExecuteAndWait(const QString &fileName, const QString &parameters, int showCommand)
+zv::LaunchOutcome TForm1::ExecuteAndWait(const QString &fileName, const QString &parameters,
+                                         int showCommand)
 {
-    zv::executeAndWait(this, fileName, parameters, showCommand);
+    beginWait();
+    struct EndWait {
+        TForm1 &form;
+        ~EndWait() { form.endWait(); }
+    } end{*this};
+    return zv::executeAndWait(this, fileName, parameters, showCommand);
+}
+
+void TForm1::DetenerPrograma1Click(QObject *)
+{
+    zv::stopLaunchedPrograms();
+}
+
+void TForm1::beginWait()
+{
+    if (m_waits++ > 0)
+        return;
+    m_editorCursor = RichEdit1->viewport()->cursor();
+    RichEdit1->viewport()->setCursor(Qt::BusyCursor);
+    setCursor(Qt::BusyCursor);
+    DetenerPrograma1->setEnabled(true);
+    keepRunningCaption();
+}
+
+void TForm1::endWait()
+{
+    if (--m_waits > 0)
+        return;
+    RichEdit1->viewport()->setCursor(m_editorCursor);
+    unsetCursor();
+    DetenerPrograma1->setEnabled(false);
+    QString caption = windowTitle();
+    if (caption.endsWith(kRunningSuffix)) {
+        caption.chop(kRunningSuffix.size());
+        setWindowTitle(caption);
+    }
+}
+
+// A save or an open during the wait names the new file; the caption still says that a program runs.
+void TForm1::keepRunningCaption()
+{
+    const QString caption = windowTitle();
+    if (m_waits > 0 && !caption.endsWith(kRunningSuffix))
+        setWindowTitle(caption + kRunningSuffix);
 }
