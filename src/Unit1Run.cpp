@@ -3,17 +3,34 @@
 #include "Unit4.h"
 
 #include "platform/app/Application.h"
+#include "platform/files/FileStamp.h"
 #include "platform/files/TextList.h"
 #include "platform/process/Launcher.h"
 #include "platform/richedit/RichEdit.h"
 
 #include <QByteArrayList>
+#include <QStringList>
 
 #include <memory>
 
 namespace {
 
 const QString kRunningSuffix = QStringLiteral(" — ejecutando PL.bat…");
+
+// Says what the results window cannot: that its text is not this run's answer, or that the
+// interpreter failed. A status of 1 with a fresh "salida.log" is how the interpreter reports
+// errors in the program, and the results already show them, line by line.
+QString staleResultsWarning(const zv::LaunchOutcome &outcome, bool written, bool exists)
+{
+    QStringList warning;
+    if (outcome.started && outcome.exitStatus != 0 && !(outcome.exitStatus == 1 && written))
+        warning << QStringLiteral("El intérprete terminó con el código %1.").arg(outcome.exitStatus);
+    // Without the file, the results window reports that it cannot open it.
+    if (!written && exists)
+        warning << QStringLiteral("El intérprete no escribió salida.log en esta ejecución; se "
+                                  "muestra el resultado anterior.");
+    return warning.join(QLatin1Char('\n'));
+}
 
 } // namespace
 
@@ -30,11 +47,18 @@ void TForm1::SpeedButton27Click(QObject *)
     zv::saveTextList(program, zv::exeFolder() + QStringLiteral("entrada.txt"));
     program.clear();
 
+    const QString log = zv::exeFolder() + QStringLiteral("salida.log");
+    const zv::FileStamp before = zv::fileStamp(log);
     const zv::LaunchOutcome outcome =
         ExecuteAndWait(zv::exeFolder() + QStringLiteral("PL.bat"), QString(), 1);
     // Stopped, by the user or by closing the window: there is no answer to show.
     if (outcome.stopped)
         return;
+    const zv::FileStamp after = zv::fileStamp(log);
+    if (const QString warning = staleResultsWarning(outcome, after != before, after.exists);
+        !warning.isEmpty())
+        zv::dialogs().messageBox(this, warning, zv::applicationTitle(),
+                                 zv::MB_OK | zv::MB_ICONEXCLAMATION);
 
     auto results = std::make_unique<TForm4>();
     Form4 = results.get();

@@ -248,16 +248,62 @@ private Q_SLOTS:
         type("p\r\n");
         run();
         const QString batch = m_folder->path(QStringLiteral("PL.bat"));
-        QCOMPARE(m_dialogs->messageBoxes.size(), 1);
+        QCOMPARE(m_dialogs->messageBoxes.size(), 2);
         const MessageBoxRequest box = m_dialogs->messageBoxes.first();
         QCOMPARE(box.flags, unsigned(zv::MB_OK | zv::MB_ICONERROR));
         QVERIFY2(box.text.contains(batch), qPrintable(box.text));
         QVERIFY2(box.text.contains(QStringLiteral("No such file or directory")), qPrintable(box.text));
-        // The box comes first, then the window with whatever "salida.log" holds.
+        // The box comes first, then the warning that the output is old, then the window with
+        // whatever "salida.log" holds.
         QCOMPARE(m_results->shown.size(), 1);
-        QCOMPARE(m_results->shown.first().messageBoxesBefore, 1);
+        QCOMPARE(m_results->shown.first().messageBoxesBefore, 2);
+        QVERIFY(m_dialogs->messageBoxes.at(1).text.contains(QStringLiteral("resultado anterior")));
         QCOMPARE(m_results->shown.first().text, QByteArray("de una ejecuci\xF3n anterior\r\n"));
         QCOMPARE(entrada(), QByteArray("p\r\n"));
+    }
+
+    void staleOrFailedResultsAreNamedBeforeTheWindowOpens_data()
+    {
+        QTest::addColumn<QByteArray>("batch");
+        QTest::addColumn<bool>("earlierOutput");
+        QTest::addColumn<QString>("warning");
+        const QByteArray write = "printf 'nuevo\\r\\n' > \"$here/salida.log\"; ";
+        const QString stale = QStringLiteral("El intérprete no escribió salida.log en esta ejecución; "
+                                             "se muestra el resultado anterior.");
+        QTest::newRow("fresh output") << write + "exit 0" << true << QString();
+        QTest::newRow("status 1 with fresh output: errors in the program")
+            << write + "exit 1" << true << QString();
+        QTest::newRow("status 3 with fresh output")
+            << write + "exit 3" << true << QStringLiteral("El intérprete terminó con el código 3.");
+        QTest::newRow("ended by a signal")
+            << write + "kill -TERM $$" << true << QStringLiteral("El intérprete terminó con el código 143.");
+        QTest::newRow("nothing written") << QByteArray("exit 0") << true << stale;
+        QTest::newRow("status 1 and nothing written")
+            << QByteArray("exit 1") << true << "El intérprete terminó con el código 1.\n" + stale;
+        // The window itself says that there is no output at all.
+        QTest::newRow("nothing written, nothing earlier")
+            << QByteArray("exit 0") << false << QString();
+        QTest::newRow("rewritten with the same text")
+            << QByteArray("sleep 0.05; printf 'anterior\\r\\n' > \"$here/salida.log\"") << true << QString();
+    }
+
+    void staleOrFailedResultsAreNamedBeforeTheWindowOpens()
+    {
+        QFETCH(QByteArray, batch);
+        QFETCH(bool, earlierOutput);
+        QFETCH(QString, warning);
+        m_folder->writeBatch(batch);
+        if (earlierOutput)
+            writeAll(m_folder->path(QStringLiteral("salida.log")), "anterior\r\n");
+        type("p\r\n");
+        run();
+        QCOMPARE(m_results->shown.size(), 1);
+        QStringList warnings;
+        for (const MessageBoxRequest &box :
+             m_dialogs->messageBoxes.mid(0, m_results->shown.first().messageBoxesBefore))
+            if (box.flags == (zv::MB_OK | zv::MB_ICONEXCLAMATION))
+                warnings << box.text;
+        QCOMPARE(warnings, warning.isEmpty() ? QStringList() : QStringList{warning});
     }
 
     void twoRunsInARowReplaceEntrada()
