@@ -306,6 +306,21 @@ private Q_SLOTS:
         QCOMPARE(warnings, warning.isEmpty() ? QStringList() : QStringList{warning});
     }
 
+    void sampleProgramOpensWithItsSymbolsAndExportsAsItsText()
+    {
+        const QString sample = qEnvironmentVariable("ZV_BUILD_DIR") + QStringLiteral("/ejemplo.zvk");
+        QVERIFY2(QFile::exists(sample), qPrintable(sample));
+        m_form->EnterTextMode();
+        m_dialogs->queueOpenFile(sample);
+        m_form->AbrirPrograma1->trigger();
+        QVERIFY(m_form->speedButton(27)->isEnabled());
+        // The biconditional shows as the palette draws it, not as the letter n.
+        QVERIFY(editor()->toPlainText().contains(QChar(0x2194)));
+        run();
+        QCOMPARE(entrada(), readAll(qEnvironmentVariable("ZV_SOURCE_DIR")
+                                    + QStringLiteral("/interpreter/ejemplo.txt")));
+    }
+
     void twoRunsInARowReplaceEntrada()
     {
         type("una l\xEDnea bastante larga\r\notra\r\ny otra m\xE1s\r\n");
