@@ -24,7 +24,8 @@ QString staleResultsWarning(const zv::LaunchOutcome &outcome, bool written, bool
 {
     QStringList warning;
     if (outcome.started && outcome.exitStatus != 0 && !(outcome.exitStatus == 1 && written))
-        warning << QStringLiteral("El intérprete terminó con el código %1.").arg(outcome.exitStatus);
+        warning
+            << QStringLiteral("El intérprete terminó con el código %1.").arg(outcome.exitStatus);
     // Without the file, the results window reports that it cannot open it.
     if (!written && exists)
         warning << QStringLiteral("El intérprete no escribió salida.log en esta ejecución; se "
@@ -49,16 +50,16 @@ void TForm1::SpeedButton27Click(QObject *)
 
     const QString log = zv::exeFolder() + QStringLiteral("salida.log");
     const zv::FileStamp before = zv::fileStamp(log);
-    const zv::LaunchOutcome outcome =
-        ExecuteAndWait(zv::exeFolder() + QStringLiteral("PL.bat"), QString(), 1);
+    const zv::LaunchOutcome outcome
+        = ExecuteAndWait(zv::exeFolder() + QStringLiteral("PL.bat"), QString(), 1);
     // Stopped, by the user or by closing the window: there is no answer to show.
     if (outcome.stopped)
         return;
     const zv::FileStamp after = zv::fileStamp(log);
     if (const QString warning = staleResultsWarning(outcome, after != before, after.exists);
         !warning.isEmpty())
-        zv::dialogs().messageBox(this, warning, zv::applicationTitle(),
-                                 zv::MB_OK | zv::MB_ICONEXCLAMATION);
+        zv::dialogs().messageBox(
+            this, warning, zv::applicationTitle(), zv::MB_OK | zv::MB_ICONEXCLAMATION);
 
     auto results = std::make_unique<TForm4>();
     Form4 = results.get();
@@ -66,11 +67,12 @@ void TForm1::SpeedButton27Click(QObject *)
     Form4 = nullptr;
 }
 
-zv::LaunchOutcome TForm1::ExecuteAndWait(const QString &fileName, const QString &parameters,
-                                         int showCommand)
+zv::LaunchOutcome TForm1::ExecuteAndWait(
+    const QString &fileName, const QString &parameters, int showCommand)
 {
     beginWait();
-    struct EndWait {
+    struct EndWait
+    {
         TForm1 &form;
         ~EndWait() { form.endWait(); }
     } end{*this};

@@ -41,9 +41,10 @@ void insertLine(QTextCursor &cursor, const QByteArray &line)
 {
     const QString verdana = QStringLiteral("Verdana");
     static const QTextCharFormat text = textFormat(verdana, zv::kAnsiCharset, Qt::black);
-    static const QTextCharFormat comment = textFormat(verdana, zv::kAnsiCharset, QColor(128, 128, 128));
-    static const QTextCharFormat arrow =
-        textFormat(QStringLiteral("Wingdings 3"), zv::kSymbolCharset, Qt::black);
+    static const QTextCharFormat comment
+        = textFormat(verdana, zv::kAnsiCharset, QColor(128, 128, 128));
+    static const QTextCharFormat arrow
+        = textFormat(QStringLiteral("Wingdings 3"), zv::kSymbolCharset, Qt::black);
     if (line.trimmed().startsWith("//")) {
         insert(cursor, line, comment);
         return;

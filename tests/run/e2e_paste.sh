@@ -15,7 +15,12 @@ command -v xclip >/dev/null 2>&1 || { echo "SKIP: no xclip to fill the clipboard
 
 e2e_workdir
 cp "$ZV_BUILD_DIR/PL.bat" "$ZV_BUILD_DIR/zarvik-pl" "$dir/"
-long='((p1 -> p2) & (p2 -> p3) & (p3 -> p4) & (p4 -> p5) & (p5 -> p6) & (p6 -> p7) & (p7 -> p8) & (p8 -> p9) & (p9 -> p10) & (p10 -> p11) & (p11 -> p12) & (p12 -> p13)) -> (p1 -> ~~p13) V (q & ~q)'
+# (p1 -> p2) & ... & (p12 -> p13), so p1 -> p13: 190 characters, far wider than the 633 px at
+# which the export used to split a line.
+chain='(p1 -> p2)'
+i=2
+while [ "$i" -lt 13 ]; do chain="$chain & (p$i -> p$((i + 1)))"; i=$((i + 1)); done
+long="($chain) -> (p1 -> ~~p13) V (q & ~q)"
 [ "${#long}" -eq 190 ] || { echo "FAIL: the long formula has ${#long} characters"; exit 1; }
 
 e2e_start "$dir"
@@ -35,11 +40,15 @@ run_compile
 run_wait_results 30
 
 printf '%s\r\n(p \331 q) \256 p\r\np & q\r\np V q\r\n' "$long" >"$dir/expected"
-cmp "$dir/entrada.txt" "$dir/expected" || { echo "FAIL: entrada.txt"; od -c "$dir/entrada.txt" | tail -8; exit 1; }
+cmp "$dir/entrada.txt" "$dir/expected" || {
+  echo "FAIL: entrada.txt"; od -c "$dir/entrada.txt" | tail -8; exit 1; }
 if grep -q "$(printf '\013')" "$dir/entrada.txt"; then echo "FAIL: a VT in entrada.txt"; exit 1; fi
 
 log="$dir/salida.log"
-if grep -q 'Error en la' "$log"; then echo "FAIL: the interpreter reports an error"; grep -a -A3 'Error en la' "$log" | iconv -f cp1252 -t utf-8; exit 1; fi
+if grep -q 'Error en la' "$log"; then
+  echo "FAIL: the interpreter reports an error"
+  grep -a -A3 'Error en la' "$log" | iconv -f cp1252 -t utf-8; exit 1
+fi
 tautologies=$(grep -c "$(printf 'Clasificaci\363n: Tautolog\355a')" "$log")
 contingencies=$(grep -c "$(printf 'Clasificaci\363n: Contingencia')" "$log")
 [ "$tautologies" -eq 2 ] && [ "$contingencies" -eq 2 ] || {

@@ -268,23 +268,25 @@ private Q_SLOTS:
         QTest::addColumn<bool>("earlierOutput");
         QTest::addColumn<QString>("warning");
         const QByteArray write = "printf 'nuevo\\r\\n' > \"$here/salida.log\"; ";
-        const QString stale = QStringLiteral("El intérprete no escribió salida.log en esta ejecución; "
-                                             "se muestra el resultado anterior.");
+        const QString stale = QStringLiteral("El intérprete no escribió salida.log en esta "
+                                             "ejecución; se muestra el resultado anterior.");
+        const QString code = QStringLiteral("El intérprete terminó con el código %1.");
         QTest::newRow("fresh output") << write + "exit 0" << true << QString();
         QTest::newRow("status 1 with fresh output: errors in the program")
             << write + "exit 1" << true << QString();
         QTest::newRow("status 3 with fresh output")
-            << write + "exit 3" << true << QStringLiteral("El intérprete terminó con el código 3.");
+            << write + "exit 3" << true << code.arg(3);
         QTest::newRow("ended by a signal")
-            << write + "kill -TERM $$" << true << QStringLiteral("El intérprete terminó con el código 143.");
+            << write + "kill -TERM $$" << true << code.arg(143);
         QTest::newRow("nothing written") << QByteArray("exit 0") << true << stale;
         QTest::newRow("status 1 and nothing written")
-            << QByteArray("exit 1") << true << "El intérprete terminó con el código 1.\n" + stale;
+            << QByteArray("exit 1") << true << code.arg(1) + "\n" + stale;
         // The window itself says that there is no output at all.
         QTest::newRow("nothing written, nothing earlier")
             << QByteArray("exit 0") << false << QString();
         QTest::newRow("rewritten with the same text")
-            << QByteArray("sleep 0.05; printf 'anterior\\r\\n' > \"$here/salida.log\"") << true << QString();
+            << QByteArray("sleep 0.05; printf 'anterior\\r\\n' > \"$here/salida.log\"") << true
+            << QString();
     }
 
     void staleOrFailedResultsAreNamedBeforeTheWindowOpens()
@@ -308,7 +310,8 @@ private Q_SLOTS:
 
     void sampleProgramOpensWithItsSymbolsAndExportsAsItsText()
     {
-        const QString sample = qEnvironmentVariable("ZV_BUILD_DIR") + QStringLiteral("/ejemplo.zvk");
+        const QString sample =
+            qEnvironmentVariable("ZV_BUILD_DIR") + QStringLiteral("/ejemplo.zvk");
         QVERIFY2(QFile::exists(sample), qPrintable(sample));
         m_form->EnterTextMode();
         m_dialogs->queueOpenFile(sample);

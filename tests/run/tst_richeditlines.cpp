@@ -81,7 +81,8 @@ private Q_SLOTS:
     void softBreaksEndLinesWithOrWithoutWrap()
     {
         for (zv::RichEdit *edit : {m_plain, m_wrapped}) {
-            QTextCursor(edit->document()).insertText(QStringLiteral("uno\u2028dos\vtres\u2028\u2028"));
+            QTextCursor(edit->document())
+                .insertText(QStringLiteral("uno\u2028dos\vtres\u2028\u2028"));
             QCOMPARE(lines(*edit), (QByteArrayList{"uno", "dos", "tres", ""}));
             QCOMPARE(edit->bytes(), QByteArray("uno\vdos\vtres\v\v"));
         }

@@ -200,8 +200,9 @@ private Q_SLOTS:
     {
         QFETCH(bool, byClosing);
         // A child that ignores SIGTERM, and a shell that would wait for it for a minute.
-        m_folder->writeBatch("sh -c 'trap \"\" TERM; echo $$ > \"$1/child\"; sleep 60' sh \"$here\" &\n"
-                             "sleep 60; echo tarde > \"$here/salida.log\"");
+        m_folder->writeBatch(
+            "sh -c 'trap \"\" TERM; echo $$ > \"$1/child\"; sleep 60' sh \"$here\" &\n"
+            "sleep 60; echo tarde > \"$here/salida.log\"");
         m_form->show();
         m_form->EnterProgramMode();
         const QString caption = m_form->windowTitle();
@@ -230,7 +231,8 @@ private Q_SLOTS:
         QCOMPARE(cursorDuring, Qt::BusyCursor);
         // SIGTERM ends the shell at once, and the child that ignores it gets SIGKILL.
         QVERIFY2(waited < 3000, qPrintable(QString::number(waited)));
-        const qint64 child = readAll(m_folder->path(QStringLiteral("child"))).trimmed().toLongLong();
+        const qint64 child =
+            readAll(m_folder->path(QStringLiteral("child"))).trimmed().toLongLong();
         QVERIFY(child > 0);
         QTRY_VERIFY(!running(child));
         // A stopped run has no answer to show.

@@ -93,8 +93,8 @@ LineIndex &lineIndex(const RichEdit &edit)
     if (wrap)
         ensureLaidOut(document);
     const QString font = document->defaultFont().key();
-    if (index.document == document && index.revision == document->revision()
-        && index.wrap == wrap && index.width == document->pageSize().width() && index.font == font)
+    if (index.document == document && index.revision == document->revision() && index.wrap == wrap
+        && index.width == document->pageSize().width() && index.font == font)
         return index;
     index.document = document;
     index.revision = document->revision();
