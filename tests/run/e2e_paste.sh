@@ -40,19 +40,13 @@ run_compile
 run_wait_results 30
 
 printf '%s\r\n(p \331 q) \256 p\r\np & q\r\np V q\r\n' "$long" >"$dir/expected"
+# Byte for byte, so with no VT anywhere.
 cmp "$dir/entrada.txt" "$dir/expected" || {
-  echo "FAIL: entrada.txt"; od -c "$dir/entrada.txt" | tail -8; exit 1; }
-if grep -q "$(printf '\013')" "$dir/entrada.txt"; then echo "FAIL: a VT in entrada.txt"; exit 1; fi
+  echo "FAIL: entrada.txt"; od -c "$dir/entrada.txt"; exit 1; }
 
 log="$dir/salida.log"
-if grep -q 'Error en la' "$log"; then
-  echo "FAIL: the interpreter reports an error"
-  grep -a -A3 'Error en la' "$log" | iconv -f cp1252 -t utf-8; exit 1
-fi
-tautologies=$(grep -c "$(printf 'Clasificaci\363n: Tautolog\355a')" "$log")
-contingencies=$(grep -c "$(printf 'Clasificaci\363n: Contingencia')" "$log")
-[ "$tautologies" -eq 2 ] && [ "$contingencies" -eq 2 ] || {
-  echo "FAIL: $tautologies tautologies and $contingencies contingencies, 2 and 2 expected"
-  head -c 3000 "$log" | iconv -f cp1252 -t utf-8; exit 1; }
+verdicts=$(grep -a -e 'Error en la' -e 'Clasificaci' "$log" | cut -d: -f2 | tr -d '\r\n ')
+[ "$verdicts" = "$(printf 'Tautolog\355aTautolog\355aContingenciaContingencia')" ] || {
+  echo "FAIL: salida.log"; iconv -f cp1252 -t utf-8 "$log" | head -60; exit 1; }
 run_close_results
 echo "PASS"
