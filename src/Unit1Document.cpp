@@ -24,8 +24,7 @@ bool mayReplace(const TForm1 &form, const QString &path)
     const QFileInfo target(path);
     if (!target.isFile() || (!form.CaptionPath.isEmpty() && target == QFileInfo(form.CaptionPath)))
         return true;
-    return dialogs().messageBox(
-               nullptr,
+    return dialogs().messageBox(nullptr,
                QStringLiteral("«%1» ya existe. ¿Desea reemplazarlo?").arg(bareFileName(path)),
                QStringLiteral("Atención"),
                zv::MB_YESNO | zv::MB_ICONEXCLAMATION | zv::MB_DEFBUTTON2)

@@ -50,8 +50,7 @@ void TForm1::SpeedButton27Click(QObject *)
 
     const QString log = zv::workFolder() + QStringLiteral("salida.log");
     const zv::FileStamp before = zv::fileStamp(log);
-    const zv::LaunchOutcome outcome
-        = ExecuteAndWait(zv::batchFile(), QString(), 1);
+    const zv::LaunchOutcome outcome = ExecuteAndWait(zv::batchFile(), QString(), 1);
     // Stopped, by the user or by closing the window: there is no answer to show.
     if (outcome.stopped)
         return;
@@ -79,8 +78,8 @@ zv::LaunchOutcome TForm1::ExecuteAndWait(
     // PL.bat finds entrada.txt and leaves salida.log where the working files live.
     QString folder = zv::workFolder();
     folder.chop(1);
-    return zv::executeAndWait(this, fileName, parameters, showCommand,
-                              {{QStringLiteral("ZARVIK_WORK_DIR"), folder}});
+    return zv::executeAndWait(
+        this, fileName, parameters, showCommand, {{QStringLiteral("ZARVIK_WORK_DIR"), folder}});
 }
 
 void TForm1::DetenerPrograma1Click(QObject *)

@@ -115,14 +115,17 @@ private Q_SLOTS:
             stayedOpen = box->isVisible();
             QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key_Return);
         });
-        QCOMPARE(QtDialogs().messageBox(nullptr, QStringLiteral("¿Seguro?"), QStringLiteral("Atención"), flags),
-                 enterAnswers);
+        QCOMPARE(QtDialogs().messageBox(
+                     nullptr, QStringLiteral("¿Seguro?"), QStringLiteral("Atención"), flags),
+            enterAnswers);
         QVERIFY(stayedOpen);
 
         // An OK box still closes with Escape.
-        QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
-        QCOMPARE(QtDialogs().messageBox(nullptr, QStringLiteral("Hecho"), QStringLiteral("Zarvik"), MB_OK),
-                 int(IDOK));
+        QTimer::singleShot(
+            0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
+        QCOMPARE(QtDialogs().messageBox(
+                     nullptr, QStringLiteral("Hecho"), QStringLiteral("Zarvik"), MB_OK),
+            int(IDOK));
     }
 };
 

@@ -28,7 +28,10 @@ trap 'e2e_stop; [ -n "$wm_pid" ] && kill "$wm_pid"; rm -rf "$dir"' EXIT
 
 SAVE_TITLE='^(Guardar como|Save As)$'
 OPEN_TITLE='^(Abrir|Open)$'
-activate() { xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1" 2>/dev/null; sleep 0.4; }
+activate() {
+  xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1" 2>/dev/null
+  sleep 0.4
+}
 focus_window() { w=$(e2e_wait_window "$1" 10) || fail "no window \"$1\""; activate "$w"; }
 prompt_open() { e2e_wait_window '^Atención$' 2 >/dev/null; }
 caption() { xdotool getwindowname "$APP_WIN"; }
@@ -75,7 +78,7 @@ escape_and_close_leave_the_prompt F1
 e2e_key Return
 focus_window "$SAVE_TITLE"; e2e_key Escape; sleep 0.5
 save_as "$dir/c.zvk"
-grep -q 'texto b x' "$dir/c.zvk" || fail "the text was lost after F1: $(cat "$dir/c.zvk" 2>/dev/null)"
+grep -q 'texto b x' "$dir/c.zvk" || fail "the text was lost after F1: $(cat "$dir/c.zvk")"
 
 # 3. F10 on a changed document: the prompt waits; Sí and a cancelled save keep the editor.
 activate "$APP_WIN"; e2e_type " y"; e2e_key F10
@@ -92,5 +95,5 @@ kill -0 "$APP_PID" 2>/dev/null && fail "the close box did not close the main win
 # 4. A document named on the command line opens: its name in the caption, its text in the editor.
 E2E_CAPTION='^a\.zvk$' e2e_start "$dir" "$dir/a.zvk"
 save_as "$dir/d.zvk"
-grep -q 'texto a' "$dir/d.zvk" || fail "the document given on the command line: $(cat "$dir/d.zvk" 2>/dev/null)"
+grep -q 'texto a' "$dir/d.zvk" || fail "the document given on the command line: $(cat "$dir/d.zvk")"
 echo "PASS"

@@ -335,7 +335,8 @@ private Q_SLOTS:
         m_dialogs->queueSaveFile(std::nullopt);
         m_form->SpeedButton11Click(m_form.get());
         QCOMPARE(m_dialogs->messageBoxes.size(), 1);
-        QCOMPARE(m_dialogs->messageBoxes[0].text, QStringLiteral("«a.zvk» ya existe. ¿Desea reemplazarlo?"));
+        QCOMPARE(m_dialogs->messageBoxes[0].text,
+            QStringLiteral("«a.zvk» ya existe. ¿Desea reemplazarlo?"));
         QCOMPARE(m_dialogs->messageBoxes[0].caption, QStringLiteral("Atención"));
         QCOMPARE(m_dialogs->messageBoxes[0].flags, 0x134u);
         QCOMPARE(m_dialogs->saveRequests.size(), 3);
@@ -356,11 +357,14 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("error");
-        QTest::newRow("none") << QStringList{"Zarvik"} << "Zarvik - Editor de Lógica" << "";
-        QTest::newRow("existing, relative") << QStringList{"Zarvik", "doc.zvk", "otro.zvk"}
-                                            << "doc.zvk" << "";
+        QTest::newRow("none") << QStringList{"Zarvik"} << "Zarvik - Editor de Lógica"
+                              << "";
+        QTest::newRow("existing, relative")
+            << QStringList{"Zarvik", "doc.zvk", "otro.zvk"} << "doc.zvk"
+            << "";
         QTest::newRow("missing") << QStringList{"Zarvik", "falta.zvk"}
-                                 << "Zarvik - Editor de Lógica" << "Cannot open file %1/falta.zvk.";
+                                 << "Zarvik - Editor de Lógica"
+                                 << "Cannot open file %1/falta.zvk.";
     }
 
     void firstArgumentOpensAsTextAfterTheShow()
@@ -376,8 +380,10 @@ private Q_SLOTS:
         QDir::setCurrent(cwd);
 
         QCOMPARE(m_form->windowTitle(), caption);
-        QCOMPARE(errors(), error.isEmpty() ? QStringList() : QStringList{error.arg(m_files->path())});
-        QCOMPARE(m_edit->bytes(), caption == "doc.zvk" ? QByteArray("del documento") : QByteArray());
+        QCOMPARE(
+            errors(), error.isEmpty() ? QStringList() : QStringList{error.arg(m_files->path())});
+        QCOMPARE(
+            m_edit->bytes(), caption == "doc.zvk" ? QByteArray("del documento") : QByteArray());
         // As "Abrir Texto": text mode once a file is named, even one that fails to load.
         QCOMPARE(inProgramMode(), arguments.size() == 1);
     }

@@ -14,7 +14,8 @@ trap 'e2e_stop; chmod -R u+w "$dir"; rm -rf "$dir"' EXIT
 fail() { echo "FAIL: $*"; e2e_screenshot "$dir/../zarvik-e2e-installed-failure.png"; exit 1; }
 
 inst="$dir/inst/usr"
-cmake --install "$ZV_BUILD_DIR" --prefix "$inst" >"$dir/install.log" 2>&1 || { cat "$dir/install.log"; fail "install"; }
+cmake --install "$ZV_BUILD_DIR" --prefix "$inst" >"$dir/install.log" 2>&1 ||
+  { cat "$dir/install.log"; fail "install"; }
 chmod -R a-w "$dir/inst"
 home="$dir/home"
 mkdir "$home"
@@ -38,8 +39,9 @@ if w=$(e2e_wait_window '^Zarvik$' 1); then
 fi
 
 data="$home/.local/share"
-[ -f "$data/zarvik/Zarvik.cfg" ] || fail "no marker in the user's data folder: $(find "$home" -type f)"
-for f in applications/zarvik.desktop mime/packages/zarvik.xml icons/hicolor/scalable/apps/zarvik.svg; do
+[ -f "$data/zarvik/Zarvik.cfg" ] || fail "no marker in the user's data folder: $(find "$home")"
+for f in applications/zarvik.desktop mime/packages/zarvik.xml \
+         icons/hicolor/scalable/apps/zarvik.svg; do
   [ ! -e "$data/$f" ] || fail "the first start wrote $f, which the installation provides"
 done
 
@@ -48,7 +50,8 @@ e2e_type "p V ~p"
 run_compile
 run_wait_results 30
 printf 'p V ~p\r\n' >"$dir/expected"
-cmp "$data/zarvik/entrada.txt" "$dir/expected" || fail "entrada.txt: $(od -c "$data/zarvik/entrada.txt")"
+cmp "$data/zarvik/entrada.txt" "$dir/expected" ||
+  fail "entrada.txt: $(od -c "$data/zarvik/entrada.txt")"
 run_save_results "$home/resultado"
 grep -q "$(printf 'Tautolog\355a')" "$home/resultado" ||
   fail "the results window shows: $(od -c "$home/resultado" | head -20)"

@@ -189,8 +189,8 @@ private Q_SLOTS:
     void installedCopyRegistersPerUserAndLeavesThePackageFilesAlone()
     {
         const QString system = m_root->filePath(QStringLiteral("system"));
-        const QStringList provided = {
-            QStringLiteral("applications/zarvik.desktop"), QStringLiteral("mime/packages/zarvik.xml"),
+        const QStringList provided = {QStringLiteral("applications/zarvik.desktop"),
+            QStringLiteral("mime/packages/zarvik.xml"),
             QStringLiteral("icons/hicolor/scalable/apps/zarvik.svg"),
             QStringLiteral("icons/hicolor/scalable/mimetypes/application-x-zarvik.svg")};
         for (const QString &file : provided) {
@@ -200,11 +200,13 @@ private Q_SLOTS:
         qputenv("XDG_DATA_DIRS", QFile::encodeName(system));
         QVERIFY(QFile::setPermissions(m_exe, QFile::ReadOwner | QFile::ExeOwner));
         start();
-        QVERIFY(QFile::setPermissions(m_exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(
+            QFile::setPermissions(m_exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         qunsetenv("XDG_DATA_DIRS");
 
         QCOMPARE(m_dialogs->errors(), QStringList());
-        QCOMPARE(rawValue("Zarvik\\DefaultIcon"), QFile::encodeName(m_exe) + QByteArray("Zarvik,0", 9));
+        QCOMPARE(
+            rawValue("Zarvik\\DefaultIcon"), QFile::encodeName(m_exe) + QByteArray("Zarvik,0", 9));
         QCOMPARE(readAll(m_data + QStringLiteral("/zarvik/Zarvik.cfg")), QByteArray(" \r\n"));
         QVERIFY(!QFileInfo::exists(m_exe + QStringLiteral("Zarvik.cfg")));
         for (const QString &file : provided)

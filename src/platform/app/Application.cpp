@@ -29,7 +29,7 @@ QString &exeFolderOverride()
 bool isWritableFolder(const QString &folder)
 {
     const QByteArray path = QFile::encodeName(folder);
-    struct stat info {};
+    struct stat info = {};
     return ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode)
         && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0
         && ::access(path.constData(), W_OK | X_OK) == 0;

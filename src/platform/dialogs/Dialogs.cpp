@@ -17,8 +17,7 @@ class MessageBox : public QMessageBox
 public:
     MessageBox(QWidget *owner, bool answerRequired)
         : QMessageBox(owner), m_answerRequired(answerRequired)
-    {
-    }
+    {}
 
 protected:
     void keyPressEvent(QKeyEvent *event) override

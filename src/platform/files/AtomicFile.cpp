@@ -72,7 +72,7 @@ void replaceFileAtName(const QString &path, const QByteArray &data, const char *
 {
     const QByteArray name = QFile::encodeName(path);
     mode_t mode = 0666 & ~currentUmask();
-    struct stat existing {};
+    struct stat existing = {};
     if (::lstat(name.constData(), &existing) == 0) {
         // A link is replaced whatever it points at; a file or folder of that name decides.
         if (S_ISDIR(existing.st_mode) || (S_ISREG(existing.st_mode) && isReadOnlyFile(path)))

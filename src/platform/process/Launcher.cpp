@@ -145,7 +145,7 @@ LaunchPlan launchPlan(const QString &path, const QString &parameters)
 }
 
 LaunchOutcome executeAndWait(QWidget *owner, const QString &path, const QString &parameters, int,
-                             const QList<std::pair<QString, QString>> &environment)
+    const QList<std::pair<QString, QString>> &environment)
 {
     if (const QString reason = reasonNotStartable(path); !reason.isEmpty()) {
         reportLaunchFailure(owner, path, reason);

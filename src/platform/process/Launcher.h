@@ -48,8 +48,7 @@ struct LaunchOutcome
  * (name, value) to the environment the process inherits.
  */
 LaunchOutcome executeAndWait(QWidget *owner, const QString &path, const QString &parameters,
-                             int showCommand,
-                             const QList<std::pair<QString, QString>> &environment = {});
+    int showCommand, const QList<std::pair<QString, QString>> &environment = {});
 
 /**
  * Stops every program that executeAndWait() is waiting for, with whatever it started: its

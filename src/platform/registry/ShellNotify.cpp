@@ -240,16 +240,16 @@ void notifyAssociationsChanged()
     // the user's folder would shadow it, and a desktop entry with NoDisplay would hide the
     // package's menu entry.
     const auto providedBySystem = [&data](const QString &relative) {
-        const QStringList found =
-            QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, relative);
-        return std::any_of(found.cbegin(), found.cend(), [&data](const QString &path) {
-            return !path.startsWith(data + QLatin1Char('/'));
-        });
+        const QStringList found
+            = QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, relative);
+        return std::any_of(found.cbegin(), found.cend(),
+            [&data](const QString &path) { return !path.startsWith(data + QLatin1Char('/')); });
     };
     bool mimeWritten = false;
     bool entryWritten = false;
     const auto write = [&](const QString &relative, const QByteArray &content) {
-        return !providedBySystem(relative) && writeFile(data + QLatin1Char('/') + relative, content);
+        return !providedBySystem(relative)
+            && writeFile(data + QLatin1Char('/') + relative, content);
     };
 
     QList<std::pair<QString, QString>> defaults; // desktop entry, MIME type
@@ -257,7 +257,8 @@ void notifyAssociationsChanged()
         const QString base = baseName(type.key);
         mimeWritten |= write(QStringLiteral("mime/packages/%1.xml").arg(base), mimePackage(type));
         if (type.hasIcon && !icon.isEmpty()) {
-            write(QStringLiteral("icons/hicolor/scalable/mimetypes/application-x-%1.svg").arg(base), icon);
+            write(QStringLiteral("icons/hicolor/scalable/mimetypes/application-x-%1.svg").arg(base),
+                icon);
             write(QStringLiteral("icons/hicolor/scalable/apps/%1.svg").arg(base), icon);
         }
         const QString entry = QStringLiteral("applications/%1.desktop").arg(base);
@@ -273,7 +274,8 @@ void notifyAssociationsChanged()
     if (mimeWritten)
         runTool(QStringLiteral("update-mime-database"), {data + QStringLiteral("/mime")});
     if (entryWritten)
-        runTool(QStringLiteral("update-desktop-database"), {data + QStringLiteral("/applications")});
+        runTool(
+            QStringLiteral("update-desktop-database"), {data + QStringLiteral("/applications")});
     for (const auto &[entry, mimeType] : defaults)
         runTool(QStringLiteral("xdg-mime"), {QStringLiteral("default"), entry, mimeType});
 }
