@@ -54,18 +54,20 @@ bool tableIsCheap(int varCount, std::size_t nodeCount)
     return ((std::uint64_t{1} << varCount) / 64 + 1) * nodeCount <= (std::uint64_t{1} << 22);
 }
 
-Search findAssignment(const Arena &arena, int root, bool wanted, const std::vector<int> &vars, Engine engine)
+Search findAssignment(const Arena &arena, int root, bool wanted, const std::vector<int> &vars, Engine engine,
+                      Limits limits)
 {
     if (useTable(engine, static_cast<int>(vars.size()), arena.reachable({root}).size())) {
         Evaluator eval(arena, {root}, vars);
         const TableScan scan = scanTable(eval, root, wanted, !wanted);
         return fromRow(eval, wanted ? scan.trueRow : scan.falseRow);
     }
-    return satSearch(arena, root, wanted, vars, kConflictLimit);
+    return satSearch(arena, root, wanted, vars, limits.conflicts, Clock::now() + limits.time);
 }
 
-Classification classify(const Arena &arena, int root, Engine engine)
+Classification classify(const Arena &arena, int root, Engine engine, Limits limits)
 {
+    const auto start = Clock::now();
     Classification c;
     c.vars = arena.variablesOf({root});
     Search yes, no;
@@ -75,9 +77,13 @@ Classification classify(const Arena &arena, int root, Engine engine)
         yes = fromRow(eval, scan.trueRow);
         no = fromRow(eval, scan.falseRow);
     } else {
-        yes = satSearch(arena, root, true, c.vars, kConflictLimit);
-        no = satSearch(arena, root, false, c.vars, kConflictLimit);
+        // The two searches share the limits, so that the formula as a whole keeps to them.
+        const auto deadline = start + limits.time;
+        yes = satSearch(arena, root, true, c.vars, limits.conflicts, deadline);
+        if (yes.found != Found::Unknown)
+            no = satSearch(arena, root, false, c.vars, limits.conflicts - yes.conflicts, deadline);
     }
+    c.effort = {yes.conflicts + no.conflicts, std::chrono::duration<double>(Clock::now() - start).count()};
     if (yes.found == Found::Yes)
         c.satisfying = yes.model;
     if (no.found == Found::Yes)
@@ -91,16 +97,19 @@ Classification classify(const Arena &arena, int root, Engine engine)
     return c;
 }
 
-ArgumentCheck checkArgument(Arena &arena, const std::vector<int> &premises, int conclusion, Engine engine)
+ArgumentCheck checkArgument(Arena &arena, const std::vector<int> &premises, int conclusion, Engine engine,
+                            Limits limits)
 {
+    const auto start = Clock::now();
     int counter = arena.negation(conclusion);
     for (auto it = premises.rbegin(); it != premises.rend(); ++it)
         counter = arena.make(Op::And, *it, counter);
     ArgumentCheck check;
     check.vars = arena.variablesOf({counter});
-    const Search s = findAssignment(arena, counter, true, check.vars, engine);
+    const Search s = findAssignment(arena, counter, true, check.vars, engine, limits);
     check.counterexampleFound = s.found;
     check.counterexample = s.model;
+    check.effort = {s.conflicts, std::chrono::duration<double>(Clock::now() - start).count()};
     return check;
 }
 

@@ -70,6 +70,18 @@ std::string shown(std::string_view line)
 
 std::string tv(bool value) { return value ? "V" : "F"; }
 
+// What a search tried before it stopped at a limit, with a decimal comma as Spanish writes it.
+std::string gaveUp(const Effort &effort)
+{
+    std::string seconds = std::to_string(static_cast<long long>(effort.seconds * 10 + 0.5));
+    if (seconds.size() < 2)
+        seconds.insert(0, "0");
+    seconds.insert(seconds.size() - 1, ",");
+    return "la búsqueda se detuvo tras " + std::to_string(effort.conflicts) + " conflictos y " + seconds
+           + " s (límites: " + std::to_string(kConflictLimit) + " conflictos y "
+           + std::to_string(kTimeLimit.count()) + " s).";
+}
+
 std::string assignmentText(const Arena &arena, const std::vector<int> &vars, const std::vector<bool> &values)
 {
     std::string out;
@@ -136,10 +148,7 @@ public:
         case Verdict::Tautology: line("Clasificación: Tautología"); break;
         case Verdict::Contradiction: line("Clasificación: Contradicción"); break;
         case Verdict::Contingency: line("Clasificación: Contingencia"); break;
-        case Verdict::Unknown:
-            line("Clasificación: no determinada; la búsqueda superó su límite de "
-                 + std::to_string(kConflictLimit) + " conflictos.");
-            break;
+        case Verdict::Unknown: line("Clasificación: no determinada; " + gaveUp(c.effort)); break;
         }
         if (c.satisfying)
             line("Asignación que la hace verdadera: " + assignmentText(m_arena, c.vars, *c.satisfying));
@@ -199,8 +208,7 @@ public:
                  + assignmentText(m_arena, check.vars, check.counterexample));
             break;
         case Found::Unknown:
-            line("Validez no determinada; la búsqueda superó su límite de " + std::to_string(kConflictLimit)
-                 + " conflictos.");
+            line("Validez no determinada; " + gaveUp(check.effort));
             break;
         }
         line();

@@ -6,6 +6,8 @@
 #include "Parser.h"
 #include "Sat.h"
 
+#include <algorithm>
+#include <numeric>
 #include <random>
 #include <string>
 
@@ -85,6 +87,36 @@ std::string pigeonhole(int pigeons, int holes)
             for (int q = p + 1; q < pigeons; ++q)
                 f += " & ~(" + v(p, h) + " & " + v(q, h) + ")";
     return f;
+}
+
+using Cnf = std::vector<std::vector<int>>;
+
+Cnf random3Cnf(std::mt19937 &rng, int vars, int clauses)
+{
+    Cnf cnf;
+    std::uniform_int_distribution<int> pick(1, vars);
+    while (static_cast<int>(cnf.size()) < clauses) {
+        const int a = pick(rng), b = pick(rng), c = pick(rng);
+        if (a != b && b != c && a != c)
+            cnf.push_back({rng() & 1 ? a : -a, rng() & 1 ? b : -b, rng() & 1 ? c : -c});
+    }
+    return cnf;
+}
+
+bool satisfies(const Solver &s, const Cnf &cnf)
+{
+    return std::all_of(cnf.begin(), cnf.end(), [&](const std::vector<int> &c) {
+        return std::any_of(c.begin(), c.end(), [&](int l) { return s.modelValue(std::abs(l)) == (l > 0); });
+    });
+}
+
+Solver::Result solveCnf(Solver &s, int vars, const Cnf &cnf)
+{
+    for (int v = 0; v < vars; ++v)
+        s.addVariable();
+    for (const auto &c : cnf)
+        s.addClause(c);
+    return s.solve(kConflictLimit);
 }
 
 } // namespace
@@ -186,6 +218,84 @@ TEST(satDecidesStructuredHardCasesAndRespectsItsLimit)
     const int php = parse(arena, pigeonhole(9, 8));
     const Search s = satSearch(arena, php, true, arena.variablesOf({php}), 20);
     CHECK(s.found == Found::Unknown);
+}
+
+// Thousands of conflicts: learnt clauses are reduced and moved many times over, with reasons of
+// assigned literals among them. The answers must not change with the path the search takes.
+TEST(longSearchesKeepTheirAnswersThroughLearntClauseReduction)
+{
+    for (int holes : {8, 9}) { // pigeonhole principle as plain clauses: unsatisfiable, 20,000 conflicts
+        const int pigeons = 9;
+        Cnf cnf;
+        const auto v = [&](int p, int h) { return p * holes + h + 1; };
+        for (int p = 0; p < pigeons; ++p) {
+            cnf.emplace_back();
+            for (int h = 0; h < holes; ++h)
+                cnf.back().push_back(v(p, h));
+        }
+        for (int h = 0; h < holes; ++h)
+            for (int p = 0; p < pigeons; ++p)
+                for (int q = p + 1; q < pigeons; ++q)
+                    cnf.push_back({-v(p, h), -v(q, h)});
+        Solver s;
+        const Solver::Result r = solveCnf(s, pigeons * holes, cnf);
+        CHECK(r == (holes < pigeons ? Solver::Result::Unsatisfiable : Solver::Result::Satisfiable));
+        CHECK(r == Solver::Result::Unsatisfiable || satisfies(s, cnf));
+        CHECK(holes < pigeons ? s.conflicts() > 10'000 : true);
+    }
+
+    std::mt19937 rng(426);
+    int disagreements = 0, badModels = 0, reduced = 0, kinds[2] = {0, 0};
+    for (int round = 0; round < 16; ++round) {
+        const int vars = 170 + round;
+        const Cnf cnf = random3Cnf(rng, vars, vars * 426 / 100);
+        // The same clauses with the variables renamed and the clauses in another order.
+        std::vector<int> rename(static_cast<std::size_t>(vars));
+        std::iota(rename.begin(), rename.end(), 1);
+        std::shuffle(rename.begin(), rename.end(), rng);
+        Cnf other = cnf;
+        for (auto &c : other)
+            for (int &l : c)
+                l = l > 0 ? rename[static_cast<std::size_t>(l - 1)] : -rename[static_cast<std::size_t>(-l - 1)];
+        std::shuffle(other.begin(), other.end(), rng);
+        Solver a, b;
+        const Solver::Result ra = solveCnf(a, vars, cnf), rb = solveCnf(b, vars, other);
+        disagreements += ra != rb;
+        badModels += (ra == Solver::Result::Satisfiable && !satisfies(a, cnf))
+                     + (rb == Solver::Result::Satisfiable && !satisfies(b, other));
+        reduced += a.conflicts() > 3000 && a.learntClauses() < static_cast<std::size_t>(a.conflicts()) * 3 / 4;
+        ++kinds[ra == Solver::Result::Satisfiable];
+    }
+    CHECK_EQ(disagreements, 0);
+    CHECK_EQ(badModels, 0);
+    std::printf("  satisfiable %d, unsatisfiable %d, searches that reduced %d\n", kinds[1], kinds[0], reduced);
+    CHECK(kinds[0] >= 3 && kinds[1] >= 3 && reduced >= 3);
+}
+
+// A hard formula stops at the time limit, shared by the searches for one answer, and says what
+// it tried.
+TEST(hardFormulasStopAtTheTimeLimit)
+{
+    std::mt19937 rng(4263);
+    Arena arena;
+    int root = -1;
+    for (const auto &c : random3Cnf(rng, 400, 1704)) {
+        int clause = -1;
+        for (int l : c) {
+            const int x = arena.variable("x" + std::to_string(std::abs(l)));
+            const int lit = l > 0 ? x : arena.negation(x);
+            clause = clause < 0 ? lit : arena.make(Op::Or, clause, lit);
+        }
+        root = root < 0 ? clause : arena.make(Op::And, root, clause);
+    }
+    const Limits limits{kConflictLimit, std::chrono::milliseconds(300)};
+    const Classification c = classify(arena, root, Engine::Automatic, limits);
+    CHECK(c.verdict == Verdict::Unknown);
+    CHECK(c.effort.conflicts > 100);
+    CHECK(c.effort.seconds >= 0.3 && c.effort.seconds < 2.0);
+    const ArgumentCheck a = checkArgument(arena, {root}, arena.variable("y"), Engine::Automatic, limits);
+    CHECK(a.counterexampleFound == Found::Unknown);
+    CHECK(a.effort.seconds >= 0.3 && a.effort.seconds < 2.0);
 }
 
 TEST(solverHandlesTrivialClauseSets)
