@@ -2,9 +2,10 @@
 
 #include "Analysis.h"
 #include "Cp1252.h"
-#include "Evaluator.h"
 #include "Parser.h"
+#include "TruthTable.h"
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -99,51 +100,12 @@ public:
 
     void line(const std::string &utf8 = {}) { m_out += utf8 + "\n"; }
 
-    // Tabs keep the columns aligned in the proportional font of the results window; long
-    // subformulas are numbered so that a header never outgrows its tab stop.
-    void truthTable(int root, const std::vector<int> &vars)
-    {
-        Evaluator eval(m_arena, {root}, vars);
-        std::vector<int> compound;
-        for (int id : eval.nodes())
-            if (m_arena.node(id).op != Op::Var)
-                compound.push_back(id);
-        if (!compound.empty()) {
-            line("Columnas de la tabla:");
-            for (std::size_t i = 0; i < compound.size(); ++i)
-                line("(" + std::to_string(i + 1) + ") " + m_arena.text(compound[i]));
-        }
-        line("Tabla de verdad:");
-        std::string header;
-        for (int v : vars)
-            header += m_arena.variableName(v) + "\t";
-        for (std::size_t i = 0; i < compound.size(); ++i)
-            header += "(" + std::to_string(i + 1) + ")\t";
-        header.pop_back();
-        line(header);
-        eval.evaluate(0);
-        for (std::uint64_t row = 0; row < eval.rowCount(); ++row) {
-            std::string cells;
-            const std::vector<bool> values = eval.assignment(row);
-            for (bool b : values)
-                cells += tv(b) + "\t";
-            for (int id : compound)
-                cells += tv(((eval.value(id) >> row) & 1) != 0) + "\t";
-            cells.pop_back();
-            line(cells);
-        }
-    }
-
     void formula(const Line &l, const std::string &title)
     {
         const int root = l.parsed.root;
         line(title + " (línea " + std::to_string(l.number) + "): " + m_arena.text(root));
         const Classification c = classify(m_arena, root);
-        if (c.vars.size() <= static_cast<std::size_t>(kMaxTableVariables))
-            truthTable(root, c.vars);
-        else
-            line("Tabla de verdad: se omite, porque la fórmula tiene " + std::to_string(c.vars.size())
-                 + " variables y la tabla se muestra hasta " + std::to_string(kMaxTableVariables) + ".");
+        table("Tabla de verdad", [&] { return formulaTable(m_arena, root); });
         switch (c.verdict) {
         case Verdict::Tautology: line("Clasificación: Tautología"); break;
         case Verdict::Contradiction: line("Clasificación: Contradicción"); break;
@@ -199,6 +161,7 @@ public:
             line();
             return;
         }
+        table("Tabla de verdad del argumento", [&] { return argumentTable(m_arena, premises, last.parsed.root); });
         const ArgumentCheck check = checkArgument(m_arena, premises, last.parsed.root);
         switch (check.counterexampleFound) {
         case Found::No: line("Argumento válido"); break;
@@ -226,6 +189,18 @@ public:
     }
 
 private:
+    // Tables stop once the log is large, so that its size follows the program's, not the
+    // number of its formulas times a table.
+    template <typename Make>
+    void table(const char *title, Make make)
+    {
+        if (m_out.size() <= kTableBudget)
+            m_out += make();
+        else
+            line(std::string(title) + ": se omite, porque salida.log ya ocupa más de "
+                 + std::to_string(kTableBudget / 1'000'000) + " MB.");
+    }
+
     Arena &m_arena;
     std::string m_out;
 };
@@ -309,13 +284,16 @@ Report runProgram(std::string_view input)
     out.line("Intérprete de lógica proposicional de Zarvik");
     out.line();
     int premiseNumber = 0, aloneNumber = 0;
+    // In line order, one pass: a program of many separators has as many errors.
+    std::stable_sort(structureErrors.begin(), structureErrors.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    auto nextError = structureErrors.begin();
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const Line &l = lines[i];
-        for (const auto &[at, message] : structureErrors)
-            if (at == i) {
-                out.error(l.number, 1, message, {});
-                ++report.errors;
-            }
+        for (; nextError != structureErrors.end() && nextError->first == i; ++nextError) {
+            out.error(l.number, 1, nextError->second, {});
+            ++report.errors;
+        }
         if (l.separator)
             continue;
         std::string title = "Conclusión";

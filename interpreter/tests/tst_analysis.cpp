@@ -1,14 +1,18 @@
 // The evaluator, the SAT procedure and the classification built on them.
 
 #include "Analysis.h"
+#include "Cp1252.h"
 #include "Evaluator.h"
 #include "Harness.h"
 #include "Parser.h"
 #include "Sat.h"
+#include "TruthTable.h"
 
 #include <algorithm>
+#include <cctype>
 #include <numeric>
 #include <random>
+#include <sstream>
 #include <string>
 
 using namespace zpl;
@@ -117,6 +121,15 @@ Solver::Result solveCnf(Solver &s, int vars, const Cnf &cnf)
     for (const auto &c : cnf)
         s.addClause(c);
     return s.solve(kConflictLimit);
+}
+
+std::vector<std::string> split(const std::string &text, char by)
+{
+    std::vector<std::string> parts;
+    std::istringstream in(text);
+    for (std::string part; std::getline(in, part, by);)
+        parts.push_back(part);
+    return parts;
 }
 
 } // namespace
@@ -357,6 +370,91 @@ TEST(argumentsAreValidOnlyWithoutACounterexample)
     for (std::size_t i = 0; i < premises.size(); ++i)
         CHECK(evaluateOnce(arena, premises[i], c.vars, c.counterexample));
     CHECK(!evaluateOnce(arena, wrong, c.vars, c.counterexample));
+}
+
+// Every cell of the tables against one assignment at a time: the formula's own column, each
+// premise and the conclusion, and the marks of an argument's rows.
+TEST(tableCellsAndArgumentMarksAgreeWithTheEvaluator)
+{
+    std::mt19937 rng(1402);
+    int wrongCells = 0, wrongMarks = 0, counterexampleRows = 0;
+    for (int round = 0; round < 150; ++round) {
+        Arena arena;
+        const int vars = 1 + round % 5;
+        std::vector<int> premises;
+        for (int i = 0; i < round % 4; ++i)
+            premises.push_back(randomFormula(arena, rng, vars, 1 + static_cast<int>(rng() % 6)));
+        const int conclusion = randomFormula(arena, rng, vars, 1 + static_cast<int>(rng() % 6));
+        std::vector<int> all = premises;
+        all.push_back(conclusion);
+        const std::vector<int> order = arena.variablesOf(all);
+
+        const std::vector<std::string> lines = split(argumentTable(arena, premises, conclusion), '\n');
+        CHECK_EQ(lines.size(), (std::size_t{1} << order.size()) + 2); // heading, header, rows
+        bool anyCounterexample = false;
+        for (std::size_t row = 2; row < lines.size(); ++row) {
+            const std::vector<std::string> cells = split(lines[row], '\t');
+            std::vector<bool> values;
+            for (std::size_t i = 0; i < order.size(); ++i)
+                values.push_back(cells[i] == "V");
+            bool premisesHold = true;
+            for (std::size_t i = 0; i < all.size(); ++i) {
+                const bool v = evaluateOnce(arena, all[i], order, values);
+                wrongCells += cells[order.size() + i] != (v ? "V" : "F");
+                premisesHold = premisesHold && (i + 1 == all.size() || v);
+            }
+            const bool counter = premisesHold && !evaluateOnce(arena, conclusion, order, values);
+            const std::string mark = cells.size() > order.size() + all.size() ? cells.back() : "";
+            wrongMarks += mark != (counter ? "* contraejemplo" : premisesHold ? "*" : "");
+            anyCounterexample = anyCounterexample || counter;
+        }
+        counterexampleRows += anyCounterexample;
+        CHECK_EQ(anyCounterexample, checkArgument(arena, premises, conclusion).counterexampleFound == Found::Yes);
+
+        const std::vector<std::string> table = split(formulaTable(arena, conclusion), '\n');
+        const std::vector<int> own = arena.variablesOf({conclusion});
+        for (std::size_t row = 0; row < (std::size_t{1} << own.size()); ++row) {
+            const std::vector<std::string> cells = split(table[table.size() - (std::size_t{1} << own.size()) + row], '\t');
+            std::vector<bool> values;
+            for (std::size_t i = 0; i < own.size(); ++i)
+                values.push_back(cells[i] == "V");
+            wrongCells += cells.back() != (evaluateOnce(arena, conclusion, own, values) ? "V" : "F");
+        }
+    }
+    CHECK_EQ(wrongCells, 0);
+    CHECK_EQ(wrongMarks, 0);
+    CHECK(counterexampleRows > 20 && counterexampleRows < 130);
+}
+
+// Long subformulas are listed by their parts' column numbers; put back together, the last
+// column's description must be the formula itself.
+TEST(longColumnsReferToEarlierColumnsByNumber)
+{
+    Arena arena;
+    std::string text = "p";
+    for (int i = 0; i < 30; ++i)
+        text = "(" + text + (i % 2 ? " -> " : " & ") + (i % 3 ? "\xAC" : "") + "pqrstu"[i % 6] + ")";
+    const int root = parse(arena, text);
+    const std::vector<std::string> lines = split(formulaTable(arena, root), '\n');
+    std::vector<std::string> columns{""};
+    for (const std::string &l : lines) {
+        if (l.empty() || l[0] != '(')
+            continue;
+        CHECK(l.size() <= kMaxColumnText + 20);
+        std::string expanded;
+        for (std::size_t i = l.find(' ') + 1; i < l.size(); ++i) {
+            std::size_t end = 0;
+            if (l[i] == '(' && std::isdigit(static_cast<unsigned char>(l[i + 1])) && (end = l.find(')', i)) != std::string::npos) {
+                expanded += "(" + columns.at(std::stoul(l.substr(i + 1, end - i - 1))) + ")";
+                i = end;
+            } else {
+                expanded += l[i];
+            }
+        }
+        columns.push_back(expanded);
+    }
+    CHECK_EQ(columns.size(), std::size_t{1 + 30 + 4}); // 30 connectives; ¬q, ¬r, ¬t, ¬u shared
+    CHECK_EQ(parse(arena, toCp1252(columns.back())), root);
 }
 
 TEST_MAIN()
