@@ -1,7 +1,9 @@
 #include "TruthTable.h"
 
 #include "Evaluator.h"
+#include "Lexer.h"
 #include "Parser.h"
+#include "Text.h"
 
 #include <cstring>
 #include <functional>
@@ -64,13 +66,11 @@ std::string tooWide(const char *what, std::size_t columns)
            + number(kMaxTableColumns) + ".\n";
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\xA0'; }
-
-std::string_view trim(std::string_view s)
+std::u32string_view trim(std::u32string_view s)
 {
-    while (!s.empty() && isBlank(s.front()))
+    while (!s.empty() && isSpaceChar(s.front()))
         s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
+    while (!s.empty() && isSpaceChar(s.back()))
         s.remove_suffix(1);
     return s;
 }
@@ -91,8 +91,8 @@ std::string formulaTable(const Arena &arena, int root)
     for (std::size_t i = 0; i < dag.nodes.size(); ++i) {
         const Node &n = dag.nodes[i];
         const auto of = [&](int k) { return length[static_cast<std::size_t>(k)]; };
-        if (n.op == Op::Var) {
-            length[i] = arena.variableName(n.lhs).size();
+        if (isLeaf(n.op)) {
+            length[i] = arena.text(dag.ids[i]).size();
             continue;
         }
         length[i] = n.op == Op::Not ? std::strlen(symbol(Op::Not)) + of(n.lhs)
@@ -119,7 +119,7 @@ std::string formulaTable(const Arena &arena, int root)
             // A short part is written out, as it reads better than a number.
             const auto part = [&](int k) {
                 const auto j = static_cast<std::size_t>(k);
-                if (dag.nodes[j].op == Op::Var || dag.nodes[j].op == Op::Not)
+                if (isLeaf(dag.nodes[j].op) || dag.nodes[j].op == Op::Not)
                     return length[j] <= kShortPart ? arena.text(dag.ids[j]) : "(" + number(column[j]) + ")";
                 return "(" + (length[j] <= kShortPart ? arena.text(dag.ids[j]) : number(column[j])) + ")";
             };
@@ -165,6 +165,7 @@ std::string argumentTable(const Arena &arena, const std::vector<int> &premises, 
 
 std::string truthTableText(std::string_view selection)
 {
+    const Encoding encoding = detectEncoding(selection);
     Arena arena;
     std::vector<int> formulas;
     std::size_t separators = 0, beforeSeparator = 0;
@@ -173,18 +174,18 @@ std::string truthTableText(std::string_view selection)
         std::size_t end = selection.find_first_of("\r\n", start);
         if (end == std::string_view::npos)
             end = selection.size();
-        const std::string_view raw = selection.substr(start, end - start);
+        const std::u32string chars = decode(selection.substr(start, end - start), encoding);
         start = end + (selection.compare(end, 2, "\r\n") == 0 ? 2 : 1);
         ++lineNumber;
-        const std::string_view text = trim(raw);
-        if (text.empty() || text.starts_with("//"))
+        const std::u32string_view text = trim(chars);
+        if (text.empty() || text.starts_with(U"//"))
             continue;
-        if (text.size() >= 3 && text.find_first_not_of('-') == std::string_view::npos) {
+        if (text.size() >= 3 && text.find_first_not_of(U'-') == std::u32string_view::npos) {
             ++separators;
             beforeSeparator = formulas.size();
             continue;
         }
-        const ParseResult parsed = parseFormula(arena, raw);
+        const ParseResult parsed = parseFormula(arena, chars, encoding);
         if (!parsed.ok())
             return "Error en la línea " + number(lineNumber) + ", columna " + std::to_string(parsed.column) + ": "
                    + parsed.error + "\n";
