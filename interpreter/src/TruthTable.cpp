@@ -103,10 +103,11 @@ std::string formulaTable(const Arena &arena, int root)
     }
     if (vars.size() + columns.size() > static_cast<std::size_t>(kMaxTableColumns))
         return tooWide("Tabla de verdad", vars.size() + columns.size());
-
     std::string out;
     if (!columns.empty())
         out += "Columnas de la tabla:\n";
+    else if (dag.nodes.back().op != Op::Var) // a lone constant is its own column
+        columns.push_back({root, arena.text(root)});
     for (std::size_t i = 0; i < dag.nodes.size(); ++i) {
         const Node &n = dag.nodes[i];
         if (!column[i])

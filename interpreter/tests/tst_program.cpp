@@ -219,6 +219,7 @@ TEST(selectionsGiveTheirTables)
     CHECK(truthTableText("p\n---\nq\n---\nr").find("un solo argumento") != std::string::npos);
     CHECK(truthTableText("p\n---\n").find("un solo argumento") != std::string::npos);
     CHECK_EQ(truthTableText("\n// nada\n"), std::string("La selecci\xC3\xB3n no contiene ninguna f\xC3\xB3rmula.\n"));
+    CHECK_EQ(truthTableText("\xE2\x8A\xA4"), std::string("Tabla de verdad:\nT\nV\n")); // a lone verum
 }
 
 TEST_MAIN()
