@@ -164,9 +164,11 @@ int main(int argc, char **argv)
             const auto name = [](char answer) {
                 return answer == 'S' ? "SAT" : answer == 'U' ? "UNSAT" : answer == '-' ? "absent" : "limit";
             };
-            std::printf("%-4d %-5d %-8u | %-6s %8.3f %8.3f %9lld | %-7s %8.3f %8.3f | %6.2f%s\n", vars, clauses, seed,
+            // A ratio means little when either side stopped at its limit.
+            const std::string ratio = bothAnswered ? std::to_string(a.cpu / b.cpu).substr(0, 5) : "-";
+            std::printf("%-4d %-5d %-8u | %-6s %8.3f %8.3f %9lld | %-7s %8.3f %8.3f | %9s%s\n", vars, clauses, seed,
                         name(a.answer), a.seconds, a.cpu, static_cast<long long>(a.conflicts), name(b.answer),
-                        b.seconds, b.cpu, b.cpu > 0 ? a.cpu / b.cpu : 0.0,
+                        b.seconds, b.cpu, ratio.c_str(),
                         bothAnswered && a.answer != b.answer ? "  DISAGREE" : a.modelOk ? "" : "  BAD MODEL");
             std::fflush(stdout);
         }
