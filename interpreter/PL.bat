@@ -23,7 +23,8 @@ if [ ! -x "$here/zarvik-pl" ]; then
     # renamed, so that a link planted at salida.log is replaced, not followed.
     temp=$(mktemp "$work/salida.log.XXXXXX") || exit 127
     printf 'No se encontr\363 el int\351rprete de l\363gica: %s\r\n' "$here/zarvik-pl" >"$temp" &&
-        chmod "$(printf %o $((0666 & ~$(umask))))" "$temp" && mv -f -T -- "$temp" "$work/salida.log" || rm -f -- "$temp"
+        chmod "$(printf %o $((0666 & ~$(umask))))" "$temp" &&
+        mv -f -T -- "$temp" "$work/salida.log" || rm -f -- "$temp"
     exit 127
 fi
 exec "$here/zarvik-pl" "$work/entrada.txt" "$work/salida.log"

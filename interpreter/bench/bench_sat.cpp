@@ -17,9 +17,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -43,7 +43,8 @@ Cnf random3Cnf(int vars, int clauses, unsigned seed)
         std::vector<int> c;
         while (c.size() < 3) {
             const int v = pick(rng);
-            if (std::find(c.begin(), c.end(), v) == c.end() && std::find(c.begin(), c.end(), -v) == c.end())
+            if (std::find(c.begin(), c.end(), v) == c.end()
+                && std::find(c.begin(), c.end(), -v) == c.end())
                 c.push_back(rng() & 1 ? v : -v);
         }
         cnf.push_back(c);
@@ -51,7 +52,10 @@ Cnf random3Cnf(int vars, int clauses, unsigned seed)
     return cnf;
 }
 
-double seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+double seconds(Clock::time_point since)
+{
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
 
 // Processor time is the fairer figure on a shared machine; the wall clock is what the user waits.
 double cpuSeconds()
@@ -61,7 +65,8 @@ double cpuSeconds()
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
-struct Run {
+struct Run
+{
     char answer = '?'; // S, U, or ? when a limit stopped it
     double seconds = 0;
     double cpu = 0;
@@ -83,12 +88,14 @@ Run ours(const Cnf &cnf, int vars)
     run.seconds = seconds(start);
     run.cpu = cpuSeconds() - cpuStart;
     run.conflicts = solver.conflicts();
-    run.answer = r == Solver::Result::Satisfiable ? 'S' : r == Solver::Result::Unsatisfiable ? 'U' : '?';
+    run.answer = r == Solver::Result::Satisfiable ? 'S'
+        : r == Solver::Result::Unsatisfiable      ? 'U'
+                                                  : '?';
     if (r == Solver::Result::Satisfiable)
         for (const auto &c : cnf)
             run.modelOk = run.modelOk && std::any_of(c.begin(), c.end(), [&](int l) {
-                              return solver.modelValue(std::abs(l)) == (l > 0);
-                          });
+                return solver.modelValue(std::abs(l)) == (l > 0);
+            });
     return run;
 }
 
@@ -98,7 +105,7 @@ Run minisat(const std::string &program, const std::filesystem::path &cnfFile)
     const std::string cnfArg = cnfFile.string();
     std::string verbosity = "-verb=0", limit = "-cpu-lim=60";
     char *argv[] = {const_cast<char *>(program.c_str()), verbosity.data(), limit.data(),
-                    const_cast<char *>(cnfArg.c_str()), nullptr};
+        const_cast<char *>(cnfArg.c_str()), nullptr};
     posix_spawn_file_actions_t quiet;
     posix_spawn_file_actions_init(&quiet);
     posix_spawn_file_actions_addopen(&quiet, 1, "/dev/null", O_WRONLY, 0);
@@ -115,7 +122,7 @@ Run minisat(const std::string &program, const std::filesystem::path &cnfFile)
     wait4(pid, &status, 0, &usage);
     run.seconds = seconds(start);
     run.cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-              + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+        + static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
     const int code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     run.answer = code == 10 ? 'S' : code == 20 ? 'U' : '?';
     return run;
@@ -138,12 +145,12 @@ int main(int argc, char **argv)
 {
     const int perSize = argc > 1 ? std::max(1, std::atoi(argv[1])) : 4;
     const std::string peer = argc > 2 ? argv[2] : "minisat";
-    const std::filesystem::path dir = std::filesystem::temp_directory_path()
-                                      / ("bench_sat." + std::to_string(getpid()));
+    const std::filesystem::path dir
+        = std::filesystem::temp_directory_path() / ("bench_sat." + std::to_string(getpid()));
     std::filesystem::create_directories(dir);
 
-    std::printf("%-4s %-5s %-8s | %-6s %8s %8s %9s | %-7s %8s %8s | %s\n", "vars", "cls", "seed", "ours", "wall s",
-                "cpu s", "conflicts", "minisat", "wall s", "cpu s", "cpu ratio");
+    std::printf("%-4s %-5s %-8s | %-6s %8s %8s %9s | %-7s %8s %8s | %s\n", "vars", "cls", "seed",
+        "ours", "wall s", "cpu s", "conflicts", "minisat", "wall s", "cpu s", "cpu ratio");
     int disagreements = 0, badModels = 0;
     for (int vars : {200, 250, 300}) {
         const int clauses = static_cast<int>(vars * 4.26 + 0.5);
@@ -156,26 +163,34 @@ int main(int argc, char **argv)
             const Run a = ours(cnf, vars);
             const Run b = minisat(peer, file);
             std::filesystem::remove(file);
-            const bool bothAnswered = (a.answer == 'S' || a.answer == 'U') && (b.answer == 'S' || b.answer == 'U');
+            const bool bothAnswered
+                = (a.answer == 'S' || a.answer == 'U') && (b.answer == 'S' || b.answer == 'U');
             disagreements += bothAnswered && a.answer != b.answer;
             badModels += !a.modelOk;
             ourTimes.push_back(a.cpu);
             peerTimes.push_back(b.cpu);
             const auto name = [](char answer) {
-                return answer == 'S' ? "SAT" : answer == 'U' ? "UNSAT" : answer == '-' ? "absent" : "limit";
+                return answer == 'S' ? "SAT"
+                    : answer == 'U'  ? "UNSAT"
+                    : answer == '-'  ? "absent"
+                                     : "limit";
             };
             // A ratio means little when either side stopped at its limit.
-            const std::string ratio = bothAnswered ? std::to_string(a.cpu / b.cpu).substr(0, 5) : "-";
-            std::printf("%-4d %-5d %-8u | %-6s %8.3f %8.3f %9lld | %-7s %8.3f %8.3f | %9s%s\n", vars, clauses, seed,
-                        name(a.answer), a.seconds, a.cpu, static_cast<long long>(a.conflicts), name(b.answer),
-                        b.seconds, b.cpu, ratio.c_str(),
-                        bothAnswered && a.answer != b.answer ? "  DISAGREE" : a.modelOk ? "" : "  BAD MODEL");
+            const std::string ratio
+                = bothAnswered ? std::to_string(a.cpu / b.cpu).substr(0, 5) : "-";
+            std::printf("%-4d %-5d %-8u | %-6s %8.3f %8.3f %9lld | %-7s %8.3f %8.3f | %9s%s\n",
+                vars, clauses, seed, name(a.answer), a.seconds, a.cpu,
+                static_cast<long long>(a.conflicts), name(b.answer), b.seconds, b.cpu,
+                ratio.c_str(),
+                bothAnswered && a.answer != b.answer ? "  DISAGREE"
+                    : a.modelOk                      ? ""
+                                                     : "  BAD MODEL");
             std::fflush(stdout);
         }
         std::sort(ourTimes.begin(), ourTimes.end());
         std::sort(peerTimes.begin(), peerTimes.end());
-        std::printf("%-4d median processor time: ours %.3f s, minisat %.3f s\n", vars, ourTimes[ourTimes.size() / 2],
-                    peerTimes[peerTimes.size() / 2]);
+        std::printf("%-4d median processor time: ours %.3f s, minisat %.3f s\n", vars,
+            ourTimes[ourTimes.size() / 2], peerTimes[peerTimes.size() / 2]);
     }
     std::filesystem::remove_all(dir);
 
@@ -189,17 +204,19 @@ int main(int argc, char **argv)
             solver.addVariable();
         for (const auto &c : cnf)
             solver.addClause(c);
-        std::printf("long run, %d variables, %d clauses: conflicts per second of processor time in each stretch\n",
-                    vars, clauses);
+        std::printf("long run, %d variables, %d clauses: conflicts per second of processor time in "
+                    "each stretch\n",
+            vars, clauses);
         const auto start = Clock::now();
-        for (std::int64_t limit = 100'000; limit <= 1'000'000 && seconds(start) < 60; limit += 100'000) {
+        for (std::int64_t limit = 100'000; limit <= 1'000'000 && seconds(start) < 60;
+             limit += 100'000) {
             const double stretch = cpuSeconds();
             const std::int64_t before = solver.conflicts();
             const Solver::Result r = solver.solve(limit);
             std::printf("  up to %7lld: %8.0f conflicts/s, %6zu learnt clauses kept\n",
-                        static_cast<long long>(solver.conflicts()),
-                        static_cast<double>(solver.conflicts() - before) / (cpuSeconds() - stretch),
-                        solver.learntClauses());
+                static_cast<long long>(solver.conflicts()),
+                static_cast<double>(solver.conflicts() - before) / (cpuSeconds() - stretch),
+                solver.learntClauses());
             std::fflush(stdout);
             if (r != Solver::Result::Unknown) {
                 std::printf("  answered %s\n", r == Solver::Result::Satisfiable ? "SAT" : "UNSAT");
@@ -208,7 +225,7 @@ int main(int argc, char **argv)
         }
     }
     if (disagreements || badModels)
-        std::printf("FAILED: %d disagreements with minisat, %d models that break a clause\n", disagreements,
-                    badModels);
+        std::printf("FAILED: %d disagreements with minisat, %d models that break a clause\n",
+            disagreements, badModels);
     return disagreements || badModels ? 1 : 0;
 }

@@ -42,7 +42,7 @@ Search fromRow(const Evaluator &eval, const std::optional<std::uint64_t> &row)
 // The solver's encoding knows only the five connectives, so verum and falsum are folded away
 // first, into a small arena of its own that keeps the variables and their order.
 Search solverSearch(const Arena &arena, int root, bool wanted, const std::vector<int> &vars,
-                    std::int64_t conflictLimit, Clock::time_point deadline)
+    std::int64_t conflictLimit, Clock::time_point deadline)
 {
     const Dag dag = arena.dag({root});
     bool constants = false;
@@ -110,8 +110,8 @@ bool tableIsCheap(int varCount, std::size_t nodeCount)
     return ((std::uint64_t{1} << varCount) / 64 + 1) * nodeCount <= (std::uint64_t{1} << 22);
 }
 
-Search findAssignment(const Arena &arena, int root, bool wanted, const std::vector<int> &vars, Engine engine,
-                      Limits limits)
+Search findAssignment(const Arena &arena, int root, bool wanted, const std::vector<int> &vars,
+    Engine engine, Limits limits)
 {
     if (useTable(engine, static_cast<int>(vars.size()), arena.reachable({root}).size())) {
         Evaluator eval(arena, {root}, vars);
@@ -137,9 +137,11 @@ Classification classify(const Arena &arena, int root, Engine engine, Limits limi
         const auto deadline = start + limits.time;
         yes = solverSearch(arena, root, true, c.vars, limits.conflicts, deadline);
         if (yes.found != Found::Unknown)
-            no = solverSearch(arena, root, false, c.vars, limits.conflicts - yes.conflicts, deadline);
+            no = solverSearch(
+                arena, root, false, c.vars, limits.conflicts - yes.conflicts, deadline);
     }
-    c.effort = {yes.conflicts + no.conflicts, std::chrono::duration<double>(Clock::now() - start).count()};
+    c.effort = {
+        yes.conflicts + no.conflicts, std::chrono::duration<double>(Clock::now() - start).count()};
     if (yes.found == Found::Yes)
         c.satisfying = yes.model;
     if (no.found == Found::Yes)
@@ -153,8 +155,8 @@ Classification classify(const Arena &arena, int root, Engine engine, Limits limi
     return c;
 }
 
-ArgumentCheck checkArgument(Arena &arena, const std::vector<int> &premises, int conclusion, Engine engine,
-                            Limits limits)
+ArgumentCheck checkArgument(
+    Arena &arena, const std::vector<int> &premises, int conclusion, Engine engine, Limits limits)
 {
     const auto start = Clock::now();
     int counter = arena.negation(conclusion);

@@ -19,13 +19,15 @@ enum class Verdict { Tautology, Contradiction, Contingency, Unknown };
 inline constexpr std::int64_t kConflictLimit = 2'000'000;
 inline constexpr std::chrono::seconds kTimeLimit{15};
 
-struct Limits {
+struct Limits
+{
     std::int64_t conflicts = kConflictLimit;
     Clock::duration time = kTimeLimit;
 };
 
 /// What the searches for one answer cost; shown when they give up.
-struct Effort {
+struct Effort
+{
     std::int64_t conflicts = 0;
     double seconds = 0;
 };
@@ -41,7 +43,8 @@ struct Classification {
 /// Whether the whole table of @p root over @p varCount variables is cheap to scan.
 bool tableIsCheap(int varCount, std::size_t nodeCount);
 
-Classification classify(const Arena &arena, int root, Engine engine = Engine::Automatic, Limits limits = {});
+Classification classify(
+    const Arena &arena, int root, Engine engine = Engine::Automatic, Limits limits = {});
 
 struct ArgumentCheck {
     Found counterexampleFound = Found::Unknown; // No means the argument is valid
@@ -52,10 +55,10 @@ struct ArgumentCheck {
 
 /// Valid when no assignment makes every premise true and the conclusion false.
 ArgumentCheck checkArgument(Arena &arena, const std::vector<int> &premises, int conclusion,
-                            Engine engine = Engine::Automatic, Limits limits = {});
+    Engine engine = Engine::Automatic, Limits limits = {});
 
 /// Looks for an assignment giving @p root the value @p wanted over @p vars.
 Search findAssignment(const Arena &arena, int root, bool wanted, const std::vector<int> &vars,
-                      Engine engine = Engine::Automatic, Limits limits = {});
+    Engine engine = Engine::Automatic, Limits limits = {});
 
 } // namespace zpl

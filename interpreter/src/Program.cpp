@@ -99,9 +99,9 @@ std::string gaveUp(const Effort &effort)
     if (seconds.size() < 2)
         seconds.insert(0, "0");
     seconds.insert(seconds.size() - 1, ",");
-    return "la búsqueda se detuvo tras " + std::to_string(effort.conflicts) + " conflictos y " + seconds
-           + " s (límites: " + std::to_string(kConflictLimit) + " conflictos y "
-           + std::to_string(kTimeLimit.count()) + " s).";
+    return "la búsqueda se detuvo tras " + std::to_string(effort.conflicts) + " conflictos y "
+        + seconds + " s (límites: " + std::to_string(kConflictLimit) + " conflictos y "
+        + std::to_string(kTimeLimit.count()) + " s).";
 }
 
 std::string assignmentText(const Arena &arena, const std::vector<int> &vars, const std::vector<bool> &values)
@@ -185,7 +185,8 @@ public:
             line();
             return;
         }
-        table("Tabla de verdad del argumento", [&] { return argumentTable(m_arena, premises, last.parsed.root); });
+        table("Tabla de verdad del argumento",
+            [&] { return argumentTable(m_arena, premises, last.parsed.root); });
         const ArgumentCheck check = checkArgument(m_arena, premises, last.parsed.root);
         switch (check.counterexampleFound) {
         case Found::No: line("Argumento válido"); break;
@@ -194,9 +195,7 @@ public:
             line("Contraejemplo (premisas verdaderas y conclusión falsa): "
                  + assignmentText(m_arena, check.vars, check.counterexample));
             break;
-        case Found::Unknown:
-            line("Validez no determinada; " + gaveUp(check.effort));
-            break;
+        case Found::Unknown: line("Validez no determinada; " + gaveUp(check.effort)); break;
         }
         line();
     }
@@ -215,14 +214,13 @@ public:
 private:
     // Tables stop once the log is large, so that its size follows the program's, not the
     // number of its formulas times a table.
-    template <typename Make>
-    void table(const char *title, Make make)
+    template <typename Make> void table(const char *title, Make make)
     {
         if (m_out.size() <= kTableBudget)
             m_out += make();
         else
             line(std::string(title) + ": se omite, porque salida.log ya ocupa más de "
-                 + std::to_string(kTableBudget / 1'000'000) + " MB.");
+                + std::to_string(kTableBudget / 1'000'000) + " MB.");
     }
 
     Arena &m_arena;
@@ -315,7 +313,7 @@ Report runProgram(std::string_view input)
     int premiseNumber = 0, aloneNumber = 0;
     // In line order, one pass: a program of many separators has as many errors.
     std::stable_sort(structureErrors.begin(), structureErrors.end(),
-                     [](const auto &a, const auto &b) { return a.first < b.first; });
+        [](const auto &a, const auto &b) { return a.first < b.first; });
     auto nextError = structureErrors.begin();
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const Line &l = lines[i];

@@ -208,7 +208,8 @@ int Solver::analyze(CRef conflict, std::vector<Lit> &learnt, std::uint32_t &lbd)
         const std::uint32_t size = clauseSize(ci);
         if (std::uint32_t &f = flags(ci); f & kLearnt) {
             f |= kUsed;
-            // A clause that keeps taking part earns a better LBD if its literals now span fewer levels.
+            // A clause that keeps taking part earns a better LBD if its literals now span fewer
+            // levels.
             if (lbdOf(f) > kGlue) {
                 const std::uint32_t now = blockDistance(literals(ci), size);
                 if (now < lbdOf(f))
@@ -227,8 +228,7 @@ int Solver::analyze(CRef conflict, std::vector<Lit> &learnt, std::uint32_t &lbd)
             else
                 learnt.push_back(c[j]);
         }
-        while (!m_seen[m_trail[--index] >> 1]) {
-        }
+        while (!m_seen[m_trail[--index] >> 1]) {}
         p = m_trail[index];
         ci = m_reason[p >> 1];
         m_seen[p >> 1] = 0;
@@ -387,10 +387,10 @@ void Solver::reduceLearnts()
     for (CRef c : m_learnts)
         if (lbdOf(flags(c)) > kGlue && !locked(c))
             candidates.push_back(c);
-    const auto rank = [this](CRef c) {
-        return std::tuple(~flags(c) & kUsed, lbdOf(flags(c)), clauseSize(c));
-    };
-    std::sort(candidates.begin(), candidates.end(), [&](CRef a, CRef b) { return rank(a) > rank(b); });
+    const auto rank
+        = [this](CRef c) { return std::tuple(~flags(c) & kUsed, lbdOf(flags(c)), clauseSize(c)); };
+    std::sort(
+        candidates.begin(), candidates.end(), [&](CRef a, CRef b) { return rank(a) > rank(b); });
     const std::size_t drop = std::min(candidates.size(), m_learnts.size() / 2);
     for (std::size_t i = 0; i < drop; ++i)
         flags(candidates[i]) |= kDeleted;
@@ -475,12 +475,13 @@ Solver::Result Solver::solve(std::int64_t conflictLimit, Clock::time_point deadl
         if (v < 0)
             return Result::Satisfiable;
         m_trailLimits.push_back(static_cast<int>(m_trail.size()));
-        assign(2 * static_cast<Lit>(v) + (m_phase[static_cast<std::size_t>(v)] == 1 ? 0 : 1), kNoReason);
+        assign(2 * static_cast<Lit>(v) + (m_phase[static_cast<std::size_t>(v)] == 1 ? 0 : 1),
+            kNoReason);
     }
 }
 
 Search satSearch(const Arena &arena, int root, bool wanted, const std::vector<int> &vars,
-                 std::int64_t conflictLimit, Clock::time_point deadline)
+    std::int64_t conflictLimit, Clock::time_point deadline)
 {
     Solver solver;
     // A negation shares its operand's solver variable with the opposite sign.

@@ -32,7 +32,8 @@ private:
     using CRef = std::uint32_t; // offset of a clause in m_memory
     static constexpr CRef kNoReason = ~CRef{0};
 
-    struct Watcher {
+    struct Watcher
+    {
         CRef clause;
         Lit blocker; // another literal of the clause: when true, the clause needs no visit
     };
@@ -96,13 +97,13 @@ enum class Found { Yes, No, Unknown };
 
 struct Search {
     Found found = Found::Unknown;
-    std::vector<bool> model;     // over the variables asked for, in their order
+    std::vector<bool> model;    // over the variables asked for, in their order
     std::int64_t conflicts = 0; // what the search cost, reported when it gives up
 };
 
 /// Looks for an assignment of @p vars giving @p root the value @p wanted, through a Tseitin
 /// encoding of the formula into the solver; Unknown past either limit.
 Search satSearch(const Arena &arena, int root, bool wanted, const std::vector<int> &vars,
-                 std::int64_t conflictLimit, Clock::time_point deadline = Clock::time_point::max());
+    std::int64_t conflictLimit, Clock::time_point deadline = Clock::time_point::max());
 
 } // namespace zpl

@@ -13,21 +13,32 @@ namespace {
 
 constexpr std::size_t kShortPart = 16;
 
-const char *tv(bool value) { return value ? "V" : "F"; }
+const char *tv(bool value)
+{
+    return value ? "V" : "F";
+}
 
-std::string number(std::size_t n) { return std::to_string(n); }
+std::string number(std::size_t n)
+{
+    return std::to_string(n);
+}
 
-std::string megabytes(std::size_t bytes) { return number(bytes / 1'000'000) + " MB"; }
+std::string megabytes(std::size_t bytes)
+{
+    return number(bytes / 1'000'000) + " MB";
+}
 
-struct Column {
+struct Column
+{
     int id;
     std::string label;
 };
 
 // The header and one row per assignment of vars; mark, given the row's column values, writes an
 // optional last cell.
-std::string rows(const Arena &arena, const std::vector<int> &vars, const std::vector<Column> &columns,
-                 const std::function<const char *(const std::vector<bool> &)> &mark = {})
+std::string rows(const Arena &arena, const std::vector<int> &vars,
+    const std::vector<Column> &columns,
+    const std::function<const char *(const std::vector<bool> &)> &mark = {})
 {
     std::vector<int> roots;
     for (const Column &c : columns)
@@ -62,8 +73,8 @@ std::string rows(const Arena &arena, const std::vector<int> &vars, const std::ve
 
 std::string tooWide(const char *what, std::size_t columns)
 {
-    return std::string(what) + ": se omite, porque tendría " + number(columns) + " columnas y se muestra hasta "
-           + number(kMaxTableColumns) + ".\n";
+    return std::string(what) + ": se omite, porque tendría " + number(columns)
+        + " columnas y se muestra hasta " + number(kMaxTableColumns) + ".\n";
 }
 
 std::u32string_view trim(std::u32string_view s)
@@ -82,7 +93,7 @@ std::string formulaTable(const Arena &arena, int root)
     const std::vector<int> vars = arena.variablesOf({root});
     if (vars.size() > static_cast<std::size_t>(kMaxTableVariables))
         return "Tabla de verdad: se omite, porque la fórmula tiene " + number(vars.size())
-               + " variables y la tabla se muestra hasta " + number(kMaxTableVariables) + ".\n";
+            + " variables y la tabla se muestra hasta " + number(kMaxTableVariables) + ".\n";
     const Dag dag = arena.dag({root});
     // Each node's length as Arena::text writes it inside another formula, saturating.
     std::vector<std::size_t> length(dag.nodes.size());
@@ -121,10 +132,13 @@ std::string formulaTable(const Arena &arena, int root)
             const auto part = [&](int k) {
                 const auto j = static_cast<std::size_t>(k);
                 if (isLeaf(dag.nodes[j].op) || dag.nodes[j].op == Op::Not)
-                    return length[j] <= kShortPart ? arena.text(dag.ids[j]) : "(" + number(column[j]) + ")";
-                return "(" + (length[j] <= kShortPart ? arena.text(dag.ids[j]) : number(column[j])) + ")";
+                    return length[j] <= kShortPart ? arena.text(dag.ids[j])
+                                                   : "(" + number(column[j]) + ")";
+                return "(" + (length[j] <= kShortPart ? arena.text(dag.ids[j]) : number(column[j]))
+                    + ")";
             };
-            out += binary ? part(n.lhs) + " " + symbol(n.op) + " " + part(n.rhs) : symbol(Op::Not) + part(n.lhs);
+            out += binary ? part(n.lhs) + " " + symbol(n.op) + " " + part(n.rhs)
+                          : symbol(Op::Not) + part(n.lhs);
         }
         out += '\n';
     }
@@ -139,7 +153,7 @@ std::string argumentTable(const Arena &arena, const std::vector<int> &premises, 
     const char *title = "Tabla de verdad del argumento";
     if (vars.size() > static_cast<std::size_t>(kMaxTableVariables))
         return std::string(title) + ": se omite, porque el argumento tiene " + number(vars.size())
-               + " variables y la tabla se muestra hasta " + number(kMaxTableVariables) + ".\n";
+            + " variables y la tabla se muestra hasta " + number(kMaxTableVariables) + ".\n";
     if (vars.size() + roots.size() > static_cast<std::size_t>(kMaxTableColumns))
         return tooWide(title, vars.size() + roots.size());
 
@@ -155,13 +169,14 @@ std::string argumentTable(const Arena &arena, const std::vector<int> &premises, 
     default: legend = "P1 a P" + number(premises.size()) + ": premisas"; break;
     }
     const std::string heading = std::string(title) + " (" + legend
-                                + "; C: conclusión; * todas las premisas son verdaderas):\n";
-    return heading + rows(arena, vars, columns, [](const std::vector<bool> &values) -> const char * {
-               for (std::size_t i = 0; i + 1 < values.size(); ++i)
-                   if (!values[i])
-                       return nullptr;
-               return values.back() ? "*" : "* contraejemplo";
-           });
+        + "; C: conclusión; * todas las premisas son verdaderas):\n";
+    return heading
+        + rows(arena, vars, columns, [](const std::vector<bool> &values) -> const char * {
+              for (std::size_t i = 0; i + 1 < values.size(); ++i)
+                  if (!values[i])
+                      return nullptr;
+              return values.back() ? "*" : "* contraejemplo";
+          });
 }
 
 std::string truthTableText(std::string_view selection)
@@ -188,14 +203,15 @@ std::string truthTableText(std::string_view selection)
         }
         const ParseResult parsed = parseFormula(arena, chars, encoding);
         if (!parsed.ok())
-            return "Error en la línea " + number(lineNumber) + ", columna " + std::to_string(parsed.column) + ": "
-                   + parsed.error + "\n";
+            return "Error en la línea " + number(lineNumber) + ", columna "
+                + std::to_string(parsed.column) + ": " + parsed.error + "\n";
         formulas.push_back(parsed.root);
     }
     if (formulas.empty())
         return "La selección no contiene ninguna fórmula.\n";
     if (separators > 1 || (separators == 1 && formulas.size() - beforeSeparator != 1))
-        return "Seleccione fórmulas sueltas o un solo argumento: sus premisas, una línea de guiones y su "
+        return "Seleccione fórmulas sueltas o un solo argumento: sus premisas, una línea de "
+               "guiones y su "
                "conclusión.\n";
 
     std::string out;
@@ -208,8 +224,9 @@ std::string truthTableText(std::string_view selection)
     }
     for (std::size_t i = 0; i < formulas.size(); ++i) {
         if (out.size() > kTableBudget)
-            return out + "Se omiten las tablas de las demás fórmulas, porque el texto ya ocupa más de "
-                   + megabytes(kTableBudget) + ".\n";
+            return out
+                + "Se omiten las tablas de las demás fórmulas, porque el texto ya ocupa más de "
+                + megabytes(kTableBudget) + ".\n";
         if (i)
             out += "\n";
         if (formulas.size() > 1)

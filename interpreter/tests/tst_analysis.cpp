@@ -111,7 +111,8 @@ Cnf random3Cnf(std::mt19937 &rng, int vars, int clauses)
 bool satisfies(const Solver &s, const Cnf &cnf)
 {
     return std::all_of(cnf.begin(), cnf.end(), [&](const std::vector<int> &c) {
-        return std::any_of(c.begin(), c.end(), [&](int l) { return s.modelValue(std::abs(l)) == (l > 0); });
+        return std::any_of(
+            c.begin(), c.end(), [&](int l) { return s.modelValue(std::abs(l)) == (l > 0); });
     });
 }
 
@@ -335,7 +336,8 @@ TEST(satDecidesStructuredHardCasesAndRespectsItsLimit)
 // assigned literals among them. The answers must not change with the path the search takes.
 TEST(longSearchesKeepTheirAnswersThroughLearntClauseReduction)
 {
-    for (int holes : {8, 9}) { // pigeonhole principle as plain clauses: unsatisfiable, 20,000 conflicts
+    for (int holes :
+        {8, 9}) { // pigeonhole principle as plain clauses: unsatisfiable, 20,000 conflicts
         const int pigeons = 9;
         Cnf cnf;
         const auto v = [&](int p, int h) { return p * holes + h + 1; };
@@ -367,19 +369,22 @@ TEST(longSearchesKeepTheirAnswersThroughLearntClauseReduction)
         Cnf other = cnf;
         for (auto &c : other)
             for (int &l : c)
-                l = l > 0 ? rename[static_cast<std::size_t>(l - 1)] : -rename[static_cast<std::size_t>(-l - 1)];
+                l = l > 0 ? rename[static_cast<std::size_t>(l - 1)]
+                          : -rename[static_cast<std::size_t>(-l - 1)];
         std::shuffle(other.begin(), other.end(), rng);
         Solver a, b;
         const Solver::Result ra = solveCnf(a, vars, cnf), rb = solveCnf(b, vars, other);
         disagreements += ra != rb;
         badModels += (ra == Solver::Result::Satisfiable && !satisfies(a, cnf))
-                     + (rb == Solver::Result::Satisfiable && !satisfies(b, other));
-        reduced += a.conflicts() > 3000 && a.learntClauses() < static_cast<std::size_t>(a.conflicts()) * 3 / 4;
+            + (rb == Solver::Result::Satisfiable && !satisfies(b, other));
+        reduced += a.conflicts() > 3000
+            && a.learntClauses() < static_cast<std::size_t>(a.conflicts()) * 3 / 4;
         ++kinds[ra == Solver::Result::Satisfiable];
     }
     CHECK_EQ(disagreements, 0);
     CHECK_EQ(badModels, 0);
-    std::printf("  satisfiable %d, unsatisfiable %d, searches that reduced %d\n", kinds[1], kinds[0], reduced);
+    std::printf("  satisfiable %d, unsatisfiable %d, searches that reduced %d\n", kinds[1],
+        kinds[0], reduced);
     CHECK(kinds[0] >= 3 && kinds[1] >= 3 && reduced >= 3);
 }
 
@@ -404,7 +409,8 @@ TEST(hardFormulasStopAtTheTimeLimit)
     CHECK(c.verdict == Verdict::Unknown);
     CHECK(c.effort.conflicts > 100);
     CHECK(c.effort.seconds >= 0.3 && c.effort.seconds < 2.0);
-    const ArgumentCheck a = checkArgument(arena, {root}, arena.variable("y"), Engine::Automatic, limits);
+    const ArgumentCheck a
+        = checkArgument(arena, {root}, arena.variable("y"), Engine::Automatic, limits);
     CHECK(a.counterexampleFound == Found::Unknown);
     CHECK(a.effort.seconds >= 0.3 && a.effort.seconds < 2.0);
 }
@@ -487,7 +493,8 @@ TEST(tableCellsAndArgumentMarksAgreeWithTheEvaluator)
         all.push_back(conclusion);
         const std::vector<int> order = arena.variablesOf(all);
 
-        const std::vector<std::string> lines = split(argumentTable(arena, premises, conclusion), '\n');
+        const std::vector<std::string> lines
+            = split(argumentTable(arena, premises, conclusion), '\n');
         CHECK_EQ(lines.size(), (std::size_t{1} << order.size()) + 2); // heading, header, rows
         bool anyCounterexample = false;
         for (std::size_t row = 2; row < lines.size(); ++row) {
@@ -507,16 +514,19 @@ TEST(tableCellsAndArgumentMarksAgreeWithTheEvaluator)
             anyCounterexample = anyCounterexample || counter;
         }
         counterexampleRows += anyCounterexample;
-        CHECK_EQ(anyCounterexample, checkArgument(arena, premises, conclusion).counterexampleFound == Found::Yes);
+        CHECK_EQ(anyCounterexample,
+            checkArgument(arena, premises, conclusion).counterexampleFound == Found::Yes);
 
         const std::vector<std::string> table = split(formulaTable(arena, conclusion), '\n');
         const std::vector<int> own = arena.variablesOf({conclusion});
         for (std::size_t row = 0; row < (std::size_t{1} << own.size()); ++row) {
-            const std::vector<std::string> cells = split(table[table.size() - (std::size_t{1} << own.size()) + row], '\t');
+            const std::vector<std::string> cells
+                = split(table[table.size() - (std::size_t{1} << own.size()) + row], '\t');
             std::vector<bool> values;
             for (std::size_t i = 0; i < own.size(); ++i)
                 values.push_back(cells[i] == "V");
-            wrongCells += cells.back() != (evaluateOnce(arena, conclusion, own, values) ? "V" : "F");
+            wrongCells
+                += cells.back() != (evaluateOnce(arena, conclusion, own, values) ? "V" : "F");
         }
     }
     CHECK_EQ(wrongCells, 0);
@@ -531,7 +541,8 @@ TEST(longColumnsReferToEarlierColumnsByNumber)
     Arena arena;
     std::string text = "p";
     for (int i = 0; i < 30; ++i)
-        text = "(" + text + (i % 2 ? " -> " : " & ") + (i % 3 ? "\xAC" : "") + "pqrstu"[i % 6] + ")";
+        text
+            = "(" + text + (i % 2 ? " -> " : " & ") + (i % 3 ? "\xAC" : "") + "pqrstu"[i % 6] + ")";
     const int root = parse(arena, text);
     const std::vector<std::string> lines = split(formulaTable(arena, root), '\n');
     std::vector<std::string> columns{""};
@@ -542,7 +553,8 @@ TEST(longColumnsReferToEarlierColumnsByNumber)
         std::string expanded;
         for (std::size_t i = l.find(' ') + 1; i < l.size(); ++i) {
             std::size_t end = 0;
-            if (l[i] == '(' && std::isdigit(static_cast<unsigned char>(l[i + 1])) && (end = l.find(')', i)) != std::string::npos) {
+            if (l[i] == '(' && std::isdigit(static_cast<unsigned char>(l[i + 1]))
+                && (end = l.find(')', i)) != std::string::npos) {
                 expanded += "(" + columns.at(std::stoul(l.substr(i + 1, end - i - 1))) + ")";
                 i = end;
             } else {

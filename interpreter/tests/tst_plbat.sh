@@ -72,8 +72,10 @@ ln -sf "$work/victim" "$chosen/salida.log.tmp"
 ZARVIK_WORK_DIR="$chosen" "$folder/PL.bat"
 rm "$chosen/salida.log.tmp"
 check "planted links leave their target untouched" grep -qx precious "$work/victim"
-check "and salida.log is the new log" sh -c '[ ! -L "$1" ] && grep -q "Tautolog" "$1"' sh "$chosen/salida.log"
-check "no temporary file is left behind" sh -c '[ -z "$(ls "$1" | grep "salida.log.")" ]' sh "$chosen"
+check "and salida.log is the new log" \
+    sh -c '[ ! -L "$1" ] && grep -q "Tautolog" "$1"' sh "$chosen/salida.log"
+check "no temporary file is left behind" \
+    sh -c '[ -z "$(ls "$1" | grep "salida.log.")" ]' sh "$chosen"
 
 rm "$folder/zarvik-pl"
 ln -sf "$work/victim" "$folder/salida.log"
@@ -81,13 +83,16 @@ ln -sf "$work/victim" "$folder/salida.log"
 status=$?
 check "a missing interpreter ends with status 127" [ "$status" -eq 127 ]
 check "and says so in salida.log, in Windows-1252, without following a link there" \
-    sh -c 'grep -q "$(printf "No se encontr\363 el int\351rprete")" "$1" && grep -qx precious "$2"' \
+    sh -c 'grep -q "$(printf "No se encontr\363 el int\351rprete")" "$1" &&
+           grep -qx precious "$2"' \
     sh "$folder/salida.log" "$work/victim"
 ZARVIK_WORK_DIR="$chosen" "$folder/PL.bat"
-check "with ZARVIK_WORK_DIR, the missing-interpreter message goes there" grep -q "No se encontr" "$chosen/salida.log"
+check "with ZARVIK_WORK_DIR, the missing-interpreter message goes there" \
+    grep -q "No se encontr" "$chosen/salida.log"
 
 # An installed copy: a folder the user cannot write. Only root can play an ordinary user here.
-if [ "$(id -u)" -eq 0 ] && command -v runuser >/dev/null && runuser -u nobody -- true 2>/dev/null; then
+if [ "$(id -u)" -eq 0 ] && command -v runuser >/dev/null &&
+    runuser -u nobody -- true 2>/dev/null; then
     installed="$work/instalado"
     mkdir -p "$installed" "$work/datos" "$work/casa"
     cp "$build/PL.bat" "$build/zarvik-pl" "$installed/"
@@ -97,7 +102,8 @@ if [ "$(id -u)" -eq 0 ] && command -v runuser >/dev/null && runuser -u nobody --
     # A relative XDG_DATA_HOME is ignored, as the editor ignores it: ~/.local/share is used.
     as_nobody XDG_DATA_HOME=relativa "$installed/PL.bat"
     check "read-only folder: ~/.local/share/zarvik is created, private, on demand" \
-        sh -c '[ "$(stat -c %a "$1")" = 700 ] && grep -q "No se puede leer el programa" "$1/salida.log"' \
+        sh -c '[ "$(stat -c %a "$1")" = 700 ] &&
+               grep -q "No se puede leer el programa" "$1/salida.log"' \
         sh "$work/casa/.local/share/zarvik"
     mkdir "$work/datos/zarvik" && chown nobody "$work/datos/zarvik"
     printf 'p V \254p\r\n' >"$work/datos/zarvik/entrada.txt"
