@@ -180,6 +180,41 @@ private Q_SLOTS:
         QCOMPARE(fontsOf(*m_edit), (QStringList{"Symbol/2", t, t, t, t, t, "Wingdings 2/2"}));
     }
 
+    void pastedCharactersKeepTheirOwnFormatsAndTurnstilesTheirTwoBytes()
+    {
+        QApplication::clipboard()->setMimeData(mime({}, QStringLiteral(
+            "<span style='color:#ff0000'>∀</span><span style='color:#0000ff'>∃</span>"
+            "<b>∀</b><i>∃</i>"), {}));
+        m_form->Pegar1->trigger();
+        QApplication::clipboard()->setMimeData(mime({}, {}, QStringLiteral("p⊢q⊨")));
+        m_form->Pegar1->trigger();
+        QCOMPARE(m_edit->bytes(), QByteArray("\x22\x24\x22\x24p\xF7\x2Dq\xF7\x3D"));
+        QCOMPARE(fontsOf(*m_edit).mid(4), (QStringList{"Verdana/0", "Symbol/2", "Symbol/2",
+                                                        "Verdana/0", "Symbol/2", "Symbol/2"}));
+        const auto at = [this](int i) {
+            QTextCursor c(m_edit->document());
+            c.setPosition(i + 1);
+            return c.charFormat();
+        };
+        QCOMPARE(color(at(0)), QColor(Qt::red));
+        QCOMPARE(color(at(1)), QColor(Qt::blue));
+        QCOMPARE(style(at(2)), fmt::Bold);
+        QCOMPARE(style(at(3)), fmt::Italic);
+    }
+
+    void copiedTextWithoutAFontOfItsOwnNamesTheDocumentsFont()
+    {
+        QTemporaryDir folder;
+        QFile text(folder.filePath("t.txt"));
+        QVERIFY(text.open(QIODevice::WriteOnly) && text.write("plain") == 5);
+        text.close();
+        m_edit->loadFromFile(text.fileName());
+        m_form->SeleccionatTodo1->trigger();
+        m_form->Copiar1->trigger();
+        const QByteArray rtf = QApplication::clipboard()->mimeData()->data("text/rtf");
+        QVERIFY2(rtf.contains("\\fcharset0 Verdana;}") && rtf.contains("\\fs20 "), rtf.constData());
+    }
+
     void emptyOrUnusableClipboardChangesNothing()
     {
         QTest::keyClicks(m_edit, "abc");

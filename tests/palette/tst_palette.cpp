@@ -8,12 +8,23 @@
 
 #include "platform/codepages/CodePage.h"
 #include "platform/app/Application.h"
+#include "platform/files/DocumentFile.h"
+#include "platform/files/DocumentStream.h"
+#include "platform/format/ReadableText.h"
+#include "platform/printing/DocumentPrinter.h"
 #include "platform/richedit/RichEdit.h"
 #include "platform/format/TextFormat.h"
 #include "platform/widgets/SpeedButton.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QFontMetrics>
+#include <QMimeData>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -22,12 +33,48 @@ using namespace zv;
 
 namespace {
 
-// Face name and character set of the character at @p position.
-QTextCharFormat formatAt(const RichEdit *edit, int position)
+// The format of the character at @p position.
+QTextCharFormat formatAt(const QTextDocument &document, int position)
 {
-    QTextCursor cursor(edit->document());
+    QTextCursor cursor(const_cast<QTextDocument *>(&document));
     cursor.setPosition(position + 1);
     return cursor.charFormat();
+}
+
+QTextCharFormat formatAt(const RichEdit *edit, int position)
+{
+    return formatAt(*edit->document(), position);
+}
+
+// What a user reads after clicking every button in toolbar order, each followed by " más ".
+QString everySymbolText()
+{
+    QString text;
+    for (const QString &sign : QStringLiteral("¬ V & -> ↔ ← ∀ ∃ ≡ T ⊥ □ ◇ ⊨ ⊢ ⇒ ⇔").split(' '))
+        text += sign + QStringLiteral(" más ");
+    return text.trimmed();
+}
+
+QString readableText(const QTextDocument &document)
+{
+    std::unique_ptr<QTextDocument> copy(document.clone());
+    makeReadable(*copy);
+    return copy->toPlainText();
+}
+
+QString run(const QString &program, const QStringList &arguments, const QString &folder = {})
+{
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.start(program, arguments);
+    process.waitForFinished(120000);
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+bool hasPrivateUse(const QString &text)
+{
+    return std::any_of(text.cbegin(), text.cend(),
+                       [](QChar c) { return c.unicode() >= 0xE000 && c.unicode() <= 0xF8FF; });
 }
 
 } // namespace
@@ -211,17 +258,111 @@ private Q_SLOTS:
         QVERIFY(m_edit->bytes().size() < 2);
     }
 
+    void everyButtonSavedReadsBackAndLeavesAsTheSymbolsShown()
+    {
+        const QString file = typeWithEveryButton();
+        const std::unique_ptr<QTextDocument> loaded = loadDocument(file, false);
+        QCOMPARE(documentBytes(*loaded), m_edit->bytes());
+        for (int i = 0; i < int(m_edit->bytes().size()); ++i) {
+            QCOMPARE(faceName(formatAt(m_edit, i)), faceName(formatAt(*loaded, i)));
+            QCOMPARE(charset(formatAt(m_edit, i)), charset(formatAt(*loaded, i)));
+        }
+        QCOMPARE(readableText(*loaded).trimmed(), everySymbolText());
+
+        m_form->SeleccionatTodo1->trigger();
+        m_form->Copiar1->trigger();
+        const QMimeData *copied = QApplication::clipboard()->mimeData();
+        QCOMPARE(copied->text().trimmed(), everySymbolText());
+        QTextDocument html;
+        html.setHtml(copied->html());
+        QCOMPARE(html.toPlainText().trimmed(), everySymbolText());
+
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+            QSKIP("pdftotext is not installed: the printed text is not checked");
+        const QString pdf = QFileInfo(file).dir().filePath("every.pdf");
+        setPrinterFactoryForTests([pdf](const QString &) {
+            auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+            printer->setOutputFileName(pdf);
+            return printer;
+        });
+        m_form->Imprimir1->trigger();
+        setPrinterFactoryForTests({});
+        QCOMPARE(run("pdftotext", {pdf, "-"}).remove(QRegularExpression("\\s")),
+                 everySymbolText().remove(' '));
+    }
+
+    void otherProgramsReadTheSavedSymbolsAsZarvikShowsThem_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("LibreOffice") << "soffice"
+                                     << QStringList{"-env:UserInstallation=file://%1/profile",
+                                                    "--headless", "--convert-to",
+                                                    "txt:Text (encoded):UTF8", "every.rtf"};
+        QTest::newRow("AbiWord") << "abiword" << QStringList{"--to=txt", "-o", "every.txt", "every.rtf"};
+    }
+
+    void otherProgramsReadTheSavedSymbolsAsZarvikShowsThem()
+    {
+        QFETCH(QString, program);
+        QFETCH(QStringList, arguments);
+        if (QStandardPaths::findExecutable(program).isEmpty())
+            QSKIP(qPrintable(program + " is not installed: what it reads is not compared"));
+        const QString file = typeWithEveryButton();
+        const QDir folder = QFileInfo(file).dir();
+        QFile::remove(folder.filePath("every.rtf"));
+        QFile::remove(folder.filePath("every.txt"));
+        QVERIFY(QFile::copy(file, folder.filePath("every.rtf")));
+        arguments.replaceInStrings("%1", folder.path());
+        run(program, arguments, folder.path());
+        QFile out(folder.filePath("every.txt"));
+        QVERIFY2(out.open(QIODevice::ReadOnly), qPrintable(program + " wrote no text"));
+        const QString text = QString::fromUtf8(out.readAll()).remove(QChar(0xFEFF)).trimmed();
+        QVERIFY2(!hasPrivateUse(text), qPrintable(text));
+        QCOMPARE(text, everySymbolText());
+    }
+
+    void turnstilePairIsOneStepForCaretAndBackspaceWhileEditsKeepItsBytes()
+    {
+        QTest::mouseClick(m_form->speedButton(23), Qt::LeftButton); // ⊢
+        QTest::keyClicks(m_edit, "x");
+        m_edit->setSelStart(0);
+        QTest::keyClick(m_edit, Qt::Key_Right);
+        QCOMPARE(m_edit->selStart(), 2);
+        QTest::keyClick(m_edit, Qt::Key_Backspace);
+        QCOMPARE(m_edit->bytes(), QByteArray("x"));
+        m_edit->undo();
+        QCOMPARE(m_edit->bytes(), QByteArray("\xF7\x2Dx"));
+
+        // The control's callers count bytes: an edit between them splits the pair, and taking
+        // it out again joins them, one sign and one caret step as before.
+        m_edit->setSelStart(1);
+        m_edit->replaceSel("y");
+        QCOMPARE(m_edit->bytes(), QByteArray("\xF7y\x2Dx"));
+        QCOMPARE(readableText(*m_edit->document()), QStringLiteral("⎟ψ−x"));
+        m_edit->setSelStart(1);
+        m_edit->setSelLength(1);
+        m_edit->deleteSelection();
+        QCOMPARE(m_edit->bytes(), QByteArray("\xF7\x2Dx"));
+        QCOMPARE(readableText(*m_edit->document()), QStringLiteral("⊢x"));
+        m_edit->setSelStart(2);
+        QTest::keyClick(m_edit, Qt::Key_Left);
+        QCOMPARE(m_edit->selStart(), 0);
+    }
+
     void facesReadAsTheSymbolsTheyInsert()
     {
         const QString expected[] = {QStringLiteral("¬"), QStringLiteral("V"), QStringLiteral("&&"),
                                     QStringLiteral("->"), QStringLiteral("↔"), QStringLiteral("←"),
                                     QStringLiteral("∀"), QStringLiteral("∃"), QStringLiteral("≡"),
                                     QStringLiteral("T"), QStringLiteral("⊥"), QStringLiteral("□"),
-                                    QStringLiteral("◇"), QStringLiteral("⎟="), QStringLiteral("⎟−"),
+                                    QStringLiteral("◇"), QStringLiteral("⊨"), QStringLiteral("⊢"),
                                     QStringLiteral("⇒"), QStringLiteral("⇔")};
         for (int i = 0; i < 17; ++i) {
             SpeedButton *button = m_form->speedButton(kPalette[i].number);
-            QCOMPARE(button->text(), expected[i]);
+            const CodePage &face = CodePage::forFont(QString::fromLatin1(kPalette[i].faceFont),
+                                                     kPalette[i].faceCharset);
+            QCOMPARE(face.readable(button->text()), expected[i]);
             QVERIFY(!button->accessibleName().isEmpty());
             QCOMPARE(button->toolTip(), kPalette[i].number == 15 ? QStringLiteral("AYUDA") : QString());
             QCOMPARE(button->geometry(), QRect(kPalette[i].left, 8, 23, 22));
@@ -265,6 +406,24 @@ private Q_SLOTS:
     }
 
 private:
+    // Clicks every button with " más " typed after each, and saves with F3; the file's path.
+    QString typeWithEveryButton()
+    {
+        for (const PaletteRow &row : kPalette) {
+            QTest::mouseClick(m_form->speedButton(row.number), Qt::LeftButton);
+            // keyClicks cannot send "á".
+            for (QChar c : QStringLiteral(" más ")) {
+                QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, c);
+                QApplication::sendEvent(m_edit, &key);
+            }
+        }
+        const QString file = m_saved.filePath(QStringLiteral("every.zvk"));
+        m_dialogs->queueSaveFile(file);
+        m_form->SpeedButton11Click(m_form.get());
+        return file;
+    }
+
+    QTemporaryDir m_saved;
     QTemporaryDir m_exeFolder;
     std::unique_ptr<test::FakeDialogs> m_dialogs;
     std::unique_ptr<TForm1> m_form;
