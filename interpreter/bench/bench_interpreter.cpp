@@ -51,6 +51,7 @@ int negationNormalForm(Arena &arena, int id, bool negate)
     };
     switch (n.op) {
     case Op::Var: return negate ? arena.negation(id) : id;
+    case Op::Top: case Op::Bottom: return arena.constant((n.op == Op::Top) != negate);
     case Op::Not: return negationNormalForm(arena, n.lhs, !negate);
     case Op::And: return both(negate ? Op::Or : Op::And, n.lhs, negate, n.rhs, negate);
     case Op::Or: return both(negate ? Op::And : Op::Or, n.lhs, negate, n.rhs, negate);

@@ -39,6 +39,61 @@ Search fromRow(const Evaluator &eval, const std::optional<std::uint64_t> &row)
     return s;
 }
 
+// The solver's encoding knows only the five connectives, so verum and falsum are folded away
+// first, into a small arena of its own that keeps the variables and their order.
+Search solverSearch(const Arena &arena, int root, bool wanted, const std::vector<int> &vars)
+{
+    const Dag dag = arena.dag({root});
+    bool constants = false;
+    for (const Node &n : dag.nodes)
+        constants = constants || n.op == Op::Top || n.op == Op::Bottom;
+    if (!constants)
+        return satSearch(arena, root, wanted, vars, kConflictLimit);
+
+    Arena folded;
+    std::vector<int> foldedVars;
+    for (int v : vars)
+        foldedVars.push_back(folded.node(folded.variable(arena.variableName(v))).lhs);
+    enum : int { kFalse = -2, kTrue = -3 }; // below every node id
+    auto constant = [](bool b) { return b ? kTrue : kFalse; };
+    auto negate = [&](int a) { return a == kTrue ? kFalse : a == kFalse ? kTrue : folded.negation(a); };
+    std::vector<int> value(dag.nodes.size());
+    for (std::size_t i = 0; i < dag.nodes.size(); ++i) {
+        const Node &n = dag.nodes[i];
+        const int a = isLeaf(n.op) ? 0 : value[static_cast<std::size_t>(n.lhs)];
+        const int b = n.rhs >= 0 ? value[static_cast<std::size_t>(n.rhs)] : 0;
+        const bool ka = a < 0, kb = b < 0; // known truth values
+        int &v = value[i];
+        switch (n.op) {
+        case Op::Var: v = folded.variable(arena.variableName(n.lhs)); break;
+        case Op::Top: v = kTrue; break;
+        case Op::Bottom: v = kFalse; break;
+        case Op::Not: v = negate(a); break;
+        case Op::And:
+            v = (a == kFalse || b == kFalse) ? kFalse : a == kTrue ? b : b == kTrue ? a : folded.make(Op::And, a, b);
+            break;
+        case Op::Or:
+            v = (a == kTrue || b == kTrue) ? kTrue : a == kFalse ? b : b == kFalse ? a : folded.make(Op::Or, a, b);
+            break;
+        case Op::Implies:
+            v = (a == kFalse || b == kTrue) ? kTrue : a == kTrue ? b : b == kFalse ? negate(a) : folded.make(Op::Implies, a, b);
+            break;
+        case Op::Iff:
+            v = ka && kb ? constant(a == b) : ka ? (a == kTrue ? b : negate(b)) : kb ? (b == kTrue ? a : negate(a))
+                                                                                    : folded.make(Op::Iff, a, b);
+            break;
+        }
+    }
+    const int r = value.back();
+    if (r >= 0)
+        return satSearch(folded, r, wanted, foldedVars, kConflictLimit);
+    Search s;
+    s.found = (r == kTrue) == wanted ? Found::Yes : Found::No;
+    if (s.found == Found::Yes)
+        s.model.assign(vars.size(), true);
+    return s;
+}
+
 bool useTable(Engine engine, int varCount, std::size_t nodeCount)
 {
     return engine == Engine::Table || (engine == Engine::Automatic && tableIsCheap(varCount, nodeCount));
@@ -61,7 +116,7 @@ Search findAssignment(const Arena &arena, int root, bool wanted, const std::vect
         const TableScan scan = scanTable(eval, root, wanted, !wanted);
         return fromRow(eval, wanted ? scan.trueRow : scan.falseRow);
     }
-    return satSearch(arena, root, wanted, vars, kConflictLimit);
+    return solverSearch(arena, root, wanted, vars);
 }
 
 Classification classify(const Arena &arena, int root, Engine engine)
@@ -75,8 +130,8 @@ Classification classify(const Arena &arena, int root, Engine engine)
         yes = fromRow(eval, scan.trueRow);
         no = fromRow(eval, scan.falseRow);
     } else {
-        yes = satSearch(arena, root, true, c.vars, kConflictLimit);
-        no = satSearch(arena, root, false, c.vars, kConflictLimit);
+        yes = solverSearch(arena, root, true, c.vars);
+        no = solverSearch(arena, root, false, c.vars);
     }
     if (yes.found == Found::Yes)
         c.satisfying = yes.model;

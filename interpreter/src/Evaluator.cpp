@@ -34,7 +34,7 @@ void Evaluator::evaluate(std::uint64_t firstRow)
 {
     for (std::size_t i = 0; i < m_dag.nodes.size(); ++i) {
         const Node &node = m_dag.nodes[i];
-        const auto a = node.op != Op::Var ? m_values[static_cast<std::size_t>(node.lhs)] : 0;
+        const auto a = !isLeaf(node.op) ? m_values[static_cast<std::size_t>(node.lhs)] : 0;
         const auto b = node.rhs >= 0 ? m_values[static_cast<std::size_t>(node.rhs)] : 0;
         std::uint64_t v = 0;
         switch (node.op) {
@@ -43,6 +43,8 @@ void Evaluator::evaluate(std::uint64_t firstRow)
             v = bit < 6 ? ~kFalsePattern[bit] : (((firstRow >> bit) & 1) ? 0 : ~std::uint64_t{0});
             break;
         }
+        case Op::Top: v = ~std::uint64_t{0}; break;
+        case Op::Bottom: v = 0; break;
         case Op::Not: v = ~a; break;
         case Op::And: v = a & b; break;
         case Op::Or: v = a | b; break;
@@ -75,6 +77,8 @@ bool evaluateOnce(const Arena &arena, int root, const std::vector<int> &vars, co
         bool r = false;
         switch (n.op) {
         case Op::Var: r = varValue.at(n.lhs); break;
+        case Op::Top: r = true; break;
+        case Op::Bottom: r = false; break;
         case Op::Not: r = !at(n.lhs); break;
         case Op::And: r = at(n.lhs) && at(n.rhs); break;
         case Op::Or: r = at(n.lhs) || at(n.rhs); break;

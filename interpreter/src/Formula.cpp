@@ -45,7 +45,7 @@ std::vector<int> Arena::reachable(const std::vector<int> &roots) const
             continue;
         out.push_back(id);
         const Node &n = node(id);
-        if (n.op == Op::Var)
+        if (isLeaf(n.op))
             continue;
         stack.push_back(n.lhs);
         if (n.rhs >= 0)
@@ -69,7 +69,7 @@ Dag Arena::dag(const std::vector<int> &roots) const
     d.nodes.reserve(d.ids.size());
     for (int id : d.ids) {
         Node n = node(id);
-        if (n.op != Op::Var) {
+        if (!isLeaf(n.op)) {
             n.lhs = d.local(n.lhs);
             if (n.rhs >= 0)
                 n.rhs = d.local(n.rhs);
@@ -104,6 +104,8 @@ const char *symbol(Op op)
     case Op::Or: return "V";
     case Op::Implies: return "->";
     case Op::Iff: return "<->";
+    case Op::Top: return "T";
+    case Op::Bottom: return "\\bot";
     case Op::Var: break;
     }
     return "";
@@ -124,6 +126,9 @@ std::string Arena::text(int id) const
         const Node &n = node(f.id);
         if (n.op == Op::Var) {
             out += variableName(n.lhs);
+            stack.pop_back();
+        } else if (isLeaf(n.op)) {
+            out += symbol(n.op);
             stack.pop_back();
         } else if (n.op == Op::Not) {
             if (f.stage++ == 0) {

@@ -8,7 +8,11 @@
 
 namespace zpl {
 
-enum class Op : std::uint8_t { Var, Not, And, Or, Implies, Iff };
+// Top and Bottom are verum and falsum: leaves like Var, but with no variable.
+enum class Op : std::uint8_t { Var, Not, And, Or, Implies, Iff, Top, Bottom };
+
+/// Var, Top and Bottom have no operand nodes.
+constexpr bool isLeaf(Op op) { return op == Op::Var || op == Op::Top || op == Op::Bottom; }
 
 // A node refers to earlier nodes only, so the node order is already a valid evaluation order.
 struct Node {
@@ -32,6 +36,7 @@ public:
     int variable(std::string_view name);
     int make(Op op, int lhs, int rhs = -1);
     int negation(int a) { return make(Op::Not, a); }
+    int constant(bool value) { return make(value ? Op::Top : Op::Bottom, -1); }
 
     const Node &node(int id) const { return m_nodes[static_cast<std::size_t>(id)]; }
     int size() const { return static_cast<int>(m_nodes.size()); }
@@ -54,7 +59,8 @@ private:
     std::unordered_map<std::uint64_t, int> m_shared;
 };
 
-/// The connective as Zarvik prints it; the biconditional as "<->" since ↔ has no code in 1252.
+/// The connective as Zarvik prints it; the biconditional as "<->" since ↔ has no code in 1252,
+/// and falsum as "\bot" for the same reason.
 const char *symbol(Op op);
 
 } // namespace zpl

@@ -1,6 +1,6 @@
 #include "Parser.h"
 
-#include "Cp1252.h"
+#include "Lexer.h"
 
 #include <cstdio>
 #include <vector>
@@ -8,58 +8,69 @@
 namespace zpl {
 namespace {
 
-enum class Tok { Var, Not, And, Or, Implies, Iff, Open, Close, End, Bad };
-
-struct Token {
-    Tok kind = Tok::End;
-    std::size_t pos = 0;
-    std::size_t len = 0;
-};
-
-bool isSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == 0xA0; }
-bool isLower(unsigned char c) { return c >= 'a' && c <= 'z'; }
-bool isDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-
-std::string hex(unsigned char c)
+bool isAscii(std::u32string_view s)
 {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "0x%02X", c);
+    for (char32_t c : s)
+        if (c >= 0x80)
+            return false;
+    return true;
+}
+
+std::string hex(unsigned value, int digits)
+{
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%0*X", digits, value);
     return buf;
 }
 
-// Bytes that only the text-mode palette inserts; naming them tells the user why they fail here.
-const char *textModeSymbol(std::string_view rest, std::size_t &len)
+// How a character is named when it cannot be read: by its byte in 1252 input, by its code point
+// in UTF-8 input.
+std::string code(char32_t c, Encoding encoding)
 {
-    const auto c = static_cast<unsigned char>(rest[0]);
-    len = 1;
-    if (c == 0xF7 && rest.size() > 1 && (rest[1] == 0x3D || rest[1] == 0x2D)) {
-        len = 2;
-        return rest[1] == 0x3D ? "el símbolo de consecuencia semántica (bytes 0xF7 0x3D)"
-                               : "el símbolo de deducción (bytes 0xF7 0x2D)";
-    }
-    switch (c) {
-    case 0x22: return "el cuantificador universal (byte 0x22)";
-    case 0x24: return "el cuantificador existencial (byte 0x24)";
-    case 0xBA: return "el símbolo de equivalencia (byte 0xBA)";
-    case 'T': return "la constante verdadero T";
-    case 0x5E: return "la constante falso (byte 0x5E)";
-    case 0xA3: return "el operador de necesidad (byte 0xA3)";
-    case 0xAF: return "el operador de posibilidad (byte 0xAF)";
-    case 0xDE: return "la implicación del modo texto (byte 0xDE)";
-    case 0xDB: return "la doble implicación del modo texto (byte 0xDB)";
+    if (encoding == Encoding::Cp1252 && cp1252Byte(c) >= 0)
+        return "byte 0x" + hex(static_cast<unsigned>(cp1252Byte(c)), 2);
+    return "U+" + hex(static_cast<unsigned>(c), 4);
+}
+
+bool isPrintable(char32_t c)
+{
+    return c >= 0x20 && c != 0x7F && !(c >= 0x80 && c < 0xA0) && c != 0xFFFD;
+}
+
+// Symbols the propositional grammar does not take yet; named as the palette names them.
+const char *unsupported(Tok kind)
+{
+    switch (kind) {
+    case Tok::Forall: return "el cuantificador universal";
+    case Tok::Exists: return "el cuantificador existencial";
+    case Tok::Box: return "el operador de necesidad";
+    case Tok::Diamond: return "el operador de posibilidad";
+    case Tok::Turnstile: return "el símbolo de consecuencia";
+    case Tok::Equals: return "el signo de identidad";
+    case Tok::NotEquals: return "el signo de diferencia";
+    case Tok::Comma: return "la coma";
     default: return nullptr;
     }
 }
 
+const std::string kOperand = "una variable, ¬ o «(»";
+const std::string kConnective = "un conector (&, V, -> o <->)";
+
 class Parser {
 public:
-    Parser(Arena &arena, std::string_view line) : m_arena(arena), m_line(line) { advance(); }
+    Parser(Arena &arena, std::u32string_view line, Encoding encoding)
+        : m_arena(arena), m_lexer(line), m_encoding(encoding)
+    {
+        m_tok = m_lexer.next(0);
+    }
 
     ParseResult run()
     {
         ParseResult result;
         const int root = biconditional();
-        if (m_failed || expectEnd()) {
+        if (!m_failed)
+            expectEnd();
+        if (m_failed) {
             result.column = m_errorColumn;
             result.error = m_error;
             return result;
@@ -69,107 +80,49 @@ public:
     }
 
 private:
-    void advance()
-    {
-        std::size_t i = m_tok.pos + m_tok.len;
-        while (i < m_line.size() && isSpace(static_cast<unsigned char>(m_line[i])))
-            ++i;
-        m_tok = {Tok::End, i, 0};
-        if (i >= m_line.size())
-            return;
-        const auto c = static_cast<unsigned char>(m_line[i]);
-        const std::string_view rest = m_line.substr(i);
-        auto set = [&](Tok kind, std::size_t len) { m_tok = {kind, i, len}; };
-        if (c == 'n')
-            set(Tok::Iff, 1);
-        else if (isLower(c)) {
-            std::size_t len = 1;
-            while (i + len < m_line.size() && isDigit(static_cast<unsigned char>(m_line[i + len])))
-                ++len;
-            set(Tok::Var, len);
-        } else if (rest.substr(0, 2) == "->")
-            set(Tok::Implies, 2);
-        else if (rest.substr(0, 3) == "<->")
-            set(Tok::Iff, 3);
-        else if (c == 0xAC || c == '~' || c == '-')
-            set(Tok::Not, 1);
-        else if (c == 'V' || c == '|')
-            set(Tok::Or, 1);
-        else if (c == '&')
-            set(Tok::And, 1);
-        else if (c == '(')
-            set(Tok::Open, 1);
-        else if (c == ')')
-            set(Tok::Close, 1);
-        else {
-            std::size_t len = 1;
-            textModeSymbol(rest, len);
-            set(Tok::Bad, len);
-        }
-    }
+    void advance() { m_tok = m_lexer.next(m_tok.pos + m_tok.len); }
 
-    std::string describe(const Token &t) const
-    {
-        const std::string lexeme = fromCp1252(m_line.substr(t.pos, t.len));
-        switch (t.kind) {
-        case Tok::Var: return "la variable " + lexeme;
-        case Tok::Not: return "la negación «" + lexeme + "»";
-        case Tok::And: return "la conjunción «&»";
-        case Tok::Or: return "la disyunción «" + lexeme + "»";
-        case Tok::Implies: return "el condicional «->»";
-        case Tok::Iff: return "el bicondicional «" + lexeme + "»";
-        case Tok::Open: return "«(»";
-        case Tok::Close: return "«)»";
-        case Tok::End: return "el final de la línea";
-        case Tok::Bad: break;
-        }
-        const std::string_view rest = m_line.substr(t.pos);
-        const auto c = static_cast<unsigned char>(rest[0]);
-        std::size_t len = 1;
-        if (const char *name = textModeSymbol(rest, len)) {
-            std::string s = std::string(name) + ", que solo se usa en modo texto";
-            if (c == 0xDE)
-                s += "; el condicional se escribe ->";
-            else if (c == 0xDB)
-                s += "; el bicondicional se escribe con el botón ↔ (n) o como <->";
-            return s;
-        }
-        if (c >= 'A' && c <= 'Z')
-            return "la letra mayúscula " + lexeme + " (las variables se escriben en minúscula)";
-        if (isDigit(c))
-            return "el dígito " + lexeme + " (un nombre de variable empieza por una letra minúscula)";
-        if (c == '<')
-            return "«<» (el bicondicional se escribe <->)";
-        if (c == '/')
-            return "«/» (un comentario es una línea que empieza por //)";
-        if (c >= 0x21 && isPrintableCp1252(c))
-            return "el carácter «" + lexeme + "» (byte " + hex(c) + ")";
-        return "el byte " + hex(c);
-    }
-
-    void fail(const std::string &expected)
+    void failAt(int pos, const std::string &message)
     {
         if (m_failed)
             return;
         m_failed = true;
-        m_errorColumn = static_cast<int>(m_tok.pos) + 1;
-        m_error = "se esperaba " + expected + ", pero se encontró " + describe(m_tok) + ".";
+        m_errorColumn = pos + 1;
+        m_error = message;
+    }
+
+    // What was probably meant, when a keyboard habit put something odd where a connective goes.
+    const char *connectiveHint() const
+    {
+        if (m_tok.kind == Tok::Name && m_lexer.text(m_tok) == U"v")
+            return "V (disyunción)";
+        if (m_tok.kind == Tok::Bottom && m_tok.caret)
+            return "& (conjunción)";
+        return m_tok.hint;
+    }
+
+    void fail(const std::string &expected, const char *hint = nullptr)
+    {
+        std::string message = "se esperaba " + expected + ", pero se encontró "
+                              + describeToken(m_lexer.line(), m_tok.pos, m_encoding);
+        if (!hint)
+            hint = m_tok.hint;
+        message += hint ? std::string("; ¿quería escribir ") + hint + "?" : ".";
+        failAt(m_tok.pos, message);
     }
 
     // After a complete operand only a connective, a closing parenthesis or the end may follow.
-    bool expectEnd()
+    void expectEnd()
     {
         if (m_tok.kind == Tok::End)
-            return false;
+            return;
         if (m_tok.kind == Tok::Close) {
-            m_failed = true;
-            m_errorColumn = static_cast<int>(m_tok.pos) + 1;
-            m_error = "se esperaba un conector (&, V, -> o <->) o el final de la línea, pero se "
-                      "encontró «)» sin su «(».";
-            return true;
+            failAt(m_tok.pos, "se esperaba " + kConnective + " o el final de la línea, pero se encontró «"
+                                  + std::string(m_tok.square ? "]" : ")") + "» sin su «"
+                                  + (m_tok.square ? "[" : "(") + "».");
+            return;
         }
-        fail("un conector (&, V, -> o <->) o el final de la línea");
-        return true;
+        fail(kConnective + " o el final de la línea", connectiveHint());
     }
 
     int make(Op op, int lhs, int rhs = -1)
@@ -243,28 +196,33 @@ private:
 
     int atom()
     {
-        if (m_tok.kind == Tok::Var) {
-            const int id = m_arena.variable(m_line.substr(m_tok.pos, m_tok.len));
+        if (m_tok.kind == Tok::Name) {
+            const int id = m_arena.variable(toUtf8(m_lexer.text(m_tok)));
+            advance();
+            return id;
+        }
+        if (m_tok.kind == Tok::Top || m_tok.kind == Tok::Bottom) {
+            const int id = m_arena.constant(m_tok.kind == Tok::Top);
             advance();
             return id;
         }
         if (m_tok.kind != Tok::Open) {
-            fail("una variable, ¬ o «(»");
+            fail(kOperand);
             return -1;
         }
         const Token open = m_tok;
         if (++m_depth > kMaxNesting) {
-            m_failed = true;
-            m_errorColumn = static_cast<int>(open.pos) + 1;
-            m_error = "hay más de " + std::to_string(kMaxNesting)
-                      + " paréntesis abiertos a la vez; simplifique la fórmula.";
+            failAt(open.pos, "hay más de " + std::to_string(kMaxNesting)
+                                 + " paréntesis abiertos a la vez; simplifique la fórmula.");
             return -1;
         }
         advance();
         const int inner = biconditional();
-        if (!m_failed && m_tok.kind != Tok::Close)
-            fail("un conector (&, V, -> o <->) o «)» que cierre el «(» de la columna "
-                 + std::to_string(open.pos + 1));
+        const char *closer = open.square ? "«]»" : "«)»";
+        if (!m_failed && (m_tok.kind != Tok::Close || m_tok.square != open.square))
+            fail(kConnective + " o " + closer + " que cierre el «" + (open.square ? "[" : "(") + "» de la columna "
+                     + std::to_string(open.pos + 1),
+                 m_tok.kind == Tok::Close ? nullptr : connectiveHint());
         if (m_failed)
             return -1;
         --m_depth;
@@ -273,7 +231,8 @@ private:
     }
 
     Arena &m_arena;
-    std::string_view m_line;
+    Lexer m_lexer;
+    Encoding m_encoding;
     Token m_tok;
     int m_depth = 0;
     bool m_failed = false;
@@ -283,9 +242,71 @@ private:
 
 } // namespace
 
+std::string describeToken(std::u32string_view line, int pos, Encoding encoding)
+{
+    const Lexer lexer(line);
+    const Token t = lexer.next(pos);
+    const std::u32string_view text = lexer.text(t);
+    // A symbol that arrived as a pasted "Symbol" byte is shown as the symbol it stands for.
+    const std::string lexeme = isAscii(text) ? toUtf8(text) : tokenSymbol(t.kind);
+    switch (t.kind) {
+    case Tok::Name: return "la variable " + lexeme;
+    case Tok::Predicate: return "la letra mayúscula " + lexeme + " (las variables se escriben en minúscula)";
+    case Tok::Not: return "la negación «" + lexeme + "»";
+    case Tok::And: return "la conjunción «" + lexeme + "»";
+    case Tok::Or: return "la disyunción «" + lexeme + "»";
+    case Tok::Implies: return "el condicional «" + lexeme + "»";
+    case Tok::Iff: return "el bicondicional «" + lexeme + "»";
+    case Tok::Top: return "la constante verdadero «" + lexeme + "»";
+    case Tok::Bottom: return "la constante falso «" + lexeme + "»";
+    case Tok::Open: return "«" + lexeme + "»";
+    case Tok::Close: return "«" + lexeme + "»";
+    case Tok::End: return "el final de la línea";
+    case Tok::Forall: case Tok::Exists: case Tok::Box: case Tok::Diamond: case Tok::Turnstile:
+    case Tok::Equals: case Tok::NotEquals: case Tok::Comma: {
+        std::string s = std::string(unsupported(t.kind)) + " «" + tokenSymbol(t.kind) + "»";
+        if (!isAscii(text) || t.kind == Tok::Forall || t.kind == Tok::Exists) {
+            std::string codes;
+            for (std::size_t i = 0; i < text.size(); ++i)
+                codes += (i ? " " : "") + code(text[i], encoding);
+            if (text.size() > 1 && encoding == Encoding::Cp1252) // "bytes 0xF7 0x3D"
+                for (std::size_t at; (at = codes.find(" byte ")) != std::string::npos;)
+                    codes.replace(at, 6, " ");
+            s += " (" + (text.size() > 1 && encoding == Encoding::Cp1252 ? "bytes " + codes.substr(5) : codes) + ")";
+        }
+        return s + ", que el intérprete proposicional no admite";
+    }
+    case Tok::Bad: break;
+    }
+    if (t.hint)
+        return "«" + toUtf8(text) + "»";
+    const char32_t c = text[0];
+    if (c == '\\')
+        return "la orden «" + toUtf8(text) + "», que no se conoce";
+    if (c >= '0' && c <= '9')
+        return "el dígito " + lexeme + " (un nombre de variable empieza por una letra minúscula)";
+    if (c == '<')
+        return "«<» (el bicondicional se escribe <->)";
+    if (c == '/')
+        return "«/» (un comentario es una línea que empieza por //)";
+    if (c > 0x20 && isPrintable(c)) {
+        std::string one;
+        appendUtf8(one, c);
+        return "el carácter «" + one + "» (" + code(c, encoding) + ")";
+    }
+    return encoding == Encoding::Cp1252 && cp1252Byte(c) >= 0 ? "el " + code(c, encoding)
+                                                              : "el carácter " + code(c, encoding);
+}
+
+ParseResult parseFormula(Arena &arena, std::u32string_view line, Encoding encoding)
+{
+    return Parser(arena, line, encoding).run();
+}
+
 ParseResult parseFormula(Arena &arena, std::string_view line)
 {
-    return Parser(arena, line).run();
+    const std::u32string text = decode(line, Encoding::Cp1252);
+    return parseFormula(arena, text, Encoding::Cp1252);
 }
 
 } // namespace zpl

@@ -3,8 +3,11 @@
 #include "Analysis.h"
 #include "Cp1252.h"
 #include "Evaluator.h"
+#include "Lexer.h"
 #include "Parser.h"
+#include "Text.h"
 
+#include <cctype>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -30,13 +33,11 @@ struct Argument {
     std::optional<std::size_t> conclusion;
 };
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\xA0'; }
-
-std::string_view trim(std::string_view s)
+std::u32string_view trim(std::u32string_view s)
 {
-    while (!s.empty() && isBlank(s.front()))
+    while (!s.empty() && isSpaceChar(s.front()))
         s.remove_prefix(1);
-    while (!s.empty() && isBlank(s.back()))
+    while (!s.empty() && isSpaceChar(s.back()))
         s.remove_suffix(1);
     return s;
 }
@@ -58,14 +59,34 @@ std::vector<std::string_view> splitLines(std::string_view input)
     return lines;
 }
 
-// The line echoed in an error, without bytes that would cut or garble the results window.
-std::string shown(std::string_view line)
+// The line echoed under an error, in what salida.log can show (no byte that would cut or garble
+// the results window), and a caret line with '^' under the error's column. The caret counts
+// characters: the results window's font is proportional, so it points near, not exactly.
+std::pair<std::string, std::string> caretLines(std::u32string_view line, int column)
 {
-    std::string safe(line);
-    for (char &c : safe)
-        if (!isPrintableCp1252(static_cast<unsigned char>(c)) && c != '\t')
-            c = '?';
-    return fromCp1252(safe);
+    std::string echo, caret;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char32_t c = line[i];
+        std::string piece;
+        const int byte = cp1252Byte(c);
+        if (c == '\t' || (byte >= 0 && c >= 0x20 && isPrintableCp1252(static_cast<unsigned char>(byte))
+                          && !(c >= 0x80 && c < 0xA0))) {
+            appendUtf8(piece, c);
+        } else if (const char *spelling = readableSpelling(c)) {
+            piece = spelling;
+            const auto next = i + 1 < line.size() ? line[i + 1] : U' ';
+            if (std::isalnum(static_cast<unsigned char>(piece.back())) && next < 0x80
+                && std::isalnum(static_cast<int>(next)))
+                piece += ' ';
+        } else {
+            piece = "?";
+        }
+        if (static_cast<int>(i) + 1 < column)
+            caret += c == '\t' ? std::string("\t") : std::string(decode(piece, Encoding::Utf8).size(), ' ');
+        echo += piece;
+    }
+    caret += '^';
+    return {echo, caret};
 }
 
 std::string tv(bool value) { return value ? "V" : "F"; }
@@ -83,7 +104,7 @@ std::string assignmentText(const Arena &arena, const std::vector<int> &vars, con
 
 class Writer {
 public:
-    explicit Writer(Arena &arena) : m_arena(arena) {}
+    Writer(Arena &arena, Encoding encoding) : m_arena(arena), m_encoding(encoding) {}
 
     void line(const std::string &utf8 = {}) { m_out += utf8 + "\n"; }
 
@@ -94,7 +115,7 @@ public:
         Evaluator eval(m_arena, {root}, vars);
         std::vector<int> compound;
         for (int id : eval.nodes())
-            if (m_arena.node(id).op != Op::Var)
+            if (!isLeaf(m_arena.node(id).op))
                 compound.push_back(id);
         if (!compound.empty()) {
             line("Columnas de la tabla:");
@@ -156,8 +177,11 @@ public:
     {
         line("Error en la línea " + std::to_string(number) + ", columna " + std::to_string(column) + ": "
              + message);
-        if (!text.empty())
-            line("Línea " + std::to_string(number) + ": " + shown(text));
+        if (!text.empty()) {
+            const auto [echo, caret] = caretLines(decode(text, m_encoding), column);
+            line("\t" + echo);
+            line("\t" + caret);
+        }
         line();
     }
 
@@ -214,11 +238,12 @@ public:
                 crlf += '\r';
             crlf += c;
         }
-        return toCp1252(crlf);
+        return toReadableCp1252(crlf);
     }
 
 private:
     Arena &m_arena;
+    Encoding m_encoding;
     std::string m_out;
 };
 
@@ -231,6 +256,9 @@ std::string plural(int n, const char *one, const char *many)
 
 Report runProgram(std::string_view input)
 {
+    const Encoding encoding = detectEncoding(input);
+    if (encoding == Encoding::Utf8 && input.substr(0, 3) == "\xEF\xBB\xBF")
+        input.remove_prefix(3); // a byte-order mark
     Arena arena;
     std::vector<Line> lines;
     std::vector<Argument> arguments;
@@ -238,17 +266,18 @@ Report runProgram(std::string_view input)
     const std::vector<std::string_view> raw = splitLines(input);
     bool blank = false;
     for (std::size_t i = 0; i < raw.size(); ++i) {
-        const std::string_view text = trim(raw[i]);
+        const std::u32string chars = decode(raw[i], encoding);
+        const std::u32string_view text = trim(chars);
         blank = blank || text.empty();
-        if (text.empty() || text.substr(0, 2) == "//")
+        if (text.empty() || text.substr(0, 2) == U"//")
             continue;
         Line l;
         l.afterBlank = std::exchange(blank, false);
         l.number = static_cast<int>(i) + 1;
         l.text = raw[i];
-        l.separator = text.size() >= 3 && text.find_first_not_of('-') == std::string_view::npos;
+        l.separator = text.size() >= 3 && text.find_first_not_of(U'-') == std::u32string_view::npos;
         if (!l.separator) {
-            l.parsed = parseFormula(arena, raw[i]);
+            l.parsed = parseFormula(arena, chars, encoding);
         }
         lines.push_back(l);
     }
@@ -297,7 +326,7 @@ Report runProgram(std::string_view input)
                 l.role = Role::Alone;
     }
 
-    Writer out(arena);
+    Writer out(arena, encoding);
     out.line("Intérprete de lógica proposicional de Zarvik");
     out.line();
     int premiseNumber = 0, aloneNumber = 0;

@@ -5,6 +5,7 @@
 #include "Harness.h"
 #include "Parser.h"
 #include "Sat.h"
+#include "Text.h"
 
 #include <random>
 #include <string>
@@ -87,7 +88,104 @@ std::string pigeonhole(int pigeons, int holes)
     return f;
 }
 
+// Every way a connective reaches the interpreter: the keyboard, the palette's bytes, the "Symbol"
+// font's bytes that a paste into the editor leaves, UTF-8, and TeX's names.
+enum class Where { Both, Cp1252, Utf8 };
+struct Spelling {
+    Op op;
+    const char *text;
+    Where where;
+};
+const Spelling kSpellings[] = {
+    {Op::Not, "\xAC", Where::Cp1252}, {Op::Not, "~", Where::Both}, {Op::Not, "-", Where::Both},
+    {Op::Not, "\xD8", Where::Cp1252}, {Op::Not, "¬", Where::Utf8}, {Op::Not, "∼", Where::Utf8},
+    {Op::Not, "\\neg", Where::Both}, {Op::Not, "\\lnot", Where::Both},
+    {Op::And, "&", Where::Both}, {Op::And, "\xD9", Where::Cp1252}, {Op::And, "∧", Where::Utf8},
+    {Op::And, "\\land", Where::Both}, {Op::And, "\\wedge", Where::Both},
+    {Op::Or, "V", Where::Both}, {Op::Or, "|", Where::Both}, {Op::Or, "\xDA", Where::Cp1252},
+    {Op::Or, "∨", Where::Utf8}, {Op::Or, "\\lor", Where::Both}, {Op::Or, "\\vee", Where::Both},
+    {Op::Implies, "->", Where::Both}, {Op::Implies, "=>", Where::Both}, {Op::Implies, "\xAE", Where::Cp1252},
+    {Op::Implies, "\xDE", Where::Cp1252}, {Op::Implies, "→", Where::Utf8}, {Op::Implies, "⇒", Where::Utf8},
+    {Op::Implies, "⊃", Where::Utf8}, {Op::Implies, "\\to", Where::Both}, {Op::Implies, "\\rightarrow", Where::Both},
+    {Op::Implies, "\\implies", Where::Both}, {Op::Implies, "\\supset", Where::Both},
+    {Op::Iff, "n", Where::Both}, {Op::Iff, "<->", Where::Both}, {Op::Iff, "<=>", Where::Both},
+    {Op::Iff, "\xAB", Where::Cp1252}, {Op::Iff, "\xDB", Where::Cp1252}, {Op::Iff, "\xBA", Where::Cp1252},
+    {Op::Iff, "↔", Where::Utf8}, {Op::Iff, "⇔", Where::Utf8}, {Op::Iff, "≡", Where::Utf8},
+    {Op::Iff, "\\leftrightarrow", Where::Both}, {Op::Iff, "\\iff", Where::Both}, {Op::Iff, "\\equiv", Where::Both},
+    {Op::Top, "T", Where::Both}, {Op::Top, "⊤", Where::Utf8}, {Op::Top, "\\top", Where::Both},
+    {Op::Bottom, "^", Where::Both}, {Op::Bottom, "⊥", Where::Utf8}, {Op::Bottom, "\\bot", Where::Both},
+};
+
+// A random formula over p, q, r, verum and falsum, every connective equally likely.
+int randomWithConstants(Arena &arena, std::mt19937 &rng, int depth)
+{
+    const int pick = static_cast<int>(rng() % 8);
+    if (depth == 0 || pick >= 6) {
+        const int leaf = static_cast<int>(rng() % 5);
+        return leaf < 3 ? arena.variable(std::string(1, "pqr"[leaf])) : arena.constant(leaf == 3);
+    }
+    if (pick < 2)
+        return arena.negation(randomWithConstants(arena, rng, depth - 1));
+    const Op ops[] = {Op::And, Op::Or, Op::Implies, Op::Iff};
+    const int a = randomWithConstants(arena, rng, depth - 1);
+    return arena.make(ops[pick - 2], a, randomWithConstants(arena, rng, depth - 1));
+}
+
+// The formula written with a random spelling of each connective, all in one encoding.
+std::string render(const Arena &arena, int id, bool utf8, std::mt19937 &rng, std::vector<int> &used)
+{
+    const Node n = arena.node(id);
+    if (n.op == Op::Var)
+        return arena.variableName(n.lhs);
+    std::vector<int> choices;
+    for (int i = 0; i < static_cast<int>(std::size(kSpellings)); ++i) {
+        const Spelling &s = kSpellings[i];
+        if (s.op == n.op && (s.where == Where::Both || (s.where == Where::Utf8) == utf8))
+            choices.push_back(i);
+    }
+    const int chosen = choices[rng() % choices.size()];
+    ++used[static_cast<std::size_t>(chosen)];
+    const std::string symbol = kSpellings[chosen].text;
+    if (isLeaf(n.op))
+        return symbol;
+    if (n.op == Op::Not) // the space keeps a TeX name apart from its operand
+        return symbol + " " + render(arena, n.lhs, utf8, rng, used);
+    return "(" + render(arena, n.lhs, utf8, rng, used) + " " + symbol + " " + render(arena, n.rhs, utf8, rng, used) + ")";
+}
+
 } // namespace
+
+TEST(everySpellingInEitherEncodingReadsAsItsConnective)
+{
+    std::mt19937 rng(14);
+    std::vector<int> used(std::size(kSpellings), 0);
+    int wrong = 0;
+    for (int round = 0; round < 600; ++round) {
+        Arena arena;
+        const int root = randomWithConstants(arena, rng, 1 + round % 5);
+        const bool utf8 = round % 2 != 0;
+        const std::string text = render(arena, root, utf8, rng, used);
+        const Encoding encoding = detectEncoding(text);
+        bool nonAscii = false;
+        for (char c : text)
+            nonAscii = nonAscii || static_cast<unsigned char>(c) >= 0x80;
+        CHECK(!nonAscii || (encoding == Encoding::Utf8) == utf8);
+        const ParseResult parsed = parseFormula(arena, decode(text, encoding), encoding);
+        // Against the brute-force oracle, through both engines: the solver never sees a constant.
+        const auto [canBeTrue, canBeFalse] = bruteForce(arena, root);
+        for (Engine engine : {Engine::Table, Engine::Sat}) {
+            const Classification c = classify(arena, parsed.root >= 0 ? parsed.root : root, engine);
+            wrong += c.satisfying.has_value() != canBeTrue || c.falsifying.has_value() != canBeFalse;
+        }
+        if (parsed.root != root && wrong++ < 5)
+            std::printf("  %s read as %s (%s)\n", text.c_str(), parsed.ok() ? arena.text(parsed.root).c_str() : "error",
+                        parsed.error.c_str());
+    }
+    CHECK_EQ(wrong, 0);
+    for (std::size_t i = 0; i < used.size(); ++i)
+        if (used[i] == 0)
+            CHECK_EQ(std::string(kSpellings[i].text), std::string("a spelling the random formulas used"));
+}
 
 TEST(tableRowsStartAllTrueAndCountDownInBinary)
 {

@@ -146,7 +146,7 @@ TEST(unbalancedParenthesesPointAtTheirPlace)
     CHECK(mentions(f, "«)» sin su «(»"));
 }
 
-TEST(textModeSymbolsAreNamedWithTheirBytes)
+TEST(symbolsBeyondPropositionalLogicAreNamedWithTheirBytes)
 {
     struct Case {
         const char *line;
@@ -154,18 +154,12 @@ TEST(textModeSymbolsAreNamedWithTheirBytes)
         const char *name;
     };
     const Case cases[] = {
-        {"p & \"q", 5, "el cuantificador universal (byte 0x22), que solo se usa en modo texto"},
-        {"$p", 1, "el cuantificador existencial (byte 0x24)"},
-        {"p \xBA q", 3, "el símbolo de equivalencia (byte 0xBA)"},
-        {"p V T", 5, "la constante verdadero T"},
-        {"^", 1, "la constante falso (byte 0x5E)"},
-        {"\xA3p", 1, "el operador de necesidad (byte 0xA3)"},
-        {"\xAFp", 1, "el operador de posibilidad (byte 0xAF)"},
-        {"p \xF7=q", 3, "el símbolo de consecuencia semántica (bytes 0xF7 0x3D)"},
-        {"p \xF7-q", 3, "el símbolo de deducción (bytes 0xF7 0x2D)"},
-        {"p \xDE q", 3, "la implicación del modo texto (byte 0xDE), que solo se usa en modo texto; el "
-                        "condicional se escribe ->"},
-        {"p \xDB q", 3, "la doble implicación del modo texto (byte 0xDB)"},
+        {"p & \"q", 5, "el cuantificador universal «∀» (byte 0x22), que el intérprete proposicional no admite"},
+        {"$p", 1, "el cuantificador existencial «∃» (byte 0x24)"},
+        {"\xA3p", 1, "el operador de necesidad «□» (byte 0xA3)"},
+        {"\xAFp", 1, "el operador de posibilidad «◇» (byte 0xAF)"},
+        {"p \xF7=q", 3, "«⊨» (bytes 0xF7 0x3D)"},
+        {"p \xF7-q", 3, "«⊨» (bytes 0xF7 0x2D)"},
     };
     for (const Case &c : cases) {
         const Failure f = failure(c.line);
@@ -173,6 +167,32 @@ TEST(textModeSymbolsAreNamedWithTheirBytes)
         if (!mentions(f, c.name))
             CHECK_EQ(f.message, std::string("... ") + c.name + " ...");
     }
+}
+
+TEST(keyboardHabitsBetweenOperandsNameWhatWasMeant)
+{
+    const std::string v = "; ¿quería escribir V (disyunción)?", amp = "; ¿quería escribir & (conjunción)?";
+    const std::string arrow = "; ¿quería escribir -> (condicional)?", both = "; ¿quería escribir <-> (bicondicional)?";
+    struct Case {
+        const char *line;
+        int column;
+        std::string ending;
+    };
+    const Case cases[] = {
+        {"p v q", 3, "la variable v" + v},  {"(p v q)", 4, "la variable v" + v},
+        {"p ^ q", 3, "«^»" + amp},          {"p - > q", 3, "«- >»" + arrow},
+        {"p -> q --> r", 8, "«-->»" + arrow}, {"p <- > q", 3, "«<- >»" + both},
+        {"p <--> q", 3, "«<-->»" + both},    {"- > q", 1, "«- >»" + arrow},
+    };
+    for (const Case &c : cases) {
+        const Failure f = failure(c.line);
+        CHECK_EQ(f.column, c.column);
+        if (f.message.size() < c.ending.size() || f.message.substr(f.message.size() - c.ending.size()) != c.ending)
+            CHECK_EQ(f.message, "... " + c.ending);
+    }
+    // Where an operand goes, v is a variable and ^ is falsum, as the palette's ⊥ byte.
+    CHECK_EQ(read("v & ^"), "v & \\bot");
+    CHECK_EQ(read("^ -> \xACv"), "\\bot -> ¬v");
 }
 
 TEST(otherBytesAreNamedWithAHint)

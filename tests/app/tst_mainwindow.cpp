@@ -6,7 +6,8 @@
 #include "FakeDialogs.h"
 #include "MainWindowFixture.h"
 
-#include "platform/app/Application.h"
+#include "Unit3.h"
+
 #include "platform/app/Application.h"
 #include "platform/richedit/RichEdit.h"
 #include "platform/widgets/SpeedButton.h"
@@ -187,6 +188,48 @@ private Q_SLOTS:
         about.ShowModal();
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY(qAbs(about.geometry().center().x() - screen.center().x()) <= 2);
+    }
+
+    void printLayoutPageDrawsTheEditorsCurrentDocumentWrappedAtItsWidth()
+    {
+        Form1 = m_form.get();
+        TForm3 page;
+        auto inkRows = [&page] {
+            const QImage image = page.grab().toImage();
+            int rows = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if (qGray(image.pixel(x, y)) < 128) {
+                        ++rows;
+                        break;
+                    }
+            return rows;
+        };
+        m_form->RichEdit1->clearDocument();
+        QCOMPARE(inkRows(), 0);
+        const qreal editorWidth = m_form->RichEdit1->document()->textWidth();
+
+        // One paragraph far wider than the page: drawn wrapped over several lines.
+        m_form->RichEdit1->replaceSel(QByteArray("mmmm ").repeated(100));
+        const int oneLine = [&] {
+            m_form->RichEdit1->selectAll();
+            m_form->RichEdit1->replaceSel("mmmm");
+            return inkRows();
+        }();
+        m_form->RichEdit1->selectAll();
+        m_form->RichEdit1->replaceSel(QByteArray("mmmm ").repeated(100));
+        const int wrapped = inkRows();
+        QVERIFY2(wrapped >= 3 * oneLine, qPrintable(QStringLiteral("%1 %2").arg(wrapped).arg(oneLine)));
+        // Drawn from a copy: the editor keeps its own layout (no wrap).
+        QCOMPARE(m_form->RichEdit1->document()->textWidth(), editorWidth);
+
+        // A load gives the editor a new document; the page follows it.
+        auto *loaded = new QTextDocument;
+        loaded->setPlainText(QStringLiteral("mmmm"));
+        loaded->setDefaultFont(m_form->RichEdit1->document()->defaultFont());
+        m_form->RichEdit1->adoptDocument(loaded);
+        QCOMPARE(inkRows(), oneLine);
+        Form1 = nullptr;
     }
 
 private:
