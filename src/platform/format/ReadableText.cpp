@@ -21,30 +21,42 @@ struct Run {
     QTextCharFormat format;
 };
 
-// The runs of [from, to) whose code page has pairs, each taken whole.
-std::vector<Run> pairRuns(const QTextDocument &document, int from, int to)
+// Calls @p visit with each run of [from, to) whose code page has pairs, each taken whole, in
+// order. Only such runs are copied: a long document has few.
+template <class Visit>
+void forEachPairRun(const QTextDocument &document, int from, int to, Visit &&visit)
 {
-    std::vector<Run> runs;
-    int lastIndex = -1;
+    std::vector<signed char> hasPairs; // by format index; -1 not yet known
+    Run run{-1, {}, {}};
+    const auto finish = [&] {
+        if (run.position >= 0 && run.position < to && run.position + int(run.text.size()) > from)
+            visit(run);
+        run.position = -1;
+        run.text.clear();
+    };
     for (QTextBlock block = document.findBlock(from); block.isValid() && block.position() < to;
          block = block.next()) {
-        lastIndex = -1;
+        int lastIndex = -1;
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
             const int index = fragment.charFormatIndex();
-            if (index == lastIndex && !runs.empty()) {
-                runs.back().text += fragment.text();
+            if (index == lastIndex) {
+                if (run.position >= 0)
+                    run.text += fragment.text();
                 continue;
             }
+            finish();
             lastIndex = index;
-            runs.push_back({fragment.position(), fragment.text(), fragment.charFormat()});
+            if (index >= int(hasPairs.size()))
+                hasPairs.resize(std::size_t(index) + 1, -1);
+            signed char &pairs = hasPairs[std::size_t(index)];
+            if (pairs < 0)
+                pairs = codePage(fragment.charFormat()).hasPairs() ? 1 : 0;
+            if (pairs)
+                run = {fragment.position(), fragment.text(), fragment.charFormat()};
         }
+        finish();
     }
-    std::erase_if(runs, [&](const Run &run) {
-        return run.position >= to || run.position + int(run.text.size()) <= from
-            || !codePage(run.format).hasPairs();
-    });
-    return runs;
 }
 
 } // namespace
@@ -59,7 +71,7 @@ bool reshowTurnstiles(QTextDocument &document, int from, int to, bool joinUndo)
         QTextCharFormat format;
     };
     std::vector<Change> changes;
-    for (const Run &run : pairRuns(document, from, to)) {
+    forEachPairRun(document, from, to, [&](const Run &run) {
         const QString shown = codePage(run.format).reshown(run.text);
         for (qsizetype i = 0; i < shown.size(); ++i) {
             if (shown[i] == run.text[i])
@@ -70,7 +82,7 @@ bool reshowTurnstiles(QTextDocument &document, int from, int to, bool joinUndo)
             changes.push_back({run.position + int(i), shown.mid(i, end - i), run.format});
             i = end;
         }
-    }
+    });
     if (changes.empty())
         return false;
     QTextCursor cursor(&document);
@@ -95,15 +107,22 @@ namespace {
 template <class Rewrite>
 void rewriteRuns(QTextDocument &document, Rewrite &&rewrite)
 {
-    std::vector<Run> runs = pairRuns(document, 0, document.characterCount());
+    struct Change {
+        Run run;
+        QString text;
+    };
+    std::vector<Change> changes;
+    forEachPairRun(document, 0, document.characterCount(), [&](const Run &run) {
+        QString text = rewrite(codePage(run.format), run.text);
+        if (text != run.text)
+            changes.push_back({run, std::move(text)});
+    });
     QTextCursor cursor(&document);
-    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
-        const QString text = rewrite(codePage(run->format), run->text);
-        if (text == run->text)
-            continue;
-        cursor.setPosition(run->position);
-        cursor.setPosition(run->position + int(run->text.size()), QTextCursor::KeepAnchor);
-        cursor.insertText(text, run->format);
+    for (auto change = changes.rbegin(); change != changes.rend(); ++change) {
+        const Run &run = change->run;
+        cursor.setPosition(run.position);
+        cursor.setPosition(run.position + int(run.text.size()), QTextCursor::KeepAnchor);
+        cursor.insertText(change->text, run.format);
     }
 }
 
