@@ -60,18 +60,25 @@ char16_t CodePage::pairSign(unsigned char first, unsigned char second) const
     return 0;
 }
 
+char16_t CodePage::pairMark(char16_t sign) const
+{
+    if (m_pairs)
+        for (const Turnstile &t : kTurnstiles)
+            if (t.sign == sign)
+                return t.mark;
+    return 0;
+}
+
 QString CodePage::reshown(QStringView shown) const
 {
     if (!m_pairs)
         return shown.toString();
     QString out;
     out.reserve(shown.size());
-    visitReadable(shown, [&out](char16_t ch, qsizetype, qsizetype length) {
+    visitReadable(shown, [&](char16_t ch, qsizetype, qsizetype length) {
         out += QChar(ch);
         if (length == 2)
-            for (const Turnstile &t : kTurnstiles)
-                if (t.sign == ch)
-                    out += QChar(t.mark);
+            out += QChar(pairMark(ch));
     });
     return out;
 }
@@ -95,9 +102,9 @@ QString CodePage::shownFromUnicode(QStringView text) const
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t ch = text[i].unicode();
         out += QChar(ch);
-        for (const Turnstile &t : kTurnstiles)
-            if (ch == t.sign && (i + 1 == text.size() || text[i + 1].unicode() != t.mark))
-                out += QChar(t.mark);
+        const char16_t mark = pairMark(ch);
+        if (mark && (i + 1 == text.size() || text[i + 1].unicode() != mark))
+            out += QChar(mark);
     }
     return out;
 }

@@ -69,6 +69,8 @@ public:
     bool hasPairs() const { return m_pairs; }
     /// The sign that the bytes @p first @p second make together, or 0 when they are no pair.
     char16_t pairSign(unsigned char first, unsigned char second) const;
+    /// The mark shown after @p sign when it stands for a pair of this code page, or 0.
+    char16_t pairMark(char16_t sign) const;
     /// @p shown as this code page shows its bytes: a character keeps its byte and is shown anew
     /// in its context (a split pair shows its bytes alone, two bytes that meet make a pair);
     /// characters without a byte stay. Always the same length as @p shown.

@@ -130,6 +130,8 @@ void rewriteRuns(QTextDocument &document, Rewrite &&rewrite)
 
 void makeReadable(QTextDocument &document)
 {
+    // A copy for export: nothing to undo, and a long document's history would cost memory.
+    document.setUndoRedoEnabled(false);
     rewriteRuns(document, [](const CodePage &page, const QString &run) { return page.readable(run); });
 }
 

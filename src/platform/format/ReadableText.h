@@ -17,7 +17,7 @@ bool reshowTurnstiles(QTextDocument &document, int from, int to, bool joinUndo =
 /**
  * Rewrites every run of @p document as the text the user sees (CodePage::readable): what a copy
  * made for the clipboard's text and HTML, for printing or for zvkconv carries. The document then
- * no longer holds one character per byte: never save it.
+ * no longer holds one character per byte, and keeps no undo history: never save it.
  */
 void makeReadable(QTextDocument &document);
 

@@ -341,11 +341,13 @@ void Reader::character(const Group &group, char16_t ch)
         if ((ch & 0xFF00) == 0xF000)
             ch = m_page->toUnicode(static_cast<unsigned char>(ch & 0xFF));
         // A turnstile stands for its two bytes.
-        for (QChar c : m_page->shownFromUnicode(QStringView(&ch, 1)))
-            m_builder.append(c.unicode());
-        if (ch == m_page->toUnicode(kTurnstileLead))
+        if (const char16_t mark = m_page->pairMark(ch)) {
+            m_builder.append(ch);
+            m_builder.append(mark);
+            return;
+        }
+        if (m_page->hasPairs() && ch == m_page->toUnicode(kTurnstileLead))
             m_mayPair = true;
-        return;
     }
     m_builder.append(ch);
 }
