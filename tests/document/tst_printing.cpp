@@ -208,7 +208,8 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!(pdf = newPdf(pdfDir, before)).isEmpty(), 60000);
         // cups-pdf may still be writing the file.
         QString printed;
-        QTRY_VERIFY_WITH_TIMEOUT((printed = run("pdftotext", {"-bbox", pdf, "-"})).contains("</doc>"), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (printed = run("pdftotext", {"-bbox", pdf, "-"})).contains("</doc>"), 10000);
         const QRegularExpressionMatch page =
             QRegularExpression("<page width=\"([0-9.]+)\" height=\"([0-9.]+)\"").match(printed);
         QVERIFY(page.hasMatch());

@@ -324,7 +324,8 @@ private Q_SLOTS:
                                      << QStringList{"-env:UserInstallation=file://%1/profile",
                                                     "--headless", "--convert-to",
                                                     "txt:Text (encoded):UTF8", "every.rtf"};
-        QTest::newRow("AbiWord") << "abiword" << QStringList{"--to=txt", "-o", "every.txt", "every.rtf"};
+        QTest::newRow("AbiWord") << "abiword"
+                                 << QStringList{"--to=txt", "-o", "every.txt", "every.rtf"};
     }
 
     void otherProgramsReadTheSavedSymbolsAsZarvikShowsThem()
@@ -386,7 +387,8 @@ private Q_SLOTS:
         for (int i = 0; i < 17; ++i) {
             SpeedButton *button = m_form->speedButton(kExpected[i].number);
             // The turnstiles' second code shows as an invisible mark after the sign.
-            QCOMPARE(CodePage::forFont(u"Symbol", kSymbolCharset).readable(button->text()), expected[i]);
+            const CodePage &symbol = CodePage::forFont(u"Symbol", kSymbolCharset);
+            QCOMPARE(symbol.readable(button->text()), expected[i]);
             QVERIFY(!button->accessibleName().isEmpty());
             QCOMPARE(button->toolTip(), kExpected[i].number == 15 ? QStringLiteral("AYUDA") : QString());
             QCOMPARE(button->geometry(), QRect(kExpected[i].left, 8, 23, 22));

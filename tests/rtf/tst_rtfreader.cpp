@@ -164,7 +164,8 @@ private Q_SLOTS:
             {"last", "Courier New", 0, 20, fmt::Underline | fmt::Bold, {}},
             // A turnstile pair between lone lead bytes; control characters from a text file; a
             // face named outside Windows-1252.
-            {CodePage::forFont(u"Symbol", 2).decode("\xF7\xF7\x2D\xF7\x3D\xF7"), "Symbol", 2, 10, 0, {}},
+            {CodePage::forFont(u"Symbol", 2).decode("\xF7\xF7\x2D\xF7\x3D\xF7"), "Symbol", 2, 10,
+             0, {}},
             {QString::fromUtf8("\x0c\x1b\x01"), "Verdana", 0, 10, 0, {}},
             {QString::fromUtf8("ж"), QString::fromUtf8("Шрифт"), 204, 10, 0, {}},
         };
@@ -186,7 +187,8 @@ private Q_SLOTS:
         QVERIFY(written.contains("\\fcharset0 Symbol;"));
         // Other readers take the text face's bytes as letters; ours reads its set from the mark.
         QVERIFY(written.contains("\\fcharset0{\\*\\zvcharset2}Verdana;"));
-        QVERIFY(written.contains("\\u9119\\'f7{\\uc2\\u8866\\'f7\\'2d}{\\uc2\\u8872\\'f7\\'3d}\\u9119\\'f7"));
+        QVERIFY(written.contains("\\u9119\\'f7{\\uc2\\u8866\\'f7\\'2d}"
+                                 "{\\uc2\\u8872\\'f7\\'3d}\\u9119\\'f7"));
         QVERIFY(written.contains("\\u8704\\'22")); // ∀: Unicode for readers that know it, byte for the rest
         QVERIFY(written.contains("\\'80\\'e9"));   // € é in Windows-1252
         QVERIFY(written.contains("\\u20013?"));    // 中 has no byte

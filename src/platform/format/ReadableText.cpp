@@ -15,7 +15,8 @@ namespace zv {
 namespace {
 
 // A stretch of one block in one character format: the unit in which pairs are read.
-struct Run {
+struct Run
+{
     int position;
     QString text;
     QTextCharFormat format;
@@ -65,7 +66,8 @@ bool reshowTurnstiles(QTextDocument &document, int from, int to, bool joinUndo)
 {
     from = std::max(0, from - 1);
     to = std::min(document.characterCount(), to + 1);
-    struct Change {
+    struct Change
+    {
         int position;
         QString text;
         QTextCharFormat format;
@@ -104,10 +106,10 @@ namespace {
 
 // Rewrites each run with pairs as @p rewrite gives it; from the end, so that a run of another
 // length leaves the positions before it as they were.
-template <class Rewrite>
-void rewriteRuns(QTextDocument &document, Rewrite &&rewrite)
+template <class Rewrite> void rewriteRuns(QTextDocument &document, Rewrite &&rewrite)
 {
-    struct Change {
+    struct Change
+    {
         Run run;
         QString text;
     };
@@ -132,14 +134,14 @@ void makeReadable(QTextDocument &document)
 {
     // A copy for export: nothing to undo, and a long document's history would cost memory.
     document.setUndoRedoEnabled(false);
-    rewriteRuns(document, [](const CodePage &page, const QString &run) { return page.readable(run); });
+    rewriteRuns(
+        document, [](const CodePage &page, const QString &run) { return page.readable(run); });
 }
 
 void fromReadable(QTextDocument &document)
 {
-    rewriteRuns(document, [](const CodePage &page, const QString &run) {
-        return page.shownFromUnicode(run);
-    });
+    rewriteRuns(document,
+        [](const CodePage &page, const QString &run) { return page.shownFromUnicode(run); });
 }
 
 } // namespace zv

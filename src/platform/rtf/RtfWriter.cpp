@@ -270,7 +270,8 @@ QByteArray Writer::write()
             const Run &run = runFor(fragment);
             // Fragments of one format are one run, so that a turnstile pair is never cut.
             int length = fragment.length();
-            for (++it; !it.atEnd() && it.fragment().charFormatIndex() == fragment.charFormatIndex(); ++it)
+            const int index = fragment.charFormatIndex();
+            for (++it; !it.atEnd() && it.fragment().charFormatIndex() == index; ++it)
                 length += it.fragment().length();
             switchTo(run);
             text(all.mid(position, length), *run.page);
