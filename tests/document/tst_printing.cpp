@@ -196,10 +196,9 @@ private Q_SLOTS:
         m_edit->replaceSel("q");
         m_form->SpeedButton22Click(m_form.get()); // ⊨
         // One line of more than 500 characters: the editor does not wrap, the paper must.
-        QStringList words;
+        QString longLine;
         for (int n = 0; n < 32; ++n)
-            words << lineText(n);
-        const QString longLine = words.join(' ');
+            longLine += lineText(n) + ' ';
         m_edit->replaceSel("\r\n" + longLine.toLatin1());
         m_form->Imprimir1->trigger();
         QVERIFY2(errors().isEmpty(), qPrintable(errors().join('\n')));

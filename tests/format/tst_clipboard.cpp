@@ -6,6 +6,7 @@
 #include "MainWindowFixture.h"
 
 #include "platform/app/Application.h"
+#include "platform/files/DocumentStream.h"
 #include "platform/richedit/RichEdit.h"
 #include "platform/format/TextFormat.h"
 #include "platform/widgets/SpeedButton.h"
@@ -204,11 +205,7 @@ private Q_SLOTS:
 
     void copiedTextWithoutAFontOfItsOwnNamesTheDocumentsFont()
     {
-        QTemporaryDir folder;
-        QFile text(folder.filePath("t.txt"));
-        QVERIFY(text.open(QIODevice::WriteOnly) && text.write("plain") == 5);
-        text.close();
-        m_edit->loadFromFile(text.fileName());
+        m_edit->adoptDocument(documentFromBytes("plain", true).release()); // as from a .txt
         m_form->SeleccionatTodo1->trigger();
         m_form->Copiar1->trigger();
         const QByteArray rtf = QApplication::clipboard()->mimeData()->data("text/rtf");
