@@ -413,6 +413,7 @@ private:
         }
         // Under the name other programs know RTF by; Zarvik does not mind.
         const QString file = m_saved.filePath(QStringLiteral("every.rtf"));
+        QFile::remove(file); // saving over another file would ask first
         m_dialogs->queueSaveFile(file);
         m_form->SpeedButton11Click(m_form.get());
         return file;

@@ -384,6 +384,7 @@ void RichEdit::adoptDocument(QTextDocument *document)
     const bool ownsOld = old->parent() == this;
     document->setParent(this);
     document->setDefaultFont(font());
+    disconnect(old, &QTextDocument::contentsChange, this, &RichEdit::noteEdit);
     setDocument(document);
     if (ownsOld)
         delete old;
