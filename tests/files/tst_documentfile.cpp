@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -14,6 +15,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace zv;
 
@@ -75,6 +77,38 @@ private Q_SLOTS:
         const QString missing = path("none.zvk");
         QCOMPARE(messageOf([&] { loadDocument(missing, false); }),
                  QStringLiteral("Cannot open file ") + missing);
+    }
+
+    void onlyRegularFilesOpenAndNothingWaitsForAWriter()
+    {
+        const QString fifo = path("x.zvk");
+        QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        for (const QString &file : {fifo, m_dir.path(), QStringLiteral("/dev/zero")})
+            QCOMPARE(messageOf([&] { loadDocument(file, false); }),
+                     QStringLiteral("Cannot open file ") + file);
+    }
+
+    void controlCharactersOfATextFileSurviveSaveAndReload()
+    {
+        const QByteArray text("a\x0c b\x1b\x01\tc\x7f");
+        writeFile(path("control.txt"), text);
+        saveDocument(*loadDocument(path("control.txt"), false), path("control.zvk"), false);
+        QCOMPARE(documentBytes(*loadDocument(path("control.zvk"), false)), text);
+    }
+
+    void zvkconvReportsRunningOutOfMemoryAsAFailure()
+    {
+        // Sparse: larger than the address space the converter gets, yet nothing on disk.
+        QFile big(path("big.zvk"));
+        QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(qint64(4) << 30));
+        big.close();
+        QProcess zvkconv;
+        zvkconv.start("sh", {"-c", "ulimit -v 2000000; exec \"$0\" \"$1\"",
+                             qEnvironmentVariable("ZV_BUILD_DIR") + "/zvkconv", big.fileName()});
+        QVERIFY(zvkconv.waitForFinished(60000));
+        QCOMPARE(zvkconv.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(zvkconv.exitCode(), 1);
+        QVERIFY(zvkconv.readAllStandardError().endsWith("Out of memory\n"));
     }
 
     void unreadableStreamFailsToLoad()
