@@ -31,6 +31,35 @@ QString messageOf(const std::function<void()> &action)
     return {};
 }
 
+// A sequential device that hands out its data a few bytes at a time and, with @p failAfter,
+// fails once that many bytes are read, as a network file system or a dying disk may.
+class TrickleDevice : public QIODevice
+{
+public:
+    TrickleDevice(QByteArray data, qint64 failAfter) : m_data(std::move(data)), m_failAfter(failAfter)
+    {
+        open(QIODevice::ReadOnly);
+    }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char *out, qint64 max) override
+    {
+        if (m_failAfter >= 0 && m_done >= m_failAfter)
+            return -1;
+        const qint64 n = std::min({max, qint64(7), qint64(m_data.size()) - m_done});
+        memcpy(out, m_data.constData() + m_done, size_t(n));
+        m_done += n;
+        return n;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    QByteArray m_data;
+    qint64 m_failAfter;
+    qint64 m_done = 0;
+};
+
 void writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);
@@ -120,6 +149,18 @@ private Q_SLOTS:
         probe.close();
         QCOMPARE(messageOf([] { loadDocument(QStringLiteral("/proc/self/mem"), false); }),
                  QStringLiteral("Failed to Load Stream"));
+    }
+
+    void streamThatFailsPartWayGivesNoDocument()
+    {
+        const QByteArray rtf("{\\rtf1\\ansi{\\fonttbl{\\f0 Verdana;}}\\f0 p \\'ac q\\par}");
+        TrickleDevice whole(rtf, -1);
+        const std::unique_ptr<QTextDocument> read = readDocument(whole, false);
+        QVERIFY(read);
+        QCOMPARE(documentBytes(*read), QByteArray("p \xac q\r\n"));
+        // A failure after a good start is a failure, not a shorter document.
+        TrickleDevice failing(rtf, 20);
+        QVERIFY(!readDocument(failing, false));
     }
 
     void savedDocumentLoadsBackWithItsSymbols()

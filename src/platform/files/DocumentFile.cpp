@@ -60,12 +60,6 @@ QByteArray documentBytes(const QTextDocument &document, bool finalBreak)
     return out;
 }
 
-bool writeDocument(const QTextDocument &document, QIODevice &device, bool plainText)
-{
-    const QByteArray bytes = plainText ? documentBytes(document) : rtf::writeRtf(document);
-    return device.write(bytes) == bytes.size();
-}
-
 std::unique_ptr<QTextDocument> loadDocument(const QString &path, bool plainText,
                                             const std::function<void()> &breathe)
 {

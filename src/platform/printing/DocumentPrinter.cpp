@@ -48,11 +48,6 @@ std::unique_ptr<QPrinter> openDefaultPrinter(const QString &jobName)
     return printer;
 }
 
-bool printingInProgress()
-{
-    return g_printing;
-}
-
 void printDocument(QTextDocument &document, QPrinter &printer)
 {
     if (g_printing)

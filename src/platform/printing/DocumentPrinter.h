@@ -31,9 +31,6 @@ std::unique_ptr<QPrinter> openDefaultPrinter(const QString &jobName);
  */
 void printDocument(QTextDocument &document, QPrinter &printer);
 
-/// True while printDocument() is producing a job.
-bool printingInProgress();
-
 /// Test seam: where the jobs of printTextDocument() go. An empty function restores the default
 /// printer.
 using PrinterFactory = std::function<std::unique_ptr<QPrinter>(const QString &jobName)>;
