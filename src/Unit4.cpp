@@ -1,8 +1,8 @@
 #include "Unit4.h"
 
 #include "platform/app/Application.h"
-#include "platform/errors/PlatformError.h"
 #include "platform/codepages/CodePage.h"
+#include "platform/errors/PlatformError.h"
 #include "platform/export/DocumentExport.h"
 #include "platform/files/AtomicFile.h"
 
@@ -51,8 +51,8 @@ TForm4::TForm4(QWidget *parent)
     connect(Guardar1, &QAction::triggered, this, zv::guard([this] { Guardar1Click(this); }));
     ExportarPDF1 = MainMenu1->addAction(QStringLiteral("Exportar a PDF…"));
     ExportarPDF1->setObjectName(QStringLiteral("ExportarPDF1"));
-    connect(ExportarPDF1, &QAction::triggered, this,
-            zv::guard([this] { ExportarPDF1Click(this); }));
+    connect(
+        ExportarPDF1, &QAction::triggered, this, zv::guard([this] { ExportarPDF1Click(this); }));
 
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));

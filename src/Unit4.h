@@ -31,9 +31,9 @@ public:
     /// Beyond the layout: the text as a PDF.
     QAction *ExportarPDF1 = nullptr;
     zv::FileDialogOptions ExportDialog1{.filter = QStringLiteral("PDF|*.pdf"),
-                                        .defaultSuffix = QStringLiteral(".pdf"),
-                                        .initialPath = {},
-                                        .overwritePrompt = true};
+        .defaultSuffix = QStringLiteral(".pdf"),
+        .initialPath = {},
+        .overwritePrompt = true};
 
     void FormShow(QObject *Sender);
     void Guardar1Click(QObject *Sender);

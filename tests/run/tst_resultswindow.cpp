@@ -53,7 +53,7 @@ private Q_SLOTS:
         QCOMPARE(m_window->Memo1->size(), QSize(1000, 700 - menu));
         // "Exportar a PDF…" is the only item added after it.
         QCOMPARE(m_window->MainMenu1->actions(),
-                 (QList<QAction *>{m_window->Guardar1, m_window->ExportarPDF1}));
+            (QList<QAction *>{m_window->Guardar1, m_window->ExportarPDF1}));
         QCOMPARE(m_window->Guardar1->menu(), nullptr);
     }
 

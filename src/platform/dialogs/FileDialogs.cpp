@@ -63,10 +63,10 @@ std::optional<QString> runFileDialog(QWidget *owner, const FileDialogOptions &op
         dialog.setNameFilters(filters);
         // With a choice of types, a name typed without an extension takes the chosen type's.
         if (filters.size() > 1) {
-            QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                             [&dialog](const QString &filter) {
-                                 dialog.setDefaultSuffix(filterSuffix(filter));
-                             });
+            QObject::connect(
+                &dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString &filter) {
+                    dialog.setDefaultSuffix(filterSuffix(filter));
+                });
             const QString suffix = QFileInfo(options.initialPath).suffix();
             for (const QString &filter : filters)
                 if (!suffix.isEmpty() && filterSuffix(filter) == suffix)

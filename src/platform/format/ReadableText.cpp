@@ -165,7 +165,8 @@ ReadableSpan readableSpan(const QTextDocument &document, int from, int to)
             if (begin >= end)
                 continue;
             const QString text = fragment.text();
-            const QStringView part = QStringView(text).mid(begin - fragment.position(), end - begin);
+            const QStringView part
+                = QStringView(text).mid(begin - fragment.position(), end - begin);
             codePage(fragment.charFormat())
                 .visitReadable(part, [&](char16_t ch, qsizetype at, qsizetype) {
                     span.text += lineBreak(ch) ? QChar(u'\n') : QChar(ch);
