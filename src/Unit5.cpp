@@ -16,6 +16,8 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 TForm5 *Form5 = nullptr;
 
 TForm5::TForm5(QWidget *parent)
@@ -86,8 +88,12 @@ void TForm5::ShowBeside()
 {
     if (isVisible())
         return;
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    // At the right of the screen, where it hides least of a document that does not wrap.
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect room = screen->availableGeometry();
+        move(std::max(room.left(), room.right() - frameGeometry().width() - 8),
+             room.top() + std::max(0, (room.height() - frameGeometry().height()) / 2));
+    }
     show();
 }
 

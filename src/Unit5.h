@@ -41,7 +41,8 @@ public:
         .initialPath = {},
         .overwritePrompt = true};
 
-    /// Shows the window, when hidden, without taking the focus from the editor.
+    /// Shows the window, when hidden, at the right of the screen, without taking the focus
+    /// from the editor.
     void ShowBeside();
     /// The engine is at work on @p what; "Cancelar" and Escape ask it to stop.
     void showProgress(const QString &what);
