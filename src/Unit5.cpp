@@ -92,7 +92,7 @@ void TForm5::ShowBeside()
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect room = screen->availableGeometry();
         move(std::max(room.left(), room.right() - frameGeometry().width() - 8),
-             room.top() + std::max(0, (room.height() - frameGeometry().height()) / 2));
+            room.top() + std::max(0, (room.height() - frameGeometry().height()) / 2));
     }
     show();
 }

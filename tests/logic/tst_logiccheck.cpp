@@ -184,6 +184,35 @@ private Q_SLOTS:
         QTRY_VERIFY(m_engine.cancelled);
     }
 
+    void truthTableOfAOneLineArgumentFindsItsErrorsInPlace()
+    {
+        // The engine linked in, not the scripted one.
+        setLogicEngineForTests(nullptr);
+        m_form->SeleccionatTodo1->trigger();
+        m_form->Borrar1->trigger();
+        m_edit->replaceSel("p -> q, p ");
+        m_form->speedButton(22)->click();
+        m_edit->replaceSel(" q");
+        m_form->TablaDeVerdad1->trigger();
+        QTRY_VERIFY(Form5 && !Form5->Memo1->toPlainText().isEmpty());
+        const QString table = Form5->Memo1->toPlainText();
+        setLogicEngineForTests(&m_engine);
+        QVERIFY2(table.startsWith(QStringLiteral("Premisa 1: ")), qPrintable(table));
+        QVERIFY(table.contains(QStringLiteral("Premisa 2: p\nConclusión: q\n")));
+        QVERIFY(!table.contains(QStringLiteral("contraejemplo")));
+
+        setLogicEngineForTests(nullptr);
+        m_edit->replaceSel(" # r");
+        m_form->TablaDeVerdad1->trigger();
+        QTRY_VERIFY(Form5->Memo1->toPlainText().startsWith(QStringLiteral("Error")));
+        setLogicEngineForTests(&m_engine);
+        QCOMPARE(m_edit->selStart(), 15);
+        QCOMPARE(m_edit->selText(), QByteArray("#"));
+        QVERIFY2(Form5->Memo1->toPlainText().startsWith(
+                     QStringLiteral("Error en la línea 1, columna 15: ")),
+            qPrintable(Form5->Memo1->toPlainText()));
+    }
+
 private:
     QTemporaryDir m_exeFolder;
     FakeEngine m_engine;
