@@ -1,12 +1,14 @@
 #include "platform/export/Latex.h"
 
 #include "platform/codepages/CodePage.h"
+#include "platform/export/FormulaWords.h"
 #include "platform/format/TextFormat.h"
 
 #include <QTextBlock>
 #include <QTextDocument>
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 namespace zv {
@@ -21,163 +23,55 @@ struct Command
 
 // Set in math mode: the palette's symbols first, then what the other symbol fonts draw and
 // what a paste from elsewhere brings.
+// clang-format off
 constexpr Command kMath[] = {
-    {0x00AC, "\\neg"},
-    {0x2228, "\\lor"},
-    {0x2227, "\\land"},
-    {0x2192, "\\to"},
-    {0x2194, "\\leftrightarrow"},
-    {0x2190, "\\leftarrow"},
-    {0x2200, "\\forall"},
-    {0x2203, "\\exists"},
-    {0x2261, "\\equiv"},
-    {0x22A4, "\\top"},
-    {0x22A5, "\\bot"},
-    {0x25A1, "\\Box"},
-    {0x25C7, "\\Diamond"},
-    {0x22A8, "\\models"},
-    {0x22A2, "\\vdash"},
-    {0x21D2, "\\Rightarrow"},
-    {0x21D4, "\\Leftrightarrow"},
-    {0x25FB, "\\Box"},
-    {0x25CA, "\\Diamond"},
-    {0x2234, "\\therefore"},
-    {0x223C, "\\sim"},
-    {0x2260, "\\neq"},
-    {0x2264, "\\leq"},
-    {0x2265, "\\geq"},
-    {0x00D7, "\\times"},
-    {0x00F7, "\\div"},
-    {0x00B1, "\\pm"},
-    {0x2212, "-"},
-    {0x2217, "\\ast"},
-    {0x22C5, "\\cdot"},
-    {0x2208, "\\in"},
-    {0x2209, "\\notin"},
-    {0x220B, "\\ni"},
-    {0x2229, "\\cap"},
-    {0x222A, "\\cup"},
-    {0x2282, "\\subset"},
-    {0x2283, "\\supset"},
-    {0x2286, "\\subseteq"},
-    {0x2287, "\\supseteq"},
-    {0x2284, "\\not\\subset"},
-    {0x2205, "\\emptyset"},
-    {0x2245, "\\cong"},
-    {0x2248, "\\approx"},
-    {0x221D, "\\propto"},
-    {0x221E, "\\infty"},
-    {0x2202, "\\partial"},
-    {0x2207, "\\nabla"},
-    {0x220F, "\\prod"},
-    {0x2211, "\\sum"},
-    {0x221A, "\\surd"},
-    {0x222B, "\\int"},
-    {0x2295, "\\oplus"},
-    {0x2297, "\\otimes"},
-    {0x2220, "\\angle"},
-    {0x2135, "\\aleph"},
-    {0x2111, "\\Im"},
-    {0x211C, "\\Re"},
-    {0x2118, "\\wp"},
-    {0x2032, "\\prime"},
-    {0x2033, "\\prime\\prime"},
-    {0x2044, "/"},
-    {0x27E8, "\\langle"},
-    {0x27E9, "\\rangle"},
-    {0x2191, "\\uparrow"},
-    {0x2193, "\\downarrow"},
-    {0x21D0, "\\Leftarrow"},
-    {0x21D1, "\\Uparrow"},
-    {0x21D3, "\\Downarrow"},
-    {0x2660, "\\spadesuit"},
-    {0x2663, "\\clubsuit"},
-    {0x2665, "\\heartsuit"},
-    {0x2666, "\\diamondsuit"},
-    {0x0391, "\\mathrm{A}"},
-    {0x0392, "\\mathrm{B}"},
-    {0x0393, "\\Gamma"},
-    {0x0394, "\\Delta"},
-    {0x0395, "\\mathrm{E}"},
-    {0x0396, "\\mathrm{Z}"},
-    {0x0397, "\\mathrm{H}"},
-    {0x0398, "\\Theta"},
-    {0x0399, "\\mathrm{I}"},
-    {0x039A, "\\mathrm{K}"},
-    {0x039B, "\\Lambda"},
-    {0x039C, "\\mathrm{M}"},
-    {0x039D, "\\mathrm{N}"},
-    {0x039E, "\\Xi"},
-    {0x039F, "\\mathrm{O}"},
-    {0x03A0, "\\Pi"},
-    {0x03A1, "\\mathrm{P}"},
-    {0x03A3, "\\Sigma"},
-    {0x03A4, "\\mathrm{T}"},
-    {0x03A5, "\\Upsilon"},
-    {0x03A6, "\\Phi"},
-    {0x03A7, "\\mathrm{X}"},
-    {0x03A8, "\\Psi"},
-    {0x03A9, "\\Omega"},
-    {0x03B1, "\\alpha"},
-    {0x03B2, "\\beta"},
-    {0x03B3, "\\gamma"},
-    {0x03B4, "\\delta"},
-    {0x03B5, "\\epsilon"},
-    {0x03B6, "\\zeta"},
-    {0x03B7, "\\eta"},
-    {0x03B8, "\\theta"},
-    {0x03B9, "\\iota"},
-    {0x03BA, "\\kappa"},
-    {0x03BB, "\\lambda"},
-    {0x03BC, "\\mu"},
-    {0x03BD, "\\nu"},
-    {0x03BE, "\\xi"},
-    {0x03BF, "o"},
-    {0x03C0, "\\pi"},
-    {0x03C1, "\\rho"},
-    {0x03C2, "\\varsigma"},
-    {0x03C3, "\\sigma"},
-    {0x03C4, "\\tau"},
-    {0x03C5, "\\upsilon"},
-    {0x03C6, "\\varphi"},
-    {0x03C7, "\\chi"},
-    {0x03C8, "\\psi"},
-    {0x03C9, "\\omega"},
-    {0x03D1, "\\vartheta"},
-    {0x03D2, "\\Upsilon"},
-    {0x03D5, "\\phi"},
-    {0x03D6, "\\varpi"},
+    {0x00AC, "\\neg"}, {0x2228, "\\lor"}, {0x2227, "\\land"}, {0x2192, "\\to"},
+    {0x2194, "\\leftrightarrow"}, {0x2190, "\\leftarrow"}, {0x2200, "\\forall"},
+    {0x2203, "\\exists"}, {0x2261, "\\equiv"}, {0x22A4, "\\top"}, {0x22A5, "\\bot"},
+    {0x25A1, "\\Box"}, {0x25C7, "\\Diamond"}, {0x22A8, "\\models"}, {0x22A2, "\\vdash"},
+    {0x21D2, "\\Rightarrow"}, {0x21D4, "\\Leftrightarrow"}, {0x25FB, "\\Box"},
+    {0x25CA, "\\Diamond"}, {0x2234, "\\therefore"}, {0x223C, "\\sim"}, {0x2260, "\\neq"},
+    {0x2264, "\\leq"}, {0x2265, "\\geq"}, {0x00D7, "\\times"}, {0x00F7, "\\div"}, {0x00B1, "\\pm"},
+    {0x2212, "-"}, {0x2217, "\\ast"}, {0x22C5, "\\cdot"}, {0x2208, "\\in"}, {0x2209, "\\notin"},
+    {0x220B, "\\ni"}, {0x2229, "\\cap"}, {0x222A, "\\cup"}, {0x2282, "\\subset"},
+    {0x2283, "\\supset"}, {0x2286, "\\subseteq"}, {0x2287, "\\supseteq"},
+    {0x2284, "\\not\\subset"}, {0x2205, "\\emptyset"}, {0x2245, "\\cong"}, {0x2248, "\\approx"},
+    {0x221D, "\\propto"}, {0x221E, "\\infty"}, {0x2202, "\\partial"}, {0x2207, "\\nabla"},
+    {0x220F, "\\prod"}, {0x2211, "\\sum"}, {0x221A, "\\surd"}, {0x222B, "\\int"},
+    {0x2295, "\\oplus"}, {0x2297, "\\otimes"}, {0x2220, "\\angle"}, {0x2135, "\\aleph"},
+    {0x2111, "\\Im"}, {0x211C, "\\Re"}, {0x2118, "\\wp"}, {0x2032, "\\prime"},
+    {0x2033, "\\prime\\prime"}, {0x2044, "/"}, {0x27E8, "\\langle"}, {0x27E9, "\\rangle"},
+    {0x2191, "\\uparrow"}, {0x2193, "\\downarrow"}, {0x21D0, "\\Leftarrow"}, {0x21D1, "\\Uparrow"},
+    {0x21D3, "\\Downarrow"}, {0x2660, "\\spadesuit"}, {0x2663, "\\clubsuit"},
+    {0x2665, "\\heartsuit"}, {0x2666, "\\diamondsuit"}, {0x0391, "\\mathrm{A}"},
+    {0x0392, "\\mathrm{B}"}, {0x0393, "\\Gamma"}, {0x0394, "\\Delta"}, {0x0395, "\\mathrm{E}"},
+    {0x0396, "\\mathrm{Z}"}, {0x0397, "\\mathrm{H}"}, {0x0398, "\\Theta"}, {0x0399, "\\mathrm{I}"},
+    {0x039A, "\\mathrm{K}"}, {0x039B, "\\Lambda"}, {0x039C, "\\mathrm{M}"},
+    {0x039D, "\\mathrm{N}"}, {0x039E, "\\Xi"}, {0x039F, "\\mathrm{O}"}, {0x03A0, "\\Pi"},
+    {0x03A1, "\\mathrm{P}"}, {0x03A3, "\\Sigma"}, {0x03A4, "\\mathrm{T}"}, {0x03A5, "\\Upsilon"},
+    {0x03A6, "\\Phi"}, {0x03A7, "\\mathrm{X}"}, {0x03A8, "\\Psi"}, {0x03A9, "\\Omega"},
+    {0x03B1, "\\alpha"}, {0x03B2, "\\beta"}, {0x03B3, "\\gamma"}, {0x03B4, "\\delta"},
+    {0x03B5, "\\epsilon"}, {0x03B6, "\\zeta"}, {0x03B7, "\\eta"}, {0x03B8, "\\theta"},
+    {0x03B9, "\\iota"}, {0x03BA, "\\kappa"}, {0x03BB, "\\lambda"}, {0x03BC, "\\mu"},
+    {0x03BD, "\\nu"}, {0x03BE, "\\xi"}, {0x03BF, "o"}, {0x03C0, "\\pi"}, {0x03C1, "\\rho"},
+    {0x03C2, "\\varsigma"}, {0x03C3, "\\sigma"}, {0x03C4, "\\tau"}, {0x03C5, "\\upsilon"},
+    {0x03C6, "\\varphi"}, {0x03C7, "\\chi"}, {0x03C8, "\\psi"}, {0x03C9, "\\omega"},
+    {0x03D1, "\\vartheta"}, {0x03D2, "\\Upsilon"}, {0x03D5, "\\phi"}, {0x03D6, "\\varpi"},
 };
+// clang-format on
 
 // Set in text mode by commands that every font encoding has.
+// clang-format off
 constexpr Command kText[] = {
-    {u'\\', "\\textbackslash{}"},
-    {u'{', "\\{"},
-    {u'}', "\\}"},
-    {u'$', "\\$"},
-    {u'&', "\\&"},
-    {u'#', "\\#"},
-    {u'%', "\\%"},
-    {u'_', "\\_"},
-    {u'^', "\\textasciicircum{}"},
-    {u'~', "\\textasciitilde{}"},
-    {u'<', "\\textless{}"},
-    {u'>', "\\textgreater{}"},
-    {u'|', "\\textbar{}"},
-    {u'\t', "\\quad{}"},
-    {0x00A0, "~"},
-    {0x00AD, "\\-"},
-    {0x2013, "--"},
-    {0x2014, "---"},
-    {0x2018, "`"},
-    {0x2019, "'"},
-    {0x201C, "``"},
-    {0x201D, "''"},
-    {0x2026, "\\ldots{}"},
-    {0x2022, "\\textbullet{}"},
-    {0x20AC, "\\texteuro{}"},
+    {u'\\', "\\textbackslash{}"}, {u'{', "\\{"}, {u'}', "\\}"}, {u'$', "\\$"}, {u'&', "\\&"},
+    {u'#', "\\#"}, {u'%', "\\%"}, {u'_', "\\_"}, {u'^', "\\textasciicircum{}"},
+    {u'~', "\\textasciitilde{}"}, {u'<', "\\textless{}"}, {u'>', "\\textgreater{}"},
+    {u'|', "\\textbar{}"}, {u'\t', "\\quad{}"}, {0x00A0, "~"}, {0x00AD, "\\-"}, {0x2013, "--"},
+    {0x2014, "---"}, {0x2018, "`"}, {0x2019, "'"}, {0x201C, "``"}, {0x201D, "''"},
+    {0x2026, "\\ldots{}"}, {0x2022, "\\textbullet{}"}, {0x20AC, "\\texteuro{}"},
     {0x2122, "\\texttrademark{}"},
 };
+// clang-format on
 
 // Latin letters of the Extended-A block that T1 fonts lack.
 constexpr char16_t kNotInT1[]
@@ -208,172 +102,6 @@ struct Cell
     bool italic;
 };
 
-// The palette writes V, &, -> and T in the text font, as anyone types them: they are logic
-// only where a formula has them, between operands or, for T, in an operand's place.
-class FormulaWords
-{
-    struct Token
-    {
-        std::size_t from;
-        std::size_t to;
-    };
-
-public:
-    explicit FormulaWords(const std::vector<Cell> &cells) : m_cells(cells)
-    {
-        for (std::size_t i = 0; i < cells.size();) {
-            std::size_t end = i + 1;
-            if (isWordChar(cells[i].ch)) {
-                while (end < cells.size() && isWordChar(cells[end].ch))
-                    ++end;
-                splitGlued(i, end);
-            } else {
-                if (cells[i].ch == u'-' && end < cells.size() && cells[end].ch == u'>')
-                    ++end;
-                if (!isSpace(cells[i].ch))
-                    m_tokens.push_back({i, end});
-            }
-            i = end;
-        }
-        m_commands.assign(cells.size(), nullptr);
-        m_lengths.assign(cells.size(), 1);
-        for (std::size_t k = 0; k < m_tokens.size(); ++k) {
-            const Token &token = m_tokens[k];
-            m_commands[token.from] = classify(k > 0 ? &m_tokens[k - 1] : nullptr, token,
-                k + 1 < m_tokens.size() ? &m_tokens[k + 1] : nullptr);
-            m_lengths[token.from] = token.to - token.from;
-        }
-    }
-
-    /// The command for the token that starts at cell @p at, or nullptr; @p length is its cells.
-    const char *command(std::size_t at, std::size_t &length) const
-    {
-        length = m_lengths[at];
-        return m_commands[at];
-    }
-
-private:
-    const char *classify(const Token *before, const Token &token, const Token *after) const
-    {
-        const bool between = before && after && endsOperand(*before) && startsOperand(*after);
-        if (isWord(token, u"V") && between)
-            return "\\lor";
-        if (isWord(token, u"&") && between)
-            return "\\land";
-        if (isWord(token, u"->") && between)
-            return "\\to";
-        if (isWord(token, u"T") && (before || after) && (!before || opensOperand(*before))
-            && (!after || closesOperand(*after))
-            && ((before && isConnective(*before)) || (after && isConnective(*after))))
-            return "\\top";
-        return nullptr;
-    }
-
-    // "pVq" and "FxVGx" are read as the engine reads them, a letter, V and a letter; a word
-    // without small letters ("IVA", "DVD") or with other letters stays one word.
-    void splitGlued(std::size_t from, std::size_t to)
-    {
-        const auto lower = [&](std::size_t i) {
-            return i < to && m_cells[i].ch >= u'a' && m_cells[i].ch <= u'z';
-        };
-        const auto upper = [&](std::size_t i) {
-            return i < to && m_cells[i].ch >= u'A' && m_cells[i].ch <= u'Z';
-        };
-        const auto digit = [&](std::size_t i) {
-            return i < to && m_cells[i].ch >= u'0' && m_cells[i].ch <= u'9';
-        };
-        bool operators = false, small = false;
-        for (std::size_t i = from; i < to; ++i) {
-            if (!lower(i) && !upper(i) && !digit(i))
-                return m_tokens.push_back({from, to});
-            operators = operators || m_cells[i].ch == u'V' || m_cells[i].ch == u'T';
-            small = small || lower(i);
-        }
-        if (!operators || !small || to - from < 2 || digit(from))
-            return m_tokens.push_back({from, to});
-        for (std::size_t i = from; i < to;) {
-            std::size_t end = i + 1;
-            if (m_cells[i].ch != u'V' && m_cells[i].ch != u'T') {
-                while (digit(end))
-                    ++end;
-                // A predicate takes the small letters after it as its terms.
-                while (upper(i) && lower(end))
-                    for (++end; digit(end);)
-                        ++end;
-            }
-            m_tokens.push_back({i, end});
-            i = end;
-        }
-    }
-
-    static bool isWordChar(char16_t ch) { return QChar(ch).isLetterOrNumber(); }
-    static bool isSpace(char16_t ch) { return ch == u' ' || ch == u'\t' || ch == 0x00A0; }
-
-    QString word(const Token &t) const
-    {
-        QString s;
-        for (std::size_t i = t.from; i < t.to; ++i)
-            s += QChar(m_cells[i].ch);
-        return s;
-    }
-
-    // p, q1; P, Fx, Rab, G1x2: a letter, or a predicate with up to three terms.
-    bool isAtom(const Token &t) const
-    {
-        const QString w = word(t);
-        qsizetype i = 0;
-        const auto digits = [&] {
-            while (i < w.size() && w[i].isDigit())
-                ++i;
-        };
-        const auto lower = [&] { return i < w.size() && w[i] >= u'a' && w[i] <= u'z'; };
-        if (lower()) {
-            ++i;
-            digits();
-            return i == w.size();
-        }
-        if (i >= w.size() || w[i] < u'A' || w[i] > u'Z' || isWord(t, u"V"))
-            return false;
-        ++i;
-        digits();
-        for (int terms = 0; terms < 3 && lower(); ++terms) {
-            ++i;
-            digits();
-        }
-        return i == w.size();
-    }
-
-    bool is(const Token &t, std::u16string_view set) const
-    {
-        return t.to - t.from == 1 && set.find(m_cells[t.from].ch) != std::u16string_view::npos;
-    }
-    bool isWord(const Token &t, std::u16string_view w) const
-    {
-        return QStringView(word(t)) == QStringView(w.data(), qsizetype(w.size()));
-    }
-
-    bool endsOperand(const Token &t) const { return isAtom(t) || is(t, u")]\u22A4\u22A5"); }
-    bool startsOperand(const Token &t) const
-    {
-        return isAtom(t)
-            || is(t, u"([\u00AC~\u223C\u2200\u2203\u25A1\u25C7\u25FB\u25CA\u22A4\u22A5");
-    }
-    bool isConnective(const Token &t) const
-    {
-        return isWord(t, u"V") || isWord(t, u"->")
-            || is(t,
-                u"&\u00AC\u2227\u2228\u2192\u2194\u2190\u2261\u21D2\u21D4\u22A8\u22A2"
-                u"\u25A1\u25C7()[]");
-    }
-    bool opensOperand(const Token &t) const { return isConnective(t) || is(t, u",="); }
-    bool closesOperand(const Token &t) const { return isConnective(t) || is(t, u",="); }
-
-    const std::vector<Cell> &m_cells;
-    std::vector<Token> m_tokens;
-    std::vector<const char *> m_commands; ///< by the cell a token starts at
-    std::vector<std::size_t> m_lengths;
-};
-
 class Writer
 {
 public:
@@ -385,7 +113,10 @@ public:
             m_out += QStringLiteral("\n\n");
         if (cells.empty() && m_emptyLines)
             m_out += QStringLiteral("\\mbox{}");
-        const FormulaWords words(cells);
+        std::u16string text;
+        for (const Cell &cell : cells)
+            text += cell.ch;
+        const FormulaWords words(text);
         m_lineHasText = false;
         for (std::size_t i = 0; i < cells.size(); ++i) {
             const Cell &cell = cells[i];
