@@ -200,8 +200,6 @@ private:
     // The check under way, and the text it was given.
     std::unique_ptr<zv::BackgroundCheck> m_check;
     std::unique_ptr<zv::ReadableSpan> m_checkedSpan;
-    bool m_checkedTruthTable = false;
-    zv::ModalSystem m_checkedSystem = zv::ModalSystem::K;
     zv::ModalSystem m_modalSystem = zv::ModalSystem::K;
 };
 

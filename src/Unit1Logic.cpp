@@ -132,11 +132,9 @@ void TForm1::startCheck(bool truthTable)
     const auto [from, to] = checkedRange();
     m_checkedSpan
         = std::make_unique<zv::ReadableSpan>(zv::readableSpan(*RichEdit1->document(), from, to));
-    m_checkedTruthTable = truthTable;
-    m_checkedSystem = m_modalSystem;
     const std::string utf8 = m_checkedSpan->text.toStdString();
     m_check = std::make_unique<zv::BackgroundCheck>(
-        [utf8, truthTable, system = m_checkedSystem](const std::atomic<bool> &cancel) {
+        [utf8, truthTable, system = m_modalSystem](const std::atomic<bool> &cancel) {
             zv::LogicEngine &engine = zv::logicEngine();
             return truthTable ? std::vector<zv::LogicProblem>{engine.truthTable(utf8)}
                               : engine.check(utf8, system, cancel);
@@ -171,9 +169,6 @@ void TForm1::showCheckAnswer()
     const bool unchanged = now.text == span.text && now.at == span.at;
 
     QStringList parts;
-    if (!m_checkedTruthTable)
-        parts << QStringLiteral("Sistema modal: %1\n")
-                     .arg(QLatin1String(zv::kModalSystemNames[int(m_checkedSystem)]));
     std::pair<int, int> error{-1, -1};
     for (const zv::LogicProblem &problem : problems) {
         if (problem.syntaxError) {
@@ -193,6 +188,8 @@ void TForm1::showCheckAnswer()
             part += QStringLiteral("Línea %1: %2\n")
                         .arg(documentLineAndColumn(document, lineStart(span, problem.line)).first)
                         .arg(problem.text);
+        if (!problem.system.isEmpty())
+            part += QStringLiteral("Sistema modal: %1\n").arg(problem.system);
         if (!problem.verdict.isEmpty())
             part += problem.verdict + QLatin1Char('\n');
         part += problem.explanation;

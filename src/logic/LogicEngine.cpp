@@ -1,5 +1,8 @@
 #include "logic/LogicEngine.h"
 
+#if __has_include("Api.h")
+#include "Api.h"
+#endif
 #include "Lexer.h"
 #include "Text.h"
 #include "TruthTable.h"
@@ -72,12 +75,40 @@ std::string argumentsAsLines(const std::string &utf8, std::vector<Piece> &pieces
 class LinkedEngine : public LogicEngine
 {
 public:
-    std::vector<LogicProblem> check(
-        const std::string &, ModalSystem, const std::atomic<bool> &) override
+    std::vector<LogicProblem> check(const std::string &utf8, ModalSystem system,
+        const std::atomic<bool> &cancel) override
     {
+        std::vector<LogicProblem> problems;
+#if __has_include("Api.h")
+        for (const zpl::ProblemResult &result :
+            zpl::checkText(utf8, static_cast<zpl::ModalSystem>(system), cancel)) {
+            LogicProblem problem;
+            problem.line = result.firstLine;
+            problem.text = QString::fromStdString(result.text);
+            if (problem.text.contains(QChar(0x25A1)) || problem.text.contains(QChar(0x25C7)))
+                problem.system = QString::fromLatin1(zv::kModalSystemNames[int(result.system)]);
+            problem.explanation = QString::fromStdString(result.explanation);
+            problem.syntaxError = result.syntaxError;
+            problem.errorLine = result.errorLine;
+            problem.errorColumn = result.errorColumn;
+            problem.errorMessage = QString::fromStdString(result.errorMessage);
+            // As salida.log words it; "No determinado: …" is the explanation's own first line.
+            const QString what
+                = result.argument ? QStringLiteral("Argumento") : QStringLiteral("Fórmula");
+            const QString ending = result.argument ? QStringLiteral("o") : QStringLiteral("a");
+            if (result.decision == zpl::Decision::Valid)
+                problem.verdict = what + QStringLiteral(" válid") + ending;
+            else if (result.decision == zpl::Decision::Invalid)
+                problem.verdict = what + QStringLiteral(" no válid") + ending;
+            problems.push_back(std::move(problem));
+        }
+#else
+        (void)utf8, (void)system, (void)cancel;
         LogicProblem problem;
         problem.verdict = QStringLiteral("No determinado: el motor de lógica no está enlazado.");
-        return {problem};
+        problems.push_back(problem);
+#endif
+        return problems;
     }
 
     LogicProblem truthTable(const std::string &utf8) override

@@ -16,6 +16,7 @@ inline constexpr const char *kModalSystemNames[] = {"K", "T", "D", "B", "K4", "S
 struct LogicProblem
 {
     int line = 0;        ///< 1-based line of the checked text where the problem ends
+    QString system;      ///< the modal system it was decided in; empty when it is not modal
     QString verdict;     ///< "Argumento válido", "Fórmula no válida", … or empty
     QString text;        ///< the problem as the engine read it
     QString explanation; ///< the tree, the countermodel, the table or what was tried

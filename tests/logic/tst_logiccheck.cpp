@@ -130,14 +130,13 @@ private Q_SLOTS:
         QCOMPARE(Form5->windowTitle(), QStringLiteral("Resultado de la comprobación"));
         // The first line checked is the document's second.
         QCOMPARE(Form5->Memo1->toPlainText(),
-            QStringLiteral("Sistema modal: K\n\nLínea 2: q ⊨ r\nArgumento válido\n"));
+            QStringLiteral("Línea 2: q ⊨ r\nArgumento válido\n"));
 
         m_form->findChild<QAction *>(QStringLiteral("SistemaS41"))->trigger();
         m_form->SeleccionatTodo1->trigger();
         m_form->Comprobar1->trigger();
         QTRY_COMPARE(m_engine.checkedText(), QStringLiteral("p\nq ⊨ r #\ns"));
         QCOMPARE(m_engine.checkedSystem, ModalSystem::S4);
-        QTRY_VERIFY(Form5->Memo1->toPlainText().startsWith(QStringLiteral("Sistema modal: S4")));
 
         m_form->TablaDeVerdad1->trigger();
         QTRY_COMPARE(Form5->Memo1->toPlainText(), QStringLiteral("p\tq\n"));
