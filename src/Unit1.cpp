@@ -83,6 +83,7 @@ TForm1::TForm1(QWidget *parent)
     createEditors();
     createToolbar();
     createMenus();
+    createKeyboardCommands();
 
     // Restored, the client area below the menu bar is 699 x 246 and the window is centred; it
     // opens maximised.

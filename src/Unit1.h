@@ -3,11 +3,14 @@
 #include "platform/dialogs/Dialogs.h"
 
 #include <QMainWindow>
+#include <QTextCursor>
 
 #include <array>
+#include <vector>
 
 class QAction;
 class QFrame;
+class QKeyEvent;
 class QMenu;
 
 namespace zv {
@@ -55,6 +58,10 @@ public:
     QAction *Fuentes1 = nullptr;
     QAction *Fondo1 = nullptr;
     QAction *AyudayCaercade1 = nullptr;
+    // Added beside the layout's menus: undo and redo at the end of "Editar", and "Símbolos".
+    QAction *Deshacer1 = nullptr;
+    QAction *Rehacer1 = nullptr;
+    QMenu *Simbolos1 = nullptr;
 
     // Non-visual components: what each dialog remembers between showings ---------------------
     zv::FileDialogOptions OpenDialog1{.filter = QStringLiteral("*.zvk;*.rtf|*.zvk;*.rtf"),
@@ -125,6 +132,8 @@ public:
     void Copiar1Click(QObject *Sender);
     void Pegar1Click(QObject *Sender);
     void Borrar1Click(QObject *Sender);
+    void Deshacer1Click(QObject *Sender);
+    void Rehacer1Click(QObject *Sender);
 
     // Program run -----------------------------------------------------------------------------
     void SpeedButton27Click(QObject *Sender);
@@ -136,11 +145,24 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void createToolbar();
     void createMenus();
     void createEditors();
+
+    // Typing logic from the keyboard (Unit1Keyboard.cpp).
+    void createKeyboardCommands();
+    bool typeKey(const QKeyEvent &event);
+    void replaceTexName(const QKeyEvent &event, int nameStart, const zv::PaletteRow &row);
+    void retype(const QKeyEvent &event);
+    bool isLiteralBackslash(int position);
+
+    std::array<QAction *, 28> m_symbolActions{};
+    /// Backslashes typed doubled: each cursor selects one, and collapses when it is deleted.
+    std::vector<QTextCursor> m_literalBackslashes;
+    bool m_retyping = false;
 
     std::array<zv::SpeedButton *, 28> m_speedButtons{};
 };

@@ -122,13 +122,15 @@ private Q_SLOTS:
             QCOMPARE(!item.action->icon().isNull(), item.picture);
         }
         const QList<QAction *> bar = m_form->menuBar()->actions();
-        QCOMPARE(bar.size(), 4);
+        // "Símbolos" is added before the help item.
+        QCOMPARE(bar.size(), 5);
         QCOMPARE(bar[0]->text(), QStringLiteral("Archivo"));
         QCOMPARE(bar[1]->text(), QStringLiteral("Editar"));
         QCOMPARE(bar[2]->text(), QStringLiteral("Configurar"));
-        QCOMPARE(bar[3], m_form->AyudayCaercade1);
-        QCOMPARE(bar[3]->text(), QStringLiteral("Ayuda y Acerca de ..."));
-        QVERIFY(!bar[3]->menu());
+        QCOMPARE(bar[3]->text(), QStringLiteral("Símbolos"));
+        QCOMPARE(bar[4], m_form->AyudayCaercade1);
+        QCOMPARE(bar[4]->text(), QStringLiteral("Ayuda y Acerca de ..."));
+        QVERIFY(!bar[4]->menu());
         const QList<QAction *> archivo = m_form->Archivo1->actions();
         QCOMPARE(archivo.size(), 11);
         QVERIFY(archivo[2]->isSeparator() && archivo[6]->isSeparator() && archivo[9]->isSeparator());

@@ -248,7 +248,8 @@ private Q_SLOTS:
             SpeedButton *button = m_form->speedButton(kExpected[i].number);
             QCOMPARE(button->text(), expected[i]);
             QVERIFY(!button->accessibleName().isEmpty());
-            QCOMPARE(button->toolTip(), kExpected[i].number == 15 ? QStringLiteral("AYUDA") : QString());
+            // The layout's one hint comes first; the names that type the symbol follow.
+            QCOMPARE(button->toolTip().startsWith(QStringLiteral("AYUDA\n")), kExpected[i].number == 15);
             QCOMPARE(button->geometry(), QRect(kExpected[i].left, 8, 23, 22));
         }
     }
