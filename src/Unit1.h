@@ -2,6 +2,7 @@
 
 #include "platform/dialogs/Dialogs.h"
 
+#include <QCursor>
 #include <QMainWindow>
 #include <QTextCursor>
 
@@ -16,6 +17,7 @@ class QMenu;
 namespace zv {
 class RichEdit;
 class SpeedButton;
+struct LaunchOutcome;
 struct PaletteRow;
 } // namespace zv
 
@@ -48,6 +50,7 @@ public:
     QAction *Imprimir1 = nullptr;
     QAction *N3 = nullptr;
     QAction *Salir1 = nullptr;
+    QAction *DetenerPrograma1 = nullptr;
     QMenu *Editar1 = nullptr;
     QAction *SeleccionatTodo1 = nullptr;
     QAction *Cortar1 = nullptr;
@@ -137,7 +140,10 @@ public:
 
     // Program run -----------------------------------------------------------------------------
     void SpeedButton27Click(QObject *Sender);
-    void ExecuteAndWait(const QString &fileName, const QString &parameters, int showCommand);
+    zv::LaunchOutcome ExecuteAndWait(const QString &fileName, const QString &parameters,
+                                     int showCommand);
+    /// "Detener programa": stops the program that a run waits for.
+    void DetenerPrograma1Click(QObject *Sender);
 
     // About -----------------------------------------------------------------------------------
     void AyudayCaercade1Click(QObject *Sender);
@@ -151,9 +157,17 @@ private:
     void createToolbar();
     void createMenus();
     void createEditors();
+    // What the window shows while a run waits for its program; nested runs wait together.
+    void beginWait();
+    void endWait();
+    void keepRunningCaption();
+
+    int m_waits = 0;
+    QCursor m_editorCursor;
 
     // Typing logic from the keyboard (Unit1Keyboard.cpp).
     void createKeyboardCommands();
+    bool filterKeyboard(QObject *watched, QEvent *event);
     bool typeKey(const QKeyEvent &event);
     void replaceTexName(const QKeyEvent &event, int nameStart, const zv::PaletteRow &row);
     void retype(const QKeyEvent &event);

@@ -64,22 +64,26 @@ void TForm1::createKeyboardCommands()
 {
     // Second bindings: the menus go on showing the function keys.
     const std::pair<QAction *, QKeyCombination> secondKeys[] = {
-        {Nuevo1, Qt::CTRL | Qt::Key_N},  {Abrir1, Qt::CTRL | Qt::Key_O},
-        {Guardar1, Qt::CTRL | Qt::Key_S}, {Imprimir1, Qt::CTRL | Qt::Key_P},
-        {Salir1, Qt::CTRL | Qt::Key_Q},  {SeleccionatTodo1, Qt::CTRL | Qt::Key_A},
-        {Cortar1, Qt::CTRL | Qt::Key_X}, {Copiar1, Qt::CTRL | Qt::Key_C},
+        {Nuevo1, Qt::CTRL | Qt::Key_N},
+        {Abrir1, Qt::CTRL | Qt::Key_O},
+        {Guardar1, Qt::CTRL | Qt::Key_S},
+        {Imprimir1, Qt::CTRL | Qt::Key_P},
+        {Salir1, Qt::CTRL | Qt::Key_Q},
+        {SeleccionatTodo1, Qt::CTRL | Qt::Key_A},
+        {Cortar1, Qt::CTRL | Qt::Key_X},
+        {Copiar1, Qt::CTRL | Qt::Key_C},
         {Pegar1, Qt::CTRL | Qt::Key_V},
     };
     for (const auto &[action, key] : secondKeys)
         action->setShortcuts({action->shortcut(), QKeySequence(key)});
 
     auto command = [this](QMenu *menu, const QString &name, const QString &caption,
-                          const QList<QKeySequence> &keys, void (TForm1::*handler)(QObject *)) {
+                       const QList<QKeySequence> &keys, void (TForm1::*handler)(QObject *)) {
         auto *action = new QAction(caption, this);
         action->setObjectName(name);
         action->setShortcuts(keys);
         connect(action, &QAction::triggered, this,
-                zv::guard([this, handler] { (this->*handler)(this); }));
+            zv::guard([this, handler] { (this->*handler)(this); }));
         if (menu)
             menu->addAction(action);
         else
@@ -87,17 +91,16 @@ void TForm1::createKeyboardCommands()
         return action;
     };
     Deshacer1 = command(Editar1, QStringLiteral("Deshacer1"), QStringLiteral("Deshacer"),
-                        {Qt::CTRL | Qt::Key_Z}, &TForm1::Deshacer1Click);
+        {Qt::CTRL | Qt::Key_Z}, &TForm1::Deshacer1Click);
     Rehacer1 = command(Editar1, QStringLiteral("Rehacer1"), QStringLiteral("Rehacer"),
-                       {Qt::CTRL | Qt::Key_Y, Qt::CTRL | Qt::SHIFT | Qt::Key_Z},
-                       &TForm1::Rehacer1Click);
+        {Qt::CTRL | Qt::Key_Y, Qt::CTRL | Qt::SHIFT | Qt::Key_Z}, &TForm1::Rehacer1Click);
     // Through the toggles' own handlers, so that their look follows.
     command(nullptr, QStringLiteral("Negrita1"), QStringLiteral("Negrita"), {Qt::CTRL | Qt::Key_B},
-            &TForm1::SpeedButton24Click);
+        &TForm1::SpeedButton24Click);
     command(nullptr, QStringLiteral("Subrayado1"), QStringLiteral("Subrayado"),
-            {Qt::CTRL | Qt::Key_U}, &TForm1::SpeedButton25Click);
+        {Qt::CTRL | Qt::Key_U}, &TForm1::SpeedButton25Click);
     command(nullptr, QStringLiteral("Cursiva1"), QStringLiteral("Cursiva"), {Qt::CTRL | Qt::Key_I},
-            &TForm1::SpeedButton26Click);
+        &TForm1::SpeedButton26Click);
 
     Simbolos1 = new QMenu(QStringLiteral("Símbolos"), this);
     Simbolos1->setObjectName(QStringLiteral("Simbolos1"));
@@ -106,10 +109,10 @@ void TForm1::createKeyboardCommands()
     menuBar()->insertMenu(AyudayCaercade1, Simbolos1);
     for (const zv::PaletteRow &row : zv::kPalette) {
         QString caption = QString::fromUtf8(row.accessibleName) + QStringLiteral("  ")
-                        + QString::fromUtf8(row.symbol);
+            + QString::fromUtf8(row.symbol);
         caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
-        QAction *action = command(Simbolos1, QStringLiteral("Simbolo%1").arg(row.number), caption,
-                                  {}, row.handler);
+        QAction *action = command(
+            Simbolos1, QStringLiteral("Simbolo%1").arg(row.number), caption, {}, row.handler);
         // The hint teaches the name that types the symbol.
         action->setToolTip(zv::paletteHint(row));
         action->setStatusTip(zv::paletteHint(row));
@@ -124,17 +127,24 @@ void TForm1::createKeyboardCommands()
         auto *open = new QAction(this);
         open->setShortcut(QKeySequence(Qt::ALT | Qt::Key(menu->title().at(0).toUpper().unicode())));
         connect(open, &QAction::triggered, this,
-                [this, menu] { menuBar()->setActiveAction(menu->menuAction()); });
+            [this, menu] { menuBar()->setActiveAction(menu->menuAction()); });
         addAction(open);
     }
 
     RichEdit1->installEventFilter(this);
 }
 
-void TForm1::Deshacer1Click(QObject *) { RichEdit1->undo(); }
-void TForm1::Rehacer1Click(QObject *) { RichEdit1->redo(); }
+void TForm1::Deshacer1Click(QObject *)
+{
+    RichEdit1->undo();
+}
+void TForm1::Rehacer1Click(QObject *)
+{
+    RichEdit1->redo();
+}
 
-bool TForm1::eventFilter(QObject *watched, QEvent *event)
+// Returns true when the event has been dealt with here.
+bool TForm1::filterKeyboard(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress && watched == RichEdit1 && !m_retyping) {
         bool consumed = false;
@@ -148,14 +158,15 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
                 action->setEnabled(button->isEnabled());
         }
     }
-    return QMainWindow::eventFilter(watched, event);
+    return false;
 }
 
 // Returns true when the key has been dealt with here.
 bool TForm1::typeKey(const QKeyEvent &event)
 {
     const QString text = event.text();
-    if (text.isEmpty() || (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+    if (text.isEmpty()
+        || (event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
         || RichEdit1->isReadOnly())
         return false;
     const QTextCursor caret = RichEdit1->textCursor();
@@ -235,5 +246,5 @@ bool TForm1::isLiteralBackslash(int position)
         return c.isNull() || c.selectionEnd() - c.selectionStart() != 1;
     });
     return std::any_of(m_literalBackslashes.cbegin(), m_literalBackslashes.cend(),
-                       [position](const QTextCursor &c) { return c.selectionStart() == position; });
+        [position](const QTextCursor &c) { return c.selectionStart() == position; });
 }

@@ -6,6 +6,8 @@
 #include "platform/widgets/SpeedButton.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QKeyEvent>
 
 #include <algorithm>
 
@@ -26,8 +28,8 @@ const PaletteRow kPalette[17] = {
      "Condicional", "Inserta el signo del condicional ->", "->", {"to", "rightarrow"},
      &TForm1::SpeedButton4Click},
     {6, 384, "n", "Wingdings 3", kSymbolCharset, "n", "Wingdings 3", false, true, nullptr,
-     "Bicondicional", "Inserta la flecha doble del bicondicional ↔", "↔", {"leftrightarrow", "bicond"},
-     &TForm1::SpeedButton6Click},
+     "Bicondicional", "Inserta la flecha doble del bicondicional ↔", "↔",
+     {"leftrightarrow", "bicond"}, &TForm1::SpeedButton6Click},
     {5, 408, "f", "Wingdings 3", kSymbolCharset, "f", "Wingdings 3", true, false, nullptr,
      "Flecha a la izquierda", "Inserta la flecha a la izquierda ←", "←", {"leftarrow", "gets"},
      &TForm1::SpeedButton5Click},
@@ -167,6 +169,24 @@ void TForm1::EnterProgramMode()
             speedButton(r.number)->setEnabled(false);
     speedButton(27)->setEnabled(true);
     CompilarPrograma1->setEnabled(true);
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    // A program is a formula a paragraph: in program mode Shift+Enter starts a paragraph, so
+    // that what the user sees as two lines reaches the interpreter as two.
+    if (watched == RichEdit1 && event->type() == QEvent::KeyPress && speedButton(27)->isEnabled()) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->matches(QKeySequence::InsertLineSeparator)) {
+            QKeyEvent plain(QEvent::KeyPress, key->key(), key->modifiers() & ~Qt::ShiftModifier,
+                            QStringLiteral("\r"));
+            QCoreApplication::sendEvent(RichEdit1, &plain);
+            return true;
+        }
+    }
+    if (filterKeyboard(watched, event))
+        return true;
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::SpeedButton1Click(QObject *) { InsertSymbol(row(1)); }

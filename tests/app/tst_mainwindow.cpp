@@ -105,6 +105,7 @@ private Q_SLOTS:
             {m_form->NuevoPrograma1, "Nuevo Programa", {}, false},
             {m_form->AbrirPrograma1, "Abrir Programa", {}, false},
             {m_form->CompilarPrograma1, "Compilar Programa", {}, false},
+            {m_form->DetenerPrograma1, "Detener programa", {}, false},
             {m_form->Guardar1, "Guardar", Qt::Key_F3, true},
             {m_form->Imprimir1, "Imprimir", Qt::Key_F4, true},
             {m_form->Salir1, "Salir", Qt::Key_F10, true},
@@ -132,8 +133,11 @@ private Q_SLOTS:
         QCOMPARE(bar[4]->text(), QStringLiteral("Ayuda y Acerca de ..."));
         QVERIFY(!bar[4]->menu());
         const QList<QAction *> archivo = m_form->Archivo1->actions();
-        QCOMPARE(archivo.size(), 11);
+        QCOMPARE(archivo.size(), 12);
         QVERIFY(archivo[2]->isSeparator() && archivo[6]->isSeparator() && archivo[9]->isSeparator());
+        // Added last, and usable only while a run waits for its program.
+        QCOMPARE(archivo[11], m_form->DetenerPrograma1);
+        QVERIFY(!m_form->DetenerPrograma1->isEnabled());
     }
 
     void aboutWindowHoldsItsTwelveLinesAndNoKeyClosesIt()

@@ -1,5 +1,6 @@
-// Typing logic from the keyboard: TeX names against the palette's own insertion, undo, the modes,
-// doubled backslashes, the "Símbolos" menu, and the Ctrl and Alt keys through the window's shortcuts.
+// Typing logic from the keyboard: TeX names against the palette's own insertion, undo, the
+// modes, doubled backslashes, the "Símbolos" menu, and the Ctrl and Alt keys through the
+// window's shortcuts.
 
 #include "Unit1.h"
 
@@ -49,12 +50,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("button");
-        const std::pair<const char *, int> names[] = {
-            {"neg", 3}, {"lnot", 3}, {"lor", 17}, {"vee", 17}, {"land", 18}, {"wedge", 18},
-            {"to", 4}, {"rightarrow", 4}, {"leftrightarrow", 6}, {"bicond", 6}, {"leftarrow", 5},
-            {"gets", 5}, {"forall", 1}, {"exists", 2}, {"equiv", 20}, {"top", 16}, {"bot", 19},
-            {"Box", 7}, {"Diamond", 8}, {"models", 22}, {"vdash", 23}, {"Rightarrow", 21},
-            {"implies", 21}, {"Leftrightarrow", 15}, {"iff", 15}};
+        const std::pair<const char *, int> names[]
+            = {{"neg", 3}, {"lnot", 3}, {"lor", 17}, {"vee", 17}, {"land", 18}, {"wedge", 18},
+                {"to", 4}, {"rightarrow", 4}, {"leftrightarrow", 6}, {"bicond", 6},
+                {"leftarrow", 5}, {"gets", 5}, {"forall", 1}, {"exists", 2}, {"equiv", 20},
+                {"top", 16}, {"bot", 19}, {"Box", 7}, {"Diamond", 8}, {"models", 22}, {"vdash", 23},
+                {"Rightarrow", 21}, {"implies", 21}, {"Leftrightarrow", 15}, {"iff", 15}};
         for (auto [name, button] : names)
             QTest::newRow(name) << QString::fromLatin1(name) << button;
     }
@@ -106,8 +107,8 @@ private Q_SLOTS:
                                                   << QByteArray("\\forall x \xACn.") << true;
         QTest::newRow("doubled") << false << "\\\\forall x\\\\\\\\to \\\\\\lor "
                                  << QByteArray("\\forall x\\\\to \\V ") << true;
-        QTest::newRow("not names") << false << "\\forallx \\Neg \\to\\top1"
-                                   << QByteArray("\\forallx \\Neg ->T1") << false;
+        QTest::newRow("not names")
+            << false << "\\forallx \\Neg \\to\\top1" << QByteArray("\\forallx \\Neg ->T1") << false;
     }
 
     void namesFollowTheModeAndDoubledBackslashesStayText()
@@ -136,7 +137,7 @@ private Q_SLOTS:
         QCOMPARE(entries[6]->statusTip(), QStringLiteral("Para todo — \\forall"));
         QCOMPARE(m_form->speedButton(1)->toolTip(), QStringLiteral("Para todo — \\forall"));
         QCOMPARE(m_form->speedButton(15)->toolTip(),
-                 QStringLiteral("AYUDA\nDoble implicación — \\Leftrightarrow o \\iff"));
+            QStringLiteral("AYUDA\nDoble implicación — \\Leftrightarrow o \\iff"));
 
         m_form->EnterProgramMode();
         int enabled = 0;
@@ -194,8 +195,9 @@ private Q_SLOTS:
         QVERIFY(!m_form->CompilarPrograma1->isEnabled());
 
         // Alt and the first letter open the menu without typing the letter.
-        for (auto [key, menu] : {std::pair{Qt::Key_A, m_form->Archivo1}, {Qt::Key_E, m_form->Editar1},
-                                 {Qt::Key_C, m_form->Confifurar1}, {Qt::Key_S, m_form->Simbolos1}}) {
+        for (auto [key, menu] :
+            {std::pair{Qt::Key_A, m_form->Archivo1}, {Qt::Key_E, m_form->Editar1},
+                {Qt::Key_C, m_form->Confifurar1}, {Qt::Key_S, m_form->Simbolos1}}) {
             QTest::keyClick(m_edit, key, Qt::AltModifier);
             QTRY_VERIFY(menu->isVisible());
             menu->close();

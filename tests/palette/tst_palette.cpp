@@ -249,7 +249,8 @@ private Q_SLOTS:
             QCOMPARE(button->text(), expected[i]);
             QVERIFY(!button->accessibleName().isEmpty());
             // The layout's one hint comes first; the names that type the symbol follow.
-            QCOMPARE(button->toolTip().startsWith(QStringLiteral("AYUDA\n")), kExpected[i].number == 15);
+            QCOMPARE(button->toolTip().startsWith(QStringLiteral("AYUDA\n")),
+                     kExpected[i].number == 15);
             QCOMPARE(button->geometry(), QRect(kExpected[i].left, 8, 23, 22));
         }
     }

@@ -78,6 +78,16 @@ private Q_SLOTS:
         QCOMPARE(m_plain->line(-1), QByteArray());
     }
 
+    void softBreaksEndLinesWithOrWithoutWrap()
+    {
+        for (zv::RichEdit *edit : {m_plain, m_wrapped}) {
+            QTextCursor(edit->document())
+                .insertText(QStringLiteral("uno\u2028dos\vtres\u2028\u2028"));
+            QCOMPARE(lines(*edit), (QByteArrayList{"uno", "dos", "tres", ""}));
+            QCOMPARE(edit->bytes(), QByteArray("uno\vdos\vtres\v\v"));
+        }
+    }
+
     void lineReadsEachCharacterThroughItsFont()
     {
         m_plain->replaceSel("a ");
