@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QScopedValueRollback>
 #include <QTextDocument>
+#include <QToolTip>
 
 #include <algorithm>
 #include <memory>
@@ -105,8 +106,13 @@ void TForm1::createKeyboardCommands()
     Simbolos1 = new QMenu(QStringLiteral("Símbolos"), this);
     Simbolos1->setObjectName(QStringLiteral("Simbolos1"));
     Simbolos1->menuAction()->setObjectName(QStringLiteral("Simbolos1"));
-    Simbolos1->setToolTipsVisible(true);
     menuBar()->insertMenu(AyudayCaercade1, Simbolos1);
+    // The window has no status bar: the entry under the pointer, or reached with the arrow keys,
+    // shows its hint beside it.
+    connect(Simbolos1, &QMenu::hovered, this, [this](QAction *action) {
+        const QRect entry = Simbolos1->actionGeometry(action);
+        QToolTip::showText(Simbolos1->mapToGlobal(entry.topRight()), action->toolTip(), Simbolos1);
+    });
     for (const zv::PaletteRow &row : zv::kPalette) {
         QString caption = QString::fromUtf8(row.accessibleName) + QStringLiteral("  ")
             + QString::fromUtf8(row.symbol);
