@@ -9,6 +9,7 @@
 #include "Unit3.h"
 
 #include "platform/app/Application.h"
+#include "platform/printing/DocumentPrinter.h"
 #include "platform/richedit/RichEdit.h"
 #include "platform/widgets/SpeedButton.h"
 
@@ -18,6 +19,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -138,6 +140,67 @@ private Q_SLOTS:
         // Added last, and usable only while a run waits for its program.
         QCOMPARE(archivo[11], m_form->DetenerPrograma1);
         QVERIFY(!m_form->DetenerPrograma1->isEnabled());
+    }
+
+    void ctrlAndAltKeysReachTheirCommands()
+    {
+        m_form->show();
+        m_form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        RichEdit *edit = m_form->RichEdit1;
+        auto ctrl = [edit](Qt::Key key, Qt::KeyboardModifier more = Qt::NoModifier) {
+            QTest::keyClick(edit, key, Qt::ControlModifier | more);
+        };
+        QTest::keyClicks(edit, "ab");
+        for (Qt::Key key : {Qt::Key_A, Qt::Key_B, Qt::Key_I, Qt::Key_U, Qt::Key_C})
+            ctrl(key);
+        QCOMPARE(int(edit->selStyle()), 0x07);
+        // Through the toggles' handlers: their look follows.
+        QVERIFY(m_form->speedButton(24)->isFlat() && m_form->speedButton(25)->isFlat());
+        QTest::keyClick(edit, Qt::Key_End);
+        ctrl(Qt::Key_V);
+        QCOMPARE(edit->bytes(), QByteArray("abab"));
+        ctrl(Qt::Key_A);
+        ctrl(Qt::Key_X);
+        for (auto [key, more, bytes] : {std::tuple{Qt::Key_Z, Qt::NoModifier, "abab"},
+                                        {Qt::Key_Y, Qt::NoModifier, ""},
+                                        {Qt::Key_Z, Qt::NoModifier, "abab"},
+                                        {Qt::Key_Z, Qt::ShiftModifier, ""}}) {
+            ctrl(key, more);
+            QCOMPARE(edit->bytes(), QByteArray(bytes));
+        }
+
+        edit->setModified(false);
+        m_dialogs->queueSaveFile(std::nullopt);
+        ctrl(Qt::Key_S);
+        m_dialogs->queueOpenFile(std::nullopt);
+        ctrl(Qt::Key_O);
+        QVERIFY(m_dialogs->allAnswersUsed());
+        int printed = 0;
+        QTemporaryDir out;
+        setPrinterFactoryForTests([&](const QString &) {
+            ++printed;
+            auto printer = std::make_unique<QPrinter>();
+            printer->setOutputFileName(out.filePath(QStringLiteral("x.pdf")));
+            return printer;
+        });
+        ctrl(Qt::Key_P);
+        setPrinterFactoryForTests({});
+        QCOMPARE(printed, 1);
+        m_form->EnterProgramMode();
+        ctrl(Qt::Key_N);
+        QVERIFY(!m_form->CompilarPrograma1->isEnabled());
+
+        // Alt and the first letter open the menu without typing the letter.
+        for (QMenu *menu :
+             {m_form->Archivo1, m_form->Editar1, m_form->Confifurar1, m_form->Simbolos1}) {
+            QTest::keyClick(edit, Qt::Key(menu->title().at(0).unicode()), Qt::AltModifier);
+            QTRY_VERIFY(menu->isVisible());
+            menu->close();
+        }
+        QCOMPARE(edit->bytes(), QByteArray());
+        ctrl(Qt::Key_Q);
+        QVERIFY(!m_form->isVisible());
     }
 
     void aboutWindowHoldsItsTwelveLinesAndNoKeyClosesIt()
