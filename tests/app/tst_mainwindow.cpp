@@ -151,20 +151,17 @@ private Q_SLOTS:
         auto ctrl = [edit](Qt::Key key, Qt::KeyboardModifier more = Qt::NoModifier) {
             QTest::keyClick(edit, key, Qt::ControlModifier | more);
         };
+        // Ctrl+X, C and V the control takes itself, as it does Ctrl+A, Z and Shift+Z.
         QTest::keyClicks(edit, "ab");
-        for (Qt::Key key : {Qt::Key_A, Qt::Key_B, Qt::Key_I, Qt::Key_U, Qt::Key_C})
+        for (Qt::Key key : {Qt::Key_A, Qt::Key_B, Qt::Key_I, Qt::Key_U})
             ctrl(key);
         QCOMPARE(int(edit->selStyle()), 0x07);
         // Through the toggles' handlers: their look follows.
         QVERIFY(m_form->speedButton(24)->isFlat() && m_form->speedButton(25)->isFlat());
-        QTest::keyClick(edit, Qt::Key_End);
-        ctrl(Qt::Key_V);
-        QCOMPARE(edit->bytes(), QByteArray("abab"));
-        ctrl(Qt::Key_A);
-        ctrl(Qt::Key_X);
-        for (auto [key, more, bytes] : {std::tuple{Qt::Key_Z, Qt::NoModifier, "abab"},
+        QTest::keyClick(edit, Qt::Key_Delete);
+        for (auto [key, more, bytes] : {std::tuple{Qt::Key_Z, Qt::NoModifier, "ab"},
                                         {Qt::Key_Y, Qt::NoModifier, ""},
-                                        {Qt::Key_Z, Qt::NoModifier, "abab"},
+                                        {Qt::Key_Z, Qt::NoModifier, "ab"},
                                         {Qt::Key_Z, Qt::ShiftModifier, ""}}) {
             ctrl(key, more);
             QCOMPARE(edit->bytes(), QByteArray(bytes));
