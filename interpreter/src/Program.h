@@ -1,11 +1,11 @@
 #pragma once
 
+#include "TruthTable.h"
+
 #include <string>
 #include <string_view>
 
 namespace zpl {
-
-inline constexpr int kMaxTableVariables = 6;
 
 struct Report {
     std::string text; // Windows-1252, CR LF after every line
