@@ -137,10 +137,12 @@ std::vector<ProblemResult> checkText(std::string_view utf8, ModalSystem system, 
             r.reason = "cancelado";
             return;
         }
+        const auto start = std::chrono::steady_clock::now();
         Budget budget;
-        budget.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kProblemSeconds);
+        budget.deadline = start + std::chrono::seconds(kProblemSeconds);
         budget.cancel = &cancel;
         Judgement j = judge(logic, premises, conclusion, argument, r.system, budget);
+        r.milliseconds = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
         r.decision = j.decision;
         r.explanation = std::move(j.explanation);
         r.reason = std::move(j.reason);

@@ -21,6 +21,7 @@ struct ProblemResult {
     std::string text;        // the problem as read, Unicode
     std::string explanation; // UTF-8, Unicode symbols: a closed tree, a countermodel or what was tried
     std::string reason;      // a few words
+    double milliseconds = 0; // spent deciding it
     // A line that could not be read: the problem is not decided.
     bool syntaxError = false;
     int errorLine = 0;

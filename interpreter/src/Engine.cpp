@@ -16,6 +16,7 @@ namespace {
 // countermodel search keeps its turns.
 constexpr std::int64_t kFirstRoundSteps = 20'000;
 constexpr std::int64_t kTreeSteps = 400'000;
+constexpr int kFirstRoundMilliseconds = 20;
 
 std::string plural(int n, const char *one, const char *many) { return std::to_string(n) + " " + (n == 1 ? one : many); }
 
@@ -189,7 +190,9 @@ Judgement search(Problem &p, const Budget &budget)
             sizes.emplace_back(d, w);
         }
     std::size_t nextSize = 0;
-    int limit = 1;
+    // Two ways of deepening take turns: instances per branch, which suits proofs that need many
+    // different ∀, and instances per ∀ line, which suits proofs that need each ∀ a few times.
+    int limit = 1, lineLimit = 1, round = 0;
     bool satisfiable = false, tableauDone = false;
     int largestTried = 0, deepestLimit = 0;
     Judgement j;
@@ -207,11 +210,19 @@ Judgement search(Problem &p, const Budget &budget)
             continue;
         TableauOptions options;
         options.system = p.system;
-        options.gammaLimit = limit;
+        options.perLine = p.firstOrder && ++round % 3 == 0;
+        options.gammaLimit = options.perLine ? lineLimit : limit;
         options.conclusionIsFormula = !p.argument;
-        options.stepLimit = kFirstRoundSteps << std::min(limit, 10);
-        const TableauResult t = runTableau(p.logic, p.premises, p.conclusion, options, budget);
-        deepestLimit = limit;
+        const int depth = options.perLine ? lineLimit + 1 : limit;
+        options.stepLimit = kFirstRoundSteps << std::min(depth, 10);
+        if (p.firstOrder && p.modal)
+            options.worldLimit = 3 + 2 * depth;
+        // Each round also gets a slice of time, so that the countermodels keep their turns.
+        Budget slice = budget;
+        slice.deadline = std::min(budget.deadline, std::chrono::steady_clock::now()
+                                                       + std::chrono::milliseconds(kFirstRoundMilliseconds << std::min(depth, 10)));
+        const TableauResult t = runTableau(p.logic, p.premises, p.conclusion, options, slice);
+        deepestLimit = std::max(deepestLimit, limit);
         if (t.kind == TableauResult::Kind::Closed)
             return valid(p, t);
         if (t.kind == TableauResult::Kind::Open) {
@@ -222,7 +233,7 @@ Judgement search(Problem &p, const Budget &budget)
                 if (const auto model = branchModel(p, t.open))
                     return invalid(p, refutation, *model);
         }
-        ++limit;
+        ++(options.perLine ? lineLimit : limit);
     }
     j.explanation = "No determinado: ";
     if (satisfiable)
@@ -308,6 +319,8 @@ Judgement judge(const Logic &logic, const std::vector<int> &premises, int conclu
         p.firstOrder = p.firstOrder || p.logic.isFirstOrder(f);
     }
     p.propositional = !p.modal && !p.firstOrder;
+    if (!p.modal)
+        p.system = ModalSystem::K; // frames play no part
     if (p.propositional)
         return propositional(p, budget);
     return search(p, budget);

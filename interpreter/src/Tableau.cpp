@@ -37,10 +37,14 @@ bool parseSystemName(std::string_view text, ModalSystem &system)
     return false;
 }
 
-bool isReflexive(ModalSystem s) { return s == ModalSystem::T || s == ModalSystem::S4 || s == ModalSystem::S5; }
+// B is KTB, as Hughes and Cresswell name it: reflexive and symmetric frames.
+bool isReflexive(ModalSystem s)
+{
+    return s == ModalSystem::T || s == ModalSystem::B || s == ModalSystem::S4 || s == ModalSystem::S5;
+}
 bool isSymmetric(ModalSystem s) { return s == ModalSystem::B || s == ModalSystem::S5; }
 bool isTransitive(ModalSystem s) { return s == ModalSystem::K4 || s == ModalSystem::S4 || s == ModalSystem::S5; }
-bool isSerial(ModalSystem s) { return s != ModalSystem::K && s != ModalSystem::K4 && s != ModalSystem::B; }
+bool isSerial(ModalSystem s) { return s != ModalSystem::K && s != ModalSystem::K4; }
 
 bool Budget::expired() const
 {
@@ -142,6 +146,7 @@ struct Branch {
     Queue todo;                  // lines whose rule has not been applied yet
     Lines betas = nullptr;       // branching lines waiting
     Lines pis = nullptr;         // ◇ and ¬□ lines waiting
+    Lines parked = nullptr;      // ◇ and ¬□ lines of worlds that looked blocked
     Lines lits = nullptr;        // atomic lines, for closing
     Lines boxes = nullptr;       // □ and ¬◇ lines, for worlds reached later
     Lines edges = nullptr;       // accessibility lines
@@ -220,7 +225,8 @@ public:
         std::vector<Choice> choices;
         for (;;) {
             ++m_steps;
-            if ((m_steps & 255) == 0 && (m_budget.expired() || m_pool.bytes() > kMaxTableauBytes))
+            if ((m_steps & 255) == 0
+                && (m_budget.expired() || m_pool.bytes() > kMaxTableauBytes || L.size() > kMaxStoreNodes))
                 return result;
             if (m_options.stepLimit > 0 && m_steps > m_options.stepLimit)
                 return result;
@@ -477,17 +483,30 @@ private:
         Branch &b = st.branch;
         if (!b.todo.empty())
             return apply(st, dequeue(b), choices);
+        // New worlds come before branching, as in textbook trees: a world often closes a branch
+        // that β rules would only multiply. Where blocking decides (K4, S4), a world found blocked
+        // now is looked at again once no β is left and its formulas are final.
+        while (b.pis) {
+            const Line *x = pickOldest(b.pis);
+            if (expandPi(b, x, false))
+                return Outcome::Continue;
+        }
         if (b.betas) {
             split(st);
             return Outcome::Continue;
         }
-        while (b.pis) {
-            const Line *x = pickOldest(b.pis);
-            if (expandPi(b, x))
+        while (b.parked) {
+            const Line *x = pickOldest(b.parked);
+            if (expandPi(b, x, true))
                 return Outcome::Continue;
         }
         if (b.gammas) {
-            if (b.gammaUses < m_options.gammaLimit) {
+            // Either the branch, or each ∀ line on it, may give gammaLimit instances; the least
+            // used line goes first.
+            int least = INT_MAX;
+            for (const Cell<GammaEntry> *c = b.gammas; c; c = c->tail)
+                least = std::min(least, c->head.uses);
+            if ((m_options.perLine ? least : b.gammaUses) < m_options.gammaLimit) {
                 instantiate(b);
                 return Outcome::Continue;
             }
@@ -520,6 +539,14 @@ private:
             return Outcome::Continue;
         }
         const Parts p = analyse(x->formula);
+        // Any formula closes a branch with its negation, as in textbook trees, not only atoms.
+        if (p.shape != Shape::Literal && p.shape != Shape::Trivial && p.shape != Shape::Closing) {
+            const FormulaNode &n = L.node(x->formula);
+            const int complement = n.kind == Fk::Not ? n.a : L.negation(x->formula);
+            for (const Line *y = x->parent; y; y = y->parent)
+                if (y->formula == complement && y->world == x->world)
+                    return close(st, y, x);
+        }
         switch (p.shape) {
         case Shape::Trivial: return Outcome::Continue;
         case Shape::Closing: return close(st, x, nullptr);
@@ -566,20 +593,95 @@ private:
         }
     }
 
+    void paramsIn(int t, std::vector<int> &out) const
+    {
+        const TermNode &n = L.term(t);
+        if (!n.params)
+            return;
+        if (n.kind == Tk::Param) {
+            if (std::find(out.begin(), out.end(), n.sym) == out.end())
+                out.push_back(n.sym);
+            return;
+        }
+        for (int a : L.args(t))
+            paramsIn(a, out);
+    }
+
+    void paramsOf(int f, std::vector<int> &out) const
+    {
+        const FormulaNode &n = L.node(f);
+        if (!n.params)
+            return;
+        switch (n.kind) {
+        case Fk::Atom:
+            for (int a : L.atomArgs(f))
+                paramsIn(a, out);
+            break;
+        case Fk::Equal: paramsIn(n.a, out), paramsIn(n.b, out); break;
+        case Fk::Top: case Fk::Bottom: break;
+        case Fk::Not: case Fk::Box: case Fk::Diamond: paramsOf(n.a, out); break;
+        case Fk::And: case Fk::Or: case Fk::Implies: case Fk::Iff: paramsOf(n.a, out), paramsOf(n.b, out); break;
+        case Fk::Forall: case Fk::Exists: paramsOf(n.b, out); break;
+        }
+    }
+
     void delta(Branch &b, const Line *x, const Parts &p)
     {
-        // The witness depends on every free variable of the branch, so that no later choice of
-        // terms can make it an old name: the tree then shows it as a new constant.
+        // The witness depends on the free variables of its own formula (the liberalised rule).
+        // The tree shows it as a new constant, which needs that no free variable born above this
+        // line ever takes it as its value: closeable() refuses such closures.
+        std::vector<int> params;
+        paramsOf(p.body, params);
+        std::sort(params.begin(), params.end());
         std::vector<int> args;
-        for (const Cell<int> *c = b.params; c; c = c->tail)
-            args.push_back(L.param(c->head));
-        std::reverse(args.begin(), args.end());
+        for (int q : params)
+            args.push_back(L.param(q));
         const int f = L.function("#" + std::to_string(++m_witnesses), static_cast<int>(args.size()), true);
         const int t = L.app(f, args);
         int inst = L.substitute(p.body, p.var, t);
         if (p.negated)
             inst = L.negation(inst);
-        addLine(b, inst, x->world, p.rule, x);
+        const Line *made = addLine(b, inst, x->world, p.rule, x);
+        if (static_cast<int>(m_witnessLine.size()) <= f)
+            m_witnessLine.resize(static_cast<std::size_t>(f) + 1, nullptr);
+        m_witnessLine[static_cast<std::size_t>(f)] = made;
+    }
+
+    bool onPathOf(const Line *above, const Line *below) const
+    {
+        for (const Line *y = below; y && y->length >= above->length; y = y->parent)
+            if (y == above)
+                return true;
+        return false;
+    }
+
+    bool witnessBornBelow(int t, const Line *born) const
+    {
+        t = deref(t);
+        const TermNode &n = L.term(t);
+        if (n.kind != Tk::App)
+            return false;
+        if (L.functionSymbol(n.sym).made) {
+            const Line *d = static_cast<std::size_t>(n.sym) < m_witnessLine.size() ? m_witnessLine[static_cast<std::size_t>(n.sym)] : nullptr;
+            if (d && onPathOf(born, d))
+                return true;
+        }
+        for (int a : L.args(t))
+            if (witnessBornBelow(a, born))
+                return true;
+        return false;
+    }
+
+    // Whether the present bindings still give a textbook tree: a free variable born above the
+    // line of a witness cannot stand for that witness, a constant new at that line.
+    bool closeable() const
+    {
+        for (int q : m_trail) {
+            const Line *born = m_bornLine[static_cast<std::size_t>(q)];
+            if (born && witnessBornBelow(m_bind[static_cast<std::size_t>(q)], born))
+                return false;
+        }
+        return true;
     }
 
     void instantiate(Branch &b)
@@ -606,7 +708,7 @@ private:
             b.gammas = push(b.gammas, *it);
         ++b.gammaUses;
         b.params = push(b.params, number);
-        addLine(b, inst, x->world, p.rule, x);
+        m_bornLine.push_back(addLine(b, inst, x->world, p.rule, x));
     }
 
     std::vector<int> formulasAt(const Branch &b, int world) const
@@ -634,7 +736,7 @@ private:
     // The possibility rule, unless it is not needed: in S5 a world already holds the formula (every
     // world sees every other); in K4 and S4 an earlier world on the way here holds every formula
     // of this one, so this world can borrow that world's successors.
-    bool expandPi(Branch &b, const Line *x)
+    bool expandPi(Branch &b, const Line *x, bool final)
     {
         const int w = x->world;
         const Parts p = analyse(x->formula);
@@ -648,10 +750,17 @@ private:
             for (int u = creator(b, w); u >= 0; u = creator(b, u)) {
                 const std::vector<int> theirs = formulasAt(b, u);
                 if (std::includes(theirs.begin(), theirs.end(), mine.begin(), mine.end())) {
-                    b.blocked = push(b.blocked, std::pair<int, int>{w, u});
+                    if (final)
+                        b.blocked = push(b.blocked, std::pair<int, int>{w, u});
+                    else
+                        b.parked = push(b.parked, x);
                     return false;
                 }
             }
+        }
+        if (b.worlds >= m_options.worldLimit) {
+            b.limited = true;
+            return false;
         }
         const int v = b.worlds++;
         addEdge(b, w, v, p.rule, x);
@@ -670,6 +779,10 @@ private:
             for (Lines e = b.edges; e && !hasSuccessor; e = e->tail)
                 hasSuccessor = e->head->world == w;
             if (hasBox && !hasSuccessor) {
+                if (b.worlds >= m_options.worldLimit) {
+                    b.limited = true;
+                    return false;
+                }
                 const int v = b.worlds++;
                 addEdge(b, w, v, Rule::Serial);
                 return true;
@@ -760,14 +873,20 @@ private:
         std::vector<const Line *> viable;
         const std::size_t mark = m_trail.size();
         if (selfContradictory(x)) {
-            if (localBindings(st, mark))
+            if (!closeable())
+                undo(mark);
+            else if (localBindings(st, mark))
                 return close(st, x, nullptr);
-            undo(mark);
-            viable.push_back(x);
+            else
+                undo(mark), viable.push_back(x);
         }
         for (Lines c = b.lits; c; c = c->tail) {
             if (!contradict(x, c->head))
                 continue;
+            if (!closeable()) {
+                undo(mark);
+                continue;
+            }
             if (localBindings(st, mark))
                 return close(st, c->head, x);
             undo(mark);
@@ -1108,6 +1227,8 @@ private:
     bool m_modal = false;
     std::vector<int> m_bind;  // per free variable: its term, or -1
     std::vector<int> m_birth; // per free variable: the length of the branch that made it
+    std::vector<const Line *> m_bornLine;    // per free variable: the line of its instance
+    std::vector<const Line *> m_witnessLine; // per witness function: the line of its ∃
     std::vector<int> m_trail;
     std::int64_t m_steps = 0;
     int m_seq = 0;

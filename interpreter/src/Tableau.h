@@ -51,7 +51,10 @@ struct TableauResult {
 struct TableauOptions {
     ModalSystem system = ModalSystem::K;
     int gammaLimit = 1;           // instances of ∀ (and ¬∃) per branch
+    bool perLine = false;         // ... or per ∀ line of a branch
     std::int64_t stepLimit = 0;   // 0: none
+    int worldLimit = 2000;        // worlds per branch; a modal formula with quantifiers may ask for
+                                  // new worlds without end, so its rounds raise this with gammaLimit
     bool conclusionIsFormula = false; // "negación de la fórmula" rather than "de la conclusión"
 };
 
@@ -62,7 +65,8 @@ TableauResult runTableau(Logic &logic, const std::vector<int> &premises, int con
                          const TableauOptions &options, const Budget &budget);
 
 // Ceilings of one search, so that no input can take the machine's memory.
-inline constexpr std::size_t kMaxTableauBytes = std::size_t{768} << 20;
+inline constexpr std::size_t kMaxTableauBytes = std::size_t{256} << 20;
+inline constexpr std::size_t kMaxStoreNodes = 4'000'000; // formulas and terms made by instances
 inline constexpr int kMaxTreeLines = 4000;
 inline constexpr int kMaxTermDepth = 12;
 

@@ -18,10 +18,15 @@ int verdictMain(int argc, char **argv)
 {
     ModalSystem system = ModalSystem::K;
     const char *file = nullptr;
+    bool times = false; // a last column with the milliseconds, for the benchmark
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--verdict")
             continue;
+        if (arg == "--times") {
+            times = true;
+            continue;
+        }
         if (arg == "--system" && i + 1 < argc && parseSystemName(argv[i + 1], system)) {
             ++i;
             continue;
@@ -50,6 +55,8 @@ int verdictMain(int argc, char **argv)
         } else if (!r.reason.empty()) {
             out += "\t" + r.reason;
         }
+        if (times)
+            out += "\t" + std::to_string(r.milliseconds);
         std::printf("%s\n", out.c_str());
         std::fflush(stdout);
     }
