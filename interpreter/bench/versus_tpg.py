@@ -225,15 +225,29 @@ def ours(build, problems, workdir):
 
 
 def peer(tpg, problems, workdir, timeout):
-    path = os.path.join(workdir, 'peer.json')
-    with open(path, 'w', encoding='utf-8') as f:
-        # The peer takes frame conditions only for modal formulas.
-        json.dump([{'id': i, 'input': p['peer'],
-                    'constraints': SYSTEMS[p['system']] if any(c in p['peer'] for c in '□◇') else []}
-                   for i, p in enumerate(problems)], f, ensure_ascii=False)
-    out, seconds, peak = run(['node', os.path.join(HERE, 'tpg_batch.js'), tpg, path, str(int(timeout * 1000))])
-    results = [json.loads(line) for line in out.splitlines()]
-    return [r['verdict'] for r in results], [r['ms'] for r in results], seconds, peak
+    """The peer in as few Node.js processes as possible: one that dies (out of memory, say) costs
+    its problem a 'crashed' verdict, and a new process goes on with the rest."""
+    verdicts, times, seconds, peak = [], [], 0.0, 0.0
+    while len(verdicts) < len(problems):
+        start = len(verdicts)
+        path = os.path.join(workdir, 'peer.json')
+        with open(path, 'w', encoding='utf-8') as f:
+            # The peer takes frame conditions only for modal formulas.
+            json.dump([{'id': i, 'input': p['peer'],
+                        'constraints': SYSTEMS[p['system']] if any(c in p['peer'] for c in '□◇') else []}
+                       for i, p in enumerate(problems[start:], start)], f, ensure_ascii=False)
+        out, s, m = run(['node', '--max-old-space-size=2048', os.path.join(HERE, 'tpg_batch.js'), tpg, path,
+                         str(int(timeout * 1000))])
+        seconds += s
+        peak = max(peak, m)
+        for line in out.splitlines():
+            r = json.loads(line)
+            verdicts.append(r['verdict'])
+            times.append(r['ms'])
+        if len(verdicts) < len(problems):
+            verdicts.append('crashed')
+            times.append(0.0)
+    return verdicts, times, seconds, peak
 
 
 def main():

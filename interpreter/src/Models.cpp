@@ -589,8 +589,10 @@ std::string describeModel(const Logic &logic, const std::vector<int> &formulas, 
             continue;
         }
         out += s.name + ": ";
-        for (std::size_t i = 0; i < table.size(); ++i)
-            out += (i ? ", " : "") + s.name + tupleText(i, s.arity, model.domain) + " = " + element(table[i]);
+        for (std::size_t i = 0; i < table.size(); ++i) {
+            const std::string args = tupleText(i, s.arity, model.domain);
+            out += (i ? ", " : "") + s.name + (s.arity == 1 ? "(" + args + ")" : args) + " = " + element(table[i]);
+        }
         out += "\n";
     }
     for (int p : sig.predicates) {

@@ -259,10 +259,27 @@ private:
         return m_logic.binary(kind, a, b);
     }
 
+    // Where only a term can stand, "n" is a name, not the biconditional of the palette: the old
+    // language never had anything there, so nothing it read changes.
+    bool nameHere()
+    {
+        if (m_tok.kind == Tok::Name)
+            return true;
+        if (m_tok.kind != Tok::Iff || m_lexer.text(m_tok) != U"n")
+            return false;
+        const std::u32string_view line = m_lexer.line();
+        std::size_t end = static_cast<std::size_t>(m_tok.pos) + 1;
+        while (end < line.size() && line[end] >= '0' && line[end] <= '9')
+            ++end;
+        m_tok.kind = Tok::Name;
+        m_tok.len = static_cast<int>(end) - m_tok.pos;
+        return true;
+    }
+
     // The variable of a quantifier, which the lexer reads as a name.
     bool quantifierVariable(Tok quantifier, std::vector<std::pair<Fk, int>> &prefixes)
     {
-        if (m_tok.kind != Tok::Name) {
+        if (!nameHere()) {
             fail(std::string("una variable tras ") + tokenSymbol(quantifier));
             return false;
         }
@@ -335,7 +352,7 @@ private:
 
     int term()
     {
-        if (m_tok.kind != Tok::Name) {
+        if (!nameHere()) {
             fail("un término (una letra minúscula, como x o a)");
             return -1;
         }
@@ -376,6 +393,16 @@ private:
         }
         case Tok::Predicate: return predication();
         case Tok::Name: return identityOrLetter();
+        case Tok::Iff: {
+            // "n = a": an identity; "n" alone stays an error, as before.
+            const Token after = m_lexer.next(m_tok.pos + m_tok.len);
+            if (m_lexer.text(m_tok) == U"n" && (after.kind == Tok::Equals || after.kind == Tok::NotEquals)) {
+                nameHere();
+                return identityOrLetter();
+            }
+            fail(kOperand);
+            return -1;
+        }
         case Tok::Open: return parenthesised();
         default: fail(kOperand); return -1;
         }
@@ -401,7 +428,7 @@ private:
                 return -1;
             advance();
         } else {
-            while (!m_failed && m_tok.kind == Tok::Name && adjacent())
+            while (!m_failed && adjacent() && nameHere())
                 args.push_back(term());
         }
         if (m_failed || !checkArity(m_predicates, name, static_cast<int>(args.size()), start.pos, "el predicado"))

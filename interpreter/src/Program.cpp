@@ -101,6 +101,8 @@ std::string tv(bool value) { return value ? "V" : "F"; }
 
 std::string assignmentText(const Arena &arena, const std::vector<int> &vars, const std::vector<bool> &values)
 {
+    if (vars.empty())
+        return "cualquiera (no tiene letras)";
     std::string out;
     for (std::size_t i = 0; i < vars.size(); ++i) {
         if (i)
@@ -149,7 +151,7 @@ public:
         Evaluator eval(m_arena, {root}, vars);
         std::vector<int> compound;
         for (int id : eval.nodes())
-            if (!isLeaf(m_arena.node(id).op))
+            if (m_arena.node(id).op != Op::Var)
                 compound.push_back(id);
         if (!compound.empty()) {
             line("Columnas de la tabla:");

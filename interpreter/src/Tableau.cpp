@@ -540,13 +540,15 @@ private:
         }
         const Parts p = analyse(x->formula);
         // Any formula closes a branch with its negation, as in textbook trees, not only atoms.
-        if (p.shape != Shape::Literal && p.shape != Shape::Trivial && p.shape != Shape::Closing) {
-            const FormulaNode &n = L.node(x->formula);
-            const int complement = n.kind == Fk::Not ? n.a : L.negation(x->formula);
-            for (const Line *y = x->parent; y; y = y->parent)
-                if (y->formula == complement && y->world == x->world)
-                    return close(st, y, x);
-        }
+        if (p.shape != Shape::Literal && p.shape != Shape::Trivial && p.shape != Shape::Closing)
+            return compound(st, x, choices);
+        return expand(st, x, choices);
+    }
+
+    Outcome expand(State &st, const Line *x, std::vector<Choice> &choices)
+    {
+        Branch &b = st.branch;
+        const Parts p = analyse(x->formula);
         switch (p.shape) {
         case Shape::Trivial: return Outcome::Continue;
         case Shape::Closing: return close(st, x, nullptr);
@@ -904,6 +906,75 @@ private:
         return closeWith(st, x, viable[0]);
     }
 
+    // Whether line y holds the negation of line x's formula, or x the negation of y's, up to the
+    // values of free variables (bound here when they match).
+    bool negates(const Line *x, const Line *y)
+    {
+        if (y->formula < 0 || y->world != x->world)
+            return false;
+        const FormulaNode &fx = L.node(x->formula), &fy = L.node(y->formula);
+        if (fx.kind == Fk::Not && unifyFormulas(fx.a, y->formula))
+            return true;
+        return fy.kind == Fk::Not && unifyFormulas(fy.a, x->formula);
+    }
+
+    bool unifyFormulas(int f, int g)
+    {
+        if (f == g)
+            return true;
+        const std::size_t mark = m_trail.size();
+        if (!matchFormulas(f, g)) {
+            undo(mark);
+            return false;
+        }
+        return true;
+    }
+
+    bool matchFormulas(int f, int g)
+    {
+        if (f == g)
+            return true;
+        const FormulaNode &a = L.node(f), &b = L.node(g);
+        if (a.kind != b.kind || (!a.params && !b.params))
+            return false;
+        switch (a.kind) {
+        case Fk::Atom: return a.a == b.a && unifyLists(L.atomArgs(f), L.atomArgs(g));
+        case Fk::Equal: return unifyTerms(a.a, b.a) && unifyTerms(a.b, b.b);
+        case Fk::Top: case Fk::Bottom: return true;
+        case Fk::Not: case Fk::Box: case Fk::Diamond: return matchFormulas(a.a, b.a);
+        case Fk::And: case Fk::Or: case Fk::Implies: case Fk::Iff: return matchFormulas(a.a, b.a) && matchFormulas(a.b, b.b);
+        case Fk::Forall: case Fk::Exists: return a.a == b.a && matchFormulas(a.b, b.b);
+        }
+        return false;
+    }
+
+    // A compound line closes its branch against its negation, or is expanded by its rule.
+    Outcome compound(State &st, const Line *x, std::vector<Choice> &choices)
+    {
+        std::vector<const Line *> viable;
+        const std::size_t mark = m_trail.size();
+        for (const Line *y = x->parent; y; y = y->parent) {
+            if (!negates(x, y))
+                continue;
+            if (!closeable()) {
+                undo(mark);
+                continue;
+            }
+            if (localBindings(st, mark))
+                return close(st, y, x);
+            undo(mark);
+            viable.push_back(y);
+        }
+        if (viable.empty())
+            return expand(st, x, choices);
+        Lines rest = nullptr;
+        for (std::size_t i = viable.size(); i-- > 1;)
+            rest = push(rest, viable[i]);
+        choices.push_back(Choice{st, m_trail.size(), x, rest});
+        negates(x, viable[0]);
+        return close(st, viable[0], x);
+    }
+
     Outcome closeWith(State &st, const Line *x, const Line *partner)
     {
         if (partner == x) {
@@ -925,7 +996,10 @@ private:
             if (c.candidates) {
                 const Line *partner = c.candidates->head;
                 c.candidates = c.candidates->tail;
-                const bool bindsOk = partner == c.literal ? selfContradictory(c.literal) : contradict(c.literal, partner);
+                const bool compoundLine = analyse(c.literal->formula).shape != Shape::Literal;
+                const bool bindsOk = partner == c.literal ? selfContradictory(c.literal)
+                                     : compoundLine       ? negates(c.literal, partner)
+                                                          : contradict(c.literal, partner);
                 if (!bindsOk)
                     continue;
                 st.closed = push(st.closed, partner == c.literal ? Closure{st.branch.tip, c.literal, nullptr}
@@ -935,6 +1009,8 @@ private:
             // The last alternative: keep the branch open and go on.
             const Line *x = c.literal;
             choices.pop_back();
+            if (analyse(x->formula).shape != Shape::Literal)
+                return expand(st, x, choices);
             st.branch.lits = push(st.branch.lits, x);
             identity(st.branch, x);
             return Outcome::Continue;

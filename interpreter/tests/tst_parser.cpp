@@ -175,6 +175,7 @@ TEST(quantifiersPredicatesIdentityAndModalitiesInEverySpelling)
         {"Rab1 ∧ R(a, f(b, c)) ∧ Fg(a)", "(Rab1 ∧ R(a, f(b, c))) ∧ F(g(a))"},
         {"a = b ∨ a ≠ f(b) ∨ ¬a=b ∨ a != b", "((a = b ∨ a ≠ f(b)) ∨ a ≠ b) ∨ a ≠ b"},
         {"P ∧ q → ⊥", "(P ∧ q) → ⊥"}, // sentence letters in either case
+        {"∀n(Fn ∧ Rnn1) n n = a", "∀n(Fn ∧ Rnn1) ↔ n = a"}, // n is a name only where ↔ never stood
         {"[]p -> <>p", "□p → ◇p"},
         {"\u00A3(p → q) → (\u00A3p → \u00AFq)", "□(p → q) → (□p → ◇q)"},
         {"\\Box \\Diamond p ∧ ◻◊p", "□◇p ∧ □◇p"},

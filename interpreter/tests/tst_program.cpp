@@ -137,10 +137,36 @@ TEST(utf8FilesAreReadAsUtf8AndCaretsCountCharacters)
         CHECK(has(*r, "Clasificaci\xF3n: Contradicci\xF3n"));
         CHECK(has(*r, "F\xF3rmula 2 (l\xEDnea 2): T -> (p V \\bot)\r\n"));
     }
+    // A constant alone has a column of its own (no letter, no connective).
+    const Report constants = runProgram("T\r\n^\r\n");
+    CHECK(has(constants, "(1)\r\nV\r\nClasificaci\xF3n: Tautolog\xED" "a"));
+    CHECK(has(constants, "(1)\r\nF\r\nClasificaci\xF3n: Contradicci\xF3n"));
     // The column counts characters; the echo spells what 1252 lacks, and the caret follows it.
     const Report bad = runProgram("\u22A4 \u2194 # q\r\n");
     CHECK(has(bad, "Error en la l\xEDnea 1, columna 5: "));
     CHECK(has(bad, "\tT <-> # q\r\n\t      ^\r\n"));
+}
+
+TEST(firstOrderAndModalProblemsGetVerdictsTreesAndCountermodelsIn1252)
+{
+    // UTF-8 in, 1252 out: the symbols 1252 lacks take spellings the language reads back.
+    const Report r = runProgram("\u2200x(Fx \u2192 Gx), Fa \u22A8 Ga\r\n"
+                                "\u2200x\u2203y Rxy \u22A8 \u2203y\u2200x Rxy\r\n"
+                                "sistema: T\r\n"
+                                "\u25A1p \u2192 p\r\n"
+                                "\r\n"
+                                "\u2200x Fx\r\n"
+                                "---\r\n"
+                                "\u2203x Fx\r\n");
+    CHECK_EQ(r.errors, 0);
+    CHECK_EQ(r.arguments, 3);
+    CHECK(has(r, "Argumento de la l\xEDnea 1: \\forall x(Fx -> Gx), Fa |= Ga\r\nArgumento v\xE1lido\r\n"));
+    CHECK(has(r, "4. Fa -> Ga  (de 1, \\forall)\r\n"));
+    CHECK(has(r, "   \xD7 2 y 5\r\n")); // the closed branch and its pair
+    CHECK(has(r, "Argumento no v\xE1lido\r\nContramodelo (comprobado: en \xE9l las premisas son verdaderas y la "
+                 "conclusi\xF3n falsa):\r\nDominio: {0, 1}\r\nR: {(0, 1), (1, 0)}\r\n"));
+    CHECK(has(r, "F\xF3rmula 1 (l\xEDnea 4): []p -> p\r\nSistema modal: T\r\nF\xF3rmula v\xE1lida\r\n"));
+    CHECK(has(r, "Argumento de las l\xEDneas 6 a 8\r\nArgumento v\xE1lido\r\n"));
 }
 
 TEST(tablesStopAtSixVariablesButClassificationGoesOn)
