@@ -3,7 +3,7 @@
 // block. Peak memory is that of a child process that only loads the file (its maximum RSS).
 // With --write FILE [BYTES] it only writes the document (10 MB by default) for other benchmarks.
 #include "platform/files/DocumentFile.h"
-#include "platform/richedit/TextFormat.h"
+#include "platform/format/TextFormat.h"
 #include "platform/rtf/RtfWriter.h"
 
 #include <QElapsedTimer>

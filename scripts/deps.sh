@@ -9,7 +9,7 @@ pkgs="cmake make g++ pkg-config qt6-base-dev qt6-svg-dev qt6-translations-l10n q
 if [ "$what" = test ]; then
   pkgs="$pkgs xvfb xauth xdotool x11-utils cups cups-client cups-bsd printer-driver-cups-pdf
         poppler-utils shared-mime-info desktop-file-utils xdg-utils libfile-mimeinfo-perl
-        libglib2.0-bin clang libclang-rt-14-dev imagemagick"
+        libglib2.0-bin clang libclang-rt-14-dev imagemagick xclip"
 fi
 
 missing=""

@@ -4,6 +4,7 @@
 #include "Unit2.h"
 
 #include "platform/app/Application.h"
+#include "platform/process/Launcher.h"
 #include "platform/richedit/RichEdit.h"
 #include "platform/widgets/SpeedButton.h"
 
@@ -83,6 +84,8 @@ TForm1::TForm1(QWidget *parent)
     createEditors();
     createToolbar();
     createMenus();
+    RichEdit1->installEventFilter(this);
+    connect(this, &QWidget::windowTitleChanged, this, [this] { keepRunningCaption(); });
 
     // Restored, the client area below the menu bar is 699 x 246 and the window is centred; it
     // opens maximised.
@@ -119,14 +122,14 @@ void TForm1::createEditors()
     RichEdit1->setText(QStringLiteral("RichEdit1"));
     layout->addWidget(RichEdit1, 1);
 
-    // Never shown: the program run lays its text out here, 633 px wide, to read it as lines.
+    // Never shown: the program run passes its text through here to read it as lines. It does
+    // not wrap, so each paragraph reaches the interpreter as one line, however long.
     RichEdit2 = new zv::RichEdit(this);
     RichEdit2->setObjectName(QStringLiteral("RichEdit2"));
     RichEdit2->setFont(font());
     RichEdit2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     RichEdit2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    RichEdit2->setLineWrapMode(QTextEdit::FixedPixelWidth);
-    RichEdit2->setLineWrapColumnOrWidth(633);
+    RichEdit2->setLineWrapMode(QTextEdit::NoWrap);
     RichEdit2->setFixedWidth(633);
     RichEdit2->hide();
 
@@ -217,6 +220,9 @@ void TForm1::createMenus()
          &TForm1::Imprimir1Click);
     separator(Archivo1, N3, "N3");
     item(Archivo1, Salir1, "Salir1", "Salir", Qt::Key_F10, "menu-exit", &TForm1::Salir1Click);
+    item(Archivo1, DetenerPrograma1, "DetenerPrograma1", "Detener programa", Qt::Key_unknown,
+         nullptr, &TForm1::DetenerPrograma1Click);
+    DetenerPrograma1->setEnabled(false);
 
     menu(Editar1, "Editar1", "Editar");
     item(Editar1, SeleccionatTodo1, "SeleccionatTodo1", "Seleccionar Todo", Qt::Key_F5,
@@ -255,11 +261,15 @@ void TForm1::closeEvent(QCloseEvent *event)
         FormClose(this);
         closing = true;
     });
-    // A failed or abandoned save keeps the window, and the document, open.
-    if (closing)
+    // A failed or abandoned save keeps the window, and the document, open. Closed during a run,
+    // the window takes the program with it: nobody would see its answer.
+    if (closing) {
+        if (m_waits > 0)
+            zv::stopLaunchedPrograms();
         event->accept();
-    else
+    } else {
         event->ignore();
+    }
 }
 
 void TForm1::FormShow(QObject *)

@@ -2,6 +2,7 @@
 
 #include "platform/dialogs/Dialogs.h"
 
+#include <QCursor>
 #include <QMainWindow>
 
 #include <array>
@@ -13,6 +14,7 @@ class QMenu;
 namespace zv {
 class RichEdit;
 class SpeedButton;
+struct LaunchOutcome;
 struct PaletteRow;
 } // namespace zv
 
@@ -45,6 +47,7 @@ public:
     QAction *Imprimir1 = nullptr;
     QAction *N3 = nullptr;
     QAction *Salir1 = nullptr;
+    QAction *DetenerPrograma1 = nullptr;
     QMenu *Editar1 = nullptr;
     QAction *SeleccionatTodo1 = nullptr;
     QAction *Cortar1 = nullptr;
@@ -128,7 +131,10 @@ public:
 
     // Program run -----------------------------------------------------------------------------
     void SpeedButton27Click(QObject *Sender);
-    void ExecuteAndWait(const QString &fileName, const QString &parameters, int showCommand);
+    zv::LaunchOutcome ExecuteAndWait(const QString &fileName, const QString &parameters,
+                                     int showCommand);
+    /// "Detener programa": stops the program that a run waits for.
+    void DetenerPrograma1Click(QObject *Sender);
 
     // About -----------------------------------------------------------------------------------
     void AyudayCaercade1Click(QObject *Sender);
@@ -136,11 +142,19 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void createToolbar();
     void createMenus();
     void createEditors();
+    // What the window shows while a run waits for its program; nested runs wait together.
+    void beginWait();
+    void endWait();
+    void keepRunningCaption();
+
+    int m_waits = 0;
+    QCursor m_editorCursor;
 
     std::array<zv::SpeedButton *, 28> m_speedButtons{};
 };

@@ -2,7 +2,7 @@
 // guards every command discarding the document.
 #include "Unit1.h"
 
-#include "platform/app/PlatformError.h"
+#include "platform/errors/PlatformError.h"
 #include "platform/richedit/RichEdit.h"
 
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 #include "Unit1.h"
 
 #include "platform/richedit/RichEdit.h"
-#include "platform/richedit/TextFormat.h"
+#include "platform/format/TextFormat.h"
 #include "platform/widgets/SpeedButton.h"
 
 namespace {

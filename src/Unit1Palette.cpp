@@ -2,10 +2,12 @@
 
 #include "platform/codepages/CodePage.h"
 #include "platform/richedit/RichEdit.h"
-#include "platform/richedit/TextFormat.h"
+#include "platform/format/TextFormat.h"
 #include "platform/widgets/SpeedButton.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QKeyEvent>
 
 #include <algorithm>
 
@@ -119,6 +121,22 @@ void TForm1::EnterProgramMode()
             speedButton(r.number)->setEnabled(false);
     speedButton(27)->setEnabled(true);
     CompilarPrograma1->setEnabled(true);
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    // A program is a formula a paragraph: in program mode Shift+Enter starts a paragraph, so
+    // that what the user sees as two lines reaches the interpreter as two.
+    if (watched == RichEdit1 && event->type() == QEvent::KeyPress && speedButton(27)->isEnabled()) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->matches(QKeySequence::InsertLineSeparator)) {
+            QKeyEvent plain(QEvent::KeyPress, key->key(), key->modifiers() & ~Qt::ShiftModifier,
+                            QStringLiteral("\r"));
+            QCoreApplication::sendEvent(RichEdit1, &plain);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::SpeedButton1Click(QObject *) { InsertSymbol(row(1)); }

@@ -29,6 +29,10 @@ void TForm3::paintEvent(QPaintEvent *)
     if (const QTextDocument *doc = document()) {
         // Drawn from a copy laid out at the page's width, so the editor's layout is untouched.
         std::unique_ptr<QTextDocument> page(doc->clone());
+        // The clone inherits the editor's "no wrap"; a page wraps at its width.
+        QTextOption option = page->defaultTextOption();
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        page->setDefaultTextOption(option);
         page->setTextWidth(width() - 96);
         painter.translate(48, 48);
         page->drawContents(&painter, QRectF(0, 0, width() - 96, height() - 96));

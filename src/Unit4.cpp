@@ -1,7 +1,7 @@
 #include "Unit4.h"
 
 #include "platform/app/Application.h"
-#include "platform/app/PlatformError.h"
+#include "platform/errors/PlatformError.h"
 #include "platform/codepages/CodePage.h"
 #include "platform/files/AtomicFile.h"
 
@@ -66,9 +66,10 @@ TForm4::TForm4(QWidget *parent)
     layout->setMenuBar(MainMenu1);
     layout->addWidget(Memo1);
 
-    // A client area of 688 x 426 below the menu bar, and a border the user cannot drag.
-    setSizeGripEnabled(false);
-    setFixedSize(688, 426 + MainMenu1->sizeHint().height());
+    // A client area of 688 x 426 below the menu bar to begin with. The border can be dragged
+    // and the window maximised, so that wide tables and long error lines fit; Memo1 follows.
+    resize(688, 426 + MainMenu1->sizeHint().height());
+    setMinimumSize(240, 120 + MainMenu1->sizeHint().height());
     SaveDialog1.overwritePrompt = false;
 }
 

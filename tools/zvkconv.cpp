@@ -1,6 +1,6 @@
 // zvkconv: turns a Zarvik document (or any RTF or text file) into readable text, through the
 // same load and save code as the editor.
-#include "platform/app/PlatformError.h"
+#include "platform/errors/PlatformError.h"
 #include "platform/files/DocumentFile.h"
 #include "platform/files/DocumentStream.h"
 

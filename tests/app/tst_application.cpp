@@ -4,7 +4,7 @@
 #include "FakeDialogs.h"
 
 #include "platform/app/Application.h"
-#include "platform/app/PlatformError.h"
+#include "platform/errors/PlatformError.h"
 
 #include <QTest>
 
@@ -16,7 +16,7 @@ class TestApplication : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void titleIsTheFileNameCutAtTheFirstDotInCapitalisedForm_data()
     {
         QTest::addColumn<QString>("path");

@@ -6,7 +6,8 @@
 #include "FakeDialogs.h"
 #include "MainWindowFixture.h"
 
-#include "platform/app/Application.h"
+#include "Unit3.h"
+
 #include "platform/app/Application.h"
 #include "platform/richedit/RichEdit.h"
 #include "platform/widgets/SpeedButton.h"
@@ -27,7 +28,7 @@ class TestMainWindow : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         // The marker keeps the first-run registration out of these tests.
@@ -104,6 +105,7 @@ private slots:
             {m_form->NuevoPrograma1, "Nuevo Programa", {}, false},
             {m_form->AbrirPrograma1, "Abrir Programa", {}, false},
             {m_form->CompilarPrograma1, "Compilar Programa", {}, false},
+            {m_form->DetenerPrograma1, "Detener programa", {}, false},
             {m_form->Guardar1, "Guardar", Qt::Key_F3, true},
             {m_form->Imprimir1, "Imprimir", Qt::Key_F4, true},
             {m_form->Salir1, "Salir", Qt::Key_F10, true},
@@ -129,8 +131,11 @@ private slots:
         QCOMPARE(bar[3]->text(), QStringLiteral("Ayuda y Acerca de ..."));
         QVERIFY(!bar[3]->menu());
         const QList<QAction *> archivo = m_form->Archivo1->actions();
-        QCOMPARE(archivo.size(), 11);
+        QCOMPARE(archivo.size(), 12);
         QVERIFY(archivo[2]->isSeparator() && archivo[6]->isSeparator() && archivo[9]->isSeparator());
+        // Added last, and usable only while a run waits for its program.
+        QCOMPARE(archivo[11], m_form->DetenerPrograma1);
+        QVERIFY(!m_form->DetenerPrograma1->isEnabled());
     }
 
     void aboutWindowHoldsItsTwelveLinesAndNoKeyClosesIt()
@@ -187,6 +192,48 @@ private slots:
         about.ShowModal();
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY(qAbs(about.geometry().center().x() - screen.center().x()) <= 2);
+    }
+
+    void printLayoutPageDrawsTheEditorsCurrentDocumentWrappedAtItsWidth()
+    {
+        Form1 = m_form.get();
+        TForm3 page;
+        auto inkRows = [&page] {
+            const QImage image = page.grab().toImage();
+            int rows = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if (qGray(image.pixel(x, y)) < 128) {
+                        ++rows;
+                        break;
+                    }
+            return rows;
+        };
+        m_form->RichEdit1->clearDocument();
+        QCOMPARE(inkRows(), 0);
+        const qreal editorWidth = m_form->RichEdit1->document()->textWidth();
+
+        // One paragraph far wider than the page: drawn wrapped over several lines.
+        m_form->RichEdit1->replaceSel(QByteArray("mmmm ").repeated(100));
+        const int oneLine = [&] {
+            m_form->RichEdit1->selectAll();
+            m_form->RichEdit1->replaceSel("mmmm");
+            return inkRows();
+        }();
+        m_form->RichEdit1->selectAll();
+        m_form->RichEdit1->replaceSel(QByteArray("mmmm ").repeated(100));
+        const int wrapped = inkRows();
+        QVERIFY2(wrapped >= 3 * oneLine, qPrintable(QStringLiteral("%1 %2").arg(wrapped).arg(oneLine)));
+        // Drawn from a copy: the editor keeps its own layout (no wrap).
+        QCOMPARE(m_form->RichEdit1->document()->textWidth(), editorWidth);
+
+        // A load gives the editor a new document; the page follows it.
+        auto *loaded = new QTextDocument;
+        loaded->setPlainText(QStringLiteral("mmmm"));
+        loaded->setDefaultFont(m_form->RichEdit1->document()->defaultFont());
+        m_form->RichEdit1->adoptDocument(loaded);
+        QCOMPARE(inkRows(), oneLine);
+        Form1 = nullptr;
     }
 
 private:

@@ -39,7 +39,7 @@ class TestDocument : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         // The marker keeps the first-run registration out of these tests.

@@ -57,7 +57,7 @@ class TestPrinting : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         // The marker keeps the first-run registration out of these tests.

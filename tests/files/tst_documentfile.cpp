@@ -1,9 +1,9 @@
 // Load and save of document files: the messages, the plain-text switch and atomic replacement.
-#include "platform/app/PlatformError.h"
+#include "platform/errors/PlatformError.h"
 #include "platform/files/DocumentFile.h"
 #include "platform/files/DocumentStream.h"
 #include "platform/richedit/RichEdit.h"
-#include "platform/richedit/TextFormat.h"
+#include "platform/format/TextFormat.h"
 
 #include <QDir>
 #include <QFile>
@@ -69,7 +69,7 @@ private:
     QTemporaryDir m_dir;
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
-private slots:
+private Q_SLOTS:
     void missingFileCannotBeOpened()
     {
         const QString missing = path("none.zvk");

@@ -7,7 +7,7 @@
 
 #include "platform/app/Application.h"
 #include "platform/richedit/RichEdit.h"
-#include "platform/richedit/TextFormat.h"
+#include "platform/format/TextFormat.h"
 #include "platform/widgets/SpeedButton.h"
 
 #include <QAction>
@@ -56,7 +56,7 @@ class TestClipboard : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         // The marker keeps the first-run registration out of these tests.

@@ -8,7 +8,7 @@
 #include "platform/app/Application.h"
 #include "platform/dialogs/FontDialog.h"
 #include "platform/richedit/RichEdit.h"
-#include "platform/richedit/TextFormat.h"
+#include "platform/format/TextFormat.h"
 #include "platform/widgets/SpeedButton.h"
 
 #include <QAccessible>
@@ -64,7 +64,7 @@ class TestFormatting : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void initTestCase()
     {
         // The marker keeps the first-run registration out of these tests.

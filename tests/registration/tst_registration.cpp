@@ -71,7 +71,7 @@ class TestRegistration : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void init()
     {
         m_root = std::make_unique<QTemporaryDir>();

@@ -1,5 +1,5 @@
 // Real files from many writers: each loads in under a second, and its text agrees with the
-// reference text beside it for at least 90 % of the files.
+// reference text beside it, except for the files listed below with the reason they differ.
 #include "platform/files/DocumentFile.h"
 
 #include <QDirIterator>
@@ -28,14 +28,38 @@ QString comparable(QString text)
     return lines.join(QLatin1Char(' ')).simplified();
 }
 
+// Where we differ from the reference on purpose or for a known reason.
+const QHash<QString, const char *> kKnownDifferences = {
+    {QStringLiteral("abiword/fields.rtf"), "the reference recomputes date fields with today's date"},
+    {QStringLiteral("r2rtf/page-number-dynamic.rtf"), "the reference computes the page field"},
+    {QStringLiteral("docsharp/Special-chars.rtf"),
+     "SYMBOL fields with an empty result: the reference draws the symbol from the instruction"},
+    {QStringLiteral("rtf2latex2e/moreEqns.rtf"),
+     "embedded equation objects: the reference leaves out their result text"},
+    {QStringLiteral("rtfpipe/phprtflite-footnotes.rtf"),
+     "footnote marks: we show the stored mark, the reference renumbers them"},
+    {QStringLiteral("rtfpipe/Issue50-2.rtf"),
+     "a malformed {*\\word group (no backslash before *): we show its text, the reference drops it"},
+    {QStringLiteral("rtfpipe/Issue46.rtf"),
+     "a Wingdings character: we keep the symbol, the reference shows the byte's letter"},
+    {QStringLiteral("rtfpipe/rtf2xml-old3_from_web.rtf"),
+     "Symbol font letters: we show the Greek letters, the reference drops them"},
+    {QStringLiteral("rtfpipe/rtf2xml-symbol.rtf"),
+     "Symbol font letters: we show the Greek letters, the reference drops them"},
+    {QStringLiteral("rtfpipe/rtf2xml-ted_mixed_faces.rtf"),
+     "Symbol font letters: we show the Greek letters, the reference drops them"},
+    {QStringLiteral("tika/testRTFHyperlinkAndStyles.rtf"),
+     "a 1252 quotation mark that the reference shows as a replacement character"},
+};
+
 } // namespace
 
 class TestRtfCorpus : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void everyFileLoadsQuicklyAndMostAgreeWithTheReference()
+private Q_SLOTS:
+    void everyFileLoadsQuicklyAndAgreesWithTheReferenceUnlessKnown()
     {
         const QString root = qEnvironmentVariable("ZV_SHARED_DIR") + "/corpus/rtf";
         if (!QFileInfo(root).isDir())
@@ -62,8 +86,12 @@ private slots:
                 shown += block.text() + QLatin1Char('\n');
             const QString ours = comparable(shown);
             const QString theirs = comparable(QString::fromUtf8(reference.readAll()));
-            if (ours != theirs) {
-                disagreeing << path.mid(root.size() + 1);
+            const QString name = path.mid(root.size() + 1);
+            if (ours == theirs) {
+                if (kKnownDifferences.contains(name))
+                    qInfo("agrees now, drop it from the known differences: %s", qPrintable(name));
+            } else if (!kKnownDifferences.contains(name)) {
+                disagreeing << name;
                 int i = 0;
                 while (i < ours.size() && i < theirs.size() && ours[i] == theirs[i])
                     ++i;
@@ -71,11 +99,9 @@ private slots:
                       qPrintable(theirs.mid(std::max(0, i - 30), 80)));
             }
         }
-        for (const QString &name : disagreeing)
-            qInfo("disagrees with the reference: %s", qPrintable(name));
-        qInfo("%d of %d files agree", int(compared - disagreeing.size()), compared);
         QVERIFY(compared > 0);
-        QVERIFY((compared - disagreeing.size()) * 10 >= compared * 9);
+        QVERIFY2(disagreeing.isEmpty(),
+                 qPrintable(QStringLiteral("disagree with the reference: ") + disagreeing.join(u", ")));
     }
 };
 

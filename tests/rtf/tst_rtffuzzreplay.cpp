@@ -1,7 +1,10 @@
-// Replays the fuzzer's corpus and findings through the reader in the normal build.
+// The fuzzer's seeds and findings replayed through the reader in the normal build: each input
+// loads quickly, gives a document no larger than itself, and gives the same document every time.
 #include "platform/files/DocumentStream.h"
+#include "platform/rtf/RtfWriter.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTextDocument>
 #include <QtTest>
@@ -10,22 +13,43 @@ class TestRtfFuzzReplay : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void everyCorpusFileAndFindingLoads()
+private Q_SLOTS:
+    void everySeedAndFindingLoadsBoundedAndTheSameTwice_data()
     {
-        const QString fuzz = qEnvironmentVariable("ZV_SOURCE_DIR") + "/fuzz";
-        int files = 0;
-        for (const QString &folder : {QStringLiteral("corpus"), QStringLiteral("findings")}) {
-            const QDir dir(fuzz + "/" + folder);
-            for (const QFileInfo &info : dir.entryInfoList(QDir::Files)) {
-                QFile file(info.filePath());
-                QVERIFY(file.open(QIODevice::ReadOnly));
-                QVERIFY2(zv::documentFromBytes(file.readAll(), false) != nullptr,
-                         qPrintable(info.fileName()));
-                ++files;
-            }
+        QTest::addColumn<QString>("path");
+        int inputs = 0;
+        const QString source = qEnvironmentVariable("ZV_SOURCE_DIR");
+        for (const QString &folder : {source + QStringLiteral("/tests/data/rtf"),
+                                      source + QStringLiteral("/fuzz/findings")}) {
+            for (const QFileInfo &info : QDir(folder).entryInfoList(QDir::Files))
+                if (!info.fileName().startsWith(QLatin1Char('.'))) {
+                    QTest::newRow(qPrintable(info.fileName())) << info.filePath();
+                    ++inputs;
+                }
         }
-        QVERIFY(files > 0);
+        QVERIFY(inputs > 0);
+    }
+
+    void everySeedAndFindingLoadsBoundedAndTheSameTwice()
+    {
+        QFETCH(QString, path);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray input = file.readAll();
+
+        QElapsedTimer timer;
+        timer.start();
+        const std::unique_ptr<QTextDocument> first = zv::documentFromBytes(input, false);
+        QVERIFY(timer.elapsed() < 2000);
+        QVERIFY(first);
+        // Every character of a document costs at least one byte of RTF or of text.
+        QVERIFY2(first->characterCount() <= input.size() + 1,
+                 qPrintable(QStringLiteral("%1 characters from %2 bytes")
+                                .arg(first->characterCount()).arg(input.size())));
+
+        const std::unique_ptr<QTextDocument> second = zv::documentFromBytes(input, false);
+        QCOMPARE(zv::documentBytes(*second), zv::documentBytes(*first));
+        QCOMPARE(zv::rtf::writeRtf(*second), zv::rtf::writeRtf(*first));
     }
 };
 

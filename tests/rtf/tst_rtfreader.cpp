@@ -2,7 +2,7 @@
 // writer that check every character property after the load and again after save-and-reload.
 #include "platform/codepages/CodePage.h"
 #include "platform/files/DocumentStream.h"
-#include "platform/richedit/TextFormat.h"
+#include "platform/format/TextFormat.h"
 #include "platform/rtf/RtfReader.h"
 #include "platform/rtf/RtfWriter.h"
 
@@ -60,7 +60,7 @@ class TestRtfReader : public QObject
 {
     Q_OBJECT
 
-private slots:
+private Q_SLOTS:
     void tinyFilesReadAsExpected_data()
     {
         QTest::addColumn<QString>("file");

@@ -6,11 +6,12 @@
 
 #include "Unit1Palette.h"
 
-#include "platform/richedit/TextFormat.h"
+#include "platform/format/TextFormat.h"
 #include "platform/widgets/SpeedButton.h"
 
 #include <QAction>
-#include <QFontMetrics>
+#include <QApplication>
+#include <QClipboard>
 #include <QtTest>
 
 #include <fcntl.h>
@@ -61,7 +62,7 @@ private:
     void type(const QByteArray &bytes) { editor()->replaceSel(bytes); }
     void run() { m_form->speedButton(27)->click(); }
 
-private slots:
+private Q_SLOTS:
     void init()
     {
         m_dialogs = std::make_unique<FakeDialogs>();
@@ -105,6 +106,9 @@ private slots:
         QTest::newRow("only a break") << QByteArray("\r\n") << QByteArray("\r\n");
         QTest::newRow("accented letters keep their byte")
             << QByteArray("d\xE9" "bil \xF1") << QByteArray("d\xE9" "bil \xF1\r\n");
+        const QByteArray longLine = QByteArray("palabra ").repeated(625);
+        QTest::newRow("a paragraph of 5000 characters is one line")
+            << longLine + "\r\nfin" << longLine + "\r\nfin\r\n";
     }
 
     void everyLineEndsInCrLf()
@@ -149,32 +153,32 @@ private slots:
         QCOMPARE(entrada(), expected + "\r\n");
     }
 
-    void longLineArrivesWholeSplitAtTheWrap()
+    void softBreaksEndLinesAndShiftEnterBreaksTheParagraphInProgramMode()
     {
-        QByteArray line;
-        while (line.size() < 5000)
-            line += "palabra ";
-        line.truncate(5000);
-        type(line + "\r\nfin");
+        QTest::keyClick(editor(), Qt::Key_P);
+        QTest::keyClick(editor(), Qt::Key_Return, Qt::ShiftModifier);
+        QTest::keyClick(editor(), Qt::Key_Q);
+        QCOMPARE(editor()->document()->blockCount(), 2);
+        // In text mode Shift+Enter stays a soft break, which the export still ends a line at.
+        m_form->EnterTextMode();
+        QTest::keyClick(editor(), Qt::Key_Return, Qt::ShiftModifier);
+        QTest::keyClick(editor(), Qt::Key_R);
+        QCOMPARE(editor()->document()->blockCount(), 2);
+        m_form->EnterProgramMode();
+        QApplication::clipboard()->setText(QStringLiteral("\u2028s\u2028"));
+        m_form->Pegar1->trigger();
         run();
+        // The soft break that ends the document counts as a final break.
+        QCOMPARE(entrada(), QByteArray("p\r\nq\r\nr\r\ns\r\n"));
+    }
 
-        QList<QByteArray> lines = entrada().split('\n');
-        QCOMPARE(lines.takeLast(), QByteArray());
-        for (QByteArray &l : lines) {
-            QVERIFY(l.endsWith('\r'));
-            l.chop(1);
-        }
-        QCOMPARE(lines.takeLast(), QByteArray("fin"));
-        QVERIFY2(lines.size() > 5, qPrintable(QString::number(lines.size())));
-        // Every character arrives, in order.
-        QCOMPARE(lines.join(), line);
-        // The hidden control broke the text between words, at its own width.
-        QVERIFY(!m_form->RichEdit2->isVisible());
-        const QFontMetrics metrics(m_form->RichEdit2->font());
-        for (int i = 0; i + 1 < lines.size(); ++i) {
-            QVERIFY2(lines[i].endsWith(' '), lines[i].constData());
-            QVERIFY(metrics.horizontalAdvance(QString::fromLatin1(lines[i].trimmed())) <= 633);
-        }
+    void pastedConnectivesReachEntradaAsTheirSymbolBytes()
+    {
+        QApplication::clipboard()->setText(QStringLiteral("(p ∧ q) → p ¬r ∨ s ↔ t ⇒ u ⇔ w"));
+        m_form->Pegar1->trigger();
+        run();
+        // "Symbol" bytes, but for ¬, which the palette's own Verdana byte carries.
+        QCOMPARE(entrada(), QByteArray("(p \xD9 q) \xAE p \xACr \xDA s \xAB t \xDE u \xDB w\r\n"));
     }
 
     void overTheTextLimitStopsBeforeWritingOrStarting()
@@ -224,16 +228,71 @@ private slots:
         type("p\r\n");
         run();
         const QString batch = m_folder->path(QStringLiteral("PL.bat"));
-        QCOMPARE(m_dialogs->messageBoxes.size(), 1);
+        QCOMPARE(m_dialogs->messageBoxes.size(), 2);
         const MessageBoxRequest box = m_dialogs->messageBoxes.first();
         QCOMPARE(box.flags, unsigned(zv::MB_OK | zv::MB_ICONERROR));
         QVERIFY2(box.text.contains(batch), qPrintable(box.text));
         QVERIFY2(box.text.contains(QStringLiteral("No such file or directory")), qPrintable(box.text));
-        // The box comes first, then the window with whatever "salida.log" holds.
+        // The box comes first, then the warning that the output is old, then the window with
+        // whatever "salida.log" holds.
         QCOMPARE(m_results->shown.size(), 1);
-        QCOMPARE(m_results->shown.first().messageBoxesBefore, 1);
+        QCOMPARE(m_results->shown.first().messageBoxesBefore, 2);
+        QVERIFY(m_dialogs->messageBoxes.at(1).text.contains(QStringLiteral("resultado anterior")));
         QCOMPARE(m_results->shown.first().text, QByteArray("de una ejecuci\xF3n anterior\r\n"));
         QCOMPARE(entrada(), QByteArray("p\r\n"));
+    }
+
+    void staleOrFailedResultsAreNamedBeforeTheWindowOpens_data()
+    {
+        QTest::addColumn<QByteArray>("batch");
+        QTest::addColumn<bool>("earlierOutput");
+        QTest::addColumn<QString>("warning");
+        const QByteArray write = "printf 'nuevo\\r\\n' > \"$here/salida.log\"; ";
+        const QString stale = QStringLiteral("El intérprete no escribió salida.log en esta "
+                                             "ejecución; se muestra el resultado anterior.");
+        const QString code = QStringLiteral("El intérprete terminó con el código %1.");
+        QTest::newRow("status 1, fresh: errors in the program")
+            << write + "exit 1" << true << QString();
+        QTest::newRow("status 3, fresh") << write + "exit 3" << true << code.arg(3);
+        QTest::newRow("ended by a signal") << write + "kill -TERM $$" << true << code.arg(143);
+        QTest::newRow("nothing written") << QByteArray("exit 0") << true << stale;
+        QTest::newRow("status 1, nothing written") << QByteArray("exit 1") << true
+                                                   << code.arg(1) + "\n" + stale;
+        // The window itself says that there is no output at all.
+        QTest::newRow("nothing written or earlier") << QByteArray("exit 0") << false << QString();
+        QTest::newRow("rewritten with the same text")
+            << "sleep 0.05; " + QByteArray(write).replace("nuevo", "anterior") << true << QString();
+    }
+
+    void staleOrFailedResultsAreNamedBeforeTheWindowOpens()
+    {
+        QFETCH(QByteArray, batch);
+        QFETCH(bool, earlierOutput);
+        QFETCH(QString, warning);
+        m_folder->writeBatch(batch);
+        if (earlierOutput)
+            writeAll(m_folder->path(QStringLiteral("salida.log")), "anterior\r\n");
+        type("p\r\n");
+        run();
+        QCOMPARE(m_results->shown.size(), 1);
+        QStringList warnings;
+        for (const MessageBoxRequest &box :
+             m_dialogs->messageBoxes.mid(0, m_results->shown.first().messageBoxesBefore))
+            if (box.flags == (zv::MB_OK | zv::MB_ICONEXCLAMATION))
+                warnings << box.text;
+        QCOMPARE(warnings, warning.isEmpty() ? QStringList() : QStringList{warning});
+    }
+
+    void sampleProgramOpensWithItsSymbolsAndExportsAsItsText()
+    {
+        m_dialogs->queueOpenFile(qEnvironmentVariable("ZV_BUILD_DIR")
+                                 + QStringLiteral("/ejemplo.zvk"));
+        m_form->AbrirPrograma1->trigger();
+        // The biconditional shows as the palette draws it, not as the letter n.
+        QVERIFY(editor()->toPlainText().contains(QChar(0x2194)));
+        run();
+        QCOMPARE(entrada(), readAll(qEnvironmentVariable("ZV_SOURCE_DIR")
+                                    + QStringLiteral("/interpreter/ejemplo.txt")));
     }
 
     void twoRunsInARowReplaceEntrada()

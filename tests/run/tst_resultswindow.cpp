@@ -28,7 +28,7 @@ private:
         m_window->show();
     }
 
-private slots:
+private Q_SLOTS:
     void init()
     {
         m_dialogs = std::make_unique<FakeDialogs>();
@@ -43,11 +43,14 @@ private slots:
         m_dialogs.reset();
     }
 
-    void clientAreaIsBelowTheMenuBarAndGuardarActsAtOnce()
+    void clientAreaIsBelowTheMenuBarFollowsTheWindowAndGuardarActsAtOnce()
     {
         showWith("x");
         QCOMPARE(m_window->Memo1->size(), QSize(688, 426));
-        QCOMPARE(m_window->minimumSize(), m_window->maximumSize());
+        QVERIFY(m_window->windowFlags() & Qt::WindowMaximizeButtonHint);
+        const int menu = m_window->height() - 426;
+        m_window->resize(1000, 700);
+        QCOMPARE(m_window->Memo1->size(), QSize(1000, 700 - menu));
         QCOMPARE(m_window->MainMenu1->actions(), QList<QAction *>{m_window->Guardar1});
         QCOMPARE(m_window->Guardar1->menu(), nullptr);
     }

@@ -1,10 +1,10 @@
 // The rich-text control's lines: paragraphs without wrap, laid-out lines with it, also while the
 // control is hidden; appending under the text limit; copying another control's lines.
 
-#include "platform/app/PlatformError.h"
+#include "platform/errors/PlatformError.h"
 #include "platform/codepages/CodePage.h"
 #include "platform/richedit/RichEdit.h"
-#include "platform/richedit/TextFormat.h"
+#include "platform/format/TextFormat.h"
 
 #include <QTextBlock>
 #include <QtTest>
@@ -40,7 +40,7 @@ private:
     zv::RichEdit *m_plain = nullptr;   // no wrap, like RichEdit1
     zv::RichEdit *m_wrapped = nullptr; // hidden, fixed wrap width, like RichEdit2
 
-private slots:
+private Q_SLOTS:
     void init()
     {
         m_window = std::make_unique<QWidget>();
@@ -76,6 +76,16 @@ private slots:
         QCOMPARE(lines(*m_plain), expected);
         QCOMPARE(m_plain->line(expected.size() + 1), QByteArray());
         QCOMPARE(m_plain->line(-1), QByteArray());
+    }
+
+    void softBreaksEndLinesWithOrWithoutWrap()
+    {
+        for (zv::RichEdit *edit : {m_plain, m_wrapped}) {
+            QTextCursor(edit->document())
+                .insertText(QStringLiteral("uno\u2028dos\vtres\u2028\u2028"));
+            QCOMPARE(lines(*edit), (QByteArrayList{"uno", "dos", "tres", ""}));
+            QCOMPARE(edit->bytes(), QByteArray("uno\vdos\vtres\v\v"));
+        }
     }
 
     void lineReadsEachCharacterThroughItsFont()

@@ -7,6 +7,7 @@
 #include "platform/process/Launcher.h"
 #include "platform/widgets/SpeedButton.h"
 
+#include <QAction>
 #include <QKeyEvent>
 #include <QTimer>
 #include <QtTest>
@@ -29,6 +30,14 @@ protected:
     }
 };
 
+// Neither gone nor a zombie waiting for a parent that may never reap it.
+bool running(qint64 pid)
+{
+    const QByteArray stat = readAll(QStringLiteral("/proc/%1/stat").arg(pid));
+    const qsizetype name = stat.lastIndexOf(')');
+    return name > 0 && stat.mid(name + 2, 1) != "Z";
+}
+
 void makeExecutable(const QString &path)
 {
     QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner | QFile::ExeUser);
@@ -48,7 +57,7 @@ private:
 
     QString batch() const { return m_folder->path(QStringLiteral("PL.bat")); }
 
-private slots:
+private Q_SLOTS:
     void init()
     {
         m_dialogs = std::make_unique<FakeDialogs>();
@@ -178,6 +187,48 @@ private slots:
         QVERIFY2(typedSeenAt > 0 && typedSeenAt < 2500, qPrintable(QString::number(typedSeenAt)));
         QVERIFY2(paintsDuringWait >= 10, qPrintable(QString::number(paintsDuringWait)));
         qInfo("worst gap between 50 ms ticks during the wait: %lld ms", worstGap);
+    }
+
+    void runningProgramIsShownAndStopsWithItsChildren_data()
+    {
+        QTest::addColumn<bool>("byClosing");
+        QTest::newRow("Detener programa") << false;
+        QTest::newRow("closing the window") << true;
+    }
+
+    void runningProgramIsShownAndStopsWithItsChildren()
+    {
+        QFETCH(bool, byClosing);
+        // A child that ignores SIGTERM, and a shell that would wait for it for a minute.
+        m_folder->writeBatch(
+            "sh -c 'trap \"\" TERM; echo $$ > \"$1/child\"; sleep 60' sh \"$here\" &\n"
+            "sleep 60; echo tarde > \"$here/salida.log\"");
+        m_form->show();
+        m_form->EnterProgramMode();
+        const QString caption = m_form->windowTitle();
+        QWidget *editor = m_form->RichEdit1->viewport();
+        const Qt::CursorShape editorCursor = editor->cursor().shape();
+        QStringList during;
+        QTimer::singleShot(500, m_form.get(), [&] {
+            during << m_form->windowTitle() << QString::number(editor->cursor().shape())
+                   << QString::number(m_form->DetenerPrograma1->isEnabled());
+            byClosing ? void(m_form->close()) : m_form->DetenerPrograma1->trigger();
+        });
+        QElapsedTimer clock;
+        clock.start();
+        m_form->speedButton(27)->click();
+        QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(during, (QStringList{caption + QStringLiteral(" — ejecutando PL.bat…"),
+                                      QString::number(Qt::BusyCursor), QStringLiteral("1")}));
+        const QString childFile = m_folder->path(QStringLiteral("child"));
+        const qint64 child = readAll(childFile).trimmed().toLongLong();
+        QVERIFY(child > 0);
+        QTRY_VERIFY(!running(child));
+        // A stopped run has no answer to show, and the window is as before the run.
+        QCOMPARE(m_results->shown.size(), 0);
+        QCOMPARE(m_form->windowTitle(), caption);
+        QCOMPARE(editor->cursor().shape(), editorCursor);
+        QVERIFY(!m_form->DetenerPrograma1->isEnabled());
     }
 
     void secondRunDuringTheWaitNestsInsideTheFirst()

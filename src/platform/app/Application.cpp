@@ -1,6 +1,6 @@
 #include "platform/app/Application.h"
 
-#include "platform/app/PlatformError.h"
+#include "platform/errors/PlatformError.h"
 #include "platform/dialogs/Dialogs.h"
 
 #include <QCoreApplication>

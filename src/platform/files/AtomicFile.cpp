@@ -1,6 +1,6 @@
 #include "platform/files/AtomicFile.h"
 
-#include "platform/app/PlatformError.h"
+#include "platform/errors/PlatformError.h"
 
 #include <QFileInfo>
 #include <QSaveFile>

@@ -1,10 +1,10 @@
 #include "platform/files/DocumentFile.h"
 
-#include "platform/app/PlatformError.h"
+#include "platform/errors/PlatformError.h"
 #include "platform/codepages/CodePage.h"
 #include "platform/files/AtomicFile.h"
 #include "platform/files/DocumentStream.h"
-#include "platform/richedit/TextFormat.h"
+#include "platform/format/TextFormat.h"
 #include "platform/rtf/RtfReader.h"
 #include "platform/rtf/RtfWriter.h"
 

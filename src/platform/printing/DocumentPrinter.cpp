@@ -1,6 +1,6 @@
 #include "platform/printing/DocumentPrinter.h"
 
-#include "platform/app/PlatformError.h"
+#include "platform/errors/PlatformError.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>

@@ -6,9 +6,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <vector>
+
+#include <unistd.h>
 
 namespace zv {
 
@@ -86,6 +92,48 @@ void reportLaunchFailure(QWidget *owner, const QString &path, const QString &rea
                          QFileInfo(path).fileName(), MB_OK | MB_ICONERROR);
 }
 
+// How long a stopped program may take to end on SIGTERM before it gets SIGKILL.
+constexpr int kStopGraceMs = 1000;
+
+// A wait in progress: nested runs make several.
+struct Launch
+{
+    QProcess *process;
+    pid_t group;
+    bool stopped = false;
+};
+
+std::vector<Launch *> &launches()
+{
+    static std::vector<Launch *> running;
+    return running;
+}
+
+void signalGroup(const Launch &launch, int signal)
+{
+    if (launch.group > 0)
+        ::kill(-launch.group, signal);
+}
+
+void stop(Launch &launch)
+{
+    if (launch.stopped)
+        return;
+    launch.stopped = true;
+    signalGroup(launch, SIGTERM);
+    // Only while the first process is unreaped is the group surely still the program's.
+    QTimer::singleShot(kStopGraceMs, launch.process, [&launch] {
+        if (launch.process->state() != QProcess::NotRunning)
+            signalGroup(launch, SIGKILL);
+    });
+}
+
+int shellStatus(const QProcess &process)
+{
+    return process.exitStatus() == QProcess::CrashExit ? 128 + process.exitCode()
+                                                       : process.exitCode();
+}
+
 } // namespace
 
 LaunchPlan launchPlan(const QString &path, const QString &parameters)
@@ -96,11 +144,11 @@ LaunchPlan launchPlan(const QString &path, const QString &parameters)
     return {QStringLiteral("/bin/sh"), QStringList{path} + arguments};
 }
 
-void executeAndWait(QWidget *owner, const QString &path, const QString &parameters, int)
+LaunchOutcome executeAndWait(QWidget *owner, const QString &path, const QString &parameters, int)
 {
     if (const QString reason = reasonNotStartable(path); !reason.isEmpty()) {
         reportLaunchFailure(owner, path, reason);
-        return;
+        return {};
     }
 
     const LaunchPlan plan = launchPlan(path, parameters);
@@ -112,20 +160,37 @@ void executeAndWait(QWidget *owner, const QString &path, const QString &paramete
     process.setArguments(plan.arguments);
     process.setProcessChannelMode(QProcess::ForwardedChannels);
     process.setStandardInputFile(QProcess::nullDevice());
+    process.setChildProcessModifier([] { ::setpgid(0, 0); });
 
     QEventLoop loop;
     QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
     process.start();
     if (!process.waitForStarted(-1)) {
         reportLaunchFailure(owner, path, reasonFailedToStart(path, process));
-        return;
+        return {};
     }
+    Launch launch{&process, pid_t(process.processId())};
+    launches().push_back(&launch);
     if (process.state() != QProcess::NotRunning)
         loop.exec();
-    // The loop also ends when the application quits. The process is not ours to stop: wait for
-    // it, as the user was promised.
-    if (process.state() != QProcess::NotRunning)
-        process.waitForFinished(-1);
+    // The loop also ends when the application quits; then the program is stopped.
+    if (process.state() != QProcess::NotRunning) {
+        stop(launch);
+        if (!process.waitForFinished(kStopGraceMs)) {
+            signalGroup(launch, SIGKILL);
+            process.waitForFinished(-1);
+        }
+    }
+    if (launch.stopped)
+        signalGroup(launch, SIGKILL);
+    std::erase(launches(), &launch);
+    return {true, launch.stopped, shellStatus(process)};
+}
+
+void stopLaunchedPrograms()
+{
+    for (Launch *launch : launches())
+        stop(*launch);
 }
 
 void setLaunchObserverForTests(std::function<void(const LaunchPlan &)> observer)

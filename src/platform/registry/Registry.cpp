@@ -1,6 +1,6 @@
 #include "platform/registry/Registry.h"
 
-#include "platform/app/PlatformError.h"
+#include "platform/errors/PlatformError.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,7 +2,7 @@
 
 #include "platform/codepages/CodePage.h"
 #include "platform/files/DocumentFile.h"
-#include "platform/richedit/TextFormat.h"
+#include "platform/format/TextFormat.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

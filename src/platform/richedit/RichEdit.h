@@ -83,9 +83,10 @@ public:
     void setPlainText(bool on) { m_plainText = on; }
 
     // Lines as laid out ----------------------------------------------------------------------
-    /// Lines as laid out, leaving out an empty last line.
+    /// Lines as laid out, leaving out an empty last line. A soft line break (U+2028 or VT) ends a
+    /// line like a paragraph break; without wrap, that is all that ends one.
     int lineCount() const;
-    /// One line as bytes, without its line break.
+    /// One line as bytes, without its line break, soft or not.
     QByteArray line(int index) const;
     /// Adds @p bytes and a line break; throws "RichEdit line insertion error" past the limit.
     void appendLine(const QByteArray &bytes);

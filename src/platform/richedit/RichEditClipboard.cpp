@@ -4,7 +4,7 @@
 
 #include "platform/app/Application.h"
 #include "platform/codepages/CodePage.h"
-#include "platform/richedit/TextFormat.h"
+#include "platform/format/TextFormat.h"
 #include "platform/rtf/RtfReader.h"
 #include "platform/rtf/RtfWriter.h"
 
@@ -186,19 +186,19 @@ std::unique_ptr<QTextDocument> documentFrom(const QMimeData &source, const QText
 
 QMimeData *RichEdit::createMimeDataFromSelection() const
 {
-    auto data = std::make_unique<QMimeData>();
+    auto mime = std::make_unique<QMimeData>();
     guarded([&] {
         const QTextDocumentFragment fragment = textCursor().selection();
         if (fragment.isEmpty())
             return;
         const QByteArray rtf = rtfFor(fragment);
         for (const QLatin1String &type : kRtfTypes)
-            data->setData(type, rtf);
-        data->setHtml(fragment.toHtml());
+            mime->setData(type, rtf);
+        mime->setHtml(fragment.toHtml());
         // What the editor shows, so that a symbol stays a symbol outside Zarvik.
-        data->setText(fragment.toPlainText());
+        mime->setText(fragment.toPlainText());
     });
-    return data.release();
+    return mime.release();
 }
 
 bool RichEdit::canInsertFromMimeData(const QMimeData *source) const

@@ -1,8 +1,8 @@
 #include "platform/richedit/RichEdit.h"
 
-#include "platform/app/PlatformError.h"
+#include "platform/errors/PlatformError.h"
 #include "platform/codepages/CodePage.h"
-#include "platform/richedit/TextFormat.h"
+#include "platform/format/TextFormat.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
@@ -13,6 +13,7 @@
 #include <QPointer>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace zv {
@@ -25,11 +26,11 @@ bool wraps(const RichEdit &edit)
     return edit.lineWrapMode() != QTextEdit::NoWrap;
 }
 
-QByteArray blockBytes(const QTextBlock &block, int from, int to)
+// Shift+Enter, an HTML <br> or RTF \line, and a VT read from a plain-text file all end a line
+// without ending the paragraph.
+bool isSoftBreak(QChar c)
 {
-    QByteArray out;
-    appendBlockBytes(out, block, from, to);
-    return out;
+    return c == QChar::LineSeparator || c == QChar(u'\v');
 }
 
 // A hidden control is never painted, so nothing else lays its text out. With a fixed wrap
@@ -39,53 +40,77 @@ void ensureLaidOut(const QTextDocument *document)
     document->documentLayout()->documentSize();
 }
 
-int layoutLines(const QTextBlock &block)
+using Span = std::pair<int, int>; ///< [start, end) within a block
+
+// The lines of one block, without the soft breaks that end them: a line starts at the block's
+// start, after every soft break and, in a wrapping control, at every line of the layout.
+std::vector<Span> blockLines(const QTextBlock &block, bool wrap)
 {
-    const QTextLayout *layout = block.layout();
-    return layout ? std::max(layout->lineCount(), 1) : 1;
+    const QString text = block.text();
+    std::vector<int> starts{0};
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (isSoftBreak(text.at(i)))
+            starts.push_back(int(i) + 1);
+    if (const QTextLayout *layout = wrap ? block.layout() : nullptr) {
+        for (int l = 1; l < layout->lineCount(); ++l)
+            starts.push_back(layout->lineAt(l).textStart());
+        std::sort(starts.begin(), starts.end());
+        starts.erase(std::unique(starts.begin(), starts.end()), starts.end());
+    }
+    std::vector<Span> lines;
+    lines.reserve(starts.size());
+    for (size_t k = 0; k < starts.size(); ++k) {
+        int end = k + 1 < starts.size() ? starts[k + 1] : int(text.size());
+        if (end > starts[k] && isSoftBreak(text.at(end - 1)))
+            --end;
+        // The blank where a line wraps stays on it, so the lines together hold every character.
+        lines.emplace_back(starts[k], end);
+    }
+    return lines;
 }
 
-// Where each block's lines start, for a wrapping control. The run reads the lines one by one;
-// without this, each read would walk every block before it. Edits bump the revision; a new
-// width or font lays the text out anew without one, so they are part of the key too.
+// Where each block's lines start. The run reads the lines one by one; without this, each read
+// would walk every block before it. Edits bump the revision; a new width, font or wrap mode
+// lays the text out anew without one, so they are part of the key too. The lines of the block
+// read last are kept, so that a paragraph of many soft breaks is not split again per line.
 struct LineIndex
 {
     QPointer<const QTextDocument> document;
     int revision = -1;
+    bool wrap = false;
     qreal width = -1;
     QString font;
     std::vector<int> firstLines; ///< per block; one more entry: the total
+    int lastBlock = -1;
+    std::vector<Span> lastLines;
 };
 
-const std::vector<int> &lineIndex(const QTextDocument *document)
+LineIndex &lineIndex(const RichEdit &edit)
 {
     static LineIndex index;
-    ensureLaidOut(document);
+    const QTextDocument *document = edit.document();
+    const bool wrap = wraps(edit);
+    if (wrap)
+        ensureLaidOut(document);
     const QString font = document->defaultFont().key();
-    if (index.document == document && index.revision == document->revision()
+    if (index.document == document && index.revision == document->revision() && index.wrap == wrap
         && index.width == document->pageSize().width() && index.font == font)
-        return index.firstLines;
+        return index;
     index.document = document;
     index.revision = document->revision();
+    index.wrap = wrap;
     index.width = document->pageSize().width();
     index.font = font;
+    index.lastBlock = -1;
     index.firstLines.clear();
     index.firstLines.reserve(size_t(document->blockCount()) + 1);
     int count = 0;
     for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
         index.firstLines.push_back(count);
-        count += layoutLines(block);
+        count += int(blockLines(block, wrap).size());
     }
     index.firstLines.push_back(count);
-    return index.firstLines;
-}
-
-// The line count before leaving out an empty last line.
-int rawLineCount(const RichEdit &edit)
-{
-    if (!wraps(edit))
-        return edit.document()->blockCount();
-    return lineIndex(edit.document()).back();
+    return index;
 }
 
 void insertLine(QTextCursor &cursor, const QByteArray &bytes, qint64 limit)
@@ -105,33 +130,32 @@ void insertLine(QTextCursor &cursor, const QByteArray &bytes, qint64 limit)
 
 int RichEdit::lineCount() const
 {
-    int count = rawLineCount(*this);
-    if (count > 0 && document()->lastBlock().length() <= 1)
+    int count = lineIndex(*this).firstLines.back();
+    // An empty last line is left out, whether a paragraph break or a soft break ends the text.
+    const QString last = document()->lastBlock().text();
+    if (count > 0 && (last.isEmpty() || isSoftBreak(last.back())))
         --count;
     return count;
 }
 
 QByteArray RichEdit::line(int index) const
 {
-    const QTextDocument *document = this->document();
-    if (index < 0)
-        return {};
-    if (!wraps(*this)) {
-        const QTextBlock block = document->findBlockByNumber(index);
-        return block.isValid() ? blockBytes(block, 0, block.length() - 1) : QByteArray();
-    }
-    const std::vector<int> &firstLines = lineIndex(document);
-    if (index >= firstLines.back())
+    LineIndex &lines = lineIndex(*this);
+    const std::vector<int> &firstLines = lines.firstLines;
+    if (index < 0 || index >= firstLines.back())
         return {};
     // The last block whose first line is at or before the index.
     const auto at = std::upper_bound(firstLines.begin(), firstLines.end() - 1, index) - 1;
-    const QTextBlock block = document->findBlockByNumber(int(at - firstLines.begin()));
-    const QTextLayout *layout = block.layout();
-    if (!layout || layout->lineCount() == 0)
-        return blockBytes(block, 0, block.length() - 1);
-    const QTextLine laidOut = layout->lineAt(index - *at);
-    // The blank where the line wraps stays on it, so the lines together hold every character.
-    return blockBytes(block, laidOut.textStart(), laidOut.textStart() + laidOut.textLength());
+    const int number = int(at - firstLines.begin());
+    const QTextBlock block = document()->findBlockByNumber(number);
+    if (lines.lastBlock != number) {
+        lines.lastLines = blockLines(block, lines.wrap);
+        lines.lastBlock = number;
+    }
+    const Span span = lines.lastLines.at(size_t(index - *at));
+    QByteArray out;
+    appendBlockBytes(out, block, span.first, span.second);
+    return out;
 }
 
 void RichEdit::appendLine(const QByteArray &bytes)

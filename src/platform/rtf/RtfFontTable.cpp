@@ -1,7 +1,7 @@
 #include "platform/rtf/RtfFontTable.h"
 
 #include "platform/codepages/CodePage.h"
-#include "platform/richedit/TextFormat.h"
+#include "platform/format/TextFormat.h"
 #include "platform/rtf/RtfLimits.h"
 
 namespace zv::rtf {

@@ -1,7 +1,7 @@
 #include "platform/rtf/RtfReader.h"
 
 #include "platform/codepages/CodePage.h"
-#include "platform/richedit/TextFormat.h"
+#include "platform/format/TextFormat.h"
 #include "platform/rtf/RtfControlWords.h"
 #include "platform/rtf/RtfDocumentBuilder.h"
 #include "platform/rtf/RtfFontTable.h"

@@ -1,7 +1,7 @@
 #include "platform/rtf/RtfWriter.h"
 
 #include "platform/codepages/CodePage.h"
-#include "platform/richedit/TextFormat.h"
+#include "platform/format/TextFormat.h"
 
 #include <QHash>
 #include <QTextBlock>

@@ -1,4 +1,4 @@
-#include "platform/richedit/TextFormat.h"
+#include "platform/format/TextFormat.h"
 
 #include "platform/codepages/CodePage.h"
 
