@@ -42,7 +42,8 @@ std::vector<std::u32string> splitLines(std::u32string_view text)
 
 enum class Kind { Skip, Blank, Formula, Argument, Separator, Error };
 
-struct Item {
+struct Item
+{
     Kind kind = Kind::Skip;
     int line = 0;
     LineParse parse;
@@ -51,7 +52,8 @@ struct Item {
     int column = 0;
 };
 
-std::string joined(const Logic &logic, const std::vector<int> &premises, int conclusion, bool argument)
+std::string joined(
+    const Logic &logic, const std::vector<int> &premises, int conclusion, bool argument)
 {
     if (!argument)
         return logic.text(conclusion);
@@ -88,13 +90,16 @@ bool systemLine(std::u32string_view line, ModalSystem &system, std::string &erro
     const std::u32string_view name = trim(s.substr(1));
     if (parseSystemName(toUtf8(name), system))
         return true;
-    error = "el sistema «" + toUtf8(name) + "» no se conoce; los sistemas son K, T, D, B, K4, S4 y S5.";
+    error = "el sistema «" + toUtf8(name)
+        + "» no se conoce; los sistemas son K, T, D, B, K4, S4 y S5.";
     return true;
 }
 
-std::vector<ProblemResult> checkText(std::string_view utf8, ModalSystem system, const std::atomic<bool> &cancel)
+std::vector<ProblemResult> checkText(
+    std::string_view utf8, ModalSystem system, const std::atomic<bool> &cancel)
 {
-    const std::u32string text = decode(utf8.substr(0, 3) == "\xEF\xBB\xBF" ? utf8.substr(3) : utf8, Encoding::Utf8);
+    const std::u32string text
+        = decode(utf8.substr(0, 3) == "\xEF\xBB\xBF" ? utf8.substr(3) : utf8, Encoding::Utf8);
     const std::vector<std::u32string> lines = splitLines(text);
     Logic logic;
     std::vector<Item> items;
@@ -115,7 +120,9 @@ std::vector<ProblemResult> checkText(std::string_view utf8, ModalSystem system, 
             item.kind = Kind::Separator;
         } else {
             item.parse = parseLine(logic, lines[i], Encoding::Utf8);
-            item.kind = !item.parse.ok() ? Kind::Error : item.parse.argument ? Kind::Argument : Kind::Formula;
+            item.kind = !item.parse.ok() ? Kind::Error
+                : item.parse.argument    ? Kind::Argument
+                                         : Kind::Formula;
             item.error = item.parse.error;
             item.column = item.parse.column;
         }
@@ -129,24 +136,27 @@ std::vector<ProblemResult> checkText(std::string_view utf8, ModalSystem system, 
     std::vector<std::size_t> pending;
     bool awaiting = false;
     std::size_t separator = 0;
-    auto decide = [&](ProblemResult &r, const std::vector<int> &premises, int conclusion, bool argument) {
-        r.argument = argument;
-        r.text = joined(logic, premises, conclusion, argument);
-        if (cancel.load()) {
-            r.explanation = "No determinado: la comprobación se canceló.\n";
-            r.reason = "cancelado";
-            return;
-        }
-        const auto start = std::chrono::steady_clock::now();
-        Budget budget;
-        budget.deadline = start + std::chrono::seconds(kProblemSeconds);
-        budget.cancel = &cancel;
-        Judgement j = judge(logic, premises, conclusion, argument, r.system, budget);
-        r.milliseconds = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-        r.decision = j.decision;
-        r.explanation = std::move(j.explanation);
-        r.reason = std::move(j.reason);
-    };
+    auto decide
+        = [&](ProblemResult &r, const std::vector<int> &premises, int conclusion, bool argument) {
+              r.argument = argument;
+              r.text = joined(logic, premises, conclusion, argument);
+              if (cancel.load()) {
+                  r.explanation = "No determinado: la comprobación se canceló.\n";
+                  r.reason = "cancelado";
+                  return;
+              }
+              const auto start = std::chrono::steady_clock::now();
+              Budget budget;
+              budget.deadline = start + std::chrono::seconds(kProblemSeconds);
+              budget.cancel = &cancel;
+              Judgement j = judge(logic, premises, conclusion, argument, r.system, budget);
+              r.milliseconds = std::chrono::duration<double, std::milli>(
+                  std::chrono::steady_clock::now() - start)
+                                   .count();
+              r.decision = j.decision;
+              r.explanation = std::move(j.explanation);
+              r.reason = std::move(j.reason);
+          };
     auto flushPending = [&] {
         for (std::size_t k : pending) {
             ProblemResult r;
@@ -165,8 +175,8 @@ std::vector<ProblemResult> checkText(std::string_view utf8, ModalSystem system, 
         r.errorLine = line;
         r.errorColumn = column;
         r.errorMessage = message;
-        r.explanation = "Error en la línea " + std::to_string(line) + ", columna " + std::to_string(column) + ": "
-                        + message + "\n";
+        r.explanation = "Error en la línea " + std::to_string(line) + ", columna "
+            + std::to_string(column) + ": " + message + "\n";
         r.reason = "error de sintaxis";
         results.push_back(std::move(r));
     };
@@ -189,7 +199,9 @@ std::vector<ProblemResult> checkText(std::string_view utf8, ModalSystem system, 
             break;
         case Kind::Separator:
             if (awaiting) {
-                syntaxError(item, item.line, 1, "se esperaba la conclusión del argumento, pero se encontró otra línea de separación.");
+                syntaxError(item, item.line, 1,
+                    "se esperaba la conclusión del argumento, pero se encontró otra línea de "
+                    "separación.");
                 break;
             }
             awaiting = true;
@@ -199,8 +211,9 @@ std::vector<ProblemResult> checkText(std::string_view utf8, ModalSystem system, 
             if (awaiting) {
                 awaiting = false;
                 syntaxError(item, item.line, 1,
-                            "se esperaba la conclusión del argumento de la línea " + std::to_string(items[separator].line)
-                                + ", pero se encontró otro argumento.");
+                    "se esperaba la conclusión del argumento de la línea "
+                        + std::to_string(items[separator].line)
+                        + ", pero se encontró otro argumento.");
                 pending.clear();
                 break;
             }
@@ -236,11 +249,12 @@ std::vector<ProblemResult> checkText(std::string_view utf8, ModalSystem system, 
     if (awaiting) {
         pending.clear();
         syntaxError(items[separator], items[separator].line, 1,
-                    "se esperaba la conclusión del argumento en una línea posterior, pero se encontró el final del programa.");
+            "se esperaba la conclusión del argumento en una línea posterior, pero se encontró el "
+            "final del programa.");
     }
     flushPending();
     std::stable_sort(results.begin(), results.end(),
-                     [](const ProblemResult &a, const ProblemResult &b) { return a.line < b.line; });
+        [](const ProblemResult &a, const ProblemResult &b) { return a.line < b.line; });
     return results;
 }
 

@@ -12,15 +12,18 @@
 
 namespace zpl {
 
-struct ProblemResult {
-    int firstLine = 0; // 1-based: the first line of the problem (the first premise of a "---" argument)
-    int line = 0;      // the line of the formula, or of the argument's conclusion
+struct ProblemResult
+{
+    int firstLine
+        = 0;      // 1-based: the first line of the problem (the first premise of a "---" argument)
+    int line = 0; // the line of the formula, or of the argument's conclusion
     bool argument = false;
     ModalSystem system = ModalSystem::K;
     Decision decision = Decision::Unknown;
-    std::string text;        // the problem as read, Unicode
-    std::string explanation; // UTF-8, Unicode symbols: a closed tree, a countermodel or what was tried
-    std::string reason;      // a few words
+    std::string text; // the problem as read, Unicode
+    std::string
+        explanation;    // UTF-8, Unicode symbols: a closed tree, a countermodel or what was tried
+    std::string reason; // a few words
     double milliseconds = 0; // spent deciding it
     // A line that could not be read: the problem is not decided.
     bool syntaxError = false;
@@ -32,7 +35,8 @@ struct ProblemResult {
 /// Every problem of @p utf8, a program as the editor shows it: one formula or "premises ⊨
 /// conclusion" a line, "---" arguments, "sistema: S4" lines, comments. @p system holds until a
 /// "sistema:" line changes it. Once @p cancel is set, the remaining problems come back undecided.
-std::vector<ProblemResult> checkText(std::string_view utf8, ModalSystem system, const std::atomic<bool> &cancel);
+std::vector<ProblemResult> checkText(
+    std::string_view utf8, ModalSystem system, const std::atomic<bool> &cancel);
 
 /// "sistema: S4" and its variants: true and the system when @p line is one; @p error tells a
 /// "sistema:" line with an unknown name.

@@ -18,9 +18,13 @@ constexpr std::int64_t kFirstRoundSteps = 20'000;
 constexpr std::int64_t kTreeSteps = 400'000;
 constexpr int kFirstRoundMilliseconds = 20;
 
-std::string plural(int n, const char *one, const char *many) { return std::to_string(n) + " " + (n == 1 ? one : many); }
+std::string plural(int n, const char *one, const char *many)
+{
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
 
-struct Problem {
+struct Problem
+{
     Logic logic;
     std::vector<int> premises;
     int conclusion = -1;
@@ -47,8 +51,9 @@ Judgement valid(const Problem &p, const TableauResult &t)
 {
     Judgement j;
     j.decision = Decision::Valid;
-    j.explanation = "Árbol cerrado (" + std::string(p.modal ? "sistema " : "") + (p.modal ? systemName(p.system) : "")
-                    + (p.modal ? "; " : "") + "cada rama acaba en × con las dos líneas que se contradicen):\n" + t.tree;
+    j.explanation = "Árbol cerrado (" + std::string(p.modal ? "sistema " : "")
+        + (p.modal ? systemName(p.system) : "") + (p.modal ? "; " : "")
+        + "cada rama acaba en × con las dos líneas que se contradicen):\n" + t.tree;
     j.reason = "árbol cerrado de " + plural(t.lines, "línea", "líneas");
     return j;
 }
@@ -58,10 +63,10 @@ Judgement invalid(const Problem &p, const std::vector<int> &refutation, const St
     Judgement j;
     j.decision = Decision::Invalid;
     j.explanation = "Contramodelo (" + std::string(checkedNote(p)) + "):\n"
-                    + describeModel(p.logic, refutation, model, p.firstOrder, p.modal);
+        + describeModel(p.logic, refutation, model, p.firstOrder, p.modal);
     if (p.firstOrder && p.modal)
         j.reason = "contramodelo de " + plural(model.domain, "elemento", "elementos") + " y "
-                   + plural(model.worlds, "mundo", "mundos");
+            + plural(model.worlds, "mundo", "mundos");
     else if (p.modal)
         j.reason = "contramodelo de " + plural(model.worlds, "mundo", "mundos");
     else
@@ -82,7 +87,7 @@ Judgement propositional(Problem &p, const Budget &budget)
     Judgement j;
     if (check.counterexampleFound == Found::Unknown) {
         j.explanation = "No determinado: la búsqueda de una valoración superó su límite de "
-                        + std::to_string(kConflictLimit) + " conflictos.\n";
+            + std::to_string(kConflictLimit) + " conflictos.\n";
         j.reason = "límite de la búsqueda";
         return j;
     }
@@ -99,9 +104,10 @@ Judgement propositional(Problem &p, const Budget &budget)
         j.decision = Decision::Invalid;
         std::string values;
         for (std::size_t i = 0; i < check.vars.size(); ++i)
-            values += (i ? ", " : "") + arena.variableName(check.vars[i]) + " = " + (check.counterexample[i] ? "V" : "F");
+            values += (i ? ", " : "") + arena.variableName(check.vars[i]) + " = "
+                + (check.counterexample[i] ? "V" : "F");
         j.explanation = "Contramodelo (" + std::string(checkedNote(p)) + "):\n"
-                        + (values.empty() ? std::string("(ninguna letra)") : values) + "\n";
+            + (values.empty() ? std::string("(ninguna letra)") : values) + "\n";
         j.reason = "valoración " + values;
         return j;
     }
@@ -112,9 +118,11 @@ Judgement propositional(Problem &p, const Budget &budget)
     if (t.kind == TableauResult::Kind::Closed)
         return valid(p, t);
     j.decision = Decision::Valid;
-    j.explanation = "Ninguna valoración " + std::string(p.argument ? "hace verdaderas las premisas y falsa la conclusión"
-                                                                   : "hace falsa la fórmula")
-                    + " (lo ha comprobado el resolvedor SAT); el árbol cerrado es demasiado grande para mostrarlo.\n";
+    j.explanation = "Ninguna valoración "
+        + std::string(p.argument ? "hace verdaderas las premisas y falsa la conclusión"
+                                 : "hace falsa la fórmula")
+        + " (lo ha comprobado el resolvedor SAT); el árbol cerrado es demasiado grande para "
+          "mostrarlo.\n";
     j.reason = "sin valoración que lo refute";
     return j;
 }
@@ -127,7 +135,9 @@ std::optional<Structure> branchModel(Problem &p, const OpenBranch &open)
     const int m = open.worlds;
     s.worlds = m;
     s.access.assign(static_cast<std::size_t>(m), std::vector<char>(static_cast<std::size_t>(m), 0));
-    auto r = [&](int u, int v) -> char & { return s.access[static_cast<std::size_t>(u)][static_cast<std::size_t>(v)]; };
+    auto r = [&](int u, int v) -> char & {
+        return s.access[static_cast<std::size_t>(u)][static_cast<std::size_t>(v)];
+    };
     for (const auto &[u, v] : open.edges)
         r(u, v) = 1;
     // A blocked world borrows the successors of the world that blocked it.
@@ -151,8 +161,8 @@ std::optional<Structure> branchModel(Problem &p, const OpenBranch &open)
             }
         // A world with no successor, where no □ asks anything, may see itself in a serial frame.
         for (int u = 0; u < m && isSerial(p.system); ++u)
-            if (std::none_of(s.access[static_cast<std::size_t>(u)].begin(), s.access[static_cast<std::size_t>(u)].end(),
-                             [](char c) { return c != 0; }))
+            if (std::none_of(s.access[static_cast<std::size_t>(u)].begin(),
+                    s.access[static_cast<std::size_t>(u)].end(), [](char c) { return c != 0; }))
                 r(u, u) = 1, changed = true;
     }
     std::vector<int> formulas = p.refutation();
@@ -219,8 +229,9 @@ Judgement search(Problem &p, const Budget &budget)
             options.worldLimit = 3 + 2 * depth;
         // Each round also gets a slice of time, so that the countermodels keep their turns.
         Budget slice = budget;
-        slice.deadline = std::min(budget.deadline, std::chrono::steady_clock::now()
-                                                       + std::chrono::milliseconds(kFirstRoundMilliseconds << std::min(depth, 10)));
+        slice.deadline = std::min(budget.deadline,
+            std::chrono::steady_clock::now()
+                + std::chrono::milliseconds(kFirstRoundMilliseconds << std::min(depth, 10)));
         const TableauResult t = runTableau(p.logic, p.premises, p.conclusion, options, slice);
         deepestLimit = std::max(deepestLimit, limit);
         if (t.kind == TableauResult::Kind::Closed)
@@ -237,14 +248,15 @@ Judgement search(Problem &p, const Budget &budget)
     }
     j.explanation = "No determinado: ";
     if (satisfiable)
-        j.explanation += "el árbol tiene una rama abierta, pero no se halló un contramodelo que lo confirme";
+        j.explanation
+            += "el árbol tiene una rama abierta, pero no se halló un contramodelo que lo confirme";
     else
-        j.explanation += "el árbol no se cerró con hasta " + plural(deepestLimit, "ejemplar", "ejemplares")
-                         + " de ∀ por rama";
+        j.explanation += "el árbol no se cerró con hasta "
+            + plural(deepestLimit, "ejemplar", "ejemplares") + " de ∀ por rama";
     j.explanation += ", y no hay contramodelo de hasta "
-                     + plural(largestTried, p.modal && !p.firstOrder ? "mundo" : "elemento",
-                              p.modal && !p.firstOrder ? "mundos" : "elementos")
-                     + (budget.expired() ? " en el tiempo disponible" : "") + ".\n";
+        + plural(largestTried, p.modal && !p.firstOrder ? "mundo" : "elemento",
+            p.modal && !p.firstOrder ? "mundos" : "elementos")
+        + (budget.expired() ? " en el tiempo disponible" : "") + ".\n";
     j.reason = budget.expired() ? "límite de tiempo" : "límites de búsqueda";
     return j;
 }
@@ -259,8 +271,9 @@ std::string arityConflict(const Logic &logic, const std::vector<int> &formulas)
     auto note = [&](std::map<std::string, int> &seen, const Symbol &s, const char *what) {
         const auto [it, fresh] = seen.emplace(s.name, s.arity);
         if (!fresh && it->second != s.arity && conflict.empty())
-            conflict = std::string(what) + " " + s.name + " aparece con " + plural(it->second, "término", "términos")
-                       + " y con " + plural(s.arity, "término", "términos") + ".";
+            conflict = std::string(what) + " " + s.name + " aparece con "
+                + plural(it->second, "término", "términos") + " y con "
+                + plural(s.arity, "término", "términos") + ".";
     };
     std::set<int> seen;
     while (!stack.empty()) {
@@ -298,7 +311,7 @@ std::string arityConflict(const Logic &logic, const std::vector<int> &formulas)
 } // namespace
 
 Judgement judge(const Logic &logic, const std::vector<int> &premises, int conclusion, bool argument,
-                ModalSystem system, const Budget &budget)
+    ModalSystem system, const Budget &budget)
 {
     Problem p;
     for (int f : premises)
@@ -330,8 +343,8 @@ Judgement judge(const Logic &logic, const std::vector<int> &premises, int conclu
 
 namespace zpl {
 
-std::string reportProblem(const Logic &logic, const std::vector<int> &premises, int conclusion, bool argument,
-                          ModalSystem system)
+std::string reportProblem(const Logic &logic, const std::vector<int> &premises, int conclusion,
+    bool argument, ModalSystem system)
 {
     Budget budget;
     budget.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kProblemSeconds);

@@ -18,20 +18,22 @@ inline constexpr int kMaxModelWorlds = 8;
 
 enum class Decision { Valid, Invalid, Unknown };
 
-struct Judgement {
+struct Judgement
+{
     Decision decision = Decision::Unknown;
-    std::string explanation; // Unicode, lines ended by '\n': a closed tree or a checked countermodel
-    std::string reason;      // a few words for "--verdict"
+    std::string
+        explanation;    // Unicode, lines ended by '\n': a closed tree or a checked countermodel
+    std::string reason; // a few words for "--verdict"
 };
 
 /// Decides whether @p premises entail @p conclusion (a formula alone when there are no premises
 /// and @p argument is false) in @p system. The formulas belong to @p logic, which is not changed.
 Judgement judge(const Logic &logic, const std::vector<int> &premises, int conclusion, bool argument,
-                ModalSystem system, const Budget &budget);
+    ModalSystem system, const Budget &budget);
 
 /// What salida.log says of a problem: the verdict in words ("Argumento válido", "Fórmula no
 /// válida"...), then the explanation. Unicode, lines ended by '\n'.
-std::string reportProblem(const Logic &logic, const std::vector<int> &premises, int conclusion, bool argument,
-                          ModalSystem system);
+std::string reportProblem(const Logic &logic, const std::vector<int> &premises, int conclusion,
+    bool argument, ModalSystem system);
 
 } // namespace zpl

@@ -33,7 +33,8 @@ enum class Tok : std::uint8_t {
     Bad,
 };
 
-struct Token {
+struct Token
+{
     Tok kind = Tok::End;
     int pos = 0; // in code points from the start of the line
     int len = 0;
@@ -43,7 +44,8 @@ struct Token {
 };
 
 /// Tokens of one line, read one at a time.
-class Lexer {
+class Lexer
+{
 public:
     explicit Lexer(std::u32string_view line) : m_line(line) {}
     /// The first token at or after @p pos, skipping spaces.

@@ -7,16 +7,23 @@
 namespace zpl {
 namespace {
 
-std::uint64_t bit(int v) { return std::uint64_t{1} << (v < 63 ? v : 63); }
+std::uint64_t bit(int v)
+{
+    return std::uint64_t{1} << (v < 63 ? v : 63);
+}
 
 std::uint64_t pack(int kind, int a, int b)
 {
     // Node numbers stay far below 2^30: the engine stops long before (kMaxStoreSize).
-    return (static_cast<std::uint64_t>(kind) << 60) | (static_cast<std::uint64_t>(static_cast<std::uint32_t>(a + 1) & 0x3FFFFFFF) << 30)
-           | (static_cast<std::uint64_t>(static_cast<std::uint32_t>(b + 1)) & 0x3FFFFFFF);
+    return (static_cast<std::uint64_t>(kind) << 60)
+        | (static_cast<std::uint64_t>(static_cast<std::uint32_t>(a + 1) & 0x3FFFFFFF) << 30)
+        | (static_cast<std::uint64_t>(static_cast<std::uint32_t>(b + 1)) & 0x3FFFFFFF);
 }
 
-std::string symbolKey(std::string_view name, int arity) { return std::string(name) + '/' + std::to_string(arity); }
+std::string symbolKey(std::string_view name, int arity)
+{
+    return std::string(name) + '/' + std::to_string(arity);
+}
 
 const char *connective(Fk k)
 {
@@ -191,7 +198,10 @@ int Logic::bottom()
     return addFormula(n);
 }
 
-int Logic::negation(int a) { return modal(Fk::Not, a); }
+int Logic::negation(int a)
+{
+    return modal(Fk::Not, a);
+}
 
 int Logic::modal(Fk kind, int a)
 {
@@ -260,16 +270,21 @@ int Logic::substitute(int f, int v, int t)
         break;
     }
     case Fk::Equal: result = equal(substituteTerm(n.a, v, t), substituteTerm(n.b, v, t)); break;
-    case Fk::Top: case Fk::Bottom: break;
-    case Fk::Not: case Fk::Box: case Fk::Diamond: result = modal(n.kind, substitute(n.a, v, t)); break;
-    case Fk::And: case Fk::Or: case Fk::Implies: case Fk::Iff: {
+    case Fk::Top:
+    case Fk::Bottom: break;
+    case Fk::Not:
+    case Fk::Box:
+    case Fk::Diamond: result = modal(n.kind, substitute(n.a, v, t)); break;
+    case Fk::And:
+    case Fk::Or:
+    case Fk::Implies:
+    case Fk::Iff: {
         const int a = substitute(n.a, v, t);
         result = binary(n.kind, a, substitute(n.b, v, t));
         break;
     }
-    case Fk::Forall: case Fk::Exists:
-        result = n.a == v ? f : quantified(n.kind, n.a, substitute(n.b, v, t));
-        break;
+    case Fk::Forall:
+    case Fk::Exists: result = n.a == v ? f : quantified(n.kind, n.a, substitute(n.b, v, t)); break;
     }
     m_substituted.emplace(key, result);
     return result;
@@ -318,13 +333,19 @@ int Logic::import(const Logic &from, int f)
         }
         case Fk::Top: r = top(); break;
         case Fk::Bottom: r = bottom(); break;
-        case Fk::Not: case Fk::Box: case Fk::Diamond: r = modal(n.kind, self(self, n.a)); break;
-        case Fk::And: case Fk::Or: case Fk::Implies: case Fk::Iff: {
+        case Fk::Not:
+        case Fk::Box:
+        case Fk::Diamond: r = modal(n.kind, self(self, n.a)); break;
+        case Fk::And:
+        case Fk::Or:
+        case Fk::Implies:
+        case Fk::Iff: {
             const int a = self(self, n.a);
             r = binary(n.kind, a, self(self, n.b));
             break;
         }
-        case Fk::Forall: case Fk::Exists:
+        case Fk::Forall:
+        case Fk::Exists:
             r = quantified(n.kind, variable(from.variableName(n.a)), self(self, n.b));
             break;
         }
@@ -370,7 +391,8 @@ bool Logic::hasModal(int f) const
 bool Logic::isPropositional(int f) const
 {
     return !any(f, [](const FormulaNode &n) {
-        return isQuantifier(n.kind) || isModalOp(n.kind) || n.kind == Fk::Equal || (n.kind == Fk::Atom && n.b >= 0);
+        return isQuantifier(n.kind) || isModalOp(n.kind) || n.kind == Fk::Equal
+            || (n.kind == Fk::Atom && n.b >= 0);
     });
 }
 
@@ -411,8 +433,8 @@ std::string Logic::text(int f) const
             bool compact = true;
             for (int a : as)
                 compact = compact && term(a).kind != Tk::Param && term(a).list < 0
-                          && isCompactName(term(a).kind == Tk::Var ? variableName(term(a).sym)
-                                                                   : functionSymbol(term(a).sym).name);
+                    && isCompactName(term(a).kind == Tk::Var ? variableName(term(a).sym)
+                                                             : functionSymbol(term(a).sym).name);
             if (compact) {
                 for (int a : as)
                     out += termText(a);
@@ -435,11 +457,15 @@ std::string Logic::text(int f) const
             out += "¬";
             self(self, n.a, false);
             break;
-        case Fk::Box: case Fk::Diamond:
+        case Fk::Box:
+        case Fk::Diamond:
             out += n.kind == Fk::Box ? "□" : "◇";
             self(self, n.a, false);
             break;
-        case Fk::And: case Fk::Or: case Fk::Implies: case Fk::Iff:
+        case Fk::And:
+        case Fk::Or:
+        case Fk::Implies:
+        case Fk::Iff:
             if (!outer)
                 out += '(';
             self(self, n.a, false);
@@ -448,14 +474,16 @@ std::string Logic::text(int f) const
             if (!outer)
                 out += ')';
             break;
-        case Fk::Forall: case Fk::Exists: {
+        case Fk::Forall:
+        case Fk::Exists: {
             out += n.kind == Fk::Forall ? "∀" : "∃";
             out += variableName(n.a);
             // "∀x Fx" and "∀x∃y Rxy", but "∀x(Fx → Gx)" and "∀x¬Fx".
             const std::size_t at = out.size();
             self(self, n.b, false);
-            if (at < out.size() && ((out[at] >= 'A' && out[at] <= 'Z') || (out[at] >= 'a' && out[at] <= 'z')
-                                    || node(n.b).kind == Fk::Top || node(n.b).kind == Fk::Bottom))
+            if (at < out.size()
+                && ((out[at] >= 'A' && out[at] <= 'Z') || (out[at] >= 'a' && out[at] <= 'z')
+                    || node(n.b).kind == Fk::Top || node(n.b).kind == Fk::Bottom))
                 out.insert(at, 1, ' ');
             break;
         }

@@ -14,27 +14,44 @@ namespace zpl {
 // The engine refuses deeper formulas rather than risk the stack in its recursive steps.
 inline constexpr int kMaxFormulaDepth = 600;
 
-enum class Fk : std::uint8_t { Atom, Equal, Top, Bottom, Not, And, Or, Implies, Iff, Forall, Exists, Box, Diamond };
+enum class Fk : std::uint8_t {
+    Atom,
+    Equal,
+    Top,
+    Bottom,
+    Not,
+    And,
+    Or,
+    Implies,
+    Iff,
+    Forall,
+    Exists,
+    Box,
+    Diamond
+};
 // Var: a variable bound by a quantifier. Param: a free variable of the tableau, standing for a
 // term still to be chosen. App: a function applied to terms; a constant is a 0-ary function.
 enum class Tk : std::uint8_t { Var, Param, App };
 
-struct Symbol {
+struct Symbol
+{
     std::string name;
     int arity = 0;
     bool made = false; // made by the engine (a witness), not written by the user
 };
 
-struct TermNode {
+struct TermNode
+{
     Tk kind = Tk::App;
-    int sym = -1;  // Var: variable; Param: its number; App: function
-    int list = -1; // App: the argument list
+    int sym = -1;           // Var: variable; Param: its number; App: function
+    int list = -1;          // App: the argument list
     std::uint64_t vars = 0; // bound variables occurring free (bit 63 stands for all past 62)
     bool params = false;
     int depth = 0;
 };
 
-struct FormulaNode {
+struct FormulaNode
+{
     Fk kind = Fk::Top;
     int a = -1; // Atom: predicate; Equal: left term; Forall/Exists: variable; others: first operand
     int b = -1; // Atom: argument list; Equal: right term; binary and quantified: second/body
@@ -43,18 +60,31 @@ struct FormulaNode {
     int depth = 1; // of the syntax tree, terms not counted
 };
 
-constexpr bool isBinary(Fk k) { return k == Fk::And || k == Fk::Or || k == Fk::Implies || k == Fk::Iff; }
-constexpr bool isQuantifier(Fk k) { return k == Fk::Forall || k == Fk::Exists; }
-constexpr bool isModalOp(Fk k) { return k == Fk::Box || k == Fk::Diamond; }
+constexpr bool isBinary(Fk k)
+{
+    return k == Fk::And || k == Fk::Or || k == Fk::Implies || k == Fk::Iff;
+}
+constexpr bool isQuantifier(Fk k)
+{
+    return k == Fk::Forall || k == Fk::Exists;
+}
+constexpr bool isModalOp(Fk k)
+{
+    return k == Fk::Box || k == Fk::Diamond;
+}
 
-class Logic {
+class Logic
+{
 public:
     int predicate(std::string_view name, int arity);
     int function(std::string_view name, int arity, bool made = false);
     int variable(std::string_view name);
     const Symbol &predicateSymbol(int p) const { return m_predicates[static_cast<std::size_t>(p)]; }
     const Symbol &functionSymbol(int f) const { return m_functions[static_cast<std::size_t>(f)]; }
-    const std::string &variableName(int v) const { return m_variables[static_cast<std::size_t>(v)]; }
+    const std::string &variableName(int v) const
+    {
+        return m_variables[static_cast<std::size_t>(v)];
+    }
     int predicateCount() const { return static_cast<int>(m_predicates.size()); }
     int functionCount() const { return static_cast<int>(m_functions.size()); }
     int variableCount() const { return static_cast<int>(m_variables.size()); }
@@ -116,15 +146,17 @@ private:
     std::vector<TermNode> m_terms;
     std::vector<FormulaNode> m_formulas;
     std::unordered_map<std::uint64_t, int> m_termIds, m_formulaIds;
-    struct Substitution {
+    struct Substitution
+    {
         int f, v, t;
         bool operator==(const Substitution &) const = default;
     };
-    struct SubstitutionHash {
+    struct SubstitutionHash
+    {
         std::size_t operator()(const Substitution &s) const
         {
-            return (static_cast<std::size_t>(s.f) * 0x9E3779B97F4A7C15ull) ^ (static_cast<std::size_t>(s.t) << 20)
-                   ^ static_cast<std::size_t>(s.v);
+            return (static_cast<std::size_t>(s.f) * 0x9E3779B97F4A7C15ull)
+                ^ (static_cast<std::size_t>(s.t) << 20) ^ static_cast<std::size_t>(s.v);
         }
     };
     std::unordered_map<Substitution, int, SubstitutionHash> m_substituted;

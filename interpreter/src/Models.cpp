@@ -11,7 +11,8 @@ namespace zpl {
 namespace {
 
 // Symbols of the formulas, in order of their numbers.
-struct Signature {
+struct Signature
+{
     std::set<int> predicates, functions;
 };
 
@@ -37,12 +38,17 @@ void collect(const Logic &logic, int f, Signature &sig, std::set<int> &seen)
             collectTerm(logic, a, sig);
         break;
     case Fk::Equal: collectTerm(logic, n.a, sig), collectTerm(logic, n.b, sig); break;
-    case Fk::Top: case Fk::Bottom: break;
-    case Fk::Not: case Fk::Box: case Fk::Diamond: collect(logic, n.a, sig, seen); break;
-    case Fk::And: case Fk::Or: case Fk::Implies: case Fk::Iff:
-        collect(logic, n.a, sig, seen), collect(logic, n.b, sig, seen);
-        break;
-    case Fk::Forall: case Fk::Exists: collect(logic, n.b, sig, seen); break;
+    case Fk::Top:
+    case Fk::Bottom: break;
+    case Fk::Not:
+    case Fk::Box:
+    case Fk::Diamond: collect(logic, n.a, sig, seen); break;
+    case Fk::And:
+    case Fk::Or:
+    case Fk::Implies:
+    case Fk::Iff: collect(logic, n.a, sig, seen), collect(logic, n.b, sig, seen); break;
+    case Fk::Forall:
+    case Fk::Exists: collect(logic, n.b, sig, seen); break;
     }
 }
 
@@ -65,9 +71,12 @@ std::size_t power(int base, int exponent)
 
 // ---- the plain evaluator ----------------------------------------------------------------------
 
-class Checker {
+class Checker
+{
 public:
-    Checker(const Logic &logic, const Structure &model) : L(logic), M(model), m_env(logic.variableCount(), -1) {}
+    Checker(const Logic &logic, const Structure &model)
+        : L(logic), M(model), m_env(logic.variableCount(), -1)
+    {}
 
     bool holds(int f, int w)
     {
@@ -79,8 +88,10 @@ public:
                 return false;
             std::size_t index = 0;
             for (int a : L.atomArgs(f))
-                index = index * static_cast<std::size_t>(M.domain) + static_cast<std::size_t>(value(a));
-            const std::size_t base = static_cast<std::size_t>(w) * power(M.domain, L.predicateSymbol(n.a).arity);
+                index = index * static_cast<std::size_t>(M.domain)
+                    + static_cast<std::size_t>(value(a));
+            const std::size_t base
+                = static_cast<std::size_t>(w) * power(M.domain, L.predicateSymbol(n.a).arity);
             return it->second.at(base + index) != 0;
         }
         case Fk::Equal: return value(n.a) == value(n.b);
@@ -91,7 +102,8 @@ public:
         case Fk::Or: return holds(n.a, w) || holds(n.b, w);
         case Fk::Implies: return !holds(n.a, w) || holds(n.b, w);
         case Fk::Iff: return holds(n.a, w) == holds(n.b, w);
-        case Fk::Forall: case Fk::Exists: {
+        case Fk::Forall:
+        case Fk::Exists: {
             const bool all = n.kind == Fk::Forall;
             int &slot = m_env[static_cast<std::size_t>(n.a)];
             const int saved = slot;
@@ -103,10 +115,12 @@ public:
             slot = saved;
             return result;
         }
-        case Fk::Box: case Fk::Diamond: {
+        case Fk::Box:
+        case Fk::Diamond: {
             const bool all = n.kind == Fk::Box;
             for (int v = 0; v < M.worlds; ++v)
-                if (M.access.at(static_cast<std::size_t>(w)).at(static_cast<std::size_t>(v)) && holds(n.a, v) != all)
+                if (M.access.at(static_cast<std::size_t>(w)).at(static_cast<std::size_t>(v))
+                    && holds(n.a, v) != all)
                     return !all;
             return all;
         }
@@ -140,12 +154,15 @@ private:
 constexpr std::size_t kMaxClauses = 4'000'000;
 constexpr std::int64_t kModelConflicts = 200'000;
 
-struct TooBig {};
+struct TooBig
+{
+};
 
-class Encoder {
+class Encoder
+{
 public:
-    Encoder(const Logic &logic, ModalSystem system, int domain, int worlds, bool modal, const Signature &sig,
-            const Budget &budget)
+    Encoder(const Logic &logic, ModalSystem system, int domain, int worlds, bool modal,
+        const Signature &sig, const Budget &budget)
         : L(logic), m_system(system), n(domain), m(worlds), m_sig(sig), m_budget(budget),
           m_env(logic.variableCount(), -1)
     {
@@ -153,7 +170,8 @@ public:
         clause({m_true});
         for (int p : sig.predicates) {
             m_predicateBase[p] = m_solver.addVariable();
-            const std::size_t count = power(n, L.predicateSymbol(p).arity) * static_cast<std::size_t>(m);
+            const std::size_t count
+                = power(n, L.predicateSymbol(p).arity) * static_cast<std::size_t>(m);
             guard(count);
             for (std::size_t i = 1; i < count; ++i)
                 m_solver.addVariable();
@@ -223,11 +241,14 @@ private:
 
     int predicateVar(int p, std::size_t index, int w) const
     {
-        return m_predicateBase.at(p) + static_cast<int>(static_cast<std::size_t>(w) * power(n, L.predicateSymbol(p).arity) + index);
+        return m_predicateBase.at(p)
+            + static_cast<int>(
+                static_cast<std::size_t>(w) * power(n, L.predicateSymbol(p).arity) + index);
     }
     int functionVar(int f, std::size_t tuple, int e) const
     {
-        return m_functionBase.at(f) + static_cast<int>(tuple * static_cast<std::size_t>(n) + static_cast<std::size_t>(e));
+        return m_functionBase.at(f)
+            + static_cast<int>(tuple * static_cast<std::size_t>(n) + static_cast<std::size_t>(e));
     }
     int access(int u, int v)
     {
@@ -310,10 +331,14 @@ private:
     }
 
     // A term's value: one element, or one literal per element of which exactly one holds.
-    struct Value {
+    struct Value
+    {
         int element = -1;
         std::vector<int> is;
-        int equals(int e, int t) const { return element >= 0 ? (element == e ? t : -t) : is[static_cast<std::size_t>(e)]; }
+        int equals(int e, int t) const
+        {
+            return element >= 0 ? (element == e ? t : -t) : is[static_cast<std::size_t>(e)];
+        }
     };
 
     std::string key(int id, std::uint64_t vars, int w) const
@@ -339,7 +364,8 @@ private:
         std::vector<Value> args;
         for (int a : L.args(t))
             args.push_back(term(a));
-        v.is = tupleLiterals(args, [&](std::size_t tuple, int e) { return functionVar(node.sym, tuple, e); }, n);
+        v.is = tupleLiterals(
+            args, [&](std::size_t tuple, int e) { return functionVar(node.sym, tuple, e); }, n);
         m_terms.emplace(k, v);
         return v;
     }
@@ -353,7 +379,8 @@ private:
         std::size_t index = 0;
         for (const Value &a : args) {
             concrete = concrete && a.element >= 0;
-            index = index * static_cast<std::size_t>(n) + static_cast<std::size_t>(std::max(a.element, 0));
+            index = index * static_cast<std::size_t>(n)
+                + static_cast<std::size_t>(std::max(a.element, 0));
         }
         for (int e = 0; e < results; ++e) {
             if (concrete) {
@@ -367,7 +394,8 @@ private:
                 std::vector<int> parts;
                 std::size_t rest = tuple;
                 for (std::size_t i = args.size(); i-- > 0;) {
-                    parts.push_back(args[i].equals(static_cast<int>(rest % static_cast<std::size_t>(n)), m_true));
+                    parts.push_back(args[i].equals(
+                        static_cast<int>(rest % static_cast<std::size_t>(n)), m_true));
                     rest /= static_cast<std::size_t>(n);
                 }
                 parts.push_back(table(tuple, e));
@@ -390,7 +418,8 @@ private:
             std::vector<Value> args;
             for (int a : L.atomArgs(f))
                 args.push_back(term(a));
-            r = tupleLiterals(args, [&](std::size_t tuple, int) { return predicateVar(node.a, tuple, w); }, 1)[0];
+            r = tupleLiterals(
+                args, [&](std::size_t tuple, int) { return predicateVar(node.a, tuple, w); }, 1)[0];
             break;
         }
         case Fk::Equal: {
@@ -408,7 +437,8 @@ private:
         case Fk::Or: r = disj({encode(node.a, w), encode(node.b, w)}); break;
         case Fk::Implies: r = disj({-encode(node.a, w), encode(node.b, w)}); break;
         case Fk::Iff: r = iff(encode(node.a, w), encode(node.b, w)); break;
-        case Fk::Forall: case Fk::Exists: {
+        case Fk::Forall:
+        case Fk::Exists: {
             int &slot = m_env[static_cast<std::size_t>(node.a)];
             const int saved = slot;
             std::vector<int> parts;
@@ -420,11 +450,13 @@ private:
             r = node.kind == Fk::Forall ? conj(parts) : disj(parts);
             break;
         }
-        case Fk::Box: case Fk::Diamond: {
+        case Fk::Box:
+        case Fk::Diamond: {
             std::vector<int> parts;
             for (int v = 0; v < m; ++v) {
                 const int sub = encode(node.a, v);
-                parts.push_back(node.kind == Fk::Box ? disj({-access(w, v), sub}) : conj({access(w, v), sub}));
+                parts.push_back(
+                    node.kind == Fk::Box ? disj({-access(w, v), sub}) : conj({access(w, v), sub}));
             }
             r = node.kind == Fk::Box ? conj(parts) : disj(parts);
             break;
@@ -439,7 +471,8 @@ private:
         Structure s;
         s.domain = n;
         s.worlds = m;
-        s.access.assign(static_cast<std::size_t>(m), std::vector<char>(static_cast<std::size_t>(m), 0));
+        s.access.assign(
+            static_cast<std::size_t>(m), std::vector<char>(static_cast<std::size_t>(m), 0));
         for (int u = 0; u < m; ++u)
             for (int v = 0; v < m; ++v) {
                 bool r = m_system == ModalSystem::S5;
@@ -482,13 +515,17 @@ private:
     std::unordered_map<std::string, Value> m_terms;
 };
 
-std::string element(int e) { return std::to_string(e); }
+std::string element(int e)
+{
+    return std::to_string(e);
+}
 
 std::string tupleText(std::size_t index, int arity, int domain)
 {
     std::vector<int> digits(static_cast<std::size_t>(arity));
     for (int i = arity; i-- > 0;) {
-        digits[static_cast<std::size_t>(i)] = static_cast<int>(index % static_cast<std::size_t>(domain));
+        digits[static_cast<std::size_t>(i)]
+            = static_cast<int>(index % static_cast<std::size_t>(domain));
         index /= static_cast<std::size_t>(domain);
     }
     if (arity == 1)
@@ -510,7 +547,9 @@ bool holdsIn(const Logic &logic, const Structure &model, int formula)
 bool frameFits(const Structure &model, ModalSystem system)
 {
     const int m = model.worlds;
-    auto r = [&](int u, int v) { return model.access[static_cast<std::size_t>(u)][static_cast<std::size_t>(v)] != 0; };
+    auto r = [&](int u, int v) {
+        return model.access[static_cast<std::size_t>(u)][static_cast<std::size_t>(v)] != 0;
+    };
     for (int u = 0; u < m; ++u) {
         if (isReflexive(system) && !r(u, u))
             return false;
@@ -529,8 +568,8 @@ bool frameFits(const Structure &model, ModalSystem system)
     return true;
 }
 
-ModelSearch findModel(const Logic &logic, const std::vector<int> &formulas, ModalSystem system, int domain,
-                      int worlds, const Budget &budget)
+ModelSearch findModel(const Logic &logic, const std::vector<int> &formulas, ModalSystem system,
+    int domain, int worlds, const Budget &budget)
 {
     const Signature sig = signatureOf(logic, formulas);
     try {
@@ -555,8 +594,8 @@ ModelSearch findModel(const Logic &logic, const std::vector<int> &formulas, Moda
     }
 }
 
-std::string describeModel(const Logic &logic, const std::vector<int> &formulas, const Structure &model,
-                          bool firstOrder, bool modal)
+std::string describeModel(const Logic &logic, const std::vector<int> &formulas,
+    const Structure &model, bool firstOrder, bool modal)
 {
     const Signature sig = signatureOf(logic, formulas);
     std::string out;
@@ -591,7 +630,8 @@ std::string describeModel(const Logic &logic, const std::vector<int> &formulas, 
         out += s.name + ": ";
         for (std::size_t i = 0; i < table.size(); ++i) {
             const std::string args = tupleText(i, s.arity, model.domain);
-            out += (i ? ", " : "") + s.name + (s.arity == 1 ? "(" + args + ")" : args) + " = " + element(table[i]);
+            out += (i ? ", " : "") + s.name + (s.arity == 1 ? "(" + args + ")" : args) + " = "
+                + element(table[i]);
         }
         out += "\n";
     }

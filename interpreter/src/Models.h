@@ -14,7 +14,8 @@
 
 namespace zpl {
 
-struct Structure {
+struct Structure
+{
     int domain = 1;
     int worlds = 1;
     std::vector<std::vector<char>> access; // [u][v]: u sees v
@@ -33,18 +34,19 @@ bool frameFits(const Structure &model, ModalSystem system);
 
 enum class ModelStatus { Found, None, Unknown };
 
-struct ModelSearch {
+struct ModelSearch
+{
     ModelStatus status = ModelStatus::Unknown;
     Structure model;
 };
 
 /// Looks for a model of exactly @p domain elements and @p worlds worlds in which every formula of
 /// @p formulas is true at world 0, for the frames of @p system.
-ModelSearch findModel(const Logic &logic, const std::vector<int> &formulas, ModalSystem system, int domain,
-                      int worlds, const Budget &budget);
+ModelSearch findModel(const Logic &logic, const std::vector<int> &formulas, ModalSystem system,
+    int domain, int worlds, const Budget &budget);
 
 /// The model in Spanish, Unicode: domain, constants, functions, predicates, worlds.
-std::string describeModel(const Logic &logic, const std::vector<int> &formulas, const Structure &model,
-                          bool firstOrder, bool modal);
+std::string describeModel(const Logic &logic, const std::vector<int> &formulas,
+    const Structure &model, bool firstOrder, bool modal);
 
 } // namespace zpl

@@ -32,7 +32,10 @@ std::string code(char32_t c, Encoding encoding)
     return "U+" + hex(static_cast<unsigned>(c), 4);
 }
 
-bool isPrintable(char32_t c) { return c >= 0x20 && c != 0x7F && !(c >= 0x80 && c < 0xA0) && c != 0xFFFD; }
+bool isPrintable(char32_t c)
+{
+    return c >= 0x20 && c != 0x7F && !(c >= 0x80 && c < 0xA0) && c != 0xFFFD;
+}
 
 std::string describe(const Lexer &lexer, const Token &t, Encoding encoding)
 {
@@ -53,11 +56,13 @@ std::string describe(const Lexer &lexer, const Token &t, Encoding encoding)
     case Tok::Exists: return "el cuantificador existencial «∃»";
     case Tok::Box: return "el operador de necesidad «□»";
     case Tok::Diamond: return "el operador de posibilidad «◇»";
-    case Tok::Turnstile: return "el signo de consecuencia «" + (isAscii(text) ? lexeme : std::string("⊨")) + "»";
+    case Tok::Turnstile:
+        return "el signo de consecuencia «" + (isAscii(text) ? lexeme : std::string("⊨")) + "»";
     case Tok::Equals: return "el signo de identidad «=»";
     case Tok::NotEquals: return "el signo de diferencia «≠»";
     case Tok::Comma: return "la coma";
-    case Tok::Open: case Tok::Close: return "«" + lexeme + "»";
+    case Tok::Open:
+    case Tok::Close: return "«" + lexeme + "»";
     case Tok::End: return "el final de la línea";
     case Tok::Bad: break;
     }
@@ -84,7 +89,8 @@ std::string describe(const Lexer &lexer, const Token &t, Encoding encoding)
 const std::string kOperand = "una fórmula (una letra, un predicado, ¬, ∀, ∃, □, ◇ o «(»)";
 const std::string kConnective = "un conector (&, V, -> o <->)";
 
-class Parser {
+class Parser
+{
 public:
     Parser(Logic &logic, std::u32string_view line, Encoding encoding)
         : m_logic(logic), m_lexer(line), m_encoding(encoding)
@@ -155,7 +161,8 @@ private:
 
     void fail(const std::string &expected, const char *hint = nullptr)
     {
-        std::string message = "se esperaba " + expected + ", pero se encontró " + describe(m_lexer, m_tok, m_encoding);
+        std::string message = "se esperaba " + expected + ", pero se encontró "
+            + describe(m_lexer, m_tok, m_encoding);
         if (!hint)
             hint = m_tok.hint;
         message += hint ? std::string("; ¿quería escribir ") + hint + "?" : ".";
@@ -168,16 +175,18 @@ private:
         if (m_tok.kind == Tok::End)
             return;
         if (m_tok.kind == Tok::Close) {
-            failAt(m_tok.pos, "se esperaba " + kConnective + " o el final de la línea, pero se encontró «"
-                                  + std::string(m_tok.square ? "]" : ")") + "» sin su «" + (m_tok.square ? "[" : "(")
-                                  + "».");
+            failAt(m_tok.pos,
+                "se esperaba " + kConnective + " o el final de la línea, pero se encontró «"
+                    + std::string(m_tok.square ? "]" : ")") + "» sin su «"
+                    + (m_tok.square ? "[" : "(") + "».");
             return;
         }
         if (argument && (m_tok.kind == Tok::Turnstile || m_tok.kind == Tok::Comma)) {
-            failAt(m_tok.pos, "se esperaba " + kConnective + " o el final de la línea, pero se encontró "
-                                  + describe(m_lexer, m_tok, m_encoding)
-                                  + (m_tok.kind == Tok::Comma ? " (las premisas van antes de «⊨»)."
-                                                              : " (un argumento lleva un solo «⊨»)."));
+            failAt(m_tok.pos,
+                "se esperaba " + kConnective + " o el final de la línea, pero se encontró "
+                    + describe(m_lexer, m_tok, m_encoding)
+                    + (m_tok.kind == Tok::Comma ? " (las premisas van antes de «⊨»)."
+                                                : " (un argumento lleva un solo «⊨»)."));
             return;
         }
         fail(kConnective + " o el final de la línea", connectiveHint());
@@ -185,9 +194,9 @@ private:
         if (m_tok.kind == Tok::Name && !connectiveHint() && m_lastPredication.second == m_end) {
             m_error.pop_back();
             m_error += "; los términos van pegados al predicado: "
-                       + toUtf8(m_lexer.line().substr(static_cast<std::size_t>(m_lastPredication.first),
-                                                      static_cast<std::size_t>(m_end - m_lastPredication.first)))
-                       + toUtf8(m_lexer.text(m_tok)) + ".";
+                + toUtf8(m_lexer.line().substr(static_cast<std::size_t>(m_lastPredication.first),
+                    static_cast<std::size_t>(m_end - m_lastPredication.first)))
+                + toUtf8(m_lexer.text(m_tok)) + ".";
         }
     }
 
@@ -197,8 +206,9 @@ private:
         all.push_back(r.conclusion);
         for (int f : all)
             if (!m_logic.isPropositional(f) && m_logic.node(f).depth > kMaxFormulaDepth)
-                failAt(0, "la fórmula anida más de " + std::to_string(kMaxFormulaDepth)
-                              + " operadores; simplifíquela.");
+                failAt(0,
+                    "la fórmula anida más de " + std::to_string(kMaxFormulaDepth)
+                        + " operadores; simplifíquela.");
     }
 
     int formula() { return biconditional(); }
@@ -284,7 +294,8 @@ private:
             return false;
         }
         const std::string name = toUtf8(m_lexer.text(m_tok));
-        prefixes.emplace_back(quantifier == Tok::Forall ? Fk::Forall : Fk::Exists, m_logic.variable(name));
+        prefixes.emplace_back(
+            quantifier == Tok::Forall ? Fk::Forall : Fk::Exists, m_logic.variable(name));
         m_bound.push_back(name);
         advance();
         return true;
@@ -299,7 +310,10 @@ private:
         while (!m_failed) {
             const Tok k = m_tok.kind;
             if (k == Tok::Not || k == Tok::Box || k == Tok::Diamond) {
-                prefixes.emplace_back(k == Tok::Not ? Fk::Not : k == Tok::Box ? Fk::Box : Fk::Diamond, -1);
+                prefixes.emplace_back(k == Tok::Not ? Fk::Not
+                        : k == Tok::Box             ? Fk::Box
+                                                    : Fk::Diamond,
+                    -1);
                 advance();
             } else if (k == Tok::Forall || k == Tok::Exists) {
                 advance();
@@ -316,7 +330,8 @@ private:
         }
         int f = m_failed ? -1 : atom();
         for (auto it = prefixes.rbegin(); it != prefixes.rend() && !m_failed; ++it)
-            f = isQuantifier(it->first) ? m_logic.quantified(it->first, it->second, f) : m_logic.modal(it->first, f);
+            f = isQuantifier(it->first) ? m_logic.quantified(it->first, it->second, f)
+                                        : m_logic.modal(it->first, f);
         m_bound.resize(scopes);
         return m_failed ? -1 : f;
     }
@@ -339,14 +354,15 @@ private:
     }
 
     // An arity must stay the same within a line: F cannot take one term here and two there.
-    bool checkArity(std::unordered_map<std::string, int> &seen, const std::string &name, int arity, int pos,
-                    const char *what)
+    bool checkArity(std::unordered_map<std::string, int> &seen, const std::string &name, int arity,
+        int pos, const char *what)
     {
         const auto [it, fresh] = seen.emplace(name, arity);
         if (fresh || it->second == arity)
             return true;
-        failAt(pos, std::string(what) + " " + name + " lleva aquí " + std::to_string(arity) + " término"
-                        + (arity == 1 ? "" : "s") + " y antes " + std::to_string(it->second) + ".");
+        failAt(pos,
+            std::string(what) + " " + name + " lleva aquí " + std::to_string(arity) + " término"
+                + (arity == 1 ? "" : "s") + " y antes " + std::to_string(it->second) + ".");
         return false;
     }
 
@@ -372,7 +388,8 @@ private:
             if (m_failed)
                 return -1;
             advance();
-            if (!checkArity(m_functions, name, static_cast<int>(args.size()), start.pos, "la función"))
+            if (!checkArity(
+                    m_functions, name, static_cast<int>(args.size()), start.pos, "la función"))
                 return -1;
             return m_logic.app(m_logic.function(name, static_cast<int>(args.size())), args);
         }
@@ -386,7 +403,8 @@ private:
     int atom()
     {
         switch (m_tok.kind) {
-        case Tok::Top: case Tok::Bottom: {
+        case Tok::Top:
+        case Tok::Bottom: {
             const bool top = m_tok.kind == Tok::Top;
             advance();
             return top ? m_logic.top() : m_logic.bottom();
@@ -396,7 +414,8 @@ private:
         case Tok::Iff: {
             // "n = a": an identity; "n" alone stays an error, as before.
             const Token after = m_lexer.next(m_tok.pos + m_tok.len);
-            if (m_lexer.text(m_tok) == U"n" && (after.kind == Tok::Equals || after.kind == Tok::NotEquals)) {
+            if (m_lexer.text(m_tok) == U"n"
+                && (after.kind == Tok::Equals || after.kind == Tok::NotEquals)) {
                 nameHere();
                 return identityOrLetter();
             }
@@ -431,7 +450,9 @@ private:
             while (!m_failed && adjacent() && nameHere())
                 args.push_back(term());
         }
-        if (m_failed || !checkArity(m_predicates, name, static_cast<int>(args.size()), start.pos, "el predicado"))
+        if (m_failed
+            || !checkArity(
+                m_predicates, name, static_cast<int>(args.size()), start.pos, "el predicado"))
             return -1;
         m_lastPredication = {start.pos, m_end};
         return m_logic.atom(m_logic.predicate(name, static_cast<int>(args.size())), args);
@@ -443,11 +464,15 @@ private:
         const Token start = m_tok;
         const std::string name = toUtf8(m_lexer.text(m_tok));
         const Token after = m_lexer.next(start.pos + start.len);
-        const bool call = after.kind == Tok::Open && !after.square && after.pos == start.pos + start.len;
+        const bool call
+            = after.kind == Tok::Open && !after.square && after.pos == start.pos + start.len;
         if (!call && after.kind != Tok::Equals && after.kind != Tok::NotEquals) {
             if (isBound(name)) {
-                failAt(start.pos, name + " es una variable del cuantificador; como fórmula se esperaba, por ejemplo, F"
-                                      + name + " o " + name + " = a.");
+                failAt(start.pos,
+                    name
+                        + " es una variable del cuantificador; como fórmula se esperaba, por "
+                          "ejemplo, F"
+                        + name + " o " + name + " = a.");
                 return -1;
             }
             advance();
@@ -473,17 +498,18 @@ private:
     {
         const Token open = m_tok;
         if (++m_depth > kMaxNesting) {
-            failAt(open.pos, "hay más de " + std::to_string(kMaxNesting)
-                                 + " paréntesis abiertos a la vez; simplifique la fórmula.");
+            failAt(open.pos,
+                "hay más de " + std::to_string(kMaxNesting)
+                    + " paréntesis abiertos a la vez; simplifique la fórmula.");
             return -1;
         }
         advance();
         const int inner = formula();
         const char *closer = open.square ? "«]»" : "«)»";
         if (!m_failed && (m_tok.kind != Tok::Close || m_tok.square != open.square))
-            fail(kConnective + " o " + closer + " que cierre el «" + (open.square ? "[" : "(") + "» de la columna "
-                     + std::to_string(open.pos + 1),
-                 m_tok.kind == Tok::Close ? nullptr : connectiveHint());
+            fail(kConnective + " o " + closer + " que cierre el «" + (open.square ? "[" : "(")
+                    + "» de la columna " + std::to_string(open.pos + 1),
+                m_tok.kind == Tok::Close ? nullptr : connectiveHint());
         if (m_failed)
             return -1;
         --m_depth;
@@ -496,7 +522,8 @@ private:
     Encoding m_encoding;
     Token m_tok;
     int m_end = 0; // where the previous token ended
-    std::pair<int, int> m_lastPredication{-1, -1}; // where the last predicate and its terms began and ended
+    std::pair<int, int> m_lastPredication{
+        -1, -1}; // where the last predicate and its terms began and ended
     int m_depth = 0;
     std::vector<std::string> m_bound; // variables of the quantifiers in scope, innermost last
     std::unordered_map<std::string, int> m_predicates, m_functions; // arities met on this line

@@ -14,7 +14,8 @@ namespace zpl {
 inline constexpr int kMaxNesting = 500;
 
 /// One line of a program: a formula, or an argument "premises ⊨ conclusion".
-struct LineParse {
+struct LineParse
+{
     std::vector<int> premises; // formulas of the Logic store
     int conclusion = -1;       // the formula, or the argument's conclusion
     bool argument = false;     // the line had a turnstile
@@ -27,10 +28,11 @@ struct LineParse {
 /// character it cannot read: by its 1252 byte or by its code point.
 LineParse parseLine(Logic &logic, std::u32string_view line, Encoding encoding);
 
-struct ParseResult {
-    int root = -1;      // the formula's node, or -1 on error
-    int column = 0;     // 1-based column of the error, in characters
-    std::string error;  // Spanish, UTF-8, ends with a full stop or a question mark
+struct ParseResult
+{
+    int root = -1;     // the formula's node, or -1 on error
+    int column = 0;    // 1-based column of the error, in characters
+    std::string error; // Spanish, UTF-8, ends with a full stop or a question mark
     bool ok() const { return root >= 0; }
 };
 

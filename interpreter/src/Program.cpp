@@ -77,8 +77,9 @@ std::pair<std::string, std::string> caretLines(std::u32string_view line, int col
         const char32_t c = line[i];
         std::string piece;
         const int byte = cp1252Byte(c);
-        if (c == '\t' || (byte >= 0 && c >= 0x20 && isPrintableCp1252(static_cast<unsigned char>(byte))
-                          && !(c >= 0x80 && c < 0xA0))) {
+        if (c == '\t'
+            || (byte >= 0 && c >= 0x20 && isPrintableCp1252(static_cast<unsigned char>(byte))
+                && !(c >= 0x80 && c < 0xA0))) {
             appendUtf8(piece, c);
         } else if (const char *spelling = readableSpelling(c)) {
             piece = spelling;
@@ -90,14 +91,18 @@ std::pair<std::string, std::string> caretLines(std::u32string_view line, int col
             piece = "?";
         }
         if (static_cast<int>(i) + 1 < column)
-            caret += c == '\t' ? std::string("\t") : std::string(decode(piece, Encoding::Utf8).size(), ' ');
+            caret += c == '\t' ? std::string("\t")
+                               : std::string(decode(piece, Encoding::Utf8).size(), ' ');
         echo += piece;
     }
     caret += '^';
     return {echo, caret};
 }
 
-std::string tv(bool value) { return value ? "V" : "F"; }
+std::string tv(bool value)
+{
+    return value ? "V" : "F";
+}
 
 std::string assignmentText(const Arena &arena, const std::vector<int> &vars, const std::vector<bool> &values)
 {
@@ -112,13 +117,16 @@ std::string assignmentText(const Arena &arena, const std::vector<int> &vars, con
     return out;
 }
 
-class Writer {
+class Writer
+{
 public:
-    Writer(Arena &arena, const Logic &logic, Encoding encoding) : m_arena(arena), m_logic(logic), m_encoding(encoding) {}
+    Writer(Arena &arena, const Logic &logic, Encoding encoding)
+        : m_arena(arena), m_logic(logic), m_encoding(encoding)
+    {}
 
     // A problem the engine decides: first-order, modal, or an argument written on one line.
-    void engine(const std::string &heading, const std::vector<int> &premises, int conclusion, bool argument,
-                ModalSystem system)
+    void engine(const std::string &heading, const std::vector<int> &premises, int conclusion,
+        bool argument, ModalSystem system)
     {
         line(heading);
         m_out += reportProblem(m_logic, premises, conclusion, argument, system);
@@ -131,11 +139,13 @@ public:
             std::string heading = "Argumento de la línea " + std::to_string(l.number) + ": ";
             for (std::size_t i = 0; i < l.full.premises.size(); ++i)
                 heading += (i ? ", " : "") + m_logic.text(l.full.premises[i]);
-            engine(heading + (l.full.premises.empty() ? "⊨ " : " ⊨ ") + m_logic.text(l.full.conclusion), l.full.premises,
-                   l.full.conclusion, true, l.system);
+            engine(heading + (l.full.premises.empty() ? "⊨ " : " ⊨ ")
+                    + m_logic.text(l.full.conclusion),
+                l.full.premises, l.full.conclusion, true, l.system);
             return;
         }
-        const std::string heading = title + " (línea " + std::to_string(l.number) + "): " + m_logic.text(l.full.conclusion);
+        const std::string heading = title + " (línea " + std::to_string(l.number)
+            + "): " + m_logic.text(l.full.conclusion);
         if (l.role == Role::Alone)
             engine(heading, {}, l.full.conclusion, false, l.system);
         else
@@ -280,7 +290,8 @@ public:
         const Line &last = lines[*a.conclusion];
         std::vector<int> premises;
         bool broken = !understood(last);
-        std::string heading = "Argumento de las líneas " + std::to_string(first.number) + " a " + std::to_string(last.number);
+        std::string heading = "Argumento de las líneas " + std::to_string(first.number) + " a "
+            + std::to_string(last.number);
         for (std::size_t p : a.premises) {
             broken = broken || !understood(lines[p]);
             premises.push_back(lines[p].full.conclusion);
@@ -391,8 +402,8 @@ Report runProgram(std::string_view input, ModalSystem system)
         if (l.apart) {
             if (awaiting) {
                 structureErrors.emplace_back(arguments.back().separator,
-                                             "se esperaba la conclusión del argumento en la línea siguiente, pero "
-                                             "se encontró otro argumento.");
+                    "se esperaba la conclusión del argumento en la línea siguiente, pero "
+                    "se encontró otro argumento.");
                 dropAwaited();
             }
             pending.clear();

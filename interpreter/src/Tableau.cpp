@@ -28,8 +28,8 @@ bool parseSystemName(std::string_view text, ModalSystem &system)
     std::string upper(text);
     for (char &c : upper)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    for (ModalSystem s : {ModalSystem::K, ModalSystem::T, ModalSystem::D, ModalSystem::B, ModalSystem::K4,
-                          ModalSystem::S4, ModalSystem::S5})
+    for (ModalSystem s : {ModalSystem::K, ModalSystem::T, ModalSystem::D, ModalSystem::B,
+             ModalSystem::K4, ModalSystem::S4, ModalSystem::S5})
         if (upper == systemName(s)) {
             system = s;
             return true;
@@ -40,22 +40,55 @@ bool parseSystemName(std::string_view text, ModalSystem &system)
 // B is KTB, as Hughes and Cresswell name it: reflexive and symmetric frames.
 bool isReflexive(ModalSystem s)
 {
-    return s == ModalSystem::T || s == ModalSystem::B || s == ModalSystem::S4 || s == ModalSystem::S5;
+    return s == ModalSystem::T || s == ModalSystem::B || s == ModalSystem::S4
+        || s == ModalSystem::S5;
 }
-bool isSymmetric(ModalSystem s) { return s == ModalSystem::B || s == ModalSystem::S5; }
-bool isTransitive(ModalSystem s) { return s == ModalSystem::K4 || s == ModalSystem::S4 || s == ModalSystem::S5; }
-bool isSerial(ModalSystem s) { return s != ModalSystem::K && s != ModalSystem::K4; }
+bool isSymmetric(ModalSystem s)
+{
+    return s == ModalSystem::B || s == ModalSystem::S5;
+}
+bool isTransitive(ModalSystem s)
+{
+    return s == ModalSystem::K4 || s == ModalSystem::S4 || s == ModalSystem::S5;
+}
+bool isSerial(ModalSystem s)
+{
+    return s != ModalSystem::K && s != ModalSystem::K4;
+}
 
 bool Budget::expired() const
 {
-    return (cancel && cancel->load(std::memory_order_relaxed)) || std::chrono::steady_clock::now() >= deadline;
+    return (cancel && cancel->load(std::memory_order_relaxed))
+        || std::chrono::steady_clock::now() >= deadline;
 }
 
 namespace {
 
 enum class Rule : std::uint8_t {
-    Premise, Negation, DoubleNot, And, NotOr, NotImplies, Or, NotAnd, Implies, Iff, NotIff, Forall, NotExists,
-    Exists, NotForall, Box, NotDiamond, Diamond, NotBox, Reflexive, Symmetric, Transitive, Serial, Identity,
+    Premise,
+    Negation,
+    DoubleNot,
+    And,
+    NotOr,
+    NotImplies,
+    Or,
+    NotAnd,
+    Implies,
+    Iff,
+    NotIff,
+    Forall,
+    NotExists,
+    Exists,
+    NotForall,
+    Box,
+    NotDiamond,
+    Diamond,
+    NotBox,
+    Reflexive,
+    Symmetric,
+    Transitive,
+    Serial,
+    Identity,
 };
 
 const char *ruleSymbol(Rule r)
@@ -83,14 +116,16 @@ const char *ruleSymbol(Rule r)
     case Rule::Transitive: return "transitividad";
     case Rule::Serial: return "serialidad";
     case Rule::Identity: return "=";
-    case Rule::Premise: case Rule::Negation: break;
+    case Rule::Premise:
+    case Rule::Negation: break;
     }
     return "";
 }
 
 // A line of the tree. Lines are never changed once made: a branch is the chain of parents from
 // its last line, and branches that split share the lines above the split.
-struct Line {
+struct Line
+{
     const Line *parent = nullptr;
     const Line *from1 = nullptr, *from2 = nullptr;
     int formula = -1; // -1: an accessibility line "world R world2"
@@ -100,13 +135,15 @@ struct Line {
     Rule rule = Rule::Premise;
 };
 
-template <class T> struct Cell {
+template <class T> struct Cell
+{
     T head;
     const Cell *tail;
 };
 
 // Everything a search allocates lives until the search ends; backtracking only drops pointers.
-class Pool {
+class Pool
+{
 public:
     template <class T, class... Args> T *make(Args &&...args)
     {
@@ -129,27 +166,30 @@ private:
     std::size_t m_used = kBlock;
 };
 
-struct GammaEntry {
+struct GammaEntry
+{
     const Line *line;
     int uses;
 };
 
 using Lines = const Cell<const Line *> *;
 
-struct Queue {
+struct Queue
+{
     Lines front = nullptr, back = nullptr;
     bool empty() const { return !front && !back; }
 };
 
-struct Branch {
+struct Branch
+{
     const Line *tip = nullptr;
-    Queue todo;                  // lines whose rule has not been applied yet
-    Lines betas = nullptr;       // branching lines waiting
-    Lines pis = nullptr;         // ◇ and ¬□ lines waiting
-    Lines parked = nullptr;      // ◇ and ¬□ lines of worlds that looked blocked
-    Lines lits = nullptr;        // atomic lines, for closing
-    Lines boxes = nullptr;       // □ and ¬◇ lines, for worlds reached later
-    Lines edges = nullptr;       // accessibility lines
+    Queue todo;             // lines whose rule has not been applied yet
+    Lines betas = nullptr;  // branching lines waiting
+    Lines pis = nullptr;    // ◇ and ¬□ lines waiting
+    Lines parked = nullptr; // ◇ and ¬□ lines of worlds that looked blocked
+    Lines lits = nullptr;   // atomic lines, for closing
+    Lines boxes = nullptr;  // □ and ¬◇ lines, for worlds reached later
+    Lines edges = nullptr;  // accessibility lines
     const Cell<GammaEntry> *gammas = nullptr;
     const Cell<int> *params = nullptr; // free variables on the branch, for the witnesses of ∃
     const Cell<std::pair<int, int>> *blocked = nullptr;
@@ -159,23 +199,27 @@ struct Branch {
     bool limited = false; // a limit stopped a rule here, so an open end proves nothing
 };
 
-struct Closure {
+struct Closure
+{
     const Line *tip, *a, *b; // b null: a closes on its own (⊥, ¬⊤, a ≠ a)
 };
 
-struct Pending {
+struct Pending
+{
     Branch branch;
     int split; // the length of the path at the split
 };
 
-struct State {
+struct State
+{
     Branch branch;
     const Cell<Pending> *pending = nullptr;
     const Cell<Closure> *closed = nullptr;
 };
 
 // A choice between closing the branch with one of several partners, or going on without.
-struct Choice {
+struct Choice
+{
     State state;
     std::size_t trail;
     const Line *literal;
@@ -184,7 +228,8 @@ struct Choice {
 
 enum class Shape { Literal, Closing, Trivial, DoubleNot, Alpha, Beta, Gamma, Delta, Nu, Pi };
 
-struct Parts {
+struct Parts
+{
     Shape shape = Shape::Literal;
     Rule rule = Rule::Premise;
     int a = -1, a2 = -1; // alpha: the formulas; beta: the first branch
@@ -195,12 +240,12 @@ struct Parts {
 
 enum class Outcome { Continue, Closed, Failed, Open };
 
-class Search {
+class Search
+{
 public:
     Search(Logic &logic, const TableauOptions &options, const Budget &budget)
         : L(logic), m_options(options), m_budget(budget)
-    {
-    }
+    {}
 
     TableauResult run(const std::vector<int> &premises, int conclusion)
     {
@@ -226,7 +271,8 @@ public:
         for (;;) {
             ++m_steps;
             if ((m_steps & 255) == 0
-                && (m_budget.expired() || m_pool.bytes() > kMaxTableauBytes || L.size() > kMaxStoreNodes))
+                && (m_budget.expired() || m_pool.bytes() > kMaxTableauBytes
+                    || L.size() > kMaxStoreNodes))
                 return result;
             if (m_options.stepLimit > 0 && m_steps > m_options.stepLimit)
                 return result;
@@ -254,7 +300,10 @@ public:
 private:
     // ---- lines and branches --------------------------------------------------------------
 
-    template <class T> const Cell<T> *push(const Cell<T> *list, T value) { return m_pool.make<Cell<T>>(value, list); }
+    template <class T> const Cell<T> *push(const Cell<T> *list, T value)
+    {
+        return m_pool.make<Cell<T>>(value, list);
+    }
 
     void enqueue(Branch &b, const Line *x) { b.todo.back = push(b.todo.back, x); }
 
@@ -278,8 +327,8 @@ private:
         return false;
     }
 
-    const Line *makeLine(Branch &b, int formula, int world, int world2, Rule rule, const Line *from1,
-                         const Line *from2)
+    const Line *makeLine(Branch &b, int formula, int world, int world2, Rule rule,
+        const Line *from1, const Line *from2)
     {
         Line *x = m_pool.make<Line>();
         x->parent = b.tip;
@@ -298,7 +347,7 @@ private:
 
     // Regular: a formula already on the branch at that world is not added again.
     const Line *addLine(Branch &b, int formula, int world, Rule rule, const Line *from1 = nullptr,
-                        const Line *from2 = nullptr)
+        const Line *from2 = nullptr)
     {
         if (onBranch(b, formula, world))
             return nullptr;
@@ -313,7 +362,8 @@ private:
         return false;
     }
 
-    void addEdge(Branch &b, int u, int v, Rule rule, const Line *from1 = nullptr, const Line *from2 = nullptr)
+    void addEdge(Branch &b, int u, int v, Rule rule, const Line *from1 = nullptr,
+        const Line *from2 = nullptr)
     {
         if (hasEdge(b, u, v))
             return;
@@ -328,36 +378,54 @@ private:
         const FormulaNode n = L.node(f);
         Parts p;
         switch (n.kind) {
-        case Fk::Atom: case Fk::Equal: p.shape = Shape::Literal; break;
+        case Fk::Atom:
+        case Fk::Equal: p.shape = Shape::Literal; break;
         case Fk::Top: p.shape = Shape::Trivial; break;
         case Fk::Bottom: p.shape = Shape::Closing; break;
         case Fk::And: p = {Shape::Alpha, Rule::And, n.a, n.b}; break;
         case Fk::Or: p = {Shape::Beta, Rule::Or, n.a, -1, n.b, -1}; break;
         case Fk::Implies: p = {Shape::Beta, Rule::Implies, L.negation(n.a), -1, n.b, -1}; break;
-        case Fk::Iff: p = {Shape::Beta, Rule::Iff, n.a, n.b, L.negation(n.a), L.negation(n.b)}; break;
-        case Fk::Forall: p.shape = Shape::Gamma, p.rule = Rule::Forall, p.var = n.a, p.body = n.b; break;
-        case Fk::Exists: p.shape = Shape::Delta, p.rule = Rule::Exists, p.var = n.a, p.body = n.b; break;
+        case Fk::Iff:
+            p = {Shape::Beta, Rule::Iff, n.a, n.b, L.negation(n.a), L.negation(n.b)};
+            break;
+        case Fk::Forall:
+            p.shape = Shape::Gamma, p.rule = Rule::Forall, p.var = n.a, p.body = n.b;
+            break;
+        case Fk::Exists:
+            p.shape = Shape::Delta, p.rule = Rule::Exists, p.var = n.a, p.body = n.b;
+            break;
         case Fk::Box: p.shape = Shape::Nu, p.rule = Rule::Box, p.body = n.a; break;
         case Fk::Diamond: p.shape = Shape::Pi, p.rule = Rule::Diamond, p.body = n.a; break;
         case Fk::Not: {
             const FormulaNode m = L.node(n.a);
             switch (m.kind) {
-            case Fk::Atom: case Fk::Equal: p.shape = Shape::Literal; break;
+            case Fk::Atom:
+            case Fk::Equal: p.shape = Shape::Literal; break;
             case Fk::Top: p.shape = Shape::Closing; break;
             case Fk::Bottom: p.shape = Shape::Trivial; break;
             case Fk::Not: p.shape = Shape::DoubleNot, p.rule = Rule::DoubleNot, p.a = m.a; break;
-            case Fk::And: p = {Shape::Beta, Rule::NotAnd, L.negation(m.a), -1, L.negation(m.b), -1}; break;
+            case Fk::And:
+                p = {Shape::Beta, Rule::NotAnd, L.negation(m.a), -1, L.negation(m.b), -1};
+                break;
             case Fk::Or: p = {Shape::Alpha, Rule::NotOr, L.negation(m.a), L.negation(m.b)}; break;
             case Fk::Implies: p = {Shape::Alpha, Rule::NotImplies, m.a, L.negation(m.b)}; break;
-            case Fk::Iff: p = {Shape::Beta, Rule::NotIff, m.a, L.negation(m.b), L.negation(m.a), m.b}; break;
+            case Fk::Iff:
+                p = {Shape::Beta, Rule::NotIff, m.a, L.negation(m.b), L.negation(m.a), m.b};
+                break;
             case Fk::Forall:
-                p.shape = Shape::Delta, p.rule = Rule::NotForall, p.var = m.a, p.body = m.b, p.negated = true;
+                p.shape = Shape::Delta, p.rule = Rule::NotForall, p.var = m.a, p.body = m.b,
+                p.negated = true;
                 break;
             case Fk::Exists:
-                p.shape = Shape::Gamma, p.rule = Rule::NotExists, p.var = m.a, p.body = m.b, p.negated = true;
+                p.shape = Shape::Gamma, p.rule = Rule::NotExists, p.var = m.a, p.body = m.b,
+                p.negated = true;
                 break;
-            case Fk::Box: p.shape = Shape::Pi, p.rule = Rule::NotBox, p.body = L.negation(m.a); break;
-            case Fk::Diamond: p.shape = Shape::Nu, p.rule = Rule::NotDiamond, p.body = L.negation(m.a); break;
+            case Fk::Box:
+                p.shape = Shape::Pi, p.rule = Rule::NotBox, p.body = L.negation(m.a);
+                break;
+            case Fk::Diamond:
+                p.shape = Shape::Nu, p.rule = Rule::NotDiamond, p.body = L.negation(m.a);
+                break;
             }
             break;
         }
@@ -578,7 +646,8 @@ private:
         const int u = e->world, v = e->world2;
         for (Lines c = b.boxes; c; c = c->tail)
             if (c->head->world == u)
-                addLine(b, analyse(c->head->formula).body, v, analyse(c->head->formula).rule, c->head, e);
+                addLine(b, analyse(c->head->formula).body, v, analyse(c->head->formula).rule,
+                    c->head, e);
         const ModalSystem s = m_options.system;
         if (isSymmetric(s))
             addEdge(b, v, u, Rule::Symmetric, e);
@@ -620,10 +689,17 @@ private:
                 paramsIn(a, out);
             break;
         case Fk::Equal: paramsIn(n.a, out), paramsIn(n.b, out); break;
-        case Fk::Top: case Fk::Bottom: break;
-        case Fk::Not: case Fk::Box: case Fk::Diamond: paramsOf(n.a, out); break;
-        case Fk::And: case Fk::Or: case Fk::Implies: case Fk::Iff: paramsOf(n.a, out), paramsOf(n.b, out); break;
-        case Fk::Forall: case Fk::Exists: paramsOf(n.b, out); break;
+        case Fk::Top:
+        case Fk::Bottom: break;
+        case Fk::Not:
+        case Fk::Box:
+        case Fk::Diamond: paramsOf(n.a, out); break;
+        case Fk::And:
+        case Fk::Or:
+        case Fk::Implies:
+        case Fk::Iff: paramsOf(n.a, out), paramsOf(n.b, out); break;
+        case Fk::Forall:
+        case Fk::Exists: paramsOf(n.b, out); break;
         }
     }
 
@@ -638,7 +714,8 @@ private:
         std::vector<int> args;
         for (int q : params)
             args.push_back(L.param(q));
-        const int f = L.function("#" + std::to_string(++m_witnesses), static_cast<int>(args.size()), true);
+        const int f
+            = L.function("#" + std::to_string(++m_witnesses), static_cast<int>(args.size()), true);
         const int t = L.app(f, args);
         int inst = L.substitute(p.body, p.var, t);
         if (p.negated)
@@ -664,7 +741,9 @@ private:
         if (n.kind != Tk::App)
             return false;
         if (L.functionSymbol(n.sym).made) {
-            const Line *d = static_cast<std::size_t>(n.sym) < m_witnessLine.size() ? m_witnessLine[static_cast<std::size_t>(n.sym)] : nullptr;
+            const Line *d = static_cast<std::size_t>(n.sym) < m_witnessLine.size()
+                ? m_witnessLine[static_cast<std::size_t>(n.sym)]
+                : nullptr;
             if (d && onPathOf(born, d))
                 return true;
         }
@@ -803,7 +882,8 @@ private:
             const FormulaNode &n = L.node(f);
             const int complement = n.kind == Fk::Not ? n.a : L.negation(f);
             for (const Line *y = b.tip; y; y = y->parent)
-                if (y->formula == complement && (y->world == world || L.node(f).kind == Fk::Equal)) {
+                if (y->formula == complement
+                    && (y->world == world || L.node(f).kind == Fk::Equal)) {
                     ++count;
                     break;
                 }
@@ -940,10 +1020,17 @@ private:
         switch (a.kind) {
         case Fk::Atom: return a.a == b.a && unifyLists(L.atomArgs(f), L.atomArgs(g));
         case Fk::Equal: return unifyTerms(a.a, b.a) && unifyTerms(a.b, b.b);
-        case Fk::Top: case Fk::Bottom: return true;
-        case Fk::Not: case Fk::Box: case Fk::Diamond: return matchFormulas(a.a, b.a);
-        case Fk::And: case Fk::Or: case Fk::Implies: case Fk::Iff: return matchFormulas(a.a, b.a) && matchFormulas(a.b, b.b);
-        case Fk::Forall: case Fk::Exists: return a.a == b.a && matchFormulas(a.b, b.b);
+        case Fk::Top:
+        case Fk::Bottom: return true;
+        case Fk::Not:
+        case Fk::Box:
+        case Fk::Diamond: return matchFormulas(a.a, b.a);
+        case Fk::And:
+        case Fk::Or:
+        case Fk::Implies:
+        case Fk::Iff: return matchFormulas(a.a, b.a) && matchFormulas(a.b, b.b);
+        case Fk::Forall:
+        case Fk::Exists: return a.a == b.a && matchFormulas(a.b, b.b);
         }
         return false;
     }
@@ -998,12 +1085,13 @@ private:
                 c.candidates = c.candidates->tail;
                 const bool compoundLine = analyse(c.literal->formula).shape != Shape::Literal;
                 const bool bindsOk = partner == c.literal ? selfContradictory(c.literal)
-                                     : compoundLine       ? negates(c.literal, partner)
+                    : compoundLine                        ? negates(c.literal, partner)
                                                           : contradict(c.literal, partner);
                 if (!bindsOk)
                     continue;
-                st.closed = push(st.closed, partner == c.literal ? Closure{st.branch.tip, c.literal, nullptr}
-                                                                 : Closure{st.branch.tip, partner, c.literal});
+                st.closed = push(st.closed,
+                    partner == c.literal ? Closure{st.branch.tip, c.literal, nullptr}
+                                         : Closure{st.branch.tip, partner, c.literal});
                 return Outcome::Closed;
             }
             // The last alternative: keep the branch open and go on.
@@ -1186,14 +1274,21 @@ private:
             break;
         }
         case Fk::Equal: r = L.equal(groundTerm(n.a), groundTerm(n.b)); break;
-        case Fk::Top: case Fk::Bottom: break;
-        case Fk::Not: case Fk::Box: case Fk::Diamond: r = L.modal(n.kind, groundFormula(n.a)); break;
-        case Fk::And: case Fk::Or: case Fk::Implies: case Fk::Iff: {
+        case Fk::Top:
+        case Fk::Bottom: break;
+        case Fk::Not:
+        case Fk::Box:
+        case Fk::Diamond: r = L.modal(n.kind, groundFormula(n.a)); break;
+        case Fk::And:
+        case Fk::Or:
+        case Fk::Implies:
+        case Fk::Iff: {
             const int a = groundFormula(n.a);
             r = L.binary(n.kind, a, groundFormula(n.b));
             break;
         }
-        case Fk::Forall: case Fk::Exists: r = L.quantified(n.kind, n.a, groundFormula(n.b)); break;
+        case Fk::Forall:
+        case Fk::Exists: r = L.quantified(n.kind, n.a, groundFormula(n.b)); break;
         }
         m_grounded.emplace(f, r);
         return r;
@@ -1221,12 +1316,14 @@ private:
             }
         }
         for (auto &[parent, kids] : children)
-            std::sort(kids.begin(), kids.end(), [](const Line *a, const Line *b) { return a->seq < b->seq; });
+            std::sort(kids.begin(), kids.end(),
+                [](const Line *a, const Line *b) { return a->seq < b->seq; });
 
         std::unordered_map<const Line *, int> number;
         std::string out;
         count = 0;
-        struct Frame {
+        struct Frame
+        {
             const Line *line;
             std::string branch; // "", "1", "2", "1.1"...: the branch the line is on
             bool first;         // the line begins its branch
@@ -1235,14 +1332,17 @@ private:
         if (root)
             stack.push_back({root, {}, false});
         auto indent = [](const std::string &branch) {
-            const std::size_t depth = branch.empty() ? 0 : 1 + static_cast<std::size_t>(std::count(branch.begin(), branch.end(), '.'));
+            const std::size_t depth = branch.empty()
+                ? 0
+                : 1 + static_cast<std::size_t>(std::count(branch.begin(), branch.end(), '.'));
             return std::string(depth * 3, ' ');
         };
         while (!stack.empty()) {
             const Frame f = stack.back();
             stack.pop_back();
             if (count >= kMaxTreeLines) {
-                out += "(el árbol sigue; se muestran sus primeras " + std::to_string(kMaxTreeLines) + " líneas)\n";
+                out += "(el árbol sigue; se muestran sus primeras " + std::to_string(kMaxTreeLines)
+                    + " líneas)\n";
                 break;
             }
             const std::string pad = indent(f.branch);
@@ -1250,7 +1350,8 @@ private:
                 out += pad.substr(0, pad.size() - 3) + "rama " + f.branch + ":\n";
             const Line *x = f.line;
             number[x] = ++count;
-            out += pad + std::to_string(count) + ". " + lineText(x) + "  (" + origin(x, number) + ")\n";
+            out += pad + std::to_string(count) + ". " + lineText(x) + "  (" + origin(x, number)
+                + ")\n";
             if (auto it = closedAt.find(x); it != closedAt.end()) {
                 const Closure &c = *it->second;
                 out += pad + "× " + std::to_string(number.at(c.a));
@@ -1267,7 +1368,8 @@ private:
                 continue;
             }
             for (std::size_t i = k.size(); i-- > 0;)
-                stack.push_back({k[i], (f.branch.empty() ? "" : f.branch + ".") + std::to_string(i + 1), true});
+                stack.push_back(
+                    {k[i], (f.branch.empty() ? "" : f.branch + ".") + std::to_string(i + 1), true});
         }
         return out;
     }
@@ -1287,7 +1389,8 @@ private:
         if (x->rule == Rule::Premise)
             return "premisa";
         if (x->rule == Rule::Negation)
-            return m_options.conclusionIsFormula ? "negación de la fórmula" : "negación de la conclusión";
+            return m_options.conclusionIsFormula ? "negación de la fórmula"
+                                                 : "negación de la conclusión";
         if (!x->from1)
             return ruleSymbol(x->rule);
         std::string s = "de " + std::to_string(number.at(x->from1));
@@ -1317,7 +1420,7 @@ private:
 } // namespace
 
 TableauResult runTableau(Logic &logic, const std::vector<int> &premises, int conclusion,
-                         const TableauOptions &options, const Budget &budget)
+    const TableauOptions &options, const Budget &budget)
 {
     Search search(logic, options, budget);
     return search.run(premises, conclusion);

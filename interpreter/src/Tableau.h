@@ -25,14 +25,16 @@ bool isTransitive(ModalSystem s);
 bool isSerial(ModalSystem s);
 
 /// When a search must give up: a deadline, a cancel flag, a memory ceiling.
-struct Budget {
+struct Budget
+{
     std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
     const std::atomic<bool> *cancel = nullptr;
     bool expired() const;
 };
 
 /// An open branch on which no rule is left: a Hintikka set, from which a countermodel is read.
-struct OpenBranch {
+struct OpenBranch
+{
     int worlds = 1;
     std::vector<std::pair<int, int>> edges;   // accessibility, as the branch has it
     std::vector<std::pair<int, int>> blocked; // a world whose ◇ were not expanded, and the ancestor
@@ -40,7 +42,8 @@ struct OpenBranch {
     std::vector<std::pair<int, int>> literals; // (world, formula): the atomic formulas true there
 };
 
-struct TableauResult {
+struct TableauResult
+{
     enum class Kind { Closed, Open, Unknown } kind = Kind::Unknown;
     std::string tree; // a closed tree, Unicode, lines ended by '\n'
     int lines = 0;    // lines of the tree
@@ -48,13 +51,14 @@ struct TableauResult {
     OpenBranch open;
 };
 
-struct TableauOptions {
+struct TableauOptions
+{
     ModalSystem system = ModalSystem::K;
-    int gammaLimit = 1;           // instances of ∀ (and ¬∃) per branch
-    bool perLine = false;         // ... or per ∀ line of a branch
-    std::int64_t stepLimit = 0;   // 0: none
-    int worldLimit = 2000;        // worlds per branch; a modal formula with quantifiers may ask for
-                                  // new worlds without end, so its rounds raise this with gammaLimit
+    int gammaLimit = 1;         // instances of ∀ (and ¬∃) per branch
+    bool perLine = false;       // ... or per ∀ line of a branch
+    std::int64_t stepLimit = 0; // 0: none
+    int worldLimit = 2000;      // worlds per branch; a modal formula with quantifiers may ask for
+                                // new worlds without end, so its rounds raise this with gammaLimit
     bool conclusionIsFormula = false; // "negación de la fórmula" rather than "de la conclusión"
 };
 
@@ -62,7 +66,7 @@ struct TableauOptions {
 /// (none when -1), finds an open branch on which every rule has been applied, or gives up.
 /// Adds instances to @p logic.
 TableauResult runTableau(Logic &logic, const std::vector<int> &premises, int conclusion,
-                         const TableauOptions &options, const Budget &budget);
+    const TableauOptions &options, const Budget &budget);
 
 // Ceilings of one search, so that no input can take the machine's memory.
 inline constexpr std::size_t kMaxTableauBytes = std::size_t{256} << 20;

@@ -50,8 +50,8 @@ int verdictMain(int argc, char **argv)
         std::string out = decisionWords(r.decision);
         if (r.syntaxError) {
             status = 1;
-            out += "\terror en la línea " + std::to_string(r.errorLine) + ", columna " + std::to_string(r.errorColumn)
-                   + ": " + r.errorMessage;
+            out += "\terror en la línea " + std::to_string(r.errorLine) + ", columna "
+                + std::to_string(r.errorColumn) + ": " + r.errorMessage;
         } else if (!r.reason.empty()) {
             out += "\t" + r.reason;
         }

@@ -49,7 +49,8 @@ int main(int argc, char **argv)
     zpl::ModalSystem system = zpl::ModalSystem::K;
     if (argc > 2 && std::string(argv[1]) == "--system") {
         if (!zpl::parseSystemName(argv[2], system)) {
-            std::cerr << "zarvik-pl: sistema desconocido " << argv[2] << " (K, T, D, B, K4, S4, S5)\n";
+            std::cerr << "zarvik-pl: sistema desconocido " << argv[2]
+                      << " (K, T, D, B, K4, S4, S5)\n";
             return 2;
         }
         argv += 2;

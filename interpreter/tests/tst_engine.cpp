@@ -18,7 +18,8 @@ using namespace zpl;
 
 namespace {
 
-struct Parsed {
+struct Parsed
+{
     Logic logic;
     LineParse line;
 };
@@ -32,7 +33,8 @@ Parsed parse(const std::string &utf8)
     return p;
 }
 
-Judgement decide(const std::string &utf8, ModalSystem system = ModalSystem::K, int milliseconds = 10'000)
+Judgement decide(
+    const std::string &utf8, ModalSystem system = ModalSystem::K, int milliseconds = 10'000)
 {
     Parsed p = parse(utf8);
     Budget budget;
@@ -65,11 +67,13 @@ TEST(pelletierOneToFortySixAreProvedByClosedTrees)
 {
     std::ifstream in(dataPath("../../bench/pelletier.txt"), std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const std::vector<ProblemResult> results = checkText(text, ModalSystem::K, std::atomic<bool>{false});
+    const std::vector<ProblemResult> results
+        = checkText(text, ModalSystem::K, std::atomic<bool>{false});
     CHECK_EQ(results.size(), std::size_t{46});
     for (const ProblemResult &r : results) {
         if (r.decision != Decision::Valid || r.explanation.rfind("Árbol cerrado", 0) != 0)
-            CHECK_EQ("line " + std::to_string(r.line) + ": " + r.explanation, std::string("a closed tree"));
+            CHECK_EQ("line " + std::to_string(r.line) + ": " + r.explanation,
+                std::string("a closed tree"));
         // Each branch ends in × with the numbers of two lines of that branch.
         CHECK(r.explanation.find("× ") != std::string::npos);
     }
@@ -78,11 +82,11 @@ TEST(pelletierOneToFortySixAreProvedByClosedTrees)
 TEST(textbookFallaciesGetCountermodelsThatHold)
 {
     const char *fallacies[] = {
-        "p → q, q ⊨ p",                       // affirming the consequent
-        "p → q, ¬p ⊨ ¬q",                     // denying the antecedent
-        "∀x∃y Rxy ⊨ ∃y∀x Rxy",                // quantifier shift
-        "∀x(Fx ∨ Gx) ⊨ ∀x Fx ∨ ∀x Gx",        // ∀ over ∨
-        "∃x Fx ∧ ∃x Gx ⊨ ∃x(Fx ∧ Gx)",        // ∃ over ∧
+        "p → q, q ⊨ p",                // affirming the consequent
+        "p → q, ¬p ⊨ ¬q",              // denying the antecedent
+        "∀x∃y Rxy ⊨ ∃y∀x Rxy",         // quantifier shift
+        "∀x(Fx ∨ Gx) ⊨ ∀x Fx ∨ ∀x Gx", // ∀ over ∨
+        "∃x Fx ∧ ∃x Gx ⊨ ∃x(Fx ∧ Gx)", // ∃ over ∧
         "∀x(Fx → Gx), Ga ⊨ Fa",
         "Fa, a ≠ b ⊨ ¬Fb",
         "∀x∀y(f(x) = f(y)) ⊨ ∀x∀y(x = y)",
@@ -114,34 +118,38 @@ TEST(theEvaluatorReadsAHandMadeStructureAsTextbooksDo)
     s.functions[symbol(false, "a", 0)] = {0};
     s.functions[symbol(false, "f", 1)] = {1, 0};
     CHECK(holdsIn(p.logic, s, p.line.conclusion));
-    CHECK(frameFits(s, ModalSystem::K) && !frameFits(s, ModalSystem::T) && !frameFits(s, ModalSystem::D));
+    CHECK(frameFits(s, ModalSystem::K) && !frameFits(s, ModalSystem::T)
+        && !frameFits(s, ModalSystem::D));
     s.predicates[symbol(true, "R", 2)][1] = 0; // now 0 sees nothing: ∀x∃y Rxy fails
     CHECK(!holdsIn(p.logic, s, p.line.conclusion));
 }
 
 TEST(modalAxiomsAreValidExactlyInTheSystemsThatHaveThem)
 {
-    struct Axiom {
+    struct Axiom
+    {
         const char *formula;
         const char *validIn; // systems, as logic books list them (B is KTB)
     };
     const Axiom axioms[] = {
         {"□(p → q) → (□p → □q)", "K T D B K4 S4 S5"}, // K
-        {"□p → p", "T B S4 S5"},                       // T
-        {"□p → ◇p", "T D B S4 S5"},                    // D
-        {"p → □◇p", "B S5"},                           // B
-        {"□p → □□p", "K4 S4 S5"},                      // 4
-        {"◇p → □◇p", "S5"},                            // 5
+        {"□p → p", "T B S4 S5"},                      // T
+        {"□p → ◇p", "T D B S4 S5"},                   // D
+        {"p → □◇p", "B S5"},                          // B
+        {"□p → □□p", "K4 S4 S5"},                     // 4
+        {"◇p → □◇p", "S5"},                           // 5
     };
     for (const Axiom &a : axioms)
         for (const char *name : {"K", "T", "D", "B", "K4", "S4", "S5"}) {
             ModalSystem system;
             parseSystemName(name, system);
-            const bool expected = (" " + std::string(a.validIn) + " ").find(" " + std::string(name) + " ") != std::string::npos;
+            const bool expected
+                = (" " + std::string(a.validIn) + " ").find(" " + std::string(name) + " ")
+                != std::string::npos;
             const Decision d = decide(a.formula, system).decision;
             if (d != (expected ? Decision::Valid : Decision::Invalid))
                 CHECK_EQ(std::string(a.formula) + " in " + name + ": " + decisionWords(d),
-                         std::string(expected ? "valid" : "invalid"));
+                    std::string(expected ? "valid" : "invalid"));
         }
 }
 
@@ -156,7 +164,8 @@ TEST(closedTreesNeverMeetASmallCountermodelOnRandomProblems)
     std::function<std::string(int, bool)> formula = [&](int depth, bool firstOrder) -> std::string {
         const int roll = static_cast<int>(rng() % 10);
         if (depth == 0 || roll < 2)
-            return firstOrder ? std::string(pick({"Fx", "Gx", "Rxy", "Fa", "x = a", "Ryx"})) : pick({"p", "q", "r"});
+            return firstOrder ? std::string(pick({"Fx", "Gx", "Rxy", "Fa", "x = a", "Ryx"}))
+                              : pick({"p", "q", "r"});
         if (roll < 4)
             return std::string(pick({"¬", "□", "◇"})) + formula(depth - 1, firstOrder);
         if (firstOrder && roll < 6)
@@ -169,8 +178,9 @@ TEST(closedTreesNeverMeetASmallCountermodelOnRandomProblems)
         const bool firstOrder = round % 3 == 0;
         const std::string a = formula(3, firstOrder), b = formula(3, firstOrder);
         // Half are instances of valid schemas, so that both verdicts are well represented.
-        const std::string schemas[] = {"(A → (B → A))", "((A → B) → (¬B → ¬A))", "(□(A → B) → (□A → □B))",
-                                       "((□A ∧ □B) → □(A ∧ B))", "(((A → B) → A) → A)", "(◇(A ∨ B) → (◇A ∨ ◇B))"};
+        const std::string schemas[]
+            = {"(A → (B → A))", "((A → B) → (¬B → ¬A))", "(□(A → B) → (□A → □B))",
+                "((□A ∧ □B) → □(A ∧ B))", "(((A → B) → A) → A)", "(◇(A ∨ B) → (◇A ∨ ◇B))"};
         std::string f = round % 2 ? formula(4, firstOrder) : schemas[rng() % std::size(schemas)];
         for (std::size_t at; (at = f.find('A')) != std::string::npos;)
             f.replace(at, 1, a);
@@ -222,7 +232,8 @@ TEST(checkTextGivesEachProblemItsLineColumnAndSystem)
     CHECK(r[4].syntaxError && r[4].errorMessage.find("S9") != std::string::npos);
 
     const std::atomic<bool> cancelled{true};
-    for (const ProblemResult &c : checkText("∀x∃y Rxy ⊨ ∃y∀x Rxy\np ∨ ¬p\n", ModalSystem::K, cancelled))
+    for (const ProblemResult &c :
+        checkText("∀x∃y Rxy ⊨ ∃y∀x Rxy\np ∨ ¬p\n", ModalSystem::K, cancelled))
         CHECK(c.decision == Decision::Unknown);
 }
 
@@ -230,7 +241,8 @@ TEST(hostileProblemsEndUndecidedWithinTheirLimits)
 {
     // Only infinite models make these premises true with the conclusion false: never "no válido".
     const auto start = std::chrono::steady_clock::now();
-    const Judgement infinite = decide("∀x∃y Rxy, ∀x¬Rxx, ∀x∀y∀z((Rxy ∧ Ryz) → Rxz) ⊨ ⊥", ModalSystem::K, 400);
+    const Judgement infinite
+        = decide("∀x∃y Rxy, ∀x¬Rxx, ∀x∀y∀z((Rxy ∧ Ryz) → Rxz) ⊨ ⊥", ModalSystem::K, 400);
     CHECK(infinite.decision == Decision::Unknown);
     CHECK(infinite.explanation.rfind("No determinado", 0) == 0);
     CHECK(std::chrono::steady_clock::now() - start < std::chrono::seconds(3));
@@ -245,8 +257,8 @@ TEST(hostileProblemsEndUndecidedWithinTheirLimits)
     // A wide problem of hundreds of quantifiers is cut by its budget, not by memory or the stack.
     std::string wide = "∀x0 F0x0";
     for (int i = 1; i < 300; ++i)
-        wide += " ∧ ∀x" + std::to_string(i) + "∃y" + std::to_string(i) + " R" + std::to_string(i % 7) + "x"
-                + std::to_string(i) + "y" + std::to_string(i);
+        wide += " ∧ ∀x" + std::to_string(i) + "∃y" + std::to_string(i) + " R"
+            + std::to_string(i % 7) + "x" + std::to_string(i) + "y" + std::to_string(i);
     const Judgement big = decide(wide + " ⊨ ∃z Gz", ModalSystem::K, 1500);
     CHECK(big.decision != Decision::Valid);
 }
