@@ -1150,42 +1150,94 @@ private:
 
     bool positiveEquality(const Line *x) const { return L.node(x->formula).kind == Fk::Equal; }
 
-    // The substitution of identicals, applied between the new literal and what the branch has.
+    // A total order on terms (their present values) that a context keeps: bigger terms first,
+    // then by symbol and arguments. Identities rewrite the bigger side into the smaller one.
+    int compareTerms(int s, int t) const
+    {
+        s = resolved(s);
+        t = resolved(t);
+        if (s == t)
+            return 0;
+        const TermNode &a = L.term(s), &b = L.term(t);
+        const int sa = termSize(s), sb = termSize(t);
+        if (sa != sb)
+            return sa < sb ? -1 : 1;
+        if (a.kind != b.kind)
+            return a.kind < b.kind ? -1 : 1;
+        if (a.sym != b.sym)
+            return a.sym < b.sym ? -1 : 1;
+        const auto as = L.args(s), bs = L.args(t);
+        for (std::size_t i = 0; i < as.size(); ++i)
+            if (const int c = compareTerms(as[i], bs[i]))
+                return c;
+        return 0;
+    }
+
+    int termSize(int t) const
+    {
+        int n = 1;
+        for (int a : L.args(t))
+            n += termSize(resolved(a));
+        return n;
+    }
+
+    // The literal with its terms at their present values.
+    int resolvedLiteral(int f)
+    {
+        const FormulaNode n = L.node(f);
+        if (!n.params)
+            return f;
+        if (n.kind == Fk::Not)
+            return L.negation(resolvedLiteral(n.a));
+        if (n.kind == Fk::Equal)
+            return L.equal(resolved(n.a), resolved(n.b));
+        std::vector<int> args;
+        for (int a : L.atomArgs(f))
+            args.push_back(resolved(a));
+        return L.atom(n.a, args);
+    }
+
+    bool literalOnBranch(const Branch &b, int resolvedFormula, int world)
+    {
+        for (Lines c = b.lits; c; c = c->tail)
+            if (c->head->world == world && resolvedLiteral(c->head->formula) == resolvedFormula)
+                return true;
+        return false;
+    }
+
+    // The substitution of identicals, between the new literal and what the branch has: an
+    // identity rewrites the bigger of its terms into the smaller, so that every literal comes to
+    // its normal form and equal things end up written alike (where a ≠ a, or F and ¬F, close).
     void identity(Branch &b, const Line *x)
     {
-        std::vector<const Line *> equalities, others;
-        for (Lines c = b.lits; c; c = c->tail)
-            (positiveEquality(c->head) ? equalities : others).push_back(c->head);
-        if (equalities.empty())
-            return;
-        std::vector<std::pair<const Line *, const Line *>> work; // (equality, target)
-        if (positiveEquality(x)) {
+        std::vector<std::pair<const Line *, const Line *>> work; // (identity, target)
+        if (positiveEquality(x))
             for (Lines c = b.lits; c; c = c->tail)
                 if (c->head != x)
                     work.emplace_back(x, c->head);
-        }
-        for (const Line *e : equalities)
-            if (e != x)
-                work.emplace_back(e, x);
+        for (Lines c = b.lits; c; c = c->tail)
+            if (positiveEquality(c->head) && c->head != x)
+                work.emplace_back(c->head, x);
         const int budget = 30 + 30 * m_options.gammaLimit;
         for (const auto &[e, target] : work) {
             const FormulaNode &eq = L.node(e->formula);
-            const int s = resolved(eq.a), t = resolved(eq.b);
-            if (s == t)
+            const int order = compareTerms(eq.a, eq.b);
+            if (order == 0)
                 continue;
-            for (const auto &[from, to] : {std::pair{s, t}, std::pair{t, s}}) {
-                if (L.term(to).depth > kMaxTermDepth)
-                    continue;
-                const int g = replaceIn(target->formula, from, to);
-                if (g == target->formula || onBranch(b, g, target->world))
-                    continue;
-                if (b.identityUses >= budget) {
-                    b.limited = true;
-                    return;
-                }
-                ++b.identityUses;
-                addLine(b, g, target->world, Rule::Identity, e, target);
+            const int from = resolved(order > 0 ? eq.a : eq.b), to = resolved(order > 0 ? eq.b : eq.a);
+            const int before = resolvedLiteral(target->formula);
+            const int g = replaceIn(before, from, to);
+            if (g == before || literalOnBranch(b, g, target->world))
+                continue;
+            const FormulaNode &made = L.node(g);
+            if (made.kind == Fk::Equal && made.a == made.b)
+                continue; // t = t says nothing
+            if (b.identityUses >= budget) {
+                b.limited = true;
+                return;
             }
+            ++b.identityUses;
+            addLine(b, g, target->world, Rule::Identity, e, target);
         }
     }
 
