@@ -14,7 +14,6 @@ namespace {
 
 // The tableau's first rounds are cheap; later ones get exponentially more steps, so that the
 // countermodel search keeps its turns.
-constexpr std::int64_t kFirstRoundSteps = 20'000;
 constexpr std::int64_t kTreeSteps = 400'000;
 constexpr int kFirstRoundMilliseconds = 20;
 
@@ -182,7 +181,97 @@ std::optional<Structure> branchModel(Problem &p, const OpenBranch &open)
     return s;
 }
 
+// ---- the laws of identity, for the rounds that reason about = through them ---------------------
+
+void symbolsOf(const Logic &L, int f, std::set<int> &predicates, std::set<int> &functions, bool &identity)
+{
+    std::vector<int> stack{f}, terms;
+    while (!stack.empty()) {
+        const FormulaNode &n = L.node(stack.back());
+        const int g = stack.back();
+        stack.pop_back();
+        if (n.kind == Fk::Atom) {
+            predicates.insert(n.a);
+            for (int a : L.atomArgs(g))
+                terms.push_back(a);
+        } else if (n.kind == Fk::Equal) {
+            identity = true;
+            terms.push_back(n.a), terms.push_back(n.b);
+        } else if (n.kind == Fk::Not || isModalOp(n.kind)) {
+            stack.push_back(n.a);
+        } else if (isBinary(n.kind)) {
+            stack.push_back(n.a), stack.push_back(n.b);
+        } else if (isQuantifier(n.kind)) {
+            stack.push_back(n.b);
+        }
+    }
+    while (!terms.empty()) {
+        const int t = terms.back();
+        terms.pop_back();
+        if (L.term(t).kind != Tk::App)
+            continue;
+        functions.insert(L.term(t).sym);
+        for (int a : L.args(t))
+            terms.push_back(a);
+    }
+}
+
+// Transitivity, and substitution at each place of each predicate and function with terms:
+// ∀x1∀x2∀y((x1 = y ∧ Rx1x2) → Ryx2). Symmetry and reflexivity the tree has already (a pair
+// a = b, b ≠ a closes, and so does a ≠ a).
+std::vector<int> identityAxioms(Logic &L, const std::vector<int> &formulas)
+{
+    std::set<int> predicates, functions;
+    bool identity = false;
+    for (int f : formulas)
+        symbolsOf(L, f, predicates, functions, identity);
+    std::vector<int> axioms;
+    if (!identity)
+        return axioms;
+    auto var = [&](const std::string &name) { return L.var(L.variable(name)); };
+    auto all = [&](const std::vector<std::string> &names, int body) {
+        for (auto it = names.rbegin(); it != names.rend(); ++it)
+            body = L.quantified(Fk::Forall, L.variable(*it), body);
+        return body;
+    };
+    const int x = var("x"), y = var("y"), z = var("z");
+    axioms.push_back(all({"x", "y", "z"}, L.binary(Fk::Implies, L.binary(Fk::And, L.equal(x, y), L.equal(y, z)),
+                                                   L.equal(x, z))));
+    auto places = [&](int arity, auto make) {
+        std::vector<std::string> names;
+        std::vector<int> xs;
+        for (int i = 1; i <= arity; ++i) {
+            names.push_back("x" + std::to_string(i));
+            xs.push_back(var(names.back()));
+        }
+        names.push_back("y");
+        for (int i = 0; i < arity; ++i) {
+            std::vector<int> ys = xs;
+            ys[static_cast<std::size_t>(i)] = y;
+            axioms.push_back(all(names, make(xs, ys, L.equal(xs[static_cast<std::size_t>(i)], y))));
+        }
+    };
+    for (int p : predicates)
+        places(L.predicateSymbol(p).arity, [&](const std::vector<int> &xs, const std::vector<int> &ys, int same) {
+            return L.binary(Fk::Implies, L.binary(Fk::And, same, L.atom(p, xs)), L.atom(p, ys));
+        });
+    for (int f : functions)
+        places(L.functionSymbol(f).arity, [&](const std::vector<int> &xs, const std::vector<int> &ys, int same) {
+            return L.binary(Fk::Implies, same, L.equal(L.app(f, xs), L.app(f, ys)));
+        });
+    return axioms;
+}
+
 // ---- the search ------------------------------------------------------------------------------
+
+// One way of searching, with its own depth, its own time slice and the time it has used.
+struct Strategy {
+    enum Kind { Models, Branch, Line, Identity } kind;
+    int limit = 1;
+    std::chrono::milliseconds slice{kFirstRoundMilliseconds};
+    std::chrono::steady_clock::duration spent{};
+    bool done = false;
+};
 
 Judgement search(Problem &p, const Budget &budget)
 {
@@ -199,64 +288,85 @@ Judgement search(Problem &p, const Budget &budget)
                 continue;
             sizes.emplace_back(d, w);
         }
+    // The tableau deepens in turns: by instances of ∀ per branch, which suits proofs that need
+    // many different ∀; per ∀ line, which suits proofs that need each ∀ a few times; and, where =
+    // occurs, with the laws of identity as lines, for proofs in which identities must give free
+    // variables their values. Whichever has used the least time goes next, so that none starves.
+    std::vector<int> all = p.premises;
+    all.push_back(p.conclusion);
+    const std::vector<int> axioms = p.firstOrder ? identityAxioms(p.logic, all) : std::vector<int>{};
+    std::vector<Strategy> strategies{{Strategy::Models}, {Strategy::Branch}};
+    if (p.firstOrder)
+        strategies.push_back({Strategy::Line});
+    if (!axioms.empty())
+        strategies.push_back({Strategy::Identity, 2});
     std::size_t nextSize = 0;
-    // Two ways of deepening take turns: instances per branch, which suits proofs that need many
-    // different ∀, and instances per ∀ line, which suits proofs that need each ∀ a few times.
-    int limit = 1, lineLimit = 1, round = 0;
-    bool satisfiable = false, tableauDone = false;
     int largestTried = 0, deepestLimit = 0;
-    Judgement j;
+    bool satisfiable = false;
     while (!budget.expired()) {
-        if (nextSize < sizes.size()) {
+        Strategy *s = nullptr;
+        for (Strategy &c : strategies)
+            if (!c.done && (!s || c.spent < s->spent))
+                s = &c;
+        if (!s)
+            break;
+        const auto start = std::chrono::steady_clock::now();
+        if (s->kind == Strategy::Models) {
+            if (nextSize >= sizes.size()) {
+                s->done = true;
+                continue;
+            }
             const auto [d, w] = sizes[nextSize++];
             const ModelSearch m = findModel(p.logic, refutation, p.system, d, w, budget);
             largestTried = std::max(largestTried, p.modal && !p.firstOrder ? w : d);
             if (m.status == ModelStatus::Found)
                 return invalid(p, refutation, m.model);
-        } else if (tableauDone) {
-            break;
-        }
-        if (tableauDone)
+            s->spent += std::chrono::steady_clock::now() - start;
             continue;
+        }
         TableauOptions options;
         options.system = p.system;
-        options.perLine = p.firstOrder && ++round % 3 == 0;
-        options.gammaLimit = options.perLine ? lineLimit : limit;
+        options.gammaLimit = s->limit;
+        options.perLine = s->kind == Strategy::Line;
         options.conclusionIsFormula = !p.argument;
-        const int depth = options.perLine ? lineLimit + 1 : limit;
-        options.stepLimit = kFirstRoundSteps << std::min(depth, 10);
+        if (s->kind == Strategy::Identity)
+            options.axioms = axioms;
         if (p.firstOrder && p.modal)
-            options.worldLimit = 3 + 2 * depth;
-        // Each round also gets a slice of time, so that the countermodels keep their turns.
+            options.worldLimit = 3 + 2 * s->limit;
         Budget slice = budget;
-        slice.deadline = std::min(budget.deadline,
-            std::chrono::steady_clock::now()
-                + std::chrono::milliseconds(kFirstRoundMilliseconds << std::min(depth, 10)));
+        slice.deadline = std::min(budget.deadline, start + s->slice);
         const TableauResult t = runTableau(p.logic, p.premises, p.conclusion, options, slice);
-        deepestLimit = std::max(deepestLimit, limit);
+        s->spent += std::chrono::steady_clock::now() - start;
         if (t.kind == TableauResult::Kind::Closed)
             return valid(p, t);
         if (t.kind == TableauResult::Kind::Open) {
             // No rule is left on an open branch: not valid. Its countermodel, or a smaller one.
             satisfiable = true;
-            tableauDone = true;
+            for (Strategy &c : strategies)
+                c.done = c.done || c.kind != Strategy::Models;
             if (p.modal && !p.firstOrder)
                 if (const auto model = branchModel(p, t.open))
                     return invalid(p, refutation, *model);
+            continue;
         }
-        ++(options.perLine ? lineLimit : limit);
+        if (t.stopped) {
+            s->slice *= 2; // this depth needs more time, not more depth
+        } else {
+            deepestLimit = std::max(deepestLimit, s->limit);
+            ++s->limit;
+        }
     }
+    Judgement j;
     j.explanation = "No determinado: ";
     if (satisfiable)
-        j.explanation
-            += "el árbol tiene una rama abierta, pero no se halló un contramodelo que lo confirme";
+        j.explanation += "el árbol tiene una rama abierta, pero no se halló un contramodelo que lo confirme";
     else
-        j.explanation += "el árbol no se cerró con hasta "
-            + plural(deepestLimit, "ejemplar", "ejemplares") + " de ∀ por rama";
+        j.explanation += "el árbol no se cerró con hasta " + plural(deepestLimit, "ejemplar", "ejemplares")
+                         + " de ∀ por rama";
     j.explanation += ", y no hay contramodelo de hasta "
-        + plural(largestTried, p.modal && !p.firstOrder ? "mundo" : "elemento",
-            p.modal && !p.firstOrder ? "mundos" : "elementos")
-        + (budget.expired() ? " en el tiempo disponible" : "") + ".\n";
+                     + plural(largestTried, p.modal && !p.firstOrder ? "mundo" : "elemento",
+                              p.modal && !p.firstOrder ? "mundos" : "elementos")
+                     + (budget.expired() ? " en el tiempo disponible" : "") + ".\n";
     j.reason = budget.expired() ? "límite de tiempo" : "límites de búsqueda";
     return j;
 }

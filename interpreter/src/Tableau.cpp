@@ -65,6 +65,7 @@ bool Budget::expired() const
 namespace {
 
 enum class Rule : std::uint8_t {
+    Axiom,
     Premise,
     Negation,
     DoubleNot,
@@ -116,6 +117,7 @@ const char *ruleSymbol(Rule r)
     case Rule::Transitive: return "transitividad";
     case Rule::Serial: return "serialidad";
     case Rule::Identity: return "=";
+    case Rule::Axiom:
     case Rule::Premise:
     case Rule::Negation: break;
     }
@@ -260,6 +262,8 @@ public:
         Branch &b = st.branch;
         for (int p : premises)
             addLine(b, p, 0, Rule::Premise);
+        for (int a : m_options.axioms)
+            addLine(b, a, 0, Rule::Axiom);
         if (conclusion >= 0)
             addLine(b, L.negation(conclusion), 0, Rule::Negation);
         if (m_modal && isReflexive(m_options.system))
@@ -1440,6 +1444,8 @@ private:
     {
         if (x->rule == Rule::Premise)
             return "premisa";
+        if (x->rule == Rule::Axiom)
+            return "axioma de la identidad";
         if (x->rule == Rule::Negation)
             return m_options.conclusionIsFormula ? "negación de la fórmula"
                                                  : "negación de la conclusión";

@@ -48,6 +48,7 @@ struct TableauResult
     std::string tree; // a closed tree, Unicode, lines ended by '\n'
     int lines = 0;    // lines of the tree
     int limit = 0;    // instances of ∀ per branch that sufficed (or were last tried)
+    bool stopped = false; // Unknown because the budget ran out, not because every choice failed
     OpenBranch open;
 };
 
@@ -60,6 +61,7 @@ struct TableauOptions
     int worldLimit = 2000;      // worlds per branch; a modal formula with quantifiers may ask for
                                 // new worlds without end, so its rounds raise this with gammaLimit
     bool conclusionIsFormula = false; // "negación de la fórmula" rather than "de la conclusión"
+    std::vector<int> axioms;          // laws of identity to add as lines ("axioma de la identidad")
 };
 
 /// One round of the search: closes the tableau of the premises and the negated @p conclusion
