@@ -9,9 +9,12 @@
 #include "Text.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <set>
+#include <sstream>
 #include <string>
 
 using namespace zpl;
@@ -79,6 +82,127 @@ TEST(pelletierOneToFortySixAreProvedByClosedTrees)
     }
 }
 
+// Reads a closed tree as a student would check it: every "de N" names a line above on the same
+// branch, every ∃ or ¬∀ line brings a constant new to its branch, every × names a formula and its
+// negation on its branch (or one line that contradicts itself). Returns the first fault.
+std::string treeFault(const std::string &tree)
+{
+    Logic logic;
+    struct Row
+    {
+        int number, formula;
+        std::size_t indent;
+        std::set<std::string> constants;
+    };
+    std::vector<Row> path; // the lines of the branch being read
+    std::istringstream in(tree);
+    std::string line;
+    std::getline(in, line); // the heading
+    auto constantsOf = [&](int f) {
+        std::set<std::string> names;
+        std::string text = logic.text(f);
+        for (int i = 0; i < logic.functionCount(); ++i)
+            if (logic.functionSymbol(i).arity == 0
+                && text.find(logic.functionSymbol(i).name) != std::string::npos)
+                names.insert(logic.functionSymbol(i).name);
+        return names;
+    };
+    while (std::getline(in, line)) {
+        const std::size_t indent = line.find_first_not_of(' ');
+        const std::string body = line.substr(indent);
+        if (body.rfind("rama ", 0) == 0) {
+            while (!path.empty() && path.back().indent >= indent + 3)
+                path.pop_back();
+            continue;
+        }
+        while (!path.empty() && path.back().indent > indent)
+            path.pop_back();
+        auto onPath = [&](int n) -> const Row * {
+            for (const Row &r : path)
+                if (r.number == n)
+                    return &r;
+            return nullptr;
+        };
+        if (body.rfind("× ", 0) == 0) {
+            int a = 0, b = 0;
+            const int read = std::sscanf(body.c_str() + std::strlen("× "), "%d y %d", &a, &b);
+            const Row *x = onPath(a), *y = read == 2 ? onPath(b) : x;
+            if (!x || !y)
+                return "× names a line off its branch: " + line;
+            const FormulaNode &fx = logic.node(x->formula), &fy = logic.node(y->formula);
+            const bool pair = (fx.kind == Fk::Not && fx.a == y->formula)
+                || (fy.kind == Fk::Not && fy.a == x->formula);
+            const bool swapped = fx.kind == Fk::Not && logic.node(fx.a).kind == Fk::Equal
+                && fy.kind == Fk::Equal && logic.node(fx.a).a == fy.b && logic.node(fx.a).b == fy.a;
+            const bool alone = read == 1
+                && (fx.kind == Fk::Bottom
+                    || (fx.kind == Fk::Not && logic.node(fx.a).kind == Fk::Equal
+                        && logic.node(fx.a).a == logic.node(fx.a).b));
+            if (!pair && !swapped && !alone
+                && !(fy.kind == Fk::Not && logic.node(fy.a).kind == Fk::Equal
+                    && fx.kind == Fk::Equal && logic.node(fy.a).a == fx.b
+                    && logic.node(fy.a).b == fx.a))
+                return "× pairs no contradiction: " + line;
+            continue;
+        }
+        int number = 0;
+        std::sscanf(body.c_str(), "%d.", &number);
+        const std::size_t open = body.rfind("  (");
+        std::string formula = body.substr(body.find(". ") + 2, open - body.find(". ") - 2);
+        if (const std::size_t world = formula.find("  ["); world != std::string::npos)
+            formula = formula.substr(0, world);
+        const std::string origin = body.substr(open + 3, body.size() - open - 4);
+        if (formula.find(" R w") != std::string::npos && formula[0] == 'w')
+            formula = "⊤"; // an accessibility line
+        const LineParse parsed = parseLine(logic, decode(formula, Encoding::Utf8), Encoding::Utf8);
+        if (!parsed.ok())
+            return "a line that does not parse: " + line;
+        Row row{number, parsed.conclusion, indent, constantsOf(parsed.conclusion)};
+        if (origin.rfind("de ", 0) == 0) {
+            int a = 0, b = 0;
+            const int read = std::sscanf(origin.c_str() + 3, "%d y %d", &a, &b);
+            const Row *from = onPath(a);
+            if (!from || (read == 2 && !onPath(b)))
+                return "a rule applied to a line off its branch: " + line;
+            if (origin.find(", ∃") != std::string::npos
+                || origin.find(", ¬∀") != std::string::npos) {
+                std::set<std::string> fresh;
+                for (const std::string &c : row.constants)
+                    if (!from->constants.count(c))
+                        fresh.insert(c);
+                for (const Row &r : path)
+                    for (const std::string &c : fresh)
+                        if (r.constants.count(c))
+                            return "a witness that is not new on its branch: " + line;
+            }
+        }
+        path.push_back(row);
+    }
+    return "";
+}
+
+TEST(closedTreesReadAsTextbookTrees)
+{
+    const char *problems[] = {
+        "∃x∃y(Pxy → ∀x∀y Pxy)", // Pelletier 35: needs new instances after the witnesses
+        "∀x∃y Fxy, ∀x∃y Gxy, ∀x∀y((Fxy ∨ Gxy) → ∀z((Fyz ∨ Gyz) → Hxz)) ⊨ ∀x∃y Hxy",
+        "∃x∃y∀z(z = x ∨ z = y), Pa ∧ Pb, a ≠ b ⊨ ∀x Px",
+        "∀x∀y∀z∃w(((¬Fx ∨ Rwz) ↔ z = y) ∨ Fx) ⊨ ∀x∀y∃z(Syz → ((Rxx → Fy) ∨ Rxy))",
+        "∀x□Fx → □∀x Fx",
+        "◇p → □◇p",
+        "∀x((Fx ∧ ∀y((Fy ∧ Hyx) → Gy)) → Gx), ∃x(Fx ∧ ¬Gx) → ∃x(Fx ∧ ¬Gx ∧ ∀y((Fy ∧ ¬Gy) → Jxy)), "
+        "∀x∀y((Fx ∧ Fy ∧ Hxy) → ¬Jyx) ⊨ ∀x(Fx → Gx)",
+    };
+    const ModalSystem systems[] = {ModalSystem::K, ModalSystem::K, ModalSystem::K, ModalSystem::K,
+        ModalSystem::K, ModalSystem::S5, ModalSystem::K};
+    for (std::size_t i = 0; i < std::size(problems); ++i) {
+        const Judgement j = decide(problems[i], systems[i]);
+        CHECK(j.decision == Decision::Valid);
+        if (const std::string fault = treeFault(j.explanation); !fault.empty())
+            CHECK_EQ(std::string(problems[i]) + ": " + fault, std::string("a textbook tree"));
+    }
+}
+
 TEST(textbookFallaciesGetCountermodelsThatHold)
 {
     const char *fallacies[] = {
@@ -122,6 +246,86 @@ TEST(theEvaluatorReadsAHandMadeStructureAsTextbooksDo)
         && !frameFits(s, ModalSystem::D));
     s.predicates[symbol(true, "R", 2)][1] = 0; // now 0 sees nothing: ∀x∃y Rxy fails
     CHECK(!holdsIn(p.logic, s, p.line.conclusion));
+}
+
+TEST(theModelSearchMissesNoModelThatBruteForceFinds)
+{
+    // Every structure of one or two elements for F/1, R/2 and a, and every Kripke model of up to
+    // three worlds for p and q, enumerated and evaluated plainly: the encoding must find a model
+    // exactly when one of them satisfies the formula.
+    std::mt19937 rng(16);
+    auto pick = [&](std::initializer_list<const char *> items) {
+        return std::data(items)[rng() % items.size()];
+    };
+    std::function<std::string(int, bool)> formula = [&](int depth, bool modal) -> std::string {
+        const int roll = static_cast<int>(rng() % 10);
+        if (depth == 0 || roll < 2)
+            return modal ? std::string(pick({"p", "q"}))
+                         : pick({"Fx", "Rxy", "Ryx", "Fa", "Rax", "x = a", "x = y"});
+        if (roll < 5)
+            return std::string(modal ? pick({"¬", "□", "◇"}) : pick({"¬", "∀x", "∃x", "∀y", "∃y"}))
+                + formula(depth - 1, modal);
+        const std::string a = formula(depth - 1, modal);
+        return "(" + a + pick({" ∧ ", " ∨ ", " → ", " ↔ "}) + formula(depth - 1, modal) + ")";
+    };
+    int agreed = 0, satisfiable = 0;
+    for (int round = 0; round < 160; ++round) {
+        const bool modal = round % 2 != 0;
+        // Conjunctions of several random formulas, so that many have no model at all.
+        std::string text = formula(3, modal);
+        for (int k = round % 4; k > 0; --k)
+            text = "(" + text + " ∧ " + formula(3, modal) + ")";
+        if (!modal)
+            text = "∀x∀y" + text;
+        const ModalSystem system = modal ? static_cast<ModalSystem>(rng() % 7) : ModalSystem::K;
+        Parsed p = parse(text);
+        const int f = p.line.conclusion;
+        Logic &L = p.logic;
+        // Three worlds in some modal rounds: two rarely tell transitive frames from others.
+        for (int size = 1; size <= (modal && round % 4 == 1 ? 3 : 2); ++size) {
+            bool found = false;
+            Structure s;
+            s.domain = modal ? 1 : size;
+            s.worlds = modal ? size : 1;
+            const int F = L.predicate("F", 1), R = L.predicate("R", 2), pl = L.predicate("p", 0),
+                      ql = L.predicate("q", 0);
+            const int a = L.function("a", 0);
+            const int bits = modal ? size * size + 2 * size : size + size * size + 1;
+            for (int code = 0; code < (1 << bits) && !found; ++code) {
+                int at = 0;
+                auto next = [&] { return static_cast<char>((code >> at++) & 1); };
+                s.access.assign(static_cast<std::size_t>(s.worlds),
+                    std::vector<char>(static_cast<std::size_t>(s.worlds), 0));
+                s.predicates.clear();
+                s.functions.clear();
+                if (modal) {
+                    for (auto &row : s.access)
+                        for (char &c : row)
+                            c = next();
+                    for (int letter : {pl, ql})
+                        for (int w = 0; w < size; ++w)
+                            s.predicates[letter].push_back(next());
+                } else {
+                    for (int d = 0; d < size; ++d)
+                        s.predicates[F].push_back(next());
+                    for (int d = 0; d < size * size; ++d)
+                        s.predicates[R].push_back(next());
+                    s.functions[a] = {size == 2 ? next() : 0};
+                }
+                found = (!modal || frameFits(s, system)) && holdsIn(L, s, f);
+            }
+            const ModelSearch m
+                = findModel(L, {f}, system, modal ? 1 : size, modal ? size : 1, Budget{});
+            agreed += found == (m.status == ModelStatus::Found);
+            satisfiable += found;
+            if (found != (m.status == ModelStatus::Found))
+                CHECK_EQ(text + " in " + systemName(system) + " of size " + std::to_string(size)
+                        + ": " + (found ? "a model by brute force" : "no model by brute force"),
+                    std::string("the same from the encoding"));
+        }
+    }
+    std::printf("  %d sizes agreed, %d with a model\n", agreed, satisfiable);
+    CHECK(satisfiable > 40 && agreed - satisfiable > 30);
 }
 
 TEST(modalAxiomsAreValidExactlyInTheSystemsThatHaveThem)

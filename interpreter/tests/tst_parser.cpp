@@ -206,6 +206,30 @@ TEST(boundVariablesAreNotConstantsAndInstancesRespectScopes)
     CHECK_EQ(logic.text(logic.substitute(all.b, all.a, c)), std::string("Fc ∧ ∃x Gx"));
 }
 
+TEST(onlyValidUtf8ThatIsNotAsciiIsReadAsUtf8)
+{
+    struct Case {
+        std::string bytes;
+        Encoding expected;
+    };
+    const Case cases[] = {
+        {"p & q", Encoding::Cp1252},                 // ASCII reads the same either way
+        {"p \xE2\x88\xA7 q", Encoding::Utf8},        // ∧
+        {"\xEF\xBB\xBFp", Encoding::Utf8},           // a byte-order mark
+        {"p \xD9 q \xAE r", Encoding::Cp1252},        // pasted "Symbol" ∧ and →
+        {"\xC0\x80", Encoding::Cp1252},              // an overlong NUL
+        {"\xED\xA0\x80", Encoding::Cp1252},          // a surrogate
+        {"p \xE2\x88", Encoding::Cp1252},            // cut short
+        {"\xF4\x90\x80\x80", Encoding::Cp1252},      // past U+10FFFF
+        {"\xD8\xAC", Encoding::Utf8},                // "Ø¬" in 1252 is also U+062C: the rule says UTF-8
+    };
+    for (const Case &c : cases)
+        CHECK_EQ(static_cast<int>(detectEncoding(c.bytes)), static_cast<int>(c.expected));
+    // 1252's five undefined codes survive decoding, so that a message can name the byte.
+    CHECK(decode("\x81\x8D", Encoding::Cp1252) == U"\x81\x8D");
+    CHECK(decode("\xE2\x88", Encoding::Utf8) == U"\uFFFD\uFFFD");
+}
+
 TEST(keyboardHabitsBetweenOperandsNameWhatWasMeant)
 {
     const std::string v = "; ¿quería escribir V (disyunción)?", amp = "; ¿quería escribir & (conjunción)?";
