@@ -222,6 +222,27 @@ Token Lexer::next(int pos) const
     return make(kind, 1);
 }
 
+char32_t symbolFor(char32_t c, char32_t next)
+{
+    switch (c) {
+    case U'"': return U'∀';
+    case U'$': return U'∃';
+    case 0xD8: return U'¬';
+    case 0xD9: return U'∧';
+    case 0xDA: return U'∨';
+    case 0xAE: return U'→';
+    case 0xDE: return U'⇒';
+    case 0xAB: return U'↔';
+    case 0xDB: return U'⇔';
+    case 0xBA: return U'≡';
+    case 0xA3: return U'□';
+    case 0xAF: case 0xE0: return U'◇';
+    case 0xB9: return U'≠';
+    case 0xF7: return next == '=' ? U'⊨' : next == '-' ? U'⊢' : 0;
+    default: return 0;
+    }
+}
+
 const char *tokenSymbol(Tok kind)
 {
     switch (kind) {

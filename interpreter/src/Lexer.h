@@ -62,6 +62,10 @@ private:
 
 bool isSpaceChar(char32_t c);
 
+/// The symbol that the palette's or a "Symbol" paste's code @p c stands for (∀ for '"', → for
+/// '®'...), @p next being the code after it (÷ followed by = is ⊨); 0 when @p c is itself.
+char32_t symbolFor(char32_t c, char32_t next);
+
 /// A token kind's symbol in Unicode, as messages and the in-process explanation print it.
 const char *tokenSymbol(Tok kind);
 

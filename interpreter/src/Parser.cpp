@@ -115,7 +115,7 @@ public:
             advance();
             result.conclusion = formula();
         } else if (!m_failed && formulas.size() > 1) {
-            fail("«⊨» (o |=) y la conclusión tras las premisas separadas por comas");
+            fail("«⊨» y la conclusión tras las premisas separadas por comas");
         } else if (!m_failed) {
             result.conclusion = formulas[0];
         }

@@ -68,13 +68,27 @@ std::vector<std::string_view> splitLines(std::string_view input)
 }
 
 // The line echoed under an error, in what salida.log can show (no byte that would cut or garble
-// the results window), and a caret line with '^' under the error's column. The caret counts
-// characters: the results window's font is proportional, so it points near, not exactly.
+// the results window; the palette's codes as the symbols they stand for, since the window has not
+// their fonts), and a caret line with '^' under the error's column. The caret counts characters:
+// the results window's font is proportional, so it points near, not exactly.
 std::pair<std::string, std::string> caretLines(std::u32string_view line, int column)
 {
     std::string echo, caret;
     for (std::size_t i = 0; i < line.size(); ++i) {
         const char32_t c = line[i];
+        const char32_t next = i + 1 < line.size() ? line[i + 1] : 0;
+        if (const char32_t symbol = symbolFor(c, next)) {
+            std::string piece = readableSpelling(symbol) ? readableSpelling(symbol) : "?";
+            if (std::isalnum(static_cast<unsigned char>(piece.back())) && next < 0x80
+                && std::isalnum(static_cast<int>(next)))
+                piece += ' ';
+            if (static_cast<int>(i) + 1 < column)
+                caret += std::string(piece.size(), ' ');
+            echo += piece;
+            if (c == 0xF7) // ⊨ and ⊢ take two codes, ÷ and = or -
+                ++i;
+            continue;
+        }
         std::string piece;
         const int byte = cp1252Byte(c);
         if (c == '\t'
@@ -83,7 +97,6 @@ std::pair<std::string, std::string> caretLines(std::u32string_view line, int col
             appendUtf8(piece, c);
         } else if (const char *spelling = readableSpelling(c)) {
             piece = spelling;
-            const auto next = i + 1 < line.size() ? line[i + 1] : U' ';
             if (std::isalnum(static_cast<unsigned char>(piece.back())) && next < 0x80
                 && std::isalnum(static_cast<int>(next)))
                 piece += ' ';

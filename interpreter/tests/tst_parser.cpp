@@ -184,7 +184,7 @@ TEST(quantifiersPredicatesIdentityAndModalitiesInEverySpelling)
         {"p ⊢ q", "p ; ⊨ q"},
         {"p ∴ q", "p ; ⊨ q"},
         {"⊨ p ∨ ¬p", "⊨ p ∨ ¬p"},
-        {"p, q", "error at 5: se esperaba «⊨» (o |=) y la conclusión tras las premisas separadas por comas, pero se encontró el final de la línea."},
+        {"p, q", "error at 5: se esperaba «⊨» y la conclusión tras las premisas separadas por comas, pero se encontró el final de la línea."},
         {"p ⊨ q ⊨ r", "error at 7: se esperaba un conector (&, V, -> o <->) o el final de la línea, pero se encontró el signo de consecuencia «⊨» (un argumento lleva un solo «⊨»)."},
         {"∀(Fx)", "error at 2: se esperaba una variable tras ∀, pero se encontró «(»."},
         {"Fa ∧ Fab", "error at 6: el predicado F lleva aquí 2 términos y antes 1."},

@@ -145,6 +145,9 @@ TEST(utf8FilesAreReadAsUtf8AndCaretsCountCharacters)
     const Report bad = runProgram("\u22A4 \u2194 # q\r\n");
     CHECK(has(bad, "Error en la l\xEDnea 1, columna 5: "));
     CHECK(has(bad, "\tT <-> # q\r\n\t      ^\r\n"));
+    // The palette's codes echo as the symbols they stand for: the window has not their fonts.
+    const Report palette = runProgram("\"x(Fx \xAE Gx) \xF7= # q\r\n");
+    CHECK(has(palette, "\t\\forall x(Fx -> Gx) |= # q\r\n\t                       ^\r\n"));
 }
 
 TEST(firstOrderAndModalProblemsGetVerdictsTreesAndCountermodelsIn1252)
