@@ -4,8 +4,10 @@ JOBS     ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
 FUZZ_SECONDS ?= 600
+PREFIX   ?= /usr/local
+DESTDIR  ?=
 
-.PHONY: all deps deps-test build run test sanitize bench fuzz clean
+.PHONY: all deps deps-test build run test install deb sanitize bench fuzz clean
 
 all: build
 
@@ -30,6 +32,16 @@ test: deps-test
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZARVIK_WERROR=ON $(CMAKE_FLAGS)
 	cmake --build $(BUILD) -j $(JOBS)
 	scripts/test-services.sh sh -c 'cd $(BUILD) && ctest --output-on-failure -j $(JOBS)'
+
+# The program in $(PREFIX)/lib/zarvik, its commands in bin/, the desktop's files in share/;
+# DESTDIR stages the tree elsewhere.
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
+
+# A Debian package of that installation, for /usr: $(BUILD)/zarvik_<version>_<arch>.deb.
+deb: build
+	@scripts/deps.sh deb
+	cd $(BUILD) && cpack -G DEB
 
 # The same suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps-test

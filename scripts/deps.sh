@@ -1,15 +1,19 @@
 #!/bin/sh
 # Installs what building, running and testing Zarvik need, when it is missing.
-# Usage: scripts/deps.sh run|test
+# Usage: scripts/deps.sh run|deb|test
 set -eu
 what=${1:-run}
 
 pkgs="cmake make g++ pkg-config qt6-base-dev qt6-svg-dev qt6-translations-l10n qt6-qpa-plugins
       fonts-dejavu-core fonts-symbola ccache"
+# make deb: dpkg-shlibdeps finds the package's library dependencies.
+if [ "$what" = deb ] || [ "$what" = test ]; then
+  pkgs="$pkgs dpkg-dev file"
+fi
 if [ "$what" = test ]; then
   pkgs="$pkgs xvfb xauth xdotool x11-utils cups cups-client cups-bsd printer-driver-cups-pdf
         poppler-utils shared-mime-info desktop-file-utils xdg-utils libfile-mimeinfo-perl
-        libglib2.0-bin clang libclang-rt-14-dev imagemagick xclip"
+        libglib2.0-bin clang libclang-rt-14-dev imagemagick xclip lintian appstream openbox"
 fi
 
 missing=""

@@ -66,6 +66,8 @@ public:
     zv::FileDialogOptions SaveDialog1{.filter = QStringLiteral("*.zvk|*.zvk"),
                                       .defaultSuffix = QStringLiteral(".zvk"),
                                       .initialPath = {}};
+    /// Full path of the file that the caption names, last opened or saved; empty at start-up.
+    QString CaptionPath;
     zv::FontChoice FontDialog1;
     QColor ColorDialog1 = Qt::black;
     QList<QColor> ColorDialog1CustomColors;
@@ -73,6 +75,8 @@ public:
     // Start-up and closing --------------------------------------------------------------------
     void FormShow(QObject *Sender);
     void FormClose(QObject *Sender);
+    /// Run after FormShow: a first argument opens as "Abrir Texto" opens its dialog's choice.
+    void OpenCommandLine(const QStringList &arguments);
 
     // First-run registration of the document type.
     void FirstRunCheck();

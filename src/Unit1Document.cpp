@@ -17,16 +17,34 @@ QString bareFileName(const QString &path)
     return QFileInfo(path).fileName();
 }
 
+// The dialog pre-fills the last name saved, not the file now open, so a quick F3 and Enter
+// could replace another document; only the file the caption names is replaced unasked.
+bool mayReplace(const TForm1 &form, const QString &path)
+{
+    const QFileInfo target(path);
+    if (!target.isFile() || (!form.CaptionPath.isEmpty() && target == QFileInfo(form.CaptionPath)))
+        return true;
+    return dialogs().messageBox(nullptr,
+               QStringLiteral("«%1» ya existe. ¿Desea reemplazarlo?").arg(bareFileName(path)),
+               QStringLiteral("Atención"),
+               zv::MB_YESNO | zv::MB_ICONEXCLAMATION | zv::MB_DEFBUTTON2)
+        == zv::IDYES;
+}
+
 // Save, dialog included. False when the dialog was cancelled; a failing save throws.
 bool saveDocument(TForm1 &form)
 {
     zv::FileDialogOptions &options = form.SaveDialog1;
-    const std::optional<QString> path = dialogs().saveFileName(&form, options);
-    if (!path)
-        return false;
-    options.initialPath = *path;
+    std::optional<QString> path;
+    do {
+        path = dialogs().saveFileName(&form, options);
+        if (!path)
+            return false;
+        options.initialPath = *path;
+    } while (!mayReplace(form, *path));
     form.RichEdit1->saveToFile(*path);
     form.setWindowTitle(bareFileName(*path));
+    form.CaptionPath = *path;
     form.RichEdit1->setModified(false);
     return true;
 }
@@ -64,6 +82,15 @@ void newDocument(TForm1 &form, EnterMode enterMode)
     form.RichEdit1->clearDocument();
 }
 
+// What Open does once a file was chosen.
+void openChosenFile(TForm1 &form, EnterMode enterMode, const QString &path)
+{
+    (form.*enterMode)();
+    form.RichEdit1->loadFromFile(path);
+    form.setWindowTitle(bareFileName(path));
+    form.CaptionPath = path;
+}
+
 // Open: the mode switches only once a file was chosen.
 void openDocument(TForm1 &form, EnterMode enterMode)
 {
@@ -71,9 +98,7 @@ void openDocument(TForm1 &form, EnterMode enterMode)
     const std::optional<QString> path = chooseFileToOpen(form);
     if (!path)
         return;
-    (form.*enterMode)();
-    form.RichEdit1->loadFromFile(*path);
-    form.setWindowTitle(bareFileName(*path));
+    openChosenFile(form, enterMode, *path);
 }
 
 } // namespace
@@ -96,6 +121,14 @@ void TForm1::SpeedButton10Click(QObject *)
 void TForm1::SpeedButton13Click(QObject *)
 {
     openDocument(*this, &TForm1::EnterProgramMode);
+}
+
+void TForm1::OpenCommandLine(const QStringList &arguments)
+{
+    // The desktop hands a double-clicked document over as the first argument (Exec=... %f).
+    if (arguments.size() < 2 || arguments.at(1).isEmpty())
+        return;
+    openChosenFile(*this, &TForm1::EnterTextMode, QFileInfo(arguments.at(1)).absoluteFilePath());
 }
 
 void TForm1::SpeedButton11Click(QObject *)

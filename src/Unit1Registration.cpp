@@ -14,10 +14,11 @@ namespace {
 
 const QString kMarkerName = QStringLiteral("Zarvik.cfg");
 
-/// Whether @p folder holds a file (not a folder) named @p name in any letter case.
+/// Whether @p folder holds a file (not a folder, nor a symbolic link that anyone could plant)
+/// named @p name in any letter case.
 bool fileExistsIgnoringCase(const QString &folder, const QString &name)
 {
-    const QStringList files = QDir(folder).entryList(QDir::Files | QDir::Hidden);
+    const QStringList files = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks);
     return std::any_of(files.cbegin(), files.cend(), [&](const QString &file) {
         return file.compare(name, Qt::CaseInsensitive) == 0;
     });
@@ -27,12 +28,14 @@ bool fileExistsIgnoringCase(const QString &folder, const QString &name)
 
 void TForm1::FirstRunCheck()
 {
-    if (fileExistsIgnoringCase(zv::exeFolder(), kMarkerName))
+    // The marker is a working file: an installed copy keeps one per user. The registered
+    // executable stays the real one.
+    if (fileExistsIgnoringCase(zv::workFolder(), kMarkerName))
         return;
     RegisterFileType(QStringLiteral(".zvk"), QStringLiteral("Zarvik"),
                      QStringLiteral("Archivo de edicion logica"),
                      zv::exeFolder() + QStringLiteral("Zarvik"), 0);
-    zv::saveTextList({QByteArray(" ")}, zv::exeFolder() + kMarkerName);
+    zv::saveTextList({QByteArray(" ")}, zv::workFolder() + kMarkerName);
 }
 
 void TForm1::RegisterFileType(const QString &extension, const QString &typeKey,

@@ -45,13 +45,12 @@ void TForm1::SpeedButton27Click(QObject *)
     const int count = RichEdit2->lineCount();
     for (int i = 0; i < count; ++i)
         program.append(RichEdit2->line(i));
-    zv::saveTextList(program, zv::exeFolder() + QStringLiteral("entrada.txt"));
+    zv::saveTextList(program, zv::workFolder() + QStringLiteral("entrada.txt"));
     program.clear();
 
-    const QString log = zv::exeFolder() + QStringLiteral("salida.log");
+    const QString log = zv::workFolder() + QStringLiteral("salida.log");
     const zv::FileStamp before = zv::fileStamp(log);
-    const zv::LaunchOutcome outcome
-        = ExecuteAndWait(zv::exeFolder() + QStringLiteral("PL.bat"), QString(), 1);
+    const zv::LaunchOutcome outcome = ExecuteAndWait(zv::batchFile(), QString(), 1);
     // Stopped, by the user or by closing the window: there is no answer to show.
     if (outcome.stopped)
         return;
@@ -76,7 +75,11 @@ zv::LaunchOutcome TForm1::ExecuteAndWait(
         TForm1 &form;
         ~EndWait() { form.endWait(); }
     } end{*this};
-    return zv::executeAndWait(this, fileName, parameters, showCommand);
+    // PL.bat finds entrada.txt and leaves salida.log where the working files live.
+    QString folder = zv::workFolder();
+    folder.chop(1);
+    return zv::executeAndWait(
+        this, fileName, parameters, showCommand, {{QStringLiteral("ZARVIK_WORK_DIR"), folder}});
 }
 
 void TForm1::DetenerPrograma1Click(QObject *)

@@ -112,7 +112,7 @@ void TForm4::keyPressEvent(QKeyEvent *event)
 void TForm4::FormShow(QObject *)
 {
     Memo1->clear();
-    const QString path = zv::exeFolder() + QStringLiteral("salida.log");
+    const QString path = zv::workFolder() + QStringLiteral("salida.log");
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw zv::fileError("Cannot open file %s", path);

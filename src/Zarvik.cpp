@@ -17,6 +17,7 @@ int main(int argc, char *argv[])
     Form2 = new TForm2;
     Form3 = new TForm3;
     Form1->showMaximized();
+    zv::guarded([&] { Form1->OpenCommandLine(QCoreApplication::arguments()); });
     const int result = application.exec();
     delete Form3;
     delete Form2;

@@ -3,6 +3,7 @@
 #include "platform/errors/PlatformError.h"
 #include "platform/files/DocumentFile.h"
 #include "platform/files/DocumentStream.h"
+#include "platform/format/ReadableText.h"
 
 #include <QFont>
 #include <QGuiApplication>
@@ -11,6 +12,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -18,8 +20,9 @@ int usage()
 {
     std::fputs("usage: zvkconv [--ansi] FILE\n"
                "       zvkconv --rtf OUT FILE\n"
-               "Prints FILE as UTF-8 text, a paragraph a line (--ansi: the editor's 8-bit bytes,\n"
-               "CR LF after each paragraph), or saves it as Zarvik RTF to OUT (--rtf).\n",
+               "Prints FILE as UTF-8 text as the editor shows it, a paragraph a line (--ansi:\n"
+               "the editor's 8-bit bytes, CR LF after each paragraph), or saves it as Zarvik RTF\n"
+               "to OUT (--rtf).\n",
                stderr);
     return 2;
 }
@@ -74,6 +77,7 @@ int main(int argc, char **argv)
         document->setDefaultFont(QFont(QStringLiteral("Verdana"), 10));
         switch (mode) {
         case Mode::Text:
+            zv::makeReadable(*document);
             if (!writeOut(utf8Text(*document)))
                 return 1;
             break;
@@ -87,6 +91,10 @@ int main(int argc, char **argv)
         }
     } catch (const zv::EPlatformError &error) {
         std::fprintf(stderr, "%s\n", error.what());
+        return 1;
+    } catch (const std::bad_alloc &) {
+        // As the editor reports it: a document too large for memory is one more failure.
+        std::fputs("Out of memory\n", stderr);
         return 1;
     }
     return 0;

@@ -41,14 +41,15 @@ Search fromRow(const Evaluator &eval, const std::optional<std::uint64_t> &row)
 
 // The solver's encoding knows only the five connectives, so verum and falsum are folded away
 // first, into a small arena of its own that keeps the variables and their order.
-Search solverSearch(const Arena &arena, int root, bool wanted, const std::vector<int> &vars)
+Search solverSearch(const Arena &arena, int root, bool wanted, const std::vector<int> &vars,
+    std::int64_t conflictLimit, Clock::time_point deadline)
 {
     const Dag dag = arena.dag({root});
     bool constants = false;
     for (const Node &n : dag.nodes)
         constants = constants || n.op == Op::Top || n.op == Op::Bottom;
     if (!constants)
-        return satSearch(arena, root, wanted, vars, kConflictLimit);
+        return satSearch(arena, root, wanted, vars, conflictLimit, deadline);
 
     Arena folded;
     std::vector<int> foldedVars;
@@ -99,7 +100,7 @@ Search solverSearch(const Arena &arena, int root, bool wanted, const std::vector
     }
     const int r = value.back();
     if (r >= 0)
-        return satSearch(folded, r, wanted, foldedVars, kConflictLimit);
+        return satSearch(folded, r, wanted, foldedVars, conflictLimit, deadline);
     Search s;
     s.found = (r == kTrue) == wanted ? Found::Yes : Found::No;
     if (s.found == Found::Yes)
@@ -122,18 +123,20 @@ bool tableIsCheap(int varCount, std::size_t nodeCount)
     return ((std::uint64_t{1} << varCount) / 64 + 1) * nodeCount <= (std::uint64_t{1} << 22);
 }
 
-Search findAssignment(const Arena &arena, int root, bool wanted, const std::vector<int> &vars, Engine engine)
+Search findAssignment(const Arena &arena, int root, bool wanted, const std::vector<int> &vars,
+    Engine engine, Limits limits)
 {
     if (useTable(engine, static_cast<int>(vars.size()), arena.reachable({root}).size())) {
         Evaluator eval(arena, {root}, vars);
         const TableScan scan = scanTable(eval, root, wanted, !wanted);
         return fromRow(eval, wanted ? scan.trueRow : scan.falseRow);
     }
-    return solverSearch(arena, root, wanted, vars);
+    return solverSearch(arena, root, wanted, vars, limits.conflicts, Clock::now() + limits.time);
 }
 
-Classification classify(const Arena &arena, int root, Engine engine)
+Classification classify(const Arena &arena, int root, Engine engine, Limits limits)
 {
+    const auto start = Clock::now();
     Classification c;
     c.vars = arena.variablesOf({root});
     Search yes, no;
@@ -143,9 +146,15 @@ Classification classify(const Arena &arena, int root, Engine engine)
         yes = fromRow(eval, scan.trueRow);
         no = fromRow(eval, scan.falseRow);
     } else {
-        yes = solverSearch(arena, root, true, c.vars);
-        no = solverSearch(arena, root, false, c.vars);
+        // The two searches share the limits, so that the formula as a whole keeps to them.
+        const auto deadline = start + limits.time;
+        yes = solverSearch(arena, root, true, c.vars, limits.conflicts, deadline);
+        if (yes.found != Found::Unknown)
+            no = solverSearch(
+                arena, root, false, c.vars, limits.conflicts - yes.conflicts, deadline);
     }
+    c.effort = {
+        yes.conflicts + no.conflicts, std::chrono::duration<double>(Clock::now() - start).count()};
     if (yes.found == Found::Yes)
         c.satisfying = yes.model;
     if (no.found == Found::Yes)
@@ -159,16 +168,19 @@ Classification classify(const Arena &arena, int root, Engine engine)
     return c;
 }
 
-ArgumentCheck checkArgument(Arena &arena, const std::vector<int> &premises, int conclusion, Engine engine)
+ArgumentCheck checkArgument(
+    Arena &arena, const std::vector<int> &premises, int conclusion, Engine engine, Limits limits)
 {
+    const auto start = Clock::now();
     int counter = arena.negation(conclusion);
     for (auto it = premises.rbegin(); it != premises.rend(); ++it)
         counter = arena.make(Op::And, *it, counter);
     ArgumentCheck check;
     check.vars = arena.variablesOf({counter});
-    const Search s = findAssignment(arena, counter, true, check.vars, engine);
+    const Search s = findAssignment(arena, counter, true, check.vars, engine, limits);
     check.counterexampleFound = s.found;
     check.counterexample = s.model;
+    check.effort = {s.conflicts, std::chrono::duration<double>(Clock::now() - start).count()};
     return check;
 }
 

@@ -4,11 +4,12 @@
 #include "Api.h"
 #include "Cp1252.h"
 #include "Engine.h"
-#include "Evaluator.h"
 #include "Lexer.h"
 #include "Parser.h"
 #include "Text.h"
+#include "TruthTable.h"
 
+#include <algorithm>
 #include <cctype>
 #include <optional>
 #include <utility>
@@ -117,6 +118,18 @@ std::string tv(bool value)
     return value ? "V" : "F";
 }
 
+// What a search tried before it stopped at a limit, with a decimal comma as Spanish writes it.
+std::string gaveUp(const Effort &effort)
+{
+    std::string seconds = std::to_string(static_cast<long long>(effort.seconds * 10 + 0.5));
+    if (seconds.size() < 2)
+        seconds.insert(0, "0");
+    seconds.insert(seconds.size() - 1, ",");
+    return "la búsqueda se detuvo tras " + std::to_string(effort.conflicts) + " conflictos y "
+        + seconds + " s (límites: " + std::to_string(kConflictLimit) + " conflictos y "
+        + std::to_string(kTimeLimit.count()) + " s).";
+}
+
 std::string assignmentText(const Arena &arena, const std::vector<int> &vars, const std::vector<bool> &values)
 {
     if (vars.empty())
@@ -167,59 +180,17 @@ public:
 
     void line(const std::string &utf8 = {}) { m_out += utf8 + "\n"; }
 
-    // Tabs keep the columns aligned in the proportional font of the results window; long
-    // subformulas are numbered so that a header never outgrows its tab stop.
-    void truthTable(int root, const std::vector<int> &vars)
-    {
-        Evaluator eval(m_arena, {root}, vars);
-        std::vector<int> compound;
-        for (int id : eval.nodes())
-            if (m_arena.node(id).op != Op::Var)
-                compound.push_back(id);
-        if (!compound.empty()) {
-            line("Columnas de la tabla:");
-            for (std::size_t i = 0; i < compound.size(); ++i)
-                line("(" + std::to_string(i + 1) + ") " + m_arena.text(compound[i]));
-        }
-        line("Tabla de verdad:");
-        std::string header;
-        for (int v : vars)
-            header += m_arena.variableName(v) + "\t";
-        for (std::size_t i = 0; i < compound.size(); ++i)
-            header += "(" + std::to_string(i + 1) + ")\t";
-        header.pop_back();
-        line(header);
-        eval.evaluate(0);
-        for (std::uint64_t row = 0; row < eval.rowCount(); ++row) {
-            std::string cells;
-            const std::vector<bool> values = eval.assignment(row);
-            for (bool b : values)
-                cells += tv(b) + "\t";
-            for (int id : compound)
-                cells += tv(((eval.value(id) >> row) & 1) != 0) + "\t";
-            cells.pop_back();
-            line(cells);
-        }
-    }
-
     void formula(const Line &l, const std::string &title)
     {
         const int root = l.parsed.root;
         line(title + " (línea " + std::to_string(l.number) + "): " + m_arena.text(root));
         const Classification c = classify(m_arena, root);
-        if (c.vars.size() <= static_cast<std::size_t>(kMaxTableVariables))
-            truthTable(root, c.vars);
-        else
-            line("Tabla de verdad: se omite, porque la fórmula tiene " + std::to_string(c.vars.size())
-                 + " variables y la tabla se muestra hasta " + std::to_string(kMaxTableVariables) + ".");
+        table("Tabla de verdad", [&] { return formulaTable(m_arena, root); });
         switch (c.verdict) {
         case Verdict::Tautology: line("Clasificación: Tautología"); break;
         case Verdict::Contradiction: line("Clasificación: Contradicción"); break;
         case Verdict::Contingency: line("Clasificación: Contingencia"); break;
-        case Verdict::Unknown:
-            line("Clasificación: no determinada; la búsqueda superó su límite de "
-                 + std::to_string(kConflictLimit) + " conflictos.");
-            break;
+        case Verdict::Unknown: line("Clasificación: no determinada; " + gaveUp(c.effort)); break;
         }
         if (c.satisfying)
             line("Asignación que la hace verdadera: " + assignmentText(m_arena, c.vars, *c.satisfying));
@@ -280,6 +251,8 @@ public:
             line();
             return;
         }
+        table("Tabla de verdad del argumento",
+            [&] { return argumentTable(m_arena, premises, last.parsed.root); });
         const ArgumentCheck check = checkArgument(m_arena, premises, last.parsed.root);
         switch (check.counterexampleFound) {
         case Found::No: line("Argumento válido"); break;
@@ -288,10 +261,7 @@ public:
             line("Contraejemplo (premisas verdaderas y conclusión falsa): "
                  + assignmentText(m_arena, check.vars, check.counterexample));
             break;
-        case Found::Unknown:
-            line("Validez no determinada; la búsqueda superó su límite de " + std::to_string(kConflictLimit)
-                 + " conflictos.");
-            break;
+        case Found::Unknown: line("Validez no determinada; " + gaveUp(check.effort)); break;
         }
         line();
     }
@@ -330,6 +300,17 @@ public:
     }
 
 private:
+    // Tables stop once the log is large, so that its size follows the program's, not the
+    // number of its formulas times a table.
+    template <typename Make> void table(const char *title, Make make)
+    {
+        if (m_out.size() <= kTableBudget)
+            m_out += make();
+        else
+            line(std::string(title) + ": se omite, porque salida.log ya ocupa más de "
+                + std::to_string(kTableBudget / 1'000'000) + " MB.");
+    }
+
     Arena &m_arena;
     const Logic &m_logic;
     Encoding m_encoding;
@@ -458,13 +439,16 @@ Report runProgram(std::string_view input, ModalSystem system)
     out.line("Intérprete de lógica de Zarvik");
     out.line();
     int premiseNumber = 0, aloneNumber = 0;
+    // In line order, one pass: a program of many separators has as many errors.
+    std::stable_sort(structureErrors.begin(), structureErrors.end(),
+        [](const auto &a, const auto &b) { return a.first < b.first; });
+    auto nextError = structureErrors.begin();
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const Line &l = lines[i];
-        for (const auto &[at, message] : structureErrors)
-            if (at == i) {
-                out.error(l.number, 1, message, {});
-                ++report.errors;
-            }
+        for (; nextError != structureErrors.end() && nextError->first == i; ++nextError) {
+            out.error(l.number, 1, nextError->second, {});
+            ++report.errors;
+        }
         if (l.separator)
             continue;
         std::string title = "Conclusión";

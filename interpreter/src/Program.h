@@ -1,13 +1,12 @@
 #pragma once
 
 #include "Tableau.h"
+#include "TruthTable.h"
 
 #include <string>
 #include <string_view>
 
 namespace zpl {
-
-inline constexpr int kMaxTableVariables = 6;
 
 struct Report {
     std::string text; // Windows-1252, CR LF after every line

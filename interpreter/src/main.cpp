@@ -8,6 +8,12 @@
 #include "Program.h"
 #include "Verdicts.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -19,24 +25,30 @@ namespace {
 
 bool writeAtomically(const std::filesystem::path &path, const std::string &bytes)
 {
-    // The results window must never read half a log, nor lose the old one to a failed write.
-    std::filesystem::path temp = path;
-    temp += ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            std::error_code ignored;
-            std::filesystem::remove(temp, ignored);
-            return false;
-        }
+    // The results window must never read half a log, nor lose the old one to a failed write. The
+    // temporary file gets a new name in the same folder each time, created exclusively, so two
+    // runs never share it and a link planted there is never followed; the rename then replaces
+    // whatever holds the final name, a symbolic link included, without following it.
+    std::string temp = path.string() + ".XXXXXX";
+    const int fd = mkstemp(temp.data());
+    if (fd < 0)
+        return false;
+    // mkstemp makes the file private; the log gets what any newly created file would.
+    const mode_t mask = umask(0);
+    umask(mask);
+    bool ok = fchmod(fd, 0666 & ~mask) == 0;
+    for (std::size_t done = 0; ok && done < bytes.size();) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n > 0;
+        done += ok ? static_cast<std::size_t>(n) : 0;
     }
-    std::error_code ec;
-    std::filesystem::rename(temp, path, ec);
-    if (ec)
-        std::filesystem::remove(temp, ec);
-    return !ec;
+    ok = close(fd) == 0 && ok;
+    if (ok && std::rename(temp.c_str(), path.c_str()) == 0)
+        return true;
+    unlink(temp.c_str());
+    return false;
 }
 
 } // namespace

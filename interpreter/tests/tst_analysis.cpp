@@ -1,13 +1,19 @@
 // The evaluator, the SAT procedure and the classification built on them.
 
 #include "Analysis.h"
+#include "Cp1252.h"
 #include "Evaluator.h"
 #include "Harness.h"
 #include "Parser.h"
 #include "Sat.h"
 #include "Text.h"
+#include "TruthTable.h"
 
+#include <algorithm>
+#include <cctype>
+#include <numeric>
 #include <random>
+#include <sstream>
 #include <string>
 
 using namespace zpl;
@@ -86,6 +92,46 @@ std::string pigeonhole(int pigeons, int holes)
             for (int q = p + 1; q < pigeons; ++q)
                 f += " & ~(" + v(p, h) + " & " + v(q, h) + ")";
     return f;
+}
+
+using Cnf = std::vector<std::vector<int>>;
+
+Cnf random3Cnf(std::mt19937 &rng, int vars, int clauses)
+{
+    Cnf cnf;
+    std::uniform_int_distribution<int> pick(1, vars);
+    while (static_cast<int>(cnf.size()) < clauses) {
+        const int a = pick(rng), b = pick(rng), c = pick(rng);
+        if (a != b && b != c && a != c)
+            cnf.push_back({rng() & 1 ? a : -a, rng() & 1 ? b : -b, rng() & 1 ? c : -c});
+    }
+    return cnf;
+}
+
+bool satisfies(const Solver &s, const Cnf &cnf)
+{
+    return std::all_of(cnf.begin(), cnf.end(), [&](const std::vector<int> &c) {
+        return std::any_of(
+            c.begin(), c.end(), [&](int l) { return s.modelValue(std::abs(l)) == (l > 0); });
+    });
+}
+
+Solver::Result solveCnf(Solver &s, int vars, const Cnf &cnf)
+{
+    for (int v = 0; v < vars; ++v)
+        s.addVariable();
+    for (const auto &c : cnf)
+        s.addClause(c);
+    return s.solve(kConflictLimit);
+}
+
+std::vector<std::string> split(const std::string &text, char by)
+{
+    std::vector<std::string> parts;
+    std::istringstream in(text);
+    for (std::string part; std::getline(in, part, by);)
+        parts.push_back(part);
+    return parts;
 }
 
 // Every way a connective reaches the interpreter: the keyboard, the palette's bytes, the "Symbol"
@@ -286,6 +332,89 @@ TEST(satDecidesStructuredHardCasesAndRespectsItsLimit)
     CHECK(s.found == Found::Unknown);
 }
 
+// Thousands of conflicts: learnt clauses are reduced and moved many times over, with reasons of
+// assigned literals among them. The answers must not change with the path the search takes.
+TEST(longSearchesKeepTheirAnswersThroughLearntClauseReduction)
+{
+    for (int holes :
+        {8, 9}) { // pigeonhole principle as plain clauses: unsatisfiable, 20,000 conflicts
+        const int pigeons = 9;
+        Cnf cnf;
+        const auto v = [&](int p, int h) { return p * holes + h + 1; };
+        for (int p = 0; p < pigeons; ++p) {
+            cnf.emplace_back();
+            for (int h = 0; h < holes; ++h)
+                cnf.back().push_back(v(p, h));
+        }
+        for (int h = 0; h < holes; ++h)
+            for (int p = 0; p < pigeons; ++p)
+                for (int q = p + 1; q < pigeons; ++q)
+                    cnf.push_back({-v(p, h), -v(q, h)});
+        Solver s;
+        const Solver::Result r = solveCnf(s, pigeons * holes, cnf);
+        CHECK(r == (holes < pigeons ? Solver::Result::Unsatisfiable : Solver::Result::Satisfiable));
+        CHECK(r == Solver::Result::Unsatisfiable || satisfies(s, cnf));
+        CHECK(holes < pigeons ? s.conflicts() > 10'000 : true);
+    }
+
+    std::mt19937 rng(426);
+    int disagreements = 0, badModels = 0, reduced = 0, kinds[2] = {0, 0};
+    for (int round = 0; round < 16; ++round) {
+        const int vars = 170 + round;
+        const Cnf cnf = random3Cnf(rng, vars, vars * 426 / 100);
+        // The same clauses with the variables renamed and the clauses in another order.
+        std::vector<int> rename(static_cast<std::size_t>(vars));
+        std::iota(rename.begin(), rename.end(), 1);
+        std::shuffle(rename.begin(), rename.end(), rng);
+        Cnf other = cnf;
+        for (auto &c : other)
+            for (int &l : c)
+                l = l > 0 ? rename[static_cast<std::size_t>(l - 1)]
+                          : -rename[static_cast<std::size_t>(-l - 1)];
+        std::shuffle(other.begin(), other.end(), rng);
+        Solver a, b;
+        const Solver::Result ra = solveCnf(a, vars, cnf), rb = solveCnf(b, vars, other);
+        disagreements += ra != rb;
+        badModels += (ra == Solver::Result::Satisfiable && !satisfies(a, cnf))
+            + (rb == Solver::Result::Satisfiable && !satisfies(b, other));
+        reduced += a.conflicts() > 3000
+            && a.learntClauses() < static_cast<std::size_t>(a.conflicts()) * 3 / 4;
+        ++kinds[ra == Solver::Result::Satisfiable];
+    }
+    CHECK_EQ(disagreements, 0);
+    CHECK_EQ(badModels, 0);
+    std::printf("  satisfiable %d, unsatisfiable %d, searches that reduced %d\n", kinds[1],
+        kinds[0], reduced);
+    CHECK(kinds[0] >= 3 && kinds[1] >= 3 && reduced >= 3);
+}
+
+// A hard formula stops at the time limit, shared by the searches for one answer, and says what
+// it tried.
+TEST(hardFormulasStopAtTheTimeLimit)
+{
+    std::mt19937 rng(4263);
+    Arena arena;
+    int root = -1;
+    for (const auto &c : random3Cnf(rng, 400, 1704)) {
+        int clause = -1;
+        for (int l : c) {
+            const int x = arena.variable("x" + std::to_string(std::abs(l)));
+            const int lit = l > 0 ? x : arena.negation(x);
+            clause = clause < 0 ? lit : arena.make(Op::Or, clause, lit);
+        }
+        root = root < 0 ? clause : arena.make(Op::And, root, clause);
+    }
+    const Limits limits{kConflictLimit, std::chrono::milliseconds(300)};
+    const Classification c = classify(arena, root, Engine::Automatic, limits);
+    CHECK(c.verdict == Verdict::Unknown);
+    CHECK(c.effort.conflicts > 100);
+    CHECK(c.effort.seconds >= 0.3 && c.effort.seconds < 2.0);
+    const ArgumentCheck a
+        = checkArgument(arena, {root}, arena.variable("y"), Engine::Automatic, limits);
+    CHECK(a.counterexampleFound == Found::Unknown);
+    CHECK(a.effort.seconds >= 0.3 && a.effort.seconds < 2.0);
+}
+
 TEST(solverHandlesTrivialClauseSets)
 {
     Solver empty;
@@ -345,6 +474,97 @@ TEST(argumentsAreValidOnlyWithoutACounterexample)
     for (std::size_t i = 0; i < premises.size(); ++i)
         CHECK(evaluateOnce(arena, premises[i], c.vars, c.counterexample));
     CHECK(!evaluateOnce(arena, wrong, c.vars, c.counterexample));
+}
+
+// Every cell of the tables against one assignment at a time: the formula's own column, each
+// premise and the conclusion, and the marks of an argument's rows.
+TEST(tableCellsAndArgumentMarksAgreeWithTheEvaluator)
+{
+    std::mt19937 rng(1402);
+    int wrongCells = 0, wrongMarks = 0, counterexampleRows = 0;
+    for (int round = 0; round < 150; ++round) {
+        Arena arena;
+        const int vars = 1 + round % 5;
+        std::vector<int> premises;
+        for (int i = 0; i < round % 4; ++i)
+            premises.push_back(randomFormula(arena, rng, vars, 1 + static_cast<int>(rng() % 6)));
+        const int conclusion = randomFormula(arena, rng, vars, 1 + static_cast<int>(rng() % 6));
+        std::vector<int> all = premises;
+        all.push_back(conclusion);
+        const std::vector<int> order = arena.variablesOf(all);
+
+        const std::vector<std::string> lines
+            = split(argumentTable(arena, premises, conclusion), '\n');
+        CHECK_EQ(lines.size(), (std::size_t{1} << order.size()) + 2); // heading, header, rows
+        bool anyCounterexample = false;
+        for (std::size_t row = 2; row < lines.size(); ++row) {
+            const std::vector<std::string> cells = split(lines[row], '\t');
+            std::vector<bool> values;
+            for (std::size_t i = 0; i < order.size(); ++i)
+                values.push_back(cells[i] == "V");
+            bool premisesHold = true;
+            for (std::size_t i = 0; i < all.size(); ++i) {
+                const bool v = evaluateOnce(arena, all[i], order, values);
+                wrongCells += cells[order.size() + i] != (v ? "V" : "F");
+                premisesHold = premisesHold && (i + 1 == all.size() || v);
+            }
+            const bool counter = premisesHold && !evaluateOnce(arena, conclusion, order, values);
+            const std::string mark = cells.size() > order.size() + all.size() ? cells.back() : "";
+            wrongMarks += mark != (counter ? "* contraejemplo" : premisesHold ? "*" : "");
+            anyCounterexample = anyCounterexample || counter;
+        }
+        counterexampleRows += anyCounterexample;
+        CHECK_EQ(anyCounterexample,
+            checkArgument(arena, premises, conclusion).counterexampleFound == Found::Yes);
+
+        const std::vector<std::string> table = split(formulaTable(arena, conclusion), '\n');
+        const std::vector<int> own = arena.variablesOf({conclusion});
+        for (std::size_t row = 0; row < (std::size_t{1} << own.size()); ++row) {
+            const std::vector<std::string> cells
+                = split(table[table.size() - (std::size_t{1} << own.size()) + row], '\t');
+            std::vector<bool> values;
+            for (std::size_t i = 0; i < own.size(); ++i)
+                values.push_back(cells[i] == "V");
+            wrongCells
+                += cells.back() != (evaluateOnce(arena, conclusion, own, values) ? "V" : "F");
+        }
+    }
+    CHECK_EQ(wrongCells, 0);
+    CHECK_EQ(wrongMarks, 0);
+    CHECK(counterexampleRows > 20 && counterexampleRows < 130);
+}
+
+// Long subformulas are listed by their parts' column numbers; put back together, the last
+// column's description must be the formula itself.
+TEST(longColumnsReferToEarlierColumnsByNumber)
+{
+    Arena arena;
+    std::string text = "p";
+    for (int i = 0; i < 30; ++i)
+        text
+            = "(" + text + (i % 2 ? " -> " : " & ") + (i % 3 ? "\xAC" : "") + "pqrstu"[i % 6] + ")";
+    const int root = parse(arena, text);
+    const std::vector<std::string> lines = split(formulaTable(arena, root), '\n');
+    std::vector<std::string> columns{""};
+    for (const std::string &l : lines) {
+        if (l.empty() || l[0] != '(')
+            continue;
+        CHECK(l.size() <= kMaxColumnText + 20);
+        std::string expanded;
+        for (std::size_t i = l.find(' ') + 1; i < l.size(); ++i) {
+            std::size_t end = 0;
+            if (l[i] == '(' && std::isdigit(static_cast<unsigned char>(l[i + 1]))
+                && (end = l.find(')', i)) != std::string::npos) {
+                expanded += "(" + columns.at(std::stoul(l.substr(i + 1, end - i - 1))) + ")";
+                i = end;
+            } else {
+                expanded += l[i];
+            }
+        }
+        columns.push_back(expanded);
+    }
+    CHECK_EQ(columns.size(), std::size_t{1 + 30 + 4}); // 30 connectives; ¬q, ¬r, ¬t, ¬u shared
+    CHECK_EQ(parse(arena, toCp1252(columns.back())), root);
 }
 
 TEST_MAIN()

@@ -54,12 +54,72 @@ status=$?
 check "a missing entrada.txt ends with status 2" [ "$status" -eq 2 ]
 check "and says so in salida.log" grep -q "No se puede leer el programa" "$folder/salida.log"
 
+# The editor names its working folder; PL.bat still finds zarvik-pl beside itself.
+chosen="$work/carpeta elegida"
+mkdir -p "$chosen"
+printf 'p -> p\r\n' >"$chosen/entrada.txt"
+rm -f "$folder/salida.log"
+(cd "$elsewhere" && ZARVIK_WORK_DIR="$chosen/" "$folder/PL.bat")
+check "ZARVIK_WORK_DIR: entrada.txt is read there and salida.log written there" \
+    grep -q "$(printf 'Tautolog\355a')" "$chosen/salida.log"
+check "and nothing is written beside PL.bat" [ ! -e "$folder/salida.log" ]
+
+# Links planted at salida.log and at the old fixed temporary name are replaced or ignored, never
+# followed; no temporary file is left.
+echo precious >"$work/victim"
+ln -sf "$work/victim" "$chosen/salida.log"
+ln -sf "$work/victim" "$chosen/salida.log.tmp"
+ZARVIK_WORK_DIR="$chosen" "$folder/PL.bat"
+rm "$chosen/salida.log.tmp"
+check "planted links leave their target untouched" grep -qx precious "$work/victim"
+check "and salida.log is the new log" \
+    sh -c '[ ! -L "$1" ] && grep -q "Tautolog" "$1"' sh "$chosen/salida.log"
+check "no temporary file is left behind" \
+    sh -c '[ -z "$(ls "$1" | grep "salida.log.")" ]' sh "$chosen"
+
 rm "$folder/zarvik-pl"
+ln -sf "$work/victim" "$folder/salida.log"
 (cd "$elsewhere" && "$folder/PL.bat")
 status=$?
 check "a missing interpreter ends with status 127" [ "$status" -eq 127 ]
-check "and says so in salida.log, in Windows-1252" \
-    grep -q "$(printf 'No se encontr\363 el int\351rprete')" "$folder/salida.log"
+check "and says so in salida.log, in Windows-1252, without following a link there" \
+    sh -c 'grep -q "$(printf "No se encontr\363 el int\351rprete")" "$1" &&
+           grep -qx precious "$2"' \
+    sh "$folder/salida.log" "$work/victim"
+ZARVIK_WORK_DIR="$chosen" "$folder/PL.bat"
+check "with ZARVIK_WORK_DIR, the missing-interpreter message goes there" \
+    grep -q "No se encontr" "$chosen/salida.log"
+
+# An installed copy: a folder the user cannot write. Only root can play an ordinary user here.
+if [ "$(id -u)" -eq 0 ] && command -v runuser >/dev/null &&
+    runuser -u nobody -- true 2>/dev/null; then
+    installed="$work/instalado"
+    mkdir -p "$installed" "$work/datos" "$work/casa"
+    cp "$build/PL.bat" "$build/zarvik-pl" "$installed/"
+    chmod 755 "$work" "$installed"
+    chown nobody "$work/datos" "$work/casa"
+    as_nobody() { (cd / && runuser -u nobody -- env -u ZARVIK_WORK_DIR HOME="$work/casa" "$@"); }
+    # A relative XDG_DATA_HOME is ignored, as the editor ignores it: ~/.local/share is used.
+    as_nobody XDG_DATA_HOME=relativa "$installed/PL.bat"
+    check "read-only folder: ~/.local/share/zarvik is created, private, on demand" \
+        sh -c '[ "$(stat -c %a "$1")" = 700 ] &&
+               grep -q "No se puede leer el programa" "$1/salida.log"' \
+        sh "$work/casa/.local/share/zarvik"
+    mkdir "$work/datos/zarvik" && chown nobody "$work/datos/zarvik"
+    printf 'p V \254p\r\n' >"$work/datos/zarvik/entrada.txt"
+    as_nobody XDG_DATA_HOME="$work/datos" "$installed/PL.bat"
+    status=$?
+    check "read-only folder: the program is read from and answered in \$XDG_DATA_HOME/zarvik" \
+        sh -c '[ "$1" -eq 0 ] && grep -q "Tautolog" "$2/salida.log" && [ ! -e "$3/salida.log" ]' \
+        sh "$status" "$work/datos/zarvik" "$installed"
+    # zarvik-pl itself, told to write where it cannot: status 2 and no temporary file left.
+    as_nobody "$installed/zarvik-pl" "$work/datos/zarvik/entrada.txt" "$installed/salida.log"
+    status=$?
+    check "an unwritable salida.log folder ends with status 2, leaving nothing" \
+        sh -c '[ "$1" -eq 2 ] && [ -z "$(ls "$2" | grep salida)" ]' sh "$status" "$installed"
+else
+    echo "SKIP the read-only folder cases: they need root and runuser to run as nobody"
+fi
 
 echo "$passes passed, $fails failed"
 [ "$fails" -eq 0 ]

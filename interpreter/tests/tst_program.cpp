@@ -3,11 +3,14 @@
 //   build/zarvik-pl interpreter/tests/data/X.txt interpreter/tests/data/X.salida.log
 
 #include "Harness.h"
+#include "Parser.h"
 #include "Program.h"
+#include "TruthTable.h"
 
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 
 using namespace zpl;
@@ -137,10 +140,10 @@ TEST(utf8FilesAreReadAsUtf8AndCaretsCountCharacters)
         CHECK(has(*r, "Clasificaci\xF3n: Contradicci\xF3n"));
         CHECK(has(*r, "F\xF3rmula 2 (l\xEDnea 2): T -> (p V \\bot)\r\n"));
     }
-    // A constant alone has a column of its own (no letter, no connective).
+    // Verum and falsum alone, as the palette writes them.
     const Report constants = runProgram("T\r\n^\r\n");
-    CHECK(has(constants, "(1)\r\nV\r\nClasificaci\xF3n: Tautolog\xED" "a"));
-    CHECK(has(constants, "(1)\r\nF\r\nClasificaci\xF3n: Contradicci\xF3n"));
+    CHECK(has(constants, "Clasificaci\xF3n: Tautolog\xED" "a\r\n"));
+    CHECK(has(constants, "Clasificaci\xF3n: Contradicci\xF3n\r\n"));
     // The column counts characters; the echo spells what 1252 lacks, and the caret follows it.
     const Report bad = runProgram("\u22A4 \u2194 # q\r\n");
     CHECK(has(bad, "Error en la l\xEDnea 1, columna 5: "));
@@ -201,6 +204,60 @@ TEST(programStructureErrorsAreReported)
     CHECK(has(r, "Argumento no v\xE1lido"));
     // Two dashes are a formula gone wrong, not a separator.
     CHECK(has(runProgram("--\r\n"), "Error en la l\xEDnea 1, columna 3"));
+    // Errors come in line order, whichever was found first.
+    r = runProgram("p\r\n---\r\n---\r\n");
+    CHECK_EQ(r.errors, 2);
+    CHECK(r.text.find("l\xEDnea 2, columna 1") < r.text.find("l\xEDnea 3, columna 1"));
+    CHECK(r.text.find("l\xEDnea 3, columna 1") != std::string::npos);
+}
+
+// The log grows with the program, not with the square of a formula or with a table per line.
+TEST(outputStaysLinearInTheProgram)
+{
+    std::string chain = "p";
+    for (int i = 0; chain.size() < 20'000; ++i)
+        chain = std::string(1, "pqrstu"[i % 6]) + " -> " + chain;
+    const Report longFormula = runProgram(chain + "\r\n");
+    CHECK(has(longFormula,
+        "Tabla de verdad: se omite, porque tendr\xED"
+        "a 4006 columnas y se muestra hasta 40."));
+    CHECK(longFormula.text.size() < 2 * chain.size());
+    CHECK(has(longFormula,
+        "Clasificaci\xF3n: Tautolog\xED"
+        "a")); // it ends in p -> p
+
+    std::string many;
+    while (many.size() < 40'000)
+        many += "a & b & c & d & e & \xAC"
+                "f\r\n";
+    const Report r = runProgram(many);
+    CHECK_EQ(r.formulas, 40'000 / 24 + 1);
+    CHECK(has(r, "Tabla de verdad: se omite, porque salida.log ya ocupa m\xE1s de 2 MB."));
+    CHECK(r.text.size() > kTableBudget && r.text.size() < kTableBudget + 1'000'000);
+}
+
+// What the editor shows for a selection: an argument's joint table, each formula's own table,
+// or why there is none.
+TEST(selectionsGiveTheirTables)
+{
+    const std::string argument = truthTableText("p -> q\r\n\xACq\r\n---\r\n\xACp");
+    CHECK_EQ(argument.substr(0, argument.find("Tabla")),
+        std::string("Premisa 1: p -> q\nPremisa 2: \xC2\xACq\nConclusi\xC3\xB3n: \xC2\xACp\n"));
+    CHECK(argument.find(
+              "p\tq\tP1\tP2\tC\nV\tV\tV\tF\tF\nV\tF\tF\tV\tF\nF\tV\tV\tF\tV\nF\tF\tV\tV\tV\t*\n")
+        != std::string::npos);
+    const std::string formulas = truthTableText("// dos f\xF3rmulas\np V q\n\n\xACp\n");
+    CHECK(formulas.find("F\xC3\xB3rmula 1: p V q\nColumnas de la tabla:\n(1) p V q\n") == 0);
+    CHECK(formulas.find("\nF\xC3\xB3rmula 2: \xC2\xACp\n") != std::string::npos);
+    CHECK_EQ(truthTableText("p\n(q &"),
+        std::string("Error en la l\xC3\xADnea 2, columna 5: ")
+            + parseFormula(*std::make_unique<Arena>(), "(q &").error + "\n");
+    CHECK(truthTableText("p\n---\nq\n---\nr").find("un solo argumento") != std::string::npos);
+    CHECK(truthTableText("p\n---\n").find("un solo argumento") != std::string::npos);
+    CHECK_EQ(truthTableText("\n// nada\n"),
+        std::string("La selecci\xC3\xB3n no contiene ninguna f\xC3\xB3rmula.\n"));
+    CHECK_EQ(
+        truthTableText("\xE2\x8A\xA4"), std::string("Tabla de verdad:\nT\nV\n")); // a lone verum
 }
 
 TEST_MAIN()

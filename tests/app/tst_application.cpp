@@ -6,7 +6,9 @@
 #include "platform/app/Application.h"
 #include "platform/errors/PlatformError.h"
 
+#include <QApplication>
 #include <QTest>
+#include <QTimer>
 
 #include <stdexcept>
 
@@ -88,6 +90,42 @@ private Q_SLOTS:
         QCOMPARE(exeFolder() + "entrada.txt", QStringLiteral("/tmp/zv folder/entrada.txt"));
         setExeFolderForTests(QString());
         QCOMPARE(exeFolder(), QCoreApplication::applicationDirPath() + '/');
+    }
+
+    void yesNoBoxEndsOnlyThroughItsButtons_data()
+    {
+        QTest::addColumn<unsigned>("flags");
+        QTest::addColumn<int>("enterAnswers");
+        QTest::newRow("Yes by default") << unsigned(MB_YESNO | MB_ICONEXCLAMATION) << int(IDYES);
+        QTest::newRow("No by default")
+            << unsigned(MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) << int(IDNO);
+    }
+
+    void yesNoBoxEndsOnlyThroughItsButtons()
+    {
+        QFETCH(unsigned, flags);
+        QFETCH(int, enterAnswers);
+        bool stayedOpen = false;
+        QTimer::singleShot(0, [&] {
+            QWidget *box = QApplication::activeModalWidget();
+            QVERIFY(box);
+            QTest::keyClick(box, Qt::Key_Escape);
+            box->close(); // what the title bar's close box asks for
+            QApplication::processEvents();
+            stayedOpen = box->isVisible();
+            QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key_Return);
+        });
+        QCOMPARE(QtDialogs().messageBox(
+                     nullptr, QStringLiteral("¿Seguro?"), QStringLiteral("Atención"), flags),
+            enterAnswers);
+        QVERIFY(stayedOpen);
+
+        // An OK box still closes with Escape.
+        QTimer::singleShot(
+            0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
+        QCOMPARE(QtDialogs().messageBox(
+                     nullptr, QStringLiteral("Hecho"), QStringLiteral("Zarvik"), MB_OK),
+            int(IDOK));
     }
 };
 

@@ -15,20 +15,25 @@ e2e_workdir() {
   trap 'e2e_stop; rm -rf "$dir"' EXIT
 }
 
-# e2e_start DIR: runs a copy of the real binary from DIR (with the first-run marker in place unless
-# E2E_KEEP_UNREGISTERED=1), sets APP_PID, APP_WIN and MENU_H, the menu bar's height.
+# e2e_start DIR [ARGUMENT...]: runs a copy of the real binary from DIR (with the first-run marker in
+# place unless E2E_KEEP_UNREGISTERED=1) with the ARGUMENTs, or the command E2E_COMMAND from DIR
+# instead; waits for the main window, captioned E2E_CAPTION (by default the start-up caption);
+# sets APP_PID, APP_WIN and MENU_H, the menu bar's height.
 e2e_start() {
-  dir=$1
-  cp "$ZV_BUILD_DIR/Zarvik" "$dir/Zarvik"
-  [ "${E2E_KEEP_UNREGISTERED:-0}" = 1 ] || printf ' \r\n' > "$dir/Zarvik.cfg"
+  dir=$1; shift
+  if [ -z "${E2E_COMMAND:-}" ]; then
+    cp "$ZV_BUILD_DIR/Zarvik" "$dir/Zarvik"
+    [ "${E2E_KEEP_UNREGISTERED:-0}" = 1 ] || printf ' \r\n' > "$dir/Zarvik.cfg"
+  fi
   for _ in 1 2; do
-    (cd "$dir" && exec ./Zarvik) >"$dir/zarvik.out" 2>&1 &
+    # shellcheck disable=SC2086
+    (cd "$dir" && exec ${E2E_COMMAND:-./Zarvik} "$@") >"$dir/zarvik.out" 2>&1 &
     APP_PID=$!
     # An X server without -noreset refuses clients while it resets after its last one left.
     sleep 1
     kill -0 "$APP_PID" 2>/dev/null && break
   done
-  APP_WIN=$(e2e_wait_window "Zarvik - Editor de Lógica" 30) || {
+  APP_WIN=$(e2e_wait_window "${E2E_CAPTION:-Zarvik - Editor de Lógica}" 30) || {
     echo "FAIL: no main window"; kill "$APP_PID" 2>/dev/null; sed 's/^/  zarvik: /' "$dir/zarvik.out"; exit 1; }
   xdotool windowfocus --sync "$APP_WIN" 2>/dev/null || true
   sleep 0.5

@@ -145,16 +145,17 @@ private Q_SLOTS:
 
     void yesSavesThenTheCommandGoesOn()
     {
-        // An existing file of that name is replaced without a question.
+        // An existing file of that name is replaced once the user agreed.
         const QString path = writeFile("tema1.zvk", "contenido viejo");
         type("p y q");
         m_dialogs->queueMessageBox(IDYES);
         m_dialogs->queueSaveFile(path);
+        m_dialogs->queueMessageBox(IDYES);
         QVERIFY(m_form->close());
         QVERIFY(!m_form->isVisible());
         QCOMPARE(m_form->windowTitle(), QStringLiteral("tema1.zvk"));
         QCOMPARE(reload(path), QByteArray("p y q"));
-        QCOMPARE(m_dialogs->messageBoxes.size(), 1);
+        QCOMPARE(m_dialogs->messageBoxes.size(), 2);
     }
 
     void openCancelledAfterYesKeepsModeAndContentButTheSaveStands()
@@ -280,6 +281,8 @@ private Q_SLOTS:
         }
         type("texto");
         m_dialogs->queueSaveFile(target);
+        if (kind == "readonly")
+            m_dialogs->queueMessageBox(IDYES); // replace it?
         guardedRun(-1);
 
         QCOMPARE(errors(), QStringList{"Cannot create file " + target + "."});
@@ -312,6 +315,77 @@ private Q_SLOTS:
         QVERIFY(m_dialogs->openRequests.isEmpty());
         QCOMPARE(m_edit->bytes(), QByteArray("valioso"));
         QVERIFY(m_form->isVisible());
+    }
+
+    // The save dialog proposes the last name saved; the file now open is another one.
+    void replacingAnotherExistingFileAsksFirst()
+    {
+        const QString a = m_files->filePath("a.zvk");
+        const QString b = writeFile("b.zvk", "{\\rtf1 texto b}");
+        type("texto a");
+        save(a);
+        m_dialogs->queueOpenFile(b);
+        m_form->SpeedButton10Click(m_form.get());
+        type(" cambiado");
+        const QByteArray edited = m_edit->bytes();
+
+        // No: the dialog again with the same name; then cancelled, nothing written.
+        m_dialogs->queueSaveFile(a);
+        m_dialogs->queueMessageBox(IDNO);
+        m_dialogs->queueSaveFile(std::nullopt);
+        m_form->SpeedButton11Click(m_form.get());
+        QCOMPARE(m_dialogs->messageBoxes.size(), 1);
+        QCOMPARE(m_dialogs->messageBoxes[0].text,
+            QStringLiteral("«a.zvk» ya existe. ¿Desea reemplazarlo?"));
+        QCOMPARE(m_dialogs->messageBoxes[0].caption, QStringLiteral("Atención"));
+        QCOMPARE(m_dialogs->messageBoxes[0].flags, 0x134u);
+        QCOMPARE(m_dialogs->saveRequests.size(), 3);
+        QCOMPARE(m_dialogs->saveRequests[2].initialPath, a);
+        QCOMPARE(reload(a), QByteArray("texto a"));
+        QVERIFY(m_edit->modified());
+
+        // The file the caption names, and a new one, are written without a question.
+        m_dialogs->queueSaveFile(b);
+        m_form->SpeedButton11Click(m_form.get());
+        save(m_files->filePath("c.zvk"));
+        QCOMPARE(m_dialogs->messageBoxes.size(), 1);
+        QCOMPARE(reload(b), edited);
+    }
+
+    void firstArgumentOpensAsTextAfterTheShow_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("none") << QStringList{"Zarvik"} << "Zarvik - Editor de Lógica"
+                              << "";
+        QTest::newRow("existing, relative")
+            << QStringList{"Zarvik", "doc.zvk", "otro.zvk"} << "doc.zvk"
+            << "";
+        QTest::newRow("missing") << QStringList{"Zarvik", "falta.zvk"}
+                                 << "Zarvik - Editor de Lógica"
+                                 << "Cannot open file %1/falta.zvk.";
+    }
+
+    void firstArgumentOpensAsTextAfterTheShow()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, caption);
+        QFETCH(QString, error);
+        writeFile("doc.zvk", "{\\rtf1 del documento}");
+        m_form->EnterProgramMode();
+        const QString cwd = QDir::currentPath();
+        QDir::setCurrent(m_files->path());
+        guarded([&] { m_form->OpenCommandLine(arguments); });
+        QDir::setCurrent(cwd);
+
+        QCOMPARE(m_form->windowTitle(), caption);
+        QCOMPARE(
+            errors(), error.isEmpty() ? QStringList() : QStringList{error.arg(m_files->path())});
+        QCOMPARE(
+            m_edit->bytes(), caption == "doc.zvk" ? QByteArray("del documento") : QByteArray());
+        // As "Abrir Texto": text mode once a file is named, even one that fails to load.
+        QCOMPARE(inProgramMode(), arguments.size() == 1);
     }
 
     void menuItemsRunTheCommands()

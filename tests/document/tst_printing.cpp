@@ -192,6 +192,14 @@ private Q_SLOTS:
         const QStringList before = QDir(pdfDir).entryList({"*.pdf"}, QDir::Files);
 
         typeSymbols();
+        m_form->SpeedButton23Click(m_form.get()); // ⊢
+        m_edit->replaceSel("q");
+        m_form->SpeedButton22Click(m_form.get()); // ⊨
+        // One line of more than 500 characters: the editor does not wrap, the paper must.
+        QString longLine;
+        for (int n = 0; n < 32; ++n)
+            longLine += lineText(n) + ' ';
+        m_edit->replaceSel("\r\n" + longLine.toLatin1());
         m_form->Imprimir1->trigger();
         QVERIFY2(errors().isEmpty(), qPrintable(errors().join('\n')));
 
@@ -199,10 +207,25 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!(pdf = newPdf(pdfDir, before)).isEmpty(), 60000);
         // cups-pdf may still be writing the file.
         QString printed;
-        QTRY_VERIFY_WITH_TIMEOUT((printed = run("pdftotext", {pdf, "-"})).contains("Todos"), 10000);
-        printed.remove(QRegularExpression("\\s"));
-        QVERIFY2(printed.contains(QStringLiteral("Todos∀x→□p")), qPrintable(printed));
-        QVERIFY(!printed.contains(QRegularExpression("[0-9]")));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (printed = run("pdftotext", {"-bbox", pdf, "-"})).contains("</doc>"), 10000);
+        const QRegularExpressionMatch page =
+            QRegularExpression("<page width=\"([0-9.]+)\" height=\"([0-9.]+)\"").match(printed);
+        QVERIFY(page.hasMatch());
+        const double width = page.captured(1).toDouble();
+        const double height = page.captured(2).toDouble();
+        const double edge = 6 * 72 / 25.4;
+        QString text;
+        QRegularExpression word("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" "
+                                "yMax=\"([0-9.]+)\">([^<]*)</word>");
+        for (const QRegularExpressionMatch &w : word.globalMatch(printed)) {
+            text += w.captured(5);
+            QVERIFY2(w.captured(1).toDouble() >= edge && w.captured(2).toDouble() >= edge
+                         && w.captured(3).toDouble() <= width - edge
+                         && w.captured(4).toDouble() <= height - edge,
+                     qPrintable(w.captured(0) + " is within 6 mm of the paper's edge"));
+        }
+        QCOMPARE(text, QStringLiteral("Todos∀x→□p⊢q⊨") + QString(longLine).remove(' '));
         QFile::remove(pdf);
     }
 

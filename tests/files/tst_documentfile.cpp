@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -14,6 +15,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace zv;
 
@@ -28,6 +30,35 @@ QString messageOf(const std::function<void()> &action)
     }
     return {};
 }
+
+// A sequential device that hands out its data a few bytes at a time and, with @p failAfter,
+// fails once that many bytes are read, as a network file system or a dying disk may.
+class TrickleDevice : public QIODevice
+{
+public:
+    TrickleDevice(QByteArray data, qint64 failAfter) : m_data(std::move(data)), m_failAfter(failAfter)
+    {
+        open(QIODevice::ReadOnly);
+    }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char *out, qint64 max) override
+    {
+        if (m_failAfter >= 0 && m_done >= m_failAfter)
+            return -1;
+        const qint64 n = std::min({max, qint64(7), qint64(m_data.size()) - m_done});
+        memcpy(out, m_data.constData() + m_done, size_t(n));
+        m_done += n;
+        return n;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    QByteArray m_data;
+    qint64 m_failAfter;
+    qint64 m_done = 0;
+};
 
 void writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -77,6 +108,38 @@ private Q_SLOTS:
                  QStringLiteral("Cannot open file ") + missing);
     }
 
+    void onlyRegularFilesOpenAndNothingWaitsForAWriter()
+    {
+        const QString fifo = path("x.zvk");
+        QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        for (const QString &file : {fifo, m_dir.path(), QStringLiteral("/dev/zero")})
+            QCOMPARE(messageOf([&] { loadDocument(file, false); }),
+                     QStringLiteral("Cannot open file ") + file);
+    }
+
+    void controlCharactersOfATextFileSurviveSaveAndReload()
+    {
+        const QByteArray text("a\x0c b\x1b\x01\tc\x7f");
+        writeFile(path("control.txt"), text);
+        saveDocument(*loadDocument(path("control.txt"), false), path("control.zvk"), false);
+        QCOMPARE(documentBytes(*loadDocument(path("control.zvk"), false)), text);
+    }
+
+    void zvkconvReportsRunningOutOfMemoryAsAFailure()
+    {
+        // Sparse: larger than the address space the converter gets, yet nothing on disk.
+        QFile big(path("big.zvk"));
+        QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(qint64(4) << 30));
+        big.close();
+        QProcess zvkconv;
+        zvkconv.start("sh", {"-c", "ulimit -v 2000000; exec \"$0\" \"$1\"",
+                             qEnvironmentVariable("ZV_BUILD_DIR") + "/zvkconv", big.fileName()});
+        QVERIFY(zvkconv.waitForFinished(60000));
+        QCOMPARE(zvkconv.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(zvkconv.exitCode(), 1);
+        QVERIFY(zvkconv.readAllStandardError().endsWith("Out of memory\n"));
+    }
+
     void unreadableStreamFailsToLoad()
     {
         // Reading a process's memory from address 0 fails after a successful open.
@@ -86,6 +149,18 @@ private Q_SLOTS:
         probe.close();
         QCOMPARE(messageOf([] { loadDocument(QStringLiteral("/proc/self/mem"), false); }),
                  QStringLiteral("Failed to Load Stream"));
+    }
+
+    void streamThatFailsPartWayGivesNoDocument()
+    {
+        const QByteArray rtf("{\\rtf1\\ansi{\\fonttbl{\\f0 Verdana;}}\\f0 p \\'ac q\\par}");
+        TrickleDevice whole(rtf, -1);
+        const std::unique_ptr<QTextDocument> read = readDocument(whole, false);
+        QVERIFY(read);
+        QCOMPARE(documentBytes(*read), QByteArray("p \xac q\r\n"));
+        // A failure after a good start is a failure, not a shorter document.
+        TrickleDevice failing(rtf, 20);
+        QVERIFY(!readDocument(failing, false));
     }
 
     void savedDocumentLoadsBackWithItsSymbols()

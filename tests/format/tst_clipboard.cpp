@@ -6,6 +6,7 @@
 #include "MainWindowFixture.h"
 
 #include "platform/app/Application.h"
+#include "platform/files/DocumentStream.h"
 #include "platform/richedit/RichEdit.h"
 #include "platform/format/TextFormat.h"
 #include "platform/widgets/SpeedButton.h"
@@ -178,6 +179,37 @@ private Q_SLOTS:
         QCOMPARE(m_edit->bytes(), QByteArray("\x22x \xACp \xA3"));
         const QString t = face + QStringLiteral("/0");
         QCOMPARE(fontsOf(*m_edit), (QStringList{"Symbol/2", t, t, t, t, t, "Wingdings 2/2"}));
+    }
+
+    void pastedCharactersKeepTheirOwnFormatsAndTurnstilesTheirTwoBytes()
+    {
+        QApplication::clipboard()->setMimeData(mime({}, QStringLiteral(
+            "<span style='color:#ff0000'>∀</span><span style='color:#0000ff'>∃</span>"
+            "<b>∀</b><i>∃</i>"), {}));
+        m_form->Pegar1->trigger();
+        QApplication::clipboard()->setMimeData(mime({}, {}, QStringLiteral("p⊢q⊨")));
+        m_form->Pegar1->trigger();
+        QCOMPARE(m_edit->bytes(), QByteArray("\x22\x24\x22\x24p\xF7\x2Dq\xF7\x3D"));
+        QCOMPARE(fontsOf(*m_edit).mid(4), (QStringList{"Verdana/0", "Symbol/2", "Symbol/2",
+                                                        "Verdana/0", "Symbol/2", "Symbol/2"}));
+        const auto at = [this](int i) {
+            QTextCursor c(m_edit->document());
+            c.setPosition(i + 1);
+            return c.charFormat();
+        };
+        QCOMPARE(color(at(0)), QColor(Qt::red));
+        QCOMPARE(color(at(1)), QColor(Qt::blue));
+        QCOMPARE(style(at(2)), fmt::Bold);
+        QCOMPARE(style(at(3)), fmt::Italic);
+    }
+
+    void copiedTextWithoutAFontOfItsOwnNamesTheDocumentsFont()
+    {
+        m_edit->adoptDocument(documentFromBytes("plain", true).release()); // as from a .txt
+        m_form->SeleccionatTodo1->trigger();
+        m_form->Copiar1->trigger();
+        const QByteArray rtf = QApplication::clipboard()->mimeData()->data("text/rtf");
+        QVERIFY2(rtf.contains("\\fcharset0 Verdana;}") && rtf.contains("\\fs20 "), rtf.constData());
     }
 
     void emptyOrUnusableClipboardChangesNothing()

@@ -246,6 +246,44 @@ private Q_SLOTS:
         QCOMPARE(stylesOf(*m_edit), QList<unsigned char>(3, fmt::Italic));
     }
 
+    void fontDialogReachesTheWholeSelectionWhicheverFacesItMovesBetween_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::newRow("text to symbol face") << "Verdana" << "Symbol";
+        QTest::newRow("symbol to text face") << "Symbol" << "Verdana";
+        QTest::newRow("text to Wingdings 3") << "Verdana" << "Wingdings 3";
+        QTest::newRow("text to text face") << "Verdana" << "Arial";
+    }
+
+    void fontDialogReachesTheWholeSelectionWhicheverFacesItMovesBetween()
+    {
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        m_edit->setSelFaceName(from);
+        QTest::keyClicks(m_edit, "abc def");
+        m_edit->setSelStart(6);
+        for (int i = 0; i < 5; ++i)
+            QTest::keyClick(m_edit, Qt::Key_Left, Qt::ShiftModifier);
+        FontChoice chosen = font(qPrintable(to), 24, true);
+        chosen.color = QColor(Qt::red);
+        chosen.colorPicked = true;
+        m_dialogs->queueFont(chosen);
+        m_form->Fuentes1->trigger();
+
+        QCOMPARE(m_edit->bytes(), QByteArray("abc def"));
+        QCOMPARE(m_edit->selStart(), 1);
+        QCOMPARE(m_edit->selLength(), 5);
+        for (int i = 0; i < 7; ++i) {
+            const bool selected = i >= 1 && i < 6;
+            const QTextCharFormat f = formatAt(*m_edit, i);
+            QCOMPARE(faceName(f), selected ? to : from);
+            QCOMPARE(pointSize(f), selected ? 24 : 10);
+            QCOMPARE(style(f), selected ? fmt::Bold : 0);
+            QCOMPARE(color(f), QColor(selected ? Qt::red : Qt::black));
+        }
+    }
+
     void fontDialogWithoutAColourPickedAppliesThePreviousColour()
     {
         QTest::keyClicks(m_edit, "abc");

@@ -30,6 +30,6 @@ want=$(printf 'x \042p \254p \367=q\r\n' | od -An -tx1 | tr -d ' \n')
 [ "$bytes" = "$want" ] || { echo "FAIL: bytes $bytes, expected $want"; exit 1; }
 
 text=$("$ZV_BUILD_DIR/zvkconv" "$dir/palette.zvk")
-[ "$text" = "x ∀p ¬p ⎟=q" ] || { echo "FAIL: text '$text'"; exit 1; }
+[ "$text" = "x ∀p ¬p ⊨q" ] || { echo "FAIL: text '$text'"; exit 1; }
 grep -q 'fcharset2 Symbol' "$dir/palette.zvk" || { echo "FAIL: no symbol-charset Symbol font"; exit 1; }
-echo "PASS: palette clicks and typing saved as x ∀p ¬p ⎟=q"
+echo "PASS: palette clicks and typing saved as x ∀p ¬p ⊨q"

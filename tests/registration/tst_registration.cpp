@@ -157,6 +157,62 @@ private Q_SLOTS:
         QCOMPARE(m_form->RichEdit1->toPlainText(), QString());
     }
 
+    // A link anyone could plant is no marker, and the marker's write replaces it: the file it
+    // points at is neither created nor touched.
+    void linkNamedLikeTheMarkerIsNoMarker_data()
+    {
+        QTest::addColumn<bool>("dangling");
+        QTest::newRow("dangling") << true;
+        QTest::newRow("to a file") << false;
+    }
+
+    void linkNamedLikeTheMarkerIsNoMarker()
+    {
+        QFETCH(bool, dangling);
+        const QString target = m_root->filePath(QStringLiteral("elsewhere"));
+        if (!dangling)
+            writeAll(target, "ajeno");
+        QVERIFY(QFile::link(target, m_exe + QStringLiteral("Zarvik.cfg")));
+        start();
+        QCOMPARE(m_dialogs->errors(), QStringList());
+        QVERIFY(!rawValue("Zarvik\\Shell\\Open\\Command").isEmpty());
+        QVERIFY(!QFileInfo(m_exe + QStringLiteral("Zarvik.cfg")).isSymLink());
+        QCOMPARE(readAll(m_exe + QStringLiteral("Zarvik.cfg")), QByteArray(" \r\n"));
+        QCOMPARE(QFileInfo::exists(target), !dangling);
+        if (!dangling)
+            QCOMPARE(readAll(target), QByteArray("ajeno"));
+    }
+
+    // An installed copy: its folder is read-only and the package already gave the desktop the
+    // type, the icon and the menu entry. The registration keeps its store and its marker per
+    // user, and leaves the package's files alone, visible.
+    void installedCopyRegistersPerUserAndLeavesThePackageFilesAlone()
+    {
+        const QString system = m_root->filePath(QStringLiteral("system"));
+        const QStringList provided = {QStringLiteral("applications/zarvik.desktop"),
+            QStringLiteral("mime/packages/zarvik.xml"),
+            QStringLiteral("icons/hicolor/scalable/apps/zarvik.svg"),
+            QStringLiteral("icons/hicolor/scalable/mimetypes/application-x-zarvik.svg")};
+        for (const QString &file : provided) {
+            QVERIFY(QDir().mkpath(QFileInfo(system + '/' + file).path()));
+            writeAll(system + '/' + file, "del paquete");
+        }
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(system));
+        QVERIFY(QFile::setPermissions(m_exe, QFile::ReadOwner | QFile::ExeOwner));
+        start();
+        QVERIFY(
+            QFile::setPermissions(m_exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        qunsetenv("XDG_DATA_DIRS");
+
+        QCOMPARE(m_dialogs->errors(), QStringList());
+        QCOMPARE(
+            rawValue("Zarvik\\DefaultIcon"), QFile::encodeName(m_exe) + QByteArray("Zarvik,0", 9));
+        QCOMPARE(readAll(m_data + QStringLiteral("/zarvik/Zarvik.cfg")), QByteArray(" \r\n"));
+        QVERIFY(!QFileInfo::exists(m_exe + QStringLiteral("Zarvik.cfg")));
+        for (const QString &file : provided)
+            QVERIFY2(!QFileInfo::exists(m_data + '/' + file), qPrintable(file));
+    }
+
     void folderNamedLikeTheMarkerFailsOnlyAfterTheRegistration()
     {
         QVERIFY(QDir().mkdir(m_exe + QStringLiteral("Zarvik.cfg")));
@@ -264,6 +320,9 @@ private Q_SLOTS:
         QTest::newRow("backslash") << R"("/a\b/Zarvik" "%1")" << R"("/a\\\\b/Zarvik" %f)";
         QTest::newRow("percent") << R"("/100%/Zarvik" "%1")" << R"(/100%%/Zarvik %f)";
         QTest::newRow("quote") << R"("/say "hi"/Zarvik" "%1")" << R"("/say \\"hi\\"/Zarvik" %f)";
+        // (Plain literals: moc reads a raw string with an odd number of quotes wrongly.)
+        QTest::newRow("quote, blank") << "\"/opt/a\" b/Zarvik\" \"%1\""
+                                      << "\"/opt/a\\\\\" b/Zarvik\" %f";
     }
 
     void execLineQuotesOnlyWhatItMust()
@@ -309,7 +368,7 @@ private Q_SLOTS:
         SKIP_WITHOUT("update-mime-database");
         // Quoting and escaping in the entry must bring this folder back intact. (No "%": gio
         // looks for the program before it turns "%%" back into "%", and ignores the entry.)
-        m_exe = m_root->filePath(QStringLiteral("my apps/$HOME 'x'")) + QLatin1Char('/');
+        m_exe = m_root->filePath(QStringLiteral("my apps/$HOME 'x' a\" b")) + QLatin1Char('/');
         makeExecutable(m_exe);
         setExeFolderForTests(m_exe);
         start();

@@ -80,6 +80,10 @@ private Q_SLOTS:
         QTest::newRow("hex decodes by the font's code page") << "hex-1250-1251-1253.rtf" << true
                                                              << QString::fromUtf8("řšжДαΩ");
         QTest::newRow("bin data may hold braces") << "bin-with-braces.rtf" << true << "ab";
+        QTest::newRow("one hex digit is no byte") << "one-digit-hex.rtf" << true
+                                                  << QString::fromUtf8("xyé");
+        QTest::newRow("UTF-8 byte-order mark before RTF") << "utf8-bom.rtf" << true
+                                                          << QString::fromUtf8("café");
     }
 
     void tinyFilesReadAsExpected()
@@ -158,6 +162,12 @@ private Q_SLOTS:
             {QString::fromUtf8("řŠ"), "Arial CE", 238, 9, fmt::StrikeOut, {}},
             {QString::fromUtf8("€é\t中\u2028x\n"), "Verdana", 0, 10, 0, QColor(0, 128, 0)},
             {"last", "Courier New", 0, 20, fmt::Underline | fmt::Bold, {}},
+            // A turnstile pair between lone lead bytes; control characters from a text file; a
+            // face named outside Windows-1252.
+            {CodePage::forFont(u"Symbol", 2).decode("\xF7\xF7\x2D\xF7\x3D\xF7"), "Symbol", 2, 10,
+             0, {}},
+            {QString::fromUtf8("\x0c\x1b\x01"), "Verdana", 0, 10, 0, {}},
+            {QString::fromUtf8("ж"), QString::fromUtf8("Шрифт"), 204, 10, 0, {}},
         };
         QTextDocument original;
         QTextCursor cursor(&original);
@@ -175,7 +185,10 @@ private Q_SLOTS:
         QVERIFY(written.startsWith("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl"));
         QVERIFY(written.contains("\\fcharset2 Symbol;"));
         QVERIFY(written.contains("\\fcharset0 Symbol;"));
-        QVERIFY(written.contains("\\fcharset2 Verdana;"));
+        // Other readers take the text face's bytes as letters; ours reads its set from the mark.
+        QVERIFY(written.contains("\\fcharset0{\\*\\zvcharset2}Verdana;"));
+        QVERIFY(written.contains("\\u9119\\'f7{\\uc2\\u8866\\'f7\\'2d}"
+                                 "{\\uc2\\u8872\\'f7\\'3d}\\u9119\\'f7"));
         QVERIFY(written.contains("\\u8704\\'22")); // ∀: Unicode for readers that know it, byte for the rest
         QVERIFY(written.contains("\\'80\\'e9"));   // € é in Windows-1252
         QVERIFY(written.contains("\\u20013?"));    // 中 has no byte
@@ -187,6 +200,7 @@ private Q_SLOTS:
         QCOMPARE(properties(loaded), properties(original));
 
         QCOMPARE(documentBytes(loaded), documentBytes(original));
+        QVERIFY(documentBytes(loaded).endsWith("\xF7\xF7\x2D\xF7\x3D\xF7\x0c\x1b\x01\xe6"));
 
         const QByteArray again = rtf::writeRtf(loaded);
         QCOMPARE(again, written);

@@ -331,6 +331,58 @@ private Q_SLOTS:
         QCOMPARE(m_form->RichEdit2->line(0), QByteArray("p V q"));
     }
 
+    // Whoever may write the folder could plant a link at the working file's name: the run
+    // replaces the name and leaves the file it points at alone.
+    void linkPlantedAtEntradaIsReplacedNotWrittenThrough_data()
+    {
+        QTest::addColumn<bool>("symbolic");
+        QTest::newRow("symbolic link") << true;
+        QTest::newRow("hard link") << false;
+    }
+
+    void linkPlantedAtEntradaIsReplacedNotWrittenThrough()
+    {
+        QFETCH(bool, symbolic);
+        QTemporaryDir outside;
+        const QString victim = outside.filePath(QStringLiteral("victim"));
+        writeAll(victim, "ajeno");
+        const QByteArray from = QFile::encodeName(victim);
+        const QByteArray to = QFile::encodeName(m_folder->path(QStringLiteral("entrada.txt")));
+        QCOMPARE(symbolic ? ::symlink(from, to) : ::link(from, to), 0);
+        type("p\r\n");
+        run();
+        QCOMPARE(readAll(victim), QByteArray("ajeno"));
+        QCOMPARE(entrada(), QByteArray("p\r\n"));
+        QVERIFY(!QFileInfo(QFile::decodeName(to)).isSymLink());
+        QCOMPARE(m_folder->launches(), 1);
+    }
+
+    // An installed copy: the working files go to the user's data folder, created private, and
+    // PL.bat learns it from ZARVIK_WORK_DIR; a PL.bat the user put there runs instead.
+    void readOnlyExecutableFolderRunsInTheUserFolder()
+    {
+        QTemporaryDir data;
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+        const QString user = data.filePath(QStringLiteral("zarvik/"));
+        m_folder->writeBatch("{ echo instalado; cat \"$ZARVIK_WORK_DIR/entrada.txt\"; } "
+                             "> \"$ZARVIK_WORK_DIR/salida.log\"");
+        const QString exe = m_folder->path(QString());
+        QVERIFY(QFile::setPermissions(exe, QFile::ReadOwner | QFile::ExeOwner));
+        type("p\r\n");
+        run();
+        writeAll(user + "PL.bat", "echo propio > \"$ZARVIK_WORK_DIR/salida.log\"\n");
+        run();
+        QVERIFY(QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        qunsetenv("XDG_DATA_HOME");
+
+        QCOMPARE(m_dialogs->errors(), QStringList());
+        QCOMPARE(readAll(user + "entrada.txt"), QByteArray("p\r\n"));
+        QCOMPARE(QFileInfo(user).permissions() & 0x0077, QFile::Permissions());
+        QCOMPARE(m_results->shown.value(0).text, QByteArray("instalado\r\np\r\n"));
+        QCOMPARE(m_results->shown.value(1).text, QByteArray("propio\r\n"));
+        QVERIFY(!QFile::exists(m_folder->path(QStringLiteral("entrada.txt"))));
+    }
+
     void batchRunsInTheCurrentWorkingDirectoryWithNoParameters()
     {
         m_folder->writeBatch("pwd > \"$here/salida.log\"; echo \"$#\" >> \"$here/salida.log\"");

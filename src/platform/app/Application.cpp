@@ -4,10 +4,16 @@
 #include "platform/dialogs/Dialogs.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QStandardPaths>
 #include <QTranslator>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace zv {
 
@@ -17,6 +23,18 @@ QString &exeFolderOverride()
     static QString folder;
     return folder;
 }
+
+// The permission bits count as well as access(): a folder that no one may write stays
+// read-only for root too, as a read-only file does, so an installed copy behaves alike for all.
+bool isWritableFolder(const QString &folder)
+{
+    const QByteArray path = QFile::encodeName(folder);
+    struct stat info = {};
+    return ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode)
+        && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0
+        && ::access(path.constData(), W_OK | X_OK) == 0;
+}
+
 } // namespace
 
 QString applicationTitle(const QString &executablePath)
@@ -79,6 +97,34 @@ QString exeFolder()
 void setExeFolderForTests(const QString &folder)
 {
     exeFolderOverride() = folder;
+}
+
+QString userFolder()
+{
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return data.isEmpty() ? QString() : data + QStringLiteral("/zarvik/");
+}
+
+QString workFolder()
+{
+    const QString exe = exeFolder();
+    const QString user = userFolder();
+    if (user.isEmpty() || isWritableFolder(exe))
+        return exe;
+    // Private: the program and its answer are this user's business. A failure shows later, as
+    // the working file that cannot be written.
+    if (!QFileInfo(user).isDir() && QDir().mkpath(QFileInfo(QDir::cleanPath(user)).path()))
+        QDir().mkdir(user, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return user;
+}
+
+QString batchFile()
+{
+    const QString name = QStringLiteral("PL.bat");
+    const QString work = workFolder();
+    if (work != exeFolder() && QFileInfo(work + name).isFile())
+        return work + name;
+    return exeFolder() + name;
 }
 
 void installSpanishTranslations()

@@ -47,6 +47,21 @@ QString exeFolder();
 /// Test seam: make exeFolder() answer @p folder (with or without a trailing "/"); empty resets.
 void setExeFolderForTests(const QString &folder);
 
+/**
+ * The folder of this user's working files ("entrada.txt", "salida.log", the first-run marker
+ * "Zarvik.cfg"), with its trailing "/": the executable folder where it may be written, as in a
+ * copy unpacked in the user's own folder; otherwise (an installed copy) the per-user folder,
+ * created here when it is missing. Derived afresh at every call.
+ */
+QString workFolder();
+
+/// The per-user folder: "zarvik/" in $XDG_DATA_HOME, by default ~/.local/share/zarvik/.
+QString userFolder();
+
+/// The batch file that a program run starts: where the working files live in the per-user
+/// folder, a "PL.bat" the user put there; otherwise "PL.bat" beside the executable.
+QString batchFile();
+
 /// Loads Qt's Spanish translations for the platform's own dialogs and message boxes.
 void installSpanishTranslations();
 

@@ -36,12 +36,77 @@ const char16_t *fallbackTable()
 
 } // namespace
 
-CodePage::CodePage(const char16_t *table, int number, bool symbol)
-    : m_table(table), m_number(number), m_symbol(symbol)
+CodePage::CodePage(const char16_t *table, int number, bool symbol, bool pairs)
+    : m_table(table), m_number(number), m_symbol(symbol), m_pairs(pairs)
 {
+    m_reverse.reserve(256 + 2 * std::size(kTurnstiles));
     for (int b = 0; b < 256; ++b)
-        m_reverse[b] = (quint32(table[b]) << 8) | quint32(b);
+        m_reverse.push_back((quint32(table[b]) << 8) | quint32(b));
+    if (pairs) {
+        for (const Turnstile &t : kTurnstiles) {
+            m_reverse.push_back((quint32(t.sign) << 8) | kTurnstileLead);
+            m_reverse.push_back((quint32(t.mark) << 8) | t.second);
+        }
+    }
     std::sort(m_reverse.begin(), m_reverse.end());
+}
+
+char16_t CodePage::pairSign(unsigned char first, unsigned char second) const
+{
+    if (m_pairs && first == kTurnstileLead)
+        for (const Turnstile &t : kTurnstiles)
+            if (t.second == second)
+                return t.sign;
+    return 0;
+}
+
+char16_t CodePage::pairMark(char16_t sign) const
+{
+    if (m_pairs)
+        for (const Turnstile &t : kTurnstiles)
+            if (t.sign == sign)
+                return t.mark;
+    return 0;
+}
+
+QString CodePage::reshown(QStringView shown) const
+{
+    if (!m_pairs)
+        return shown.toString();
+    QString out;
+    out.reserve(shown.size());
+    visitReadable(shown, [&](char16_t ch, qsizetype, qsizetype length) {
+        out += QChar(ch);
+        if (length == 2)
+            out += QChar(pairMark(ch));
+    });
+    return out;
+}
+
+QString CodePage::readable(QStringView shown) const
+{
+    if (!m_pairs)
+        return shown.toString();
+    QString out;
+    out.reserve(shown.size());
+    visitReadable(shown, [&out](char16_t ch, qsizetype, qsizetype) { out += QChar(ch); });
+    return out;
+}
+
+QString CodePage::shownFromUnicode(QStringView text) const
+{
+    if (!m_pairs)
+        return text.toString();
+    QString out;
+    out.reserve(text.size() + 1);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t ch = text[i].unicode();
+        out += QChar(ch);
+        const char16_t mark = pairMark(ch);
+        if (mark && (i + 1 == text.size() || text[i + 1].unicode() != mark))
+            out += QChar(mark);
+    }
+    return out;
 }
 
 int CodePage::fromUnicode(char16_t ch) const
@@ -57,8 +122,21 @@ QString CodePage::decode(QByteArrayView bytes) const
 {
     QString out(bytes.size(), Qt::Uninitialized);
     QChar *dst = out.data();
-    for (char c : bytes)
-        *dst++ = QChar(m_table[static_cast<unsigned char>(c)]);
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if (byte == kTurnstileLead && m_pairs && i + 1 < n) {
+            if (const char16_t sign = pairSign(byte, static_cast<unsigned char>(bytes[i + 1]))) {
+                *dst++ = QChar(sign);
+                for (const Turnstile &t : kTurnstiles)
+                    if (t.sign == sign)
+                        *dst++ = QChar(t.mark);
+                ++i;
+                continue;
+            }
+        }
+        *dst++ = QChar(m_table[byte]);
+    }
     return out;
 }
 
@@ -149,7 +227,7 @@ bool isSymbolFontName(QStringView face)
 
 const CodePage &CodePage::forFont(QStringView face, int charset)
 {
-    static const CodePage symbol(tables::kSymbol, 0, true);
+    static const CodePage symbol(tables::kSymbol, 0, true, true);
     static const CodePage wingdings2(tables::kWingdings2, 0, true);
     static const CodePage wingdings3(tables::kWingdings3, 0, true);
     static const CodePage fallback(fallbackTable(), 0, true);

@@ -1,11 +1,47 @@
 #include "platform/dialogs/Dialogs.h"
 
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMessageBox>
 
 namespace zv {
 
 namespace {
+
 Dialogs *g_installed = nullptr;
+
+// Qt makes "No" the escape button of a Yes/No box, so Escape or the close box would answer No
+// and throw the user's work away. A box without Cancel waits for one of its buttons.
+class MessageBox : public QMessageBox
+{
+public:
+    MessageBox(QWidget *owner, bool answerRequired)
+        : QMessageBox(owner), m_answerRequired(answerRequired)
+    {}
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (m_answerRequired && event->matches(QKeySequence::Cancel)) {
+            event->accept();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+
+    void closeEvent(QCloseEvent *event) override
+    {
+        if (m_answerRequired && !clickedButton()) {
+            event->ignore();
+            return;
+        }
+        QMessageBox::closeEvent(event);
+    }
+
+private:
+    const bool m_answerRequired;
+};
+
 } // namespace
 
 Dialogs &dialogs()
@@ -22,7 +58,8 @@ void setDialogs(Dialogs *d)
 int QtDialogs::messageBox(QWidget *owner, const QString &text, const QString &caption,
                           unsigned flags)
 {
-    QMessageBox box(owner);
+    const bool yesNo = (flags & 0x0F) == MB_YESNO;
+    MessageBox box(owner, yesNo);
     box.setWindowTitle(caption);
     box.setText(text);
     switch (flags & 0xF0) {
@@ -32,9 +69,9 @@ int QtDialogs::messageBox(QWidget *owner, const QString &text, const QString &ca
     }
     // Owned by the application: every window of it waits for the answer.
     box.setWindowModality(Qt::ApplicationModal);
-    if ((flags & 0x0F) == MB_YESNO) {
+    if (yesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton((flags & MB_DEFBUTTON2) ? QMessageBox::No : QMessageBox::Yes);
         return box.exec() == QMessageBox::Yes ? IDYES : IDNO;
     }
     box.setStandardButtons(QMessageBox::Ok);

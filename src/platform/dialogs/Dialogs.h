@@ -16,6 +16,7 @@ enum MessageBoxFlags : unsigned {
     MB_YESNO = 0x04,
     MB_ICONERROR = 0x10,
     MB_ICONEXCLAMATION = 0x30,
+    MB_DEFBUTTON2 = 0x100,
 };
 enum MessageBoxResult : int { IDOK = 1, IDYES = 6, IDNO = 7 };
 
@@ -49,7 +50,8 @@ class Dialogs
 public:
     virtual ~Dialogs() = default;
 
-    /// Returns IDOK, IDYES or IDNO.
+    /// Returns IDOK, IDYES or IDNO. A Yes/No box ends only through one of its two buttons:
+    /// Escape and the close box do nothing.
     virtual int messageBox(QWidget *owner, const QString &text, const QString &caption,
                            unsigned flags) = 0;
     /// The chosen full path, or nothing when cancelled.

@@ -17,4 +17,14 @@ bool isReadOnlyFile(const QString &path);
  */
 void writeFileAtomically(const QString &path, const QByteArray &data, const char *writeError);
 
+/**
+ * Writes @p data to a new file beside @p path and renames it to that name, so that a symbolic
+ * or hard link planted at the name is replaced, never written through: for the working files
+ * of a folder that others may write as well. A new file gets the usual 0666 less the umask; a
+ * replaced file keeps its mode. Throws EPlatformError: "Cannot create file %s" when the name
+ * is a folder or a read-only file, or the folder takes no new file; @p writeError when writing
+ * fails (the old file is then left as it was).
+ */
+void replaceFileAtName(const QString &path, const QByteArray &data, const char *writeError);
+
 } // namespace zv

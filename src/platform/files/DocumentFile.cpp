@@ -60,17 +60,12 @@ QByteArray documentBytes(const QTextDocument &document, bool finalBreak)
     return out;
 }
 
-bool writeDocument(const QTextDocument &document, QIODevice &device, bool plainText)
-{
-    const QByteArray bytes = plainText ? documentBytes(document) : rtf::writeRtf(document);
-    return device.write(bytes) == bytes.size();
-}
-
 std::unique_ptr<QTextDocument> loadDocument(const QString &path, bool plainText,
                                             const std::function<void()> &breathe)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // Opening a FIFO waits for a writer, and a device never ends: only files are documents.
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         throw fileError("Cannot open file %s", path);
     std::unique_ptr<QTextDocument> document = readDocument(file, plainText, breathe);
     if (!document)

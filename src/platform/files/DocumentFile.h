@@ -13,7 +13,8 @@ namespace zv {
  * Reads a document file: RTF, or, when the RTF reader rejects it, plain text (CR, LF and CR LF
  * end a line; bytes as Windows-1252). With @p plainText the file is read as plain text only.
  * @p breathe, when given, is called about every 50 ms of a long read.
- * Throws EPlatformError: "Cannot open file %s", "Failed to Load Stream".
+ * Throws EPlatformError: "Cannot open file %s" (also for a FIFO, a device or a folder),
+ * "Failed to Load Stream".
  */
 std::unique_ptr<QTextDocument> loadDocument(const QString &path, bool plainText,
                                             const std::function<void()> &breathe = {});

@@ -11,8 +11,7 @@ class QTextDocument;
 namespace zv {
 
 /**
- * The document file's codec on an open device; DocumentFile adds the file handling. Tests use
- * these with devices that fail.
+ * The document file's codec on an open device; DocumentFile adds the file handling.
  */
 
 /// Reads the rest of @p device as RTF, falling back to plain text unless @p plainText, which
@@ -28,8 +27,5 @@ std::unique_ptr<QTextDocument> documentFromBytes(const QByteArray &bytes, bool p
 /// The content as the control's bytes: each character through its font's code page, soft line
 /// breaks as VT, paragraphs separated by CR LF (with @p finalBreak, also after the last one).
 QByteArray documentBytes(const QTextDocument &document, bool finalBreak = false);
-
-/// Writes @p document as RTF, or as its bytes with @p plainText; false when the device fails.
-bool writeDocument(const QTextDocument &document, QIODevice &device, bool plainText);
 
 } // namespace zv

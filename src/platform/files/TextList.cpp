@@ -1,10 +1,6 @@
 #include "platform/files/TextList.h"
 
-#include "platform/errors/PlatformError.h"
 #include "platform/files/AtomicFile.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 namespace zv {
 
@@ -20,13 +16,9 @@ void saveTextList(const QByteArrayList &lines, const QString &path)
         data += "\r\n";
     }
 
-    QFile file(path);
-    // QFile would happily "open" a folder of that name for writing on some systems.
-    if (QFileInfo(path).isDir() || isReadOnlyFile(path)
-        || !file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw fileError("Cannot create file %s", path);
-    if (file.write(data) != data.size() || !file.flush())
-        throw EPlatformError(QStringLiteral("Stream write error"));
+    // Text lists are working files, in a folder that others may write too: replace the name
+    // rather than write through whatever link was planted there.
+    replaceFileAtName(path, data, "Stream write error");
 }
 
 } // namespace zv

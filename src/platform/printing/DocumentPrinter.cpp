@@ -1,6 +1,7 @@
 #include "platform/printing/DocumentPrinter.h"
 
 #include "platform/errors/PlatformError.h"
+#include "platform/format/ReadableText.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
@@ -9,6 +10,7 @@
 #include <QPrinterInfo>
 #include <QScopeGuard>
 #include <QTextDocument>
+#include <QTextOption>
 
 namespace zv {
 
@@ -33,15 +35,17 @@ std::unique_ptr<QPrinter> openDefaultPrinter(const QString &jobName)
         throw EPlatformError(QStringLiteral("There is no default printer currently selected"));
     auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
     printer->setDocName(jobName);
-    // The printer clamps zero margins to what it can reach: the whole printable area.
+    // The whole printable area: the printer's own margins. A side where it reports none (a PDF
+    // queue) gets an office printer's, or the text would touch the paper's edge.
     printer->setFullPage(false);
-    printer->setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+    QPageLayout layout = printer->pageLayout();
+    layout.setUnits(QPageLayout::Millimeter);
+    const QMarginsF reachable = layout.minimumMargins();
+    const auto side = [](qreal m) { return m > 0 ? m : kOfficeMarginMm; };
+    layout.setMargins(QMarginsF(side(reachable.left()), side(reachable.top()),
+                                side(reachable.right()), side(reachable.bottom())));
+    printer->setPageLayout(layout);
     return printer;
-}
-
-bool printingInProgress()
-{
-    return g_printing;
 }
 
 void printDocument(QTextDocument &document, QPrinter &printer)
@@ -60,6 +64,11 @@ void printDocument(QTextDocument &document, QPrinter &printer)
     const QSizeF body = paintRect.size();
     document.documentLayout()->setPaintDevice(&printer);
     document.setDocumentMargin(0);
+    // The editor does not wrap, but paper ends: a line longer than the page goes on below, cut
+    // at a word where it has one, so that every character is printed.
+    QTextOption option = document.defaultTextOption();
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    document.setDefaultTextOption(option);
     document.setPageSize(body);
 
     QAbstractTextDocumentLayout::PaintContext context;
@@ -104,9 +113,11 @@ void printTextDocument(const QTextDocument &document, const QString &jobName)
         throw EPlatformError(QStringLiteral("Printing in progress"));
     std::unique_ptr<QPrinter> printer = printerFactory() ? printerFactory()(jobName)
                                                          : openDefaultPrinter(jobName);
-    // A copy: the document may be edited, cleared or replaced while pages go out.
+    // A copy: the document may be edited, cleared or replaced while pages go out. Paper
+    // carries the text as the user sees it, each turnstile one sign.
     std::unique_ptr<QTextDocument> copy(document.clone());
     copy->setDefaultFont(document.defaultFont());
+    makeReadable(*copy);
     printDocument(*copy, *printer);
 }
 

@@ -10,23 +10,26 @@ class QTextDocument;
 
 namespace zv {
 
+/// The margin of a typical office printer, used on every side where a printer reports that it
+/// can print up to the paper's edge.
+inline constexpr double kOfficeMarginMm = 6.35;
+
 /**
- * The printer a job goes to: the system's default printer with the job named @p jobName.
+ * The printer a job goes to: the system's default printer with the job named @p jobName, its
+ * margins the printer's own (kOfficeMarginMm where it reports none).
  * Throws EPlatformError "There is no default printer currently selected" when none is set up.
  */
 std::unique_ptr<QPrinter> openDefaultPrinter(const QString &jobName);
 
 /**
  * Prints @p document on @p printer over the whole printable area, as much per page as fits and a
- * new page only while text remains, with nothing added (no page numbers, no headers). Pending
+ * new page only while text remains, with nothing added (no page numbers, no headers). Lines
+ * longer than the page wrap, so that nothing is lost at its edge. Pending
  * events are dispatched between pages, so the windows keep repainting; the document is laid out
  * anew for the printer, so pass a copy that nothing else touches meanwhile.
  * Throws EPlatformError "Printing in progress" when a job is already being produced.
  */
 void printDocument(QTextDocument &document, QPrinter &printer);
-
-/// True while printDocument() is producing a job.
-bool printingInProgress();
 
 /// Test seam: where the jobs of printTextDocument() go. An empty function restores the default
 /// printer.
@@ -36,7 +39,8 @@ void setPrinterFactoryForTests(PrinterFactory factory);
 /// Test seam: called after each page is finished, before events are dispatched.
 void setPageHookForTests(std::function<void(int page)> hook);
 
-/// What RichEdit::print() does: a copy of @p document on the default printer (or the test's).
+/// What RichEdit::print() does: a readable copy (makeReadable()) of @p document on the default
+/// printer (or the test's).
 void printTextDocument(const QTextDocument &document, const QString &jobName);
 
 } // namespace zv

@@ -144,7 +144,8 @@ LaunchPlan launchPlan(const QString &path, const QString &parameters)
     return {QStringLiteral("/bin/sh"), QStringList{path} + arguments};
 }
 
-LaunchOutcome executeAndWait(QWidget *owner, const QString &path, const QString &parameters, int)
+LaunchOutcome executeAndWait(QWidget *owner, const QString &path, const QString &parameters, int,
+    const QList<std::pair<QString, QString>> &environment)
 {
     if (const QString reason = reasonNotStartable(path); !reason.isEmpty()) {
         reportLaunchFailure(owner, path, reason);
@@ -160,6 +161,12 @@ LaunchOutcome executeAndWait(QWidget *owner, const QString &path, const QString 
     process.setArguments(plan.arguments);
     process.setProcessChannelMode(QProcess::ForwardedChannels);
     process.setStandardInputFile(QProcess::nullDevice());
+    if (!environment.isEmpty()) {
+        QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+        for (const auto &[name, value] : environment)
+            variables.insert(name, value);
+        process.setProcessEnvironment(variables);
+    }
     process.setChildProcessModifier([] { ::setpgid(0, 0); });
 
     QEventLoop loop;

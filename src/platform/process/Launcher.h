@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <utility>
 
 class QWidget;
 
@@ -43,10 +44,11 @@ struct LaunchOutcome
  * A launch that fails is reported by the platform's own English message box, owned by @p owner,
  * naming the path and the reason; the function then returns at once. @p showCommand is the
  * Windows show command; a process started here has no window of its own to show, so it is
- * accepted and not used. Its output goes to our own output.
+ * accepted and not used. Its output goes to our own output. @p environment adds variables
+ * (name, value) to the environment the process inherits.
  */
 LaunchOutcome executeAndWait(QWidget *owner, const QString &path, const QString &parameters,
-                             int showCommand);
+    int showCommand, const QList<std::pair<QString, QString>> &environment = {});
 
 /**
  * Stops every program that executeAndWait() is waiting for, with whatever it started: its

@@ -209,6 +209,15 @@ QString mimeTypeForTypeKey(const QString &typeKey)
 
 QString desktopExecFromCommand(const QString &command)
 {
+    // The command that the registration writes, "path" "%1", names its program verbatim, a
+    // path holding quotes and blanks included: take it whole rather than split it.
+    const QString openQuote = QStringLiteral("\"");
+    const QString documentArgument = QStringLiteral("\" \"%1\"");
+    if (command.size() > openQuote.size() + documentArgument.size() && command.startsWith(openQuote)
+        && command.endsWith(documentArgument)) {
+        const QString program = command.mid(1, command.size() - 1 - documentArgument.size());
+        return escapeEntryString(quoteExecArgument(program) + QStringLiteral(" %f"));
+    }
     QStringList words;
     for (const QString &argument : splitCommand(command)) {
         if (argument == QLatin1String("%1") || argument.compare(QLatin1String("%L"), Qt::CaseInsensitive) == 0)
@@ -227,22 +236,46 @@ void notifyAssociationsChanged()
     QFile iconFile(kApplicationIcon);
     const QByteArray icon = iconFile.open(QIODevice::ReadOnly) ? iconFile.readAll() : QByteArray();
 
+    // What an installed package already put in a system data folder is left to it: a copy in
+    // the user's folder would shadow it, and a desktop entry with NoDisplay would hide the
+    // package's menu entry.
+    const auto providedBySystem = [&data](const QString &relative) {
+        const QStringList found
+            = QStandardPaths::locateAll(QStandardPaths::GenericDataLocation, relative);
+        return std::any_of(found.cbegin(), found.cend(),
+            [&data](const QString &path) { return !path.startsWith(data + QLatin1Char('/')); });
+    };
+    bool mimeWritten = false;
+    bool entryWritten = false;
+    const auto write = [&](const QString &relative, const QByteArray &content) {
+        return !providedBySystem(relative)
+            && writeFile(data + QLatin1Char('/') + relative, content);
+    };
+
     QList<std::pair<QString, QString>> defaults; // desktop entry, MIME type
     for (const DocumentType &type : readDocumentTypes()) {
         const QString base = baseName(type.key);
-        writeFile(data + QStringLiteral("/mime/packages/%1.xml").arg(base), mimePackage(type));
+        mimeWritten |= write(QStringLiteral("mime/packages/%1.xml").arg(base), mimePackage(type));
         if (type.hasIcon && !icon.isEmpty()) {
-            const QString icons = data + QStringLiteral("/icons/hicolor/scalable/");
-            writeFile(icons + QStringLiteral("mimetypes/application-x-%1.svg").arg(base), icon);
-            writeFile(icons + QStringLiteral("apps/%1.svg").arg(base), icon);
+            write(QStringLiteral("icons/hicolor/scalable/mimetypes/application-x-%1.svg").arg(base),
+                icon);
+            write(QStringLiteral("icons/hicolor/scalable/apps/%1.svg").arg(base), icon);
         }
-        if (!type.command.isEmpty()
-            && writeFile(data + QStringLiteral("/applications/%1.desktop").arg(base), desktopEntry(type)))
-            defaults.append({base + QStringLiteral(".desktop"), mimeTypeForTypeKey(type.key)});
+        const QString entry = QStringLiteral("applications/%1.desktop").arg(base);
+        if (type.command.isEmpty())
+            continue;
+        if (write(entry, desktopEntry(type)))
+            entryWritten = true;
+        else if (!providedBySystem(entry))
+            continue;
+        defaults.append({base + QStringLiteral(".desktop"), mimeTypeForTypeKey(type.key)});
     }
 
-    runTool(QStringLiteral("update-mime-database"), {data + QStringLiteral("/mime")});
-    runTool(QStringLiteral("update-desktop-database"), {data + QStringLiteral("/applications")});
+    if (mimeWritten)
+        runTool(QStringLiteral("update-mime-database"), {data + QStringLiteral("/mime")});
+    if (entryWritten)
+        runTool(
+            QStringLiteral("update-desktop-database"), {data + QStringLiteral("/applications")});
     for (const auto &[entry, mimeType] : defaults)
         runTool(QStringLiteral("xdg-mime"), {QStringLiteral("default"), entry, mimeType});
 }

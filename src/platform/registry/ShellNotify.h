@@ -14,7 +14,9 @@ namespace zv {
  * - the application icon as the scalable icon of the type and of the application;
  * - a desktop entry "applications/<key>.desktop" whose Exec comes from the open command;
  * then it runs update-mime-database, update-desktop-database and "xdg-mime default", each only
- * when it is installed. Nothing here fails: the store is what binds, the rest follows it.
+ * when it is installed. A file that a system data folder already holds under the same name
+ * (an installed package's) is not written. Nothing here fails: the store is what binds, the
+ * rest follows it.
  */
 void notifyAssociationsChanged();
 
@@ -25,7 +27,8 @@ QString mimeTypeForTypeKey(const QString &typeKey);
 /**
  * The desktop entry's Exec value for a Windows open command such as "C:\Zarvik.exe" "%1":
  * each argument is quoted only when it must be, "%1" (quoted or not) becomes the bare %f, and
- * the result is escaped as a desktop entry string.
+ * the result is escaped as a desktop entry string. A command of the registration's own form,
+ * "path" "%1", keeps everything between its first and its closing quote as the program.
  */
 QString desktopExecFromCommand(const QString &command);
 

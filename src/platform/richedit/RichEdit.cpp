@@ -1,13 +1,16 @@
 #include "platform/richedit/RichEdit.h"
 
+#include "platform/app/Application.h"
 #include "platform/codepages/CodePage.h"
 #include "platform/files/DocumentFile.h"
+#include "platform/format/ReadableText.h"
 #include "platform/format/TextFormat.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTimer>
 
 #include <algorithm>
 #include <utility>
@@ -36,6 +39,84 @@ RichEdit::RichEdit(QWidget *parent)
 {
     setAcceptRichText(true);
     setTabChangesFocus(false);
+    watchDocument();
+}
+
+void RichEdit::watchDocument()
+{
+    m_editedFrom = m_editedTo = -1;
+    connect(document(), &QTextDocument::contentsChange, this, &RichEdit::noteEdit,
+            Qt::UniqueConnection);
+}
+
+void RichEdit::noteEdit(int position, int removed, int added)
+{
+    if (m_reshowing)
+        return;
+    if (m_editedFrom < 0) {
+        m_editedFrom = position;
+        m_editedTo = position + added;
+        // The edit paths of this class reshow at once; this catches every other one (undo,
+        // input methods, drops) when control returns to the event loop.
+        QTimer::singleShot(0, this, guard([this] { reshowEdited(); }));
+        return;
+    }
+    // The range noted before moves with this edit.
+    const auto moved = [&](int at) {
+        if (at <= position)
+            return at;
+        return at >= position + removed ? at + added - removed : position + added;
+    };
+    m_editedFrom = std::min(moved(m_editedFrom), position);
+    m_editedTo = std::max(moved(m_editedTo), position + added);
+}
+
+void RichEdit::reshowEdited()
+{
+    if (m_editedFrom < 0)
+        return;
+    const int from = m_editedFrom;
+    const int to = std::min(m_editedTo, document()->characterCount());
+    m_editedFrom = m_editedTo = -1;
+    // Most edits touch no byte that a pair is made of: a look at each character is enough.
+    if (to - from < 256) {
+        const CodePage &symbol = CodePage::forFont(u"Symbol", kSymbolCharset);
+        bool candidate = false;
+        for (int i = std::max(0, from - 1); i <= to && !candidate; ++i) {
+            const int byte = symbol.fromUnicode(document()->characterAt(i).unicode());
+            candidate = byte == kTurnstileLead;
+            for (const Turnstile &t : kTurnstiles)
+                candidate = candidate || byte == t.second;
+        }
+        if (!candidate)
+            return;
+    }
+    m_reshowing = true;
+    reshowTurnstiles(*document(), from, to, document()->isUndoRedoEnabled());
+    m_reshowing = false;
+}
+
+bool RichEdit::deletePairBeforeCaret()
+{
+    QTextCursor cursor = textCursor();
+    const int at = cursor.position();
+    if (cursor.hasSelection() || at < 2)
+        return false;
+    QTextCursor first(document());
+    first.setPosition(at - 1);
+    QTextCursor second(document());
+    second.setPosition(at);
+    if (first.charFormat() != second.charFormat() || first.block() != second.block())
+        return false;
+    const CodePage &page = codePage(second.charFormat());
+    const int lead = page.fromUnicode(document()->characterAt(at - 2).unicode());
+    const int next = page.fromUnicode(document()->characterAt(at - 1).unicode());
+    if (lead < 0 || next < 0 || !page.pairSign(uchar(lead), uchar(next)))
+        return false;
+    cursor.setPosition(at - 2, QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+    setTextCursor(cursor);
+    return true;
 }
 
 int RichEdit::selStart() const
@@ -120,11 +201,13 @@ void RichEdit::replaceSel(const QByteArray &bytes)
     }
     cursor.endEditBlock();
     setTextCursor(cursor);
+    reshowEdited();
 }
 
 void RichEdit::deleteSelection()
 {
     textCursor().removeSelectedText();
+    reshowEdited();
 }
 
 template <class F>
@@ -147,6 +230,8 @@ void RichEdit::applyToSelection(F &&change, bool keepBytes)
     };
     const int from = cursor.selectionStart();
     const int to = cursor.selectionEnd();
+    const int anchor = cursor.anchor();
+    const int position = cursor.position();
     std::vector<Piece> pieces;
     for (QTextBlock block = document()->findBlock(from); block.isValid() && block.position() < to;
          block = block.next()) {
@@ -179,10 +264,12 @@ void RichEdit::applyToSelection(F &&change, bool keepBytes)
         }
     }
     editor.endEditBlock();
-    // The selection survives the replaced text.
+    reshowEdited();
+    // Text replaced at the selection's ends would carry them along and collapse it: the same
+    // characters are selected again by position, as their number never changes.
     QTextCursor selection(document());
-    selection.setPosition(cursor.anchor());
-    selection.setPosition(cursor.position(), QTextCursor::KeepAnchor);
+    selection.setPosition(anchor);
+    selection.setPosition(position, QTextCursor::KeepAnchor);
     setTextCursor(selection);
 }
 
@@ -297,9 +384,11 @@ void RichEdit::adoptDocument(QTextDocument *document)
     const bool ownsOld = old->parent() == this;
     document->setParent(this);
     document->setDefaultFont(font());
+    disconnect(old, &QTextDocument::contentsChange, this, &RichEdit::noteEdit);
     setDocument(document);
     if (ownsOld)
         delete old;
+    watchDocument();
 }
 
 void RichEdit::loadFromFile(const QString &path)
@@ -322,6 +411,12 @@ void RichEdit::saveToFile(const QString &path)
 
 void RichEdit::keyPressEvent(QKeyEvent *event)
 {
+    if (event->key() == Qt::Key_Backspace && !(event->modifiers() & ~Qt::ShiftModifier)
+        && !isReadOnly() && deletePairBeforeCaret()) {
+        ensureCursorVisible();
+        event->accept();
+        return;
+    }
     // A key gives one byte of the ANSI code page, which a symbol font draws as its own glyph.
     const QString typed = event->text();
     if (!typed.isEmpty() && typed.at(0).isPrint() && !isReadOnly()
@@ -330,12 +425,14 @@ void RichEdit::keyPressEvent(QKeyEvent *event)
         const CodePage &page = codePage(format);
         if (page.isSymbol()) {
             textCursor().insertText(page.decode(CodePage::windows1252().encode(typed)));
+            reshowEdited();
             ensureCursorVisible();
             event->accept();
             return;
         }
     }
     QTextEdit::keyPressEvent(event);
+    reshowEdited();
 }
 
 } // namespace zv

@@ -13,7 +13,8 @@ namespace zv {
  *
  * Callers read and write bytes; each character is shown through the code page of its font
  * (see CodePage). Positions are character indexes, one per byte. A paragraph break counts as
- * one position and reads as CR LF.
+ * one position and reads as CR LF. After every edit, a "Symbol" turnstile pair that the edit
+ * made or split is shown anew (reshowTurnstiles()), in the same undo step.
  */
 class RichEdit : public QTextEdit
 {
@@ -111,9 +112,19 @@ private:
     template <class F>
     void applyToSelection(F &&change, bool keepBytes);
     QTextCharFormat attributesFormat() const;
+    /// Follows the document's edits, so that reshowEdited() knows where to look.
+    void watchDocument();
+    void noteEdit(int position, int removed, int added);
+    /// Shows the turnstile pairs around the edits since the last call anew.
+    void reshowEdited();
+    /// Backspace after a turnstile removes the whole pair; true when it did.
+    bool deletePairBeforeCaret();
 
     qint64 m_textLimit = kDefaultTextLimit;
     bool m_plainText = false;
+    int m_editedFrom = -1; ///< the range that the edits since reshowEdited() touched
+    int m_editedTo = -1;
+    bool m_reshowing = false;
 };
 
 } // namespace zv

@@ -4,6 +4,7 @@
 
 #include "platform/app/Application.h"
 #include "platform/codepages/CodePage.h"
+#include "platform/format/ReadableText.h"
 #include "platform/format/TextFormat.h"
 #include "platform/rtf/RtfReader.h"
 #include "platform/rtf/RtfWriter.h"
@@ -23,12 +24,6 @@ namespace {
 
 const QLatin1String kRtfTypes[] = {QLatin1String("text/rtf"), QLatin1String("application/rtf")};
 
-QByteArray rtfFor(const QTextDocumentFragment &fragment)
-{
-    QTextDocument document;
-    QTextCursor(&document).insertFragment(fragment);
-    return rtf::writeRtf(document);
-}
 
 bool readRtfInto(const QByteArray &rtf, QTextDocument &document)
 {
@@ -72,6 +67,7 @@ void keepCharactersAsBytes(QTextDocument &document)
         int from;
         int to;
         const Face *face;
+        int formatIndex; ///< of the characters' own format, which the run keeps
         QTextCharFormat format;
     };
     std::vector<Run> runs;
@@ -88,10 +84,12 @@ void keepCharactersAsBytes(QTextDocument &document)
                 if (!face)
                     continue;
                 const int at = fragment.position() + int(i);
-                if (!runs.empty() && runs.back().to == at && runs.back().face == face)
+                const int index = fragment.charFormatIndex();
+                if (!runs.empty() && runs.back().to == at && runs.back().face == face
+                    && runs.back().formatIndex == index)
                     ++runs.back().to;
                 else
-                    runs.push_back({at, at + 1, face, fragment.charFormat()});
+                    runs.push_back({at, at + 1, face, index, fragment.charFormat()});
             }
         }
     }
@@ -103,6 +101,8 @@ void keepCharactersAsBytes(QTextDocument &document)
         cursor.setPosition(run.to, QTextCursor::KeepAnchor);
         cursor.setCharFormat(run.format);
     }
+    // A turnstile from outside is one character for two bytes.
+    fromReadable(document);
 }
 
 // HTML gives the looks; the typing attributes give what HTML cannot say.
@@ -191,12 +191,17 @@ QMimeData *RichEdit::createMimeDataFromSelection() const
         const QTextDocumentFragment fragment = textCursor().selection();
         if (fragment.isEmpty())
             return;
-        const QByteArray rtf = rtfFor(fragment);
+        QTextDocument copy;
+        // Text without a font of its own shows, and is saved, in the document's font.
+        copy.setDefaultFont(document()->defaultFont());
+        QTextCursor(&copy).insertFragment(fragment);
+        const QByteArray rtf = rtf::writeRtf(copy);
         for (const QLatin1String &type : kRtfTypes)
             mime->setData(type, rtf);
-        mime->setHtml(fragment.toHtml());
         // What the editor shows, so that a symbol stays a symbol outside Zarvik.
-        mime->setText(fragment.toPlainText());
+        makeReadable(copy);
+        mime->setHtml(copy.toHtml());
+        mime->setText(copy.toPlainText());
     });
     return mime.release();
 }
@@ -225,6 +230,7 @@ void RichEdit::insertFromMimeData(const QMimeData *source)
         cursor.insertFragment(QTextDocumentFragment(pasted.get()));
         cursor.endEditBlock();
         setTextCursor(cursor);
+        reshowEdited();
         ensureCursorVisible();
     });
 }

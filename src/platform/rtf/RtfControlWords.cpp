@@ -130,6 +130,8 @@ constexpr Entry kTable[] = {
     {"userprops", Control::SkipDestination},
     {"xe", Control::SkipDestination},
     {"xmlnstbl", Control::SkipDestination},
+    // Our own mark of a font's character set where the written one differs (see RtfWriter.h).
+    {"zvcharset", Control::ZarvikCharset},
     {"zwj", Control::Character, 0x200D},
     {"zwnj", Control::Character, 0x200C},
 };

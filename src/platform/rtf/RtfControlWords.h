@@ -12,7 +12,7 @@ enum class Control : unsigned char {
     // Document.
     Ansi, Mac, Pc, Pca, AnsiCodePage, DefaultFont, UnicodeSkip, Unicode,
     // Font and colour tables.
-    Red, Green, Blue, FontCharset, FontCodePage,
+    Red, Green, Blue, FontCharset, FontCodePage, ZarvikCharset,
     // Character properties.
     Plain, Font, FontSize, Bold, Italic, Underline, UnderlineNone, Strike, Color,
     // Breaks and special characters.

@@ -41,6 +41,14 @@ public:
         m_text.append(QChar(ch));
     }
 
+    /// A character that a byte of the document shows: control characters stay, but for the
+    /// line ends, which are the document's structure.
+    void appendByte(char16_t ch)
+    {
+        if (ch != u'\r' && ch != u'\n')
+            m_text.append(QChar(ch));
+    }
+
     void paragraph() { m_text.append(QLatin1Char('\n')); }
 
     /// Writes what is pending and closes the edit block.

@@ -54,6 +54,22 @@ void RtfFontTable::pageFor(int number, const CodePage *&page,
     }
 }
 
+QByteArray RtfFontTable::encodeFaceName(const QString &face, int charset)
+{
+    const int number = charset == kDefaultCharset ? 1252 : CodePage::numberForCharset(charset);
+    if (const CodePage *page = CodePage::forNumber(number))
+        return page->encode(face);
+    if (const char *name = multiByteName(number)) {
+        QStringEncoder encoder(name, QStringConverter::Flag::Stateless);
+        if (encoder.isValid()) {
+            QByteArray bytes = encoder.encode(face);
+            if (!encoder.hasError())
+                return bytes;
+        }
+    }
+    return CodePage::windows1252().encode(face);
+}
+
 int RtfFontTable::charsetForCodePage(int number)
 {
     static constexpr int kCharsets[] = {0, 77, 78, 79, 80, 81, 128, 129, 130, 134, 136, 161, 162, 163,

@@ -45,6 +45,8 @@ public:
     static void pageFor(int number, const CodePage *&page, std::unique_ptr<QStringDecoder> &decoder);
     /// The Windows character set whose code page is @p number (0 when none is).
     static int charsetForCodePage(int number);
+    /// @p face in the code page of @p charset, as commit() reads it back (with \ansicpg1252).
+    static QByteArray encodeFaceName(const QString &face, int charset);
 
 private:
     std::vector<RtfFont> m_fonts;

@@ -1,6 +1,7 @@
 #include "platform/rtf/RtfReader.h"
 
 #include "platform/codepages/CodePage.h"
+#include "platform/format/ReadableText.h"
 #include "platform/format/TextFormat.h"
 #include "platform/rtf/RtfControlWords.h"
 #include "platform/rtf/RtfDocumentBuilder.h"
@@ -33,6 +34,7 @@ struct Group {
     Destination destination = Destination::Text;
     int unicodeSkip = 1;
     bool started = false; ///< a token other than \* came after the brace
+    bool optional = false; ///< \* came right after the brace: skipped unless the next word is ours
     CharState chars;
 };
 
@@ -74,10 +76,18 @@ private:
     const CodePage *m_page = &CodePage::windows1252();
     QStringDecoder *m_multiByte = nullptr;
     QByteArray m_multiBytes;
+    bool m_mayPair = false;
+
+public:
+    /// A turnstile's lead byte was read on its own: its pair may need showing as one sign.
+    bool mayPair() const { return m_mayPair; }
 };
 
 bool Reader::run(QByteArrayView input)
 {
+    // A byte-order mark some editors put before any text, RTF included.
+    if (input.startsWith("\xEF\xBB\xBF"))
+        input = input.sliced(3);
     if (!input.startsWith("{\\rtf"))
         return false;
     m_stack.reserve(64);
@@ -127,6 +137,15 @@ bool Reader::run(QByteArrayView input)
             continue;
         const bool first = !group.started;
         group.started = true;
+        if (group.optional) {
+            // Optional destinations are skipped; our own mark is read first.
+            group.optional = false;
+            if (token.kind == Token::Word
+                && lookupControlWord(token.name).control == Control::ZarvikCharset)
+                word(group, token);
+            group.destination = Destination::Skip;
+            continue;
+        }
         if (token.kind == Token::Text) {
             text(group, token.text);
             continue;
@@ -143,7 +162,7 @@ bool Reader::run(QByteArrayView input)
             // \* marks an optional destination only right after the brace.
             if (token.symbol == '*') {
                 if (first)
-                    group.destination = Destination::Skip;
+                    group.optional = true;
                 break;
             }
             symbol(group, token.symbol);
@@ -170,6 +189,8 @@ void Reader::text(Group &group, QByteArrayView bytes)
             m_multiBytes.append(bytes);
             return;
         }
+        if (m_page->hasPairs() && bytes.contains(char(kTurnstileLead)))
+            m_mayPair = true;
         for (char c : bytes)
             m_builder.append(m_page->toUnicode(static_cast<unsigned char>(c)));
         return;
@@ -207,10 +228,14 @@ void Reader::byte(Group &group, unsigned char value)
     if (group.destination != Destination::Text)
         return;
     useFormat();
-    if (m_multiByte)
+    if (m_multiByte) {
         m_multiBytes.append(char(value));
-    else
-        m_builder.append(m_page->toUnicode(value));
+        return;
+    }
+    if (value == kTurnstileLead && m_page->hasPairs())
+        m_mayPair = true;
+    // A control character written as \'hh is the document's own, as a text file brought it.
+    m_builder.appendByte(m_page->toUnicode(value));
 }
 
 void Reader::symbol(Group &group, char value)
@@ -264,6 +289,10 @@ void Reader::word(Group &group, const Token &token)
     case Control::Blue: m_blue = std::clamp(param, 0, 255); return;
     case Control::FontCharset: m_fonts.setCharset(param); return;
     case Control::FontCodePage: m_fonts.setCodePage(param); return;
+    case Control::ZarvikCharset:
+        if (group.destination == Destination::FontTable && token.hasParam)
+            m_fonts.setCharset(param);
+        return;
     case Control::Font:
         if (group.destination == Destination::FontTable)
             m_fonts.begin(param);
@@ -307,9 +336,19 @@ void Reader::character(const Group &group, char16_t ch)
     if (group.destination != Destination::Text)
         return;
     useFormat();
-    // Symbol fonts are also written as U+F0xx: show the symbol of that byte.
-    if (m_page && m_page->isSymbol() && (ch & 0xFF00) == 0xF000)
-        ch = m_page->toUnicode(static_cast<unsigned char>(ch & 0xFF));
+    if (m_page && m_page->isSymbol()) {
+        // Symbol fonts are also written as U+F0xx: show the symbol of that byte.
+        if ((ch & 0xFF00) == 0xF000)
+            ch = m_page->toUnicode(static_cast<unsigned char>(ch & 0xFF));
+        // A turnstile stands for its two bytes.
+        if (const char16_t mark = m_page->pairMark(ch)) {
+            m_builder.append(ch);
+            m_builder.append(mark);
+            return;
+        }
+        if (m_page->hasPairs() && ch == m_page->toUnicode(kTurnstileLead))
+            m_mayPair = true;
+    }
     m_builder.append(ch);
 }
 
@@ -385,6 +424,8 @@ bool readRtf(QByteArrayView input, QTextDocument &document, const Breather &brea
     {
         Reader reader(document, breathe);
         ok = reader.run(input);
+        if (ok && reader.mayPair())
+            reshowTurnstiles(document, 0, document.characterCount());
     }
     document.setUndoRedoEnabled(undo);
     return ok;

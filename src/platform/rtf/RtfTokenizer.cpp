@@ -88,12 +88,13 @@ Token RtfTokenizer::readControl()
             token.symbol = first;
             return token;
         }
-        // A broken \' is dropped with the digits it has; only the input's end stops the reader.
+        // A broken \' (fewer than two hex digits) is dropped with the digits it has; only the
+        // input's end stops the reader.
         int value = 0;
         int digits = 0;
         while (digits < 2 && m_pos < size && hexValue(data[m_pos]) >= 0)
             value = value * 16 + hexValue(data[m_pos++]), ++digits;
-        if (digits == 0) {
+        if (digits < 2) {
             token.kind = m_pos >= size ? Token::End : Token::Text;
             return token;
         }

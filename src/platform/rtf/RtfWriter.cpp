@@ -2,6 +2,7 @@
 
 #include "platform/codepages/CodePage.h"
 #include "platform/format/TextFormat.h"
+#include "platform/rtf/RtfFontTable.h"
 
 #include <QHash>
 #include <QTextBlock>
@@ -149,35 +150,69 @@ void Writer::text(QStringView text, const CodePage &page)
         while (*s)
             *out++ = *s++;
     };
-    // Every text code page is ASCII below 0x80; symbol tables are not.
-    const bool asciiPage = !page.isSymbol();
+    const auto unicode = [&](char16_t u) {
+        literal("\\u");
+        char digits[8];
+        const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, int(qint16(u)));
+        Q_UNUSED(ec);
+        for (const char *d = digits; d != end; ++d)
+            *out++ = *d;
+    };
+    const auto special = [&](char16_t u) {
+        switch (u) {
+        case u'\\': literal("\\\\"); return true;
+        case u'{': literal("\\{"); return true;
+        case u'}': literal("\\}"); return true;
+        case u'\t': literal("\\tab "); return true;
+        case 0x2028: literal("\\line "); return true;
+        default: return false;
+        }
+    };
+
+    if (page.isSymbol()) {
+        // The Unicode is what the user sees: a turnstile pair is one sign over its two bytes,
+        // which a reader that knows \u skips together.
+        page.visitReadable(text, [&](char16_t u, qsizetype at, qsizetype length) {
+            if (length == 2) {
+                literal("{\\uc2");
+                unicode(u);
+                hex(page.fromUnicode(text[at].unicode()));
+                hex(page.fromUnicode(text[at + 1].unicode()));
+                *out++ = '}';
+                return;
+            }
+            if (special(u))
+                return;
+            const int byte = page.fromUnicode(text[at].unicode());
+            if (byte == u && u >= 0x20 && u < 0x80) {
+                *out++ = char(u);
+                return;
+            }
+            unicode(u);
+            if (byte >= 0)
+                hex(byte);
+            else
+                *out++ = '?';
+        });
+        m_body.truncate(out - m_body.constData());
+        return;
+    }
+
+    // Every text code page is ASCII below 0x80.
     const bool plainPage = page.number() == 1252;
     for (const QChar c : text) {
         const char16_t u = c.unicode();
-        if (asciiPage && u >= 0x20 && u < 0x80 && u != u'\\' && u != u'{' && u != u'}') {
+        if (u >= 0x20 && u < 0x80 && u != u'\\' && u != u'{' && u != u'}') {
             *out++ = char(u);
             continue;
         }
-        switch (u) {
-        case u'\\': literal("\\\\"); continue;
-        case u'{': literal("\\{"); continue;
-        case u'}': literal("\\}"); continue;
-        case u'\t': literal("\\tab "); continue;
-        case 0x2028: literal("\\line "); continue;
-        default: break;
-        }
+        if (special(u))
+            continue;
         const int byte = page.fromUnicode(u);
-        if (byte == u && u >= 0x20 && u < 0x80) {
-            *out++ = char(u);
-        } else if (byte >= 0 && (plainPage || byte < 0x20) && !page.isSymbol()) {
+        if (byte >= 0 && (plainPage || byte < 0x20)) {
             hex(byte);
         } else {
-            literal("\\u");
-            char digits[8];
-            const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, int(qint16(u)));
-            Q_UNUSED(ec);
-            for (const char *d = digits; d != end; ++d)
-                *out++ = *d;
+            unicode(u);
             if (byte >= 0)
                 hex(byte);
             else
@@ -190,11 +225,19 @@ void Writer::text(QStringView text, const CodePage &page)
 QByteArray Writer::header() const
 {
     QByteArray out = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl";
-    const CodePage &ansi = CodePage::windows1252();
     for (std::size_t i = 0; i < m_fonts.size(); ++i) {
+        const auto &[face, set] = m_fonts[i];
         out.append("{\\f").append(QByteArray::number(qulonglong(i)));
-        out.append("\\fcharset").append(QByteArray::number(m_fonts[i].second)).append(' ');
-        for (char b : ansi.encode(m_fonts[i].first)) {
+        // A text face keeps its letters under the symbol character set (the palette leaves it
+        // for the text typed after ⊨, ⊢ and ←): other readers would take its bytes for
+        // symbols. They get the character set of the code page its bytes are in, and Zarvik
+        // the one it had from a mark that they skip.
+        if (set == kSymbolCharset && !CodePage::forFont(face, set).isSymbol()) {
+            out.append("\\fcharset0{\\*\\zvcharset2}");
+        } else {
+            out.append("\\fcharset").append(QByteArray::number(set)).append(' ');
+        }
+        for (char b : RtfFontTable::encodeFaceName(face, set)) {
             if (b == '\\' || b == '{' || b == '}' || b == ';' || static_cast<unsigned char>(b) >= 0x80)
                 out.append("\\'").append(kHex[(b >> 4) & 15]).append(kHex[b & 15]);
             else
@@ -222,11 +265,15 @@ QByteArray Writer::write()
     for (QTextBlock block = m_document.begin(); block.isValid(); block = block.next()) {
         // A block's fragments follow each other; fragment.position() walks the tree each time.
         int position = block.position();
-        for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
+        for (QTextBlock::iterator it = block.begin(); !it.atEnd();) {
             const QTextFragment fragment = it.fragment();
             const Run &run = runFor(fragment);
+            // Fragments of one format are one run, so that a turnstile pair is never cut.
+            int length = fragment.length();
+            const int index = fragment.charFormatIndex();
+            for (++it; !it.atEnd() && it.fragment().charFormatIndex() == index; ++it)
+                length += it.fragment().length();
             switchTo(run);
-            const int length = fragment.length();
             text(all.mid(position, length), *run.page);
             position += length;
         }

@@ -13,7 +13,12 @@ namespace zv::rtf {
  * A character is written as the byte of its font's code page where it has one (\'hh above 0x7F);
  * under a symbol font or a code page other than 1252 as \uN followed by that byte, so that
  * Unicode readers show the character and 8-bit readers take the byte; otherwise as \uN?.
- * Characters without a font name take the document's default font.
+ * Under a symbol font N is the character the user sees (CodePage::readable()): a turnstile pair
+ * is "{\uc2\uN\'f7\'hh}". Characters without a font name take the document's default font.
+ *
+ * A text face with the symbol character set, which other readers would show as symbols, is
+ * written with the character set 0 of its bytes and "{\*\zvcharset2}", which only our reader
+ * reads. Face names are written in their font's own code page.
  */
 QByteArray writeRtf(const QTextDocument &document);
 

@@ -1,0 +1,147 @@
+#include "platform/format/ReadableText.h"
+
+#include "platform/codepages/CodePage.h"
+#include "platform/format/TextFormat.h"
+
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <vector>
+
+namespace zv {
+
+namespace {
+
+// A stretch of one block in one character format: the unit in which pairs are read.
+struct Run
+{
+    int position;
+    QString text;
+    QTextCharFormat format;
+};
+
+// Calls @p visit with each run of [from, to) whose code page has pairs, each taken whole, in
+// order. Only such runs are copied: a long document has few.
+template <class Visit>
+void forEachPairRun(const QTextDocument &document, int from, int to, Visit &&visit)
+{
+    std::vector<signed char> hasPairs; // by format index; -1 not yet known
+    Run run{-1, {}, {}};
+    const auto finish = [&] {
+        if (run.position >= 0 && run.position < to && run.position + int(run.text.size()) > from)
+            visit(run);
+        run.position = -1;
+        run.text.clear();
+    };
+    for (QTextBlock block = document.findBlock(from); block.isValid() && block.position() < to;
+         block = block.next()) {
+        int lastIndex = -1;
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const int index = fragment.charFormatIndex();
+            if (index == lastIndex) {
+                if (run.position >= 0)
+                    run.text += fragment.text();
+                continue;
+            }
+            finish();
+            lastIndex = index;
+            if (index >= int(hasPairs.size()))
+                hasPairs.resize(std::size_t(index) + 1, -1);
+            signed char &pairs = hasPairs[std::size_t(index)];
+            if (pairs < 0)
+                pairs = codePage(fragment.charFormat()).hasPairs() ? 1 : 0;
+            if (pairs)
+                run = {fragment.position(), fragment.text(), fragment.charFormat()};
+        }
+        finish();
+    }
+}
+
+} // namespace
+
+bool reshowTurnstiles(QTextDocument &document, int from, int to, bool joinUndo)
+{
+    from = std::max(0, from - 1);
+    to = std::min(document.characterCount(), to + 1);
+    struct Change
+    {
+        int position;
+        QString text;
+        QTextCharFormat format;
+    };
+    std::vector<Change> changes;
+    forEachPairRun(document, from, to, [&](const Run &run) {
+        const QString shown = codePage(run.format).reshown(run.text);
+        for (qsizetype i = 0; i < shown.size(); ++i) {
+            if (shown[i] == run.text[i])
+                continue;
+            qsizetype end = i + 1;
+            while (end < shown.size() && shown[end] != run.text[end])
+                ++end;
+            changes.push_back({run.position + int(i), shown.mid(i, end - i), run.format});
+            i = end;
+        }
+    });
+    if (changes.empty())
+        return false;
+    QTextCursor cursor(&document);
+    if (joinUndo)
+        cursor.joinPreviousEditBlock();
+    else
+        cursor.beginEditBlock();
+    // Same lengths: the positions of later changes stay.
+    for (const Change &change : changes) {
+        cursor.setPosition(change.position);
+        cursor.setPosition(change.position + int(change.text.size()), QTextCursor::KeepAnchor);
+        cursor.insertText(change.text, change.format);
+    }
+    cursor.endEditBlock();
+    return true;
+}
+
+namespace {
+
+// Rewrites each run with pairs as @p rewrite gives it; from the end, so that a run of another
+// length leaves the positions before it as they were.
+template <class Rewrite> void rewriteRuns(QTextDocument &document, Rewrite &&rewrite)
+{
+    struct Change
+    {
+        Run run;
+        QString text;
+    };
+    std::vector<Change> changes;
+    forEachPairRun(document, 0, document.characterCount(), [&](const Run &run) {
+        QString text = rewrite(codePage(run.format), run.text);
+        if (text != run.text)
+            changes.push_back({run, std::move(text)});
+    });
+    QTextCursor cursor(&document);
+    for (auto change = changes.rbegin(); change != changes.rend(); ++change) {
+        const Run &run = change->run;
+        cursor.setPosition(run.position);
+        cursor.setPosition(run.position + int(run.text.size()), QTextCursor::KeepAnchor);
+        cursor.insertText(change->text, run.format);
+    }
+}
+
+} // namespace
+
+void makeReadable(QTextDocument &document)
+{
+    // A copy for export: nothing to undo, and a long document's history would cost memory.
+    document.setUndoRedoEnabled(false);
+    rewriteRuns(
+        document, [](const CodePage &page, const QString &run) { return page.readable(run); });
+}
+
+void fromReadable(QTextDocument &document)
+{
+    rewriteRuns(document,
+        [](const CodePage &page, const QString &run) { return page.shownFromUnicode(run); });
+}
+
+} // namespace zv
