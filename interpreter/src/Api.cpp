@@ -3,6 +3,7 @@
 #include "Lexer.h"
 #include "Parser.h"
 #include "Text.h"
+#include "TruthTable.h"
 
 #include <algorithm>
 #include <cctype>
@@ -140,6 +141,17 @@ std::vector<ProblemResult> checkText(
         = [&](ProblemResult &r, const std::vector<int> &premises, int conclusion, bool argument) {
               r.argument = argument;
               r.text = joined(logic, premises, conclusion, argument);
+              bool propositional = logic.isPropositional(conclusion);
+              for (int f : premises)
+                  propositional = propositional && logic.isPropositional(f);
+              if (propositional) {
+                  Arena arena;
+                  std::vector<int> roots;
+                  for (int f : premises)
+                      roots.push_back(toArena(logic, f, arena));
+                  const int root = toArena(logic, conclusion, arena);
+                  r.truthTable = argument ? argumentTable(arena, roots, root) : formulaTable(arena, root);
+              }
               if (cancel.load()) {
                   r.explanation = "No determinado: la comprobación se canceló.\n";
                   r.reason = "cancelado";

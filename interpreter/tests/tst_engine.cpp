@@ -435,6 +435,11 @@ TEST(checkTextGivesEachProblemItsLineColumnAndSystem)
     CHECK_EQ(r[3].errorColumn, 6); // characters, not bytes: ∧ and ∀ take three bytes each
     CHECK(r[4].syntaxError && r[4].errorMessage.find("S9") != std::string::npos);
 
+    // Propositional problems come with their table; an argument with its joint one.
+    const std::vector<ProblemResult> table = checkText("p → q, q ⊨ p\n", ModalSystem::K, std::atomic<bool>{false});
+    CHECK(table.size() == 1 && table[0].truthTable.find("* contraejemplo") != std::string::npos);
+    CHECK(r[0].truthTable.empty());
+
     const std::atomic<bool> cancelled{true};
     for (const ProblemResult &c :
         checkText("∀x∃y Rxy ⊨ ∃y∀x Rxy\np ∨ ¬p\n", ModalSystem::K, cancelled))
