@@ -86,6 +86,7 @@ TForm1::TForm1(QWidget *parent)
     createEditors();
     createToolbar();
     createMenus();
+    createKeyboardCommands();
     createLogicCommands();
     RichEdit1->installEventFilter(this);
     connect(this, &QWidget::windowTitleChanged, this, [this] { keepRunningCaption(); });

@@ -5,13 +5,16 @@
 
 #include <QCursor>
 #include <QMainWindow>
+#include <QTextCursor>
 
 #include <array>
 #include <memory>
 #include <utility>
+#include <vector>
 
 class QAction;
 class QFrame;
+class QKeyEvent;
 class QMenu;
 class TForm5;
 
@@ -64,6 +67,10 @@ public:
     QAction *Fuentes1 = nullptr;
     QAction *Fondo1 = nullptr;
     QAction *AyudayCaercade1 = nullptr;
+    // Added beside the layout's menus: undo and redo at the end of "Editar", and "Símbolos".
+    QAction *Deshacer1 = nullptr;
+    QAction *Rehacer1 = nullptr;
+    QMenu *Simbolos1 = nullptr;
     // Beyond the layout: logic where it is written, LaTeX and exports.
     QAction *CopiarComoLatex1 = nullptr;
     QAction *Exportar1 = nullptr;
@@ -150,6 +157,8 @@ public:
     void Copiar1Click(QObject *Sender);
     void Pegar1Click(QObject *Sender);
     void Borrar1Click(QObject *Sender);
+    void Deshacer1Click(QObject *Sender);
+    void Rehacer1Click(QObject *Sender);
 
     // Program run -----------------------------------------------------------------------------
     void SpeedButton27Click(QObject *Sender);
@@ -183,7 +192,7 @@ private:
     /// The selection, or the caret's paragraph when nothing is selected.
     std::pair<int, int> checkedRange() const;
     void startCheck(bool truthTable);
-    void showCheckAnswer();
+    void showCheckAnswer(bool truthTable);
     void cancelCheck();
     /// The check window, made when first needed.
     TForm5 &checkWindow();
@@ -194,6 +203,19 @@ private:
 
     int m_waits = 0;
     QCursor m_editorCursor;
+
+    // Typing logic from the keyboard (Unit1Keyboard.cpp).
+    void createKeyboardCommands();
+    bool filterKeyboard(QObject *watched, QEvent *event);
+    bool typeKey(const QKeyEvent &event);
+    void replaceTexName(const QKeyEvent &event, int nameStart, const zv::PaletteRow &row);
+    void retype(const QKeyEvent &event);
+    bool isLiteralBackslash(int position);
+
+    std::array<QAction *, 28> m_symbolActions{};
+    /// Backslashes typed doubled: each cursor selects one, and collapses when it is deleted.
+    std::vector<QTextCursor> m_literalBackslashes;
+    bool m_retyping = false;
 
     std::array<zv::SpeedButton *, 28> m_speedButtons{};
 

@@ -86,6 +86,13 @@ void TForm1::createLogicCommands()
     Logica1->menuAction()->setObjectName(QStringLiteral("Logica1"));
     bar->insertMenu(after + 1 < items.size() ? items.at(after + 1) : nullptr, Logica1);
 
+    // Alt and its first letter pop it up, as the other menus.
+    auto *open = new QAction(this);
+    open->setShortcut(QKeySequence(Qt::ALT | Qt::Key_L));
+    connect(open, &QAction::triggered, this,
+        [this] { menuBar()->setActiveAction(Logica1->menuAction()); });
+    addAction(open);
+
     command(Logica1, Comprobar1, "Comprobar1", "Comprobar", &TForm1::Comprobar1Click);
     Comprobar1->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)});
@@ -134,13 +141,11 @@ void TForm1::startCheck(bool truthTable)
         = std::make_unique<zv::ReadableSpan>(zv::readableSpan(*RichEdit1->document(), from, to));
     const std::string utf8 = m_checkedSpan->text.toStdString();
     m_check = std::make_unique<zv::BackgroundCheck>(
-        [utf8, truthTable, system = m_modalSystem](const std::atomic<bool> &cancel) {
-            zv::LogicEngine &engine = zv::logicEngine();
-            return truthTable ? std::vector<zv::LogicProblem>{engine.truthTable(utf8)}
-                              : engine.check(utf8, system, cancel);
+        [utf8, system = m_modalSystem](const std::atomic<bool> &cancel) {
+            return zv::logicEngine().check(utf8, system, cancel);
         });
     connect(m_check.get(), &zv::BackgroundCheck::finished, this,
-        zv::guard([this] { showCheckAnswer(); }));
+        zv::guard([this, truthTable] { showCheckAnswer(truthTable); }));
     QTimer::singleShot(kQuietMs, m_check.get(), [this, truthTable] {
         if (!m_check || !m_check->isRunning())
             return;
@@ -156,7 +161,7 @@ void TForm1::cancelCheck()
     m_check.reset();
 }
 
-void TForm1::showCheckAnswer()
+void TForm1::showCheckAnswer(bool truthTable)
 {
     const std::vector<zv::LogicProblem> problems = m_check->problems();
     // Not deleted here: its signal is still being delivered.
@@ -188,11 +193,17 @@ void TForm1::showCheckAnswer()
             part += QStringLiteral("Línea %1: %2\n")
                         .arg(documentLineAndColumn(document, lineStart(span, problem.line)).first)
                         .arg(problem.text);
-        if (!problem.system.isEmpty())
-            part += QStringLiteral("Sistema modal: %1\n").arg(problem.system);
-        if (!problem.verdict.isEmpty())
-            part += problem.verdict + QLatin1Char('\n');
-        part += problem.explanation;
+        if (truthTable) {
+            part += problem.truthTable.isEmpty()
+                ? QStringLiteral("La tabla de verdad es solo para la lógica proposicional.\n")
+                : problem.truthTable;
+        } else {
+            if (!problem.system.isEmpty())
+                part += QStringLiteral("Sistema modal: %1\n").arg(problem.system);
+            if (!problem.verdict.isEmpty())
+                part += problem.verdict + QLatin1Char('\n');
+            part += problem.explanation;
+        }
         parts << part;
     }
     if (problems.empty())

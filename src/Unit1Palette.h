@@ -3,6 +3,9 @@
 #include "Unit1.h"
 
 #include <QByteArray>
+#include <QStringView>
+
+#include <array>
 
 namespace zv {
 
@@ -23,6 +26,8 @@ struct PaletteRow
     const char *hint;      ///< tooltip, or nullptr
     const char *accessibleName;
     const char *description;
+    const char *symbol;    ///< the symbol as Unicode (UTF-8), for menus and hints
+    std::array<const char *, 2> texNames; ///< typed after a backslash; the second may be nullptr
     void (TForm1::*handler)(QObject *);
 
     QByteArray insertedBytes() const { return QByteArray(inserted); }
@@ -30,6 +35,14 @@ struct PaletteRow
 };
 
 extern const PaletteRow kPalette[17];
+
+/// The row whose TeX name is @p name (without its backslash), or nullptr.
+const PaletteRow *paletteRowForTexName(QStringView name);
+/// The length of the longest TeX name: a longer run of letters names no symbol.
+int longestTexName();
+
+/// The Spanish name and the TeX names ("Para todo — \forall"), after the row's own hint.
+QString paletteHint(const PaletteRow &row);
 
 /// Gives @p button the face, tooltip and accessible texts of @p row.
 void dressPaletteButton(SpeedButton &button, const PaletteRow &row);

@@ -57,7 +57,9 @@ Search solverSearch(const Arena &arena, int root, bool wanted, const std::vector
         foldedVars.push_back(folded.node(folded.variable(arena.variableName(v))).lhs);
     enum : int { kFalse = -2, kTrue = -3 }; // below every node id
     auto constant = [](bool b) { return b ? kTrue : kFalse; };
-    auto negate = [&](int a) { return a == kTrue ? kFalse : a == kFalse ? kTrue : folded.negation(a); };
+    auto negate = [&](int a) {
+        return a == kTrue ? kFalse : a == kFalse ? kTrue : folded.negation(a);
+    };
     std::vector<int> value(dag.nodes.size());
     for (std::size_t i = 0; i < dag.nodes.size(); ++i) {
         const Node &n = dag.nodes[i];
@@ -71,17 +73,28 @@ Search solverSearch(const Arena &arena, int root, bool wanted, const std::vector
         case Op::Bottom: v = kFalse; break;
         case Op::Not: v = negate(a); break;
         case Op::And:
-            v = (a == kFalse || b == kFalse) ? kFalse : a == kTrue ? b : b == kTrue ? a : folded.make(Op::And, a, b);
+            v = (a == kFalse || b == kFalse) ? kFalse
+                : a == kTrue                 ? b
+                : b == kTrue                 ? a
+                                             : folded.make(Op::And, a, b);
             break;
         case Op::Or:
-            v = (a == kTrue || b == kTrue) ? kTrue : a == kFalse ? b : b == kFalse ? a : folded.make(Op::Or, a, b);
+            v = (a == kTrue || b == kTrue) ? kTrue
+                : a == kFalse              ? b
+                : b == kFalse              ? a
+                                           : folded.make(Op::Or, a, b);
             break;
         case Op::Implies:
-            v = (a == kFalse || b == kTrue) ? kTrue : a == kTrue ? b : b == kFalse ? negate(a) : folded.make(Op::Implies, a, b);
+            v = (a == kFalse || b == kTrue) ? kTrue
+                : a == kTrue                ? b
+                : b == kFalse               ? negate(a)
+                                            : folded.make(Op::Implies, a, b);
             break;
         case Op::Iff:
-            v = ka && kb ? constant(a == b) : ka ? (a == kTrue ? b : negate(b)) : kb ? (b == kTrue ? a : negate(a))
-                                                                                    : folded.make(Op::Iff, a, b);
+            v = ka && kb ? constant(a == b)
+                : ka     ? (a == kTrue ? b : negate(b))
+                : kb     ? (b == kTrue ? a : negate(a))
+                         : folded.make(Op::Iff, a, b);
             break;
         }
     }

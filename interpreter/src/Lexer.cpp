@@ -5,10 +5,22 @@
 namespace zpl {
 namespace {
 
-bool isLower(char32_t c) { return c >= 'a' && c <= 'z'; }
-bool isUpper(char32_t c) { return c >= 'A' && c <= 'Z'; }
-bool isDigit(char32_t c) { return c >= '0' && c <= '9'; }
-bool isLetter(char32_t c) { return isLower(c) || isUpper(c); }
+bool isLower(char32_t c)
+{
+    return c >= 'a' && c <= 'z';
+}
+bool isUpper(char32_t c)
+{
+    return c >= 'A' && c <= 'Z';
+}
+bool isDigit(char32_t c)
+{
+    return c >= '0' && c <= '9';
+}
+bool isLetter(char32_t c)
+{
+    return isLower(c) || isUpper(c);
+}
 
 const char *const kArrowHint = "-> (condicional)";
 const char *const kDoubleArrowHint = "<-> (bicondicional)";
@@ -19,52 +31,107 @@ const char *const kDoubleArrowHint = "<-> (bicondicional)";
 Tok single(char32_t c)
 {
     switch (c) {
-    case U'¬': case U'~': case U'∼': case U'-': case 0xD8: return Tok::Not;
-    case U'&': case U'∧': case 0xD9: return Tok::And;
-    case U'V': case U'|': case U'∨': case 0xDA: return Tok::Or;
-    case U'→': case U'⇒': case U'⊃': case 0xAE: case 0xDE: return Tok::Implies;
-    case U'n': case U'↔': case U'⇔': case U'≡': case 0xAB: case 0xDB: case 0xBA: return Tok::Iff;
-    case U'T': case U'⊤': return Tok::Top;
-    case U'⊥': case U'^': return Tok::Bottom;
-    case U'∀': case U'"': return Tok::Forall;
-    case U'∃': case U'$': return Tok::Exists;
-    case U'□': case U'◻': case 0xA3: return Tok::Box;
-    case U'◇': case U'◊': case U'♢': case 0xAF: case 0xE0: return Tok::Diamond;
-    case U'(': case U'[': return Tok::Open;
-    case U')': case U']': return Tok::Close;
+    case U'¬':
+    case U'~':
+    case U'∼':
+    case U'-':
+    case 0xD8: return Tok::Not;
+    case U'&':
+    case U'∧':
+    case 0xD9: return Tok::And;
+    case U'V':
+    case U'|':
+    case U'∨':
+    case 0xDA: return Tok::Or;
+    case U'→':
+    case U'⇒':
+    case U'⊃':
+    case 0xAE:
+    case 0xDE: return Tok::Implies;
+    case U'n':
+    case U'↔':
+    case U'⇔':
+    case U'≡':
+    case 0xAB:
+    case 0xDB:
+    case 0xBA: return Tok::Iff;
+    case U'T':
+    case U'⊤': return Tok::Top;
+    case U'⊥':
+    case U'^': return Tok::Bottom;
+    case U'∀':
+    case U'"': return Tok::Forall;
+    case U'∃':
+    case U'$': return Tok::Exists;
+    case U'□':
+    case U'◻':
+    case 0xA3: return Tok::Box;
+    case U'◇':
+    case U'◊':
+    case U'♢':
+    case 0xAF:
+    case 0xE0: return Tok::Diamond;
+    case U'(':
+    case U'[': return Tok::Open;
+    case U')':
+    case U']': return Tok::Close;
     case U',': return Tok::Comma;
     case U'=': return Tok::Equals;
-    case U'≠': case 0xB9: return Tok::NotEquals;
-    case U'⊨': case U'⊢': case U'∴': case U'\\': return Tok::Turnstile;
+    case U'≠':
+    case 0xB9: return Tok::NotEquals;
+    case U'⊨':
+    case U'⊢':
+    case U'∴':
+    case U'\\': return Tok::Turnstile;
     default: return Tok::Bad;
     }
 }
 
-struct Command {
+struct Command
+{
     std::u32string_view name;
     Tok kind;
 };
 
 // TeX's names, for text written with a keyboard and no palette.
 constexpr std::array<Command, 24> kCommands = {{
-    {U"forall", Tok::Forall},  {U"exists", Tok::Exists},     {U"neg", Tok::Not},
-    {U"lnot", Tok::Not},       {U"land", Tok::And},          {U"wedge", Tok::And},
-    {U"lor", Tok::Or},         {U"vee", Tok::Or},            {U"to", Tok::Implies},
-    {U"rightarrow", Tok::Implies}, {U"implies", Tok::Implies}, {U"supset", Tok::Implies},
-    {U"leftrightarrow", Tok::Iff}, {U"iff", Tok::Iff},       {U"equiv", Tok::Iff},
-    {U"top", Tok::Top},        {U"bot", Tok::Bottom},        {U"Box", Tok::Box},
-    {U"Diamond", Tok::Diamond}, {U"models", Tok::Turnstile}, {U"vdash", Tok::Turnstile},
-    {U"therefore", Tok::Turnstile}, {U"neq", Tok::NotEquals}, {U"ne", Tok::NotEquals},
+    {U"forall", Tok::Forall},
+    {U"exists", Tok::Exists},
+    {U"neg", Tok::Not},
+    {U"lnot", Tok::Not},
+    {U"land", Tok::And},
+    {U"wedge", Tok::And},
+    {U"lor", Tok::Or},
+    {U"vee", Tok::Or},
+    {U"to", Tok::Implies},
+    {U"rightarrow", Tok::Implies},
+    {U"implies", Tok::Implies},
+    {U"supset", Tok::Implies},
+    {U"leftrightarrow", Tok::Iff},
+    {U"iff", Tok::Iff},
+    {U"equiv", Tok::Iff},
+    {U"top", Tok::Top},
+    {U"bot", Tok::Bottom},
+    {U"Box", Tok::Box},
+    {U"Diamond", Tok::Diamond},
+    {U"models", Tok::Turnstile},
+    {U"vdash", Tok::Turnstile},
+    {U"therefore", Tok::Turnstile},
+    {U"neq", Tok::NotEquals},
+    {U"ne", Tok::NotEquals},
 }};
 
-bool startsWith(std::u32string_view s, std::u32string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
+bool startsWith(std::u32string_view s, std::u32string_view prefix)
+{
+    return s.substr(0, prefix.size()) == prefix;
+}
 
 } // namespace
 
 bool isSpaceChar(char32_t c)
 {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == 0xA0 || (c >= 0x2000 && c <= 0x200B)
-           || c == 0x202F || c == 0x205F || c == 0x3000 || c == 0xFEFF;
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == 0xA0
+        || (c >= 0x2000 && c <= 0x200B) || c == 0x202F || c == 0x205F || c == 0x3000 || c == 0xFEFF;
 }
 
 Token Lexer::next(int pos) const
@@ -155,6 +222,27 @@ Token Lexer::next(int pos) const
     return make(kind, 1);
 }
 
+char32_t symbolFor(char32_t c, char32_t next)
+{
+    switch (c) {
+    case U'"': return U'∀';
+    case U'$': return U'∃';
+    case 0xD8: return U'¬';
+    case 0xD9: return U'∧';
+    case 0xDA: return U'∨';
+    case 0xAE: return U'→';
+    case 0xDE: return U'⇒';
+    case 0xAB: return U'↔';
+    case 0xDB: return U'⇔';
+    case 0xBA: return U'≡';
+    case 0xA3: return U'□';
+    case 0xAF: case 0xE0: return U'◇';
+    case 0xB9: return U'≠';
+    case 0xF7: return next == '=' ? U'⊨' : next == '-' ? U'⊢' : 0;
+    default: return 0;
+    }
+}
+
 const char *tokenSymbol(Tok kind)
 {
     switch (kind) {
@@ -175,7 +263,10 @@ const char *tokenSymbol(Tok kind)
     case Tok::Equals: return "=";
     case Tok::NotEquals: return "≠";
     case Tok::Turnstile: return "⊨";
-    case Tok::Name: case Tok::Predicate: case Tok::End: case Tok::Bad: break;
+    case Tok::Name:
+    case Tok::Predicate:
+    case Tok::End:
+    case Tok::Bad: break;
     }
     return "";
 }

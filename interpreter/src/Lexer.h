@@ -33,7 +33,8 @@ enum class Tok : std::uint8_t {
     Bad,
 };
 
-struct Token {
+struct Token
+{
     Tok kind = Tok::End;
     int pos = 0; // in code points from the start of the line
     int len = 0;
@@ -43,7 +44,8 @@ struct Token {
 };
 
 /// Tokens of one line, read one at a time.
-class Lexer {
+class Lexer
+{
 public:
     explicit Lexer(std::u32string_view line) : m_line(line) {}
     /// The first token at or after @p pos, skipping spaces.
@@ -59,6 +61,10 @@ private:
 };
 
 bool isSpaceChar(char32_t c);
+
+/// The symbol that the palette's or a "Symbol" paste's code @p c stands for (∀ for '"', → for
+/// '®'...), @p next being the code after it (÷ followed by = is ⊨); 0 when @p c is itself.
+char32_t symbolFor(char32_t c, char32_t next);
 
 /// A token kind's symbol in Unicode, as messages and the in-process explanation print it.
 const char *tokenSymbol(Tok kind);

@@ -3,7 +3,7 @@
 #include "Lexer.h"
 
 #include <cstdio>
-#include <vector>
+#include <unordered_map>
 
 namespace zpl {
 namespace {
@@ -37,50 +37,108 @@ bool isPrintable(char32_t c)
     return c >= 0x20 && c != 0x7F && !(c >= 0x80 && c < 0xA0) && c != 0xFFFD;
 }
 
-// Symbols the propositional grammar does not take yet; named as the palette names them.
-const char *unsupported(Tok kind)
+std::string describe(const Lexer &lexer, const Token &t, Encoding encoding)
 {
-    switch (kind) {
-    case Tok::Forall: return "el cuantificador universal";
-    case Tok::Exists: return "el cuantificador existencial";
-    case Tok::Box: return "el operador de necesidad";
-    case Tok::Diamond: return "el operador de posibilidad";
-    case Tok::Turnstile: return "el símbolo de consecuencia";
-    case Tok::Equals: return "el signo de identidad";
-    case Tok::NotEquals: return "el signo de diferencia";
+    const std::u32string_view text = lexer.text(t);
+    // A symbol that arrived as a pasted "Symbol" byte is shown as the symbol it stands for.
+    const std::string lexeme = isAscii(text) ? toUtf8(text) : tokenSymbol(t.kind);
+    switch (t.kind) {
+    case Tok::Name: return "la variable " + lexeme;
+    case Tok::Predicate: return "el predicado " + lexeme;
+    case Tok::Not: return "la negación «" + lexeme + "»";
+    case Tok::And: return "la conjunción «" + lexeme + "»";
+    case Tok::Or: return "la disyunción «" + lexeme + "»";
+    case Tok::Implies: return "el condicional «" + lexeme + "»";
+    case Tok::Iff: return "el bicondicional «" + lexeme + "»";
+    case Tok::Top: return "la constante verdadero «" + lexeme + "»";
+    case Tok::Bottom: return "la constante falso «" + lexeme + "»";
+    case Tok::Forall: return "el cuantificador universal «∀»";
+    case Tok::Exists: return "el cuantificador existencial «∃»";
+    case Tok::Box: return "el operador de necesidad «□»";
+    case Tok::Diamond: return "el operador de posibilidad «◇»";
+    case Tok::Turnstile:
+        return "el signo de consecuencia «" + (isAscii(text) ? lexeme : std::string("⊨")) + "»";
+    case Tok::Equals: return "el signo de identidad «=»";
+    case Tok::NotEquals: return "el signo de diferencia «≠»";
     case Tok::Comma: return "la coma";
-    default: return nullptr;
+    case Tok::Open:
+    case Tok::Close: return "«" + lexeme + "»";
+    case Tok::End: return "el final de la línea";
+    case Tok::Bad: break;
     }
+    if (t.hint)
+        return "«" + toUtf8(text) + "»";
+    const char32_t c = text[0];
+    if (c == '\\')
+        return "la orden «" + toUtf8(text) + "», que no se conoce";
+    if (c >= '0' && c <= '9')
+        return "el dígito " + lexeme + " (un nombre empieza por una letra)";
+    if (c == '<')
+        return "«<» (el bicondicional se escribe <->)";
+    if (c == '/')
+        return "«/» (un comentario es una línea que empieza por //)";
+    if (c > 0x20 && isPrintable(c)) {
+        std::string one;
+        appendUtf8(one, c);
+        return "el carácter «" + one + "» (" + code(c, encoding) + ")";
+    }
+    return encoding == Encoding::Cp1252 && cp1252Byte(c) >= 0 ? "el " + code(c, encoding)
+                                                              : "el carácter " + code(c, encoding);
 }
 
-const std::string kOperand = "una variable, ¬ o «(»";
+const std::string kOperand = "una fórmula (una letra, un predicado, ¬, ∀, ∃, □, ◇ o «(»)";
 const std::string kConnective = "un conector (&, V, -> o <->)";
 
-class Parser {
+class Parser
+{
 public:
-    Parser(Arena &arena, std::u32string_view line, Encoding encoding)
-        : m_arena(arena), m_lexer(line), m_encoding(encoding)
+    Parser(Logic &logic, std::u32string_view line, Encoding encoding)
+        : m_logic(logic), m_lexer(line), m_encoding(encoding)
     {
         m_tok = m_lexer.next(0);
     }
 
-    ParseResult run()
+    LineParse run()
     {
-        ParseResult result;
-        const int root = biconditional();
+        LineParse result;
+        std::vector<int> formulas;
+        if (m_tok.kind != Tok::Turnstile) {
+            formulas.push_back(formula());
+            while (!m_failed && m_tok.kind == Tok::Comma) {
+                advance();
+                formulas.push_back(formula());
+            }
+        }
+        if (!m_failed && m_tok.kind == Tok::Turnstile) {
+            result.argument = true;
+            result.premises = formulas;
+            advance();
+            result.conclusion = formula();
+        } else if (!m_failed && formulas.size() > 1) {
+            fail("«⊨» y la conclusión tras las premisas separadas por comas");
+        } else if (!m_failed) {
+            result.conclusion = formulas[0];
+        }
         if (!m_failed)
-            expectEnd();
+            expectEnd(result.argument);
+        if (!m_failed)
+            checkDepth(result);
         if (m_failed) {
+            result = LineParse();
             result.column = m_errorColumn;
             result.error = m_error;
-            return result;
         }
-        result.root = root;
         return result;
     }
 
 private:
-    void advance() { m_tok = m_lexer.next(m_tok.pos + m_tok.len); }
+    void advance()
+    {
+        m_end = m_tok.pos + m_tok.len;
+        m_tok = m_lexer.next(m_end);
+    }
+    // Whether the current token follows the previous one with no space between them.
+    bool adjacent() const { return m_tok.pos == m_end; }
 
     void failAt(int pos, const std::string &message)
     {
@@ -104,33 +162,56 @@ private:
     void fail(const std::string &expected, const char *hint = nullptr)
     {
         std::string message = "se esperaba " + expected + ", pero se encontró "
-                              + describeToken(m_lexer.line(), m_tok.pos, m_encoding);
+            + describe(m_lexer, m_tok, m_encoding);
         if (!hint)
             hint = m_tok.hint;
         message += hint ? std::string("; ¿quería escribir ") + hint + "?" : ".";
         failAt(m_tok.pos, message);
     }
 
-    // After a complete operand only a connective, a closing parenthesis or the end may follow.
-    void expectEnd()
+    // After a complete formula only a connective, a closing parenthesis or the end may follow.
+    void expectEnd(bool argument)
     {
         if (m_tok.kind == Tok::End)
             return;
         if (m_tok.kind == Tok::Close) {
-            failAt(m_tok.pos, "se esperaba " + kConnective + " o el final de la línea, pero se encontró «"
-                                  + std::string(m_tok.square ? "]" : ")") + "» sin su «"
-                                  + (m_tok.square ? "[" : "(") + "».");
+            failAt(m_tok.pos,
+                "se esperaba " + kConnective + " o el final de la línea, pero se encontró «"
+                    + std::string(m_tok.square ? "]" : ")") + "» sin su «"
+                    + (m_tok.square ? "[" : "(") + "».");
+            return;
+        }
+        if (argument && (m_tok.kind == Tok::Turnstile || m_tok.kind == Tok::Comma)) {
+            failAt(m_tok.pos,
+                "se esperaba " + kConnective + " o el final de la línea, pero se encontró "
+                    + describe(m_lexer, m_tok, m_encoding)
+                    + (m_tok.kind == Tok::Comma ? " (las premisas van antes de «⊨»)."
+                                                : " (un argumento lleva un solo «⊨»)."));
             return;
         }
         fail(kConnective + " o el final de la línea", connectiveHint());
+        // "Fx y": a term after a space is no longer the predicate's.
+        if (m_tok.kind == Tok::Name && !connectiveHint() && m_lastPredication.second == m_end) {
+            m_error.pop_back();
+            m_error += "; los términos van pegados al predicado: "
+                + toUtf8(m_lexer.line().substr(static_cast<std::size_t>(m_lastPredication.first),
+                    static_cast<std::size_t>(m_end - m_lastPredication.first)))
+                + toUtf8(m_lexer.text(m_tok)) + ".";
+        }
     }
 
-    int make(Op op, int lhs, int rhs = -1)
+    void checkDepth(const LineParse &r)
     {
-        if (m_failed)
-            return -1;
-        return m_arena.make(op, lhs, rhs);
+        std::vector<int> all = r.premises;
+        all.push_back(r.conclusion);
+        for (int f : all)
+            if (!m_logic.isPropositional(f) && m_logic.node(f).depth > kMaxFormulaDepth)
+                failAt(0,
+                    "la fórmula anida más de " + std::to_string(kMaxFormulaDepth)
+                        + " operadores; simplifíquela.");
     }
+
+    int formula() { return biconditional(); }
 
     int biconditional()
     {
@@ -138,7 +219,7 @@ private:
         while (!m_failed && m_tok.kind == Tok::Iff) {
             advance();
             const int rhs = conditional();
-            lhs = make(Op::Iff, lhs, rhs);
+            lhs = make(Fk::Iff, lhs, rhs);
         }
         return lhs;
     }
@@ -155,7 +236,7 @@ private:
             return -1;
         int rhs = operands.back();
         for (std::size_t i = operands.size() - 1; i-- > 0;)
-            rhs = make(Op::Implies, operands[i], rhs);
+            rhs = make(Fk::Implies, operands[i], rhs);
         return rhs;
     }
 
@@ -165,64 +246,270 @@ private:
         while (!m_failed && m_tok.kind == Tok::Or) {
             advance();
             const int rhs = conjunction();
-            lhs = make(Op::Or, lhs, rhs);
+            lhs = make(Fk::Or, lhs, rhs);
         }
         return lhs;
     }
 
     int conjunction()
     {
-        int lhs = negation();
+        int lhs = unary();
         while (!m_failed && m_tok.kind == Tok::And) {
             advance();
-            const int rhs = negation();
-            lhs = make(Op::And, lhs, rhs);
+            const int rhs = unary();
+            lhs = make(Fk::And, lhs, rhs);
         }
         return lhs;
     }
 
-    int negation()
+    int make(Fk kind, int a, int b)
     {
-        int count = 0;
-        while (m_tok.kind == Tok::Not) {
-            advance();
-            ++count;
+        if (m_failed)
+            return -1;
+        return m_logic.binary(kind, a, b);
+    }
+
+    // Where only a term can stand, "n" is a name, not the biconditional of the palette: the old
+    // language never had anything there, so nothing it read changes.
+    bool nameHere()
+    {
+        if (m_tok.kind == Tok::Name)
+            return true;
+        if (m_tok.kind != Tok::Iff || m_lexer.text(m_tok) != U"n")
+            return false;
+        const std::u32string_view line = m_lexer.line();
+        std::size_t end = static_cast<std::size_t>(m_tok.pos) + 1;
+        while (end < line.size() && line[end] >= '0' && line[end] <= '9')
+            ++end;
+        m_tok.kind = Tok::Name;
+        m_tok.len = static_cast<int>(end) - m_tok.pos;
+        return true;
+    }
+
+    // The variable of a quantifier, which the lexer reads as a name.
+    bool quantifierVariable(Tok quantifier, std::vector<std::pair<Fk, int>> &prefixes)
+    {
+        if (!nameHere()) {
+            fail(std::string("una variable tras ") + tokenSymbol(quantifier));
+            return false;
         }
-        int operand = atom();
-        while (count-- > 0)
-            operand = make(Op::Not, operand);
-        return operand;
+        const std::string name = toUtf8(m_lexer.text(m_tok));
+        prefixes.emplace_back(
+            quantifier == Tok::Forall ? Fk::Forall : Fk::Exists, m_logic.variable(name));
+        m_bound.push_back(name);
+        advance();
+        return true;
+    }
+
+    // Negations, quantifiers and modal operators apply to the formula that follows; a loop, so
+    // that thousands of them in a row do not deepen the recursion.
+    int unary()
+    {
+        std::vector<std::pair<Fk, int>> prefixes;
+        const std::size_t scopes = m_bound.size();
+        while (!m_failed) {
+            const Tok k = m_tok.kind;
+            if (k == Tok::Not || k == Tok::Box || k == Tok::Diamond) {
+                prefixes.emplace_back(k == Tok::Not ? Fk::Not
+                        : k == Tok::Box             ? Fk::Box
+                                                    : Fk::Diamond,
+                    -1);
+                advance();
+            } else if (k == Tok::Forall || k == Tok::Exists) {
+                advance();
+                quantifierVariable(k, prefixes);
+            } else if (k == Tok::Open && bracketedQuantifier()) {
+                advance(); // "(∀x)Fx", as some textbooks write it
+                const Tok q = m_tok.kind;
+                advance();
+                quantifierVariable(q, prefixes);
+                advance();
+            } else {
+                break;
+            }
+        }
+        int f = m_failed ? -1 : atom();
+        for (auto it = prefixes.rbegin(); it != prefixes.rend() && !m_failed; ++it)
+            f = isQuantifier(it->first) ? m_logic.quantified(it->first, it->second, f)
+                                        : m_logic.modal(it->first, f);
+        m_bound.resize(scopes);
+        return m_failed ? -1 : f;
+    }
+
+    bool bracketedQuantifier() const
+    {
+        const Token q = m_lexer.next(m_tok.pos + m_tok.len);
+        if (q.kind != Tok::Forall && q.kind != Tok::Exists)
+            return false;
+        const Token v = m_lexer.next(q.pos + q.len);
+        return v.kind == Tok::Name && m_lexer.next(v.pos + v.len).kind == Tok::Close;
+    }
+
+    bool isBound(const std::string &name) const
+    {
+        for (const std::string &b : m_bound)
+            if (b == name)
+                return true;
+        return false;
+    }
+
+    // An arity must stay the same within a line: F cannot take one term here and two there.
+    bool checkArity(std::unordered_map<std::string, int> &seen, const std::string &name, int arity,
+        int pos, const char *what)
+    {
+        const auto [it, fresh] = seen.emplace(name, arity);
+        if (fresh || it->second == arity)
+            return true;
+        failAt(pos,
+            std::string(what) + " " + name + " lleva aquí " + std::to_string(arity) + " término"
+                + (arity == 1 ? "" : "s") + " y antes " + std::to_string(it->second) + ".");
+        return false;
+    }
+
+    int term()
+    {
+        if (!nameHere()) {
+            fail("un término (una letra minúscula, como x o a)");
+            return -1;
+        }
+        const Token start = m_tok;
+        const std::string name = toUtf8(m_lexer.text(m_tok));
+        advance();
+        if (m_tok.kind == Tok::Open && !m_tok.square && adjacent()) {
+            advance();
+            std::vector<int> args;
+            args.push_back(term());
+            while (!m_failed && m_tok.kind == Tok::Comma) {
+                advance();
+                args.push_back(term());
+            }
+            if (!m_failed && m_tok.kind != Tok::Close)
+                fail("«,» u «)» en los argumentos de " + name);
+            if (m_failed)
+                return -1;
+            advance();
+            if (!checkArity(
+                    m_functions, name, static_cast<int>(args.size()), start.pos, "la función"))
+                return -1;
+            return m_logic.app(m_logic.function(name, static_cast<int>(args.size())), args);
+        }
+        if (isBound(name))
+            return m_logic.var(m_logic.variable(name));
+        if (!checkArity(m_functions, name, 0, start.pos, "la constante"))
+            return -1;
+        return m_logic.constant(m_logic.function(name, 0));
     }
 
     int atom()
     {
-        if (m_tok.kind == Tok::Name) {
-            const int id = m_arena.variable(toUtf8(m_lexer.text(m_tok)));
+        switch (m_tok.kind) {
+        case Tok::Top:
+        case Tok::Bottom: {
+            const bool top = m_tok.kind == Tok::Top;
             advance();
-            return id;
+            return top ? m_logic.top() : m_logic.bottom();
         }
-        if (m_tok.kind == Tok::Top || m_tok.kind == Tok::Bottom) {
-            const int id = m_arena.constant(m_tok.kind == Tok::Top);
-            advance();
-            return id;
-        }
-        if (m_tok.kind != Tok::Open) {
+        case Tok::Predicate: return predication();
+        case Tok::Name: return identityOrLetter();
+        case Tok::Iff: {
+            // "n = a": an identity; "n" alone stays an error, as before.
+            const Token after = m_lexer.next(m_tok.pos + m_tok.len);
+            if (m_lexer.text(m_tok) == U"n"
+                && (after.kind == Tok::Equals || after.kind == Tok::NotEquals)) {
+                nameHere();
+                return identityOrLetter();
+            }
             fail(kOperand);
             return -1;
         }
+        case Tok::Open: return parenthesised();
+        default: fail(kOperand); return -1;
+        }
+    }
+
+    // "Fx", "Rab", "R(x, f(y))": the terms follow the letter with no space before them.
+    int predication()
+    {
+        const Token start = m_tok;
+        const std::string name = toUtf8(m_lexer.text(m_tok));
+        advance();
+        std::vector<int> args;
+        if (m_tok.kind == Tok::Open && !m_tok.square && adjacent()) {
+            advance();
+            args.push_back(term());
+            while (!m_failed && m_tok.kind == Tok::Comma) {
+                advance();
+                args.push_back(term());
+            }
+            if (!m_failed && m_tok.kind != Tok::Close)
+                fail("«,» u «)» en los términos de " + name);
+            if (m_failed)
+                return -1;
+            advance();
+        } else {
+            while (!m_failed && adjacent() && nameHere())
+                args.push_back(term());
+        }
+        if (m_failed
+            || !checkArity(
+                m_predicates, name, static_cast<int>(args.size()), start.pos, "el predicado"))
+            return -1;
+        m_lastPredication = {start.pos, m_end};
+        return m_logic.atom(m_logic.predicate(name, static_cast<int>(args.size())), args);
+    }
+
+    // A lower-case name begins an identity "a = b" or is a letter p, q... on its own.
+    int identityOrLetter()
+    {
+        const Token start = m_tok;
+        const std::string name = toUtf8(m_lexer.text(m_tok));
+        const Token after = m_lexer.next(start.pos + start.len);
+        const bool call
+            = after.kind == Tok::Open && !after.square && after.pos == start.pos + start.len;
+        if (!call && after.kind != Tok::Equals && after.kind != Tok::NotEquals) {
+            if (isBound(name)) {
+                failAt(start.pos,
+                    name
+                        + " es una variable del cuantificador; como fórmula se esperaba, por "
+                          "ejemplo, F"
+                        + name + " o " + name + " = a.");
+                return -1;
+            }
+            advance();
+            return m_logic.atom(m_logic.predicate(name, 0), {});
+        }
+        const int lhs = term();
+        if (m_failed)
+            return -1;
+        if (m_tok.kind != Tok::Equals && m_tok.kind != Tok::NotEquals) {
+            fail("«=» o «≠» tras el término " + m_logic.termText(lhs));
+            return -1;
+        }
+        const bool different = m_tok.kind == Tok::NotEquals;
+        advance();
+        const int rhs = term();
+        if (m_failed)
+            return -1;
+        const int eq = m_logic.equal(lhs, rhs);
+        return different ? m_logic.negation(eq) : eq;
+    }
+
+    int parenthesised()
+    {
         const Token open = m_tok;
         if (++m_depth > kMaxNesting) {
-            failAt(open.pos, "hay más de " + std::to_string(kMaxNesting)
-                                 + " paréntesis abiertos a la vez; simplifique la fórmula.");
+            failAt(open.pos,
+                "hay más de " + std::to_string(kMaxNesting)
+                    + " paréntesis abiertos a la vez; simplifique la fórmula.");
             return -1;
         }
         advance();
-        const int inner = biconditional();
+        const int inner = formula();
         const char *closer = open.square ? "«]»" : "«)»";
         if (!m_failed && (m_tok.kind != Tok::Close || m_tok.square != open.square))
-            fail(kConnective + " o " + closer + " que cierre el «" + (open.square ? "[" : "(") + "» de la columna "
-                     + std::to_string(open.pos + 1),
-                 m_tok.kind == Tok::Close ? nullptr : connectiveHint());
+            fail(kConnective + " o " + closer + " que cierre el «" + (open.square ? "[" : "(")
+                    + "» de la columna " + std::to_string(open.pos + 1),
+                m_tok.kind == Tok::Close ? nullptr : connectiveHint());
         if (m_failed)
             return -1;
         --m_depth;
@@ -230,11 +517,16 @@ private:
         return inner;
     }
 
-    Arena &m_arena;
+    Logic &m_logic;
     Lexer m_lexer;
     Encoding m_encoding;
     Token m_tok;
+    int m_end = 0; // where the previous token ended
+    std::pair<int, int> m_lastPredication{
+        -1, -1}; // where the last predicate and its terms began and ended
     int m_depth = 0;
+    std::vector<std::string> m_bound; // variables of the quantifiers in scope, innermost last
+    std::unordered_map<std::string, int> m_predicates, m_functions; // arities met on this line
     bool m_failed = false;
     int m_errorColumn = 0;
     std::string m_error;
@@ -242,65 +534,63 @@ private:
 
 } // namespace
 
-std::string describeToken(std::u32string_view line, int pos, Encoding encoding)
+LineParse parseLine(Logic &logic, std::u32string_view line, Encoding encoding)
 {
-    const Lexer lexer(line);
-    const Token t = lexer.next(pos);
-    const std::u32string_view text = lexer.text(t);
-    // A symbol that arrived as a pasted "Symbol" byte is shown as the symbol it stands for.
-    const std::string lexeme = isAscii(text) ? toUtf8(text) : tokenSymbol(t.kind);
-    switch (t.kind) {
-    case Tok::Name: return "la variable " + lexeme;
-    case Tok::Predicate: return "la letra mayúscula " + lexeme + " (las variables se escriben en minúscula)";
-    case Tok::Not: return "la negación «" + lexeme + "»";
-    case Tok::And: return "la conjunción «" + lexeme + "»";
-    case Tok::Or: return "la disyunción «" + lexeme + "»";
-    case Tok::Implies: return "el condicional «" + lexeme + "»";
-    case Tok::Iff: return "el bicondicional «" + lexeme + "»";
-    case Tok::Top: return "la constante verdadero «" + lexeme + "»";
-    case Tok::Bottom: return "la constante falso «" + lexeme + "»";
-    case Tok::Open: return "«" + lexeme + "»";
-    case Tok::Close: return "«" + lexeme + "»";
-    case Tok::End: return "el final de la línea";
-    case Tok::Forall: case Tok::Exists: case Tok::Box: case Tok::Diamond: case Tok::Turnstile:
-    case Tok::Equals: case Tok::NotEquals: case Tok::Comma: {
-        std::string s = std::string(unsupported(t.kind)) + " «" + tokenSymbol(t.kind) + "»";
-        if (!isAscii(text) || t.kind == Tok::Forall || t.kind == Tok::Exists) {
-            std::string codes;
-            for (std::size_t i = 0; i < text.size(); ++i)
-                codes += (i ? " " : "") + code(text[i], encoding);
-            if (text.size() > 1 && encoding == Encoding::Cp1252) // "bytes 0xF7 0x3D"
-                for (std::size_t at; (at = codes.find(" byte ")) != std::string::npos;)
-                    codes.replace(at, 6, " ");
-            s += " (" + (text.size() > 1 && encoding == Encoding::Cp1252 ? "bytes " + codes.substr(5) : codes) + ")";
+    return Parser(logic, line, encoding).run();
+}
+
+int toArena(const Logic &logic, int formula, Arena &arena)
+{
+    // Iterative, children first: propositional lines may chain thousands of connectives.
+    std::unordered_map<int, int> done;
+    std::vector<std::pair<int, bool>> stack{{formula, false}};
+    while (!stack.empty()) {
+        const auto [f, expanded] = stack.back();
+        stack.pop_back();
+        if (done.count(f))
+            continue;
+        const FormulaNode &n = logic.node(f);
+        const bool unary = n.kind == Fk::Not, binary = isBinary(n.kind);
+        if (!expanded && (unary || binary)) {
+            // Left operands first, so that nodes are numbered in reading order.
+            stack.push_back({f, true});
+            if (binary)
+                stack.push_back({n.b, false});
+            stack.push_back({n.a, false});
+            continue;
         }
-        return s + ", que el intérprete proposicional no admite";
+        int id = -1;
+        switch (n.kind) {
+        case Fk::Atom: id = arena.variable(logic.predicateSymbol(n.a).name); break;
+        case Fk::Top: id = arena.constant(true); break;
+        case Fk::Bottom: id = arena.constant(false); break;
+        case Fk::Not: id = arena.negation(done.at(n.a)); break;
+        case Fk::And: id = arena.make(Op::And, done.at(n.a), done.at(n.b)); break;
+        case Fk::Or: id = arena.make(Op::Or, done.at(n.a), done.at(n.b)); break;
+        case Fk::Implies: id = arena.make(Op::Implies, done.at(n.a), done.at(n.b)); break;
+        case Fk::Iff: id = arena.make(Op::Iff, done.at(n.a), done.at(n.b)); break;
+        default: break; // not propositional: the caller checked
+        }
+        done.emplace(f, id);
     }
-    case Tok::Bad: break;
-    }
-    if (t.hint)
-        return "«" + toUtf8(text) + "»";
-    const char32_t c = text[0];
-    if (c == '\\')
-        return "la orden «" + toUtf8(text) + "», que no se conoce";
-    if (c >= '0' && c <= '9')
-        return "el dígito " + lexeme + " (un nombre de variable empieza por una letra minúscula)";
-    if (c == '<')
-        return "«<» (el bicondicional se escribe <->)";
-    if (c == '/')
-        return "«/» (un comentario es una línea que empieza por //)";
-    if (c > 0x20 && isPrintable(c)) {
-        std::string one;
-        appendUtf8(one, c);
-        return "el carácter «" + one + "» (" + code(c, encoding) + ")";
-    }
-    return encoding == Encoding::Cp1252 && cp1252Byte(c) >= 0 ? "el " + code(c, encoding)
-                                                              : "el carácter " + code(c, encoding);
+    return done.at(formula);
 }
 
 ParseResult parseFormula(Arena &arena, std::u32string_view line, Encoding encoding)
 {
-    return Parser(arena, line, encoding).run();
+    Logic logic;
+    const LineParse parsed = parseLine(logic, line, encoding);
+    ParseResult result;
+    if (!parsed.ok()) {
+        result.column = parsed.column;
+        result.error = parsed.error;
+    } else if (parsed.argument || !logic.isPropositional(parsed.conclusion)) {
+        result.column = 1;
+        result.error = "la línea no es una fórmula proposicional.";
+    } else {
+        result.root = toArena(logic, parsed.conclusion, arena);
+    }
+    return result;
 }
 
 ParseResult parseFormula(Arena &arena, std::string_view line)

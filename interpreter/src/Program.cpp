@@ -1,7 +1,9 @@
 #include "Program.h"
 
 #include "Analysis.h"
+#include "Api.h"
 #include "Cp1252.h"
+#include "Engine.h"
 #include "Lexer.h"
 #include "Parser.h"
 #include "Text.h"
@@ -26,7 +28,13 @@ struct Line {
     ParseResult parsed;
     Role role = Role::Alone;
     int argument = -1;
+    LineParse full;        // the line in the whole language
+    bool extended = false; // first-order, modal, or an argument on one line: the engine decides it
+    bool apart = false;    // an argument on one line, or a "sistema:" line: never a premise
+    ModalSystem system = ModalSystem::K;
 };
+
+bool understood(const Line &l) { return l.parsed.ok() || l.extended; }
 
 struct Argument {
     std::vector<std::size_t> premises; // indices into the lines
@@ -61,21 +69,35 @@ std::vector<std::string_view> splitLines(std::string_view input)
 }
 
 // The line echoed under an error, in what salida.log can show (no byte that would cut or garble
-// the results window), and a caret line with '^' under the error's column. The caret counts
-// characters: the results window's font is proportional, so it points near, not exactly.
+// the results window; the palette's codes as the symbols they stand for, since the window has not
+// their fonts), and a caret line with '^' under the error's column. The caret counts characters:
+// the results window's font is proportional, so it points near, not exactly.
 std::pair<std::string, std::string> caretLines(std::u32string_view line, int column)
 {
     std::string echo, caret;
     for (std::size_t i = 0; i < line.size(); ++i) {
         const char32_t c = line[i];
+        const char32_t next = i + 1 < line.size() ? line[i + 1] : 0;
+        if (const char32_t symbol = symbolFor(c, next)) {
+            std::string piece = readableSpelling(symbol) ? readableSpelling(symbol) : "?";
+            if (std::isalnum(static_cast<unsigned char>(piece.back())) && next < 0x80
+                && std::isalnum(static_cast<int>(next)))
+                piece += ' ';
+            if (static_cast<int>(i) + 1 < column)
+                caret += std::string(piece.size(), ' ');
+            echo += piece;
+            if (c == 0xF7) // ⊨ and ⊢ take two codes, ÷ and = or -
+                ++i;
+            continue;
+        }
         std::string piece;
         const int byte = cp1252Byte(c);
-        if (c == '\t' || (byte >= 0 && c >= 0x20 && isPrintableCp1252(static_cast<unsigned char>(byte))
-                          && !(c >= 0x80 && c < 0xA0))) {
+        if (c == '\t'
+            || (byte >= 0 && c >= 0x20 && isPrintableCp1252(static_cast<unsigned char>(byte))
+                && !(c >= 0x80 && c < 0xA0))) {
             appendUtf8(piece, c);
         } else if (const char *spelling = readableSpelling(c)) {
             piece = spelling;
-            const auto next = i + 1 < line.size() ? line[i + 1] : U' ';
             if (std::isalnum(static_cast<unsigned char>(piece.back())) && next < 0x80
                 && std::isalnum(static_cast<int>(next)))
                 piece += ' ';
@@ -83,14 +105,18 @@ std::pair<std::string, std::string> caretLines(std::u32string_view line, int col
             piece = "?";
         }
         if (static_cast<int>(i) + 1 < column)
-            caret += c == '\t' ? std::string("\t") : std::string(decode(piece, Encoding::Utf8).size(), ' ');
+            caret += c == '\t' ? std::string("\t")
+                               : std::string(decode(piece, Encoding::Utf8).size(), ' ');
         echo += piece;
     }
     caret += '^';
     return {echo, caret};
 }
 
-std::string tv(bool value) { return value ? "V" : "F"; }
+std::string tv(bool value)
+{
+    return value ? "V" : "F";
+}
 
 // What a search tried before it stopped at a limit, with a decimal comma as Spanish writes it.
 std::string gaveUp(const Effort &effort)
@@ -106,6 +132,8 @@ std::string gaveUp(const Effort &effort)
 
 std::string assignmentText(const Arena &arena, const std::vector<int> &vars, const std::vector<bool> &values)
 {
+    if (vars.empty())
+        return "cualquiera (no tiene letras)";
     std::string out;
     for (std::size_t i = 0; i < vars.size(); ++i) {
         if (i)
@@ -115,9 +143,40 @@ std::string assignmentText(const Arena &arena, const std::vector<int> &vars, con
     return out;
 }
 
-class Writer {
+class Writer
+{
 public:
-    Writer(Arena &arena, Encoding encoding) : m_arena(arena), m_encoding(encoding) {}
+    Writer(Arena &arena, const Logic &logic, Encoding encoding)
+        : m_arena(arena), m_logic(logic), m_encoding(encoding)
+    {}
+
+    // A problem the engine decides: first-order, modal, or an argument written on one line.
+    void engine(const std::string &heading, const std::vector<int> &premises, int conclusion,
+        bool argument, ModalSystem system)
+    {
+        line(heading);
+        m_out += reportProblem(m_logic, premises, conclusion, argument, system);
+        line();
+    }
+
+    void extended(const Line &l, const std::string &title)
+    {
+        if (l.full.argument) {
+            std::string heading = "Argumento de la línea " + std::to_string(l.number) + ": ";
+            for (std::size_t i = 0; i < l.full.premises.size(); ++i)
+                heading += (i ? ", " : "") + m_logic.text(l.full.premises[i]);
+            engine(heading + (l.full.premises.empty() ? "⊨ " : " ⊨ ")
+                    + m_logic.text(l.full.conclusion),
+                l.full.premises, l.full.conclusion, true, l.system);
+            return;
+        }
+        const std::string heading = title + " (línea " + std::to_string(l.number)
+            + "): " + m_logic.text(l.full.conclusion);
+        if (l.role == Role::Alone)
+            engine(heading, {}, l.full.conclusion, false, l.system);
+        else
+            line(heading); // decided with its argument
+    }
 
     void line(const std::string &utf8 = {}) { m_out += utf8 + "\n"; }
 
@@ -160,6 +219,13 @@ public:
     {
         const Line &first = lines[a.premises.empty() ? a.separator : a.premises.front()];
         const Line &last = lines[*a.conclusion];
+        bool extendedLines = last.extended;
+        for (std::size_t p : a.premises)
+            extendedLines = extendedLines || lines[p].extended;
+        if (extendedLines) {
+            engineArgument(lines, a);
+            return;
+        }
         line("Argumento de las líneas " + std::to_string(first.number) + " a " + std::to_string(last.number));
         std::vector<int> premises;
         bool broken = !last.parsed.ok();
@@ -200,6 +266,28 @@ public:
         line();
     }
 
+    // An argument of "---" lines with a first-order or modal formula among them.
+    void engineArgument(const std::vector<Line> &lines, const Argument &a)
+    {
+        const Line &first = lines[a.premises.empty() ? a.separator : a.premises.front()];
+        const Line &last = lines[*a.conclusion];
+        std::vector<int> premises;
+        bool broken = !understood(last);
+        std::string heading = "Argumento de las líneas " + std::to_string(first.number) + " a "
+            + std::to_string(last.number);
+        for (std::size_t p : a.premises) {
+            broken = broken || !understood(lines[p]);
+            premises.push_back(lines[p].full.conclusion);
+        }
+        if (broken) {
+            line(heading);
+            line("El argumento no se evalúa porque alguna de sus líneas tiene un error.");
+            line();
+            return;
+        }
+        engine(heading, premises, last.full.conclusion, true, last.system);
+    }
+
     std::string finish() const
     {
         std::string crlf;
@@ -224,6 +312,7 @@ private:
     }
 
     Arena &m_arena;
+    const Logic &m_logic;
     Encoding m_encoding;
     std::string m_out;
 };
@@ -235,12 +324,13 @@ std::string plural(int n, const char *one, const char *many)
 
 } // namespace
 
-Report runProgram(std::string_view input)
+Report runProgram(std::string_view input, ModalSystem system)
 {
     const Encoding encoding = detectEncoding(input);
     if (encoding == Encoding::Utf8 && input.substr(0, 3) == "\xEF\xBB\xBF")
         input.remove_prefix(3); // a byte-order mark
     Arena arena;
+    Logic logic;
     std::vector<Line> lines;
     std::vector<Argument> arguments;
     std::vector<std::size_t> pending;
@@ -252,13 +342,37 @@ Report runProgram(std::string_view input)
         blank = blank || text.empty();
         if (text.empty() || text.substr(0, 2) == U"//")
             continue;
+        std::string systemError;
+        if (systemLine(text, system, systemError)) {
+            if (!systemError.empty()) {
+                Line l;
+                l.number = static_cast<int>(i) + 1;
+                l.text = raw[i];
+                l.parsed.column = 1;
+                l.parsed.error = systemError;
+                l.system = system;
+                l.apart = true;
+                lines.push_back(l);
+            }
+            continue;
+        }
         Line l;
         l.afterBlank = std::exchange(blank, false);
         l.number = static_cast<int>(i) + 1;
         l.text = raw[i];
         l.separator = text.size() >= 3 && text.find_first_not_of(U'-') == std::u32string_view::npos;
+        l.system = system;
         if (!l.separator) {
-            l.parsed = parseFormula(arena, chars, encoding);
+            l.full = parseLine(logic, chars, encoding);
+            if (!l.full.ok()) {
+                l.parsed.column = l.full.column;
+                l.parsed.error = l.full.error;
+            } else if (!l.full.argument && logic.isPropositional(l.full.conclusion)) {
+                l.parsed.root = toArena(logic, l.full.conclusion, arena);
+            } else {
+                l.extended = true;
+                l.apart = l.full.argument;
+            }
         }
         lines.push_back(l);
     }
@@ -268,10 +382,27 @@ Report runProgram(std::string_view input)
     Report report;
     std::vector<std::pair<std::size_t, std::string>> structureErrors; // line index, message
     bool awaiting = false;
+    auto dropAwaited = [&] {
+        arguments.pop_back();
+        for (Line &l : lines)
+            if (l.argument == static_cast<int>(arguments.size()))
+                l.role = Role::Alone, l.argument = -1;
+        awaiting = false;
+    };
     for (std::size_t i = 0; i < lines.size(); ++i) {
         Line &l = lines[i];
         if (l.afterBlank && !awaiting)
             pending.clear();
+        if (l.apart) {
+            if (awaiting) {
+                structureErrors.emplace_back(arguments.back().separator,
+                    "se esperaba la conclusión del argumento en la línea siguiente, pero "
+                    "se encontró otro argumento.");
+                dropAwaited();
+            }
+            pending.clear();
+            continue;
+        }
         if (l.separator) {
             if (awaiting) {
                 structureErrors.emplace_back(i, "se esperaba la conclusión del argumento, pero se encontró "
@@ -301,14 +432,11 @@ Report runProgram(std::string_view input)
         structureErrors.emplace_back(arguments.back().separator,
                                      "se esperaba la conclusión del argumento en una línea posterior, "
                                      "pero se encontró el final del programa.");
-        arguments.pop_back();
-        for (Line &l : lines)
-            if (l.argument == static_cast<int>(arguments.size()))
-                l.role = Role::Alone;
+        dropAwaited();
     }
 
-    Writer out(arena, encoding);
-    out.line("Intérprete de lógica proposicional de Zarvik");
+    Writer out(arena, logic, encoding);
+    out.line("Intérprete de lógica de Zarvik");
     out.line();
     int premiseNumber = 0, aloneNumber = 0;
     // In line order, one pass: a program of many separators has as many errors.
@@ -326,11 +454,14 @@ Report runProgram(std::string_view input)
         std::string title = "Conclusión";
         if (l.role == Role::Premise)
             title = "Premisa " + std::to_string(++premiseNumber);
-        else if (l.role == Role::Alone)
+        else if (l.role == Role::Alone && !l.apart)
             title = "Fórmula " + std::to_string(++aloneNumber);
-        if (!l.parsed.ok()) {
+        if (!understood(l)) {
             out.error(l.number, l.parsed.column, l.parsed.error, l.text);
             ++report.errors;
+        } else if (l.extended) {
+            ++(l.full.argument ? report.arguments : report.formulas);
+            out.extended(l, title);
         } else {
             ++report.formulas;
             out.formula(l, title);

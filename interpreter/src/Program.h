@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Tableau.h"
 #include "TruthTable.h"
 
 #include <string>
@@ -14,7 +15,8 @@ struct Report {
     int errors = 0;
 };
 
-/// Runs a whole program: Windows-1252 bytes, lines ended by CR LF, LF or CR.
-Report runProgram(std::string_view input);
+/// Runs a whole program: Windows-1252 bytes or UTF-8, lines ended by CR LF, LF or CR. @p system
+/// is the modal system until a "sistema:" line changes it.
+Report runProgram(std::string_view input, ModalSystem system = ModalSystem::K);
 
 } // namespace zpl

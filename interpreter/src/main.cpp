@@ -1,10 +1,12 @@
 // The companion interpreter of Zarvik: reads a program, writes its analysis.
-// Usage: zarvik-pl [entrada.txt [salida.log]]
+// Usage: zarvik-pl [--system S] [entrada.txt [salida.log]]
+//        zarvik-pl --verdict [--system S] FILE   (one verdict line per problem)
 // Exit status: 0 when every line was understood, 1 when some line has an error,
 // 2 when the program cannot be read or the output cannot be written.
 
 #include "Cp1252.h"
 #include "Program.h"
+#include "Verdicts.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -53,8 +55,21 @@ bool writeAtomically(const std::filesystem::path &path, const std::string &bytes
 
 int main(int argc, char **argv)
 {
+    for (int i = 1; i < argc; ++i)
+        if (std::string(argv[i]) == "--verdict")
+            return zpl::verdictMain(argc, argv);
+    zpl::ModalSystem system = zpl::ModalSystem::K;
+    if (argc > 2 && std::string(argv[1]) == "--system") {
+        if (!zpl::parseSystemName(argv[2], system)) {
+            std::cerr << "zarvik-pl: sistema desconocido " << argv[2]
+                      << " (K, T, D, B, K4, S4, S5)\n";
+            return 2;
+        }
+        argv += 2;
+        argc -= 2;
+    }
     if (argc > 3) {
-        std::cerr << "uso: zarvik-pl [entrada.txt [salida.log]]\n";
+        std::cerr << "uso: zarvik-pl [--system S] [entrada.txt [salida.log]]\n";
         return 2;
     }
     const std::filesystem::path input = argc > 1 ? argv[1] : "entrada.txt";
@@ -71,7 +86,7 @@ int main(int argc, char **argv)
     }
     const std::string program((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 
-    const zpl::Report report = zpl::runProgram(program);
+    const zpl::Report report = zpl::runProgram(program, system);
     if (!writeAtomically(output, report.text)) {
         std::cerr << "zarvik-pl: cannot write " << output << "\n";
         return 2;

@@ -2,6 +2,7 @@
 
 #include "Harness.h"
 #include "Parser.h"
+#include "Text.h"
 
 #include <string>
 
@@ -31,7 +32,7 @@ Failure failure(std::string_view line)
 
 bool mentions(const Failure &f, const std::string &text) { return f.message.find(text) != std::string::npos; }
 
-const std::string operand = "se esperaba una variable, ¬ o «(», pero se encontró ";
+const std::string operand = "se esperaba una fórmula (una letra, un predicado, ¬, ∀, ∃, □, ◇ o «(»), pero se encontró ";
 const std::string connective = "se esperaba un conector (&, V, -> o <->) o el final de la línea, pero se encontró ";
 
 } // namespace
@@ -146,27 +147,87 @@ TEST(unbalancedParenthesesPointAtTheirPlace)
     CHECK(mentions(f, "«)» sin su «(»"));
 }
 
-TEST(symbolsBeyondPropositionalLogicAreNamedWithTheirBytes)
+// A line in the whole language, printed back in Unicode, or its error.
+std::string readLine(std::string_view utf8)
+{
+    Logic logic;
+    const LineParse r = parseLine(logic, decode(utf8, Encoding::Utf8), Encoding::Utf8);
+    if (!r.ok())
+        return "error at " + std::to_string(r.column) + ": " + r.error;
+    std::string out;
+    for (int p : r.premises)
+        out += logic.text(p) + " ; ";
+    return out + (r.argument ? "⊨ " : "") + logic.text(r.conclusion);
+}
+
+TEST(quantifiersPredicatesIdentityAndModalitiesInEverySpelling)
 {
     struct Case {
-        const char *line;
-        int column;
-        const char *name;
+        const char *line, *read;
     };
     const Case cases[] = {
-        {"p & \"q", 5, "el cuantificador universal «∀» (byte 0x22), que el intérprete proposicional no admite"},
-        {"$p", 1, "el cuantificador existencial «∃» (byte 0x24)"},
-        {"\xA3p", 1, "el operador de necesidad «□» (byte 0xA3)"},
-        {"\xAFp", 1, "el operador de posibilidad «◇» (byte 0xAF)"},
-        {"p \xF7=q", 3, "«⊨» (bytes 0xF7 0x3D)"},
-        {"p \xF7-q", 3, "«⊨» (bytes 0xF7 0x2D)"},
+        {"∀x(Fx → Gx)", "∀x(Fx → Gx)"},
+        {"\\forall x (F(x) -> G(x))", "∀x(Fx → Gx)"},
+        {"\"x(Fx \u00AE Gx)", "∀x(Fx → Gx)"}, // the palette's ∀, a pasted → (1252 bytes read as such)
+        {"(∀x)Fx ∧ (∃y)Gy", "∀x Fx ∧ ∃y Gy"},
+        {"∀x Fx → Gx", "∀x Fx → Gx"}, // the scope is the formula that follows
+        {"∀x∃y Rxy ∨ $zSz", "∀x∃y Rxy ∨ ∃z Sz"},
+        {"Rab1 ∧ R(a, f(b, c)) ∧ Fg(a)", "(Rab1 ∧ R(a, f(b, c))) ∧ F(g(a))"},
+        {"a = b ∨ a ≠ f(b) ∨ ¬a=b ∨ a != b", "((a = b ∨ a ≠ f(b)) ∨ a ≠ b) ∨ a ≠ b"},
+        {"P ∧ q → ⊥", "(P ∧ q) → ⊥"}, // sentence letters in either case
+        {"∀n(Fn ∧ Rnn1) n n = a", "∀n(Fn ∧ Rnn1) ↔ n = a"}, // n is a name only where ↔ never stood
+        {"[]p -> <>p", "□p → ◇p"},
+        {"\u00A3(p → q) → (\u00A3p → \u00AFq)", "□(p → q) → (□p → ◇q)"},
+        {"\\Box \\Diamond p ∧ ◻◊p", "□◇p ∧ □◇p"},
+        {"p, p → q ⊨ q", "p ; p → q ; ⊨ q"},
+        {"p,q |= r", "p ; q ; ⊨ r"},
+        {"p ⊢ q", "p ; ⊨ q"},
+        {"p ∴ q", "p ; ⊨ q"},
+        {"⊨ p ∨ ¬p", "⊨ p ∨ ¬p"},
+        {"p, q", "error at 5: se esperaba «⊨» y la conclusión tras las premisas separadas por comas, pero se encontró el final de la línea."},
+        {"p ⊨ q ⊨ r", "error at 7: se esperaba un conector (&, V, -> o <->) o el final de la línea, pero se encontró el signo de consecuencia «⊨» (un argumento lleva un solo «⊨»)."},
+        {"∀(Fx)", "error at 2: se esperaba una variable tras ∀, pero se encontró «(»."},
+        {"Fa ∧ Fab", "error at 6: el predicado F lleva aquí 2 términos y antes 1."},
+        {"∀x(x ∨ Fx)", "error at 4: x es una variable del cuantificador; como fórmula se esperaba, por ejemplo, Fx o x = a."},
+        {"f(a) ∧ p", "error at 6: se esperaba «=» o «≠» tras el término f(a), pero se encontró la conjunción «∧»."},
     };
-    for (const Case &c : cases) {
-        const Failure f = failure(c.line);
-        CHECK_EQ(f.column, c.column);
-        if (!mentions(f, c.name))
-            CHECK_EQ(f.message, std::string("... ") + c.name + " ...");
-    }
+    for (const Case &c : cases)
+        CHECK_EQ(readLine(c.line), std::string(c.read));
+}
+
+TEST(boundVariablesAreNotConstantsAndInstancesRespectScopes)
+{
+    Logic logic;
+    const LineParse r = parseLine(logic, decode("∀x(Fx ∧ ∃x Gx) ∧ Hx", Encoding::Utf8), Encoding::Utf8);
+    CHECK(r.ok());
+    const FormulaNode &all = logic.node(logic.node(r.conclusion).a);
+    CHECK_EQ(all.vars, std::uint64_t{0}); // x is bound inside, and a constant in Hx
+    const int c = logic.constant(logic.function("c", 0));
+    CHECK_EQ(logic.text(logic.substitute(all.b, all.a, c)), std::string("Fc ∧ ∃x Gx"));
+}
+
+TEST(onlyValidUtf8ThatIsNotAsciiIsReadAsUtf8)
+{
+    struct Case {
+        std::string bytes;
+        Encoding expected;
+    };
+    const Case cases[] = {
+        {"p & q", Encoding::Cp1252},                 // ASCII reads the same either way
+        {"p \xE2\x88\xA7 q", Encoding::Utf8},        // ∧
+        {"\xEF\xBB\xBFp", Encoding::Utf8},           // a byte-order mark
+        {"p \xD9 q \xAE r", Encoding::Cp1252},        // pasted "Symbol" ∧ and →
+        {"\xC0\x80", Encoding::Cp1252},              // an overlong NUL
+        {"\xED\xA0\x80", Encoding::Cp1252},          // a surrogate
+        {"p \xE2\x88", Encoding::Cp1252},            // cut short
+        {"\xF4\x90\x80\x80", Encoding::Cp1252},      // past U+10FFFF
+        {"\xD8\xAC", Encoding::Utf8},                // "Ø¬" in 1252 is also U+062C: the rule says UTF-8
+    };
+    for (const Case &c : cases)
+        CHECK_EQ(static_cast<int>(detectEncoding(c.bytes)), static_cast<int>(c.expected));
+    // 1252's five undefined codes survive decoding, so that a message can name the byte.
+    CHECK(decode("\x81\x8D", Encoding::Cp1252) == U"\x81\x8D");
+    CHECK(decode("\xE2\x88", Encoding::Utf8) == U"\uFFFD\uFFFD");
 }
 
 TEST(keyboardHabitsBetweenOperandsNameWhatWasMeant)
@@ -197,7 +258,7 @@ TEST(keyboardHabitsBetweenOperandsNameWhatWasMeant)
 
 TEST(otherBytesAreNamedWithAHint)
 {
-    CHECK(mentions(failure("P & q"), "la letra mayúscula P (las variables se escriben en minúscula)"));
+    CHECK(mentions(failure("Fx y"), "la variable y; los términos van pegados al predicado: Fxy."));
     CHECK(mentions(failure("p & 1"), "el dígito 1"));
     CHECK(mentions(failure("p <- q"), "«<» (el bicondicional se escribe <->)"));
     CHECK(mentions(failure("p // q"), "«/» (un comentario es una línea que empieza por //)"));

@@ -34,7 +34,7 @@ check "a good program ends with status 0" [ "$status" -eq 0 ]
 check "salida.log lands beside PL.bat" grep -q "$(printf 'Tautolog\355a')" "$folder/salida.log"
 check "nothing is written in the working directory" [ ! -e "$elsewhere/salida.log" ]
 
-printf 'p & "q\r\n' >"$folder/entrada.txt"
+printf 'p & #q\r\n' >"$folder/entrada.txt"
 (cd "$elsewhere" && "$folder/PL.bat")
 status=$?
 check "a program with an error ends with the interpreter's status 1" [ "$status" -eq 1 ]

@@ -15,11 +15,12 @@ inline constexpr const char *kModalSystemNames[] = {"K", "T", "D", "B", "K4", "S
 /// One problem of the checked text (a formula, or an argument), as the engine answers it.
 struct LogicProblem
 {
-    int line = 0;        ///< 1-based line of the checked text where the problem ends
+    int line = 0;        ///< 1-based line of the checked text where the problem starts
     QString system;      ///< the modal system it was decided in; empty when it is not modal
     QString verdict;     ///< "Argumento válido", "Fórmula no válida", … or empty
     QString text;        ///< the problem as the engine read it
-    QString explanation; ///< the tree, the countermodel, the table or what was tried
+    QString explanation; ///< the tree, the countermodel or what was tried
+    QString truthTable;  ///< a propositional problem's table, an argument's joint one; or empty
     bool syntaxError = false;
     int errorLine = 0;    ///< 1-based, in the checked text
     int errorColumn = 0;  ///< 1-based, in code points
@@ -39,9 +40,6 @@ public:
     virtual std::vector<LogicProblem> check(
         const std::string &utf8, ModalSystem system, const std::atomic<bool> &cancel)
         = 0;
-    /// The truth tables of @p utf8 as one problem, whose explanation is the table; or the
-    /// first syntax error.
-    virtual LogicProblem truthTable(const std::string &utf8) = 0;
 };
 
 /// The engine that the commands use: the one linked in, unless a test installed another.

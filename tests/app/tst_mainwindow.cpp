@@ -9,6 +9,7 @@
 #include "Unit3.h"
 
 #include "platform/app/Application.h"
+#include "platform/printing/DocumentPrinter.h"
 #include "platform/richedit/RichEdit.h"
 #include "platform/widgets/SpeedButton.h"
 
@@ -18,6 +19,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -123,15 +125,16 @@ private Q_SLOTS:
             QCOMPARE(!item.action->icon().isNull(), item.picture);
         }
         const QList<QAction *> bar = m_form->menuBar()->actions();
-        QCOMPARE(bar.size(), 5);
+        // Added menus come after the specified ones, the help item last.
+        QCOMPARE(bar.size(), 6);
         QCOMPARE(bar[0]->text(), QStringLiteral("Archivo"));
         QCOMPARE(bar[1]->text(), QStringLiteral("Editar"));
         QCOMPARE(bar[2]->text(), QStringLiteral("Configurar"));
-        // Added menus come after the specified ones, the help item last.
-        QCOMPARE(bar[3], m_form->Logica1->menuAction());
-        QCOMPARE(bar[4], m_form->AyudayCaercade1);
-        QCOMPARE(bar[4]->text(), QStringLiteral("Ayuda y Acerca de ..."));
-        QVERIFY(!bar[4]->menu());
+        QCOMPARE(bar[3]->text(), QStringLiteral("Símbolos"));
+        QCOMPARE(bar[4], m_form->Logica1->menuAction());
+        QCOMPARE(bar[5], m_form->AyudayCaercade1);
+        QCOMPARE(bar[5]->text(), QStringLiteral("Ayuda y Acerca de ..."));
+        QVERIFY(!bar[5]->menu());
         const QList<QAction *> archivo = m_form->Archivo1->actions();
         QCOMPARE(archivo.size(), 13);
         QVERIFY(archivo[2]->isSeparator() && archivo[6]->isSeparator() && archivo[9]->isSeparator());
@@ -140,6 +143,64 @@ private Q_SLOTS:
         QVERIFY(!m_form->DetenerPrograma1->isEnabled());
         QCOMPARE(archivo[12], m_form->Exportar1);
         QCOMPARE(m_form->Editar1->actions().last(), m_form->CopiarComoLatex1);
+    }
+
+    void ctrlAndAltKeysReachTheirCommands()
+    {
+        m_form->show();
+        m_form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        RichEdit *edit = m_form->RichEdit1;
+        auto ctrl = [edit](Qt::Key key, Qt::KeyboardModifier more = Qt::NoModifier) {
+            QTest::keyClick(edit, key, Qt::ControlModifier | more);
+        };
+        // Ctrl+X, C and V the control takes itself, as it does Ctrl+A, Z and Shift+Z.
+        QTest::keyClicks(edit, "ab");
+        for (Qt::Key key : {Qt::Key_A, Qt::Key_B, Qt::Key_I, Qt::Key_U})
+            ctrl(key);
+        QCOMPARE(int(edit->selStyle()), 0x07);
+        // Through the toggles' handlers: their look follows.
+        QVERIFY(m_form->speedButton(24)->isFlat() && m_form->speedButton(25)->isFlat());
+        QTest::keyClick(edit, Qt::Key_Delete);
+        for (auto [key, more, bytes] : {std::tuple{Qt::Key_Z, Qt::NoModifier, "ab"},
+                                        {Qt::Key_Y, Qt::NoModifier, ""},
+                                        {Qt::Key_Z, Qt::NoModifier, "ab"},
+                                        {Qt::Key_Z, Qt::ShiftModifier, ""}}) {
+            ctrl(key, more);
+            QCOMPARE(edit->bytes(), QByteArray(bytes));
+        }
+
+        edit->setModified(false);
+        m_dialogs->queueSaveFile(std::nullopt);
+        ctrl(Qt::Key_S);
+        m_dialogs->queueOpenFile(std::nullopt);
+        ctrl(Qt::Key_O);
+        QVERIFY(m_dialogs->allAnswersUsed());
+        int printed = 0;
+        QTemporaryDir out;
+        setPrinterFactoryForTests([&](const QString &) {
+            ++printed;
+            auto printer = std::make_unique<QPrinter>();
+            printer->setOutputFileName(out.filePath(QStringLiteral("x.pdf")));
+            return printer;
+        });
+        ctrl(Qt::Key_P);
+        setPrinterFactoryForTests({});
+        QCOMPARE(printed, 1);
+        m_form->EnterProgramMode();
+        ctrl(Qt::Key_N);
+        QVERIFY(!m_form->CompilarPrograma1->isEnabled());
+
+        // Alt and the first letter open the menu without typing the letter.
+        for (QMenu *menu :
+             {m_form->Archivo1, m_form->Editar1, m_form->Confifurar1, m_form->Simbolos1}) {
+            QTest::keyClick(edit, Qt::Key(menu->title().at(0).unicode()), Qt::AltModifier);
+            QTRY_VERIFY(menu->isVisible());
+            menu->close();
+        }
+        QCOMPARE(edit->bytes(), QByteArray());
+        ctrl(Qt::Key_Q);
+        QVERIFY(!m_form->isVisible());
     }
 
     void aboutWindowHoldsItsTwelveLinesAndNoKeyClosesIt()

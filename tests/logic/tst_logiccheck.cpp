@@ -47,15 +47,6 @@ public:
         return answer;
     }
 
-    LogicProblem truthTable(const std::string &utf8) override
-    {
-        const std::lock_guard lock(mutex);
-        text = QString::fromStdString(utf8);
-        LogicProblem table;
-        table.explanation = QStringLiteral("p\tq\n");
-        return table;
-    }
-
     QString checkedText()
     {
         const std::lock_guard lock(mutex);
@@ -129,8 +120,7 @@ private Q_SLOTS:
         QCOMPARE(m_edit->bytes(), bytes);
         QCOMPARE(Form5->windowTitle(), QStringLiteral("Resultado de la comprobación"));
         // The first line checked is the document's second.
-        QCOMPARE(Form5->Memo1->toPlainText(),
-            QStringLiteral("Línea 2: q ⊨ r\nArgumento válido\n"));
+        QCOMPARE(Form5->Memo1->toPlainText(), QStringLiteral("Línea 2: q ⊨ r\nArgumento válido\n"));
 
         m_form->findChild<QAction *>(QStringLiteral("SistemaS41"))->trigger();
         m_form->SeleccionatTodo1->trigger();
@@ -138,8 +128,11 @@ private Q_SLOTS:
         QTRY_COMPARE(m_engine.checkedText(), QStringLiteral("p\nq ⊨ r #\ns"));
         QCOMPARE(m_engine.checkedSystem, ModalSystem::S4);
 
+        // The same problems, with their tables in place of their trees.
+        QTRY_COMPARE(m_engine.running.load(), 0);
+        m_engine.answer[0].truthTable = QStringLiteral("p\tq\n");
         m_form->TablaDeVerdad1->trigger();
-        QTRY_COMPARE(Form5->Memo1->toPlainText(), QStringLiteral("p\tq\n"));
+        QTRY_COMPARE(Form5->Memo1->toPlainText(), QStringLiteral("Línea 1: q ⊨ r\np\tq\n"));
     }
 
     void aSyntaxErrorSelectsItsCharacterPastTheTurnstile()
@@ -183,7 +176,7 @@ private Q_SLOTS:
         QTRY_VERIFY(m_engine.cancelled);
     }
 
-    void truthTableOfAOneLineArgumentFindsItsErrorsInPlace()
+    void linkedEngineTabulatesAOneLineArgumentAndFindsItsErrorInPlace()
     {
         // The engine linked in, not the scripted one.
         setLogicEngineForTests(nullptr);
@@ -196,8 +189,10 @@ private Q_SLOTS:
         QTRY_VERIFY(Form5 && !Form5->Memo1->toPlainText().isEmpty());
         const QString table = Form5->Memo1->toPlainText();
         setLogicEngineForTests(&m_engine);
-        QVERIFY2(table.startsWith(QStringLiteral("Premisa 1: ")), qPrintable(table));
-        QVERIFY(table.contains(QStringLiteral("Premisa 2: p\nConclusión: q\n")));
+        QVERIFY2(table.startsWith(QStringLiteral("Línea 1: p → q, p ⊨ q\nTabla de verdad del "
+                                                 "argumento")),
+            qPrintable(table));
+        QVERIFY(table.contains(QStringLiteral("\nV\tV\tV\tV\tV\t*\n")));
         QVERIFY(!table.contains(QStringLiteral("contraejemplo")));
 
         setLogicEngineForTests(nullptr);

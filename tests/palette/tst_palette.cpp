@@ -1,4 +1,5 @@
-// The symbol palette and the two editing modes, driven through the real buttons.
+// The symbol palette and the two editing modes, driven through the real buttons, the TeX names
+// typed in their place and the "Símbolos" menu.
 
 #include "Unit1.h"
 
@@ -17,7 +18,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QFontMetrics>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QProcess>
 #include <QRegularExpression>
@@ -92,6 +96,15 @@ QString run(const QString &program, const QStringList &arguments, const QString 
     process.start(program, arguments);
     process.waitForFinished(120000);
     return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The document as its file keeps it: every font, character set and style.
+QByteArray rtf(RichEdit &edit, const QTemporaryDir &folder)
+{
+    const QString path = folder.filePath(QStringLiteral("compare.zvk"));
+    edit.saveToFile(path);
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -358,7 +371,9 @@ private Q_SLOTS:
             const CodePage &symbol = CodePage::forFont(u"Symbol", kSymbolCharset);
             QCOMPARE(symbol.readable(button->text()), expected[i]);
             QVERIFY(!button->accessibleName().isEmpty());
-            QCOMPARE(button->toolTip(), kExpected[i].number == 15 ? QStringLiteral("AYUDA") : QString());
+            // The layout's one hint comes first; the names that type the symbol follow.
+            QCOMPARE(button->toolTip().startsWith(QStringLiteral("AYUDA\n")),
+                     kExpected[i].number == 15);
             QCOMPARE(button->geometry(), QRect(kExpected[i].left, 8, 23, 22));
         }
     }
@@ -397,6 +412,101 @@ private Q_SLOTS:
         QCOMPARE(m_edit->selStart(), 2);
         QCOMPARE(m_edit->selLength(), 1);
         QVERIFY(m_form->speedButton(24)->isEnabled());
+    }
+
+    // The names of the issue, each with the button that must insert the same thing.
+    void everyTexNameLeavesWhatAClickOnItsButtonLeaves_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("button");
+        const std::pair<const char *, int> names[] = {
+            {"neg", 3}, {"lnot", 3}, {"lor", 17}, {"vee", 17}, {"land", 18}, {"wedge", 18},
+            {"to", 4}, {"rightarrow", 4}, {"leftrightarrow", 6}, {"bicond", 6},
+            {"leftarrow", 5}, {"gets", 5}, {"forall", 1}, {"exists", 2}, {"equiv", 20},
+            {"top", 16}, {"bot", 19}, {"Box", 7}, {"Diamond", 8}, {"models", 22}, {"vdash", 23},
+            {"Rightarrow", 21}, {"implies", 21}, {"Leftrightarrow", 15}, {"iff", 15}};
+        for (auto [name, button] : names)
+            QTest::newRow(name) << QString::fromLatin1(name) << button;
+    }
+
+    void everyTexNameLeavesWhatAClickOnItsButtonLeaves()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, button);
+        // Bold from the name on: the symbol takes the attributes in force, not those before it.
+        QTest::keyClicks(m_edit, "p ");
+        m_edit->setSelStyle(fmt::Bold);
+        QTest::keyClicks(m_edit, QStringLiteral("\\") + name + QStringLiteral(" q"));
+
+        const std::unique_ptr<TForm1> clicked = test::shownMainWindow();
+        QTest::keyClicks(clicked->RichEdit1, "p ");
+        clicked->RichEdit1->setSelStyle(fmt::Bold);
+        QTest::mouseClick(clicked->speedButton(button), Qt::LeftButton);
+        QTest::keyClicks(clicked->RichEdit1, " q");
+
+        QCOMPARE(m_edit->bytes(), clicked->RichEdit1->bytes());
+        QCOMPARE(rtf(*m_edit, m_exeFolder), rtf(*clicked->RichEdit1, m_exeFolder));
+        QCOMPARE(m_edit->selCharset(), clicked->RichEdit1->selCharset());
+    }
+
+    void undoGivesBackTheTexNameAndItsEndingKey()
+    {
+        QTest::keyClicks(m_edit, "p \\models");
+        QTest::keyClick(m_edit, Qt::Key_Return);
+        QCOMPARE(m_edit->bytes(), QByteArray("p \xF7=\r\n"));
+        m_edit->undo();
+        QCOMPARE(m_edit->bytes(), QByteArray("p \\models\r\n"));
+        QCOMPARE(m_edit->selStart(), 10);
+        m_edit->redo();
+        QCOMPARE(m_edit->bytes(), QByteArray("p \xF7=\r\n"));
+    }
+
+    void texNamesFollowTheModeAndDoubledBackslashesStayText_data()
+    {
+        QTest::addColumn<bool>("programMode");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("staysText");
+        QTest::newRow("disabled in program mode") << true << "\\forall x \\neg\\leftrightarrow."
+                                                  << QByteArray("\\forall x \xACn.") << true;
+        QTest::newRow("doubled") << false << "\\\\forall x\\\\\\\\to \\\\\\lor "
+                                 << QByteArray("\\forall x\\\\to \\V ") << true;
+        QTest::newRow("not names") << false << "\\forallx \\Neg \\to\\top1"
+                                   << QByteArray("\\forallx \\Neg ->T1") << false;
+    }
+
+    void texNamesFollowTheModeAndDoubledBackslashesStayText()
+    {
+        QFETCH(bool, programMode);
+        QFETCH(QString, typed);
+        QFETCH(bool, staysText);
+        if (programMode)
+            m_form->EnterProgramMode();
+        QTest::keyClicks(m_edit, typed);
+        QTEST(m_edit->bytes(), "bytes");
+        // Ended again later, "\\forall" is what its backslash was when it was typed.
+        m_edit->setSelStart(7);
+        QTest::keyClicks(m_edit, " ");
+        QCOMPARE(m_edit->bytes().startsWith("\\forall "), staysText);
+    }
+
+    void symbolsMenuFollowsTheButtonsAndTeachesTheNames()
+    {
+        QCOMPARE(m_form->menuBar()->actions().indexOf(m_form->Simbolos1->menuAction()), 3);
+        const QList<QAction *> entries = m_form->Simbolos1->actions();
+        QCOMPARE(entries.size(), 17);
+        QCOMPARE(entries[6]->text(), QStringLiteral("Para todo  ∀"));
+        QCOMPARE(entries[6]->statusTip(), QStringLiteral("Para todo — \\forall"));
+        QCOMPARE(m_form->speedButton(15)->toolTip(),
+                 QStringLiteral("AYUDA\nDoble implicación — \\Leftrightarrow o \\iff"));
+        m_form->EnterProgramMode();
+        QCOMPARE(std::count_if(entries.cbegin(), entries.cend(),
+                               [](const QAction *a) { return a->isEnabled(); }),
+                 5);
+        QVERIFY(!entries[6]->isEnabled() && entries[4]->isEnabled());
+        m_form->EnterTextMode();
+        entries[13]->trigger();
+        QCOMPARE(m_edit->bytes(), QByteArray("\xF7="));
     }
 
 private:

@@ -1,0 +1,476 @@
+#include "Engine.h"
+
+#include "Analysis.h"
+#include "Evaluator.h"
+#include "Models.h"
+#include "Parser.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+
+namespace zpl {
+namespace {
+
+// The tableau's first rounds are cheap; later ones get exponentially more steps, so that the
+// countermodel search keeps its turns.
+constexpr std::int64_t kTreeSteps = 400'000;
+constexpr int kFirstRoundMilliseconds = 20;
+
+std::string plural(int n, const char *one, const char *many)
+{
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+struct Problem
+{
+    Logic logic;
+    std::vector<int> premises;
+    int conclusion = -1;
+    bool argument = false;
+    ModalSystem system = ModalSystem::K;
+    bool modal = false, firstOrder = false, propositional = true;
+
+    // Everything that must be true in a countermodel.
+    std::vector<int> refutation()
+    {
+        std::vector<int> all = premises;
+        all.push_back(logic.negation(conclusion));
+        return all;
+    }
+};
+
+const char *checkedNote(const Problem &p)
+{
+    return p.argument ? "comprobado: en él las premisas son verdaderas y la conclusión falsa"
+                      : "comprobado: en él la fórmula es falsa";
+}
+
+Judgement valid(const Problem &p, const TableauResult &t)
+{
+    Judgement j;
+    j.decision = Decision::Valid;
+    j.explanation = "Árbol cerrado (" + std::string(p.modal ? "sistema " : "")
+        + (p.modal ? systemName(p.system) : "") + (p.modal ? "; " : "")
+        + "cada rama acaba en × con las dos líneas que se contradicen):\n" + t.tree;
+    j.reason = "árbol cerrado de " + plural(t.lines, "línea", "líneas");
+    return j;
+}
+
+Judgement invalid(const Problem &p, const std::vector<int> &refutation, const Structure &model)
+{
+    Judgement j;
+    j.decision = Decision::Invalid;
+    j.explanation = "Contramodelo (" + std::string(checkedNote(p)) + "):\n"
+        + describeModel(p.logic, refutation, model, p.firstOrder, p.modal);
+    if (p.firstOrder && p.modal)
+        j.reason = "contramodelo de " + plural(model.domain, "elemento", "elementos") + " y "
+            + plural(model.worlds, "mundo", "mundos");
+    else if (p.modal)
+        j.reason = "contramodelo de " + plural(model.worlds, "mundo", "mundos");
+    else
+        j.reason = "contramodelo de " + plural(model.domain, "elemento", "elementos");
+    return j;
+}
+
+// ---- propositional problems: the solver decides, the tableau explains ----------------------
+
+Judgement propositional(Problem &p, const Budget &budget)
+{
+    Arena arena;
+    std::vector<int> premises;
+    for (int f : p.premises)
+        premises.push_back(toArena(p.logic, f, arena));
+    const int conclusion = toArena(p.logic, p.conclusion, arena);
+    const ArgumentCheck check = checkArgument(arena, premises, conclusion);
+    Judgement j;
+    if (check.counterexampleFound == Found::Unknown) {
+        j.explanation = "No determinado: la búsqueda de una valoración superó su límite de "
+            + std::to_string(kConflictLimit) + " conflictos.\n";
+        j.reason = "límite de la búsqueda";
+        return j;
+    }
+    if (check.counterexampleFound == Found::Yes) {
+        // The plain evaluator confirms the valuation before anyone reads it.
+        bool ok = !evaluateOnce(arena, conclusion, check.vars, check.counterexample);
+        for (int f : premises)
+            ok = ok && evaluateOnce(arena, f, check.vars, check.counterexample);
+        if (!ok) {
+            j.explanation = "No determinado: la valoración hallada no superó la comprobación.\n";
+            j.reason = "comprobación fallida";
+            return j;
+        }
+        j.decision = Decision::Invalid;
+        std::string values;
+        for (std::size_t i = 0; i < check.vars.size(); ++i)
+            values += (i ? ", " : "") + arena.variableName(check.vars[i]) + " = "
+                + (check.counterexample[i] ? "V" : "F");
+        j.explanation = "Contramodelo (" + std::string(checkedNote(p)) + "):\n"
+            + (values.empty() ? std::string("(ninguna letra)") : values) + "\n";
+        j.reason = "valoración " + values;
+        return j;
+    }
+    TableauOptions options;
+    options.conclusionIsFormula = !p.argument;
+    options.stepLimit = kTreeSteps;
+    const TableauResult t = runTableau(p.logic, p.premises, p.conclusion, options, budget);
+    if (t.kind == TableauResult::Kind::Closed)
+        return valid(p, t);
+    j.decision = Decision::Valid;
+    j.explanation = "Ninguna valoración "
+        + std::string(p.argument ? "hace verdaderas las premisas y falsa la conclusión"
+                                 : "hace falsa la fórmula")
+        + " (lo ha comprobado el resolvedor SAT); el árbol cerrado es demasiado grande para "
+          "mostrarlo.\n";
+    j.reason = "sin valoración que lo refute";
+    return j;
+}
+
+// ---- a countermodel read from an open branch of a modal tableau ----------------------------
+
+std::optional<Structure> branchModel(Problem &p, const OpenBranch &open)
+{
+    Structure s;
+    const int m = open.worlds;
+    s.worlds = m;
+    s.access.assign(static_cast<std::size_t>(m), std::vector<char>(static_cast<std::size_t>(m), 0));
+    auto r = [&](int u, int v) -> char & {
+        return s.access[static_cast<std::size_t>(u)][static_cast<std::size_t>(v)];
+    };
+    for (const auto &[u, v] : open.edges)
+        r(u, v) = 1;
+    // A blocked world borrows the successors of the world that blocked it.
+    for (const auto &[w, by] : open.blocked)
+        for (int v = 0; v < m; ++v)
+            if (r(by, v))
+                r(w, v) = 1;
+    for (bool changed = true; changed;) {
+        changed = false;
+        for (int u = 0; u < m; ++u)
+            for (int v = 0; v < m; ++v) {
+                if (p.system == ModalSystem::S5 && !r(u, v))
+                    r(u, v) = 1, changed = true;
+                if (isReflexive(p.system) && u == v && !r(u, v))
+                    r(u, v) = 1, changed = true;
+                if (isSymmetric(p.system) && r(u, v) && !r(v, u))
+                    r(v, u) = 1, changed = true;
+                for (int z = 0; z < m && isTransitive(p.system); ++z)
+                    if (r(u, v) && r(v, z) && !r(u, z))
+                        r(u, z) = 1, changed = true;
+            }
+        // A world with no successor, where no □ asks anything, may see itself in a serial frame.
+        for (int u = 0; u < m && isSerial(p.system); ++u)
+            if (std::none_of(s.access[static_cast<std::size_t>(u)].begin(),
+                    s.access[static_cast<std::size_t>(u)].end(), [](char c) { return c != 0; }))
+                r(u, u) = 1, changed = true;
+    }
+    std::vector<int> formulas = p.refutation();
+    for (int i = 0; i < p.logic.predicateCount(); ++i)
+        s.predicates[i].assign(static_cast<std::size_t>(m), 0);
+    for (const auto &[w, f] : open.literals) {
+        const FormulaNode &n = p.logic.node(f);
+        if (n.kind != Fk::Atom || n.b >= 0)
+            return std::nullopt; // only propositional letters here
+        s.predicates[n.a][static_cast<std::size_t>(w)] = 1;
+    }
+    bool ok = frameFits(s, p.system);
+    for (int f : formulas)
+        ok = ok && holdsIn(p.logic, s, f);
+    if (!ok)
+        return std::nullopt;
+    return s;
+}
+
+// ---- the laws of identity, for the rounds that reason about = through them ---------------------
+
+void symbolsOf(const Logic &L, int f, std::set<int> &predicates, std::set<int> &functions, bool &identity)
+{
+    std::vector<int> stack{f}, terms;
+    while (!stack.empty()) {
+        const FormulaNode &n = L.node(stack.back());
+        const int g = stack.back();
+        stack.pop_back();
+        if (n.kind == Fk::Atom) {
+            predicates.insert(n.a);
+            for (int a : L.atomArgs(g))
+                terms.push_back(a);
+        } else if (n.kind == Fk::Equal) {
+            identity = true;
+            terms.push_back(n.a), terms.push_back(n.b);
+        } else if (n.kind == Fk::Not || isModalOp(n.kind)) {
+            stack.push_back(n.a);
+        } else if (isBinary(n.kind)) {
+            stack.push_back(n.a), stack.push_back(n.b);
+        } else if (isQuantifier(n.kind)) {
+            stack.push_back(n.b);
+        }
+    }
+    while (!terms.empty()) {
+        const int t = terms.back();
+        terms.pop_back();
+        if (L.term(t).kind != Tk::App)
+            continue;
+        functions.insert(L.term(t).sym);
+        for (int a : L.args(t))
+            terms.push_back(a);
+    }
+}
+
+// Transitivity, and substitution at each place of each predicate and function with terms:
+// ∀x1∀x2∀y((x1 = y ∧ Rx1x2) → Ryx2). Symmetry and reflexivity the tree has already (a pair
+// a = b, b ≠ a closes, and so does a ≠ a).
+std::vector<int> identityAxioms(Logic &L, const std::vector<int> &formulas)
+{
+    std::set<int> predicates, functions;
+    bool identity = false;
+    for (int f : formulas)
+        symbolsOf(L, f, predicates, functions, identity);
+    std::vector<int> axioms;
+    if (!identity)
+        return axioms;
+    auto var = [&](const std::string &name) { return L.var(L.variable(name)); };
+    auto all = [&](const std::vector<std::string> &names, int body) {
+        for (auto it = names.rbegin(); it != names.rend(); ++it)
+            body = L.quantified(Fk::Forall, L.variable(*it), body);
+        return body;
+    };
+    const int x = var("x"), y = var("y"), z = var("z");
+    axioms.push_back(all({"x", "y", "z"}, L.binary(Fk::Implies, L.binary(Fk::And, L.equal(x, y), L.equal(y, z)),
+                                                   L.equal(x, z))));
+    auto places = [&](int arity, auto make) {
+        std::vector<std::string> names;
+        std::vector<int> xs;
+        for (int i = 1; i <= arity; ++i) {
+            names.push_back("x" + std::to_string(i));
+            xs.push_back(var(names.back()));
+        }
+        names.push_back("y");
+        for (int i = 0; i < arity; ++i) {
+            std::vector<int> ys = xs;
+            ys[static_cast<std::size_t>(i)] = y;
+            axioms.push_back(all(names, make(xs, ys, L.equal(xs[static_cast<std::size_t>(i)], y))));
+        }
+    };
+    for (int p : predicates)
+        places(L.predicateSymbol(p).arity, [&](const std::vector<int> &xs, const std::vector<int> &ys, int same) {
+            return L.binary(Fk::Implies, L.binary(Fk::And, same, L.atom(p, xs)), L.atom(p, ys));
+        });
+    for (int f : functions)
+        places(L.functionSymbol(f).arity, [&](const std::vector<int> &xs, const std::vector<int> &ys, int same) {
+            return L.binary(Fk::Implies, same, L.equal(L.app(f, xs), L.app(f, ys)));
+        });
+    return axioms;
+}
+
+// ---- the search ------------------------------------------------------------------------------
+
+// One way of searching, with its own depth, its own time slice and the time it has used.
+struct Strategy {
+    enum Kind { Models, Branch, Line, Identity } kind;
+    int limit = 1;
+    std::chrono::milliseconds slice{kFirstRoundMilliseconds};
+    std::chrono::steady_clock::duration spent{};
+    bool done = false;
+};
+
+Judgement search(Problem &p, const Budget &budget)
+{
+    const std::vector<int> refutation = p.refutation();
+    // Model sizes in the order tried: domains for first-order logic, worlds for modal logic, and
+    // both, smallest total first, when quantifiers and modal operators mix.
+    std::vector<std::pair<int, int>> sizes;
+    for (int total = 2; total <= kMaxModelDomain + kMaxModelWorlds; ++total)
+        for (int d = 1; d < total; ++d) {
+            const int w = total - d;
+            if (d > kMaxModelDomain || w > kMaxModelWorlds)
+                continue;
+            if ((!p.firstOrder && d > 1) || (!p.modal && w > 1))
+                continue;
+            sizes.emplace_back(d, w);
+        }
+    // The tableau deepens in turns: by instances of ∀ per branch, which suits proofs that need
+    // many different ∀; per ∀ line, which suits proofs that need each ∀ a few times; and, where =
+    // occurs, with the laws of identity as lines, for proofs in which identities must give free
+    // variables their values. Whichever has used the least time goes next, so that none starves.
+    std::vector<int> all = p.premises;
+    all.push_back(p.conclusion);
+    const std::vector<int> axioms = p.firstOrder ? identityAxioms(p.logic, all) : std::vector<int>{};
+    std::vector<Strategy> strategies{{Strategy::Models}, {Strategy::Branch}};
+    if (p.firstOrder)
+        strategies.push_back({Strategy::Line});
+    if (!axioms.empty())
+        strategies.push_back({Strategy::Identity, 2});
+    std::size_t nextSize = 0;
+    int largestTried = 0, deepestLimit = 0;
+    bool satisfiable = false;
+    while (!budget.expired()) {
+        Strategy *s = nullptr;
+        for (Strategy &c : strategies)
+            if (!c.done && (!s || c.spent < s->spent))
+                s = &c;
+        if (!s)
+            break;
+        const auto start = std::chrono::steady_clock::now();
+        if (s->kind == Strategy::Models) {
+            if (nextSize >= sizes.size()) {
+                s->done = true;
+                continue;
+            }
+            const auto [d, w] = sizes[nextSize++];
+            const ModelSearch m = findModel(p.logic, refutation, p.system, d, w, budget);
+            largestTried = std::max(largestTried, p.modal && !p.firstOrder ? w : d);
+            if (m.status == ModelStatus::Found)
+                return invalid(p, refutation, m.model);
+            s->spent += std::chrono::steady_clock::now() - start;
+            continue;
+        }
+        TableauOptions options;
+        options.system = p.system;
+        options.gammaLimit = s->limit;
+        options.perLine = s->kind == Strategy::Line;
+        options.conclusionIsFormula = !p.argument;
+        if (s->kind == Strategy::Identity)
+            options.axioms = axioms;
+        if (p.firstOrder && p.modal)
+            options.worldLimit = 3 + 2 * s->limit;
+        Budget slice = budget;
+        slice.deadline = std::min(budget.deadline, start + s->slice);
+        const TableauResult t = runTableau(p.logic, p.premises, p.conclusion, options, slice);
+        s->spent += std::chrono::steady_clock::now() - start;
+        if (t.kind == TableauResult::Kind::Closed)
+            return valid(p, t);
+        if (t.kind == TableauResult::Kind::Open) {
+            // No rule is left on an open branch: not valid. Its countermodel, or a smaller one.
+            satisfiable = true;
+            for (Strategy &c : strategies)
+                c.done = c.done || c.kind != Strategy::Models;
+            if (p.modal && !p.firstOrder)
+                if (const auto model = branchModel(p, t.open))
+                    return invalid(p, refutation, *model);
+            continue;
+        }
+        if (t.stopped) {
+            s->slice *= 2; // this depth needs more time, not more depth
+        } else {
+            deepestLimit = std::max(deepestLimit, s->limit);
+            ++s->limit;
+        }
+    }
+    Judgement j;
+    j.explanation = "No determinado: ";
+    if (satisfiable)
+        j.explanation += "el árbol tiene una rama abierta, pero no se halló un contramodelo que lo confirme";
+    else
+        j.explanation += "el árbol no se cerró con hasta " + plural(deepestLimit, "ejemplar", "ejemplares")
+                         + " de ∀ por rama";
+    j.explanation += ", y no hay contramodelo de hasta "
+                     + plural(largestTried, p.modal && !p.firstOrder ? "mundo" : "elemento",
+                              p.modal && !p.firstOrder ? "mundos" : "elementos")
+                     + (budget.expired() ? " en el tiempo disponible" : "") + ".\n";
+    j.reason = budget.expired() ? "límite de tiempo" : "límites de búsqueda";
+    return j;
+}
+
+// A letter must keep its number of terms across the lines of an argument.
+std::string arityConflict(const Logic &logic, const std::vector<int> &formulas)
+{
+    std::map<std::string, int> predicates, functions;
+    std::vector<int> stack(formulas.begin(), formulas.end());
+    std::vector<int> terms;
+    std::string conflict;
+    auto note = [&](std::map<std::string, int> &seen, const Symbol &s, const char *what) {
+        const auto [it, fresh] = seen.emplace(s.name, s.arity);
+        if (!fresh && it->second != s.arity && conflict.empty())
+            conflict = std::string(what) + " " + s.name + " aparece con "
+                + plural(it->second, "término", "términos") + " y con "
+                + plural(s.arity, "término", "términos") + ".";
+    };
+    std::set<int> seen;
+    while (!stack.empty()) {
+        const int f = stack.back();
+        stack.pop_back();
+        if (!seen.insert(f).second)
+            continue;
+        const FormulaNode &n = logic.node(f);
+        if (n.kind == Fk::Atom) {
+            note(predicates, logic.predicateSymbol(n.a), "El predicado");
+            for (int a : logic.atomArgs(f))
+                terms.push_back(a);
+        } else if (n.kind == Fk::Equal) {
+            terms.push_back(n.a), terms.push_back(n.b);
+        } else if (n.kind == Fk::Not || isModalOp(n.kind)) {
+            stack.push_back(n.a);
+        } else if (isBinary(n.kind)) {
+            stack.push_back(n.a), stack.push_back(n.b);
+        } else if (isQuantifier(n.kind)) {
+            stack.push_back(n.b);
+        }
+    }
+    while (!terms.empty()) {
+        const int t = terms.back();
+        terms.pop_back();
+        if (logic.term(t).kind != Tk::App)
+            continue;
+        note(functions, logic.functionSymbol(logic.term(t).sym), "El nombre");
+        for (int a : logic.args(t))
+            terms.push_back(a);
+    }
+    return conflict;
+}
+
+} // namespace
+
+Judgement judge(const Logic &logic, const std::vector<int> &premises, int conclusion, bool argument,
+    ModalSystem system, const Budget &budget)
+{
+    Problem p;
+    for (int f : premises)
+        p.premises.push_back(p.logic.import(logic, f));
+    p.conclusion = p.logic.import(logic, conclusion);
+    p.argument = argument;
+    p.system = system;
+    std::vector<int> all = p.premises;
+    all.push_back(p.conclusion);
+    if (const std::string conflict = arityConflict(p.logic, all); !conflict.empty()) {
+        Judgement j;
+        j.explanation = "No determinado: " + conflict + "\n";
+        j.reason = conflict;
+        return j;
+    }
+    for (int f : all) {
+        p.modal = p.modal || p.logic.hasModal(f);
+        p.firstOrder = p.firstOrder || p.logic.isFirstOrder(f);
+    }
+    p.propositional = !p.modal && !p.firstOrder;
+    if (!p.modal)
+        p.system = ModalSystem::K; // frames play no part
+    if (p.propositional)
+        return propositional(p, budget);
+    return search(p, budget);
+}
+
+} // namespace zpl
+
+namespace zpl {
+
+std::string reportProblem(const Logic &logic, const std::vector<int> &premises, int conclusion,
+    bool argument, ModalSystem system)
+{
+    Budget budget;
+    budget.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kProblemSeconds);
+    const Judgement j = judge(logic, premises, conclusion, argument, system, budget);
+    std::string out;
+    bool modal = logic.hasModal(conclusion);
+    for (int f : premises)
+        modal = modal || logic.hasModal(f);
+    if (modal)
+        out += std::string("Sistema modal: ") + systemName(system) + "\n";
+    const char *what = argument ? "Argumento" : "Fórmula";
+    if (j.decision == Decision::Valid)
+        out += std::string(what) + " válid" + (argument ? "o" : "a") + "\n";
+    else if (j.decision == Decision::Invalid)
+        out += std::string(what) + " no válid" + (argument ? "o" : "a") + "\n";
+    return out + j.explanation;
+}
+
+} // namespace zpl

@@ -1,0 +1,39 @@
+#pragma once
+// Decides one problem (a formula, or premises and a conclusion) and explains the answer:
+// propositional problems by the solver, first-order and modal ones by the tableau and the
+// countermodel finder, taking turns until one succeeds or the limits run out.
+
+#include "Logic.h"
+#include "Tableau.h"
+
+#include <string>
+#include <vector>
+
+namespace zpl {
+
+// Per problem: beyond these the answer is "no determinado", never a guess.
+inline constexpr int kProblemSeconds = 10;
+inline constexpr int kMaxModelDomain = 8;
+inline constexpr int kMaxModelWorlds = 8;
+
+enum class Decision { Valid, Invalid, Unknown };
+
+struct Judgement
+{
+    Decision decision = Decision::Unknown;
+    std::string
+        explanation;    // Unicode, lines ended by '\n': a closed tree or a checked countermodel
+    std::string reason; // a few words for "--verdict"
+};
+
+/// Decides whether @p premises entail @p conclusion (a formula alone when there are no premises
+/// and @p argument is false) in @p system. The formulas belong to @p logic, which is not changed.
+Judgement judge(const Logic &logic, const std::vector<int> &premises, int conclusion, bool argument,
+    ModalSystem system, const Budget &budget);
+
+/// What salida.log says of a problem: the verdict in words ("Argumento válido", "Fórmula no
+/// válida"...), then the explanation. Unicode, lines ended by '\n'.
+std::string reportProblem(const Logic &logic, const std::vector<int> &premises, int conclusion,
+    bool argument, ModalSystem system);
+
+} // namespace zpl

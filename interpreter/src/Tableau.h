@@ -1,0 +1,79 @@
+#pragma once
+// The proof search: a labelled free-variable tableau for first-order logic with identity and the
+// modal systems K, T, D, B, K4, S4 and S5, with iterative deepening on the instances of ∀, and a
+// textbook tree, with constants for its free variables and witnesses, once it closes.
+
+#include "Logic.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zpl {
+
+enum class ModalSystem : std::uint8_t { K, T, D, B, K4, S4, S5 };
+
+const char *systemName(ModalSystem system);
+/// "K", "t", "s4"...; false for anything else.
+bool parseSystemName(std::string_view text, ModalSystem &system);
+bool isReflexive(ModalSystem s);
+bool isSymmetric(ModalSystem s);
+bool isTransitive(ModalSystem s);
+bool isSerial(ModalSystem s);
+
+/// When a search must give up: a deadline, a cancel flag, a memory ceiling.
+struct Budget
+{
+    std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
+    const std::atomic<bool> *cancel = nullptr;
+    bool expired() const;
+};
+
+/// An open branch on which no rule is left: a Hintikka set, from which a countermodel is read.
+struct OpenBranch
+{
+    int worlds = 1;
+    std::vector<std::pair<int, int>> edges;   // accessibility, as the branch has it
+    std::vector<std::pair<int, int>> blocked; // a world whose ◇ were not expanded, and the ancestor
+                                              // world that holds all its formulas
+    std::vector<std::pair<int, int>> literals; // (world, formula): the atomic formulas true there
+};
+
+struct TableauResult
+{
+    enum class Kind { Closed, Open, Unknown } kind = Kind::Unknown;
+    std::string tree; // a closed tree, Unicode, lines ended by '\n'
+    int lines = 0;    // lines of the tree
+    int limit = 0;    // instances of ∀ per branch that sufficed (or were last tried)
+    bool stopped = false; // Unknown because the budget ran out, not because every choice failed
+    OpenBranch open;
+};
+
+struct TableauOptions
+{
+    ModalSystem system = ModalSystem::K;
+    int gammaLimit = 1;         // instances of ∀ (and ¬∃) per branch
+    bool perLine = false;       // ... or per ∀ line of a branch
+    std::int64_t stepLimit = 0; // 0: none
+    int worldLimit = 2000;      // worlds per branch; a modal formula with quantifiers may ask for
+                                // new worlds without end, so its rounds raise this with gammaLimit
+    bool conclusionIsFormula = false; // "negación de la fórmula" rather than "de la conclusión"
+    std::vector<int> axioms;          // laws of identity to add as lines ("axioma de la identidad")
+};
+
+/// One round of the search: closes the tableau of the premises and the negated @p conclusion
+/// (none when -1), finds an open branch on which every rule has been applied, or gives up.
+/// Adds instances to @p logic.
+TableauResult runTableau(Logic &logic, const std::vector<int> &premises, int conclusion,
+    const TableauOptions &options, const Budget &budget);
+
+// Ceilings of one search, so that no input can take the machine's memory.
+inline constexpr std::size_t kMaxTableauBytes = std::size_t{256} << 20;
+inline constexpr std::size_t kMaxStoreNodes = 4'000'000; // formulas and terms made by instances
+inline constexpr int kMaxTreeLines = 4000;
+inline constexpr int kMaxTermDepth = 12;
+
+} // namespace zpl

@@ -1,0 +1,37 @@
+#!/bin/sh
+# End to end on an X server, keyboard only: every TeX name typed, a word made bold with Ctrl+B,
+# Ctrl+S through the real save dialog; the file read back holds the palette's bytes.
+set -u
+. "$ZV_SOURCE_DIR/tests/common/e2e.sh"
+e2e_require
+
+e2e_workdir
+e2e_start "$dir"
+
+e2e_type '\forall x \exists y \neg p \lor q \land r \to s \leftrightarrow t \leftarrow u '
+e2e_type '\equiv \top \bot \Box \Diamond \models \vdash \Rightarrow \Leftrightarrow '
+e2e_key ctrl+b
+e2e_type 'negrita'
+e2e_key ctrl+b
+e2e_type ' \lnot\vee\wedge\rightarrow\bicond\gets\implies\iff.'
+
+e2e_key ctrl+s
+sleep 1.5
+e2e_type "$dir/teclado.zvk"
+e2e_key Return
+sleep 1
+
+f="$dir/teclado.zvk"
+[ -f "$f" ] || { echo "FAIL: Ctrl+S saved nothing"; exit 1; }
+bytes=$("$ZV_BUILD_DIR/zvkconv" --ansi "$f" | od -An -tx1 | tr -d ' \n')
+want=$(printf '\042 x \044 y \254 p V q & r -> s n t f u \272 T ^ \243 \257 \367= \367- \336 \333 negrita \254V&->nf\336\333.\r\n' \
+  | od -An -tx1 | tr -d ' \n')
+[ "$bytes" = "$want" ] || { echo "FAIL: bytes $bytes, expected $want"; exit 1; }
+
+# Bold starts right before the word and ends right after it.
+body=$(tr -d '\r\n' < "$f")
+printf '%s\n' "$body" | grep -q '\\b[ \\][^}]*negrita\\b0' \
+  || { echo "FAIL: 'negrita' not bold alone"; cat "$f"; exit 1; }
+[ "$(printf '%s\n' "$body" | grep -o '\\b[ \\]' | wc -l)" -eq 1 ] \
+  || { echo "FAIL: bold elsewhere"; cat "$f"; exit 1; }
+echo "PASS: 25 names typed, a bold word, Ctrl+S: the palette's bytes read back"
