@@ -223,6 +223,7 @@ private:
     std::unique_ptr<zv::BackgroundCheck> m_check;
     std::unique_ptr<zv::ReadableSpan> m_checkedSpan;
     zv::ModalSystem m_modalSystem = zv::ModalSystem::K;
+    bool m_checkCancelled = false;
 };
 
 extern TForm1 *Form1;

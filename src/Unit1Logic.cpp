@@ -54,6 +54,7 @@ TForm5 &TForm1::checkWindow()
             if (!m_check)
                 return;
             m_check->cancel();
+            m_checkCancelled = true;
             Form5->showProgress(QStringLiteral("Cancelando…"));
         });
     }
@@ -136,6 +137,7 @@ void TForm1::startCheck(bool truthTable)
 {
     // A new check replaces one under way, whose answer no longer matters.
     cancelCheck();
+    m_checkCancelled = false;
     const auto [from, to] = checkedRange();
     m_checkedSpan
         = std::make_unique<zv::ReadableSpan>(zv::readableSpan(*RichEdit1->document(), from, to));
@@ -174,6 +176,9 @@ void TForm1::showCheckAnswer(bool truthTable)
     const bool unchanged = now.text == span.text && now.at == span.at;
 
     QStringList parts;
+    if (m_checkCancelled)
+        parts << QStringLiteral("Comprobación cancelada: los problemas que faltaban quedan sin "
+                                "decidir.\n");
     std::pair<int, int> error{-1, -1};
     for (const zv::LogicProblem &problem : problems) {
         if (problem.syntaxError) {

@@ -165,6 +165,7 @@ private Q_SLOTS:
         Form5->Cancelar1->click();
         QTRY_VERIFY(!Form5->inProgress());
         QVERIFY(m_engine.cancelled);
+        QVERIFY(Form5->Memo1->toPlainText().startsWith(QStringLiteral("Comprobación cancelada")));
         QVERIFY(Form5->Memo1->toPlainText().contains(QStringLiteral("línea 1, columna 1")));
         QCOMPARE(m_edit->selLength(), 0);
 
