@@ -215,7 +215,8 @@ void TForm1::showCheckAnswer(bool truthTable)
         parts << QStringLiteral("La selección no contiene ninguna fórmula.\n");
 
     TForm5 &window = checkWindow();
-    window.showAnswer(parts.join(QLatin1Char('\n')));
+    window.showAnswer(parts.join(QLatin1Char('\n')),
+        error.first >= 0 ? QStringLiteral("Error en la línea") : QString());
     window.ShowBeside();
     if (error.first >= 0 && unchanged) {
         QTextCursor cursor(RichEdit1->document());

@@ -21,8 +21,10 @@
 TForm5 *Form5 = nullptr;
 
 TForm5::TForm5(QWidget *parent)
+    // A dialog of the editor, so that the window manager keeps it above the maximized editor
+    // even when the editor takes the focus back to select an error.
     : QDialog(parent,
-        Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+        Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
             | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("Form5"));
@@ -86,8 +88,10 @@ TForm5::~TForm5()
 
 void TForm5::ShowBeside()
 {
-    if (isVisible())
+    if (isVisible()) {
+        raise();
         return;
+    }
     // At the right of the screen, where it hides least of a document that does not wrap.
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect room = screen->availableGeometry();
@@ -112,6 +116,18 @@ void TForm5::showAnswer(const QString &text)
     Guardar1->setEnabled(true);
     ExportarPDF1->setEnabled(true);
     Memo1->setPlainText(text);
+}
+
+void TForm5::showAnswer(const QString &text, const QString &firstShown)
+{
+    showAnswer(text);
+    // A long answer would hide the syntax error that the editor has just selected.
+    if (!firstShown.isEmpty() && Memo1->find(firstShown)) {
+        QTextCursor cursor = Memo1->textCursor();
+        cursor.clearSelection();
+        Memo1->setTextCursor(cursor);
+        Memo1->centerCursor();
+    }
 }
 
 bool TForm5::inProgress() const

@@ -48,6 +48,8 @@ public:
     void showProgress(const QString &what);
     /// The engine's answer, in place of whatever was shown.
     void showAnswer(const QString &text);
+    /// As above, scrolled to the first line that starts with @p firstShown.
+    void showAnswer(const QString &text, const QString &firstShown);
     bool inProgress() const;
 
     /// Saves the text as UTF-8.

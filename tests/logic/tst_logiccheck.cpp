@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBlock>
 
 #include <mutex>
 #include <thread>
@@ -137,7 +138,13 @@ private Q_SLOTS:
 
     void aSyntaxErrorSelectsItsCharacterPastTheTurnstile()
     {
-        m_engine.answer = {syntaxError(2, 7)};
+        // Behind a long answer, the error is where the window is scrolled to.
+        LogicProblem valid;
+        valid.line = 1;
+        valid.verdict = QStringLiteral("Fórmula válida");
+        valid.explanation = QStringLiteral("1.\n2.\n3.\n4.\n5.\n6.\n7.\n8.\n9.\n");
+        m_engine.answer.assign(10, valid);
+        m_engine.answer.push_back(syntaxError(2, 7));
         m_form->SeleccionatTodo1->trigger();
         m_form->Comprobar1->trigger();
         QTRY_VERIFY(Form5 && !Form5->Memo1->toPlainText().isEmpty());
@@ -146,6 +153,7 @@ private Q_SLOTS:
         QCOMPARE(m_edit->selText(), QByteArray("#"));
         QVERIFY(Form5->Memo1->toPlainText().contains(
             QStringLiteral("Error en la línea 2, columna 7: se esperaba una fórmula.")));
+        QVERIFY(Form5->Memo1->textCursor().block().text().startsWith(QStringLiteral("Error")));
     }
 
     void aLongCheckShowsProgressLeavesTheEditorAtWorkAndCancels()
