@@ -3,7 +3,9 @@
 #include "Unit1Palette.h"
 #include "Unit2.h"
 
+#include "logic/BackgroundCheck.h"
 #include "platform/app/Application.h"
+#include "platform/format/ReadableText.h"
 #include "platform/process/Launcher.h"
 #include "platform/richedit/RichEdit.h"
 #include "platform/widgets/SpeedButton.h"
@@ -85,6 +87,7 @@ TForm1::TForm1(QWidget *parent)
     createToolbar();
     createMenus();
     createKeyboardCommands();
+    createLogicCommands();
     RichEdit1->installEventFilter(this);
     connect(this, &QWidget::windowTitleChanged, this, [this] { keepRunningCaption(); });
 

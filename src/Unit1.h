@@ -1,5 +1,6 @@
 #pragma once
 
+#include "logic/LogicEngine.h"
 #include "platform/dialogs/Dialogs.h"
 
 #include <QCursor>
@@ -7,15 +8,20 @@
 #include <QTextCursor>
 
 #include <array>
+#include <memory>
+#include <utility>
 #include <vector>
 
 class QAction;
 class QFrame;
 class QKeyEvent;
 class QMenu;
+class TForm5;
 
 namespace zv {
+class BackgroundCheck;
 class RichEdit;
+struct ReadableSpan;
 class SpeedButton;
 struct LaunchOutcome;
 struct PaletteRow;
@@ -65,6 +71,13 @@ public:
     QAction *Deshacer1 = nullptr;
     QAction *Rehacer1 = nullptr;
     QMenu *Simbolos1 = nullptr;
+    // Beyond the layout: logic where it is written, LaTeX and exports.
+    QAction *CopiarComoLatex1 = nullptr;
+    QAction *Exportar1 = nullptr;
+    QMenu *Logica1 = nullptr;
+    QAction *Comprobar1 = nullptr;
+    QAction *TablaDeVerdad1 = nullptr;
+    QMenu *SistemaModal1 = nullptr;
 
     // Non-visual components: what each dialog remembers between showings ---------------------
     zv::FileDialogOptions OpenDialog1{.filter = QStringLiteral("*.zvk;*.rtf|*.zvk;*.rtf"),
@@ -78,6 +91,11 @@ public:
     zv::FontChoice FontDialog1;
     QColor ColorDialog1 = Qt::black;
     QList<QColor> ColorDialog1CustomColors;
+    zv::FileDialogOptions ExportDialog1{
+        .filter = QStringLiteral("PDF|*.pdf|LaTeX|*.tex|HTML|*.html;*.htm|Texto|*.txt"),
+        .defaultSuffix = QStringLiteral(".pdf"),
+        .initialPath = {},
+        .overwritePrompt = true};
 
     // Start-up and closing --------------------------------------------------------------------
     void FormShow(QObject *Sender);
@@ -152,6 +170,15 @@ public:
     // About -----------------------------------------------------------------------------------
     void AyudayCaercade1Click(QObject *Sender);
 
+    // Logic, LaTeX and exports ------------------------------------------------------------------
+    /// Checks the selection, or the caret's paragraph, with the logic engine.
+    void Comprobar1Click(QObject *Sender);
+    void TablaDeVerdad1Click(QObject *Sender);
+    void CopiarComoLatex1Click(QObject *Sender);
+    void Exportar1Click(QObject *Sender);
+    /// The system that "Sistema modal" has chosen; K at start, never saved.
+    zv::ModalSystem modalSystem() const { return m_modalSystem; }
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -161,6 +188,14 @@ private:
     void createToolbar();
     void createMenus();
     void createEditors();
+    void createLogicCommands();
+    /// The selection, or the caret's paragraph when nothing is selected.
+    std::pair<int, int> checkedRange() const;
+    void startCheck(bool truthTable);
+    void showCheckAnswer(bool truthTable);
+    void cancelCheck();
+    /// The check window, made when first needed.
+    TForm5 &checkWindow();
     // What the window shows while a run waits for its program; nested runs wait together.
     void beginWait();
     void endWait();
@@ -183,6 +218,12 @@ private:
     bool m_retyping = false;
 
     std::array<zv::SpeedButton *, 28> m_speedButtons{};
+
+    // The check under way, and the text it was given.
+    std::unique_ptr<zv::BackgroundCheck> m_check;
+    std::unique_ptr<zv::ReadableSpan> m_checkedSpan;
+    zv::ModalSystem m_modalSystem = zv::ModalSystem::K;
+    bool m_checkCancelled = false;
 };
 
 extern TForm1 *Form1;

@@ -1,8 +1,9 @@
 #include "Unit4.h"
 
 #include "platform/app/Application.h"
-#include "platform/errors/PlatformError.h"
 #include "platform/codepages/CodePage.h"
+#include "platform/errors/PlatformError.h"
+#include "platform/export/DocumentExport.h"
 #include "platform/files/AtomicFile.h"
 
 #include <QFile>
@@ -48,6 +49,10 @@ TForm4::TForm4(QWidget *parent)
     Guardar1 = MainMenu1->addAction(QStringLiteral("Guardar"));
     Guardar1->setObjectName(QStringLiteral("Guardar1"));
     connect(Guardar1, &QAction::triggered, this, zv::guard([this] { Guardar1Click(this); }));
+    ExportarPDF1 = MainMenu1->addAction(QStringLiteral("Exportar a PDF…"));
+    ExportarPDF1->setObjectName(QStringLiteral("ExportarPDF1"));
+    connect(
+        ExportarPDF1, &QAction::triggered, this, zv::guard([this] { ExportarPDF1Click(this); }));
 
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
@@ -130,6 +135,15 @@ void TForm4::Guardar1Click(QObject *)
         return;
     SaveDialog1.initialPath = *chosen;
     zv::writeFileAtomically(*chosen, text(), "Stream write error");
+}
+
+void TForm4::ExportarPDF1Click(QObject *)
+{
+    const std::optional<QString> chosen = zv::dialogs().saveFileName(this, ExportDialog1);
+    if (!chosen)
+        return;
+    ExportDialog1.initialPath = *chosen;
+    zv::exportTextAsPdf(Memo1->toPlainText(), Memo1->font(), *chosen);
 }
 
 QByteArray TForm4::text() const

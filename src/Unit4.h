@@ -28,9 +28,16 @@ public:
     QPlainTextEdit *Memo1 = nullptr;
     /// What the save dialog remembers between showings, within this window only.
     zv::FileDialogOptions SaveDialog1;
+    /// Beyond the layout: the text as a PDF.
+    QAction *ExportarPDF1 = nullptr;
+    zv::FileDialogOptions ExportDialog1{.filter = QStringLiteral("PDF|*.pdf"),
+        .defaultSuffix = QStringLiteral(".pdf"),
+        .initialPath = {},
+        .overwritePrompt = true};
 
     void FormShow(QObject *Sender);
     void Guardar1Click(QObject *Sender);
+    void ExportarPDF1Click(QObject *Sender);
 
     /// The text of Memo1 as the 8-bit text it stands for: Windows-1252, CR LF line breaks.
     QByteArray text() const;

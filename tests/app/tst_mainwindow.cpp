@@ -125,21 +125,24 @@ private Q_SLOTS:
             QCOMPARE(!item.action->icon().isNull(), item.picture);
         }
         const QList<QAction *> bar = m_form->menuBar()->actions();
-        // "Símbolos" is added before the help item.
-        QCOMPARE(bar.size(), 5);
+        // Added menus come after the specified ones, the help item last.
+        QCOMPARE(bar.size(), 6);
         QCOMPARE(bar[0]->text(), QStringLiteral("Archivo"));
         QCOMPARE(bar[1]->text(), QStringLiteral("Editar"));
         QCOMPARE(bar[2]->text(), QStringLiteral("Configurar"));
         QCOMPARE(bar[3]->text(), QStringLiteral("Símbolos"));
-        QCOMPARE(bar[4], m_form->AyudayCaercade1);
-        QCOMPARE(bar[4]->text(), QStringLiteral("Ayuda y Acerca de ..."));
-        QVERIFY(!bar[4]->menu());
+        QCOMPARE(bar[4], m_form->Logica1->menuAction());
+        QCOMPARE(bar[5], m_form->AyudayCaercade1);
+        QCOMPARE(bar[5]->text(), QStringLiteral("Ayuda y Acerca de ..."));
+        QVERIFY(!bar[5]->menu());
         const QList<QAction *> archivo = m_form->Archivo1->actions();
-        QCOMPARE(archivo.size(), 12);
+        QCOMPARE(archivo.size(), 13);
         QVERIFY(archivo[2]->isSeparator() && archivo[6]->isSeparator() && archivo[9]->isSeparator());
         // Added last, and usable only while a run waits for its program.
         QCOMPARE(archivo[11], m_form->DetenerPrograma1);
         QVERIFY(!m_form->DetenerPrograma1->isEnabled());
+        QCOMPARE(archivo[12], m_form->Exportar1);
+        QCOMPARE(m_form->Editar1->actions().last(), m_form->CopiarComoLatex1);
     }
 
     void ctrlAndAltKeysReachTheirCommands()

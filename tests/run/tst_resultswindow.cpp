@@ -51,7 +51,9 @@ private Q_SLOTS:
         const int menu = m_window->height() - 426;
         m_window->resize(1000, 700);
         QCOMPARE(m_window->Memo1->size(), QSize(1000, 700 - menu));
-        QCOMPARE(m_window->MainMenu1->actions(), QList<QAction *>{m_window->Guardar1});
+        // "Exportar a PDF…" is the only item added after it.
+        QCOMPARE(m_window->MainMenu1->actions(),
+            (QList<QAction *>{m_window->Guardar1, m_window->ExportarPDF1}));
         QCOMPARE(m_window->Guardar1->menu(), nullptr);
     }
 

@@ -22,6 +22,18 @@ QStringList nameFilters(const QString &windowsFilter)
     return filters;
 }
 
+// "PDF (*.pdf)" gives "pdf".
+QString filterSuffix(const QString &filter)
+{
+    const qsizetype dot = filter.indexOf(QStringLiteral("*."));
+    if (dot < 0)
+        return {};
+    qsizetype end = dot + 2;
+    while (end < filter.size() && filter[end].isLetterOrNumber())
+        ++end;
+    return filter.mid(dot + 2, end - dot - 2);
+}
+
 // A name typed without an extension takes the default one, also where Qt's dialog did not add it.
 QString withDefaultSuffix(const QString &path, const QString &defaultSuffix)
 {
@@ -44,10 +56,24 @@ std::optional<QString> runFileDialog(QWidget *owner, const FileDialogOptions &op
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !options.overwritePrompt);
     dialog.setSizeGripEnabled(true);
-    if (!options.filter.isEmpty())
-        dialog.setNameFilters(nameFilters(options.filter));
     if (!options.defaultSuffix.isEmpty())
         dialog.setDefaultSuffix(options.defaultSuffix.mid(options.defaultSuffix.startsWith(QLatin1Char('.')) ? 1 : 0));
+    if (!options.filter.isEmpty()) {
+        const QStringList filters = nameFilters(options.filter);
+        dialog.setNameFilters(filters);
+        // With a choice of types, a name typed without an extension takes the chosen type's.
+        if (filters.size() > 1) {
+            QObject::connect(
+                &dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString &filter) {
+                    dialog.setDefaultSuffix(filterSuffix(filter));
+                });
+            const QString suffix = QFileInfo(options.initialPath).suffix();
+            for (const QString &filter : filters)
+                if (!suffix.isEmpty() && filterSuffix(filter) == suffix)
+                    dialog.selectNameFilter(filter);
+            dialog.setDefaultSuffix(filterSuffix(dialog.selectedNameFilter()));
+        }
+    }
     if (!options.initialPath.isEmpty())
         dialog.selectFile(options.initialPath);
     dialog.setWindowModality(Qt::ApplicationModal);
@@ -57,7 +83,7 @@ std::optional<QString> runFileDialog(QWidget *owner, const FileDialogOptions &op
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty() || files.first().isEmpty())
         return std::nullopt;
-    return withDefaultSuffix(QFileInfo(files.first()).absoluteFilePath(), options.defaultSuffix);
+    return withDefaultSuffix(QFileInfo(files.first()).absoluteFilePath(), dialog.defaultSuffix());
 }
 
 } // namespace

@@ -145,3 +145,64 @@ void fromReadable(QTextDocument &document)
 }
 
 } // namespace zv
+
+namespace zv {
+
+ReadableSpan readableSpan(const QTextDocument &document, int from, int to)
+{
+    ReadableSpan span;
+    to = std::min(to, document.characterCount() - 1);
+    const auto lineBreak = [](char16_t ch) {
+        return ch == u'\n' || ch == u'\r' || ch == u'\v' || ch == QChar::LineSeparator
+            || ch == QChar::ParagraphSeparator;
+    };
+    for (QTextBlock block = document.findBlock(from); block.isValid() && block.position() < to;
+         block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const int begin = std::max(from, fragment.position());
+            const int end = std::min(to, fragment.position() + fragment.length());
+            if (begin >= end)
+                continue;
+            const QString text = fragment.text();
+            const QStringView part
+                = QStringView(text).mid(begin - fragment.position(), end - begin);
+            codePage(fragment.charFormat())
+                .visitReadable(part, [&](char16_t ch, qsizetype at, qsizetype) {
+                    span.text += lineBreak(ch) ? QChar(u'\n') : QChar(ch);
+                    span.at.push_back(begin + int(at));
+                });
+        }
+        const int separator = block.position() + block.length() - 1;
+        if (separator >= from && separator < to) {
+            span.text += QLatin1Char('\n');
+            span.at.push_back(separator);
+        }
+    }
+    span.at.push_back(std::max(from, to));
+    return span;
+}
+
+std::pair<int, int> ReadableSpan::range(int line, int column) const
+{
+    if (line < 1 || column < 1)
+        return {-1, -1};
+    qsizetype i = 0;
+    for (int l = 1; l < line; ++l) {
+        i = text.indexOf(QLatin1Char('\n'), i);
+        if (i < 0)
+            return {-1, -1};
+        ++i;
+    }
+    for (int c = 1; c < column; ++c) {
+        if (i >= text.size() || text[i] == u'\n')
+            return {-1, -1};
+        i += text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+    }
+    if (i >= text.size() || text[i] == u'\n')
+        return {at[std::size_t(i)], at[std::size_t(i)]};
+    const qsizetype next = text[i].isHighSurrogate() && i + 1 < text.size() ? i + 2 : i + 1;
+    return {at[std::size_t(i)], at[std::size_t(next)]};
+}
+
+} // namespace zv

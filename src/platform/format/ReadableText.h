@@ -1,5 +1,10 @@
 #pragma once
 
+#include <QString>
+
+#include <utility>
+#include <vector>
+
 class QTextDocument;
 
 namespace zv {
@@ -27,5 +32,25 @@ void makeReadable(QTextDocument &document);
  * for its two bytes.
  */
 void fromReadable(QTextDocument &document);
+
+/**
+ * The characters [from, to) of a document as the user sees them, each tied to where it stands
+ * in the document: what logic is checked in, and how an error in it finds its character again.
+ */
+struct ReadableSpan
+{
+    /// Readable text (CodePage::readable()); every line break, paragraph or soft, is '\n'.
+    QString text;
+    /// at[i] is the document position of text[i], at[text.size()] the end of the span: a
+    /// turnstile pair is one character over two positions.
+    std::vector<int> at;
+
+    /// The document range of the @p column-th character (1-based, in code points) of the
+    /// @p line-th line (1-based); {-1, -1} when there is no such character. A column just past
+    /// the end of a line is the empty range at the line's end.
+    std::pair<int, int> range(int line, int column) const;
+};
+
+ReadableSpan readableSpan(const QTextDocument &document, int from, int to);
 
 } // namespace zv

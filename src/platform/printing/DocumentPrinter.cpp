@@ -48,7 +48,7 @@ std::unique_ptr<QPrinter> openDefaultPrinter(const QString &jobName)
     return printer;
 }
 
-void printDocument(QTextDocument &document, QPrinter &printer)
+void printDocument(QTextDocument &document, QPagedPaintDevice &printer)
 {
     if (g_printing)
         throw EPlatformError(QStringLiteral("Printing in progress"));
@@ -60,7 +60,7 @@ void printDocument(QTextDocument &document, QPrinter &printer)
         throw EPlatformError(QStringLiteral("Printer selected is not valid"));
 
     // Laid out at the printer's resolution, one page the size of the printable area.
-    const QRectF paintRect = printer.pageLayout().paintRectPixels(printer.resolution());
+    const QRectF paintRect = printer.pageLayout().paintRectPixels(printer.logicalDpiX());
     const QSizeF body = paintRect.size();
     document.documentLayout()->setPaintDevice(&printer);
     document.setDocumentMargin(0);

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 
+class QPagedPaintDevice;
 class QPrinter;
 class QTextDocument;
 
@@ -22,14 +23,14 @@ inline constexpr double kOfficeMarginMm = 6.35;
 std::unique_ptr<QPrinter> openDefaultPrinter(const QString &jobName);
 
 /**
- * Prints @p document on @p printer over the whole printable area, as much per page as fits and a
+ * Prints @p document on @p printer (a printer or a PDF writer) over the whole printable area, as much per page as fits and a
  * new page only while text remains, with nothing added (no page numbers, no headers). Lines
  * longer than the page wrap, so that nothing is lost at its edge. Pending
  * events are dispatched between pages, so the windows keep repainting; the document is laid out
  * anew for the printer, so pass a copy that nothing else touches meanwhile.
  * Throws EPlatformError "Printing in progress" when a job is already being produced.
  */
-void printDocument(QTextDocument &document, QPrinter &printer);
+void printDocument(QTextDocument &document, QPagedPaintDevice &printer);
 
 /// Test seam: where the jobs of printTextDocument() go. An empty function restores the default
 /// printer.

@@ -1,0 +1,45 @@
+// What leaves Zarvik for other programs: the selection as LaTeX, and the document as PDF, LaTeX,
+// HTML or text.
+#include "Unit1.h"
+
+#include "platform/errors/PlatformError.h"
+#include "platform/export/DocumentExport.h"
+#include "platform/export/Latex.h"
+#include "platform/richedit/RichEdit.h"
+
+#include <QClipboard>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMimeData>
+
+void TForm1::CopiarComoLatex1Click(QObject *)
+{
+    const QTextCursor cursor = RichEdit1->textCursor();
+    if (!cursor.hasSelection())
+        return;
+    const QString latex
+        = zv::latexFragment(*RichEdit1->document(), cursor.selectionStart(), cursor.selectionEnd());
+    auto *mime = new QMimeData;
+    mime->setText(latex);
+    mime->setData(QStringLiteral("text/x-tex"), latex.toUtf8());
+    QGuiApplication::clipboard()->setMimeData(mime);
+}
+
+void TForm1::Exportar1Click(QObject *)
+{
+    // The first time, the document's own name with the extension of a PDF.
+    if (ExportDialog1.initialPath.isEmpty() && !CaptionPath.isEmpty()) {
+        const QFileInfo document(CaptionPath);
+        ExportDialog1.initialPath = document.path() + QLatin1Char('/') + document.completeBaseName()
+            + QStringLiteral(".pdf");
+    }
+    const std::optional<QString> chosen = zv::dialogs().saveFileName(this, ExportDialog1);
+    if (!chosen)
+        return;
+    ExportDialog1.initialPath = *chosen;
+    const std::optional<zv::ExportFormat> format = zv::exportFormatFor(*chosen);
+    if (!format)
+        throw zv::EPlatformError(QStringLiteral(
+            "Zarvik exporta a PDF (.pdf), LaTeX (.tex), HTML (.html) y texto (.txt)"));
+    zv::exportDocument(*RichEdit1->document(), *chosen, *format);
+}

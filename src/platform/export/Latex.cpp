@@ -1,0 +1,262 @@
+#include "platform/export/Latex.h"
+
+#include "platform/codepages/CodePage.h"
+#include "platform/export/FormulaWords.h"
+#include "platform/format/TextFormat.h"
+
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace zv {
+
+namespace {
+
+struct Command
+{
+    char16_t ch;
+    const char *latex;
+};
+
+// Set in math mode: the palette's symbols first, then what the other symbol fonts draw and
+// what a paste from elsewhere brings.
+// clang-format off
+constexpr Command kMath[] = {
+    {0x00AC, "\\neg"}, {0x2228, "\\lor"}, {0x2227, "\\land"}, {0x2192, "\\to"},
+    {0x2194, "\\leftrightarrow"}, {0x2190, "\\leftarrow"}, {0x2200, "\\forall"},
+    {0x2203, "\\exists"}, {0x2261, "\\equiv"}, {0x22A4, "\\top"}, {0x22A5, "\\bot"},
+    {0x25A1, "\\Box"}, {0x25C7, "\\Diamond"}, {0x22A8, "\\models"}, {0x22A2, "\\vdash"},
+    {0x21D2, "\\Rightarrow"}, {0x21D4, "\\Leftrightarrow"}, {0x25FB, "\\Box"},
+    {0x25CA, "\\Diamond"}, {0x2234, "\\therefore"}, {0x223C, "\\sim"}, {0x2260, "\\neq"},
+    {0x2264, "\\leq"}, {0x2265, "\\geq"}, {0x00D7, "\\times"}, {0x00F7, "\\div"}, {0x00B1, "\\pm"},
+    {0x2212, "-"}, {0x2217, "\\ast"}, {0x22C5, "\\cdot"}, {0x2208, "\\in"}, {0x2209, "\\notin"},
+    {0x220B, "\\ni"}, {0x2229, "\\cap"}, {0x222A, "\\cup"}, {0x2282, "\\subset"},
+    {0x2283, "\\supset"}, {0x2286, "\\subseteq"}, {0x2287, "\\supseteq"},
+    {0x2284, "\\not\\subset"}, {0x2205, "\\emptyset"}, {0x2245, "\\cong"}, {0x2248, "\\approx"},
+    {0x221D, "\\propto"}, {0x221E, "\\infty"}, {0x2202, "\\partial"}, {0x2207, "\\nabla"},
+    {0x220F, "\\prod"}, {0x2211, "\\sum"}, {0x221A, "\\surd"}, {0x222B, "\\int"},
+    {0x2295, "\\oplus"}, {0x2297, "\\otimes"}, {0x2220, "\\angle"}, {0x2135, "\\aleph"},
+    {0x2111, "\\Im"}, {0x211C, "\\Re"}, {0x2118, "\\wp"}, {0x2032, "\\prime"},
+    {0x2033, "\\prime\\prime"}, {0x2044, "/"}, {0x27E8, "\\langle"}, {0x27E9, "\\rangle"},
+    {0x2191, "\\uparrow"}, {0x2193, "\\downarrow"}, {0x21D0, "\\Leftarrow"}, {0x21D1, "\\Uparrow"},
+    {0x21D3, "\\Downarrow"}, {0x2660, "\\spadesuit"}, {0x2663, "\\clubsuit"},
+    {0x2665, "\\heartsuit"}, {0x2666, "\\diamondsuit"}, {0x0391, "\\mathrm{A}"},
+    {0x0392, "\\mathrm{B}"}, {0x0393, "\\Gamma"}, {0x0394, "\\Delta"}, {0x0395, "\\mathrm{E}"},
+    {0x0396, "\\mathrm{Z}"}, {0x0397, "\\mathrm{H}"}, {0x0398, "\\Theta"}, {0x0399, "\\mathrm{I}"},
+    {0x039A, "\\mathrm{K}"}, {0x039B, "\\Lambda"}, {0x039C, "\\mathrm{M}"},
+    {0x039D, "\\mathrm{N}"}, {0x039E, "\\Xi"}, {0x039F, "\\mathrm{O}"}, {0x03A0, "\\Pi"},
+    {0x03A1, "\\mathrm{P}"}, {0x03A3, "\\Sigma"}, {0x03A4, "\\mathrm{T}"}, {0x03A5, "\\Upsilon"},
+    {0x03A6, "\\Phi"}, {0x03A7, "\\mathrm{X}"}, {0x03A8, "\\Psi"}, {0x03A9, "\\Omega"},
+    {0x03B1, "\\alpha"}, {0x03B2, "\\beta"}, {0x03B3, "\\gamma"}, {0x03B4, "\\delta"},
+    {0x03B5, "\\epsilon"}, {0x03B6, "\\zeta"}, {0x03B7, "\\eta"}, {0x03B8, "\\theta"},
+    {0x03B9, "\\iota"}, {0x03BA, "\\kappa"}, {0x03BB, "\\lambda"}, {0x03BC, "\\mu"},
+    {0x03BD, "\\nu"}, {0x03BE, "\\xi"}, {0x03BF, "o"}, {0x03C0, "\\pi"}, {0x03C1, "\\rho"},
+    {0x03C2, "\\varsigma"}, {0x03C3, "\\sigma"}, {0x03C4, "\\tau"}, {0x03C5, "\\upsilon"},
+    {0x03C6, "\\varphi"}, {0x03C7, "\\chi"}, {0x03C8, "\\psi"}, {0x03C9, "\\omega"},
+    {0x03D1, "\\vartheta"}, {0x03D2, "\\Upsilon"}, {0x03D5, "\\phi"}, {0x03D6, "\\varpi"},
+};
+// clang-format on
+
+// Set in text mode by commands that every font encoding has.
+// clang-format off
+constexpr Command kText[] = {
+    {u'\\', "\\textbackslash{}"}, {u'{', "\\{"}, {u'}', "\\}"}, {u'$', "\\$"}, {u'&', "\\&"},
+    {u'#', "\\#"}, {u'%', "\\%"}, {u'_', "\\_"}, {u'^', "\\textasciicircum{}"},
+    {u'~', "\\textasciitilde{}"}, {u'<', "\\textless{}"}, {u'>', "\\textgreater{}"},
+    {u'|', "\\textbar{}"}, {u'\t', "\\quad{}"}, {0x00A0, "~"}, {0x00AD, "\\-"}, {0x2013, "--"},
+    {0x2014, "---"}, {0x2018, "`"}, {0x2019, "'"}, {0x201C, "``"}, {0x201D, "''"},
+    {0x2026, "\\ldots{}"}, {0x2022, "\\textbullet{}"}, {0x20AC, "\\texteuro{}"},
+    {0x2122, "\\texttrademark{}"},
+};
+// clang-format on
+
+// Latin letters of the Extended-A block that T1 fonts lack.
+constexpr char16_t kNotInT1[]
+    = {0x0126, 0x0127, 0x0138, 0x013F, 0x0140, 0x0149, 0x0166, 0x0167, 0x017F};
+
+const char *lookup(const auto &table, char16_t ch)
+{
+    for (const Command &c : table)
+        if (c.ch == ch)
+            return c.latex;
+    return nullptr;
+}
+
+bool passesAsItIs(char16_t ch)
+{
+    if (ch >= 0x20 && ch < 0x7F)
+        return true;
+    if (ch >= 0xA1 && ch <= 0xFF)
+        return true;
+    return ch >= 0x100 && ch <= 0x17F
+        && std::find(std::begin(kNotInT1), std::end(kNotInT1), ch) == std::end(kNotInT1);
+}
+
+struct Cell
+{
+    char16_t ch;
+    bool bold;
+    bool italic;
+};
+
+class Writer
+{
+public:
+    explicit Writer(bool emptyLines) : m_emptyLines(emptyLines) {}
+
+    void paragraph(const std::vector<Cell> &cells)
+    {
+        if (m_paragraphs++ > 0)
+            m_out += QStringLiteral("\n\n");
+        if (cells.empty() && m_emptyLines)
+            m_out += QStringLiteral("\\mbox{}");
+        std::u16string text;
+        for (const Cell &cell : cells)
+            text += cell.ch;
+        const FormulaWords words(text);
+        m_lineHasText = false;
+        for (std::size_t i = 0; i < cells.size(); ++i) {
+            const Cell &cell = cells[i];
+            if (cell.ch == QChar::LineSeparator) {
+                setMath(false);
+                m_out += m_lineHasText ? QStringLiteral("\\newline\n")
+                                       : QStringLiteral("\\leavevmode\\newline\n");
+                continue;
+            }
+            setStyle(cell.bold, cell.italic);
+            std::size_t length = 1;
+            if (const char *command = words.command(i, length)) {
+                math(command);
+                i += length - 1;
+                continue;
+            }
+            character(cells, i);
+        }
+        setMath(false);
+        setStyle(false, false);
+    }
+
+    QString take() { return std::move(m_out); }
+
+private:
+    void character(const std::vector<Cell> &cells, std::size_t i)
+    {
+        const char16_t ch = cells[i].ch;
+        if (ch < 0x20 && ch != u'\t')
+            return;
+        // Variation selectors only pick a glyph's look.
+        if (ch >= 0xFE00 && ch <= 0xFE0F)
+            return;
+        if (const char *command = lookup(kMath, ch)) {
+            math(command);
+            return;
+        }
+        setMath(false);
+        if (ch != u' ')
+            m_lineHasText = true;
+        if (const char *command = lookup(kText, ch))
+            m_out += QLatin1String(command);
+        else if (ch == u'-' && i + 1 < cells.size() && cells[i + 1].ch == u'-')
+            m_out += QStringLiteral("-{}"); // no dash ligature
+        else if (passesAsItIs(ch))
+            m_out += QChar(ch);
+        else if (!QChar::isLowSurrogate(ch))
+            m_out += QLatin1Char('?');
+    }
+
+    void math(const char *command)
+    {
+        setMath(true);
+        m_lineHasText = true;
+        m_out += QLatin1String(command);
+    }
+
+    void setMath(bool on)
+    {
+        if (on != m_math)
+            m_out += QLatin1Char('$');
+        m_math = on;
+    }
+
+    void setStyle(bool bold, bool italic)
+    {
+        if (bold == m_bold && italic == m_italic)
+            return;
+        setMath(false);
+        m_out += QString(int(m_bold) + int(m_italic), QLatin1Char('}'));
+        if (bold)
+            m_out += QStringLiteral("\\textbf{");
+        if (italic)
+            m_out += QStringLiteral("\\textit{");
+        m_bold = bold;
+        m_italic = italic;
+    }
+
+    QString m_out;
+    bool m_emptyLines;
+    int m_paragraphs = 0;
+    bool m_math = false;
+    bool m_bold = false;
+    bool m_italic = false;
+    bool m_lineHasText = false;
+};
+
+QString write(const QTextDocument &document, int from, int to, bool emptyLines)
+{
+    Writer writer(emptyLines);
+    to = std::min(to, document.characterCount() - 1);
+    for (QTextBlock block = document.findBlock(from); block.isValid() && block.position() < to;
+         block = block.next()) {
+        std::vector<Cell> cells;
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const int begin = std::max(from, fragment.position());
+            const int end = std::min(to, fragment.position() + fragment.length());
+            if (begin >= end)
+                continue;
+            const QTextCharFormat format = fragment.charFormat();
+            const unsigned char flags = style(format);
+            const QString text = fragment.text();
+            codePage(format).visitReadable(
+                QStringView(text).mid(begin - fragment.position(), end - begin),
+                [&](char16_t ch, qsizetype, qsizetype) {
+                    cells.push_back({ch, (flags & fmt::Bold) != 0, (flags & fmt::Italic) != 0});
+                });
+        }
+        writer.paragraph(cells);
+    }
+    return writer.take();
+}
+
+} // namespace
+
+QString latexFragment(const QTextDocument &document, int from, int to)
+{
+    return write(document, from, to, false);
+}
+
+QString latexDocument(const QTextDocument &document)
+{
+    // pdflatex reads UTF-8 through inputenc and sets accents with T1 fonts; lualatex takes
+    // Unicode fonts from fontspec. amssymb gives \Box, \Diamond and \therefore.
+    return QStringLiteral("\\documentclass[a4paper,10pt]{article}\n"
+                          "\\usepackage{iftex}\n"
+                          "\\ifPDFTeX\n"
+                          "  \\usepackage[utf8]{inputenc}\n"
+                          "  \\usepackage[T1]{fontenc}\n"
+                          "  \\usepackage{lmodern}\n"
+                          "\\else\n"
+                          "  \\usepackage{fontspec}\n"
+                          "\\fi\n"
+                          "\\usepackage{amssymb}\n"
+                          "\\usepackage[margin=2cm]{geometry}\n"
+                          "\\setlength{\\parindent}{0pt}\n"
+                          "\\begin{document}\n")
+        + write(document, 0, document.characterCount() - 1, true)
+        + QStringLiteral("\n\\end{document}\n");
+}
+
+} // namespace zv

@@ -1,0 +1,287 @@
+// What leaves Zarvik as LaTeX, PDF, HTML and text is the document as the user sees it.
+
+#include "Unit1.h"
+#include "Unit5.h"
+
+#include "FakeDialogs.h"
+#include "MainWindowFixture.h"
+
+#include "platform/format/ReadableText.h"
+#include "platform/format/TextFormat.h"
+#include "platform/richedit/RichEdit.h"
+#include "platform/widgets/SpeedButton.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace zv;
+
+namespace {
+
+// Runs @p program; its standard output, or a null string when it failed.
+QString run(const QString &program, const QStringList &arguments, const QString &folder = {})
+{
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.start(program, arguments);
+    if (!process.waitForFinished(120000) || process.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+} // namespace
+
+class TestExport : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(test::useMarkedExeFolder(m_exeFolder)); }
+
+    void init()
+    {
+        m_dialogs = std::make_unique<test::FakeDialogs>();
+        m_form = test::shownMainWindow();
+        QVERIFY(m_form);
+        m_edit = m_form->RichEdit1;
+    }
+
+    void cleanup()
+    {
+        m_form.reset();
+        m_dialogs.reset();
+    }
+
+    void everyPaletteSymbolReadsAsItIsShownAndCopiesAsItsCommand_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QString>("command");
+        const struct
+        {
+            int button;
+            const char *before, *shown, *after, *command;
+        } rows[] = {
+            {3, "", "¬", "p", "\\neg"},
+            {17, "p ", "V", " q", "\\lor"},
+            {18, "p ", "&", " q", "\\land"},
+            {4, "p ", "->", " q", "\\to"},
+            {6, "p ", "↔", " q", "\\leftrightarrow"},
+            {5, "p ", "←", " q", "\\leftarrow"},
+            {1, "", "∀", "x Fx", "\\forall"},
+            {2, "", "∃", "x Fx", "\\exists"},
+            {20, "p ", "≡", " q", "\\equiv"},
+            {16, "p V ", "T", "", "\\top"},
+            {19, "p V ", "⊥", "", "\\bot"},
+            {7, "", "□", "p", "\\Box"},
+            {8, "", "◇", "p", "\\Diamond"},
+            {22, "p ", "⊨", " q", "\\models"},
+            {23, "p ", "⊢", " q", "\\vdash"},
+            {21, "p ", "⇒", " q", "\\Rightarrow"},
+            {15, "p ", "⇔", " q", "\\Leftrightarrow"},
+        };
+        for (const auto &r : rows)
+            QTest::newRow(r.shown)
+                << r.button << QString::fromUtf8(r.before) << QString::fromUtf8(r.shown)
+                << QString::fromUtf8(r.after) << QString::fromUtf8(r.command);
+    }
+
+    void everyPaletteSymbolReadsAsItIsShownAndCopiesAsItsCommand()
+    {
+        QFETCH(int, button);
+        QFETCH(QString, before);
+        QFETCH(QString, shown);
+        QFETCH(QString, after);
+        QFETCH(QString, command);
+        QTest::keyClicks(m_edit, before);
+        m_form->speedButton(button)->click();
+        QTest::keyClicks(m_edit, after);
+        const int end = m_edit->document()->characterCount() - 1;
+        QCOMPARE(readableSpan(*m_edit->document(), 0, end).text, before + shown + after);
+
+        m_form->SeleccionatTodo1->trigger();
+        m_form->CopiarComoLatex1->trigger();
+        const QMimeData *data = QApplication::clipboard()->mimeData();
+        QVERIFY(data->text().contains(QLatin1Char('$') + command + QLatin1Char('$')));
+        QCOMPARE(data->data(QStringLiteral("text/x-tex")), data->text().toUtf8());
+    }
+
+    void pastedUnicodeReadsAsPastedWithTurnstilesOverTheirTwoBytes()
+    {
+        const QString pasted = QStringLiteral("∀x(Fx → Gx), Fa ⊨ Ga\n□p ⊢ ◇p ∧ ¬q ∨ r");
+        QApplication::clipboard()->setText(pasted);
+        m_form->Pegar1->trigger();
+        const ReadableSpan span = readableSpan(*m_edit->document(), 0, 100);
+        QCOMPARE(span.text, pasted);
+        QCOMPARE(span.range(1, 17), std::pair(16, 18)); // ⊨
+        QCOMPARE(span.range(1, 19), std::pair(19, 20)); // the G after it
+        QCOMPARE(span.range(2, 4), std::pair(25, 27));  // ⊢
+        QCOMPARE(span.range(1, 21), std::pair(21, 21)); // the end of the line
+        QCOMPARE(span.range(3, 1), std::pair(-1, -1));
+
+        m_form->SeleccionatTodo1->trigger();
+        m_form->CopiarComoLatex1->trigger();
+        QCOMPARE(QApplication::clipboard()->text(),
+            QStringLiteral("$\\forall$x(Fx $\\to$ Gx), Fa $\\models$ Ga\n\n"
+                           "$\\Box$p $\\vdash$ $\\Diamond$p $\\land$ $\\neg$q $\\lor$ r"));
+    }
+
+    void latexEscapesTextAndTellsFormulasFromProse()
+    {
+        m_edit->replaceSel("Cap\xEDtulo V: 50% de $3 & #1, a_b {x} ~^\\ -- <a|b>\r\n"
+                           "p V q, T -> r, (p & q) V T, pV\xACq, Smith & Jones, IVA, sistema T\r\n"
+                           "negrita y cursiva");
+        const int third = m_edit->document()->lastBlock().position();
+        m_edit->setSelStart(third);
+        m_edit->setSelLength(7);
+        m_edit->setSelStyle(fmt::Bold);
+        m_edit->setSelStart(third + 10);
+        m_edit->setSelLength(7);
+        m_edit->setSelStyle(fmt::Bold | fmt::Italic);
+        m_form->SeleccionatTodo1->trigger();
+        m_form->CopiarComoLatex1->trigger();
+        QCOMPARE(QApplication::clipboard()->text(),
+            QStringLiteral(
+                "Capítulo V: 50\\% de \\$3 \\& \\#1, a\\_b \\{x\\} "
+                "\\textasciitilde{}\\textasciicircum{}\\textbackslash{} -{}- "
+                "\\textless{}a\\textbar{}b\\textgreater{}\n\n"
+                "p $\\lor$ q, $\\top$ $\\to$ r, (p $\\land$ q) $\\lor$ $\\top$, p$\\lor\\neg$q, "
+                "Smith \\& Jones, IVA, sistema T\n\n"
+                "\\textbf{negrita} y \\textbf{\\textit{cursiva}}"));
+    }
+
+    void latexExportCompilesWithPdflatexAndLualatex_data()
+    {
+        QTest::addColumn<QString>("engine");
+        QTest::newRow("pdflatex") << QStringLiteral("pdflatex");
+        QTest::newRow("lualatex") << QStringLiteral("lualatex");
+    }
+
+    void latexExportCompilesWithPdflatexAndLualatex()
+    {
+        QFETCH(QString, engine);
+        if (QStandardPaths::findExecutable(engine).isEmpty())
+            QSKIP(qPrintable(engine
+                + QStringLiteral(" is not installed (texlive); the export "
+                                 "was not compiled")));
+        for (const int n : {3, 17, 18, 4, 6, 5, 1, 2, 20, 16, 19, 7, 8, 22, 23, 21, 15}) {
+            m_form->speedButton(n)->click();
+            QTest::keyClicks(m_edit, "p ");
+        }
+        m_edit->replaceSel("\r\nL\xF3gica: \xBFv\xE1lido? \xF1\xFC \xAB\xBB 50% $ & # _ { } ~ ^ \\"
+                           "\r\n\r\n\xA0-- \"x\"\r\n");
+        m_edit->setSelStart(0);
+        m_edit->setSelLength(3);
+        m_edit->setSelStyle(fmt::Bold | fmt::Italic);
+        QTemporaryDir folder;
+        const QString tex = folder.filePath(QStringLiteral("apuntes.tex"));
+        m_dialogs->queueSaveFile(tex);
+        m_form->Exportar1->trigger();
+        QVERIFY(m_dialogs->errors().isEmpty());
+        const QString log = run(engine,
+            {QStringLiteral("-interaction=nonstopmode"), QStringLiteral("-halt-on-error"), tex},
+            folder.path());
+        QVERIFY2(!log.isNull(), qPrintable(log));
+        const QString text = run(QStringLiteral("pdftotext"),
+            {folder.filePath(QStringLiteral("apuntes.pdf")), QStringLiteral("-")});
+        QVERIFY2(text.contains(QStringLiteral("Lógica: ¿válido? ñü «» 50% $ & # _ { } ~ ^ \\")),
+            qPrintable(text));
+    }
+
+    void pdfExportCarriesTheSymbolsWithinTwoCentimetresInEmbeddedFonts()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        for (int n : {1, 22, 23}) {
+            m_form->speedButton(n)->click();
+            QTest::keyClicks(m_edit, "x ");
+        }
+        m_edit->replaceSel(QByteArray("\r\n") + QByteArray("palabra ").repeated(80));
+        QTemporaryDir folder;
+        const QString pdf = folder.filePath(QStringLiteral("apuntes.pdf"));
+        m_dialogs->queueSaveFile(pdf);
+        m_form->Exportar1->trigger();
+        // The check window's text exports the same way.
+        TForm5 window;
+        window.showAnswer(QStringLiteral("Argumento válido\n1\t∀x Fx\tpremisa ⊨"));
+        const QString answer = folder.filePath(QStringLiteral("respuesta.pdf"));
+        m_dialogs->queueSaveFile(answer);
+        window.ExportarPDF1->trigger();
+        QVERIFY(m_dialogs->errors().isEmpty());
+
+        const QString text = run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        QVERIFY2(text.startsWith(QStringLiteral("∀x ⊨x ⊢x")), qPrintable(text));
+        QCOMPARE(text.count(QStringLiteral("palabra")), 80);
+        QVERIFY(!text.contains(QChar(0xFE00)) && !text.contains(QChar(0xFE01)));
+        QVERIFY(run(QStringLiteral("pdftotext"), {answer, QStringLiteral("-")})
+                    .contains(QStringLiteral("∀x Fx")));
+
+        // A4, and no word within 2 cm (56.7 pt) of an edge.
+        const QString boxes
+            = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+        QVERIFY(boxes.contains(QStringLiteral("<page width=\"595.0")));
+        QVERIFY(boxes.contains(QStringLiteral("height=\"842.0")));
+        const QRegularExpression word(QStringLiteral(
+            R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)")re"));
+        int words = 0;
+        for (const auto &m : word.globalMatch(boxes)) {
+            ++words;
+            QVERIFY2(m.captured(1).toDouble() > 56.0 && m.captured(2).toDouble() > 56.0
+                    && m.captured(3).toDouble() < 595.0 - 56.0
+                    && m.captured(4).toDouble() < 842.0 - 56.0,
+                qPrintable(m.captured(0)));
+        }
+        QCOMPARE(words, 83);
+
+        const QStringList fonts
+            = run(QStringLiteral("pdffonts"), {pdf}).split(QLatin1Char('\n')).mid(2);
+        const QRegularExpression embedded(
+            QStringLiteral(R"(\s(yes|no)\s+(yes|no)\s+(yes|no)\s+\d+)"));
+        for (const QString &font : fonts)
+            if (!font.trimmed().isEmpty())
+                QVERIFY2(
+                    embedded.match(font).captured(1) == QLatin1String("yes"), qPrintable(font));
+    }
+
+    void htmlAndTextExportsAreTheReadableUtf8()
+    {
+        QTest::keyClicks(m_edit, "x ");
+        m_form->speedButton(22)->click();
+        m_edit->replaceSel(" \xE1");
+        QTemporaryDir folder;
+        for (const char *name : {"a.html", "a.txt", "a.doc"}) {
+            m_dialogs->queueSaveFile(folder.filePath(QLatin1String(name)));
+            m_form->Exportar1->trigger();
+        }
+        QFile html(folder.filePath(QStringLiteral("a.html")));
+        QVERIFY(html.open(QIODevice::ReadOnly));
+        const QString page = QString::fromUtf8(html.readAll());
+        QVERIFY(page.contains(QStringLiteral("charset=\"utf-8\""), Qt::CaseInsensitive));
+        QVERIFY(QString(page)
+                    .remove(QRegularExpression(QStringLiteral("<[^>]*>")))
+                    .contains(QStringLiteral("x ⊨ á")));
+        QFile text(folder.filePath(QStringLiteral("a.txt")));
+        QVERIFY(text.open(QIODevice::ReadOnly));
+        QCOMPARE(text.readAll(), QStringLiteral("x ⊨ á\n").toUtf8());
+        QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("a.doc"))));
+        QCOMPARE(m_dialogs->errors().size(), 1);
+    }
+
+private:
+    QTemporaryDir m_exeFolder;
+    std::unique_ptr<test::FakeDialogs> m_dialogs;
+    std::unique_ptr<TForm1> m_form;
+    RichEdit *m_edit = nullptr;
+};
+
+QTEST_MAIN(TestExport)
+#include "tst_export.moc"
