@@ -33,10 +33,9 @@ void TForm1::Exportar1Click(QObject *)
         ExportDialog1.initialPath = document.path() + QLatin1Char('/') + document.completeBaseName()
             + QStringLiteral(".pdf");
     }
-    const std::optional<QString> chosen = zv::dialogs().saveFileName(this, ExportDialog1);
+    const std::optional<QString> chosen = zv::askSaveFileName(this, ExportDialog1);
     if (!chosen)
         return;
-    ExportDialog1.initialPath = *chosen;
     const std::optional<zv::ExportFormat> format = zv::exportFormatFor(*chosen);
     if (!format)
         throw zv::EPlatformError(QStringLiteral(

@@ -137,19 +137,17 @@ bool TForm5::inProgress() const
 
 void TForm5::Guardar1Click(QObject *)
 {
-    const std::optional<QString> chosen = zv::dialogs().saveFileName(this, SaveDialog1);
+    const std::optional<QString> chosen = zv::askSaveFileName(this, SaveDialog1);
     if (!chosen)
         return;
-    SaveDialog1.initialPath = *chosen;
     zv::writeFileAtomically(*chosen, Memo1->toPlainText().toUtf8(), "Stream write error");
 }
 
 void TForm5::ExportarPDF1Click(QObject *)
 {
-    const std::optional<QString> chosen = zv::dialogs().saveFileName(this, ExportDialog1);
+    const std::optional<QString> chosen = zv::askSaveFileName(this, ExportDialog1);
     if (!chosen)
         return;
-    ExportDialog1.initialPath = *chosen;
     zv::exportTextAsPdf(Memo1->toPlainText(), Memo1->font(), *chosen);
 }
 

@@ -55,6 +55,14 @@ void setDialogs(Dialogs *d)
     g_installed = d;
 }
 
+std::optional<QString> askSaveFileName(QWidget *owner, FileDialogOptions &options)
+{
+    std::optional<QString> chosen = dialogs().saveFileName(owner, options);
+    if (chosen)
+        options.initialPath = *chosen;
+    return chosen;
+}
+
 int QtDialogs::messageBox(QWidget *owner, const QString &text, const QString &caption,
                           unsigned flags)
 {

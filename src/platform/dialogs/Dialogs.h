@@ -68,6 +68,10 @@ Dialogs &dialogs();
 /// Installs @p d (not owned); nullptr goes back to the Qt dialogs.
 void setDialogs(Dialogs *d);
 
+/// The save dialog of a window that keeps @p options between showings: the chosen path becomes
+/// the next showing's pre-filled one.
+std::optional<QString> askSaveFileName(QWidget *owner, FileDialogOptions &options);
+
 /// The platform's own dialogs, built on Qt's.
 class QtDialogs : public Dialogs
 {

@@ -2,6 +2,7 @@
 
 #include "platform/codepages/CodePage.h"
 #include "platform/export/FormulaWords.h"
+#include "platform/format/ReadableText.h"
 #include "platform/format/TextFormat.h"
 
 #include <QTextBlock>
@@ -207,27 +208,17 @@ private:
 QString write(const QTextDocument &document, int from, int to, bool emptyLines)
 {
     Writer writer(emptyLines);
-    to = std::min(to, document.characterCount() - 1);
-    for (QTextBlock block = document.findBlock(from); block.isValid() && block.position() < to;
-         block = block.next()) {
-        std::vector<Cell> cells;
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            const int begin = std::max(from, fragment.position());
-            const int end = std::min(to, fragment.position() + fragment.length());
-            if (begin >= end)
-                continue;
-            const QTextCharFormat format = fragment.charFormat();
+    std::vector<Cell> cells;
+    visitReadable(
+        document, from, to,
+        [&](char16_t ch, int, const QTextCharFormat &format) {
             const unsigned char flags = style(format);
-            const QString text = fragment.text();
-            codePage(format).visitReadable(
-                QStringView(text).mid(begin - fragment.position(), end - begin),
-                [&](char16_t ch, qsizetype, qsizetype) {
-                    cells.push_back({ch, (flags & fmt::Bold) != 0, (flags & fmt::Italic) != 0});
-                });
-        }
-        writer.paragraph(cells);
-    }
+            cells.push_back({ch, (flags & fmt::Bold) != 0, (flags & fmt::Italic) != 0});
+        },
+        [&](int) {
+            writer.paragraph(cells);
+            cells.clear();
+        });
     return writer.take();
 }
 

@@ -156,29 +156,18 @@ ReadableSpan readableSpan(const QTextDocument &document, int from, int to)
         return ch == u'\n' || ch == u'\r' || ch == u'\v' || ch == QChar::LineSeparator
             || ch == QChar::ParagraphSeparator;
     };
-    for (QTextBlock block = document.findBlock(from); block.isValid() && block.position() < to;
-         block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            const int begin = std::max(from, fragment.position());
-            const int end = std::min(to, fragment.position() + fragment.length());
-            if (begin >= end)
-                continue;
-            const QString text = fragment.text();
-            const QStringView part
-                = QStringView(text).mid(begin - fragment.position(), end - begin);
-            codePage(fragment.charFormat())
-                .visitReadable(part, [&](char16_t ch, qsizetype at, qsizetype) {
-                    span.text += lineBreak(ch) ? QChar(u'\n') : QChar(ch);
-                    span.at.push_back(begin + int(at));
-                });
-        }
-        const int separator = block.position() + block.length() - 1;
-        if (separator >= from && separator < to) {
-            span.text += QLatin1Char('\n');
-            span.at.push_back(separator);
-        }
-    }
+    visitReadable(
+        document, from, to,
+        [&](char16_t ch, int position, const QTextCharFormat &) {
+            span.text += lineBreak(ch) ? QChar(u'\n') : QChar(ch);
+            span.at.push_back(position);
+        },
+        [&](int separator) {
+            if (separator >= from && separator < to) {
+                span.text += QLatin1Char('\n');
+                span.at.push_back(separator);
+            }
+        });
     span.at.push_back(std::max(from, to));
     return span;
 }

@@ -1,11 +1,15 @@
 #pragma once
 
-#include <QString>
+#include "platform/codepages/CodePage.h"
+#include "platform/format/TextFormat.h"
 
+#include <QString>
+#include <QTextBlock>
+#include <QTextDocument>
+
+#include <algorithm>
 #include <utility>
 #include <vector>
-
-class QTextDocument;
 
 namespace zv {
 
@@ -52,5 +56,36 @@ struct ReadableSpan
 };
 
 ReadableSpan readableSpan(const QTextDocument &document, int from, int to);
+
+/**
+ * Reads [@p from, @p to) of @p document as the user sees it, paragraph by paragraph:
+ * @p character(ch, position, format) for each readable character (CodePage::visitReadable: a
+ * turnstile pair is one call, at its first position), then @p paragraphEnd(separator) for each
+ * paragraph the range touches, with the position of its end.
+ */
+template <class Character, class ParagraphEnd>
+void visitReadable(const QTextDocument &document, int from, int to, Character &&character,
+                   ParagraphEnd &&paragraphEnd)
+{
+    to = std::min(to, document.characterCount() - 1);
+    for (QTextBlock block = document.findBlock(from); block.isValid() && block.position() < to;
+         block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const int begin = std::max(from, fragment.position());
+            const int end = std::min(to, fragment.position() + fragment.length());
+            if (begin >= end)
+                continue;
+            const QTextCharFormat format = fragment.charFormat();
+            const QString text = fragment.text();
+            codePage(format).visitReadable(
+                QStringView(text).mid(begin - fragment.position(), end - begin),
+                [&](char16_t ch, qsizetype at, qsizetype) {
+                    character(ch, begin + int(at), format);
+                });
+        }
+        paragraphEnd(block.position() + block.length() - 1);
+    }
+}
 
 } // namespace zv
