@@ -183,19 +183,27 @@ std::optional<Structure> branchModel(Problem &p, const OpenBranch &open)
 
 // ---- the laws of identity, for the rounds that reason about = through them ---------------------
 
-void symbolsOf(const Logic &L, int f, std::set<int> &predicates, std::set<int> &functions, bool &identity)
+// Walks the formulas from @p roots, each node once: @p predicate(f) at each atom, @p equality()
+// at each identity, then @p function(t) at each function application in their terms.
+template <class Predicate, class Equality, class Function>
+void walkSymbols(const Logic &L, std::vector<int> roots, Predicate &&predicate, Equality &&equality,
+    Function &&function)
 {
-    std::vector<int> stack{f}, terms;
+    std::vector<int> &stack = roots;
+    std::vector<int> terms;
+    std::set<int> seen;
     while (!stack.empty()) {
-        const FormulaNode &n = L.node(stack.back());
-        const int g = stack.back();
+        const int f = stack.back();
         stack.pop_back();
+        if (!seen.insert(f).second)
+            continue;
+        const FormulaNode &n = L.node(f);
         if (n.kind == Fk::Atom) {
-            predicates.insert(n.a);
-            for (int a : L.atomArgs(g))
+            predicate(f);
+            for (int a : L.atomArgs(f))
                 terms.push_back(a);
         } else if (n.kind == Fk::Equal) {
-            identity = true;
+            equality();
             terms.push_back(n.a), terms.push_back(n.b);
         } else if (n.kind == Fk::Not || isModalOp(n.kind)) {
             stack.push_back(n.a);
@@ -210,7 +218,7 @@ void symbolsOf(const Logic &L, int f, std::set<int> &predicates, std::set<int> &
         terms.pop_back();
         if (L.term(t).kind != Tk::App)
             continue;
-        functions.insert(L.term(t).sym);
+        function(t);
         for (int a : L.args(t))
             terms.push_back(a);
     }
@@ -223,8 +231,9 @@ std::vector<int> identityAxioms(Logic &L, const std::vector<int> &formulas)
 {
     std::set<int> predicates, functions;
     bool identity = false;
-    for (int f : formulas)
-        symbolsOf(L, f, predicates, functions, identity);
+    walkSymbols(
+        L, formulas, [&](int atom) { predicates.insert(L.node(atom).a); }, [&] { identity = true; },
+        [&](int t) { functions.insert(L.term(t).sym); });
     std::vector<int> axioms;
     if (!identity)
         return axioms;
@@ -375,8 +384,6 @@ Judgement search(Problem &p, const Budget &budget)
 std::string arityConflict(const Logic &logic, const std::vector<int> &formulas)
 {
     std::map<std::string, int> predicates, functions;
-    std::vector<int> stack(formulas.begin(), formulas.end());
-    std::vector<int> terms;
     std::string conflict;
     auto note = [&](std::map<std::string, int> &seen, const Symbol &s, const char *what) {
         const auto [it, fresh] = seen.emplace(s.name, s.arity);
@@ -385,36 +392,13 @@ std::string arityConflict(const Logic &logic, const std::vector<int> &formulas)
                 + plural(it->second, "término", "términos") + " y con "
                 + plural(s.arity, "término", "términos") + ".";
     };
-    std::set<int> seen;
-    while (!stack.empty()) {
-        const int f = stack.back();
-        stack.pop_back();
-        if (!seen.insert(f).second)
-            continue;
-        const FormulaNode &n = logic.node(f);
-        if (n.kind == Fk::Atom) {
-            note(predicates, logic.predicateSymbol(n.a), "El predicado");
-            for (int a : logic.atomArgs(f))
-                terms.push_back(a);
-        } else if (n.kind == Fk::Equal) {
-            terms.push_back(n.a), terms.push_back(n.b);
-        } else if (n.kind == Fk::Not || isModalOp(n.kind)) {
-            stack.push_back(n.a);
-        } else if (isBinary(n.kind)) {
-            stack.push_back(n.a), stack.push_back(n.b);
-        } else if (isQuantifier(n.kind)) {
-            stack.push_back(n.b);
-        }
-    }
-    while (!terms.empty()) {
-        const int t = terms.back();
-        terms.pop_back();
-        if (logic.term(t).kind != Tk::App)
-            continue;
-        note(functions, logic.functionSymbol(logic.term(t).sym), "El nombre");
-        for (int a : logic.args(t))
-            terms.push_back(a);
-    }
+    walkSymbols(
+        logic, formulas,
+        [&](int atom) {
+            note(predicates, logic.predicateSymbol(logic.node(atom).a), "El predicado");
+        },
+        [] {},
+        [&](int t) { note(functions, logic.functionSymbol(logic.term(t).sym), "El nombre"); });
     return conflict;
 }
 
