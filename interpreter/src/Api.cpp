@@ -11,15 +11,6 @@
 namespace zpl {
 namespace {
 
-std::u32string_view trim(std::u32string_view s)
-{
-    while (!s.empty() && isSpaceChar(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isSpaceChar(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
 // Lines as the user sees them: a line separator or a vertical tab from a soft line break ends one.
 std::vector<std::u32string> splitLines(std::u32string_view text)
 {

@@ -134,6 +134,15 @@ bool isSpaceChar(char32_t c)
         || (c >= 0x2000 && c <= 0x200B) || c == 0x202F || c == 0x205F || c == 0x3000 || c == 0xFEFF;
 }
 
+std::u32string_view trim(std::u32string_view s)
+{
+    while (!s.empty() && isSpaceChar(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && isSpaceChar(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
 Token Lexer::next(int pos) const
 {
     auto i = static_cast<std::size_t>(pos);

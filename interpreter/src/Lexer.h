@@ -61,6 +61,8 @@ private:
 };
 
 bool isSpaceChar(char32_t c);
+/// @p s without the spaces (isSpaceChar) at either end.
+std::u32string_view trim(std::u32string_view s);
 
 /// The symbol that the palette's or a "Symbol" paste's code @p c stands for (∀ for '"', → for
 /// '®'...), @p next being the code after it (÷ followed by = is ⊨); 0 when @p c is itself.

@@ -42,15 +42,6 @@ struct Argument {
     std::optional<std::size_t> conclusion;
 };
 
-std::u32string_view trim(std::u32string_view s)
-{
-    while (!s.empty() && isSpaceChar(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isSpaceChar(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
 std::vector<std::string_view> splitLines(std::string_view input)
 {
     std::vector<std::string_view> lines;

@@ -77,15 +77,6 @@ std::string tooWide(const char *what, std::size_t columns)
         + " columnas y se muestra hasta " + number(kMaxTableColumns) + ".\n";
 }
 
-std::u32string_view trim(std::u32string_view s)
-{
-    while (!s.empty() && isSpaceChar(s.front()))
-        s.remove_prefix(1);
-    while (!s.empty() && isSpaceChar(s.back()))
-        s.remove_suffix(1);
-    return s;
-}
-
 } // namespace
 
 std::string formulaTable(const Arena &arena, int root)
