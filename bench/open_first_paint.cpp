@@ -137,13 +137,13 @@ int main(int argc, char **argv)
 
     const QSizeF size = edit->document()->documentLayout()->documentSize();
     std::printf("file %lld bytes, %d blocks, %d characters, layout %.0f x %.0f px\n",
-                qint64(QFileInfo(path).size()), edit->document()->blockCount(),
-                edit->document()->characterCount(), size.width(), size.height());
+        qint64(QFileInfo(path).size()), edit->document()->blockCount(),
+        edit->document()->characterCount(), size.width(), size.height());
     std::printf("load (file to adopted document)      %8.1f ms\n", ms(loadDone));
     std::printf("  of which the reader, measured apart %8.1f ms\n", ms(readerTime));
     std::printf("first paint of the viewport          %8.1f ms   goal 1000\n", ms(firstPaint));
     std::printf("whole document laid out              %8.1f ms   goal 3000%s\n", ms(layoutDone),
-                layoutDone < 0 ? " (not reached)" : "");
+        layoutDone < 0 ? " (not reached)" : "");
     std::printf("longest event-loop freeze            %8.1f ms   goal 200\n", ms(worstLate));
     std::printf("longest freeze after the load        %8.1f ms\n", ms(worstLateAfterLoad));
     return 0;

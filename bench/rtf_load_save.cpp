@@ -19,7 +19,8 @@
 
 namespace {
 
-struct Run {
+struct Run
+{
     QString text;
     int format;
 };
@@ -50,8 +51,8 @@ std::vector<QTextCharFormat> formats()
 std::vector<Run> generate(std::size_t count)
 {
     static const char *words[] = {"la", "proposición", "es", "verdadera", "si", "y", "sólo",
-                                  "cuando", "el", "argumento", "lógica", "premisa", "conclusión",
-                                  "válido", "entonces", "todo", "existe", "un", "número", "par"};
+        "cuando", "el", "argumento", "lógica", "premisa", "conclusión", "válido", "entonces",
+        "todo", "existe", "un", "número", "par"};
     static const char16_t symbols[] = {u'∀', u'∃', u'¬', u'∧', u'∨', u'→', u'↔', u'⊢'};
     std::mt19937 random(20240521);
     std::vector<Run> runs;
@@ -69,7 +70,8 @@ std::vector<Run> generate(std::size_t count)
     return runs;
 }
 
-void build(QTextDocument &document, const std::vector<Run> &runs, const std::vector<QTextCharFormat> &f)
+void build(
+    QTextDocument &document, const std::vector<Run> &runs, const std::vector<QTextCharFormat> &f)
 {
     QTextCursor cursor(&document);
     cursor.beginEditBlock();
@@ -129,7 +131,7 @@ int main(int argc, char **argv)
     }
     QTemporaryDir dir;
     std::printf("%-8s %7s %7s %7s %7s %7s %7s %8s %7s\n", "size", "runs", "floor s", "load s",
-                "load/fl", "write s", "save s", "save MB/s", "peak MB");
+        "load/fl", "write s", "save s", "save MB/s", "peak MB");
     for (qint64 target : {100'000LL, 1'000'000LL, 10'000'000LL}) {
         const std::vector<Run> runs = generateBytes(target, f);
         QTextDocument source;
@@ -157,15 +159,15 @@ int main(int argc, char **argv)
         const double saveTime = seconds(t);
         if (written.size() != fileSize)
             std::printf("warning: the reloaded document wrote %lld bytes, not %lld\n",
-                        qint64(written.size()), fileSize);
+                qint64(written.size()), fileSize);
 
         QProcess child;
         child.start(QCoreApplication::applicationFilePath(), {"--load", path});
         child.waitForFinished(-1);
         const double peak = child.readAllStandardOutput().trimmed().toDouble() / 1024.0;
         std::printf("%-8lld %7zu %7.3f %7.3f %7.2f %7.3f %7.3f %8.1f %7.1f\n", fileSize,
-                    runs.size(), floorTime, loadTime, loadTime / floorTime, writeTime, saveTime,
-                    double(fileSize) / 1e6 / saveTime, peak);
+            runs.size(), floorTime, loadTime, loadTime / floorTime, writeTime, saveTime,
+            double(fileSize) / 1e6 / saveTime, peak);
         std::fflush(stdout);
     }
     return 0;

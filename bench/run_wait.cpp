@@ -24,7 +24,7 @@ double cpuMs()
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3
-         + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+        + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
 }
 
 } // namespace
@@ -72,15 +72,16 @@ int main(int argc, char *argv[])
     const double cpuUsed = cpuMs() - cpuBefore;
 
     std::printf("wait for a batch file sleeping %d ms: %.1f ms (returned %.1f ms after it)\n",
-                sleepMs, waitedMs, waitedMs - sleepMs);
+        sleepMs, waitedMs, waitedMs - sleepMs);
     std::printf("worst lateness of a %d ms timer during the wait: %.2f ms over %d ticks\n",
-                kInterval, worst / 1e6, ticks);
+        kInterval, worst / 1e6, ticks);
     std::printf("processor time of the waiting side, %d ticks and repaints included: %.1f ms\n",
-                ticks, cpuUsed);
+        ticks, cpuUsed);
 
     // Nothing else to do: the wait alone should sleep in the kernel.
     const double idleBefore = cpuMs();
     zv::executeAndWait(&window, batch, QString(), 1);
-    std::printf("processor time of an idle wait of %d ms: %.1f ms\n", sleepMs, cpuMs() - idleBefore);
+    std::printf(
+        "processor time of an idle wait of %d ms: %.1f ms\n", sleepMs, cpuMs() - idleBefore);
     return worst < 500000000LL ? 0 : 1;
 }

@@ -93,8 +93,8 @@ int main(int argc, char **argv)
         zarvik.push_back(timeStart(self, QStringLiteral("zarvik"), folder.path()));
     }
     std::printf("start-up to first paint, median of %d: Zarvik %.3f s, bare QMainWindow+QTextEdit "
-                "%.3f s, ratio %.2f\n", runs, median(zarvik), median(bare),
-                median(zarvik) / median(bare));
+                "%.3f s, ratio %.2f\n",
+        runs, median(zarvik), median(bare), median(zarvik) / median(bare));
 
     // One symbol insertion in a 1 MB document.
     QApplication app(argc, argv);
@@ -116,15 +116,17 @@ int main(int argc, char **argv)
         form.SpeedButton1Click(nullptr);
         inserts.push_back(timer.nsecsElapsed() / 1e6);
     }
-    std::printf("one symbol insertion in a %lld-byte document, median of 50: %.3f ms (worst %.3f ms)\n",
-                static_cast<long long>(text.size()), median(inserts),
-                *std::max_element(inserts.begin(), inserts.end()));
+    std::printf(
+        "one symbol insertion in a %lld-byte document, median of 50: %.3f ms (worst %.3f ms)\n",
+        static_cast<long long>(text.size()), median(inserts),
+        *std::max_element(inserts.begin(), inserts.end()));
 
     // The floor: one character typed through a bare QTextEdit's cursor into the same text.
     QTextEdit bareEdit;
     bareEdit.setLineWrapMode(QTextEdit::NoWrap);
     bareEdit.show();
-    bareEdit.setPlainText(QString::fromLatin1(text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+    bareEdit.setPlainText(
+        QString::fromLatin1(text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
     QApplication::processEvents();
     std::vector<double> bareInserts;
     for (int i = 0; i < 50; ++i) {
@@ -137,6 +139,6 @@ int main(int argc, char **argv)
         bareInserts.push_back(timer.nsecsElapsed() / 1e6);
     }
     std::printf("the same insertion through a bare QTextEdit's cursor, median of 50: %.3f ms\n",
-                median(bareInserts));
+        median(bareInserts));
     return 0;
 }

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     QTextDocument document;
-    zv::rtf::readRtf(QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)),
-                     document);
+    zv::rtf::readRtf(
+        QByteArrayView(reinterpret_cast<const char *>(data), qsizetype(size)), document);
     return 0;
 }

@@ -29,7 +29,8 @@ TForm1 *Form1 = nullptr;
 
 namespace {
 
-struct PictureButton {
+struct PictureButton
+{
     int number;
     int left;
     const char *picture;
@@ -47,7 +48,8 @@ constexpr PictureButton kPictureButtons[] = {
     {27, 168, "compile", "COMPILAR PROGRAMA", &TForm1::SpeedButton27Click},
 };
 
-struct StyleButton {
+struct StyleButton
+{
     int number;
     int left;
     const char *caption;
@@ -74,8 +76,7 @@ QIcon picture(const char *name)
 
 } // namespace
 
-TForm1::TForm1(QWidget *parent)
-    : QMainWindow(parent)
+TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
 {
     initZarvikResources();
     setObjectName(QStringLiteral("Form1"));
@@ -158,7 +159,7 @@ void TForm1::createToolbar()
         button->setToolTip(QString::fromUtf8(b.hint));
         button->setAccessibleName(QString::fromUtf8(b.hint));
         connect(button, &QAbstractButton::clicked, this,
-                zv::guard([this, h = b.handler] { (this->*h)(this); }));
+            zv::guard([this, h = b.handler] { (this->*h)(this); }));
     }
 
     for (const StyleButton &b : kStyleButtons) {
@@ -172,14 +173,14 @@ void TForm1::createToolbar()
         button->setAccessibleName(QString::fromUtf8(b.accessibleName));
         button->setToggle(true);
         connect(button, &QAbstractButton::clicked, this,
-                zv::guard([this, h = b.handler] { (this->*h)(this); }));
+            zv::guard([this, h = b.handler] { (this->*h)(this); }));
     }
 
     for (const zv::PaletteRow &row : zv::kPalette) {
         zv::SpeedButton *button = place(row.number, row.left);
         zv::dressPaletteButton(*button, row);
         connect(button, &QAbstractButton::clicked, this,
-                zv::guard([this, h = row.handler] { (this->*h)(this); }));
+            zv::guard([this, h = row.handler] { (this->*h)(this); }));
     }
 }
 
@@ -189,14 +190,15 @@ void TForm1::createMenus()
     bar->setObjectName(QStringLiteral("MainMenu1"));
 
     auto item = [this](QMenu *menu, QAction *&action, const char *name, const char *caption,
-                       Qt::Key key, const char *icon, void (TForm1::*handler)(QObject *)) {
+                    Qt::Key key, const char *icon, void (TForm1::*handler)(QObject *)) {
         action = menu->addAction(QString::fromUtf8(caption));
         action->setObjectName(QLatin1String(name));
         if (key != Qt::Key_unknown)
             action->setShortcut(QKeySequence(key));
         if (icon)
             action->setIcon(QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(icon))));
-        connect(action, &QAction::triggered, this, zv::guard([this, handler] { (this->*handler)(this); }));
+        connect(action, &QAction::triggered, this,
+            zv::guard([this, handler] { (this->*handler)(this); }));
     };
     auto separator = [](QMenu *menu, QAction *&action, const char *name) {
         action = menu->addSeparator();
@@ -213,38 +215,40 @@ void TForm1::createMenus()
     item(Archivo1, Abrir1, "Abrir1", "Abrir Texto", Qt::Key_F2, "menu-open", &TForm1::Abrir1Click);
     separator(Archivo1, N1, "N1");
     item(Archivo1, NuevoPrograma1, "NuevoPrograma1", "Nuevo Programa", Qt::Key_unknown, nullptr,
-         &TForm1::SpeedButton12Click);
+        &TForm1::SpeedButton12Click);
     item(Archivo1, AbrirPrograma1, "AbrirPrograma1", "Abrir Programa", Qt::Key_unknown, nullptr,
-         &TForm1::SpeedButton13Click);
+        &TForm1::SpeedButton13Click);
     item(Archivo1, CompilarPrograma1, "CompilarPrograma1", "Compilar Programa", Qt::Key_unknown,
-         nullptr, &TForm1::SpeedButton27Click);
+        nullptr, &TForm1::SpeedButton27Click);
     separator(Archivo1, N2, "N2");
-    item(Archivo1, Guardar1, "Guardar1", "Guardar", Qt::Key_F3, "menu-save", &TForm1::Guardar1Click);
+    item(
+        Archivo1, Guardar1, "Guardar1", "Guardar", Qt::Key_F3, "menu-save", &TForm1::Guardar1Click);
     item(Archivo1, Imprimir1, "Imprimir1", "Imprimir", Qt::Key_F4, "menu-print",
-         &TForm1::Imprimir1Click);
+        &TForm1::Imprimir1Click);
     separator(Archivo1, N3, "N3");
     item(Archivo1, Salir1, "Salir1", "Salir", Qt::Key_F10, "menu-exit", &TForm1::Salir1Click);
     item(Archivo1, DetenerPrograma1, "DetenerPrograma1", "Detener programa", Qt::Key_unknown,
-         nullptr, &TForm1::DetenerPrograma1Click);
+        nullptr, &TForm1::DetenerPrograma1Click);
     DetenerPrograma1->setEnabled(false);
 
     menu(Editar1, "Editar1", "Editar");
     item(Editar1, SeleccionatTodo1, "SeleccionatTodo1", "Seleccionar Todo", Qt::Key_F5,
-         "menu-selectall", &TForm1::SeleccionatTodo1Click);
+        "menu-selectall", &TForm1::SeleccionatTodo1Click);
     item(Editar1, Cortar1, "Cortar1", "Cortar", Qt::Key_F6, "menu-cut", &TForm1::Cortar1Click);
     item(Editar1, Copiar1, "Copiar1", "Copiar", Qt::Key_F7, "menu-copy", &TForm1::Copiar1Click);
     item(Editar1, Pegar1, "Pegar1", "Pegar", Qt::Key_F8, "menu-paste", &TForm1::Pegar1Click);
     item(Editar1, Borrar1, "Borrar1", "Borrar", Qt::Key_F9, "menu-delete", &TForm1::Borrar1Click);
 
     menu(Confifurar1, "Confifurar1", "Configurar");
-    item(Confifurar1, Fuentes1, "Fuentes1", "Fuentes", Qt::Key_F11, "fonts", &TForm1::Fuentes1Click);
+    item(
+        Confifurar1, Fuentes1, "Fuentes1", "Fuentes", Qt::Key_F11, "fonts", &TForm1::Fuentes1Click);
     item(Confifurar1, Fondo1, "Fondo1", "Fondo", Qt::Key_F12, "background", &TForm1::Fondo1Click);
 
     // A bar item of its own, with no drop-down: choosing it acts at once.
     AyudayCaercade1 = bar->addAction(QStringLiteral("Ayuda y Acerca de ..."));
     AyudayCaercade1->setObjectName(QStringLiteral("AyudayCaercade1"));
     connect(AyudayCaercade1, &QAction::triggered, this,
-            zv::guard([this] { AyudayCaercade1Click(this); }));
+        zv::guard([this] { AyudayCaercade1Click(this); }));
 
     // The menu's shortcuts must reach the window whichever child has the focus.
     for (QAction *action : findChildren<QAction *>())

@@ -81,11 +81,11 @@ public:
 
     // Non-visual components: what each dialog remembers between showings ---------------------
     zv::FileDialogOptions OpenDialog1{.filter = QStringLiteral("*.zvk;*.rtf|*.zvk;*.rtf"),
-                                      .defaultSuffix = QStringLiteral(".zvk"),
-                                      .initialPath = {}};
+        .defaultSuffix = QStringLiteral(".zvk"),
+        .initialPath = {}};
     zv::FileDialogOptions SaveDialog1{.filter = QStringLiteral("*.zvk|*.zvk"),
-                                      .defaultSuffix = QStringLiteral(".zvk"),
-                                      .initialPath = {}};
+        .defaultSuffix = QStringLiteral(".zvk"),
+        .initialPath = {}};
     /// Full path of the file that the caption names, last opened or saved; empty at start-up.
     QString CaptionPath;
     zv::FontChoice FontDialog1;
@@ -106,8 +106,7 @@ public:
     // First-run registration of the document type.
     void FirstRunCheck();
     void RegisterFileType(const QString &extension, const QString &typeKey,
-                          const QString &description, const QString &executablePath,
-                          int iconIndex);
+        const QString &description, const QString &executablePath, int iconIndex);
 
     // Symbol palette and modes ----------------------------------------------------------------
     void EnterTextMode();
@@ -162,8 +161,8 @@ public:
 
     // Program run -----------------------------------------------------------------------------
     void SpeedButton27Click(QObject *Sender);
-    zv::LaunchOutcome ExecuteAndWait(const QString &fileName, const QString &parameters,
-                                     int showCommand);
+    zv::LaunchOutcome ExecuteAndWait(
+        const QString &fileName, const QString &parameters, int showCommand);
     /// "Detener programa": stops the program that a run waits for.
     void DetenerPrograma1Click(QObject *Sender);
 

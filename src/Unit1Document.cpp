@@ -55,9 +55,9 @@ void askToSaveChanges(TForm1 &form)
 {
     if (!form.RichEdit1->modified())
         return;
-    const int answer = dialogs().messageBox(
-        nullptr, QStringLiteral("El archivo ha cambiado . ¿Deseas guardarlo?"),
-        QStringLiteral("Atención"), zv::MB_YESNO | zv::MB_ICONEXCLAMATION);
+    const int answer = dialogs().messageBox(nullptr,
+        QStringLiteral("El archivo ha cambiado . ¿Deseas guardarlo?"), QStringLiteral("Atención"),
+        zv::MB_YESNO | zv::MB_ICONEXCLAMATION);
     if (answer == zv::IDYES && !saveDocument(form))
         throw zv::EAbort();
 }
@@ -141,10 +141,22 @@ void TForm1::SpeedButton14Click(QObject *)
     RichEdit1->print(QString());
 }
 
-void TForm1::Nuevo1Click(QObject *Sender) { SpeedButton9Click(Sender); }
-void TForm1::Abrir1Click(QObject *Sender) { SpeedButton10Click(Sender); }
-void TForm1::Guardar1Click(QObject *Sender) { SpeedButton11Click(Sender); }
-void TForm1::Imprimir1Click(QObject *Sender) { SpeedButton14Click(Sender); }
+void TForm1::Nuevo1Click(QObject *Sender)
+{
+    SpeedButton9Click(Sender);
+}
+void TForm1::Abrir1Click(QObject *Sender)
+{
+    SpeedButton10Click(Sender);
+}
+void TForm1::Guardar1Click(QObject *Sender)
+{
+    SpeedButton11Click(Sender);
+}
+void TForm1::Imprimir1Click(QObject *Sender)
+{
+    SpeedButton14Click(Sender);
+}
 
 void TForm1::Salir1Click(QObject *)
 {

@@ -2,13 +2,14 @@
 // the "Editar" menu.
 #include "Unit1.h"
 
-#include "platform/richedit/RichEdit.h"
 #include "platform/format/TextFormat.h"
+#include "platform/richedit/RichEdit.h"
 #include "platform/widgets/SpeedButton.h"
 
 namespace {
 
-struct StyleToggle {
+struct StyleToggle
+{
     unsigned char flag;
     unsigned char mask;
 };
@@ -33,12 +34,18 @@ void toggleStyle(zv::SpeedButton &button, zv::RichEdit &edit, const StyleToggle 
 
 } // namespace
 
-void TForm1::SpeedButton24Click(QObject *) { toggleStyle(*speedButton(24), *RichEdit1, kBold); }
+void TForm1::SpeedButton24Click(QObject *)
+{
+    toggleStyle(*speedButton(24), *RichEdit1, kBold);
+}
 void TForm1::SpeedButton25Click(QObject *)
 {
     toggleStyle(*speedButton(25), *RichEdit1, kUnderline);
 }
-void TForm1::SpeedButton26Click(QObject *) { toggleStyle(*speedButton(26), *RichEdit1, kItalic); }
+void TForm1::SpeedButton26Click(QObject *)
+{
+    toggleStyle(*speedButton(26), *RichEdit1, kItalic);
+}
 
 void TForm1::Fuentes1Click(QObject *)
 {
@@ -75,16 +82,31 @@ void TForm1::Fuentes1Click(QObject *)
 
 void TForm1::Fondo1Click(QObject *)
 {
-    const std::optional<QColor> chosen =
-        zv::dialogs().chooseColor(this, ColorDialog1, ColorDialog1CustomColors);
+    const std::optional<QColor> chosen
+        = zv::dialogs().chooseColor(this, ColorDialog1, ColorDialog1CustomColors);
     if (!chosen)
         return;
     ColorDialog1 = *chosen;
     RichEdit1->setBackgroundColor(*chosen);
 }
 
-void TForm1::SeleccionatTodo1Click(QObject *) { RichEdit1->selectAll(); }
-void TForm1::Cortar1Click(QObject *) { RichEdit1->cut(); }
-void TForm1::Copiar1Click(QObject *) { RichEdit1->copy(); }
-void TForm1::Pegar1Click(QObject *) { RichEdit1->paste(); }
-void TForm1::Borrar1Click(QObject *) { RichEdit1->deleteSelection(); }
+void TForm1::SeleccionatTodo1Click(QObject *)
+{
+    RichEdit1->selectAll();
+}
+void TForm1::Cortar1Click(QObject *)
+{
+    RichEdit1->cut();
+}
+void TForm1::Copiar1Click(QObject *)
+{
+    RichEdit1->copy();
+}
+void TForm1::Pegar1Click(QObject *)
+{
+    RichEdit1->paste();
+}
+void TForm1::Borrar1Click(QObject *)
+{
+    RichEdit1->deleteSelection();
+}

@@ -1,8 +1,8 @@
 #include "Unit1Palette.h"
 
 #include "platform/codepages/CodePage.h"
-#include "platform/richedit/RichEdit.h"
 #include "platform/format/TextFormat.h"
+#include "platform/richedit/RichEdit.h"
 #include "platform/widgets/SpeedButton.h"
 
 #include <QAction>
@@ -14,6 +14,7 @@
 namespace zv {
 
 // In the order of the toolbar. Faces equal the inserted bytes but for SpeedButton7.
+// clang-format off
 const PaletteRow kPalette[17] = {
     {3, 288, "\xAC", "Verdana", kAnsiCharset, "\xAC", "Verdana", false, true, nullptr,
      "Negación", "Inserta el signo de negación ¬", "¬", {"neg", "lnot"},
@@ -69,6 +70,7 @@ const PaletteRow kPalette[17] = {
      "⇔", {"Leftrightarrow", "iff"},
      &TForm1::SpeedButton15Click},
 };
+// clang-format on
 
 const PaletteRow *paletteRowForTexName(QStringView name)
 {
@@ -97,7 +99,7 @@ QString paletteHint(const PaletteRow &row)
     for (const char *texName : row.texNames)
         if (texName)
             names += (names.isEmpty() ? QStringLiteral("\\") : QStringLiteral(" o \\"))
-                   + QLatin1StringView(texName);
+                + QLatin1StringView(texName);
     const QString hint = QString::fromUtf8(row.accessibleName) + QStringLiteral(" — ") + names;
     return row.hint ? QString::fromUtf8(row.hint) + QLatin1Char('\n') + hint : hint;
 }
@@ -115,7 +117,7 @@ void dressPaletteButton(SpeedButton &button, const PaletteRow &row)
     // A face code at which the font has no glyph would show an empty button: show the symbol
     // that the button inserts instead.
     if (std::all_of(caption.cbegin(), caption.cend(),
-                    [](QChar c) { return c.unicode() >= 0xF000 && c.unicode() <= 0xF0FF; }))
+            [](QChar c) { return c.unicode() >= 0xF000 && c.unicode() <= 0xF0FF; }))
         caption = page.decode(row.inserted);
     // "&&" draws one ampersand: a single one would be taken as a mnemonic marker.
     caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
@@ -179,7 +181,7 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
         const auto *key = static_cast<QKeyEvent *>(event);
         if (key->matches(QKeySequence::InsertLineSeparator)) {
             QKeyEvent plain(QEvent::KeyPress, key->key(), key->modifiers() & ~Qt::ShiftModifier,
-                            QStringLiteral("\r"));
+                QStringLiteral("\r"));
             QCoreApplication::sendEvent(RichEdit1, &plain);
             return true;
         }
@@ -189,20 +191,71 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TForm1::SpeedButton1Click(QObject *) { InsertSymbol(row(1)); }
-void TForm1::SpeedButton2Click(QObject *) { InsertSymbol(row(2)); }
-void TForm1::SpeedButton3Click(QObject *) { InsertSymbol(row(3)); }
-void TForm1::SpeedButton4Click(QObject *) { InsertSymbol(row(4)); }
-void TForm1::SpeedButton5Click(QObject *) { InsertSymbol(row(5)); }
-void TForm1::SpeedButton6Click(QObject *) { InsertSymbol(row(6)); }
-void TForm1::SpeedButton7Click(QObject *) { InsertSymbol(row(7)); }
-void TForm1::SpeedButton8Click(QObject *) { InsertSymbol(row(8)); }
-void TForm1::SpeedButton15Click(QObject *) { InsertSymbol(row(15)); }
-void TForm1::SpeedButton16Click(QObject *) { InsertSymbol(row(16)); }
-void TForm1::SpeedButton17Click(QObject *) { InsertSymbol(row(17)); }
-void TForm1::SpeedButton18Click(QObject *) { InsertSymbol(row(18)); }
-void TForm1::SpeedButton19Click(QObject *) { InsertSymbol(row(19)); }
-void TForm1::SpeedButton20Click(QObject *) { InsertSymbol(row(20)); }
-void TForm1::SpeedButton21Click(QObject *) { InsertSymbol(row(21)); }
-void TForm1::SpeedButton22Click(QObject *) { InsertSymbol(row(22)); }
-void TForm1::SpeedButton23Click(QObject *) { InsertSymbol(row(23)); }
+void TForm1::SpeedButton1Click(QObject *)
+{
+    InsertSymbol(row(1));
+}
+void TForm1::SpeedButton2Click(QObject *)
+{
+    InsertSymbol(row(2));
+}
+void TForm1::SpeedButton3Click(QObject *)
+{
+    InsertSymbol(row(3));
+}
+void TForm1::SpeedButton4Click(QObject *)
+{
+    InsertSymbol(row(4));
+}
+void TForm1::SpeedButton5Click(QObject *)
+{
+    InsertSymbol(row(5));
+}
+void TForm1::SpeedButton6Click(QObject *)
+{
+    InsertSymbol(row(6));
+}
+void TForm1::SpeedButton7Click(QObject *)
+{
+    InsertSymbol(row(7));
+}
+void TForm1::SpeedButton8Click(QObject *)
+{
+    InsertSymbol(row(8));
+}
+void TForm1::SpeedButton15Click(QObject *)
+{
+    InsertSymbol(row(15));
+}
+void TForm1::SpeedButton16Click(QObject *)
+{
+    InsertSymbol(row(16));
+}
+void TForm1::SpeedButton17Click(QObject *)
+{
+    InsertSymbol(row(17));
+}
+void TForm1::SpeedButton18Click(QObject *)
+{
+    InsertSymbol(row(18));
+}
+void TForm1::SpeedButton19Click(QObject *)
+{
+    InsertSymbol(row(19));
+}
+void TForm1::SpeedButton20Click(QObject *)
+{
+    InsertSymbol(row(20));
+}
+void TForm1::SpeedButton21Click(QObject *)
+{
+    InsertSymbol(row(21));
+}
+void TForm1::SpeedButton22Click(QObject *)
+{
+    InsertSymbol(row(22));
+}
+void TForm1::SpeedButton23Click(QObject *)
+{
+    InsertSymbol(row(23));
+}

@@ -14,19 +14,19 @@ class SpeedButton;
 /// One symbol button: where it stands, what its face shows and what it inserts.
 struct PaletteRow
 {
-    int number;            ///< SpeedButtonN
+    int number; ///< SpeedButtonN
     int left;
-    const char *face;      ///< bytes drawn on the button
+    const char *face; ///< bytes drawn on the button
     const char *faceFont;
     int faceCharset;
-    const char *inserted;  ///< bytes put into the document
+    const char *inserted; ///< bytes put into the document
     const char *font;
     bool setsSymbolCharset;
     bool inProgramMode;
-    const char *hint;      ///< tooltip, or nullptr
+    const char *hint; ///< tooltip, or nullptr
     const char *accessibleName;
     const char *description;
-    const char *symbol;    ///< the symbol as Unicode (UTF-8), for menus and hints
+    const char *symbol;                   ///< the symbol as Unicode (UTF-8), for menus and hints
     std::array<const char *, 2> texNames; ///< typed after a backslash; the second may be nullptr
     void (TForm1::*handler)(QObject *);
 

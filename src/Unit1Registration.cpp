@@ -19,9 +19,8 @@ const QString kMarkerName = QStringLiteral("Zarvik.cfg");
 bool fileExistsIgnoringCase(const QString &folder, const QString &name)
 {
     const QStringList files = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::NoSymLinks);
-    return std::any_of(files.cbegin(), files.cend(), [&](const QString &file) {
-        return file.compare(name, Qt::CaseInsensitive) == 0;
-    });
+    return std::any_of(files.cbegin(), files.cend(),
+        [&](const QString &file) { return file.compare(name, Qt::CaseInsensitive) == 0; });
 }
 
 } // namespace
@@ -33,24 +32,22 @@ void TForm1::FirstRunCheck()
     if (fileExistsIgnoringCase(zv::workFolder(), kMarkerName))
         return;
     RegisterFileType(QStringLiteral(".zvk"), QStringLiteral("Zarvik"),
-                     QStringLiteral("Archivo de edicion logica"),
-                     zv::exeFolder() + QStringLiteral("Zarvik"), 0);
+        QStringLiteral("Archivo de edicion logica"), zv::exeFolder() + QStringLiteral("Zarvik"), 0);
     zv::saveTextList({QByteArray(" ")}, zv::workFolder() + kMarkerName);
 }
 
 void TForm1::RegisterFileType(const QString &extension, const QString &typeKey,
-                              const QString &description, const QString &executablePath,
-                              int iconIndex)
+    const QString &description, const QString &executablePath, int iconIndex)
 {
     const QString q = QStringLiteral("\"");
     const std::pair<QString, QString> entries[] = {
         {extension, typeKey},
         {typeKey, description},
         {typeKey + QStringLiteral("\\DefaultIcon"),
-         executablePath + QLatin1Char(',') + QString::number(iconIndex)},
+            executablePath + QLatin1Char(',') + QString::number(iconIndex)},
         {typeKey + QStringLiteral("\\Shell\\Open"), QStringLiteral("&Open")},
         {typeKey + QStringLiteral("\\Shell\\Open\\Command"),
-         q + executablePath + q + QLatin1Char(' ') + q + QStringLiteral("%1") + q},
+            q + executablePath + q + QLatin1Char(' ') + q + QStringLiteral("%1") + q},
     };
     for (const auto &[path, value] : entries) {
         // Each key resolved from the root and closed before the next; one failing to open

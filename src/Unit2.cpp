@@ -29,7 +29,8 @@ const char *const TForm2::kMemoLines[12] = {
 
 namespace {
 
-struct Credit {
+struct Credit
+{
     const char *name;
     const char *text;
     int top;
@@ -47,8 +48,8 @@ constexpr Credit kCredits[] = {
 // until the longest line fits the field, so the text reads as written and nothing is cut off.
 void fitLinesToWidth(QPlainTextEdit &memo)
 {
-    const qreal available = memo.width() - 2 * memo.frameWidth()
-                          - 2 * memo.document()->documentMargin() - 2;
+    const qreal available
+        = memo.width() - 2 * memo.frameWidth() - 2 * memo.document()->documentMargin() - 2;
     QFont font = memo.font();
     for (int stretch = 100; stretch >= 60; stretch -= 2) {
         font.setStretch(stretch);
@@ -75,8 +76,9 @@ QLabel *label(QWidget *parent, const char *name, const QString &text, int left, 
 } // namespace
 
 TForm2::TForm2(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                          | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+    : QDialog(parent,
+        Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint
+            | Qt::MSWindowsFixedSizeDialogHint)
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Ayuda y Acerca de ..."));

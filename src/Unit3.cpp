@@ -9,8 +9,7 @@
 
 TForm3 *Form3 = nullptr;
 
-TForm3::TForm3(QWidget *parent)
-    : QWidget(parent)
+TForm3::TForm3(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Form3"));
     setFixedSize(kPageSize);

@@ -23,7 +23,7 @@ int usage()
                "Prints FILE as UTF-8 text as the editor shows it, a paragraph a line (--ansi:\n"
                "the editor's 8-bit bytes, CR LF after each paragraph), or saves it as Zarvik RTF\n"
                "to OUT (--rtf).\n",
-               stderr);
+        stderr);
     return 2;
 }
 
@@ -42,7 +42,7 @@ QByteArray utf8Text(const QTextDocument &document)
 bool writeOut(const QByteArray &bytes)
 {
     return std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stdout)
-               == std::size_t(bytes.size())
+        == std::size_t(bytes.size())
         && std::fflush(stdout) == 0;
 }
 
@@ -71,8 +71,8 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     try {
-        std::unique_ptr<QTextDocument> document =
-            zv::loadDocument(QString::fromLocal8Bit(in), false);
+        std::unique_ptr<QTextDocument> document
+            = zv::loadDocument(QString::fromLocal8Bit(in), false);
         // Text read as plain text shows in the editor's typing font.
         document->setDefaultFont(QFont(QStringLiteral("Verdana"), 10));
         switch (mode) {
@@ -85,9 +85,7 @@ int main(int argc, char **argv)
             if (!writeOut(zv::documentBytes(*document, true)))
                 return 1;
             break;
-        case Mode::Rtf:
-            zv::saveDocument(*document, QString::fromLocal8Bit(out), false);
-            break;
+        case Mode::Rtf: zv::saveDocument(*document, QString::fromLocal8Bit(out), false); break;
         }
     } catch (const zv::EPlatformError &error) {
         std::fprintf(stderr, "%s\n", error.what());

@@ -61,7 +61,8 @@ int negationNormalForm(Arena &arena, int id, bool negate)
     };
     switch (n.op) {
     case Op::Var: return negate ? arena.negation(id) : id;
-    case Op::Top: case Op::Bottom: return arena.constant((n.op == Op::Top) != negate);
+    case Op::Top:
+    case Op::Bottom: return arena.constant((n.op == Op::Top) != negate);
     case Op::Not: return negationNormalForm(arena, n.lhs, !negate);
     case Op::And: return both(negate ? Op::Or : Op::And, n.lhs, negate, n.rhs, negate);
     case Op::Or: return both(negate ? Op::And : Op::Or, n.lhs, negate, n.rhs, negate);
@@ -69,8 +70,10 @@ int negationNormalForm(Arena &arena, int id, bool negate)
     case Op::Iff: {
         const int same = both(Op::And, n.lhs, false, n.rhs, false);
         const int differ = both(Op::And, n.lhs, true, n.rhs, true);
-        const int a = negationNormalForm(arena, n.lhs, false), nb = negationNormalForm(arena, n.rhs, true);
-        const int na = negationNormalForm(arena, n.lhs, true), b = negationNormalForm(arena, n.rhs, false);
+        const int a = negationNormalForm(arena, n.lhs, false),
+                  nb = negationNormalForm(arena, n.rhs, true);
+        const int na = negationNormalForm(arena, n.lhs, true),
+                  b = negationNormalForm(arena, n.rhs, false);
         return negate ? arena.make(Op::Or, arena.make(Op::And, a, nb), arena.make(Op::And, na, b))
                       : arena.make(Op::Or, same, differ);
     }
@@ -84,7 +87,9 @@ double medianMs(int runs, const std::function<void()> &work)
     for (int i = 0; i < runs; ++i) {
         const auto start = std::chrono::steady_clock::now();
         work();
-        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        times.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                .count());
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
@@ -105,7 +110,8 @@ const char *name(Verdict v)
 void report(const char *what, double ms, const Verdict *verdict)
 {
     const Verdict v = verdict ? *verdict : Verdict::Unknown;
-    std::printf("%-62s %9.3f ms  %s%s\n", what, ms, verdict ? name(v) : "", ms < 100.0 ? "" : "  OVER 100 ms");
+    std::printf("%-62s %9.3f ms  %s%s\n", what, ms, verdict ? name(v) : "",
+        ms < 100.0 ? "" : "  OVER 100 ms");
 }
 
 // Runs zarvik-pl on @p program in a scratch folder: wall and processor time, peak memory, size
@@ -161,32 +167,36 @@ int main()
     std::mt19937 rng(40200);
     const std::string forty = randomFormula(rng, 40, 170, 30);
     Verdict v = Verdict::Unknown;
-    report("40 variables, 200 connectives: parse and classify", medianMs(21, [&] {
-               Arena arena;
-               v = classify(arena, parseFormula(arena, forty).root).verdict;
-           }), &v);
+    report("40 variables, 200 connectives: parse and classify",
+        medianMs(21,
+            [&] {
+                Arena arena;
+                v = classify(arena, parseFormula(arena, forty).root).verdict;
+            }),
+        &v);
     {
         Arena arena;
         const int root = parseFormula(arena, forty).root;
         const int hard = arena.make(Op::Iff, root, negationNormalForm(arena, root, false));
-        report("40 variables: F <-> nnf(F), about 600 connectives", medianMs(5, [&] {
-                   v = classify(arena, hard).verdict;
-               }), &v);
+        report("40 variables: F <-> nnf(F), about 600 connectives",
+            medianMs(5, [&] { v = classify(arena, hard).verdict; }), &v);
     }
-    report("40 variables, 200 connectives: whole salida.log", medianMs(21, [&] {
-               runProgram(forty + "\r\n");
-           }), nullptr);
+    report("40 variables, 200 connectives: whole salida.log",
+        medianMs(21, [&] { runProgram(forty + "\r\n"); }), nullptr);
 
     const std::string twenty = randomFormula(rng, 20, 90, 10);
     Arena arena;
     const int root = parseFormula(arena, twenty).root;
     const int equivalence = arena.make(Op::Iff, root, negationNormalForm(arena, root, false));
     for (Engine engine : {Engine::Automatic, Engine::Table, Engine::Sat}) {
-        const char *label = engine == Engine::Table ? "table" : engine == Engine::Sat ? "SAT" : "automatic";
+        const char *label = engine == Engine::Table ? "table"
+            : engine == Engine::Sat                 ? "SAT"
+                                                    : "automatic";
         std::string what = std::string("20 variables, 100 connectives, ") + label;
         report(what.c_str(), medianMs(5, [&] { v = classify(arena, root, engine).verdict; }), &v);
         what = std::string("20 variables: F <-> nnf(F), 2^20 rows to check, ") + label;
-        report(what.c_str(), medianMs(5, [&] { v = classify(arena, equivalence, engine).verdict; }), &v);
+        report(what.c_str(), medianMs(5, [&] { v = classify(arena, equivalence, engine).verdict; }),
+            &v);
     }
 
     // A chain of implications over six variables: every subformula a column, each one as long as

@@ -7,7 +7,8 @@
 namespace zpl {
 namespace {
 
-struct TableScan {
+struct TableScan
+{
     std::optional<std::uint64_t> trueRow, falseRow;
 };
 
@@ -18,7 +19,8 @@ TableScan scanTable(Evaluator &eval, int root, bool wantTrue, bool wantFalse)
     const std::uint64_t rows = eval.rowCount();
     for (std::uint64_t first = 0; first < rows; first += 64) {
         eval.evaluate(first);
-        const std::uint64_t live = rows - first >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << (rows - first)) - 1;
+        const std::uint64_t live
+            = rows - first >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << (rows - first)) - 1;
         const std::uint64_t t = eval.value(root) & live, f = ~eval.value(root) & live;
         if (wantTrue && !scan.trueRow && t)
             scan.trueRow = first + static_cast<std::uint64_t>(std::countr_zero(t));
@@ -110,7 +112,8 @@ Search solverSearch(const Arena &arena, int root, bool wanted, const std::vector
 
 bool useTable(Engine engine, int varCount, std::size_t nodeCount)
 {
-    return engine == Engine::Table || (engine == Engine::Automatic && tableIsCheap(varCount, nodeCount));
+    return engine == Engine::Table
+        || (engine == Engine::Automatic && tableIsCheap(varCount, nodeCount));
 }
 
 } // namespace

@@ -32,9 +32,10 @@ struct Effort
     double seconds = 0;
 };
 
-struct Classification {
+struct Classification
+{
     Verdict verdict = Verdict::Unknown;
-    std::vector<int> vars;                     // in reading order
+    std::vector<int> vars;                       // in reading order
     std::optional<std::vector<bool>> satisfying; // over vars
     std::optional<std::vector<bool>> falsifying;
     Effort effort;
@@ -46,7 +47,8 @@ bool tableIsCheap(int varCount, std::size_t nodeCount);
 Classification classify(
     const Arena &arena, int root, Engine engine = Engine::Automatic, Limits limits = {});
 
-struct ArgumentCheck {
+struct ArgumentCheck
+{
     Found counterexampleFound = Found::Unknown; // No means the argument is valid
     std::vector<int> vars;
     std::vector<bool> counterexample;

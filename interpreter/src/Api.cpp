@@ -128,38 +128,38 @@ std::vector<ProblemResult> checkText(
     std::vector<std::size_t> pending;
     bool awaiting = false;
     std::size_t separator = 0;
-    auto decide
-        = [&](ProblemResult &r, const std::vector<int> &premises, int conclusion, bool argument) {
-              r.argument = argument;
-              r.text = joined(logic, premises, conclusion, argument);
-              bool propositional = logic.isPropositional(conclusion);
-              for (int f : premises)
-                  propositional = propositional && logic.isPropositional(f);
-              if (propositional) {
-                  Arena arena;
-                  std::vector<int> roots;
-                  for (int f : premises)
-                      roots.push_back(toArena(logic, f, arena));
-                  const int root = toArena(logic, conclusion, arena);
-                  r.truthTable = argument ? argumentTable(arena, roots, root) : formulaTable(arena, root);
-              }
-              if (cancel.load()) {
-                  r.explanation = "No determinado: la comprobación se canceló.\n";
-                  r.reason = "cancelado";
-                  return;
-              }
-              const auto start = std::chrono::steady_clock::now();
-              Budget budget;
-              budget.deadline = start + std::chrono::seconds(kProblemSeconds);
-              budget.cancel = &cancel;
-              Judgement j = judge(logic, premises, conclusion, argument, r.system, budget);
-              r.milliseconds = std::chrono::duration<double, std::milli>(
-                  std::chrono::steady_clock::now() - start)
-                                   .count();
-              r.decision = j.decision;
-              r.explanation = std::move(j.explanation);
-              r.reason = std::move(j.reason);
-          };
+    auto decide = [&](ProblemResult &r, const std::vector<int> &premises, int conclusion,
+                      bool argument) {
+        r.argument = argument;
+        r.text = joined(logic, premises, conclusion, argument);
+        bool propositional = logic.isPropositional(conclusion);
+        for (int f : premises)
+            propositional = propositional && logic.isPropositional(f);
+        if (propositional) {
+            Arena arena;
+            std::vector<int> roots;
+            for (int f : premises)
+                roots.push_back(toArena(logic, f, arena));
+            const int root = toArena(logic, conclusion, arena);
+            r.truthTable = argument ? argumentTable(arena, roots, root) : formulaTable(arena, root);
+        }
+        if (cancel.load()) {
+            r.explanation = "No determinado: la comprobación se canceló.\n";
+            r.reason = "cancelado";
+            return;
+        }
+        const auto start = std::chrono::steady_clock::now();
+        Budget budget;
+        budget.deadline = start + std::chrono::seconds(kProblemSeconds);
+        budget.cancel = &cancel;
+        Judgement j = judge(logic, premises, conclusion, argument, r.system, budget);
+        r.milliseconds
+            = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+                  .count();
+        r.decision = j.decision;
+        r.explanation = std::move(j.explanation);
+        r.reason = std::move(j.reason);
+    };
     auto flushPending = [&] {
         for (std::size_t k : pending) {
             ProblemResult r;

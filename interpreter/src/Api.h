@@ -25,7 +25,8 @@ struct ProblemResult
         explanation;    // UTF-8, Unicode symbols: a closed tree, a countermodel or what was tried
     std::string reason; // a few words
     double milliseconds = 0; // spent deciding it
-    std::string truthTable;  // propositional problems: the formula's table, or the argument's joint one
+    std::string
+        truthTable; // propositional problems: the formula's table, or the argument's joint one
     // A line that could not be read: the problem is not decided.
     bool syntaxError = false;
     int errorLine = 0;

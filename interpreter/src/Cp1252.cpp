@@ -7,10 +7,9 @@ namespace zpl {
 namespace {
 
 // 0x80..0x9F; 0 marks the five undefined codes.
-constexpr std::array<char16_t, 32> kHigh = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+constexpr std::array<char16_t, 32> kHigh = {0x20AC, 0, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020,
+    0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0, 0x017D, 0, 0, 0x2018, 0x2019, 0x201C, 0x201D,
+    0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0, 0x017E, 0x0178};
 
 void appendUtf8(std::string &out, char32_t cp)
 {
@@ -65,7 +64,8 @@ std::string toCp1252(std::string_view utf8)
         }
         char32_t cp = extra == 0 ? c : c & (0x3F >> extra);
         for (int k = 1; k <= extra; ++k)
-            cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]) & 0x3F);
+            cp = (cp << 6)
+                | (static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]) & 0x3F);
         out += encode(cp);
         i += static_cast<std::size_t>(extra) + 1;
     }

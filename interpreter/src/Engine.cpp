@@ -244,8 +244,8 @@ std::vector<int> identityAxioms(Logic &L, const std::vector<int> &formulas)
         return body;
     };
     const int x = var("x"), y = var("y"), z = var("z");
-    axioms.push_back(all({"x", "y", "z"}, L.binary(Fk::Implies, L.binary(Fk::And, L.equal(x, y), L.equal(y, z)),
-                                                   L.equal(x, z))));
+    axioms.push_back(all({"x", "y", "z"},
+        L.binary(Fk::Implies, L.binary(Fk::And, L.equal(x, y), L.equal(y, z)), L.equal(x, z))));
     auto places = [&](int arity, auto make) {
         std::vector<std::string> names;
         std::vector<int> xs;
@@ -261,20 +261,23 @@ std::vector<int> identityAxioms(Logic &L, const std::vector<int> &formulas)
         }
     };
     for (int p : predicates)
-        places(L.predicateSymbol(p).arity, [&](const std::vector<int> &xs, const std::vector<int> &ys, int same) {
-            return L.binary(Fk::Implies, L.binary(Fk::And, same, L.atom(p, xs)), L.atom(p, ys));
-        });
+        places(L.predicateSymbol(p).arity,
+            [&](const std::vector<int> &xs, const std::vector<int> &ys, int same) {
+                return L.binary(Fk::Implies, L.binary(Fk::And, same, L.atom(p, xs)), L.atom(p, ys));
+            });
     for (int f : functions)
-        places(L.functionSymbol(f).arity, [&](const std::vector<int> &xs, const std::vector<int> &ys, int same) {
-            return L.binary(Fk::Implies, same, L.equal(L.app(f, xs), L.app(f, ys)));
-        });
+        places(L.functionSymbol(f).arity,
+            [&](const std::vector<int> &xs, const std::vector<int> &ys, int same) {
+                return L.binary(Fk::Implies, same, L.equal(L.app(f, xs), L.app(f, ys)));
+            });
     return axioms;
 }
 
 // ---- the search ------------------------------------------------------------------------------
 
 // One way of searching, with its own depth, its own time slice and the time it has used.
-struct Strategy {
+struct Strategy
+{
     enum Kind { Models, Branch, Line, Identity } kind;
     int limit = 1;
     std::chrono::milliseconds slice{kFirstRoundMilliseconds};
@@ -303,7 +306,8 @@ Judgement search(Problem &p, const Budget &budget)
     // variables their values. Whichever has used the least time goes next, so that none starves.
     std::vector<int> all = p.premises;
     all.push_back(p.conclusion);
-    const std::vector<int> axioms = p.firstOrder ? identityAxioms(p.logic, all) : std::vector<int>{};
+    const std::vector<int> axioms
+        = p.firstOrder ? identityAxioms(p.logic, all) : std::vector<int>{};
     std::vector<Strategy> strategies{{Strategy::Models}, {Strategy::Branch}};
     if (p.firstOrder)
         strategies.push_back({Strategy::Line});
@@ -368,14 +372,15 @@ Judgement search(Problem &p, const Budget &budget)
     Judgement j;
     j.explanation = "No determinado: ";
     if (satisfiable)
-        j.explanation += "el árbol tiene una rama abierta, pero no se halló un contramodelo que lo confirme";
+        j.explanation
+            += "el árbol tiene una rama abierta, pero no se halló un contramodelo que lo confirme";
     else
-        j.explanation += "el árbol no se cerró con hasta " + plural(deepestLimit, "ejemplar", "ejemplares")
-                         + " de ∀ por rama";
+        j.explanation += "el árbol no se cerró con hasta "
+            + plural(deepestLimit, "ejemplar", "ejemplares") + " de ∀ por rama";
     j.explanation += ", y no hay contramodelo de hasta "
-                     + plural(largestTried, p.modal && !p.firstOrder ? "mundo" : "elemento",
-                              p.modal && !p.firstOrder ? "mundos" : "elementos")
-                     + (budget.expired() ? " en el tiempo disponible" : "") + ".\n";
+        + plural(largestTried, p.modal && !p.firstOrder ? "mundo" : "elemento",
+            p.modal && !p.firstOrder ? "mundos" : "elementos")
+        + (budget.expired() ? " en el tiempo disponible" : "") + ".\n";
     j.reason = budget.expired() ? "límite de tiempo" : "límites de búsqueda";
     return j;
 }

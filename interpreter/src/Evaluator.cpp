@@ -6,9 +6,8 @@ namespace zpl {
 namespace {
 
 // Within one 64-row block, the pattern of the variable whose row bit is `bit` (below 6).
-constexpr std::uint64_t kFalsePattern[6] = {
-    0xAAAAAAAAAAAAAAAAull, 0xCCCCCCCCCCCCCCCCull, 0xF0F0F0F0F0F0F0F0ull,
-    0xFF00FF00FF00FF00ull, 0xFFFF0000FFFF0000ull, 0xFFFFFFFF00000000ull};
+constexpr std::uint64_t kFalsePattern[6] = {0xAAAAAAAAAAAAAAAAull, 0xCCCCCCCCCCCCCCCCull,
+    0xF0F0F0F0F0F0F0F0ull, 0xFF00FF00FF00FF00ull, 0xFFFF0000FFFF0000ull, 0xFFFFFFFF00000000ull};
 
 } // namespace
 
@@ -64,7 +63,8 @@ std::vector<bool> Evaluator::assignment(std::uint64_t row) const
     return values;
 }
 
-bool evaluateOnce(const Arena &arena, int root, const std::vector<int> &vars, const std::vector<bool> &values)
+bool evaluateOnce(
+    const Arena &arena, int root, const std::vector<int> &vars, const std::vector<bool> &values)
 {
     std::unordered_map<int, bool> varValue;
     for (std::size_t i = 0; i < vars.size(); ++i)

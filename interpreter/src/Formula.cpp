@@ -24,8 +24,8 @@ int Arena::make(Op op, int lhs, int rhs)
     if (size() >= (1 << 29))
         std::abort();
     const std::uint64_t key = (static_cast<std::uint64_t>(op) << 58)
-                              ^ (static_cast<std::uint64_t>(static_cast<std::uint32_t>(lhs)) << 29)
-                              ^ static_cast<std::uint64_t>(static_cast<std::uint32_t>(rhs + 1));
+        ^ (static_cast<std::uint64_t>(static_cast<std::uint32_t>(lhs)) << 29)
+        ^ static_cast<std::uint64_t>(static_cast<std::uint32_t>(rhs + 1));
     if (auto it = m_shared.find(key); it != m_shared.end())
         return it->second;
     m_nodes.push_back({op, lhs, rhs});
@@ -114,7 +114,8 @@ const char *symbol(Op op)
 std::string Arena::text(int id) const
 {
     // Iterative, so that a line of thousands of chained connectives cannot exhaust the stack.
-    struct Frame {
+    struct Frame
+    {
         int id;
         int stage;
         bool outer;

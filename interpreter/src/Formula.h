@@ -12,10 +12,14 @@ namespace zpl {
 enum class Op : std::uint8_t { Var, Not, And, Or, Implies, Iff, Top, Bottom };
 
 /// Var, Top and Bottom have no operand nodes.
-constexpr bool isLeaf(Op op) { return op == Op::Var || op == Op::Top || op == Op::Bottom; }
+constexpr bool isLeaf(Op op)
+{
+    return op == Op::Var || op == Op::Top || op == Op::Bottom;
+}
 
 // A node refers to earlier nodes only, so the node order is already a valid evaluation order.
-struct Node {
+struct Node
+{
     Op op = Op::Var;
     int lhs = -1; // the operand of Not; for Var the variable's index
     int rhs = -1;
@@ -23,7 +27,8 @@ struct Node {
 
 // A formula's reachable nodes numbered 0..k-1 in evaluation order. Children are local numbers;
 // a Var keeps its variable index. Work on one formula then costs nothing for the rest of the arena.
-struct Dag {
+struct Dag
+{
     std::vector<int> ids;    // arena id of each local node
     std::vector<Node> nodes; // ascending ids: children before parents
     int local(int id) const;
@@ -31,7 +36,8 @@ struct Dag {
 
 // Every formula of one program lives in one arena. Equal subformulas share one node, which gives
 // one truth-table column and one Tseitin variable per distinct subformula.
-class Arena {
+class Arena
+{
 public:
     int variable(std::string_view name);
     int make(Op op, int lhs, int rhs = -1);
@@ -40,7 +46,10 @@ public:
 
     const Node &node(int id) const { return m_nodes[static_cast<std::size_t>(id)]; }
     int size() const { return static_cast<int>(m_nodes.size()); }
-    const std::string &variableName(int var) const { return m_names[static_cast<std::size_t>(var)]; }
+    const std::string &variableName(int var) const
+    {
+        return m_names[static_cast<std::size_t>(var)];
+    }
     int variableCount() const { return static_cast<int>(m_names.size()); }
 
     /// Nodes reachable from @p roots, children before parents, each once.

@@ -245,7 +245,8 @@ char32_t symbolFor(char32_t c, char32_t next)
     case 0xDB: return U'⇔';
     case 0xBA: return U'≡';
     case 0xA3: return U'□';
-    case 0xAF: case 0xE0: return U'◇';
+    case 0xAF:
+    case 0xE0: return U'◇';
     case 0xB9: return U'≠';
     case 0xF7: return next == '=' ? U'⊨' : next == '-' ? U'⊢' : 0;
     default: return 0;

@@ -20,7 +20,8 @@ namespace {
 
 enum class Role { Alone, Premise, Conclusion };
 
-struct Line {
+struct Line
+{
     int number = 0;
     bool separator = false;
     bool afterBlank = false; // an empty line came since the previous formula or separator
@@ -34,9 +35,13 @@ struct Line {
     ModalSystem system = ModalSystem::K;
 };
 
-bool understood(const Line &l) { return l.parsed.ok() || l.extended; }
+bool understood(const Line &l)
+{
+    return l.parsed.ok() || l.extended;
+}
 
-struct Argument {
+struct Argument
+{
     std::vector<std::size_t> premises; // indices into the lines
     std::size_t separator = 0;
     std::optional<std::size_t> conclusion;
@@ -121,7 +126,8 @@ std::string gaveUp(const Effort &effort)
         + std::to_string(kTimeLimit.count()) + " s).";
 }
 
-std::string assignmentText(const Arena &arena, const std::vector<int> &vars, const std::vector<bool> &values)
+std::string assignmentText(
+    const Arena &arena, const std::vector<int> &vars, const std::vector<bool> &values)
 {
     if (vars.empty())
         return "cualquiera (no tiene letras)";
@@ -184,7 +190,8 @@ public:
         case Verdict::Unknown: line("Clasificación: no determinada; " + gaveUp(c.effort)); break;
         }
         if (c.satisfying)
-            line("Asignación que la hace verdadera: " + assignmentText(m_arena, c.vars, *c.satisfying));
+            line("Asignación que la hace verdadera: "
+                + assignmentText(m_arena, c.vars, *c.satisfying));
         else if (c.verdict != Verdict::Unknown)
             line("Ninguna asignación la hace verdadera.");
         if (c.falsifying)
@@ -196,8 +203,8 @@ public:
 
     void error(int number, int column, const std::string &message, std::string_view text)
     {
-        line("Error en la línea " + std::to_string(number) + ", columna " + std::to_string(column) + ": "
-             + message);
+        line("Error en la línea " + std::to_string(number) + ", columna " + std::to_string(column)
+            + ": " + message);
         if (!text.empty()) {
             const auto [echo, caret] = caretLines(decode(text, m_encoding), column);
             line("\t" + echo);
@@ -217,7 +224,8 @@ public:
             engineArgument(lines, a);
             return;
         }
-        line("Argumento de las líneas " + std::to_string(first.number) + " a " + std::to_string(last.number));
+        line("Argumento de las líneas " + std::to_string(first.number) + " a "
+            + std::to_string(last.number));
         std::vector<int> premises;
         bool broken = !last.parsed.ok();
         for (std::size_t i = 0; i < a.premises.size(); ++i) {
@@ -225,7 +233,7 @@ public:
             if (!p.parsed.ok()) {
                 broken = true;
                 line("Premisa " + std::to_string(i + 1) + ": la línea " + std::to_string(p.number)
-                     + " tiene un error");
+                    + " tiene un error");
                 continue;
             }
             premises.push_back(p.parsed.root);
@@ -250,7 +258,7 @@ public:
         case Found::Yes:
             line("Argumento no válido");
             line("Contraejemplo (premisas verdaderas y conclusión falsa): "
-                 + assignmentText(m_arena, check.vars, check.counterexample));
+                + assignmentText(m_arena, check.vars, check.counterexample));
             break;
         case Found::Unknown: line("Validez no determinada; " + gaveUp(check.effort)); break;
         }
@@ -396,8 +404,9 @@ Report runProgram(std::string_view input, ModalSystem system)
         }
         if (l.separator) {
             if (awaiting) {
-                structureErrors.emplace_back(i, "se esperaba la conclusión del argumento, pero se encontró "
-                                                "otra línea de separación.");
+                structureErrors.emplace_back(i,
+                    "se esperaba la conclusión del argumento, pero se encontró "
+                    "otra línea de separación.");
                 continue;
             }
             Argument a;
@@ -421,8 +430,8 @@ Report runProgram(std::string_view input, ModalSystem system)
     }
     if (awaiting) {
         structureErrors.emplace_back(arguments.back().separator,
-                                     "se esperaba la conclusión del argumento en una línea posterior, "
-                                     "pero se encontró el final del programa.");
+            "se esperaba la conclusión del argumento en una línea posterior, "
+            "pero se encontró el final del programa.");
         dropAwaited();
     }
 
@@ -467,8 +476,8 @@ Report runProgram(std::string_view input, ModalSystem system)
         out.line("El programa no contiene ninguna fórmula.");
     else
         out.line("Resumen: " + plural(report.formulas, "fórmula", "fórmulas") + ", "
-                 + plural(report.arguments, "argumento", "argumentos") + ", "
-                 + plural(report.errors, "error", "errores") + ".");
+            + plural(report.arguments, "argumento", "argumentos") + ", "
+            + plural(report.errors, "error", "errores") + ".");
     report.text = out.finish();
     return report;
 }

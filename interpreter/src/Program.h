@@ -8,7 +8,8 @@
 
 namespace zpl {
 
-struct Report {
+struct Report
+{
     std::string text; // Windows-1252, CR LF after every line
     int formulas = 0;
     int arguments = 0;

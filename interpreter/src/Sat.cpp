@@ -526,8 +526,7 @@ Search satSearch(const Arena &arena, int root, bool wanted, const std::vector<in
             solver.addClause({x, a, b});
             solver.addClause({x, -a, -b});
             break;
-        default:
-            break;
+        default: break;
         }
     }
     const int r = lit.back();

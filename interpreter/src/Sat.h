@@ -14,7 +14,8 @@ using Clock = std::chrono::steady_clock;
 /// activity-ordered decisions, saved phases and Luby restarts. Learnt clauses are reduced on a
 /// growing schedule, keeping those of low literal-block distance, so that long searches keep
 /// their pace. Literals are +v / -v for variables v = 1, 2, ...
-class Solver {
+class Solver
+{
 public:
     enum class Result { Satisfiable, Unsatisfiable, Unknown };
 
@@ -95,7 +96,8 @@ private:
 
 enum class Found { Yes, No, Unknown };
 
-struct Search {
+struct Search
+{
     Found found = Found::Unknown;
     std::vector<bool> model;    // over the variables asked for, in their order
     std::int64_t conflicts = 0; // what the search cost, reported when it gives up

@@ -1228,7 +1228,8 @@ private:
             const int order = compareTerms(eq.a, eq.b);
             if (order == 0)
                 continue;
-            const int from = resolved(order > 0 ? eq.a : eq.b), to = resolved(order > 0 ? eq.b : eq.a);
+            const int from = resolved(order > 0 ? eq.a : eq.b),
+                      to = resolved(order > 0 ? eq.b : eq.a);
             const int before = resolvedLiteral(target->formula);
             const int g = replaceIn(before, from, to);
             if (g == before || literalOnBranch(b, g, target->world))

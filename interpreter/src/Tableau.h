@@ -45,9 +45,9 @@ struct OpenBranch
 struct TableauResult
 {
     enum class Kind { Closed, Open, Unknown } kind = Kind::Unknown;
-    std::string tree; // a closed tree, Unicode, lines ended by '\n'
-    int lines = 0;    // lines of the tree
-    int limit = 0;    // instances of ∀ per branch that sufficed (or were last tried)
+    std::string tree;     // a closed tree, Unicode, lines ended by '\n'
+    int lines = 0;        // lines of the tree
+    int limit = 0;        // instances of ∀ per branch that sufficed (or were last tried)
     bool stopped = false; // Unknown because the budget ran out, not because every choice failed
     OpenBranch open;
 };

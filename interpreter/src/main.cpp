@@ -80,11 +80,13 @@ int main(int argc, char **argv)
     if (std::filesystem::is_regular_file(input, ec))
         in.open(input, std::ios::binary);
     if (!in.is_open()) {
-        writeAtomically(output, zpl::toCp1252("No se puede leer el programa: " + input.string() + "\r\n"));
+        writeAtomically(
+            output, zpl::toCp1252("No se puede leer el programa: " + input.string() + "\r\n"));
         std::cerr << "zarvik-pl: cannot read " << input << "\n";
         return 2;
     }
-    const std::string program((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string program(
+        (std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 
     const zpl::Report report = zpl::runProgram(program, system);
     if (!writeAtomically(output, report.text)) {

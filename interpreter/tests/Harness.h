@@ -9,7 +9,8 @@
 
 namespace harness {
 
-struct Case {
+struct Case
+{
     const char *name;
     std::function<void()> body;
 };
@@ -26,8 +27,12 @@ inline int &failures()
     return count;
 }
 
-struct Register {
-    Register(const char *name, std::function<void()> body) { cases().push_back({name, std::move(body)}); }
+struct Register
+{
+    Register(const char *name, std::function<void()> body)
+    {
+        cases().push_back({name, std::move(body)});
+    }
 };
 
 inline void fail(const char *file, int line, const std::string &what)
@@ -75,4 +80,7 @@ inline int run()
     } while (0)
 #define CHECK_EQ(a, b) harness::checkEqual((a), (b), #a, #b, __FILE__, __LINE__)
 #define TEST_MAIN()                                                                                \
-    int main() { return harness::run(); }
+    int main()                                                                                     \
+    {                                                                                              \
+        return harness::run();                                                                     \
+    }

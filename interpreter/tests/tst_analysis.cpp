@@ -68,8 +68,9 @@ std::pair<bool, bool> bruteForce(const Arena &arena, int root)
     bool t = false, f = false;
     for (std::uint64_t first = 0; first < eval.rowCount(); first += 64) {
         eval.evaluate(first);
-        const std::uint64_t live =
-            eval.rowCount() - first >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << (eval.rowCount() - first)) - 1;
+        const std::uint64_t live = eval.rowCount() - first >= 64
+            ? ~std::uint64_t{0}
+            : (std::uint64_t{1} << (eval.rowCount() - first)) - 1;
         t = t || (eval.value(root) & live);
         f = f || (~eval.value(root) & live);
     }
@@ -137,11 +138,13 @@ std::vector<std::string> split(const std::string &text, char by)
 // Every way a connective reaches the interpreter: the keyboard, the palette's bytes, the "Symbol"
 // font's bytes that a paste into the editor leaves, UTF-8, and TeX's names.
 enum class Where { Both, Cp1252, Utf8 };
-struct Spelling {
+struct Spelling
+{
     Op op;
     const char *text;
     Where where;
 };
+// clang-format off
 const Spelling kSpellings[] = {
     {Op::Not, "\xAC", Where::Cp1252}, {Op::Not, "~", Where::Both}, {Op::Not, "-", Where::Both},
     {Op::Not, "\xD8", Where::Cp1252}, {Op::Not, "¬", Where::Utf8}, {Op::Not, "∼", Where::Utf8},
@@ -161,6 +164,7 @@ const Spelling kSpellings[] = {
     {Op::Top, "T", Where::Both}, {Op::Top, "⊤", Where::Utf8}, {Op::Top, "\\top", Where::Both},
     {Op::Bottom, "^", Where::Both}, {Op::Bottom, "⊥", Where::Utf8}, {Op::Bottom, "\\bot", Where::Both},
 };
+// clang-format on
 
 // A random formula over p, q, r, verum and falsum, every connective equally likely.
 int randomWithConstants(Arena &arena, std::mt19937 &rng, int depth)
@@ -196,7 +200,8 @@ std::string render(const Arena &arena, int id, bool utf8, std::mt19937 &rng, std
         return symbol;
     if (n.op == Op::Not) // the space keeps a TeX name apart from its operand
         return symbol + " " + render(arena, n.lhs, utf8, rng, used);
-    return "(" + render(arena, n.lhs, utf8, rng, used) + " " + symbol + " " + render(arena, n.rhs, utf8, rng, used) + ")";
+    return "(" + render(arena, n.lhs, utf8, rng, used) + " " + symbol + " "
+        + render(arena, n.rhs, utf8, rng, used) + ")";
 }
 
 } // namespace
@@ -221,16 +226,18 @@ TEST(everySpellingInEitherEncodingReadsAsItsConnective)
         const auto [canBeTrue, canBeFalse] = bruteForce(arena, root);
         for (Engine engine : {Engine::Table, Engine::Sat}) {
             const Classification c = classify(arena, parsed.root >= 0 ? parsed.root : root, engine);
-            wrong += c.satisfying.has_value() != canBeTrue || c.falsifying.has_value() != canBeFalse;
+            wrong
+                += c.satisfying.has_value() != canBeTrue || c.falsifying.has_value() != canBeFalse;
         }
         if (parsed.root != root && wrong++ < 5)
-            std::printf("  %s read as %s (%s)\n", text.c_str(), parsed.ok() ? arena.text(parsed.root).c_str() : "error",
-                        parsed.error.c_str());
+            std::printf("  %s read as %s (%s)\n", text.c_str(),
+                parsed.ok() ? arena.text(parsed.root).c_str() : "error", parsed.error.c_str());
     }
     CHECK_EQ(wrong, 0);
     for (std::size_t i = 0; i < used.size(); ++i)
         if (used[i] == 0)
-            CHECK_EQ(std::string(kSpellings[i].text), std::string("a spelling the random formulas used"));
+            CHECK_EQ(std::string(kSpellings[i].text),
+                std::string("a spelling the random formulas used"));
 }
 
 TEST(tableRowsStartAllTrueAndCountDownInBinary)
@@ -260,7 +267,8 @@ TEST(bitParallelTablesAgreeWithOneAssignmentAtATime)
             for (std::uint64_t r = first; r < std::min(eval.rowCount(), first + 64); ++r) {
                 const bool fast = (eval.value(root) >> (r - first)) & 1;
                 if (fast != evaluateOnce(arena, root, order, eval.assignment(r))) {
-                    CHECK_EQ(arena.text(root) + " row " + std::to_string(r), std::string("agreement"));
+                    CHECK_EQ(
+                        arena.text(root) + " row " + std::to_string(r), std::string("agreement"));
                     return;
                 }
             }
@@ -301,7 +309,8 @@ TEST(satAgreesWithBruteForceOnThousandsOfRandomFormulas)
         const std::vector<int> order = arena.variablesOf({root});
         const Search yes = satSearch(arena, root, true, order, kConflictLimit);
         const Search no = satSearch(arena, root, false, order, kConflictLimit);
-        disagreements += (yes.found == Found::Yes) != canBeTrue || (no.found == Found::Yes) != canBeFalse;
+        disagreements
+            += (yes.found == Found::Yes) != canBeTrue || (no.found == Found::Yes) != canBeFalse;
         badModels += yes.found == Found::Yes && !evaluateOnce(arena, root, order, yes.model);
         badModels += no.found == Found::Yes && evaluateOnce(arena, root, order, no.model);
         ++seen[canBeTrue && canBeFalse ? 0 : canBeTrue ? 1 : 2];
@@ -309,15 +318,18 @@ TEST(satAgreesWithBruteForceOnThousandsOfRandomFormulas)
     CHECK_EQ(disagreements, 0);
     CHECK_EQ(badModels, 0);
     // The sample must hold all three kinds, or it proves little.
-    std::printf("  contingencies %d, tautologies %d, contradictions %d\n", seen[0], seen[1], seen[2]);
+    std::printf(
+        "  contingencies %d, tautologies %d, contradictions %d\n", seen[0], seen[1], seen[2]);
     CHECK(seen[0] > 100 && seen[1] > 100 && seen[2] > 100);
 }
 
 TEST(satDecidesStructuredHardCasesAndRespectsItsLimit)
 {
     Arena arena;
-    CHECK(classify(arena, parse(arena, pigeonhole(5, 4)), Engine::Sat).verdict == Verdict::Contradiction);
-    CHECK(classify(arena, parse(arena, pigeonhole(4, 4)), Engine::Sat).verdict == Verdict::Contingency);
+    CHECK(classify(arena, parse(arena, pigeonhole(5, 4)), Engine::Sat).verdict
+        == Verdict::Contradiction);
+    CHECK(classify(arena, parse(arena, pigeonhole(4, 4)), Engine::Sat).verdict
+        == Verdict::Contingency);
 
     std::string left = "p1", right = "p12";
     for (int i = 2; i <= 12; ++i) {
@@ -446,10 +458,14 @@ TEST(sixtyFourVariablesAreClassifiedAndWitnessed)
     Classification c = classify(arena, parse(arena, all));
     CHECK(c.verdict == Verdict::Contingency);
     CHECK_EQ(c.vars.size(), std::size_t{64});
-    CHECK(c.satisfying && std::find(c.satisfying->begin(), c.satisfying->end(), false) == c.satisfying->end());
-    CHECK(classify(arena, parse(arena, "(" + someOr + ") V \xACx33")).verdict == Verdict::Tautology);
-    CHECK(classify(arena, parse(arena, "(" + chain + ") -> (x1 -> x64)")).verdict == Verdict::Tautology);
-    CHECK(classify(arena, parse(arena, "(" + chain + ") & x1 & \xACx64")).verdict == Verdict::Contradiction);
+    CHECK(c.satisfying
+        && std::find(c.satisfying->begin(), c.satisfying->end(), false) == c.satisfying->end());
+    CHECK(
+        classify(arena, parse(arena, "(" + someOr + ") V \xACx33")).verdict == Verdict::Tautology);
+    CHECK(classify(arena, parse(arena, "(" + chain + ") -> (x1 -> x64)")).verdict
+        == Verdict::Tautology);
+    CHECK(classify(arena, parse(arena, "(" + chain + ") & x1 & \xACx64")).verdict
+        == Verdict::Contradiction);
 }
 
 TEST(argumentsAreValidOnlyWithoutACounterexample)

@@ -436,7 +436,8 @@ TEST(checkTextGivesEachProblemItsLineColumnAndSystem)
     CHECK(r[4].syntaxError && r[4].errorMessage.find("S9") != std::string::npos);
 
     // Propositional problems come with their table; an argument with its joint one.
-    const std::vector<ProblemResult> table = checkText("p → q, q ⊨ p\n", ModalSystem::K, std::atomic<bool>{false});
+    const std::vector<ProblemResult> table
+        = checkText("p → q, q ⊨ p\n", ModalSystem::K, std::atomic<bool>{false});
     CHECK(table.size() == 1 && table[0].truthTable.find("* contraejemplo") != std::string::npos);
     CHECK(r[0].truthTable.empty());
 

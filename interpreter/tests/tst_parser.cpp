@@ -18,7 +18,8 @@ std::string read(std::string_view line)
 }
 
 // The error's column, and whether its message holds the given text.
-struct Failure {
+struct Failure
+{
     int column = 0;
     std::string message;
 };
@@ -30,10 +31,15 @@ Failure failure(std::string_view line)
     return {r.ok() ? 0 : r.column, r.error};
 }
 
-bool mentions(const Failure &f, const std::string &text) { return f.message.find(text) != std::string::npos; }
+bool mentions(const Failure &f, const std::string &text)
+{
+    return f.message.find(text) != std::string::npos;
+}
 
-const std::string operand = "se esperaba una fórmula (una letra, un predicado, ¬, ∀, ∃, □, ◇ o «(»), pero se encontró ";
-const std::string connective = "se esperaba un conector (&, V, -> o <->) o el final de la línea, pero se encontró ";
+const std::string operand
+    = "se esperaba una fórmula (una letra, un predicado, ¬, ∀, ∃, □, ◇ o «(»), pero se encontró ";
+const std::string connective
+    = "se esperaba un conector (&, V, -> o <->) o el final de la línea, pero se encontró ";
 
 } // namespace
 
@@ -137,8 +143,9 @@ TEST(unbalancedParenthesesPointAtTheirPlace)
 {
     Failure f = failure("(p & q");
     CHECK_EQ(f.column, 7);
-    CHECK_EQ(f.message, "se esperaba un conector (&, V, -> o <->) o «)» que cierre el «(» de la columna 1, "
-                        "pero se encontró el final de la línea.");
+    CHECK_EQ(f.message,
+        "se esperaba un conector (&, V, -> o <->) o «)» que cierre el «(» de la columna 1, "
+        "pero se encontró el final de la línea.");
     f = failure("p & (q V (r -> s)");
     CHECK_EQ(f.column, 18);
     CHECK(mentions(f, "de la columna 5"));
@@ -162,19 +169,21 @@ std::string readLine(std::string_view utf8)
 
 TEST(quantifiersPredicatesIdentityAndModalitiesInEverySpelling)
 {
-    struct Case {
+    struct Case
+    {
         const char *line, *read;
     };
     const Case cases[] = {
         {"∀x(Fx → Gx)", "∀x(Fx → Gx)"},
         {"\\forall x (F(x) -> G(x))", "∀x(Fx → Gx)"},
-        {"\"x(Fx \u00AE Gx)", "∀x(Fx → Gx)"}, // the palette's ∀, a pasted → (1252 bytes read as such)
+        {"\"x(Fx \u00AE Gx)",
+            "∀x(Fx → Gx)"}, // the palette's ∀, a pasted → (1252 bytes read as such)
         {"(∀x)Fx ∧ (∃y)Gy", "∀x Fx ∧ ∃y Gy"},
         {"∀x Fx → Gx", "∀x Fx → Gx"}, // the scope is the formula that follows
         {"∀x∃y Rxy ∨ $zSz", "∀x∃y Rxy ∨ ∃z Sz"},
         {"Rab1 ∧ R(a, f(b, c)) ∧ Fg(a)", "(Rab1 ∧ R(a, f(b, c))) ∧ F(g(a))"},
         {"a = b ∨ a ≠ f(b) ∨ ¬a=b ∨ a != b", "((a = b ∨ a ≠ f(b)) ∨ a ≠ b) ∨ a ≠ b"},
-        {"P ∧ q → ⊥", "(P ∧ q) → ⊥"}, // sentence letters in either case
+        {"P ∧ q → ⊥", "(P ∧ q) → ⊥"},                       // sentence letters in either case
         {"∀n(Fn ∧ Rnn1) n n = a", "∀n(Fn ∧ Rnn1) ↔ n = a"}, // n is a name only where ↔ never stood
         {"[]p -> <>p", "□p → ◇p"},
         {"\u00A3(p → q) → (\u00A3p → \u00AFq)", "□(p → q) → (□p → ◇q)"},
@@ -184,12 +193,20 @@ TEST(quantifiersPredicatesIdentityAndModalitiesInEverySpelling)
         {"p ⊢ q", "p ; ⊨ q"},
         {"p ∴ q", "p ; ⊨ q"},
         {"⊨ p ∨ ¬p", "⊨ p ∨ ¬p"},
-        {"p, q", "error at 5: se esperaba «⊨» y la conclusión tras las premisas separadas por comas, pero se encontró el final de la línea."},
-        {"p ⊨ q ⊨ r", "error at 7: se esperaba un conector (&, V, -> o <->) o el final de la línea, pero se encontró el signo de consecuencia «⊨» (un argumento lleva un solo «⊨»)."},
+        {"p, q",
+            "error at 5: se esperaba «⊨» y la conclusión tras las premisas separadas por comas, "
+            "pero se encontró el final de la línea."},
+        {"p ⊨ q ⊨ r",
+            "error at 7: se esperaba un conector (&, V, -> o <->) o el final de la línea, pero se "
+            "encontró el signo de consecuencia «⊨» (un argumento lleva un solo «⊨»)."},
         {"∀(Fx)", "error at 2: se esperaba una variable tras ∀, pero se encontró «(»."},
         {"Fa ∧ Fab", "error at 6: el predicado F lleva aquí 2 términos y antes 1."},
-        {"∀x(x ∨ Fx)", "error at 4: x es una variable del cuantificador; como fórmula se esperaba, por ejemplo, Fx o x = a."},
-        {"f(a) ∧ p", "error at 6: se esperaba «=» o «≠» tras el término f(a), pero se encontró la conjunción «∧»."},
+        {"∀x(x ∨ Fx)",
+            "error at 4: x es una variable del cuantificador; como fórmula se esperaba, por "
+            "ejemplo, Fx o x = a."},
+        {"f(a) ∧ p",
+            "error at 6: se esperaba «=» o «≠» tras el término f(a), pero se encontró la "
+            "conjunción «∧»."},
     };
     for (const Case &c : cases)
         CHECK_EQ(readLine(c.line), std::string(c.read));
@@ -198,7 +215,8 @@ TEST(quantifiersPredicatesIdentityAndModalitiesInEverySpelling)
 TEST(boundVariablesAreNotConstantsAndInstancesRespectScopes)
 {
     Logic logic;
-    const LineParse r = parseLine(logic, decode("∀x(Fx ∧ ∃x Gx) ∧ Hx", Encoding::Utf8), Encoding::Utf8);
+    const LineParse r
+        = parseLine(logic, decode("∀x(Fx ∧ ∃x Gx) ∧ Hx", Encoding::Utf8), Encoding::Utf8);
     CHECK(r.ok());
     const FormulaNode &all = logic.node(logic.node(r.conclusion).a);
     CHECK_EQ(all.vars, std::uint64_t{0}); // x is bound inside, and a constant in Hx
@@ -208,20 +226,21 @@ TEST(boundVariablesAreNotConstantsAndInstancesRespectScopes)
 
 TEST(onlyValidUtf8ThatIsNotAsciiIsReadAsUtf8)
 {
-    struct Case {
+    struct Case
+    {
         std::string bytes;
         Encoding expected;
     };
     const Case cases[] = {
-        {"p & q", Encoding::Cp1252},                 // ASCII reads the same either way
-        {"p \xE2\x88\xA7 q", Encoding::Utf8},        // ∧
-        {"\xEF\xBB\xBFp", Encoding::Utf8},           // a byte-order mark
-        {"p \xD9 q \xAE r", Encoding::Cp1252},        // pasted "Symbol" ∧ and →
-        {"\xC0\x80", Encoding::Cp1252},              // an overlong NUL
-        {"\xED\xA0\x80", Encoding::Cp1252},          // a surrogate
-        {"p \xE2\x88", Encoding::Cp1252},            // cut short
-        {"\xF4\x90\x80\x80", Encoding::Cp1252},      // past U+10FFFF
-        {"\xD8\xAC", Encoding::Utf8},                // "Ø¬" in 1252 is also U+062C: the rule says UTF-8
+        {"p & q", Encoding::Cp1252},            // ASCII reads the same either way
+        {"p \xE2\x88\xA7 q", Encoding::Utf8},   // ∧
+        {"\xEF\xBB\xBFp", Encoding::Utf8},      // a byte-order mark
+        {"p \xD9 q \xAE r", Encoding::Cp1252},  // pasted "Symbol" ∧ and →
+        {"\xC0\x80", Encoding::Cp1252},         // an overlong NUL
+        {"\xED\xA0\x80", Encoding::Cp1252},     // a surrogate
+        {"p \xE2\x88", Encoding::Cp1252},       // cut short
+        {"\xF4\x90\x80\x80", Encoding::Cp1252}, // past U+10FFFF
+        {"\xD8\xAC", Encoding::Utf8}, // "Ø¬" in 1252 is also U+062C: the rule says UTF-8
     };
     for (const Case &c : cases)
         CHECK_EQ(static_cast<int>(detectEncoding(c.bytes)), static_cast<int>(c.expected));
@@ -232,23 +251,31 @@ TEST(onlyValidUtf8ThatIsNotAsciiIsReadAsUtf8)
 
 TEST(keyboardHabitsBetweenOperandsNameWhatWasMeant)
 {
-    const std::string v = "; ¿quería escribir V (disyunción)?", amp = "; ¿quería escribir & (conjunción)?";
-    const std::string arrow = "; ¿quería escribir -> (condicional)?", both = "; ¿quería escribir <-> (bicondicional)?";
-    struct Case {
+    const std::string v = "; ¿quería escribir V (disyunción)?",
+                      amp = "; ¿quería escribir & (conjunción)?";
+    const std::string arrow = "; ¿quería escribir -> (condicional)?",
+                      both = "; ¿quería escribir <-> (bicondicional)?";
+    struct Case
+    {
         const char *line;
         int column;
         std::string ending;
     };
     const Case cases[] = {
-        {"p v q", 3, "la variable v" + v},  {"(p v q)", 4, "la variable v" + v},
-        {"p ^ q", 3, "«^»" + amp},          {"p - > q", 3, "«- >»" + arrow},
-        {"p -> q --> r", 8, "«-->»" + arrow}, {"p <- > q", 3, "«<- >»" + both},
-        {"p <--> q", 3, "«<-->»" + both},    {"- > q", 1, "«- >»" + arrow},
+        {"p v q", 3, "la variable v" + v},
+        {"(p v q)", 4, "la variable v" + v},
+        {"p ^ q", 3, "«^»" + amp},
+        {"p - > q", 3, "«- >»" + arrow},
+        {"p -> q --> r", 8, "«-->»" + arrow},
+        {"p <- > q", 3, "«<- >»" + both},
+        {"p <--> q", 3, "«<-->»" + both},
+        {"- > q", 1, "«- >»" + arrow},
     };
     for (const Case &c : cases) {
         const Failure f = failure(c.line);
         CHECK_EQ(f.column, c.column);
-        if (f.message.size() < c.ending.size() || f.message.substr(f.message.size() - c.ending.size()) != c.ending)
+        if (f.message.size() < c.ending.size()
+            || f.message.substr(f.message.size() - c.ending.size()) != c.ending)
             CHECK_EQ(f.message, "... " + c.ending);
     }
     // Where an operand goes, v is a variable and ^ is falsum, as the palette's ⊥ byte.
@@ -273,7 +300,8 @@ TEST(deepNestingIsRefusedAndLongChainsAreFine)
 {
     const std::string ok = std::string(kMaxNesting, '(') + "p" + std::string(kMaxNesting, ')');
     CHECK_EQ(read(ok), "p");
-    const std::string deep = std::string(kMaxNesting + 1, '(') + "p" + std::string(kMaxNesting + 1, ')');
+    const std::string deep
+        = std::string(kMaxNesting + 1, '(') + "p" + std::string(kMaxNesting + 1, ')');
     const Failure f = failure(deep);
     CHECK_EQ(f.column, kMaxNesting + 1);
     CHECK(mentions(f, "paréntesis"));

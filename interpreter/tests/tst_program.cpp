@@ -31,7 +31,10 @@ std::string dataPath(const char *name)
     return std::string(dir ? dir : "interpreter/tests/data") + "/" + name;
 }
 
-bool has(const Report &r, const std::string &cp1252) { return r.text.find(cp1252) != std::string::npos; }
+bool has(const Report &r, const std::string &cp1252)
+{
+    return r.text.find(cp1252) != std::string::npos;
+}
 
 // The first line that differs, so a golden failure says where.
 std::string firstDifference(const std::string &a, const std::string &b)
@@ -39,13 +42,16 @@ std::string firstDifference(const std::string &a, const std::string &b)
     std::size_t line = 1, start = 0;
     for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i) {
         if (a[i] != b[i])
-            return "line " + std::to_string(line) + ": " + a.substr(start, a.find('\r', start) - start);
+            return "line " + std::to_string(line) + ": "
+                + a.substr(start, a.find('\r', start) - start);
         if (a[i] == '\n') {
             ++line;
             start = i + 1;
         }
     }
-    return a.size() == b.size() ? "none" : "length " + std::to_string(a.size()) + " vs " + std::to_string(b.size());
+    return a.size() == b.size()
+        ? "none"
+        : "length " + std::to_string(a.size()) + " vs " + std::to_string(b.size());
 }
 
 } // namespace
@@ -70,7 +76,9 @@ TEST(errorsAndStructureProgramGivesTheGoldenLog)
 TEST(logIsWindows1252WithCrLfAfterEveryLine)
 {
     const Report r = runProgram("p V \xACp\r\n");
-    CHECK(has(r, "Clasificaci\xF3n: Tautolog\xED" "a\r\n"));
+    CHECK(has(r,
+        "Clasificaci\xF3n: Tautolog\xED"
+        "a\r\n"));
     CHECK(has(r, "p V \xACp\r\n"));
     CHECK(r.text.size() >= 2 && r.text.substr(r.text.size() - 2) == "\r\n");
     for (std::size_t i = 0; i < r.text.size(); ++i) {
@@ -79,7 +87,8 @@ TEST(logIsWindows1252WithCrLfAfterEveryLine)
             CHECK_EQ(i, std::string::npos); // a bare LF
         if (c == '\r' && (i + 1 == r.text.size() || r.text[i + 1] != '\n'))
             CHECK_EQ(i, std::string::npos); // a bare CR
-        if (c == 0 || c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D || c == 0xC2 || c == 0xC3)
+        if (c == 0 || c == 0x81 || c == 0x8D || c == 0x8F || c == 0x90 || c == 0x9D || c == 0xC2
+            || c == 0xC3)
             CHECK_EQ(static_cast<int>(c), -1); // NUL cuts the results window; the rest is mojibake
     }
 }
@@ -89,7 +98,8 @@ TEST(lineEndingsAndBlankOrCommentLinesDoNotChangeTheResult)
     const Report crlf = runProgram("p -> q\r\np\r\n---\r\nq\r\n");
     CHECK_EQ(runProgram("p -> q\np\n---\nq").text, crlf.text);
     CHECK_EQ(runProgram("p -> q\rp\r---\rq\r").text, crlf.text);
-    const Report commented = runProgram("// premisas\r\n  p -> q\r\n   // otra\r\np\r\n ----- \r\nq\r\n");
+    const Report commented
+        = runProgram("// premisas\r\n  p -> q\r\n   // otra\r\np\r\n ----- \r\nq\r\n");
     CHECK(has(commented, "Argumento v\xE1lido\r\n"));
     CHECK(has(commented, "Premisa 2 (l\xEDnea 4): p\r\n"));
     CHECK_EQ(commented.errors, 0);
@@ -111,7 +121,9 @@ TEST(anEmptyLineEndsAGroupOfPremises)
 TEST(invalidArgumentsShowACounterexample)
 {
     const Report r = runProgram("p -> q\r\nq\r\n---\r\np\r\n");
-    CHECK(has(r, "Argumento no v\xE1lido\r\nContraejemplo (premisas verdaderas y conclusi\xF3n falsa): p = F, q = V\r\n"));
+    CHECK(has(r,
+        "Argumento no v\xE1lido\r\nContraejemplo (premisas verdaderas y conclusi\xF3n falsa): p = "
+        "F, q = V\r\n"));
 }
 
 TEST(anErrorLineDoesNotStopTheOthers)
@@ -121,7 +133,9 @@ TEST(anErrorLineDoesNotStopTheOthers)
     CHECK_EQ(r.formulas, 2);
     CHECK(has(r, "Error en la l\xEDnea 1, columna 5: "));
     CHECK(has(r, "Error en la l\xEDnea 3, columna 3: "));
-    CHECK(has(r, "Tautolog\xED" "a"));
+    CHECK(has(r,
+        "Tautolog\xED"
+        "a"));
     CHECK(has(r, "Contradicci\xF3n"));
     // The echoed line never carries a byte that would cut the results window short.
     const Report nul = runProgram(std::string("p \0 q\r\nq\r\n", 10));
@@ -142,7 +156,9 @@ TEST(utf8FilesAreReadAsUtf8AndCaretsCountCharacters)
     }
     // Verum and falsum alone, as the palette writes them.
     const Report constants = runProgram("T\r\n^\r\n");
-    CHECK(has(constants, "Clasificaci\xF3n: Tautolog\xED" "a\r\n"));
+    CHECK(has(constants,
+        "Clasificaci\xF3n: Tautolog\xED"
+        "a\r\n"));
     CHECK(has(constants, "Clasificaci\xF3n: Contradicci\xF3n\r\n"));
     // The column counts characters; the echo spells what 1252 lacks, and the caret follows it.
     const Report bad = runProgram("\u22A4 \u2194 # q\r\n");
@@ -166,12 +182,16 @@ TEST(firstOrderAndModalProblemsGetVerdictsTreesAndCountermodelsIn1252)
                                 "\u2203x Fx\r\n");
     CHECK_EQ(r.errors, 0);
     CHECK_EQ(r.arguments, 3);
-    CHECK(has(r, "Argumento de la l\xEDnea 1: \\forall x(Fx -> Gx), Fa |= Ga\r\nArgumento v\xE1lido\r\n"));
+    CHECK(has(r,
+        "Argumento de la l\xEDnea 1: \\forall x(Fx -> Gx), Fa |= Ga\r\nArgumento v\xE1lido\r\n"));
     CHECK(has(r, "4. Fa -> Ga  (de 1, \\forall)\r\n"));
     CHECK(has(r, "   \xD7 2 y 5\r\n")); // the closed branch and its pair
-    CHECK(has(r, "Argumento no v\xE1lido\r\nContramodelo (comprobado: en \xE9l las premisas son verdaderas y la "
-                 "conclusi\xF3n falsa):\r\nDominio: {0, 1}\r\nR: {(0, 1), (1, 0)}\r\n"));
-    CHECK(has(r, "F\xF3rmula 1 (l\xEDnea 4): []p -> p\r\nSistema modal: T\r\nF\xF3rmula v\xE1lida\r\n"));
+    CHECK(has(r,
+        "Argumento no v\xE1lido\r\nContramodelo (comprobado: en \xE9l las premisas son verdaderas "
+        "y la "
+        "conclusi\xF3n falsa):\r\nDominio: {0, 1}\r\nR: {(0, 1), (1, 0)}\r\n"));
+    CHECK(has(
+        r, "F\xF3rmula 1 (l\xEDnea 4): []p -> p\r\nSistema modal: T\r\nF\xF3rmula v\xE1lida\r\n"));
     CHECK(has(r, "Argumento de las l\xEDneas 6 a 8\r\nArgumento v\xE1lido\r\n"));
 }
 
@@ -181,26 +201,33 @@ TEST(tablesStopAtSixVariablesButClassificationGoesOn)
     CHECK(has(six, "a\tb\tc\td\te\tf\t(1)\t(2)\t(3)\t(4)\t(5)\r\n"));
     CHECK(has(six, "F\tF\tF\tF\tF\tF\tF\tF\tF\tF\tF\r\nClasificaci\xF3n: Contingencia"));
     std::size_t rows = 0;
-    for (std::size_t at = six.text.find("\r\nV\t"); at != std::string::npos; at = six.text.find("\r\nV\t", at + 1))
+    for (std::size_t at = six.text.find("\r\nV\t"); at != std::string::npos;
+         at = six.text.find("\r\nV\t", at + 1))
         ++rows;
     CHECK_EQ(rows, std::size_t{32});
     const Report seven = runProgram("a & b & c & d & e & f -> g V \xACg\r\n");
     CHECK(has(seven, "se omite, porque la f\xF3rmula tiene 7 variables"));
     CHECK(!has(seven, "Tabla de verdad:\r\n"));
-    CHECK(has(seven, "Clasificaci\xF3n: Tautolog\xED" "a"));
+    CHECK(has(seven,
+        "Clasificaci\xF3n: Tautolog\xED"
+        "a"));
 }
 
 TEST(programStructureErrorsAreReported)
 {
     Report r = runProgram("p\r\n---\r\n");
     CHECK_EQ(r.errors, 1);
-    CHECK(has(r, "Error en la l\xEDnea 2, columna 1: se esperaba la conclusi\xF3n del argumento en una l\xEDnea "
-                 "posterior, pero se encontr\xF3 el final del programa."));
+    CHECK(has(r,
+        "Error en la l\xEDnea 2, columna 1: se esperaba la conclusi\xF3n del argumento en una "
+        "l\xEDnea "
+        "posterior, pero se encontr\xF3 el final del programa."));
     CHECK(has(r, "F\xF3rmula 1 (l\xEDnea 1): p")); // it stays a formula of its own
     r = runProgram("p\r\n---\r\n---\r\nq\r\n");
     CHECK_EQ(r.errors, 1);
-    CHECK(has(r, "Error en la l\xEDnea 3, columna 1: se esperaba la conclusi\xF3n del argumento, pero se encontr\xF3 "
-                 "otra l\xEDnea de separaci\xF3n."));
+    CHECK(has(r,
+        "Error en la l\xEDnea 3, columna 1: se esperaba la conclusi\xF3n del argumento, pero se "
+        "encontr\xF3 "
+        "otra l\xEDnea de separaci\xF3n."));
     CHECK(has(r, "Argumento no v\xE1lido"));
     // Two dashes are a formula gone wrong, not a separator.
     CHECK(has(runProgram("--\r\n"), "Error en la l\xEDnea 1, columna 3"));

@@ -23,13 +23,20 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("title");
-        QTest::newRow("plain") << "/opt/zarvik/Zarvik" << "Zarvik";
-        QTest::newRow("windows name") << "/opt/Zarvik.exe" << "Zarvik";
-        QTest::newRow("upper case") << "/x/ZARVIK" << "Zarvik";
-        QTest::newRow("first letter kept") << "/x/zARVIK.beta.bin" << "zarvik";
-        QTest::newRow("dotted folder") << "/x.y/Zarvik" << "Zarvik";
-        QTest::newRow("accents") << "/x/ÉDITOR" << "Éditor";
-        QTest::newRow("leading dot") << "/x/.hidden" << "";
+        QTest::newRow("plain") << "/opt/zarvik/Zarvik"
+                               << "Zarvik";
+        QTest::newRow("windows name") << "/opt/Zarvik.exe"
+                                      << "Zarvik";
+        QTest::newRow("upper case") << "/x/ZARVIK"
+                                    << "Zarvik";
+        QTest::newRow("first letter kept") << "/x/zARVIK.beta.bin"
+                                           << "zarvik";
+        QTest::newRow("dotted folder") << "/x.y/Zarvik"
+                                       << "Zarvik";
+        QTest::newRow("accents") << "/x/ÉDITOR"
+                                 << "Éditor";
+        QTest::newRow("leading dot") << "/x/.hidden"
+                                     << "";
     }
 
     void titleIsTheFileNameCutAtTheFirstDotInCapitalisedForm()
@@ -43,16 +50,26 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("letter") << "Cannot open file /a/b.zvk" << "Cannot open file /a/b.zvk.";
-        QTest::newRow("digit") << "Error 5" << "Error 5.";
-        QTest::newRow("slash") << "Folder /" << "Folder /.";
-        QTest::newRow("full stop") << "Done." << "Done.";
-        QTest::newRow("apostrophe") << "Failed to set data for ''" << "Failed to set data for ''";
-        QTest::newRow("comma") << "a," << "a,";
-        QTest::newRow("closing bracket") << "(x)" << "(x)";
-        QTest::newRow("question mark") << "¿Seguro?" << "¿Seguro?.";
-        QTest::newRow("accented letter") << "Atención" << "Atención.";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("letter") << "Cannot open file /a/b.zvk"
+                                << "Cannot open file /a/b.zvk.";
+        QTest::newRow("digit") << "Error 5"
+                               << "Error 5.";
+        QTest::newRow("slash") << "Folder /"
+                               << "Folder /.";
+        QTest::newRow("full stop") << "Done."
+                                   << "Done.";
+        QTest::newRow("apostrophe") << "Failed to set data for ''"
+                                    << "Failed to set data for ''";
+        QTest::newRow("comma") << "a,"
+                               << "a,";
+        QTest::newRow("closing bracket") << "(x)"
+                                         << "(x)";
+        QTest::newRow("question mark") << "¿Seguro?"
+                                       << "¿Seguro?.";
+        QTest::newRow("accented letter") << "Atención"
+                                         << "Atención.";
+        QTest::newRow("empty") << ""
+                               << "";
     }
 
     void fullStopIsAddedOnlyAfterCharactersThatSortAfterIt()
@@ -66,9 +83,8 @@ private Q_SLOTS:
     {
         test::FakeDialogs dialogs;
         int after = 0;
-        auto slot = guard([&] {
-            throw fileError("Cannot open file %s", QStringLiteral("/tmp/x.zvk"));
-        });
+        auto slot
+            = guard([&] { throw fileError("Cannot open file %s", QStringLiteral("/tmp/x.zvk")); });
         slot();
         guarded([] { throw std::runtime_error("Stream write error"); });
         guarded([] { throw EAbort(); });

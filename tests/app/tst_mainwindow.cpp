@@ -80,9 +80,8 @@ private Q_SLOTS:
 
     void toolbarHoldsTwentySevenUnfocusableButtonsAtTheirPlaces()
     {
-        const QList<QPair<int, int>> pictures = {{9, 8}, {10, 32}, {12, 64}, {13, 88},
-                                                 {11, 120}, {14, 144}, {27, 168},
-                                                 {24, 208}, {25, 232}, {26, 256}};
+        const QList<QPair<int, int>> pictures = {{9, 8}, {10, 32}, {12, 64}, {13, 88}, {11, 120},
+            {14, 144}, {27, 168}, {24, 208}, {25, 232}, {26, 256}};
         for (auto [number, left] : pictures)
             QCOMPARE(m_form->speedButton(number)->geometry(), QRect(left, 8, 23, 22));
         const auto buttons = m_form->Panel1->findChildren<SpeedButton *>();
@@ -100,7 +99,13 @@ private Q_SLOTS:
 
     void menusCarryTheirCaptionsShortcutsAndPictures()
     {
-        struct Item { QAction *action; const char *caption; QKeySequence key; bool picture; };
+        struct Item
+        {
+            QAction *action;
+            const char *caption;
+            QKeySequence key;
+            bool picture;
+        };
         const Item items[] = {
             {m_form->Nuevo1, "Nuevo Texto", Qt::Key_F1, true},
             {m_form->Abrir1, "Abrir Texto", Qt::Key_F2, true},
@@ -137,7 +142,8 @@ private Q_SLOTS:
         QVERIFY(!bar[5]->menu());
         const QList<QAction *> archivo = m_form->Archivo1->actions();
         QCOMPARE(archivo.size(), 13);
-        QVERIFY(archivo[2]->isSeparator() && archivo[6]->isSeparator() && archivo[9]->isSeparator());
+        QVERIFY(
+            archivo[2]->isSeparator() && archivo[6]->isSeparator() && archivo[9]->isSeparator());
         // Added last, and usable only while a run waits for its program.
         QCOMPARE(archivo[11], m_form->DetenerPrograma1);
         QVERIFY(!m_form->DetenerPrograma1->isEnabled());
@@ -162,10 +168,9 @@ private Q_SLOTS:
         // Through the toggles' handlers: their look follows.
         QVERIFY(m_form->speedButton(24)->isFlat() && m_form->speedButton(25)->isFlat());
         QTest::keyClick(edit, Qt::Key_Delete);
-        for (auto [key, more, bytes] : {std::tuple{Qt::Key_Z, Qt::NoModifier, "ab"},
-                                        {Qt::Key_Y, Qt::NoModifier, ""},
-                                        {Qt::Key_Z, Qt::NoModifier, "ab"},
-                                        {Qt::Key_Z, Qt::ShiftModifier, ""}}) {
+        for (auto [key, more, bytes] :
+            {std::tuple{Qt::Key_Z, Qt::NoModifier, "ab"}, {Qt::Key_Y, Qt::NoModifier, ""},
+                {Qt::Key_Z, Qt::NoModifier, "ab"}, {Qt::Key_Z, Qt::ShiftModifier, ""}}) {
             ctrl(key, more);
             QCOMPARE(edit->bytes(), QByteArray(bytes));
         }
@@ -193,7 +198,7 @@ private Q_SLOTS:
 
         // Alt and the first letter open the menu without typing the letter.
         for (QMenu *menu :
-             {m_form->Archivo1, m_form->Editar1, m_form->Confifurar1, m_form->Simbolos1}) {
+            {m_form->Archivo1, m_form->Editar1, m_form->Confifurar1, m_form->Simbolos1}) {
             QTest::keyClick(edit, Qt::Key(menu->title().at(0).unicode()), Qt::AltModifier);
             QTRY_VERIFY(menu->isVisible());
             menu->close();
@@ -217,13 +222,17 @@ private Q_SLOTS:
         QVERIFY(lines[11].endsWith(QStringLiteral("\" . ")));
         QVERIFY(!about.Memo1->isEnabled());
         QVERIFY(about.Memo1->isReadOnly());
-        QCOMPARE(about.Memo1->palette().color(QPalette::Disabled, QPalette::Base), QColor(255, 255, 183));
+        QCOMPARE(about.Memo1->palette().color(QPalette::Disabled, QPalette::Base),
+            QColor(255, 255, 183));
         QCOMPARE(about.Label6->text(), QStringLiteral("Beta 0.3"));
         QCOMPARE(about.Label7->text(), QStringLiteral("07/07/05"));
         QCOMPARE(about.Label2->text(), QStringLiteral("el equipo de Zarvik"));
         // The credits are drawn in their colours, not in the window's text colour.
-        const struct { QLabel *label; QColor color; } credits[] = {
-            {about.Label2, QColor(128, 0, 0)}, {about.Label3, QColor(0, 128, 0)},
+        const struct
+        {
+            QLabel *label;
+            QColor color;
+        } credits[] = {{about.Label2, QColor(128, 0, 0)}, {about.Label3, QColor(0, 128, 0)},
             {about.Label4, QColor(0, 0, 128)}, {about.Label5, QColor(128, 0, 128)}};
         for (const auto &credit : credits) {
             const QImage image = credit.label->grab().toImage();
@@ -233,8 +242,8 @@ private Q_SLOTS:
                 for (int x = 0; x < image.width() && !found; ++x) {
                     const QColor c = image.pixelColor(x, y);
                     found = qAbs(c.red() - credit.color.red()) < 40
-                         && qAbs(c.green() - credit.color.green()) < 40
-                         && qAbs(c.blue() - credit.color.blue()) < 40;
+                        && qAbs(c.green() - credit.color.green()) < 40
+                        && qAbs(c.blue() - credit.color.blue()) < 40;
                 }
             QVERIFY2(found, qPrintable(credit.label->objectName()));
         }
@@ -288,7 +297,8 @@ private Q_SLOTS:
         m_form->RichEdit1->selectAll();
         m_form->RichEdit1->replaceSel(QByteArray("mmmm ").repeated(100));
         const int wrapped = inkRows();
-        QVERIFY2(wrapped >= 3 * oneLine, qPrintable(QStringLiteral("%1 %2").arg(wrapped).arg(oneLine)));
+        QVERIFY2(
+            wrapped >= 3 * oneLine, qPrintable(QStringLiteral("%1 %2").arg(wrapped).arg(oneLine)));
         // Drawn from a copy: the editor keeps its own layout (no wrap).
         QCOMPARE(m_form->RichEdit1->document()->textWidth(), editorWidth);
 

@@ -25,14 +25,15 @@ const CodePage *pageNamed(const QString &name)
     return CodePage::forNumber(name.toInt());
 }
 
-const QStringList kTextPages = {"1252", "1250", "1251", "1253", "1254", "1255", "1256",
-                                "1257", "1258", "874",  "10000", "437", "850"};
+const QStringList kTextPages = {"1252", "1250", "1251", "1253", "1254", "1255", "1256", "1257",
+    "1258", "874", "10000", "437", "850"};
 
 // code -> code points, from the facts in tests/data/codepages.
 QHash<int, QList<uint>> readTsv(const QString &name)
 {
     QHash<int, QList<uint>> rows;
-    QFile file(qEnvironmentVariable("ZV_SOURCE_DIR") + QStringLiteral("/tests/data/codepages/") + name);
+    QFile file(
+        qEnvironmentVariable("ZV_SOURCE_DIR") + QStringLiteral("/tests/data/codepages/") + name);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         qFatal("cannot read %s", qPrintable(file.fileName()));
     bool header = false;
@@ -98,9 +99,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("face");
-        QTest::newRow("Symbol") << "symbol.tsv" << "Symbol";
-        QTest::newRow("Wingdings 2") << "wingdings2.tsv" << "Wingdings 2";
-        QTest::newRow("Wingdings 3") << "wingdings3.tsv" << "Wingdings 3";
+        QTest::newRow("Symbol") << "symbol.tsv"
+                                << "Symbol";
+        QTest::newRow("Wingdings 2") << "wingdings2.tsv"
+                                     << "Wingdings 2";
+        QTest::newRow("Wingdings 3") << "wingdings3.tsv"
+                                     << "Wingdings 3";
     }
 
     void symbolTablesAgreeWithTheSharedData()
@@ -122,11 +126,11 @@ private Q_SLOTS:
             else if (points.size() == 1 && points.first() <= 0xFFFF)
                 expected = char16_t(points.first());
             QVERIFY2(page.toUnicode(uchar(b)) == expected,
-                     qPrintable(QStringLiteral("%1 byte %2: %3, expected %4")
-                                    .arg(face)
-                                    .arg(b, 2, 16)
-                                    .arg(uint(page.toUnicode(uchar(b))), 4, 16)
-                                    .arg(uint(expected), 4, 16)));
+                qPrintable(QStringLiteral("%1 byte %2: %3, expected %4")
+                               .arg(face)
+                               .arg(b, 2, 16)
+                               .arg(uint(page.toUnicode(uchar(b))), 4, 16)
+                               .arg(uint(expected), 4, 16)));
         }
     }
 
@@ -147,10 +151,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("number");
         QTest::addColumn<QByteArray>("iconvName");
-        const std::pair<int, const char *> pages[] = {
-            {1250, "CP1250"}, {1251, "CP1251"}, {1253, "CP1253"}, {1254, "CP1254"},
-            {1255, "CP1255"}, {1256, "CP1256"}, {1257, "CP1257"}, {874, "CP874"},
-            {10000, "MACINTOSH"}, {437, "CP437"}, {850, "CP850"}};
+        const std::pair<int, const char *> pages[] = {{1250, "CP1250"}, {1251, "CP1251"},
+            {1253, "CP1253"}, {1254, "CP1254"}, {1255, "CP1255"}, {1256, "CP1256"},
+            {1257, "CP1257"}, {874, "CP874"}, {10000, "MACINTOSH"}, {437, "CP437"}, {850, "CP850"}};
         for (const auto &[number, name] : pages)
             QTest::newRow(name) << number << QByteArray(name);
     }
@@ -185,10 +188,10 @@ private Q_SLOTS:
             if (units == 1 && expected == out[0])
                 ++compared;
             QVERIFY2(page->toUnicode(uchar(b)) == expected,
-                     qPrintable(QStringLiteral("byte %1: %2, converter %3")
-                                    .arg(b, 2, 16)
-                                    .arg(uint(page->toUnicode(uchar(b))), 4, 16)
-                                    .arg(uint(expected), 4, 16)));
+                qPrintable(QStringLiteral("byte %1: %2, converter %3")
+                               .arg(b, 2, 16)
+                               .arg(uint(page->toUnicode(uchar(b))), 4, 16)
+                               .arg(uint(expected), 4, 16)));
         }
         iconv_close(cd);
         QVERIFY(compared > 200);
@@ -198,10 +201,9 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("charset");
         QTest::addColumn<int>("number");
-        const std::pair<int, int> rows[] = {
-            {0, 1252},    {1, 1252},    {2, 0},       {77, 10000}, {78, 10001}, {79, 10003},
-            {80, 10008},  {81, 10002},  {128, 932},   {134, 936},  {161, 1253}, {177, 1255},
-            {204, 1251},  {238, 1250},  {255, 850},   {3, -1},     {76, -1},    {82, -1}};
+        const std::pair<int, int> rows[] = {{0, 1252}, {1, 1252}, {2, 0}, {77, 10000}, {78, 10001},
+            {79, 10003}, {80, 10008}, {81, 10002}, {128, 932}, {134, 936}, {161, 1253}, {177, 1255},
+            {204, 1251}, {238, 1250}, {255, 850}, {3, -1}, {76, -1}, {82, -1}};
         for (const auto &[charset, number] : rows)
             QTest::newRow(qPrintable(QString::number(charset))) << charset << number;
     }

@@ -96,8 +96,7 @@ public:
     }
 
 private:
-    template <class T>
-    std::optional<T> take(QQueue<std::optional<T>> &queue, const char *what)
+    template <class T> std::optional<T> take(QQueue<std::optional<T>> &queue, const char *what)
     {
         if (queue.isEmpty()) {
             unexpected(what, QString());
@@ -108,8 +107,8 @@ private:
 
     static void unexpected(const char *what, const QString &text)
     {
-        const QByteArray message = QByteArray("no answer queued for the ") + what + ' '
-                                 + text.toUtf8();
+        const QByteArray message
+            = QByteArray("no answer queued for the ") + what + ' ' + text.toUtf8();
         QTest::qFail(message.constData(), __FILE__, __LINE__);
     }
 

@@ -6,8 +6,8 @@
 #include "FakeDialogs.h"
 #include "MainWindowFixture.h"
 
-#include "platform/printing/DocumentPrinter.h"
 #include "platform/app/Application.h"
+#include "platform/printing/DocumentPrinter.h"
 #include "platform/richedit/RichEdit.h"
 #include "platform/widgets/SpeedButton.h"
 
@@ -48,7 +48,8 @@ bool schedulerRunning()
 QString lineText(int n)
 {
     static const QString letters = QStringLiteral("abcdeghjkmnopqrstuvwxyz");
-    return QStringLiteral("renglon %1%2 cabo").arg(letters.at(n / letters.size()), letters.at(n % letters.size()));
+    return QStringLiteral("renglon %1%2 cabo")
+        .arg(letters.at(n / letters.size()), letters.at(n % letters.size()));
 }
 
 } // namespace
@@ -133,7 +134,8 @@ private Q_SLOTS:
             QVERIFY2(printed.indexOf(lineText(n), at + 1) < 0, qPrintable(lineText(n) + " twice"));
             from = at;
         }
-        QVERIFY2(!printed.contains(QRegularExpression("[0-9]")), "something was added to the pages");
+        QVERIFY2(
+            !printed.contains(QRegularExpression("[0-9]")), "something was added to the pages");
         // Printing itself touches neither the flag nor the caption.
         QCOMPARE(m_form->windowTitle(), QStringLiteral("Zarvik - Editor de Lógica"));
 
@@ -209,8 +211,8 @@ private Q_SLOTS:
         QString printed;
         QTRY_VERIFY_WITH_TIMEOUT(
             (printed = run("pdftotext", {"-bbox", pdf, "-"})).contains("</doc>"), 10000);
-        const QRegularExpressionMatch page =
-            QRegularExpression("<page width=\"([0-9.]+)\" height=\"([0-9.]+)\"").match(printed);
+        const QRegularExpressionMatch page
+            = QRegularExpression("<page width=\"([0-9.]+)\" height=\"([0-9.]+)\"").match(printed);
         QVERIFY(page.hasMatch());
         const double width = page.captured(1).toDouble();
         const double height = page.captured(2).toDouble();
@@ -221,9 +223,9 @@ private Q_SLOTS:
         for (const QRegularExpressionMatch &w : word.globalMatch(printed)) {
             text += w.captured(5);
             QVERIFY2(w.captured(1).toDouble() >= edge && w.captured(2).toDouble() >= edge
-                         && w.captured(3).toDouble() <= width - edge
-                         && w.captured(4).toDouble() <= height - edge,
-                     qPrintable(w.captured(0) + " is within 6 mm of the paper's edge"));
+                    && w.captured(3).toDouble() <= width - edge
+                    && w.captured(4).toDouble() <= height - edge,
+                qPrintable(w.captured(0) + " is within 6 mm of the paper's edge"));
         }
         QCOMPARE(text, QStringLiteral("Todos∀x→□p⊢q⊨") + QString(longLine).remove(' '));
         QFile::remove(pdf);
@@ -235,8 +237,7 @@ private Q_SLOTS:
             QSKIP("a default printer is set up; run with CUPS_SERVER pointing nowhere");
         m_edit->replaceSel("texto");
         m_form->Imprimir1->trigger();
-        QCOMPARE(errors(),
-                 QStringList{"There is no default printer currently selected."});
+        QCOMPARE(errors(), QStringList{"There is no default printer currently selected."});
         QVERIFY(m_edit->modified());
     }
 
@@ -245,15 +246,15 @@ private:
     void typeSymbols()
     {
         m_edit->replaceSel("Todos ");
-        m_form->SpeedButton1Click(m_form.get());          // ∀, "Symbol" 0x22
+        m_form->SpeedButton1Click(m_form.get()); // ∀, "Symbol" 0x22
         m_edit->replaceSel("x ");
         m_edit->setSelFaceName("Symbol");
         m_edit->setSelCharset(2);
-        m_edit->replaceSel("\xAE");                        // →, "Symbol" 0xAE
+        m_edit->replaceSel("\xAE"); // →, "Symbol" 0xAE
         m_edit->setSelFaceName("Verdana");
         m_edit->setSelCharset(0);
         m_edit->replaceSel(" ");
-        m_form->SpeedButton7Click(m_form.get());          // □, "Wingdings 2" 0xA3
+        m_form->SpeedButton7Click(m_form.get()); // □, "Wingdings 2" 0xA3
         m_edit->replaceSel(" p");
     }
 

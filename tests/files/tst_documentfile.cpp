@@ -2,8 +2,8 @@
 #include "platform/errors/PlatformError.h"
 #include "platform/files/DocumentFile.h"
 #include "platform/files/DocumentStream.h"
-#include "platform/richedit/RichEdit.h"
 #include "platform/format/TextFormat.h"
+#include "platform/richedit/RichEdit.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,7 +36,8 @@ QString messageOf(const std::function<void()> &action)
 class TrickleDevice : public QIODevice
 {
 public:
-    TrickleDevice(QByteArray data, qint64 failAfter) : m_data(std::move(data)), m_failAfter(failAfter)
+    TrickleDevice(QByteArray data, qint64 failAfter)
+        : m_data(std::move(data)), m_failAfter(failAfter)
     {
         open(QIODevice::ReadOnly);
     }
@@ -105,7 +106,7 @@ private Q_SLOTS:
     {
         const QString missing = path("none.zvk");
         QCOMPARE(messageOf([&] { loadDocument(missing, false); }),
-                 QStringLiteral("Cannot open file ") + missing);
+            QStringLiteral("Cannot open file ") + missing);
     }
 
     void onlyRegularFilesOpenAndNothingWaitsForAWriter()
@@ -114,7 +115,7 @@ private Q_SLOTS:
         QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
         for (const QString &file : {fifo, m_dir.path(), QStringLiteral("/dev/zero")})
             QCOMPARE(messageOf([&] { loadDocument(file, false); }),
-                     QStringLiteral("Cannot open file ") + file);
+                QStringLiteral("Cannot open file ") + file);
     }
 
     void controlCharactersOfATextFileSurviveSaveAndReload()
@@ -132,8 +133,9 @@ private Q_SLOTS:
         QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(qint64(4) << 30));
         big.close();
         QProcess zvkconv;
-        zvkconv.start("sh", {"-c", "ulimit -v 2000000; exec \"$0\" \"$1\"",
-                             qEnvironmentVariable("ZV_BUILD_DIR") + "/zvkconv", big.fileName()});
+        zvkconv.start("sh",
+            {"-c", "ulimit -v 2000000; exec \"$0\" \"$1\"",
+                qEnvironmentVariable("ZV_BUILD_DIR") + "/zvkconv", big.fileName()});
         QVERIFY(zvkconv.waitForFinished(60000));
         QCOMPARE(zvkconv.exitStatus(), QProcess::NormalExit);
         QCOMPARE(zvkconv.exitCode(), 1);
@@ -148,7 +150,7 @@ private Q_SLOTS:
             QSKIP("no /proc/self/mem to read from");
         probe.close();
         QCOMPARE(messageOf([] { loadDocument(QStringLiteral("/proc/self/mem"), false); }),
-                 QStringLiteral("Failed to Load Stream"));
+            QStringLiteral("Failed to Load Stream"));
     }
 
     void streamThatFailsPartWayGivesNoDocument()
@@ -193,7 +195,7 @@ private Q_SLOTS:
         writeFile(file, "old");
         QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup);
         QCOMPARE(messageOf([&] { saveDocument(*sample(), file, false); }),
-                 QStringLiteral("Cannot create file ") + file);
+            QStringLiteral("Cannot create file ") + file);
         QCOMPARE(readFile(file), QByteArray("old"));
         QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
     }
@@ -202,7 +204,7 @@ private Q_SLOTS:
     {
         const QString file = path("no/such/folder.zvk");
         QCOMPARE(messageOf([&] { saveDocument(*sample(), file, false); }),
-                 QStringLiteral("Cannot create file ") + file);
+            QStringLiteral("Cannot create file ") + file);
     }
 
     void failedWriteKeepsTheOldFileAndNoTemporary()

@@ -7,8 +7,8 @@
 
 #include "platform/app/Application.h"
 #include "platform/files/DocumentStream.h"
-#include "platform/richedit/RichEdit.h"
 #include "platform/format/TextFormat.h"
+#include "platform/richedit/RichEdit.h"
 #include "platform/widgets/SpeedButton.h"
 
 #include <QAction>
@@ -17,8 +17,8 @@
 #include <QImage>
 #include <QMimeData>
 #include <QTemporaryDir>
-#include <QTextBlock>
 #include <QTest>
+#include <QTextBlock>
 
 using namespace zv;
 
@@ -107,7 +107,9 @@ private Q_SLOTS:
         m_edit->replaceSel("\r\nq");
         const QByteArray bytes = m_edit->bytes();
         const QStringList fonts = fontsOf(*m_edit);
-        QCOMPARE(bytes, QByteArray("p\x22\xF7\x3D\xDE" "n\xA3\r\nq"));
+        QCOMPARE(bytes,
+            QByteArray("p\x22\xF7\x3D\xDE"
+                       "n\xA3\r\nq"));
 
         m_form->SeleccionatTodo1->trigger();
         m_form->Copiar1->trigger();
@@ -150,7 +152,7 @@ private Q_SLOTS:
         m_form->Pegar1->trigger();
         QCOMPARE(m_edit->bytes(), QByteArray("RHTX"));
         QCOMPARE(faceName(m_edit->document()->begin().begin().fragment().charFormat()),
-                 QStringLiteral("Symbol"));
+            QStringLiteral("Symbol"));
         m_edit->setSelStart(1);
         m_edit->setSelLength(1);
         QCOMPARE(int(m_edit->selStyle()), int(fmt::Bold));
@@ -183,15 +185,18 @@ private Q_SLOTS:
 
     void pastedCharactersKeepTheirOwnFormatsAndTurnstilesTheirTwoBytes()
     {
-        QApplication::clipboard()->setMimeData(mime({}, QStringLiteral(
-            "<span style='color:#ff0000'>∀</span><span style='color:#0000ff'>∃</span>"
-            "<b>∀</b><i>∃</i>"), {}));
+        QApplication::clipboard()->setMimeData(mime({},
+            QStringLiteral(
+                "<span style='color:#ff0000'>∀</span><span style='color:#0000ff'>∃</span>"
+                "<b>∀</b><i>∃</i>"),
+            {}));
         m_form->Pegar1->trigger();
         QApplication::clipboard()->setMimeData(mime({}, {}, QStringLiteral("p⊢q⊨")));
         m_form->Pegar1->trigger();
         QCOMPARE(m_edit->bytes(), QByteArray("\x22\x24\x22\x24p\xF7\x2Dq\xF7\x3D"));
-        QCOMPARE(fontsOf(*m_edit).mid(4), (QStringList{"Verdana/0", "Symbol/2", "Symbol/2",
-                                                        "Verdana/0", "Symbol/2", "Symbol/2"}));
+        QCOMPARE(fontsOf(*m_edit).mid(4),
+            (QStringList{
+                "Verdana/0", "Symbol/2", "Symbol/2", "Verdana/0", "Symbol/2", "Symbol/2"}));
         const auto at = [this](int i) {
             QTextCursor c(m_edit->document());
             c.setPosition(i + 1);
@@ -233,11 +238,11 @@ private Q_SLOTS:
     }
 
 private:
-    static constexpr void (TForm1::*kInsert[24])(QObject *) = {
-        nullptr, &TForm1::SpeedButton1Click, nullptr, nullptr, nullptr, nullptr,
-        &TForm1::SpeedButton6Click, &TForm1::SpeedButton7Click, nullptr, nullptr, nullptr,
-        nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-        &TForm1::SpeedButton21Click, &TForm1::SpeedButton22Click, nullptr};
+    static constexpr void (TForm1::*kInsert[24])(QObject *)
+        = {nullptr, &TForm1::SpeedButton1Click, nullptr, nullptr, nullptr, nullptr,
+            &TForm1::SpeedButton6Click, &TForm1::SpeedButton7Click, nullptr, nullptr, nullptr,
+            nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+            nullptr, &TForm1::SpeedButton21Click, &TForm1::SpeedButton22Click, nullptr};
 
     QTemporaryDir m_exeFolder;
     std::unique_ptr<test::FakeDialogs> m_dialogs;

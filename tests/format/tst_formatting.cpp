@@ -7,8 +7,8 @@
 
 #include "platform/app/Application.h"
 #include "platform/dialogs/FontDialog.h"
-#include "platform/richedit/RichEdit.h"
 #include "platform/format/TextFormat.h"
+#include "platform/richedit/RichEdit.h"
 #include "platform/widgets/SpeedButton.h"
 
 #include <QAccessible>
@@ -174,10 +174,9 @@ private Q_SLOTS:
 
     void togglesShowTheirCaptionsAndStateToAssistiveTechnology()
     {
-        const QList<std::tuple<int, const char *, const char *, bool, bool>> toggles = {
-            {24, "N", "Negrita", false, false},
-            {25, "S", "Subrayado", true, false},
-            {26, "C", "Cursiva", false, true}};
+        const QList<std::tuple<int, const char *, const char *, bool, bool>> toggles
+            = {{24, "N", "Negrita", false, false}, {25, "S", "Subrayado", true, false},
+                {26, "C", "Cursiva", false, true}};
         for (const auto &[number, caption, name, underline, italic] : toggles) {
             SpeedButton *b = m_form->speedButton(number);
             QCOMPARE(b->text(), QLatin1String(caption));
@@ -197,8 +196,8 @@ private Q_SLOTS:
             QVERIFY(a->state().checked);
         }
         // The palette buttons are push buttons still.
-        QAccessibleInterface *symbol =
-            QAccessible::queryAccessibleInterface(m_form->speedButton(1));
+        QAccessibleInterface *symbol
+            = QAccessible::queryAccessibleInterface(m_form->speedButton(1));
         QVERIFY(!symbol->state().checkable);
         QCOMPARE(symbol->text(QAccessible::Name), QStringLiteral("Para todo"));
     }
@@ -250,10 +249,14 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("from");
         QTest::addColumn<QString>("to");
-        QTest::newRow("text to symbol face") << "Verdana" << "Symbol";
-        QTest::newRow("symbol to text face") << "Symbol" << "Verdana";
-        QTest::newRow("text to Wingdings 3") << "Verdana" << "Wingdings 3";
-        QTest::newRow("text to text face") << "Verdana" << "Arial";
+        QTest::newRow("text to symbol face") << "Verdana"
+                                             << "Symbol";
+        QTest::newRow("symbol to text face") << "Symbol"
+                                             << "Verdana";
+        QTest::newRow("text to Wingdings 3") << "Verdana"
+                                             << "Wingdings 3";
+        QTest::newRow("text to text face") << "Verdana"
+                                           << "Arial";
     }
 
     void fontDialogReachesTheWholeSelectionWhicheverFacesItMovesBetween()
@@ -335,7 +338,7 @@ private Q_SLOTS:
         QCOMPARE(color->count(), 17);
         QCOMPARE(color->itemText(0), QStringLiteral("Automático"));
         QCOMPARE(dialog.findChild<QLineEdit *>(QStringLiteral("face"))->text(),
-                 QStringLiteral("Verdana"));
+            QStringLiteral("Verdana"));
         QCOMPARE(dialog.choice().color, initial.color);
         QVERIFY(!dialog.choice().colorPicked);
 
@@ -438,7 +441,7 @@ private Q_SLOTS:
     {
         m_form->EnterProgramMode();
         for (QAction *a : {m_form->SeleccionatTodo1, m_form->Cortar1, m_form->Copiar1,
-                           m_form->Pegar1, m_form->Borrar1, m_form->Fuentes1, m_form->Fondo1})
+                 m_form->Pegar1, m_form->Borrar1, m_form->Fuentes1, m_form->Fondo1})
             QVERIFY(a->isEnabled());
         for (int n : {24, 25, 26})
             QVERIFY(m_form->speedButton(n)->isEnabled());

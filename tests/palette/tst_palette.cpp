@@ -6,13 +6,13 @@
 #include "FakeDialogs.h"
 #include "MainWindowFixture.h"
 
-#include "platform/codepages/CodePage.h"
 #include "platform/app/Application.h"
+#include "platform/codepages/CodePage.h"
 #include "platform/files/DocumentFile.h"
 #include "platform/files/DocumentStream.h"
 #include "platform/format/ReadableText.h"
-#include "platform/richedit/RichEdit.h"
 #include "platform/format/TextFormat.h"
+#include "platform/richedit/RichEdit.h"
 #include "platform/widgets/SpeedButton.h"
 
 #include <QAction>
@@ -154,14 +154,15 @@ private Q_SLOTS:
         QCOMPARE(m_edit->selLength(), 0);
         for (int i = 0; i < row.bytes.size(); ++i) {
             QCOMPARE(faceName(formatAt(m_edit, i)), row.font);
-            QCOMPARE(charset(formatAt(m_edit, i)), row.charsetTwo ? int(kSymbolCharset) : int(kAnsiCharset));
+            QCOMPARE(charset(formatAt(m_edit, i)),
+                row.charsetTwo ? int(kSymbolCharset) : int(kAnsiCharset));
         }
         QCOMPARE(m_edit->selFaceName(), QStringLiteral("Verdana"));
         QCOMPARE(m_edit->selCharset(), row.charsetTwo ? int(kSymbolCharset) : int(kAnsiCharset));
         QCOMPARE(m_form->CurrentSymbolFont, row.font);
         // The click leaves the keyboard with the editor.
         QVERIFY(m_edit->hasFocus() || !QApplication::focusWidget()
-                || QApplication::focusWidget() == m_edit);
+            || QApplication::focusWidget() == m_edit);
         QCOMPARE(m_form->speedButton(row.number)->focusPolicy(), Qt::NoFocus);
     }
 
@@ -194,7 +195,9 @@ private Q_SLOTS:
 
         QTest::mouseClick(m_form->speedButton(1), Qt::LeftButton);
 
-        QCOMPARE(m_edit->bytes(), QByteArray("x\x22" "abcx"));
+        QCOMPARE(m_edit->bytes(),
+            QByteArray("x\x22"
+                       "abcx"));
         QCOMPARE(faceName(formatAt(m_edit, 1)), QStringLiteral("Symbol"));
         QCOMPARE(faceName(formatAt(m_edit, 2)), QStringLiteral("Verdana"));
         QCOMPARE(m_edit->selStart(), 2);
@@ -250,7 +253,8 @@ private Q_SLOTS:
             bool drawn = false;
             for (const QString &family : families)
                 drawn = drawn || QFontMetrics(QFont(family)).inFont(shown);
-            QVERIFY2(drawn, qPrintable(QStringLiteral("no font draws U+%1").arg(shown.unicode(), 4, 16)));
+            QVERIFY2(drawn,
+                qPrintable(QStringLiteral("no font draws U+%1").arg(shown.unicode(), 4, 16)));
         }
     }
 
@@ -303,10 +307,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("program");
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("LibreOffice") << "soffice"
-                                     << QStringList{"-env:UserInstallation=file://%1/profile",
-                                                    "--headless", "--convert-to",
-                                                    "txt:Text (encoded):UTF8", "every.rtf"};
+        QTest::newRow("LibreOffice")
+            << "soffice"
+            << QStringList{"-env:UserInstallation=file://%1/profile", "--headless", "--convert-to",
+                   "txt:Text (encoded):UTF8", "every.rtf"};
         QTest::newRow("AbiWord") << "abiword"
                                  << QStringList{"--to=txt", "-o", "every.txt", "every.rtf"};
     }
@@ -360,11 +364,10 @@ private Q_SLOTS:
     void facesReadAsTheSymbolsTheyInsert()
     {
         const QString expected[] = {QStringLiteral("¬"), QStringLiteral("V"), QStringLiteral("&&"),
-                                    QStringLiteral("->"), QStringLiteral("↔"), QStringLiteral("←"),
-                                    QStringLiteral("∀"), QStringLiteral("∃"), QStringLiteral("≡"),
-                                    QStringLiteral("T"), QStringLiteral("⊥"), QStringLiteral("□"),
-                                    QStringLiteral("◇"), QStringLiteral("⊨"), QStringLiteral("⊢"),
-                                    QStringLiteral("⇒"), QStringLiteral("⇔")};
+            QStringLiteral("->"), QStringLiteral("↔"), QStringLiteral("←"), QStringLiteral("∀"),
+            QStringLiteral("∃"), QStringLiteral("≡"), QStringLiteral("T"), QStringLiteral("⊥"),
+            QStringLiteral("□"), QStringLiteral("◇"), QStringLiteral("⊨"), QStringLiteral("⊢"),
+            QStringLiteral("⇒"), QStringLiteral("⇔")};
         for (int i = 0; i < 17; ++i) {
             SpeedButton *button = m_form->speedButton(kExpected[i].number);
             // The turnstiles' second code shows as an invisible mark after the sign.
@@ -372,8 +375,8 @@ private Q_SLOTS:
             QCOMPARE(symbol.readable(button->text()), expected[i]);
             QVERIFY(!button->accessibleName().isEmpty());
             // The layout's one hint comes first; the names that type the symbol follow.
-            QCOMPARE(button->toolTip().startsWith(QStringLiteral("AYUDA\n")),
-                     kExpected[i].number == 15);
+            QCOMPARE(
+                button->toolTip().startsWith(QStringLiteral("AYUDA\n")), kExpected[i].number == 15);
             QCOMPARE(button->geometry(), QRect(kExpected[i].left, 8, 23, 22));
         }
     }
@@ -383,7 +386,8 @@ private Q_SLOTS:
         const QList<int> alwaysUsable = {3, 17, 18, 4, 6};
         m_form->EnterProgramMode();
         for (const Expected &row : kExpected)
-            QCOMPARE(m_form->speedButton(row.number)->isEnabled(), alwaysUsable.contains(row.number));
+            QCOMPARE(
+                m_form->speedButton(row.number)->isEnabled(), alwaysUsable.contains(row.number));
         QVERIFY(m_form->speedButton(27)->isEnabled());
         QVERIFY(m_form->CompilarPrograma1->isEnabled());
 
@@ -419,12 +423,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("button");
-        const std::pair<const char *, int> names[] = {
-            {"neg", 3}, {"lnot", 3}, {"lor", 17}, {"vee", 17}, {"land", 18}, {"wedge", 18},
-            {"to", 4}, {"rightarrow", 4}, {"leftrightarrow", 6}, {"bicond", 6},
-            {"leftarrow", 5}, {"gets", 5}, {"forall", 1}, {"exists", 2}, {"equiv", 20},
-            {"top", 16}, {"bot", 19}, {"Box", 7}, {"Diamond", 8}, {"models", 22}, {"vdash", 23},
-            {"Rightarrow", 21}, {"implies", 21}, {"Leftrightarrow", 15}, {"iff", 15}};
+        const std::pair<const char *, int> names[]
+            = {{"neg", 3}, {"lnot", 3}, {"lor", 17}, {"vee", 17}, {"land", 18}, {"wedge", 18},
+                {"to", 4}, {"rightarrow", 4}, {"leftrightarrow", 6}, {"bicond", 6},
+                {"leftarrow", 5}, {"gets", 5}, {"forall", 1}, {"exists", 2}, {"equiv", 20},
+                {"top", 16}, {"bot", 19}, {"Box", 7}, {"Diamond", 8}, {"models", 22}, {"vdash", 23},
+                {"Rightarrow", 21}, {"implies", 21}, {"Leftrightarrow", 15}, {"iff", 15}};
         for (auto [name, button] : names)
             QTest::newRow(name) << QString::fromLatin1(name) << button;
     }
@@ -471,8 +475,8 @@ private Q_SLOTS:
                                                   << QByteArray("\\forall x \xACn.") << true;
         QTest::newRow("doubled") << false << "\\\\forall x\\\\\\\\to \\\\\\lor "
                                  << QByteArray("\\forall x\\\\to \\V ") << true;
-        QTest::newRow("not names") << false << "\\forallx \\Neg \\to\\top1"
-                                   << QByteArray("\\forallx \\Neg ->T1") << false;
+        QTest::newRow("not names")
+            << false << "\\forallx \\Neg \\to\\top1" << QByteArray("\\forallx \\Neg ->T1") << false;
     }
 
     void texNamesFollowTheModeAndDoubledBackslashesStayText()
@@ -498,11 +502,11 @@ private Q_SLOTS:
         QCOMPARE(entries[6]->text(), QStringLiteral("Para todo  ∀"));
         QCOMPARE(entries[6]->statusTip(), QStringLiteral("Para todo — \\forall"));
         QCOMPARE(m_form->speedButton(15)->toolTip(),
-                 QStringLiteral("AYUDA\nDoble implicación — \\Leftrightarrow o \\iff"));
+            QStringLiteral("AYUDA\nDoble implicación — \\Leftrightarrow o \\iff"));
         m_form->EnterProgramMode();
         QCOMPARE(std::count_if(entries.cbegin(), entries.cend(),
-                               [](const QAction *a) { return a->isEnabled(); }),
-                 5);
+                     [](const QAction *a) { return a->isEnabled(); }),
+            5);
         QVERIFY(!entries[6]->isEnabled() && entries[4]->isEnabled());
         m_form->EnterTextMode();
         entries[13]->trigger();

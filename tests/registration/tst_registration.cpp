@@ -45,8 +45,9 @@ void makeExecutable(const QString &folder)
     QVERIFY(QDir().mkpath(folder));
     const QString path = folder + QStringLiteral("/Zarvik");
     writeAll(path, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"$(dirname \"$0\")/launched.txt\"\n");
-    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
-                                            | QFile::ReadOther | QFile::ExeOther));
+    QVERIFY(QFile::setPermissions(path,
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadOther
+            | QFile::ExeOther));
 }
 
 /// Runs a desktop tool; its standard output, trimmed, or nothing when it is not installed.
@@ -63,9 +64,9 @@ std::optional<QString> runTool(const QString &name, const QStringList &arguments
 
 } // namespace
 
-#define SKIP_WITHOUT(tool)                                                                        \
-    if (QStandardPaths::findExecutable(QStringLiteral(tool)).isEmpty())                           \
-        QSKIP(tool " is not installed")
+#define SKIP_WITHOUT(tool)                                                                         \
+    if (QStandardPaths::findExecutable(QStringLiteral(tool)).isEmpty())                            \
+    QSKIP(tool " is not installed")
 
 class TestRegistration : public QObject
 {
@@ -106,16 +107,15 @@ private Q_SLOTS:
         QCOMPARE(rawValue("Zarvik"), QByteArray("Archivo de edicion logica", 26));
         QCOMPARE(rawValue("Zarvik\\DefaultIcon"), exe + QByteArray(",0", 3));
         QCOMPARE(rawValue("Zarvik\\Shell\\Open"), QByteArray("&Open", 6));
-        QCOMPARE(rawValue("Zarvik\\Shell\\Open\\Command"),
-                 '"' + exe + QByteArray("\" \"%1\"", 7));
+        QCOMPARE(rawValue("Zarvik\\Shell\\Open\\Command"), '"' + exe + QByteArray("\" \"%1\"", 7));
         // Nothing else: the intermediate Shell key has no value, and no other key exists.
         QVERIFY(!QFile::exists(m_store + QStringLiteral("Zarvik/Shell/@")));
         QCOMPARE(QDir(m_store).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 QStringList({QStringLiteral(".zvk"), QStringLiteral("Zarvik")}));
+            QStringList({QStringLiteral(".zvk"), QStringLiteral("Zarvik")}));
 
         QCOMPARE(readAll(m_exe + QStringLiteral("Zarvik.cfg")), QByteArray(" \r\n"));
         QCOMPARE(QDir(m_exe).entryList({QStringLiteral("*.cfg")}, QDir::Files),
-                 QStringList(QStringLiteral("Zarvik.cfg")));
+            QStringList(QStringLiteral("Zarvik.cfg")));
 
         // The notification's files, and the rest of the show handler.
         const QByteArray package = readAll(m_data + QStringLiteral("/mime/packages/zarvik.xml"));
@@ -218,7 +218,7 @@ private Q_SLOTS:
         QVERIFY(QDir().mkdir(m_exe + QStringLiteral("Zarvik.cfg")));
         start();
         QCOMPARE(m_dialogs->errors(),
-                 QStringList(QStringLiteral("Cannot create file %1Zarvik.cfg.").arg(m_exe)));
+            QStringList(QStringLiteral("Cannot create file %1Zarvik.cfg.").arg(m_exe)));
         QCOMPARE(m_dialogs->messageBoxes.first().flags, unsigned(MB_OK | MB_ICONERROR));
         QVERIFY(!rawValue("Zarvik\\Shell\\Open\\Command").isEmpty());
         QVERIFY(!desktopEntry().isEmpty());
@@ -248,7 +248,7 @@ private Q_SLOTS:
         // The message ends in an apostrophe, which takes no full stop.
         QCOMPARE(m_dialogs->errors(), QStringList(QStringLiteral("Failed to set data for ''")));
         const char *keys[] = {".zvk", "Zarvik", "Zarvik\\DefaultIcon", "Zarvik\\Shell\\Open",
-                              "Zarvik\\Shell\\Open\\Command"};
+            "Zarvik\\Shell\\Open\\Command"};
         for (int step = 1; step <= 5; ++step)
             QCOMPARE(!rawValue(keys[step - 1]).isEmpty(), step < failingStep);
         QVERIFY(!QFileInfo::exists(m_data + QStringLiteral("/mime")));
@@ -299,10 +299,11 @@ private Q_SLOTS:
         start();
 
         QCOMPARE(RegistryKey::open(QStringLiteral(".zvk")).defaultValue().value_or(QString()),
-                 QStringLiteral("Zarvik"));
+            QStringLiteral("Zarvik"));
         QCOMPARE(RegistryKey::open(QStringLiteral("zarvik\\shell\\open\\command"))
-                     .defaultValue().value_or(QString()),
-                 QLatin1Char('"') + other + QStringLiteral("Zarvik\" \"%1\""));
+                     .defaultValue()
+                     .value_or(QString()),
+            QLatin1Char('"') + other + QStringLiteral("Zarvik\" \"%1\""));
         QVERIFY(desktopEntry().contains("\nExec=" + QFile::encodeName(other) + "Zarvik %f\n"));
         QCOMPARE(readAll(other + QStringLiteral("Zarvik.cfg")), QByteArray(" \r\n"));
         if (const auto answer = runTool(QStringLiteral("xdg-mime"), {"query", "default", kMime}))
@@ -313,13 +314,20 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("exec");
-        QTest::newRow("plain") << R"("/opt/z/Zarvik" "%1")" << R"(/opt/z/Zarvik %f)";
-        QTest::newRow("unquoted") << R"(/opt/z/Zarvik %1)" << R"(/opt/z/Zarvik %f)";
-        QTest::newRow("space") << R"("/my z/Zarvik" "%1")" << R"("/my z/Zarvik" %f)";
-        QTest::newRow("dollar") << R"("/a$b/Zarvik" "%1")" << R"("/a\\$b/Zarvik" %f)";
-        QTest::newRow("backslash") << R"("/a\b/Zarvik" "%1")" << R"("/a\\\\b/Zarvik" %f)";
-        QTest::newRow("percent") << R"("/100%/Zarvik" "%1")" << R"(/100%%/Zarvik %f)";
-        QTest::newRow("quote") << R"("/say "hi"/Zarvik" "%1")" << R"("/say \\"hi\\"/Zarvik" %f)";
+        QTest::newRow("plain") << R"("/opt/z/Zarvik" "%1")"
+                               << R"(/opt/z/Zarvik %f)";
+        QTest::newRow("unquoted") << R"(/opt/z/Zarvik %1)"
+                                  << R"(/opt/z/Zarvik %f)";
+        QTest::newRow("space") << R"("/my z/Zarvik" "%1")"
+                               << R"("/my z/Zarvik" %f)";
+        QTest::newRow("dollar") << R"("/a$b/Zarvik" "%1")"
+                                << R"("/a\\$b/Zarvik" %f)";
+        QTest::newRow("backslash") << R"("/a\b/Zarvik" "%1")"
+                                   << R"("/a\\\\b/Zarvik" %f)";
+        QTest::newRow("percent") << R"("/100%/Zarvik" "%1")"
+                                 << R"(/100%%/Zarvik %f)";
+        QTest::newRow("quote") << R"("/say "hi"/Zarvik" "%1")"
+                               << R"("/say \\"hi\\"/Zarvik" %f)";
         // (Plain literals: moc reads a raw string with an odd number of quotes wrongly.)
         QTest::newRow("quote, blank") << "\"/opt/a\" b/Zarvik\" \"%1\""
                                       << "\"/opt/a\\\\\" b/Zarvik\" %f";
@@ -342,7 +350,8 @@ private Q_SLOTS:
         writeAll(document, "{\\rtf1\\ansi hola}");
         // A fresh process: this one's database may have been loaded before the type existed.
         QProcess child;
-        child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--mime-type-of"), document});
+        child.start(
+            QCoreApplication::applicationFilePath(), {QStringLiteral("--mime-type-of"), document});
         QVERIFY(child.waitForFinished(30000));
         QCOMPARE(QString::fromUtf8(child.readAllStandardOutput()).trimmed(), kMime);
     }
@@ -356,10 +365,12 @@ private Q_SLOTS:
         start();
         const QString document = m_root->filePath(QStringLiteral("x.zvk"));
         writeAll(document, "{\\rtf1\\ansi hola}");
-        QCOMPARE(runTool(QStringLiteral("xdg-mime"), {"query", "filetype", document}).value_or(QString()),
-                 kMime);
-        QCOMPARE(runTool(QStringLiteral("xdg-mime"), {"query", "default", kMime}).value_or(QString()),
-                 QStringLiteral("zarvik.desktop"));
+        QCOMPARE(runTool(QStringLiteral("xdg-mime"), {"query", "filetype", document})
+                     .value_or(QString()),
+            kMime);
+        QCOMPARE(
+            runTool(QStringLiteral("xdg-mime"), {"query", "default", kMime}).value_or(QString()),
+            QStringLiteral("zarvik.desktop"));
     }
 
     void gioOpensADocumentWithThisExecutable()
@@ -393,8 +404,9 @@ private:
 
     QByteArray rawValue(const char *key) const
     {
-        return readAll(m_store + QString::fromLatin1(key).replace(QLatin1Char('\\'), QLatin1Char('/'))
-                       + QStringLiteral("/@"));
+        return readAll(m_store
+            + QString::fromLatin1(key).replace(QLatin1Char('\\'), QLatin1Char('/'))
+            + QStringLiteral("/@"));
     }
 
     QByteArray desktopEntry() const

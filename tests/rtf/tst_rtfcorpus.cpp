@@ -30,26 +30,28 @@ QString comparable(QString text)
 
 // Where we differ from the reference on purpose or for a known reason.
 const QHash<QString, const char *> kKnownDifferences = {
-    {QStringLiteral("abiword/fields.rtf"), "the reference recomputes date fields with today's date"},
+    {QStringLiteral("abiword/fields.rtf"),
+        "the reference recomputes date fields with today's date"},
     {QStringLiteral("r2rtf/page-number-dynamic.rtf"), "the reference computes the page field"},
     {QStringLiteral("docsharp/Special-chars.rtf"),
-     "SYMBOL fields with an empty result: the reference draws the symbol from the instruction"},
+        "SYMBOL fields with an empty result: the reference draws the symbol from the instruction"},
     {QStringLiteral("rtf2latex2e/moreEqns.rtf"),
-     "embedded equation objects: the reference leaves out their result text"},
+        "embedded equation objects: the reference leaves out their result text"},
     {QStringLiteral("rtfpipe/phprtflite-footnotes.rtf"),
-     "footnote marks: we show the stored mark, the reference renumbers them"},
+        "footnote marks: we show the stored mark, the reference renumbers them"},
     {QStringLiteral("rtfpipe/Issue50-2.rtf"),
-     "a malformed {*\\word group (no backslash before *): we show its text, the reference drops it"},
+        "a malformed {*\\word group (no backslash before *): we show its text, the reference drops "
+        "it"},
     {QStringLiteral("rtfpipe/Issue46.rtf"),
-     "a Wingdings character: we keep the symbol, the reference shows the byte's letter"},
+        "a Wingdings character: we keep the symbol, the reference shows the byte's letter"},
     {QStringLiteral("rtfpipe/rtf2xml-old3_from_web.rtf"),
-     "Symbol font letters: we show the Greek letters, the reference drops them"},
+        "Symbol font letters: we show the Greek letters, the reference drops them"},
     {QStringLiteral("rtfpipe/rtf2xml-symbol.rtf"),
-     "Symbol font letters: we show the Greek letters, the reference drops them"},
+        "Symbol font letters: we show the Greek letters, the reference drops them"},
     {QStringLiteral("rtfpipe/rtf2xml-ted_mixed_faces.rtf"),
-     "Symbol font letters: we show the Greek letters, the reference drops them"},
+        "Symbol font letters: we show the Greek letters, the reference drops them"},
     {QStringLiteral("tika/testRTFHyperlinkAndStyles.rtf"),
-     "a 1252 quotation mark that the reference shows as a replacement character"},
+        "a 1252 quotation mark that the reference shows as a replacement character"},
 };
 
 } // namespace
@@ -96,12 +98,12 @@ private Q_SLOTS:
                 while (i < ours.size() && i < theirs.size() && ours[i] == theirs[i])
                     ++i;
                 qInfo("  ours: %s\n  lo  : %s", qPrintable(ours.mid(std::max(0, i - 30), 80)),
-                      qPrintable(theirs.mid(std::max(0, i - 30), 80)));
+                    qPrintable(theirs.mid(std::max(0, i - 30), 80)));
             }
         }
         QVERIFY(compared > 0);
         QVERIFY2(disagreeing.isEmpty(),
-                 qPrintable(QStringLiteral("disagree with the reference: ") + disagreeing.join(u", ")));
+            qPrintable(QStringLiteral("disagree with the reference: ") + disagreeing.join(u", ")));
     }
 };
 

@@ -20,7 +20,7 @@ private Q_SLOTS:
         int inputs = 0;
         const QString source = qEnvironmentVariable("ZV_SOURCE_DIR");
         for (const QString &folder : {source + QStringLiteral("/tests/data/rtf"),
-                                      source + QStringLiteral("/fuzz/findings")}) {
+                 source + QStringLiteral("/fuzz/findings")}) {
             for (const QFileInfo &info : QDir(folder).entryInfoList(QDir::Files))
                 if (!info.fileName().startsWith(QLatin1Char('.'))) {
                     QTest::newRow(qPrintable(info.fileName())) << info.filePath();
@@ -44,8 +44,9 @@ private Q_SLOTS:
         QVERIFY(first);
         // Every character of a document costs at least one byte of RTF or of text.
         QVERIFY2(first->characterCount() <= input.size() + 1,
-                 qPrintable(QStringLiteral("%1 characters from %2 bytes")
-                                .arg(first->characterCount()).arg(input.size())));
+            qPrintable(QStringLiteral("%1 characters from %2 bytes")
+                           .arg(first->characterCount())
+                           .arg(input.size())));
 
         const std::unique_ptr<QTextDocument> second = zv::documentFromBytes(input, false);
         QCOMPARE(zv::documentBytes(*second), zv::documentBytes(*first));

@@ -31,7 +31,8 @@ QTextCharFormat formatAt(const QTextDocument &document, int position)
     return cursor.charFormat();
 }
 
-struct Run {
+struct Run
+{
     QString text;
     QString face;
     int charset;
@@ -49,7 +50,7 @@ QList<std::tuple<QChar, QString, int, int, int, QRgb>> properties(const QTextDoc
         const QTextCharFormat f = formatAt(document, i);
         const QColor c = color(f);
         out.append({text.at(i), faceName(f), charset(f), pointSize(f), style(f),
-                    c.isValid() ? c.rgb() : 0});
+            c.isValid() ? c.rgb() : 0});
     }
     return out;
 }
@@ -66,24 +67,28 @@ private Q_SLOTS:
         QTest::addColumn<QString>("file");
         QTest::addColumn<bool>("isRtf");
         QTest::addColumn<QString>("text");
-        QTest::newRow("stray brace ends the document") << "stray-close-brace.rtf" << true << "before";
-        QTest::newRow("10,000 nested groups are refused") << "deep-nesting-10000.rtf" << false << "";
-        QTest::newRow("truncated hex keeps the text before it") << "truncated-hex.rtf" << true << "caf";
+        QTest::newRow("stray brace ends the document")
+            << "stray-close-brace.rtf" << true << "before";
+        QTest::newRow("10,000 nested groups are refused")
+            << "deep-nesting-10000.rtf" << false << "";
+        QTest::newRow("truncated hex keeps the text before it")
+            << "truncated-hex.rtf" << true << "caf";
         QTest::newRow("oversized bin ends the input") << "oversized-bin.rtf" << true << "before";
-        QTest::newRow("40-letter control word is refused") << "long-control-word.rtf" << false << "";
-        QTest::newRow("uc2 skips two fallback bytes") << "unicode-skip-2.rtf" << true
-                                                      << QString::fromUtf8("a∀b∃c");
-        QTest::newRow("negative u is a 16-bit code") << "negative-unicode.rtf" << true
-                                                     << QString::fromUtf8("x\uF062y\uFEFFz");
-        QTest::newRow("U+F022 under Symbol is its symbol") << "symbol-f022.rtf" << true
-                                                           << QString::fromUtf8("a∀b");
-        QTest::newRow("hex decodes by the font's code page") << "hex-1250-1251-1253.rtf" << true
-                                                             << QString::fromUtf8("řšжДαΩ");
+        QTest::newRow("40-letter control word is refused")
+            << "long-control-word.rtf" << false << "";
+        QTest::newRow("uc2 skips two fallback bytes")
+            << "unicode-skip-2.rtf" << true << QString::fromUtf8("a∀b∃c");
+        QTest::newRow("negative u is a 16-bit code")
+            << "negative-unicode.rtf" << true << QString::fromUtf8("x\uF062y\uFEFFz");
+        QTest::newRow("U+F022 under Symbol is its symbol")
+            << "symbol-f022.rtf" << true << QString::fromUtf8("a∀b");
+        QTest::newRow("hex decodes by the font's code page")
+            << "hex-1250-1251-1253.rtf" << true << QString::fromUtf8("řšжДαΩ");
         QTest::newRow("bin data may hold braces") << "bin-with-braces.rtf" << true << "ab";
-        QTest::newRow("one hex digit is no byte") << "one-digit-hex.rtf" << true
-                                                  << QString::fromUtf8("xyé");
-        QTest::newRow("UTF-8 byte-order mark before RTF") << "utf8-bom.rtf" << true
-                                                          << QString::fromUtf8("café");
+        QTest::newRow("one hex digit is no byte")
+            << "one-digit-hex.rtf" << true << QString::fromUtf8("xyé");
+        QTest::newRow("UTF-8 byte-order mark before RTF")
+            << "utf8-bom.rtf" << true << QString::fromUtf8("café");
     }
 
     void tinyFilesReadAsExpected()
@@ -96,13 +101,13 @@ private Q_SLOTS:
         QCOMPARE(rtf::readRtf(bytes, document), isRtf);
         const std::unique_ptr<QTextDocument> loaded = documentFromBytes(bytes, false);
         // A refused file is shown as plain text, source and all.
-        QCOMPARE(loaded->toPlainText(),
-                 isRtf ? text : CodePage::windows1252().decode(bytes));
+        QCOMPARE(loaded->toPlainText(), isRtf ? text : CodePage::windows1252().decode(bytes));
     }
 
     void charactersCarryTheirFontAndByte()
     {
-        std::unique_ptr<QTextDocument> document = documentFromBytes(dataFile("symbol-f022.rtf"), false);
+        std::unique_ptr<QTextDocument> document
+            = documentFromBytes(dataFile("symbol-f022.rtf"), false);
         const QTextCharFormat symbol = formatAt(*document, 1);
         QCOMPARE(faceName(symbol), QStringLiteral("Symbol"));
         QCOMPARE(charset(symbol), int(kSymbolCharset));
@@ -118,9 +123,10 @@ private Q_SLOTS:
 
     void fontsWithoutCharsetKeepTheDefaultAndSymbolFacesStillDrawSymbols()
     {
-        const std::unique_ptr<QTextDocument> document = documentFromBytes(
-            "{\\rtf1\\ansi{\\fonttbl{\\f0 Symbol;}{\\f1\\fcharset2 Verdana;}"
-            "{\\f2\\fcharset2 Webdings;}}\\f0\\'22\\f1\\'41\\f2\\'41}", false);
+        const std::unique_ptr<QTextDocument> document
+            = documentFromBytes("{\\rtf1\\ansi{\\fonttbl{\\f0 Symbol;}{\\f1\\fcharset2 Verdana;}"
+                                "{\\f2\\fcharset2 Webdings;}}\\f0\\'22\\f1\\'41\\f2\\'41}",
+                false);
         QCOMPARE(document->toPlainText(), QString::fromUtf8("∀A\uF041"));
         QCOMPARE(charset(formatAt(*document, 0)), int(kAnsiCharset));
         QCOMPARE(charset(formatAt(*document, 1)), int(kSymbolCharset));
@@ -140,8 +146,8 @@ private Q_SLOTS:
 
     void plainTextFallbackEndsLinesAtCrLfAndReadsWindows1252()
     {
-        const std::unique_ptr<QTextDocument> document =
-            documentFromBytes("one\r\ntwo\rthree\nqu\xe9", false);
+        const std::unique_ptr<QTextDocument> document
+            = documentFromBytes("one\r\ntwo\rthree\nqu\xe9", false);
         QCOMPARE(document->blockCount(), 4);
         QCOMPARE(document->toPlainText(), QString::fromUtf8("one\ntwo\nthree\nqué"));
         QVERIFY(!formatAt(*document, 0).hasProperty(fmt::FaceName));
@@ -164,8 +170,8 @@ private Q_SLOTS:
             {"last", "Courier New", 0, 20, fmt::Underline | fmt::Bold, {}},
             // A turnstile pair between lone lead bytes; control characters from a text file; a
             // face named outside Windows-1252.
-            {CodePage::forFont(u"Symbol", 2).decode("\xF7\xF7\x2D\xF7\x3D\xF7"), "Symbol", 2, 10,
-             0, {}},
+            {CodePage::forFont(u"Symbol", 2).decode("\xF7\xF7\x2D\xF7\x3D\xF7"), "Symbol", 2, 10, 0,
+                {}},
             {QString::fromUtf8("\x0c\x1b\x01"), "Verdana", 0, 10, 0, {}},
             {QString::fromUtf8("ж"), QString::fromUtf8("Шрифт"), 204, 10, 0, {}},
         };
@@ -189,9 +195,10 @@ private Q_SLOTS:
         QVERIFY(written.contains("\\fcharset0{\\*\\zvcharset2}Verdana;"));
         QVERIFY(written.contains("\\u9119\\'f7{\\uc2\\u8866\\'f7\\'2d}"
                                  "{\\uc2\\u8872\\'f7\\'3d}\\u9119\\'f7"));
-        QVERIFY(written.contains("\\u8704\\'22")); // ∀: Unicode for readers that know it, byte for the rest
-        QVERIFY(written.contains("\\'80\\'e9"));   // € é in Windows-1252
-        QVERIFY(written.contains("\\u20013?"));    // 中 has no byte
+        QVERIFY(written.contains(
+            "\\u8704\\'22")); // ∀: Unicode for readers that know it, byte for the rest
+        QVERIFY(written.contains("\\'80\\'e9")); // € é in Windows-1252
+        QVERIFY(written.contains("\\u20013?"));  // 中 has no byte
         QVERIFY(!written.contains("\\cb") && !written.contains("\\highlight"));
 
         QTextDocument loaded;
@@ -211,18 +218,21 @@ private Q_SLOTS:
 
     void controlWordsOfEverydayFilesAreUnderstood()
     {
-        const QByteArray rtf =
-            "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}{\\colortbl;\\red255\\green0\\blue0;}"
-            "{\\stylesheet{\\s1 Heading;}}{\\info{\\title T}}{\\*\\generator X;}"
-            "\\pard\\plain\\fs20 a\\tab b\\line c\\~d\\_e\\emdash\\bullet{\\cf1\\b\\ul x}\\ulnone\\b0 y"
-            "{\\*\\unknown z}{\\pict 0123}{\\object{\\*\\objdata 00}}{\\header h}\\par"
-            "{\\field{\\*\\fldinst HYPERLINK \"u\"}{\\fldrslt link}}\\'e9\\par}";
+        const QByteArray rtf
+            = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss "
+              "Arial;}}{\\colortbl;\\red255\\green0\\blue0;}"
+              "{\\stylesheet{\\s1 Heading;}}{\\info{\\title T}}{\\*\\generator X;}"
+              "\\pard\\plain\\fs20 a\\tab b\\line c\\~d\\_e\\emdash\\bullet{\\cf1\\b\\ul "
+              "x}\\ulnone\\b0 y"
+              "{\\*\\unknown z}{\\pict 0123}{\\object{\\*\\objdata 00}}{\\header h}\\par"
+              "{\\field{\\*\\fldinst HYPERLINK \"u\"}{\\fldrslt link}}\\'e9\\par}";
         const std::unique_ptr<QTextDocument> document = documentFromBytes(rtf, false);
         QStringList blocks;
         for (QTextBlock block = document->begin(); block.isValid(); block = block.next())
             blocks << block.text();
-        QCOMPARE(blocks, QStringList({QString::fromUtf8("a\tb\u2028c\u00A0d\u2011e—•xy"),
-                                      QString::fromUtf8("linké"), QString()}));
+        QCOMPARE(blocks,
+            QStringList({QString::fromUtf8("a\tb\u2028c\u00A0d\u2011e—•xy"),
+                QString::fromUtf8("linké"), QString()}));
         const QTextCharFormat x = formatAt(*document, 11);
         QCOMPARE(style(x), (unsigned char)(fmt::Bold | fmt::Underline));
         QCOMPARE(color(x), QColor(255, 0, 0));

@@ -56,8 +56,7 @@ public:
     /// A "PL.bat" run by /bin/sh; "$here" is this folder.
     void writeBatch(const QByteArray &body) const
     {
-        writeAll(path(QStringLiteral("PL.bat")),
-                 "here=$(dirname \"$0\")\n" + body + "\n");
+        writeAll(path(QStringLiteral("PL.bat")), "here=$(dirname \"$0\")\n" + body + "\n");
     }
     /// How many times "PL.bat" ran, when it was written to count its runs.
     int launches() const { return int(readAll(path(QStringLiteral("launches"))).count('\n')); }
@@ -75,8 +74,7 @@ inline const QByteArray kCountingEcho = "echo run >> \"$here/launches\"\n"
 class ResultsCatcher
 {
 public:
-    template <class Dialogs>
-    explicit ResultsCatcher(const Dialogs &dialogs)
+    template <class Dialogs> explicit ResultsCatcher(const Dialogs &dialogs)
     {
         m_clock.start();
         TForm4::setShownHookForTests([this, &dialogs](TForm4 &window) {

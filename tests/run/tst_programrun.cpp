@@ -104,8 +104,10 @@ private Q_SLOTS:
         QTest::newRow("empty lines inside and at the end")
             << QByteArray("p\r\n\r\nq\r\n\r\n") << QByteArray("p\r\n\r\nq\r\n\r\n");
         QTest::newRow("only a break") << QByteArray("\r\n") << QByteArray("\r\n");
-        QTest::newRow("accented letters keep their byte")
-            << QByteArray("d\xE9" "bil \xF1") << QByteArray("d\xE9" "bil \xF1\r\n");
+        QTest::newRow("accented letters keep their byte") << QByteArray("d\xE9"
+                                                                        "bil \xF1")
+                                                          << QByteArray("d\xE9"
+                                                                        "bil \xF1\r\n");
         const QByteArray longLine = QByteArray("palabra ").repeated(625);
         QTest::newRow("a paragraph of 5000 characters is one line")
             << longLine + "\r\nfin" << longLine + "\r\nfin\r\n";
@@ -191,7 +193,8 @@ private Q_SLOTS:
             program += QByteArray(98, 'p') + "\r\n";
         type(program);
         run();
-        QCOMPARE(m_dialogs->errors(), QStringList{QStringLiteral("RichEdit line insertion error.")});
+        QCOMPARE(
+            m_dialogs->errors(), QStringList{QStringLiteral("RichEdit line insertion error.")});
         QCOMPARE(entrada(), QByteArray("anterior\r\n"));
         QCOMPARE(m_folder->launches(), 0);
         QCOMPARE(m_results->shown.size(), 0);
@@ -208,14 +211,15 @@ private Q_SLOTS:
         if (writable(path)) {
             immutable = setImmutable(path, true);
             if (!immutable)
-                QSKIP("a read-only file stays writable for this user, and it cannot be made immutable");
+                QSKIP("a read-only file stays writable for this user, and it cannot be made "
+                      "immutable");
         }
         type("p\r\n");
         run();
         if (immutable)
             setImmutable(path, false);
-        QCOMPARE(m_dialogs->errors(),
-                 QStringList{QStringLiteral("Cannot create file %1.").arg(path)});
+        QCOMPARE(
+            m_dialogs->errors(), QStringList{QStringLiteral("Cannot create file %1.").arg(path)});
         QCOMPARE(readAll(path), QByteArray("anterior\r\n"));
         QCOMPARE(m_folder->launches(), 0);
         QCOMPARE(m_results->shown.size(), 0);
@@ -232,7 +236,8 @@ private Q_SLOTS:
         const MessageBoxRequest box = m_dialogs->messageBoxes.first();
         QCOMPARE(box.flags, unsigned(zv::MB_OK | zv::MB_ICONERROR));
         QVERIFY2(box.text.contains(batch), qPrintable(box.text));
-        QVERIFY2(box.text.contains(QStringLiteral("No such file or directory")), qPrintable(box.text));
+        QVERIFY2(
+            box.text.contains(QStringLiteral("No such file or directory")), qPrintable(box.text));
         // The box comes first, then the warning that the output is old, then the window with
         // whatever "salida.log" holds.
         QCOMPARE(m_results->shown.size(), 1);
@@ -256,8 +261,8 @@ private Q_SLOTS:
         QTest::newRow("status 3, fresh") << write + "exit 3" << true << code.arg(3);
         QTest::newRow("ended by a signal") << write + "kill -TERM $$" << true << code.arg(143);
         QTest::newRow("nothing written") << QByteArray("exit 0") << true << stale;
-        QTest::newRow("status 1, nothing written") << QByteArray("exit 1") << true
-                                                   << code.arg(1) + "\n" + stale;
+        QTest::newRow("status 1, nothing written")
+            << QByteArray("exit 1") << true << code.arg(1) + "\n" + stale;
         // The window itself says that there is no output at all.
         QTest::newRow("nothing written or earlier") << QByteArray("exit 0") << false << QString();
         QTest::newRow("rewritten with the same text")
@@ -277,7 +282,7 @@ private Q_SLOTS:
         QCOMPARE(m_results->shown.size(), 1);
         QStringList warnings;
         for (const MessageBoxRequest &box :
-             m_dialogs->messageBoxes.mid(0, m_results->shown.first().messageBoxesBefore))
+            m_dialogs->messageBoxes.mid(0, m_results->shown.first().messageBoxesBefore))
             if (box.flags == (zv::MB_OK | zv::MB_ICONEXCLAMATION))
                 warnings << box.text;
         QCOMPARE(warnings, warning.isEmpty() ? QStringList() : QStringList{warning});
@@ -285,14 +290,15 @@ private Q_SLOTS:
 
     void sampleProgramOpensWithItsSymbolsAndExportsAsItsText()
     {
-        m_dialogs->queueOpenFile(qEnvironmentVariable("ZV_BUILD_DIR")
-                                 + QStringLiteral("/ejemplo.zvk"));
+        m_dialogs->queueOpenFile(
+            qEnvironmentVariable("ZV_BUILD_DIR") + QStringLiteral("/ejemplo.zvk"));
         m_form->AbrirPrograma1->trigger();
         // The biconditional shows as the palette draws it, not as the letter n.
         QVERIFY(editor()->toPlainText().contains(QChar(0x2194)));
         run();
-        QCOMPARE(entrada(), readAll(qEnvironmentVariable("ZV_SOURCE_DIR")
-                                    + QStringLiteral("/interpreter/ejemplo.txt")));
+        QCOMPARE(entrada(),
+            readAll(qEnvironmentVariable("ZV_SOURCE_DIR")
+                + QStringLiteral("/interpreter/ejemplo.txt")));
     }
 
     void twoRunsInARowReplaceEntrada()
@@ -387,8 +393,7 @@ private Q_SLOTS:
     {
         m_folder->writeBatch("pwd > \"$here/salida.log\"; echo \"$#\" >> \"$here/salida.log\"");
         run();
-        QCOMPARE(m_results->shown.value(0).text,
-                 QDir::currentPath().toLocal8Bit() + "\r\n0\r\n");
+        QCOMPARE(m_results->shown.value(0).text, QDir::currentPath().toLocal8Bit() + "\r\n0\r\n");
     }
 };
 

@@ -65,7 +65,8 @@ private Q_SLOTS:
         QTest::newRow("lone LF") << QByteArray("a\nb\n") << 3 << QByteArray("a\r\nb\r\n");
         QTest::newRow("lone CR") << QByteArray("a\rb") << 2 << QByteArray("a\r\nb");
         QTest::newRow("CR LF") << QByteArray("a\r\nb") << 2 << QByteArray("a\r\nb");
-        QTest::newRow("LF CR is two breaks") << QByteArray("a\n\rb") << 3 << QByteArray("a\r\n\r\nb");
+        QTest::newRow("LF CR is two breaks")
+            << QByteArray("a\n\rb") << 3 << QByteArray("a\r\n\r\nb");
         QTest::newRow("empty") << QByteArray() << 1 << QByteArray();
     }
 
@@ -82,9 +83,14 @@ private Q_SLOTS:
 
     void bytesAreWindows1252()
     {
-        showWith("Tautolog\xED" "a \x80 \xAC" "p\r\n");
+        showWith("Tautolog\xED"
+                 "a \x80 \xAC"
+                 "p\r\n");
         QCOMPARE(m_window->Memo1->toPlainText(), QStringLiteral("Tautología € ¬p\n"));
-        QCOMPARE(m_window->text(), QByteArray("Tautolog\xED" "a \x80 \xAC" "p\r\n"));
+        QCOMPARE(m_window->text(),
+            QByteArray("Tautolog\xED"
+                       "a \x80 \xAC"
+                       "p\r\n"));
     }
 
     void nulByteHidesNothing()
@@ -102,7 +108,8 @@ private Q_SLOTS:
     {
         m_window->Memo1->setPlainText(QStringLiteral("algo"));
         m_window->show();
-        QCOMPARE(m_dialogs->errors(), QStringList{QStringLiteral("Cannot open file %1.").arg(salida())});
+        QCOMPARE(
+            m_dialogs->errors(), QStringList{QStringLiteral("Cannot open file %1.").arg(salida())});
         QVERIFY(m_window->isVisible());
         QCOMPARE(m_window->text(), QByteArray());
     }
@@ -117,7 +124,9 @@ private Q_SLOTS:
         m_window->Guardar1->trigger();
 
         // Replaced without a question, under the name as typed, with no break added at the end.
-        QCOMPARE(readAll(target), QByteArray("uno\r\ndos\r\na\xF1" "adido"));
+        QCOMPARE(readAll(target),
+            QByteArray("uno\r\ndos\r\na\xF1"
+                       "adido"));
         QCOMPARE(m_dialogs->saveRequests.size(), 1);
         const zv::FileDialogOptions first = m_dialogs->saveRequests.first();
         QCOMPARE(first.filter, QString());
@@ -131,7 +140,9 @@ private Q_SLOTS:
         m_window->Guardar1->trigger();
         QCOMPARE(m_dialogs->saveRequests.last().initialPath, target);
         // Cancelled: nothing written. "salida.log" is never written.
-        QCOMPARE(readAll(target), QByteArray("uno\r\ndos\r\na\xF1" "adido"));
+        QCOMPARE(readAll(target),
+            QByteArray("uno\r\ndos\r\na\xF1"
+                       "adido"));
         QCOMPARE(readAll(salida()), QByteArray("uno\ndos"));
         QCOMPARE(m_dialogs->errors(), QStringList());
 
@@ -145,12 +156,14 @@ private Q_SLOTS:
     void saveThatCannotCreateKeepsTextAndOldFile()
     {
         showWith("nuevo");
-        const QStringList before = QDir(m_folder->path(QString())).entryList(QDir::Files | QDir::Hidden);
+        const QStringList before
+            = QDir(m_folder->path(QString())).entryList(QDir::Files | QDir::Hidden);
         const QString folder = m_folder->path(QStringLiteral("carpeta"));
         QVERIFY(QDir().mkdir(folder));
         m_dialogs->queueSaveFile(folder);
         m_window->Guardar1->trigger();
-        QCOMPARE(m_dialogs->errors(), QStringList{QStringLiteral("Cannot create file %1.").arg(folder)});
+        QCOMPARE(
+            m_dialogs->errors(), QStringList{QStringLiteral("Cannot create file %1.").arg(folder)});
         QVERIFY(QFileInfo(folder).isDir());
         QCOMPARE(m_window->text(), QByteArray("nuevo"));
         // Nothing half-written was left beside it.
@@ -177,7 +190,7 @@ private Q_SLOTS:
         QCOMPARE(escapeClosed, false);
         const QPoint screen = QGuiApplication::primaryScreen()->availableGeometry().center();
         QVERIFY2((centre - screen).manhattanLength() <= 4,
-                 qPrintable(QStringLiteral("%1,%2").arg(centre.x()).arg(centre.y())));
+            qPrintable(QStringLiteral("%1,%2").arg(centre.x()).arg(centre.y())));
     }
 };
 

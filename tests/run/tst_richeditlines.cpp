@@ -1,10 +1,10 @@
 // The rich-text control's lines: paragraphs without wrap, laid-out lines with it, also while the
 // control is hidden; appending under the text limit; copying another control's lines.
 
-#include "platform/errors/PlatformError.h"
 #include "platform/codepages/CodePage.h"
-#include "platform/richedit/RichEdit.h"
+#include "platform/errors/PlatformError.h"
 #include "platform/format/TextFormat.h"
+#include "platform/richedit/RichEdit.h"
 
 #include <QTextBlock>
 #include <QtTest>
@@ -62,7 +62,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArrayList>("expected");
         QTest::newRow("empty") << QByteArray() << QByteArrayList{};
         QTest::newRow("one") << QByteArray("p") << QByteArrayList{"p"};
-        QTest::newRow("final break left out") << QByteArray("p\r\nq\r\n") << QByteArrayList{"p", "q"};
+        QTest::newRow("final break left out")
+            << QByteArray("p\r\nq\r\n") << QByteArrayList{"p", "q"};
         QTest::newRow("only the last empty line is left out")
             << QByteArray("\r\np\r\n\r\n\r\n") << QByteArrayList{"", "p", "", ""};
         QTest::newRow("a long line stays whole") << words(400) << QByteArrayList{words(400)};
@@ -96,8 +97,11 @@ private Q_SLOTS:
         m_plain->replaceSel("\xF7\x3D\x22");
         m_plain->setSelFaceName(QStringLiteral("Verdana"));
         m_plain->setSelCharset(zv::kAnsiCharset);
-        m_plain->replaceSel(" \xAC" "b");
-        QCOMPARE(lines(*m_plain), QByteArrayList{"a \xF7\x3D\x22 \xAC" "b"});
+        m_plain->replaceSel(" \xAC"
+                            "b");
+        QCOMPARE(lines(*m_plain),
+            QByteArrayList{"a \xF7\x3D\x22 \xAC"
+                           "b"});
     }
 
     void hiddenWrappingControlIsLaidOutAtItsWidth()
@@ -151,7 +155,8 @@ private Q_SLOTS:
         m_wrapped->copyLinesFrom(*m_plain);
         QCOMPARE(lines(*m_wrapped), (QByteArrayList{"p V q", "", "\xF7\x2D"}));
         QCOMPARE(m_wrapped->bytes(), QByteArray("p V q\r\n\r\n\xF7\x2D\r\n"));
-        for (QTextBlock block = m_wrapped->document()->begin(); block.isValid(); block = block.next())
+        for (QTextBlock block = m_wrapped->document()->begin(); block.isValid();
+             block = block.next())
             for (auto it = block.begin(); !it.atEnd(); ++it) {
                 const QTextCharFormat format = it.fragment().charFormat();
                 QCOMPARE(zv::style(format), 0);

@@ -108,13 +108,15 @@ private Q_SLOTS:
 
     void executableBatchIsStartedAndWaitedFor()
     {
-        writeAll(batch(), "#!/bin/sh\nsleep 1\necho \"$0 $#\" > \"$(dirname \"$0\")/salida.log\"\n");
+        writeAll(
+            batch(), "#!/bin/sh\nsleep 1\necho \"$0 $#\" > \"$(dirname \"$0\")/salida.log\"\n");
         makeExecutable(batch());
         QElapsedTimer clock;
         clock.start();
         zv::executeAndWait(m_form.get(), batch(), QString(), 1);
         QVERIFY(clock.elapsed() >= 900);
-        QCOMPARE(readAll(m_folder->path(QStringLiteral("salida.log"))), batch().toLocal8Bit() + " 0\n");
+        QCOMPARE(
+            readAll(m_folder->path(QStringLiteral("salida.log"))), batch().toLocal8Bit() + " 0\n");
         QCOMPARE(m_dialogs->messageBoxes.size(), 0);
     }
 
@@ -122,10 +124,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("interpreter line ending in CR")
-            << QByteArray("#!/bin/sh\r\necho\r\n") << QStringLiteral("bad interpreter \"/bin/sh\\r\"");
-        QTest::newRow("interpreter missing")
-            << QByteArray("#!/no/such/shell\n") << QStringLiteral("bad interpreter \"/no/such/shell\"");
+        QTest::newRow("interpreter line ending in CR") << QByteArray(
+            "#!/bin/sh\r\necho\r\n") << QStringLiteral("bad interpreter \"/bin/sh\\r\"");
+        QTest::newRow("interpreter missing") << QByteArray(
+            "#!/no/such/shell\n") << QStringLiteral("bad interpreter \"/no/such/shell\"");
     }
 
     void failedLaunchNamesPathAndReason()
@@ -169,8 +171,9 @@ private Q_SLOTS:
             if (typedSeenAt < 0 && editor->bytes().contains('x'))
                 typedSeenAt = now;
             if (now > 500 && now < 600)
-                QCoreApplication::postEvent(editor, new QKeyEvent(QEvent::KeyPress, Qt::Key_X,
-                                                                  Qt::NoModifier, QStringLiteral("x")));
+                QCoreApplication::postEvent(editor,
+                    new QKeyEvent(
+                        QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x")));
             paintsDuringWait = counter.paints;
             editor->viewport()->update();
         });
@@ -218,8 +221,9 @@ private Q_SLOTS:
         clock.start();
         m_form->speedButton(27)->click();
         QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
-        QCOMPARE(during, (QStringList{caption + QStringLiteral(" — ejecutando PL.bat…"),
-                                      QString::number(Qt::BusyCursor), QStringLiteral("1")}));
+        QCOMPARE(during,
+            (QStringList{caption + QStringLiteral(" — ejecutando PL.bat…"),
+                QString::number(Qt::BusyCursor), QStringLiteral("1")}));
         const QString childFile = m_folder->path(QStringLiteral("child"));
         const qint64 child = readAll(childFile).trimmed().toLongLong();
         QVERIFY(child > 0);

@@ -1,7 +1,7 @@
 #include "platform/app/Application.h"
 
-#include "platform/errors/PlatformError.h"
 #include "platform/dialogs/Dialogs.h"
+#include "platform/errors/PlatformError.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -22,8 +22,7 @@ void reportError(std::exception_ptr error) noexcept;
 
 /// Reports whatever @p f throws. Every entry from Qt into our code passes through here, so no
 /// exception ever unwinds through a Qt frame.
-template <class F>
-void guarded(F &&f) noexcept
+template <class F> void guarded(F &&f) noexcept
 {
     try {
         std::forward<F>(f)();
@@ -33,8 +32,7 @@ void guarded(F &&f) noexcept
 }
 
 /// A slot for connect(): runs @p f guarded.
-template <class F>
-auto guard(F f)
+template <class F> auto guard(F f)
 {
     return [f = std::move(f)]() { guarded(f); };
 }

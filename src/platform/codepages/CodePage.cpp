@@ -8,16 +8,25 @@ namespace zv {
 
 namespace {
 
-struct Entry {
+struct Entry
+{
     int number;
     const char16_t *table;
 };
 
 constexpr Entry kTextPages[] = {
-    {1252, tables::kCp1252}, {1250, tables::kCp1250}, {1251, tables::kCp1251},
-    {1253, tables::kCp1253}, {1254, tables::kCp1254}, {1255, tables::kCp1255},
-    {1256, tables::kCp1256}, {1257, tables::kCp1257}, {1258, tables::kCp1258},
-    {874, tables::kCp874},   {10000, tables::kCp10000}, {437, tables::kCp437},
+    {1252, tables::kCp1252},
+    {1250, tables::kCp1250},
+    {1251, tables::kCp1251},
+    {1253, tables::kCp1253},
+    {1254, tables::kCp1254},
+    {1255, tables::kCp1255},
+    {1256, tables::kCp1256},
+    {1257, tables::kCp1257},
+    {1258, tables::kCp1258},
+    {874, tables::kCp874},
+    {10000, tables::kCp10000},
+    {437, tables::kCp437},
     {850, tables::kCp850},
 };
 
@@ -217,8 +226,8 @@ bool isSymbolTableFace(QStringView face)
 bool isSymbolFontName(QStringView face)
 {
     // Symbol fonts whose glyphs are not letters: Wingdings, Webdings, Marlett, MT Extra, ...
-    static const char16_t *const kMarks[] = {u"symbol", u"ding", u"marlett", u"sorts",
-                                             u"mt extra", u"specialty", u"math"};
+    static const char16_t *const kMarks[]
+        = {u"symbol", u"ding", u"marlett", u"sorts", u"mt extra", u"specialty", u"math"};
     for (const char16_t *mark : kMarks)
         if (face.contains(QStringView(mark), Qt::CaseInsensitive))
             return true;

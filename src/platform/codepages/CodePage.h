@@ -24,7 +24,8 @@ enum Charset : int {
  * as one glyph and the caret crosses it in one step, while every character still has exactly one
  * byte. Text that leaves Zarvik carries the turnstile alone (CodePage::readable()).
  */
-struct Turnstile {
+struct Turnstile
+{
     unsigned char second; ///< the byte after kTurnstileLead
     char16_t sign;        ///< what the pair means: ⊢ or ⊨
     char16_t mark;        ///< the invisible character shown for the second byte
@@ -88,8 +89,7 @@ public:
     QString readable(QStringView shown) const;
     /// readable() one character at a time: @p visit(ch, at, length) for each character the user
     /// sees, where [at, at + length) are the characters of @p shown that make it (two for a pair).
-    template <class Visit>
-    void visitReadable(QStringView shown, Visit &&visit) const;
+    template <class Visit> void visitReadable(QStringView shown, Visit &&visit) const;
 
     /// True for the symbol tables and the U+F000 fallback: bytes that mean glyphs, not letters.
     bool isSymbol() const { return m_symbol; }
@@ -107,8 +107,7 @@ private:
     std::vector<quint32> m_reverse;
 };
 
-template <class Visit>
-void CodePage::visitReadable(QStringView shown, Visit &&visit) const
+template <class Visit> void CodePage::visitReadable(QStringView shown, Visit &&visit) const
 {
     const qsizetype n = shown.size();
     for (qsizetype i = 0; i < n; ++i) {

@@ -2,6 +2,7 @@
 // Windows code pages. Edit the generator, not this file.
 #include "platform/codepages/CodePageTables.h"
 
+// clang-format off
 namespace zv::tables {
 
 const char16_t kSymbol[256] = {
@@ -565,3 +566,4 @@ const char16_t kCp850[256] = {
 };
 
 } // namespace zv::tables
+// clang-format on

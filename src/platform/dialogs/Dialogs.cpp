@@ -63,8 +63,8 @@ std::optional<QString> askSaveFileName(QWidget *owner, FileDialogOptions &option
     return chosen;
 }
 
-int QtDialogs::messageBox(QWidget *owner, const QString &text, const QString &caption,
-                          unsigned flags)
+int QtDialogs::messageBox(
+    QWidget *owner, const QString &text, const QString &caption, unsigned flags)
 {
     const bool yesNo = (flags & 0x0F) == MB_YESNO;
     MessageBox box(owner, yesNo);

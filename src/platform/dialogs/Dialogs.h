@@ -37,8 +37,8 @@ struct FontChoice
     bool italic = false;
     bool underline = false;
     bool strikeOut = false;
-    QColor color;              ///< invalid: automatic (the window-text colour)
-    bool colorPicked = false;  ///< true when the user picked a colour during this showing
+    QColor color;             ///< invalid: automatic (the window-text colour)
+    bool colorPicked = false; ///< true when the user picked a colour during this showing
 };
 
 /**
@@ -52,15 +52,19 @@ public:
 
     /// Returns IDOK, IDYES or IDNO. A Yes/No box ends only through one of its two buttons:
     /// Escape and the close box do nothing.
-    virtual int messageBox(QWidget *owner, const QString &text, const QString &caption,
-                           unsigned flags) = 0;
+    virtual int messageBox(
+        QWidget *owner, const QString &text, const QString &caption, unsigned flags)
+        = 0;
     /// The chosen full path, or nothing when cancelled.
-    virtual std::optional<QString> openFileName(QWidget *owner, const FileDialogOptions &options) = 0;
-    virtual std::optional<QString> saveFileName(QWidget *owner, const FileDialogOptions &options) = 0;
+    virtual std::optional<QString> openFileName(QWidget *owner, const FileDialogOptions &options)
+        = 0;
+    virtual std::optional<QString> saveFileName(QWidget *owner, const FileDialogOptions &options)
+        = 0;
     virtual std::optional<FontChoice> chooseFont(QWidget *owner, const FontChoice &initial) = 0;
     /// @p customColors is read and, on acceptance, updated.
-    virtual std::optional<QColor> chooseColor(QWidget *owner, const QColor &initial,
-                                              QList<QColor> &customColors) = 0;
+    virtual std::optional<QColor> chooseColor(
+        QWidget *owner, const QColor &initial, QList<QColor> &customColors)
+        = 0;
 };
 
 /// The installed dialogs; the Qt ones unless a test installed others.
@@ -76,13 +80,13 @@ std::optional<QString> askSaveFileName(QWidget *owner, FileDialogOptions &option
 class QtDialogs : public Dialogs
 {
 public:
-    int messageBox(QWidget *owner, const QString &text, const QString &caption,
-                   unsigned flags) override;
+    int messageBox(
+        QWidget *owner, const QString &text, const QString &caption, unsigned flags) override;
     std::optional<QString> openFileName(QWidget *owner, const FileDialogOptions &options) override;
     std::optional<QString> saveFileName(QWidget *owner, const FileDialogOptions &options) override;
     std::optional<FontChoice> chooseFont(QWidget *owner, const FontChoice &initial) override;
-    std::optional<QColor> chooseColor(QWidget *owner, const QColor &initial,
-                                      QList<QColor> &customColors) override;
+    std::optional<QColor> chooseColor(
+        QWidget *owner, const QColor &initial, QList<QColor> &customColors) override;
 };
 
 } // namespace zv

@@ -40,11 +40,11 @@ QString withDefaultSuffix(const QString &path, const QString &defaultSuffix)
     if (defaultSuffix.isEmpty() || QFileInfo(path).fileName().contains(QLatin1Char('.')))
         return path;
     return defaultSuffix.startsWith(QLatin1Char('.')) ? path + defaultSuffix
-                                                       : path + QLatin1Char('.') + defaultSuffix;
+                                                      : path + QLatin1Char('.') + defaultSuffix;
 }
 
-std::optional<QString> runFileDialog(QWidget *owner, const FileDialogOptions &options,
-                                     QFileDialog::AcceptMode mode)
+std::optional<QString> runFileDialog(
+    QWidget *owner, const FileDialogOptions &options, QFileDialog::AcceptMode mode)
 {
     // Qt's own dialog, not the desktop's: it speaks the installed Spanish translations, and it has
     // no read-only box to hide. The title stays the platform's default for the mode.
@@ -57,7 +57,8 @@ std::optional<QString> runFileDialog(QWidget *owner, const FileDialogOptions &op
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !options.overwritePrompt);
     dialog.setSizeGripEnabled(true);
     if (!options.defaultSuffix.isEmpty())
-        dialog.setDefaultSuffix(options.defaultSuffix.mid(options.defaultSuffix.startsWith(QLatin1Char('.')) ? 1 : 0));
+        dialog.setDefaultSuffix(
+            options.defaultSuffix.mid(options.defaultSuffix.startsWith(QLatin1Char('.')) ? 1 : 0));
     if (!options.filter.isEmpty()) {
         const QStringList filters = nameFilters(options.filter);
         dialog.setNameFilters(filters);

@@ -24,8 +24,8 @@ namespace {
 
 // The documents' own fonts are offered even where Linux lacks them: their text is drawn
 // through substitutes, and a user must be able to choose them.
-const char *const kDocumentFaces[] = {"MS Sans Serif", "Symbol", "Verdana", "Wingdings 2",
-                                      "Wingdings 3"};
+const char *const kDocumentFaces[]
+    = {"MS Sans Serif", "Symbol", "Verdana", "Wingdings 2", "Wingdings 3"};
 const int kSizes[] = {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
 const char *const kStyles[] = {"Normal", "Cursiva", "Negrita", "Negrita cursiva"};
 constexpr int kMaxPointSize = 1638;
@@ -73,8 +73,7 @@ QList<QPair<QString, QColor>> FontDialog::colorList()
     };
 }
 
-FontDialog::FontDialog(const FontChoice &initial, QWidget *parent)
-    : QDialog(parent)
+FontDialog::FontDialog(const FontChoice &initial, QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("FontDialog"));
     setWindowTitle(QStringLiteral("Fuente"));
@@ -267,8 +266,8 @@ void FontDialog::updateSample()
     // A symbol face shows what its bytes mean, as the document will.
     m_sample->setText(CodePage::forFont(c.face, kAnsiCharset).decode("AaBbYyZz"));
     QPalette p = m_sample->palette();
-    p.setColor(QPalette::WindowText,
-               c.color.isValid() ? c.color : palette().color(QPalette::WindowText));
+    p.setColor(
+        QPalette::WindowText, c.color.isValid() ? c.color : palette().color(QPalette::WindowText));
     m_sample->setPalette(p);
 }
 

@@ -51,14 +51,14 @@ std::optional<FontChoice> QtDialogs::chooseFont(QWidget *owner, const FontChoice
     return dialog.choice();
 }
 
-std::optional<QColor> QtDialogs::chooseColor(QWidget *owner, const QColor &initial,
-                                             QList<QColor> &customColors)
+std::optional<QColor> QtDialogs::chooseColor(
+    QWidget *owner, const QColor &initial, QList<QColor> &customColors)
 {
     // Qt keeps the custom colours application-wide; ours belong to the caller.
     const int count = QColorDialog::customCount();
     for (int i = 0; i < count; ++i)
-        QColorDialog::setCustomColor(i, i < customColors.size() ? customColors.at(i)
-                                                                : QColor(Qt::white));
+        QColorDialog::setCustomColor(
+            i, i < customColors.size() ? customColors.at(i) : QColor(Qt::white));
     QColorDialog dialog(initial, owner);
     dialog.setOption(QColorDialog::DontUseNativeDialog);
     showBasicForm(dialog);

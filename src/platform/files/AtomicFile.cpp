@@ -17,9 +17,10 @@ bool isReadOnlyFile(const QString &path)
 {
     const QFileInfo info(path);
     // Not WriteUser: that one says what the current user may do, and root may do anything.
-    constexpr QFile::Permissions anyWrite =
-        QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
-    return info.exists() && !info.isDir() && (!info.isWritable() || !(info.permissions() & anyWrite));
+    constexpr QFile::Permissions anyWrite
+        = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    return info.exists() && !info.isDir()
+        && (!info.isWritable() || !(info.permissions() & anyWrite));
 }
 
 void writeFileAtomically(const QString &path, const QByteArray &data, const char *writeError)

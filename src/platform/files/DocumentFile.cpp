@@ -1,7 +1,7 @@
 #include "platform/files/DocumentFile.h"
 
-#include "platform/errors/PlatformError.h"
 #include "platform/codepages/CodePage.h"
+#include "platform/errors/PlatformError.h"
 #include "platform/files/AtomicFile.h"
 #include "platform/files/DocumentStream.h"
 #include "platform/format/TextFormat.h"
@@ -15,8 +15,8 @@
 
 namespace zv {
 
-std::unique_ptr<QTextDocument> documentFromBytes(const QByteArray &bytes, bool plainText,
-                                                 const std::function<void()> &breathe)
+std::unique_ptr<QTextDocument> documentFromBytes(
+    const QByteArray &bytes, bool plainText, const std::function<void()> &breathe)
 {
     if (!plainText) {
         auto document = std::make_unique<QTextDocument>();
@@ -30,8 +30,8 @@ std::unique_ptr<QTextDocument> documentFromBytes(const QByteArray &bytes, bool p
     return document;
 }
 
-std::unique_ptr<QTextDocument> readDocument(QIODevice &device, bool plainText,
-                                            const std::function<void()> &breathe)
+std::unique_ptr<QTextDocument> readDocument(
+    QIODevice &device, bool plainText, const std::function<void()> &breathe)
 {
     QByteArray bytes;
     if (device.size() > 0 && !device.isSequential())
@@ -60,8 +60,8 @@ QByteArray documentBytes(const QTextDocument &document, bool finalBreak)
     return out;
 }
 
-std::unique_ptr<QTextDocument> loadDocument(const QString &path, bool plainText,
-                                            const std::function<void()> &breathe)
+std::unique_ptr<QTextDocument> loadDocument(
+    const QString &path, bool plainText, const std::function<void()> &breathe)
 {
     QFile file(path);
     // Opening a FIFO waits for a writer, and a device never ends: only files are documents.

@@ -16,8 +16,8 @@ namespace zv {
  * Throws EPlatformError: "Cannot open file %s" (also for a FIFO, a device or a folder),
  * "Failed to Load Stream".
  */
-std::unique_ptr<QTextDocument> loadDocument(const QString &path, bool plainText,
-                                            const std::function<void()> &breathe = {});
+std::unique_ptr<QTextDocument> loadDocument(
+    const QString &path, bool plainText, const std::function<void()> &breathe = {});
 
 /**
  * Writes @p document as RTF, or as plain text with @p plainText. The file is replaced

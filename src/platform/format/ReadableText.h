@@ -65,7 +65,7 @@ ReadableSpan readableSpan(const QTextDocument &document, int from, int to);
  */
 template <class Character, class ParagraphEnd>
 void visitReadable(const QTextDocument &document, int from, int to, Character &&character,
-                   ParagraphEnd &&paragraphEnd)
+    ParagraphEnd &&paragraphEnd)
 {
     to = std::min(to, document.characterCount() - 1);
     for (QTextBlock block = document.findBlock(from); block.isValid() && block.position() < to;

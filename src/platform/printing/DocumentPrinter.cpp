@@ -43,7 +43,7 @@ std::unique_ptr<QPrinter> openDefaultPrinter(const QString &jobName)
     const QMarginsF reachable = layout.minimumMargins();
     const auto side = [](qreal m) { return m > 0 ? m : kOfficeMarginMm; };
     layout.setMargins(QMarginsF(side(reachable.left()), side(reachable.top()),
-                                side(reachable.right()), side(reachable.bottom())));
+        side(reachable.right()), side(reachable.bottom())));
     printer->setPageLayout(layout);
     return printer;
 }
@@ -111,8 +111,8 @@ void printTextDocument(const QTextDocument &document, const QString &jobName)
 {
     if (g_printing)
         throw EPlatformError(QStringLiteral("Printing in progress"));
-    std::unique_ptr<QPrinter> printer = printerFactory() ? printerFactory()(jobName)
-                                                         : openDefaultPrinter(jobName);
+    std::unique_ptr<QPrinter> printer
+        = printerFactory() ? printerFactory()(jobName) : openDefaultPrinter(jobName);
     // A copy: the document may be edited, cleared or replaced while pages go out. Paper
     // carries the text as the user sees it, each turnstile one sign.
     std::unique_ptr<QTextDocument> copy(document.clone());

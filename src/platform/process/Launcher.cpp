@@ -44,7 +44,9 @@ bool runsByItself(const QString &path)
     if (!QFileInfo(path).isExecutable())
         return false;
     const QByteArray head = firstLine(path);
-    return head.startsWith("#!") || head.startsWith("\x7f" "ELF");
+    return head.startsWith("#!")
+        || head.startsWith("\x7f"
+                           "ELF");
 }
 
 // Why a file cannot be started, found before trying: /bin/sh would start even for a missing
@@ -89,7 +91,7 @@ QString reasonFailedToStart(const QString &path, const QProcess &process)
 void reportLaunchFailure(QWidget *owner, const QString &path, const QString &reason)
 {
     dialogs().messageBox(owner, QStringLiteral("Cannot run \"%1\": %2.").arg(path, reason),
-                         QFileInfo(path).fileName(), MB_OK | MB_ICONERROR);
+        QFileInfo(path).fileName(), MB_OK | MB_ICONERROR);
 }
 
 // How long a stopped program may take to end on SIGTERM before it gets SIGKILL.

@@ -27,7 +27,8 @@ QString findSubkey(const QString &folder, const QString &name)
     const QString exact = folder + QLatin1Char('/') + name;
     if (QFileInfo(exact).isDir())
         return exact;
-    const QStringList names = QDir(folder).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
+    const QStringList names
+        = QDir(folder).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
     for (const QString &stored : names)
         if (stored.compare(name, Qt::CaseInsensitive) == 0)
             return folder + QLatin1Char('/') + stored;
@@ -65,8 +66,7 @@ QString classesRootFolder()
     return data + QStringLiteral("/zarvik/classes-root");
 }
 
-RegistryKey::RegistryKey(RegistryKey &&other) noexcept
-    : m_folder(std::move(other.m_folder))
+RegistryKey::RegistryKey(RegistryKey &&other) noexcept : m_folder(std::move(other.m_folder))
 {
     other.m_folder.clear();
 }

@@ -49,9 +49,12 @@ QMap<QString, DocumentType> readDocumentTypes()
     }
     for (DocumentType &type : types) {
         type.description = RegistryKey::open(type.key).defaultValue().value_or(QString());
-        type.hasIcon = RegistryKey::open(type.key + QStringLiteral("\\DefaultIcon")).defaultValue().has_value();
+        type.hasIcon = RegistryKey::open(type.key + QStringLiteral("\\DefaultIcon"))
+                           .defaultValue()
+                           .has_value();
         type.command = RegistryKey::open(type.key + QStringLiteral("\\Shell\\Open\\Command"))
-                           .defaultValue().value_or(QString());
+                           .defaultValue()
+                           .value_or(QString());
     }
     return types;
 }
@@ -143,7 +146,8 @@ QByteArray mimePackage(const DocumentType &type)
     QXmlStreamWriter writer(&xml);
     writer.setAutoFormatting(true);
     writer.writeStartDocument();
-    writer.writeDefaultNamespace(QStringLiteral("http://www.freedesktop.org/standards/shared-mime-info"));
+    writer.writeDefaultNamespace(
+        QStringLiteral("http://www.freedesktop.org/standards/shared-mime-info"));
     writer.writeStartElement(QStringLiteral("mime-info"));
     writer.writeStartElement(QStringLiteral("mime-type"));
     writer.writeAttribute(QStringLiteral("type"), mimeTypeForTypeKey(type.key));
@@ -151,7 +155,8 @@ QByteArray mimePackage(const DocumentType &type)
         writer.writeTextElement(QStringLiteral("comment"), type.description);
     if (type.hasIcon) {
         writer.writeEmptyElement(QStringLiteral("icon"));
-        writer.writeAttribute(QStringLiteral("name"), QStringLiteral("application-x-") + baseName(type.key));
+        writer.writeAttribute(
+            QStringLiteral("name"), QStringLiteral("application-x-") + baseName(type.key));
     }
     for (const QString &extension : type.extensions) {
         writer.writeEmptyElement(QStringLiteral("glob"));
@@ -220,7 +225,8 @@ QString desktopExecFromCommand(const QString &command)
     }
     QStringList words;
     for (const QString &argument : splitCommand(command)) {
-        if (argument == QLatin1String("%1") || argument.compare(QLatin1String("%L"), Qt::CaseInsensitive) == 0)
+        if (argument == QLatin1String("%1")
+            || argument.compare(QLatin1String("%L"), Qt::CaseInsensitive) == 0)
             words << QStringLiteral("%f");
         else
             words << quoteExecArgument(argument);

@@ -34,8 +34,7 @@ void appendBytes(QByteArray &out, const QTextDocument *document, int from, int t
 
 } // namespace
 
-RichEdit::RichEdit(QWidget *parent)
-    : QTextEdit(parent)
+RichEdit::RichEdit(QWidget *parent) : QTextEdit(parent)
 {
     setAcceptRichText(true);
     setTabChangesFocus(false);
@@ -46,7 +45,7 @@ void RichEdit::watchDocument()
 {
     m_editedFrom = m_editedTo = -1;
     connect(document(), &QTextDocument::contentsChange, this, &RichEdit::noteEdit,
-            Qt::UniqueConnection);
+        Qt::UniqueConnection);
 }
 
 void RichEdit::noteEdit(int position, int removed, int added)
@@ -194,7 +193,8 @@ void RichEdit::replaceSel(const QByteArray &bytes)
         cursor.insertText(text.mid(begin, i - begin), format);
         if (end)
             break;
-        if (text.at(i) == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
+        if (text.at(i) == QLatin1Char('\r') && i + 1 < text.size()
+            && text.at(i + 1) == QLatin1Char('\n'))
             ++i;
         cursor.insertBlock(cursor.blockFormat(), format);
         begin = i + 1;
@@ -210,8 +210,7 @@ void RichEdit::deleteSelection()
     reshowEdited();
 }
 
-template <class F>
-void RichEdit::applyToSelection(F &&change, bool keepBytes)
+template <class F> void RichEdit::applyToSelection(F &&change, bool keepBytes)
 {
     QTextCursor cursor = textCursor();
     if (!cursor.hasSelection()) {
@@ -222,7 +221,8 @@ void RichEdit::applyToSelection(F &&change, bool keepBytes)
     }
     // Each fragment keeps what the change does not touch; collected first, since applying a
     // format may merge the fragments being walked.
-    struct Piece {
+    struct Piece
+    {
         int start;
         int end;
         QTextCharFormat format;
@@ -241,8 +241,8 @@ void RichEdit::applyToSelection(F &&change, bool keepBytes)
             const int end = std::min(to, fragment.position() + fragment.length());
             if (start < end)
                 pieces.push_back({start, end, fragment.charFormat(),
-                                  keepBytes ? fragment.text().mid(start - fragment.position(), end - start)
-                                            : QString()});
+                    keepBytes ? fragment.text().mid(start - fragment.position(), end - start)
+                              : QString()});
         }
     }
     QTextCursor editor(document());
@@ -395,9 +395,8 @@ void RichEdit::loadFromFile(const QString &path)
 {
     // A long file must not freeze the window: it repaints while the document is built. Input
     // waits, so no command runs in the middle of the load.
-    std::unique_ptr<QTextDocument> loaded = loadDocument(path, m_plainText, [] {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    });
+    std::unique_ptr<QTextDocument> loaded = loadDocument(path, m_plainText,
+        [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
     adoptDocument(loaded.release());
     // A document just read from its file has nothing to save yet.
     setModified(false);

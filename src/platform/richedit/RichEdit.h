@@ -109,8 +109,7 @@ protected:
 private:
     /// Changes the typing attributes, or each selected character's format. With @p keepBytes
     /// the characters are shown anew through their new font, so that their bytes stay.
-    template <class F>
-    void applyToSelection(F &&change, bool keepBytes);
+    template <class F> void applyToSelection(F &&change, bool keepBytes);
     QTextCharFormat attributesFormat() const;
     /// Follows the document's edits, so that reshowEdited() knows where to look.
     void watchDocument();

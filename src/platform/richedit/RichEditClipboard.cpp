@@ -24,13 +24,13 @@ namespace {
 
 const QLatin1String kRtfTypes[] = {QLatin1String("text/rtf"), QLatin1String("application/rtf")};
 
-
 bool readRtfInto(const QByteArray &rtf, QTextDocument &document)
 {
     return rtf::readRtf(rtf, document);
 }
 
-struct Face {
+struct Face
+{
     const char16_t *name;
     int charset;
 };
@@ -63,7 +63,8 @@ const Face *faceFor(char16_t ch)
 // that font's code page has it, so saving keeps it; otherwise it moves to a font that has it.
 void keepCharactersAsBytes(QTextDocument &document)
 {
-    struct Run {
+    struct Run
+    {
         int from;
         int to;
         const Face *face;
@@ -124,8 +125,8 @@ void adoptTypingAttributes(QTextDocument &document, const QTextCharFormat &typin
                 setColor(format, source.foreground().color());
             if (source.hasProperty(QTextFormat::FontPointSize))
                 setPointSize(format, pointSize(source));
-            pieces.push_back({{fragment.position(), fragment.position() + fragment.length()},
-                              format});
+            pieces.push_back(
+                {{fragment.position(), fragment.position() + fragment.length()}, format});
         }
     }
     QTextCursor cursor(&document);
@@ -221,8 +222,8 @@ void RichEdit::insertFromMimeData(const QMimeData *source)
     guarded([&] {
         if (!source || isReadOnly())
             return;
-        const std::unique_ptr<QTextDocument> pasted =
-            documentFrom(*source, textCursor().charFormat());
+        const std::unique_ptr<QTextDocument> pasted
+            = documentFrom(*source, textCursor().charFormat());
         if (!pasted)
             return;
         QTextCursor cursor = textCursor();

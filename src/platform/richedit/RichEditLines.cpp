@@ -1,7 +1,7 @@
 #include "platform/richedit/RichEdit.h"
 
-#include "platform/errors/PlatformError.h"
 #include "platform/codepages/CodePage.h"
+#include "platform/errors/PlatformError.h"
 #include "platform/format/TextFormat.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -170,7 +170,8 @@ void RichEdit::copyLinesFrom(const RichEdit &other)
     // One edit step, so the layout runs once for the whole text rather than once per line.
     QTextCursor cursor(document());
     cursor.beginEditBlock();
-    struct EndBlock {
+    struct EndBlock
+    {
         QTextCursor &cursor;
         ~EndBlock() { cursor.endEditBlock(); }
     } end{cursor};

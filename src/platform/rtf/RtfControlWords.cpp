@@ -7,7 +7,8 @@ namespace zv::rtf {
 
 namespace {
 
-struct Entry {
+struct Entry
+{
     std::string_view name;
     Control control;
     char16_t character = 0;
@@ -151,7 +152,7 @@ ControlWord lookupControlWord(QByteArrayView name)
     static_assert(isSorted(), "the control-word table must stay sorted");
     const std::string_view key(name.data(), std::size_t(name.size()));
     const auto it = std::lower_bound(std::begin(kTable), std::end(kTable), key,
-                                     [](const Entry &e, std::string_view k) { return e.name < k; });
+        [](const Entry &e, std::string_view k) { return e.name < k; });
     if (it == std::end(kTable) || it->name != key)
         return {};
     return {it->control, it->character};

@@ -5,6 +5,7 @@
 namespace zv::rtf {
 
 /// What the reader does with a control word. Words not in the table are ignored.
+// clang-format off
 enum class Control : unsigned char {
     Unknown,
     // Destinations.
@@ -18,8 +19,10 @@ enum class Control : unsigned char {
     // Breaks and special characters.
     Paragraph, Line, Tab, Character, FootnoteNumber,
 };
+// clang-format on
 
-struct ControlWord {
+struct ControlWord
+{
     Control control = Control::Unknown;
     char16_t character = 0; ///< for Control::Character
 };

@@ -40,8 +40,8 @@ void RtfFontTable::addNameByte(char byte)
         m_name.append(byte);
 }
 
-void RtfFontTable::pageFor(int number, const CodePage *&page,
-                           std::unique_ptr<QStringDecoder> &decoder)
+void RtfFontTable::pageFor(
+    int number, const CodePage *&page, std::unique_ptr<QStringDecoder> &decoder)
 {
     page = CodePage::forNumber(number);
     decoder.reset();
@@ -72,8 +72,8 @@ QByteArray RtfFontTable::encodeFaceName(const QString &face, int charset)
 
 int RtfFontTable::charsetForCodePage(int number)
 {
-    static constexpr int kCharsets[] = {0, 77, 78, 79, 80, 81, 128, 129, 130, 134, 136, 161, 162, 163,
-                                        177, 178, 186, 204, 222, 238, 254, 255};
+    static constexpr int kCharsets[] = {0, 77, 78, 79, 80, 81, 128, 129, 130, 134, 136, 161, 162,
+        163, 177, 178, 186, 204, 222, 238, 254, 255};
     for (int charset : kCharsets)
         if (CodePage::numberForCharset(charset) == number)
             return charset;
@@ -109,7 +109,7 @@ void RtfFontTable::commit(int ansiCodePage)
         font.charset = m_charset;
     else
         font.charset = charsetForCodePage(font.multiByte ? number
-                                          : namePage     ? namePage->number()
+                : namePage                               ? namePage->number()
                                                          : 1252);
 
     // Bytes are read as the editor will draw and save them (CodePage::forFont).

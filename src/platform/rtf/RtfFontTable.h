@@ -15,10 +15,11 @@ class CodePage;
 namespace zv::rtf {
 
 /// A font of the font table as the reader applies it.
-struct RtfFont {
+struct RtfFont
+{
     QString face;
-    int charset = 0;                  ///< the character set its characters carry
-    const CodePage *page = nullptr;   ///< decodes \'hh and text bytes; null with `multiByte`
+    int charset = 0;                ///< the character set its characters carry
+    const CodePage *page = nullptr; ///< decodes \'hh and text bytes; null with `multiByte`
     std::unique_ptr<QStringDecoder> multiByte; ///< for the double-byte code pages
 };
 
@@ -42,7 +43,8 @@ public:
 
     /// The code page of @p number for a document default or \cpg, with a decoder where no
     /// table is baked; both null when unknown.
-    static void pageFor(int number, const CodePage *&page, std::unique_ptr<QStringDecoder> &decoder);
+    static void pageFor(
+        int number, const CodePage *&page, std::unique_ptr<QStringDecoder> &decoder);
     /// The Windows character set whose code page is @p number (0 when none is).
     static int charsetForCodePage(int number);
     /// @p face in the code page of @p charset, as commit() reads it back (with \ansicpg1252).

@@ -23,17 +23,19 @@ namespace {
 
 enum class Destination : unsigned char { Text, FontTable, ColorTable, Skip };
 
-struct CharState {
+struct CharState
+{
     int font = -1; ///< as numbered in the file; -1 is the default font
     int halfPoints = 24;
     unsigned char style = 0;
     int color = 0;
 };
 
-struct Group {
+struct Group
+{
     Destination destination = Destination::Text;
     int unicodeSkip = 1;
-    bool started = false; ///< a token other than \* came after the brace
+    bool started = false;  ///< a token other than \* came after the brace
     bool optional = false; ///< \* came right after the brace: skipped unless the next word is ours
     CharState chars;
 };
@@ -47,7 +49,8 @@ class Reader
 {
 public:
     Reader(QTextDocument &document, const Breather &breathe)
-        : m_builder(document), m_breathe(breathe) {}
+        : m_builder(document), m_breathe(breathe)
+    {}
     bool run(QByteArrayView input);
 
 private:
@@ -105,8 +108,7 @@ bool Reader::run(QByteArrayView input)
             flushMultiByte();
             m_builder.finish();
             return true;
-        case Token::Error:
-            return false;
+        case Token::Error: return false;
         case Token::GroupOpen:
             flushMultiByte();
             if (int(m_stack.size()) >= limits::kMaxGroupDepth)
@@ -129,8 +131,7 @@ bool Reader::run(QByteArrayView input)
                 return true;
             }
             continue;
-        default:
-            break;
+        default: break;
         }
         Group &group = m_stack.back();
         if (group.destination == Destination::Skip)
@@ -208,14 +209,14 @@ void Reader::text(Group &group, QByteArrayView bytes)
                 continue;
             if (int(m_colors.size()) < limits::kMaxColors) {
                 const bool automatic = m_red < 0 && m_green < 0 && m_blue < 0;
-                m_colors.push_back(automatic ? QColor() : QColor(std::max(m_red, 0),
-                                   std::max(m_green, 0), std::max(m_blue, 0)));
+                m_colors.push_back(automatic
+                        ? QColor()
+                        : QColor(std::max(m_red, 0), std::max(m_green, 0), std::max(m_blue, 0)));
             }
             m_red = m_green = m_blue = -1;
         }
         return;
-    case Destination::Skip:
-        return;
+    case Destination::Skip: return;
     }
 }
 
@@ -275,7 +276,10 @@ void Reader::word(Group &group, const Token &token)
             m_ansiCodePage = param;
         m_dirty = true;
         return;
-    case Control::DefaultFont: m_defaultFont = param; m_dirty = true; return;
+    case Control::DefaultFont:
+        m_defaultFont = param;
+        m_dirty = true;
+        return;
     case Control::UnicodeSkip:
         group.unicodeSkip = std::clamp(param, 0, limits::kMaxUnicodeSkip);
         return;
@@ -379,11 +383,11 @@ void Reader::useFormat()
     if (font < 0)
         font = m_fonts.indexOf(m_defaultFont);
     const int color = chars.color >= 0 && chars.color < int(m_colors.size())
-                              && m_colors[std::size_t(chars.color)].isValid()
-                          ? chars.color
-                          : -1;
+            && m_colors[std::size_t(chars.color)].isValid()
+        ? chars.color
+        : -1;
     const quint64 key = quint64(font + 1) | quint64(chars.halfPoints) << 13
-                        | quint64(chars.style) << 25 | quint64(color + 1) << 29;
+        | quint64(chars.style) << 25 | quint64(color + 1) << 29;
     auto it = m_formats.find(key);
     if (it == m_formats.end())
         it = m_formats.emplace(key, makeFormat(font, chars.halfPoints, chars.style, color)).first;

@@ -50,11 +50,8 @@ Token RtfTokenizer::next()
         ++m_pos;
         token.kind = Token::GroupClose;
         return token;
-    case '\\':
-        ++m_pos;
-        return readControl();
-    default:
-        break;
+    case '\\': ++m_pos; return readControl();
+    default: break;
     }
     const qsizetype begin = m_pos;
     while (m_pos < size) {

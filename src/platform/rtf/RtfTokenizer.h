@@ -5,17 +5,18 @@
 namespace zv::rtf {
 
 /// One lexical element of an RTF stream. Views point into the tokenizer's input.
-struct Token {
+struct Token
+{
     enum Kind {
-        End,        ///< the input is exhausted
-        Error,      ///< a control word or number past its limit
+        End,   ///< the input is exhausted
+        Error, ///< a control word or number past its limit
         GroupOpen,
         GroupClose,
-        Word,       ///< \name or \nameN; `name`, `hasParam`, `param`
-        Symbol,     ///< \x for a non-letter x; `symbol`
-        Hex,        ///< \'hh; `byte`
-        Text,       ///< a run of literal bytes without line ends; `text`
-        Binary,     ///< \binN and its N bytes, already skipped
+        Word,   ///< \name or \nameN; `name`, `hasParam`, `param`
+        Symbol, ///< \x for a non-letter x; `symbol`
+        Hex,    ///< \'hh; `byte`
+        Text,   ///< a run of literal bytes without line ends; `text`
+        Binary, ///< \binN and its N bytes, already skipped
     };
     Kind kind = End;
     QByteArrayView name;

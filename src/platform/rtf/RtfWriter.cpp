@@ -16,7 +16,8 @@ namespace zv::rtf {
 
 namespace {
 
-struct Run {
+struct Run
+{
     int font = 0;
     int halfPoints = 24;
     unsigned char style = 0;
@@ -238,7 +239,8 @@ QByteArray Writer::header() const
             out.append("\\fcharset").append(QByteArray::number(set)).append(' ');
         }
         for (char b : RtfFontTable::encodeFaceName(face, set)) {
-            if (b == '\\' || b == '{' || b == '}' || b == ';' || static_cast<unsigned char>(b) >= 0x80)
+            if (b == '\\' || b == '{' || b == '}' || b == ';'
+                || static_cast<unsigned char>(b) >= 0x80)
                 out.append("\\'").append(kHex[(b >> 4) & 15]).append(kHex[b & 15]);
             else
                 out.append(b);

@@ -14,8 +14,7 @@ class SpeedButtonAccessible : public QAccessibleWidget
 public:
     explicit SpeedButtonAccessible(SpeedButton *button)
         : QAccessibleWidget(button, QAccessible::Button)
-    {
-    }
+    {}
 
     SpeedButton *button() const { return static_cast<SpeedButton *>(widget()); }
 
@@ -63,8 +62,7 @@ QAccessibleInterface *speedButtonAccessible(const QString &className, QObject *o
 
 } // namespace
 
-SpeedButton::SpeedButton(QWidget *parent)
-    : QToolButton(parent)
+SpeedButton::SpeedButton(QWidget *parent) : QToolButton(parent)
 {
     static const bool factoryInstalled = [] {
         QAccessible::installFactory(speedButtonAccessible);
