@@ -33,6 +33,16 @@ std::function<void(TForm4 &)> &shownHook()
 
 } // namespace
 
+void dressResultsMemo(QPlainTextEdit &memo)
+{
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(13);
+    memo.setFont(font);
+    // A text box's tab stops fall every eight average characters, so tabulated output lines up.
+    memo.setTabStopDistance(8 * QFontMetricsF(font).averageCharWidth());
+    memo.setLineWrapMode(QPlainTextEdit::NoWrap);
+}
+
 TForm4::TForm4(QWidget *parent)
     : QDialog(parent,
         Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
@@ -56,12 +66,7 @@ TForm4::TForm4(QWidget *parent)
 
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
-    QFont memoFont(QStringLiteral("MS Sans Serif"));
-    memoFont.setPixelSize(13);
-    Memo1->setFont(memoFont);
-    // A text box's tab stops fall every eight average characters, so tabulated output lines up.
-    Memo1->setTabStopDistance(8 * QFontMetricsF(memoFont).averageCharWidth());
-    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    dressResultsMemo(*Memo1);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 

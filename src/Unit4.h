@@ -55,3 +55,6 @@ protected:
 
 /// The results window while it lives.
 extern TForm4 *Form4;
+
+/// The text box of a window of results: its font, and tab stops that line up tabulated output.
+void dressResultsMemo(QPlainTextEdit &memo);

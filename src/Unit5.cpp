@@ -1,10 +1,11 @@
 #include "Unit5.h"
 
+#include "Unit4.h"
+
 #include "platform/app/Application.h"
 #include "platform/export/DocumentExport.h"
 #include "platform/files/AtomicFile.h"
 
-#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -47,11 +48,7 @@ TForm5::TForm5(QWidget *parent)
     // As the results window shows the interpreter's text, with room for the symbols it lacks.
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
-    QFont memoFont(QStringLiteral("MS Sans Serif"));
-    memoFont.setPixelSize(13);
-    Memo1->setFont(memoFont);
-    Memo1->setTabStopDistance(8 * QFontMetricsF(memoFont).averageCharWidth());
-    Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    dressResultsMemo(*Memo1);
     Memo1->setReadOnly(true);
     Memo1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 
