@@ -70,6 +70,11 @@ void printDocument(QTextDocument &document, QPagedPaintDevice &printer)
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     document.setDefaultTextOption(option);
     document.setPageSize(body);
+    // Ligatures would reach the page's text as single characters ("ﬁn" for "fin"), which a
+    // search or a copy from the PDF then misses.
+    QFont font = document.defaultFont();
+    font.setStyleStrategy(QFont::StyleStrategy(font.styleStrategy() | QFont::PreferNoShaping));
+    document.setDefaultFont(font);
 
     QAbstractTextDocumentLayout::PaintContext context;
     // Automatic colour prints black, whatever the window's palette.
