@@ -15,6 +15,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
@@ -206,6 +208,26 @@ private Q_SLOTS:
         QCOMPARE(color(at(1)), QColor(Qt::blue));
         QCOMPARE(style(at(2)), fmt::Bold);
         QCOMPARE(style(at(3)), fmt::Italic);
+    }
+
+    void typedSymbolsBeyondTheTypingFontAreKeptAsPastedOnesAndTypingGoesOn()
+    {
+        // A compose key sends ∀ as a key; an input method commits ⊨ and □.
+        QKeyEvent forall(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("∀"));
+        QApplication::sendEvent(m_edit, &forall);
+        QTest::keyClicks(m_edit, "x ");
+        QInputMethodEvent commit;
+        commit.setCommitString(QStringLiteral("⊨□"));
+        QApplication::sendEvent(m_edit, &commit);
+        QTest::keyClicks(m_edit, "p");
+        QCOMPARE(m_edit->bytes(), QByteArray("\x22x \xF7\x3D\xA3p"));
+        QCOMPARE(fontsOf(*m_edit),
+            (QStringList{"Symbol/2", "Verdana/0", "Verdana/0", "Symbol/2", "Symbol/2",
+                "Wingdings 2/2", "Verdana/0"}));
+        // One undo step each, as for any typed text.
+        m_edit->undo();
+        m_edit->undo();
+        QCOMPARE(m_edit->bytes(), QByteArray("\x22x "));
     }
 
     void copiedTextWithoutAFontOfItsOwnNamesTheDocumentsFont()

@@ -7,7 +7,9 @@
 #include "platform/format/TextFormat.h"
 
 #include <QCoreApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
@@ -420,6 +422,10 @@ void RichEdit::keyPressEvent(QKeyEvent *event)
     const QString typed = event->text();
     if (!typed.isEmpty() && typed.at(0).isPrint() && !isReadOnly()
         && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+        if (insertTypedBeyondCodePage(typed)) {
+            event->accept();
+            return;
+        }
         const QTextCharFormat format = textCursor().charFormat();
         const CodePage &page = codePage(format);
         if (page.isSymbol()) {
@@ -432,6 +438,42 @@ void RichEdit::keyPressEvent(QKeyEvent *event)
     }
     QTextEdit::keyPressEvent(event);
     reshowEdited();
+}
+
+void RichEdit::inputMethodEvent(QInputMethodEvent *event)
+{
+    const QString commit = event->commitString();
+    if (commit.isEmpty() || isReadOnly() || !beyondTypingCodePage(commit)) {
+        QTextEdit::inputMethodEvent(event);
+        return;
+    }
+    // The composition ends as usual; only its text takes the way of typed text.
+    QInputMethodEvent rest(event->preeditString(), event->attributes());
+    rest.setCommitString(QString(), event->replacementStart(), event->replacementLength());
+    QTextEdit::inputMethodEvent(&rest);
+    insertTypedBeyondCodePage(commit);
+    event->accept();
+}
+
+bool RichEdit::beyondTypingCodePage(const QString &typed) const
+{
+    const CodePage &page = codePage(textCursor().charFormat());
+    // A symbol font takes the key's ANSI byte.
+    const CodePage &keys = page.isSymbol() ? CodePage::windows1252() : page;
+    return std::any_of(typed.begin(), typed.end(),
+        [&](QChar ch) { return ch.unicode() >= 0x20 && keys.fromUnicode(ch.unicode()) < 0; });
+}
+
+bool RichEdit::insertTypedBeyondCodePage(const QString &typed)
+{
+    if (!beyondTypingCodePage(typed))
+        return false;
+    const QTextCharFormat typing = textCursor().charFormat();
+    QMimeData text;
+    text.setText(typed);
+    insertFromMimeData(&text);
+    setCurrentCharFormat(typing);
+    return true;
 }
 
 } // namespace zv

@@ -102,6 +102,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
     QMimeData *createMimeDataFromSelection() const override;
     bool canInsertFromMimeData(const QMimeData *source) const override;
     void insertFromMimeData(const QMimeData *source) override;
@@ -118,6 +119,11 @@ private:
     void reshowEdited();
     /// Backspace after a turnstile removes the whole pair; true when it did.
     bool deletePairBeforeCaret();
+    /// Typed text with a character that no byte of the typing font stands for (∀ from a
+    /// compose key or an input method) goes in as pasted text does, each character in a font
+    /// that has it; the typing attributes stay. False when the typing font has every one.
+    bool insertTypedBeyondCodePage(const QString &typed);
+    bool beyondTypingCodePage(const QString &typed) const;
 
     qint64 m_textLimit = kDefaultTextLimit;
     bool m_plainText = false;
