@@ -43,6 +43,35 @@ void dressResultsMemo(QPlainTextEdit &memo)
     memo.setLineWrapMode(QPlainTextEdit::NoWrap);
 }
 
+zv::FileDialogOptions pdfExportDialog()
+{
+    return {.filter = QStringLiteral("PDF|*.pdf"),
+        .defaultSuffix = QStringLiteral(".pdf"),
+        .initialPath = {},
+        .overwritePrompt = true};
+}
+
+QMenuBar *addResultsMenu(QWidget &window, QAction *&save, std::function<void()> onSave,
+    QAction *&exportPdf, std::function<void()> onExportPdf)
+{
+    auto *bar = new QMenuBar(&window);
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    // On the bar itself, with no drop-down: choosing it acts at once.
+    save = bar->addAction(QStringLiteral("Guardar"));
+    save->setObjectName(QStringLiteral("Guardar1"));
+    QObject::connect(save, &QAction::triggered, &window, zv::guard(std::move(onSave)));
+    exportPdf = bar->addAction(QStringLiteral("Exportar a PDF…"));
+    exportPdf->setObjectName(QStringLiteral("ExportarPDF1"));
+    QObject::connect(exportPdf, &QAction::triggered, &window, zv::guard(std::move(onExportPdf)));
+    return bar;
+}
+
+void exportMemoAsPdf(QWidget *owner, const QPlainTextEdit &memo, zv::FileDialogOptions &dialog)
+{
+    if (const std::optional<QString> chosen = zv::askSaveFileName(owner, dialog))
+        zv::exportTextAsPdf(memo.toPlainText(), memo.font(), *chosen);
+}
+
 TForm4::TForm4(QWidget *parent)
     : QDialog(parent,
         Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
@@ -53,16 +82,9 @@ TForm4::TForm4(QWidget *parent)
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     setModal(true);
 
-    MainMenu1 = new QMenuBar(this);
-    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
-    // On the bar itself, with no drop-down: choosing it saves at once.
-    Guardar1 = MainMenu1->addAction(QStringLiteral("Guardar"));
-    Guardar1->setObjectName(QStringLiteral("Guardar1"));
-    connect(Guardar1, &QAction::triggered, this, zv::guard([this] { Guardar1Click(this); }));
-    ExportarPDF1 = MainMenu1->addAction(QStringLiteral("Exportar a PDF…"));
-    ExportarPDF1->setObjectName(QStringLiteral("ExportarPDF1"));
-    connect(
-        ExportarPDF1, &QAction::triggered, this, zv::guard([this] { ExportarPDF1Click(this); }));
+    MainMenu1 = addResultsMenu(
+        *this, Guardar1, [this] { Guardar1Click(this); }, ExportarPDF1,
+        [this] { ExportarPDF1Click(this); });
 
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
@@ -143,10 +165,7 @@ void TForm4::Guardar1Click(QObject *)
 
 void TForm4::ExportarPDF1Click(QObject *)
 {
-    const std::optional<QString> chosen = zv::askSaveFileName(this, ExportDialog1);
-    if (!chosen)
-        return;
-    zv::exportTextAsPdf(Memo1->toPlainText(), Memo1->font(), *chosen);
+    exportMemoAsPdf(this, *Memo1, ExportDialog1);
 }
 
 QByteArray TForm4::text() const

@@ -11,6 +11,9 @@ class QAction;
 class QMenuBar;
 class QPlainTextEdit;
 
+/// What the PDF save dialog of a window of results starts with.
+zv::FileDialogOptions pdfExportDialog();
+
 /// The results window: what the interpreter left in "salida.log", to read, edit and save.
 class TForm4 : public QDialog
 {
@@ -30,10 +33,7 @@ public:
     zv::FileDialogOptions SaveDialog1;
     /// Beyond the layout: the text as a PDF.
     QAction *ExportarPDF1 = nullptr;
-    zv::FileDialogOptions ExportDialog1{.filter = QStringLiteral("PDF|*.pdf"),
-        .defaultSuffix = QStringLiteral(".pdf"),
-        .initialPath = {},
-        .overwritePrompt = true};
+    zv::FileDialogOptions ExportDialog1 = pdfExportDialog();
 
     void FormShow(QObject *Sender);
     void Guardar1Click(QObject *Sender);
@@ -58,3 +58,9 @@ extern TForm4 *Form4;
 
 /// The text box of a window of results: its font, and tab stops that line up tabulated output.
 void dressResultsMemo(QPlainTextEdit &memo);
+/// The bar of a window of results, "Guardar" then "Exportar a PDF…", each calling its handler
+/// through the guard.
+QMenuBar *addResultsMenu(QWidget &window, QAction *&save, std::function<void()> onSave,
+    QAction *&exportPdf, std::function<void()> onExportPdf);
+/// "Exportar a PDF…" of a window of results: @p memo's text, as it is shown, to the file chosen.
+void exportMemoAsPdf(QWidget *owner, const QPlainTextEdit &memo, zv::FileDialogOptions &dialog);

@@ -1,7 +1,5 @@
 #include "Unit5.h"
 
-#include "Unit4.h"
-
 #include "platform/app/Application.h"
 #include "platform/export/DocumentExport.h"
 #include "platform/files/AtomicFile.h"
@@ -35,15 +33,9 @@ TForm5::TForm5(QWidget *parent)
     // Ctrl+Enter again in the editor checks again: the focus stays where the user types.
     setAttribute(Qt::WA_ShowWithoutActivating);
 
-    MainMenu1 = new QMenuBar(this);
-    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
-    Guardar1 = MainMenu1->addAction(QStringLiteral("Guardar"));
-    Guardar1->setObjectName(QStringLiteral("Guardar1"));
-    connect(Guardar1, &QAction::triggered, this, zv::guard([this] { Guardar1Click(this); }));
-    ExportarPDF1 = MainMenu1->addAction(QStringLiteral("Exportar a PDF…"));
-    ExportarPDF1->setObjectName(QStringLiteral("ExportarPDF1"));
-    connect(
-        ExportarPDF1, &QAction::triggered, this, zv::guard([this] { ExportarPDF1Click(this); }));
+    MainMenu1 = addResultsMenu(
+        *this, Guardar1, [this] { Guardar1Click(this); }, ExportarPDF1,
+        [this] { ExportarPDF1Click(this); });
 
     // As the results window shows the interpreter's text, with room for the symbols it lacks.
     Memo1 = new QPlainTextEdit(this);
@@ -142,10 +134,7 @@ void TForm5::Guardar1Click(QObject *)
 
 void TForm5::ExportarPDF1Click(QObject *)
 {
-    const std::optional<QString> chosen = zv::askSaveFileName(this, ExportDialog1);
-    if (!chosen)
-        return;
-    zv::exportTextAsPdf(Memo1->toPlainText(), Memo1->font(), *chosen);
+    exportMemoAsPdf(this, *Memo1, ExportDialog1);
 }
 
 void TForm5::keyPressEvent(QKeyEvent *event)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Unit4.h"
+
 #include "platform/dialogs/Dialogs.h"
 
 #include <QDialog>
@@ -36,10 +38,7 @@ public:
         .defaultSuffix = QStringLiteral(".txt"),
         .initialPath = {},
         .overwritePrompt = true};
-    zv::FileDialogOptions ExportDialog1{.filter = QStringLiteral("PDF|*.pdf"),
-        .defaultSuffix = QStringLiteral(".pdf"),
-        .initialPath = {},
-        .overwritePrompt = true};
+    zv::FileDialogOptions ExportDialog1 = pdfExportDialog();
 
     /// Shows the window, when hidden, at the right of the screen, without taking the focus
     /// from the editor.
