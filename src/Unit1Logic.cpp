@@ -4,7 +4,7 @@
 
 #include "Unit5.h"
 
-#include "logic/BackgroundCheck.h"
+#include "check/BackgroundCheck.h"
 #include "platform/app/Application.h"
 #include "platform/format/ReadableText.h"
 #include "platform/richedit/RichEdit.h"

@@ -1,6 +1,6 @@
 // Whole programs: the shape of salida.log, its encoding, and two golden files.
 // To refresh a golden file after a deliberate change of wording:
-//   build/zarvik-pl interpreter/tests/data/X.txt interpreter/tests/data/X.salida.log
+//   build/zarvik-pl tests/interpreter/data/X.txt tests/interpreter/data/X.salida.log
 
 #include "Harness.h"
 #include "Parser.h"
@@ -28,7 +28,7 @@ std::string slurp(const std::string &path)
 std::string dataPath(const char *name)
 {
     const char *dir = std::getenv("ZPL_TEST_DATA");
-    return std::string(dir ? dir : "interpreter/tests/data") + "/" + name;
+    return std::string(dir ? dir : "tests/interpreter/data") + "/" + name;
 }
 
 bool has(const Report &r, const std::string &cp1252)
@@ -59,7 +59,7 @@ std::string firstDifference(const std::string &a, const std::string &b)
 TEST(sampleProgramGivesTheGoldenLog)
 {
     const std::string expected = slurp(dataPath("ejemplo.salida.log"));
-    const Report r = runProgram(slurp(dataPath("../../ejemplo.txt")));
+    const Report r = runProgram(slurp(dataPath("../../../interpreter/ejemplo.txt")));
     CHECK_EQ(firstDifference(r.text, expected), std::string("none"));
     CHECK_EQ(r.errors, 0);
     CHECK_EQ(r.arguments, 2);

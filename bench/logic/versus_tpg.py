@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Zarvik's logic engine against a public tableau prover, side by side, on the same problems.
 
-    interpreter/bench/versus_tpg.py BUILD_DIR [--tpg DIR] [--seed N] [--count N] [--timeout S]
+    bench/logic/versus_tpg.py BUILD_DIR [--tpg DIR] [--seed N] [--count N] [--timeout S]
 
 Problems: Pelletier 1-46 (pelletier.txt) and seeded random problems, propositional, first-order
 (with identity and function terms), modal (K, T, D, B, K4, S4, S5) and modal with quantifiers.

@@ -7,7 +7,7 @@
 #include "FakeDialogs.h"
 #include "MainWindowFixture.h"
 
-#include "logic/LogicEngine.h"
+#include "check/LogicEngine.h"
 #include "platform/richedit/RichEdit.h"
 #include "platform/widgets/SpeedButton.h"
 

@@ -1,4 +1,4 @@
-#include "logic/BackgroundCheck.h"
+#include "check/BackgroundCheck.h"
 
 #include <QMetaObject>
 

@@ -61,14 +61,14 @@ bool noSmallCountermodel(const std::string &utf8, ModalSystem system)
 std::string dataPath(const char *name)
 {
     const char *dir = std::getenv("ZPL_TEST_DATA");
-    return std::string(dir ? dir : "interpreter/tests/data") + "/" + name;
+    return std::string(dir ? dir : "bench/logic") + "/" + name;
 }
 
 } // namespace
 
 TEST(pelletierOneToFortySixAreProvedByClosedTrees)
 {
-    std::ifstream in(dataPath("../../bench/pelletier.txt"), std::ios::binary);
+    std::ifstream in(dataPath("pelletier.txt"), std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const std::vector<ProblemResult> results
         = checkText(text, ModalSystem::K, std::atomic<bool>{false});

@@ -44,7 +44,7 @@ check "the error is in salida.log" grep -q "$(printf 'Error en la l\355nea 1, co
 (cd "$folder" && sh PL.bat)
 check "sh PL.bat from its own folder works too" [ $? -eq 1 ]
 
-cp "$data/../../ejemplo.txt" "$folder/entrada.txt"
+cp "$data/../../../interpreter/ejemplo.txt" "$folder/entrada.txt"
 (cd / && "$folder/PL.bat")
 check "the sample program's log matches the golden file" cmp -s "$folder/salida.log" "$data/ejemplo.salida.log"
 

@@ -1,4 +1,4 @@
-#include "logic/LogicEngine.h"
+#include "check/LogicEngine.h"
 
 #include "Api.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "logic/LogicEngine.h"
+#include "check/LogicEngine.h"
 
 #include <QObject>
 

@@ -1,4 +1,0 @@
-add_test(NAME logic.e2e_logic COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/e2e_logic.sh)
-set_tests_properties(logic.e2e_logic PROPERTIES
-    ENVIRONMENT "ZV_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZV_BUILD_DIR=${CMAKE_BINARY_DIR}"
-    SKIP_RETURN_CODE 77 LABELS "logic;e2e" TIMEOUT 120 RUN_SERIAL TRUE)
