@@ -4,7 +4,7 @@
 
 #include <bit>
 
-namespace zpl {
+namespace logic {
 namespace {
 
 struct TableScan
@@ -187,4 +187,4 @@ ArgumentCheck checkArgument(
     return check;
 }
 
-} // namespace zpl
+} // namespace logic

@@ -8,7 +8,7 @@
 #include <optional>
 #include <vector>
 
-namespace zpl {
+namespace logic {
 
 enum class Engine { Automatic, Table, Sat };
 enum class Verdict { Tautology, Contradiction, Contingency, Unknown };
@@ -63,4 +63,4 @@ ArgumentCheck checkArgument(Arena &arena, const std::vector<int> &premises, int 
 Search findAssignment(const Arena &arena, int root, bool wanted, const std::vector<int> &vars,
     Engine engine = Engine::Automatic, Limits limits = {});
 
-} // namespace zpl
+} // namespace logic

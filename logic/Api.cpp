@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cctype>
 
-namespace zpl {
+namespace logic {
 namespace {
 
 // Lines as the user sees them: a line separator or a vertical tab from a soft line break ends one.
@@ -261,4 +261,4 @@ std::vector<ProblemResult> checkText(
     return results;
 }
 
-} // namespace zpl
+} // namespace logic

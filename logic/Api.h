@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-namespace zpl {
+namespace logic {
 
 struct ProblemResult
 {
@@ -46,4 +46,4 @@ bool systemLine(std::u32string_view line, ModalSystem &system, std::string &erro
 
 const char *decisionWords(Decision d);
 
-} // namespace zpl
+} // namespace logic

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-namespace zpl {
+namespace logic {
 namespace {
 
 // 0x80..0x9F; 0 marks the five undefined codes.
@@ -79,4 +79,4 @@ bool isPrintableCp1252(unsigned char c)
     return !(c >= 0x80 && c < 0xA0 && kHigh[c - 0x80] == 0);
 }
 
-} // namespace zpl
+} // namespace logic

@@ -9,7 +9,7 @@
 #include <map>
 #include <set>
 
-namespace zpl {
+namespace logic {
 namespace {
 
 // The tableau's first rounds are cheap; later ones get exponentially more steps, so that the
@@ -438,9 +438,9 @@ Judgement judge(const Logic &logic, const std::vector<int> &premises, int conclu
     return search(p, budget);
 }
 
-} // namespace zpl
+} // namespace logic
 
-namespace zpl {
+namespace logic {
 
 std::string reportProblem(const Logic &logic, const std::vector<int> &premises, int conclusion,
     bool argument, ModalSystem system)
@@ -462,4 +462,4 @@ std::string reportProblem(const Logic &logic, const std::vector<int> &premises, 
     return out + j.explanation;
 }
 
-} // namespace zpl
+} // namespace logic

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace zpl {
+namespace logic {
 
 // Per problem: beyond these the answer is "no determinado", never a guess.
 inline constexpr int kProblemSeconds = 10;
@@ -36,4 +36,4 @@ Judgement judge(const Logic &logic, const std::vector<int> &premises, int conclu
 std::string reportProblem(const Logic &logic, const std::vector<int> &premises, int conclusion,
     bool argument, ModalSystem system);
 
-} // namespace zpl
+} // namespace logic

@@ -2,7 +2,7 @@
 
 #include <unordered_map>
 
-namespace zpl {
+namespace logic {
 namespace {
 
 // Within one 64-row block, the pattern of the variable whose row bit is `bit` (below 6).
@@ -90,4 +90,4 @@ bool evaluateOnce(
     return v.back() != 0;
 }
 
-} // namespace zpl
+} // namespace logic

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace zpl {
+namespace logic {
 
 /// Evaluates formulas 64 rows at a time. Row r gives the variable at position i of the n listed
 /// variables the value V when bit n-1-i of r is 0, so row 0 is all V, as textbooks print tables.
@@ -40,4 +40,4 @@ private:
 bool evaluateOnce(
     const Arena &arena, int root, const std::vector<int> &vars, const std::vector<bool> &values);
 
-} // namespace zpl
+} // namespace logic

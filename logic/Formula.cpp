@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <unordered_set>
 
-namespace zpl {
+namespace logic {
 
 int Arena::variable(std::string_view name)
 {
@@ -158,4 +158,4 @@ std::string Arena::text(int id) const
     return out;
 }
 
-} // namespace zpl
+} // namespace logic

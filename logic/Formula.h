@@ -6,7 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace zpl {
+namespace logic {
 
 // Top and Bottom are verum and falsum: leaves like Var, but with no variable.
 enum class Op : std::uint8_t { Var, Not, And, Or, Implies, Iff, Top, Bottom };
@@ -72,4 +72,4 @@ private:
 /// and falsum as "\bot" for the same reason.
 const char *symbol(Op op);
 
-} // namespace zpl
+} // namespace logic

@@ -2,7 +2,7 @@
 
 #include <array>
 
-namespace zpl {
+namespace logic {
 namespace {
 
 bool isLower(char32_t c)
@@ -281,4 +281,4 @@ const char *tokenSymbol(Tok kind)
     return "";
 }
 
-} // namespace zpl
+} // namespace logic

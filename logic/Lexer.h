@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace zpl {
+namespace logic {
 
 enum class Tok : std::uint8_t {
     Name,      // a lower-case letter and its digits: a variable, a constant or a letter p, q...
@@ -71,4 +71,4 @@ char32_t symbolFor(char32_t c, char32_t next);
 /// A token kind's symbol in Unicode, as messages and the in-process explanation print it.
 const char *tokenSymbol(Tok kind);
 
-} // namespace zpl
+} // namespace logic

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <unordered_set>
 
-namespace zpl {
+namespace logic {
 namespace {
 
 std::uint64_t bit(int v)
@@ -493,4 +493,4 @@ std::string Logic::text(int f) const
     return out;
 }
 
-} // namespace zpl
+} // namespace logic

@@ -9,7 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace zpl {
+namespace logic {
 
 // The engine refuses deeper formulas rather than risk the stack in its recursive steps.
 inline constexpr int kMaxFormulaDepth = 600;
@@ -162,4 +162,4 @@ private:
     std::unordered_map<Substitution, int, SubstitutionHash> m_substituted;
 };
 
-} // namespace zpl
+} // namespace logic

@@ -7,7 +7,7 @@
 #include <map>
 #include <set>
 
-namespace zpl {
+namespace logic {
 namespace {
 
 // Symbols of the formulas, in order of their numbers.
@@ -669,4 +669,4 @@ std::string describeModel(const Logic &logic, const std::vector<int> &formulas,
     return out;
 }
 
-} // namespace zpl
+} // namespace logic

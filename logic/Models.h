@@ -12,7 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace zpl {
+namespace logic {
 
 struct Structure
 {
@@ -49,4 +49,4 @@ ModelSearch findModel(const Logic &logic, const std::vector<int> &formulas, Moda
 std::string describeModel(const Logic &logic, const std::vector<int> &formulas,
     const Structure &model, bool firstOrder, bool modal);
 
-} // namespace zpl
+} // namespace logic

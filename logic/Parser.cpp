@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <unordered_map>
 
-namespace zpl {
+namespace logic {
 namespace {
 
 bool isAscii(std::u32string_view s)
@@ -599,4 +599,4 @@ ParseResult parseFormula(Arena &arena, std::string_view line)
     return parseFormula(arena, text, Encoding::Cp1252);
 }
 
-} // namespace zpl
+} // namespace logic

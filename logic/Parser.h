@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace zpl {
+namespace logic {
 
 // Deeper nesting is refused rather than risking the stack on a hostile line.
 inline constexpr int kMaxNesting = 500;
@@ -44,4 +44,4 @@ ParseResult parseFormula(Arena &arena, std::u32string_view line, Encoding encodi
 /// The same for a line of Windows-1252 bytes.
 ParseResult parseFormula(Arena &arena, std::string_view line);
 
-} // namespace zpl
+} // namespace logic

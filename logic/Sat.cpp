@@ -5,7 +5,7 @@
 #include <tuple>
 #include <unordered_map>
 
-namespace zpl {
+namespace logic {
 namespace {
 
 int luby(int i)
@@ -547,4 +547,4 @@ Search satSearch(const Arena &arena, int root, bool wanted, const std::vector<in
     return search;
 }
 
-} // namespace zpl
+} // namespace logic

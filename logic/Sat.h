@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace zpl {
+namespace logic {
 
 using Clock = std::chrono::steady_clock;
 
@@ -108,4 +108,4 @@ struct Search
 Search satSearch(const Arena &arena, int root, bool wanted, const std::vector<int> &vars,
     std::int64_t conflictLimit, Clock::time_point deadline = Clock::time_point::max());
 
-} // namespace zpl
+} // namespace logic

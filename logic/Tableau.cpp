@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
-namespace zpl {
+namespace logic {
 
 const char *systemName(ModalSystem system)
 {
@@ -1485,4 +1485,4 @@ TableauResult runTableau(Logic &logic, const std::vector<int> &premises, int con
     return search.run(premises, conclusion);
 }
 
-} // namespace zpl
+} // namespace logic

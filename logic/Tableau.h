@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-namespace zpl {
+namespace logic {
 
 enum class ModalSystem : std::uint8_t { K, T, D, B, K4, S4, S5 };
 
@@ -76,4 +76,4 @@ inline constexpr std::size_t kMaxStoreNodes = 4'000'000; // formulas and terms m
 inline constexpr int kMaxTreeLines = 4000;
 inline constexpr int kMaxTermDepth = 12;
 
-} // namespace zpl
+} // namespace logic

@@ -4,7 +4,7 @@
 
 #include <array>
 
-namespace zpl {
+namespace logic {
 namespace {
 
 bool isLetterOrDigit(char32_t c)
@@ -181,4 +181,4 @@ std::string toReadableCp1252(std::string_view utf8)
     return out;
 }
 
-} // namespace zpl
+} // namespace logic

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace zpl {
+namespace logic {
 
 enum class Encoding { Cp1252, Utf8 };
 
@@ -30,4 +30,4 @@ const char *readableSpelling(char32_t c);
 /// characters 1252 cannot hold become '?'.
 std::string toReadableCp1252(std::string_view utf8);
 
-} // namespace zpl
+} // namespace logic

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <functional>
 
-namespace zpl {
+namespace logic {
 namespace {
 
 constexpr std::size_t kShortPart = 16;
@@ -227,4 +227,4 @@ std::string truthTableText(std::string_view selection)
     return out;
 }
 
-} // namespace zpl
+} // namespace logic

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace zpl {
+namespace logic {
 
 inline constexpr int kMaxTableVariables = 6;
 // Past this many columns a row no longer fits the results window, and a long formula's table
@@ -38,4 +38,4 @@ std::string argumentTable(const Arena &arena, const std::vector<int> &premises, 
 /// skipped. A line that does not parse is reported by line and column in place of the tables.
 std::string truthTableText(std::string_view selection);
 
-} // namespace zpl
+} // namespace logic

@@ -28,7 +28,7 @@
 
 extern char **environ;
 
-using namespace zpl;
+using namespace logic;
 
 namespace {
 

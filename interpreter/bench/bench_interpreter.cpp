@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+using namespace logic;
 using namespace zpl;
 
 namespace {

@@ -16,6 +16,8 @@
 #include <vector>
 
 namespace zpl {
+
+using namespace logic;
 namespace {
 
 enum class Role { Alone, Premise, Conclusion };

@@ -18,6 +18,6 @@ struct Report
 
 /// Runs a whole program: Windows-1252 bytes or UTF-8, lines ended by CR LF, LF or CR. @p system
 /// is the modal system until a "sistema:" line changes it.
-Report runProgram(std::string_view input, ModalSystem system = ModalSystem::K);
+Report runProgram(std::string_view input, logic::ModalSystem system = logic::ModalSystem::K);
 
 } // namespace zpl

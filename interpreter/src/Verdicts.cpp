@@ -14,6 +14,8 @@
 
 namespace zpl {
 
+using namespace logic;
+
 int verdictMain(int argc, char **argv)
 {
     ModalSystem system = ModalSystem::K;

@@ -58,9 +58,9 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; ++i)
         if (std::string(argv[i]) == "--verdict")
             return zpl::verdictMain(argc, argv);
-    zpl::ModalSystem system = zpl::ModalSystem::K;
+    logic::ModalSystem system = logic::ModalSystem::K;
     if (argc > 2 && std::string(argv[1]) == "--system") {
-        if (!zpl::parseSystemName(argv[2], system)) {
+        if (!logic::parseSystemName(argv[2], system)) {
             std::cerr << "zarvik-pl: sistema desconocido " << argv[2]
                       << " (K, T, D, B, K4, S4, S5)\n";
             return 2;
@@ -81,7 +81,7 @@ int main(int argc, char **argv)
         in.open(input, std::ios::binary);
     if (!in.is_open()) {
         writeAtomically(
-            output, zpl::toCp1252("No se puede leer el programa: " + input.string() + "\r\n"));
+            output, logic::toCp1252("No se puede leer el programa: " + input.string() + "\r\n"));
         std::cerr << "zarvik-pl: cannot read " << input << "\n";
         return 2;
     }

@@ -14,8 +14,8 @@ public:
         const std::string &utf8, ModalSystem system, const std::atomic<bool> &cancel) override
     {
         std::vector<LogicProblem> problems;
-        for (const zpl::ProblemResult &result :
-            zpl::checkText(utf8, static_cast<zpl::ModalSystem>(system), cancel)) {
+        for (const logic::ProblemResult &result :
+            logic::checkText(utf8, static_cast<logic::ModalSystem>(system), cancel)) {
             LogicProblem problem;
             problem.line = result.firstLine;
             problem.text = QString::fromStdString(result.text);
@@ -31,9 +31,9 @@ public:
             const QString what
                 = result.argument ? QStringLiteral("Argumento") : QStringLiteral("Fórmula");
             const QString ending = result.argument ? QStringLiteral("o") : QStringLiteral("a");
-            if (result.decision == zpl::Decision::Valid)
+            if (result.decision == logic::Decision::Valid)
                 problem.verdict = what + QStringLiteral(" válid") + ending;
-            else if (result.decision == zpl::Decision::Invalid)
+            else if (result.decision == logic::Decision::Invalid)
                 problem.verdict = what + QStringLiteral(" no válid") + ending;
             problems.push_back(std::move(problem));
         }

@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 
+using namespace logic;
 using namespace zpl;
 
 namespace {

@@ -16,7 +16,7 @@
 #include <sstream>
 #include <string>
 
-using namespace zpl;
+using namespace logic;
 
 namespace {
 

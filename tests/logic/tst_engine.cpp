@@ -17,7 +17,7 @@
 #include <sstream>
 #include <string>
 
-using namespace zpl;
+using namespace logic;
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-using namespace zpl;
+using namespace logic;
 
 namespace {
 
