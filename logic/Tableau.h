@@ -3,34 +3,16 @@
 // modal systems K, T, D, B, K4, S4 and S5, with iterative deepening on the instances of ∀, and a
 // textbook tree, with constants for its free variables and witnesses, once it closes.
 
+#include "Budget.h"
 #include "Logic.h"
+#include "ModalSystem.h"
 
-#include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace logic {
-
-enum class ModalSystem : std::uint8_t { K, T, D, B, K4, S4, S5 };
-
-const char *systemName(ModalSystem system);
-/// "K", "t", "s4"...; false for anything else.
-bool parseSystemName(std::string_view text, ModalSystem &system);
-bool isReflexive(ModalSystem s);
-bool isSymmetric(ModalSystem s);
-bool isTransitive(ModalSystem s);
-bool isSerial(ModalSystem s);
-
-/// When a search must give up: a deadline, a cancel flag, a memory ceiling.
-struct Budget
-{
-    std::chrono::steady_clock::time_point deadline = std::chrono::steady_clock::time_point::max();
-    const std::atomic<bool> *cancel = nullptr;
-    bool expired() const;
-};
 
 /// An open branch on which no rule is left: a Hintikka set, from which a countermodel is read.
 struct OpenBranch
