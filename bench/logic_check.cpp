@@ -4,7 +4,7 @@
 // Usage: bench_logic_check [repetitions]
 
 #include "Unit1.h"
-#include "Unit5.h"
+#include "check/CheckWindow.h"
 
 #include "platform/app/Application.h"
 #include "platform/richedit/RichEdit.h"

@@ -2,7 +2,7 @@
 // own, and its answer goes to the check window.
 #include "Unit1.h"
 
-#include "Unit5.h"
+#include "check/CheckWindow.h"
 
 #include "check/BackgroundCheck.h"
 #include "platform/app/Application.h"

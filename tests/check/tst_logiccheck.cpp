@@ -2,7 +2,7 @@
 // land, and a long check that shows its progress, lets the editor work and can be cancelled.
 
 #include "Unit1.h"
-#include "Unit5.h"
+#include "check/CheckWindow.h"
 
 #include "FakeDialogs.h"
 #include "MainWindowFixture.h"

@@ -1,7 +1,7 @@
 // What leaves Zarvik as LaTeX, PDF, HTML and text is the document as the user sees it.
 
 #include "Unit1.h"
-#include "Unit5.h"
+#include "check/CheckWindow.h"
 
 #include "FakeDialogs.h"
 #include "MainWindowFixture.h"

@@ -1,4 +1,4 @@
-#include "Unit5.h"
+#include "check/CheckWindow.h"
 
 #include "platform/app/Application.h"
 #include "platform/export/DocumentExport.h"
