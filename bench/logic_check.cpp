@@ -38,6 +38,11 @@ QString chain(int variables)
     return premises.join(QStringLiteral(", ")) + QStringLiteral(" ⊨ p1 -> p%1").arg(variables);
 }
 
+zv::CheckWindow *checksOf(TForm1 &form)
+{
+    return form.findChild<zv::CheckWindow *>();
+}
+
 // Milliseconds from the key press to the answer in the check window.
 double timeOne(TForm1 &form, const QString &text, QString &answer)
 {
@@ -46,8 +51,8 @@ double timeOne(TForm1 &form, const QString &text, QString &answer)
     QApplication::clipboard()->setText(text);
     form.Pegar1Click(&form);
     form.SeleccionatTodo1Click(&form);
-    if (Form5)
-        Form5->Memo1->clear();
+    if (checksOf(form))
+        checksOf(form)->answerView->clear();
     // The shortcut belongs to the main window, which must be the active one.
     QApplication::setActiveWindow(&form);
     QElapsedTimer clock;
@@ -56,16 +61,17 @@ double timeOne(TForm1 &form, const QString &text, QString &answer)
     QTest::keyClick(form.RichEdit1, Qt::Key_Return, Qt::ControlModifier);
     QTimer watchdog;
     watchdog.start(1000);
-    while (!Form5 || Form5->inProgress() || Form5->Memo1->document()->isEmpty()) {
+    while (!checksOf(form) || checksOf(form)->inProgress()
+        || checksOf(form)->answerView->document()->isEmpty()) {
         // Sleeps until the answer, or the progress display, posts its event.
         QApplication::processEvents(QEventLoop::WaitForMoreEvents);
         if (clock.elapsed() > 60000)
             return -1;
     }
     // Shown: painted, not just handed to the window.
-    Form5->repaint();
+    checksOf(form)->repaint();
     const double ms = clock.nsecsElapsed() / 1e6;
-    answer = Form5->Memo1->toPlainText();
+    answer = checksOf(form)->answerView->toPlainText();
     return ms;
 }
 

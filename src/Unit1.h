@@ -16,10 +16,10 @@ class QAction;
 class QFrame;
 class QKeyEvent;
 class QMenu;
-class TForm5;
 
 namespace zv {
 class BackgroundCheck;
+class CheckWindow;
 class RichEdit;
 struct ReadableSpan;
 class SpeedButton;
@@ -194,7 +194,7 @@ private:
     void showCheckAnswer(bool truthTable);
     void cancelCheck();
     /// The check window, made when first needed.
-    TForm5 &checkWindow();
+    zv::CheckWindow &checkWindow();
     // What the window shows while a run waits for its program; nested runs wait together.
     void beginWait();
     void endWait();
@@ -219,6 +219,7 @@ private:
     std::array<zv::SpeedButton *, 28> m_speedButtons{};
 
     // The check under way, and the text it was given.
+    zv::CheckWindow *m_checkWindow = nullptr; ///< made by the first check; a child of this window
     std::unique_ptr<zv::BackgroundCheck> m_check;
     std::unique_ptr<zv::ReadableSpan> m_checkedSpan;
     zv::ModalSystem m_modalSystem = zv::ModalSystem::K;

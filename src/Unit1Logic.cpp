@@ -46,19 +46,19 @@ int lineStart(const zv::ReadableSpan &span, int line)
 
 } // namespace
 
-TForm5 &TForm1::checkWindow()
+zv::CheckWindow &TForm1::checkWindow()
 {
-    if (!Form5) {
-        Form5 = new TForm5(this);
-        connect(Form5, &TForm5::cancelRequested, this, [this] {
+    if (!m_checkWindow) {
+        m_checkWindow = new zv::CheckWindow(this);
+        connect(m_checkWindow, &zv::CheckWindow::cancelRequested, this, [this] {
             if (!m_check)
                 return;
             m_check->cancel();
             m_checkCancelled = true;
-            Form5->showProgress(QStringLiteral("Cancelando…"));
+            m_checkWindow->showProgress(QStringLiteral("Cancelando…"));
         });
     }
-    return *Form5;
+    return *m_checkWindow;
 }
 
 void TForm1::createLogicCommands()
@@ -151,10 +151,10 @@ void TForm1::startCheck(bool truthTable)
     QTimer::singleShot(kQuietMs, m_check.get(), [this, truthTable] {
         if (!m_check || !m_check->isRunning())
             return;
-        TForm5 &window = checkWindow();
+        zv::CheckWindow &window = checkWindow();
         window.showProgress(truthTable ? QStringLiteral("Calculando la tabla de verdad…")
                                        : QStringLiteral("Comprobando…"));
-        window.ShowBeside();
+        window.showBeside();
     });
 }
 
@@ -214,10 +214,10 @@ void TForm1::showCheckAnswer(bool truthTable)
     if (problems.empty())
         parts << QStringLiteral("La selección no contiene ninguna fórmula.\n");
 
-    TForm5 &window = checkWindow();
+    zv::CheckWindow &window = checkWindow();
     window.showAnswer(parts.join(QLatin1Char('\n')),
         error.first >= 0 ? QStringLiteral("Error en la línea") : QString());
-    window.ShowBeside();
+    window.showBeside();
     if (error.first >= 0 && unchanged) {
         QTextCursor cursor(RichEdit1->document());
         cursor.setPosition(error.first);

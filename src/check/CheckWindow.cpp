@@ -17,65 +17,58 @@
 
 #include <algorithm>
 
-TForm5 *Form5 = nullptr;
+namespace zv {
 
-TForm5::TForm5(QWidget *parent)
+CheckWindow::CheckWindow(QWidget *parent)
     // A dialog of the editor, so that the window manager keeps it above the maximized editor
     // even when the editor takes the focus back to select an error.
     : QDialog(parent,
         Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
             | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint)
 {
-    setObjectName(QStringLiteral("Form5"));
+    setObjectName(QStringLiteral("checkWindow"));
     setWindowTitle(QStringLiteral("Resultado de la comprobación"));
     setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
     setModal(false);
     // Ctrl+Enter again in the editor checks again: the focus stays where the user types.
     setAttribute(Qt::WA_ShowWithoutActivating);
 
-    MainMenu1 = addResultsMenu(
-        *this, Guardar1, [this] { Guardar1Click(this); }, ExportarPDF1,
-        [this] { ExportarPDF1Click(this); });
+    menuBar = addResultsMenu(
+        *this, saveAction, [this] { save(); }, exportPdfAction, [this] { exportPdf(); });
 
     // As the results window shows the interpreter's text, with room for the symbols it lacks.
-    Memo1 = new QPlainTextEdit(this);
-    Memo1->setObjectName(QStringLiteral("Memo1"));
-    dressResultsMemo(*Memo1);
-    Memo1->setReadOnly(true);
-    Memo1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    answerView = new QPlainTextEdit(this);
+    answerView->setObjectName(QStringLiteral("answerView"));
+    dressResultsMemo(*answerView);
+    answerView->setReadOnly(true);
+    answerView->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
 
-    Panel1 = new QWidget(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Label1 = new QLabel(Panel1);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    ProgressBar1 = new QProgressBar(Panel1);
-    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
-    ProgressBar1->setRange(0, 0); // how long a search takes cannot be known
-    Cancelar1 = new QPushButton(QStringLiteral("Cancelar"), Panel1);
-    Cancelar1->setObjectName(QStringLiteral("Cancelar1"));
-    connect(Cancelar1, &QPushButton::clicked, this, [this] { Q_EMIT cancelRequested(); });
-    auto *row = new QHBoxLayout(Panel1);
-    row->addWidget(Label1);
-    row->addWidget(ProgressBar1, 1);
-    row->addWidget(Cancelar1);
-    Panel1->hide();
+    progressPanel = new QWidget(this);
+    progressPanel->setObjectName(QStringLiteral("progressPanel"));
+    progressLabel = new QLabel(progressPanel);
+    progressLabel->setObjectName(QStringLiteral("progressLabel"));
+    progressBar = new QProgressBar(progressPanel);
+    progressBar->setObjectName(QStringLiteral("progressBar"));
+    progressBar->setRange(0, 0); // how long a search takes cannot be known
+    cancelButton = new QPushButton(QStringLiteral("Cancelar"), progressPanel);
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    connect(cancelButton, &QPushButton::clicked, this, [this] { Q_EMIT cancelRequested(); });
+    auto *row = new QHBoxLayout(progressPanel);
+    row->addWidget(progressLabel);
+    row->addWidget(progressBar, 1);
+    row->addWidget(cancelButton);
+    progressPanel->hide();
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->setMenuBar(MainMenu1);
-    layout->addWidget(Memo1, 1);
-    layout->addWidget(Panel1);
-    resize(688, 426 + MainMenu1->sizeHint().height());
+    layout->setMenuBar(menuBar);
+    layout->addWidget(answerView, 1);
+    layout->addWidget(progressPanel);
+    resize(688, 426 + menuBar->sizeHint().height());
 }
 
-TForm5::~TForm5()
-{
-    if (Form5 == this)
-        Form5 = nullptr;
-}
-
-void TForm5::ShowBeside()
+void CheckWindow::showBeside()
 {
     if (isVisible()) {
         raise();
@@ -90,54 +83,54 @@ void TForm5::ShowBeside()
     show();
 }
 
-void TForm5::showProgress(const QString &what)
+void CheckWindow::showProgress(const QString &what)
 {
-    Label1->setText(what);
-    Memo1->clear();
-    Panel1->show();
-    Guardar1->setEnabled(false);
-    ExportarPDF1->setEnabled(false);
+    progressLabel->setText(what);
+    answerView->clear();
+    progressPanel->show();
+    saveAction->setEnabled(false);
+    exportPdfAction->setEnabled(false);
 }
 
-void TForm5::showAnswer(const QString &text)
+void CheckWindow::showAnswer(const QString &text)
 {
-    Panel1->hide();
-    Guardar1->setEnabled(true);
-    ExportarPDF1->setEnabled(true);
-    Memo1->setPlainText(text);
+    progressPanel->hide();
+    saveAction->setEnabled(true);
+    exportPdfAction->setEnabled(true);
+    answerView->setPlainText(text);
 }
 
-void TForm5::showAnswer(const QString &text, const QString &firstShown)
+void CheckWindow::showAnswer(const QString &text, const QString &firstShown)
 {
     showAnswer(text);
     // A long answer would hide the syntax error that the editor has just selected.
-    if (!firstShown.isEmpty() && Memo1->find(firstShown)) {
-        QTextCursor cursor = Memo1->textCursor();
+    if (!firstShown.isEmpty() && answerView->find(firstShown)) {
+        QTextCursor cursor = answerView->textCursor();
         cursor.clearSelection();
-        Memo1->setTextCursor(cursor);
-        Memo1->centerCursor();
+        answerView->setTextCursor(cursor);
+        answerView->centerCursor();
     }
 }
 
-bool TForm5::inProgress() const
+bool CheckWindow::inProgress() const
 {
-    return !Panel1->isHidden();
+    return !progressPanel->isHidden();
 }
 
-void TForm5::Guardar1Click(QObject *)
+void CheckWindow::save()
 {
-    const std::optional<QString> chosen = zv::askSaveFileName(this, SaveDialog1);
+    const std::optional<QString> chosen = zv::askSaveFileName(this, saveDialog);
     if (!chosen)
         return;
-    zv::writeFileAtomically(*chosen, Memo1->toPlainText().toUtf8(), "Stream write error");
+    zv::writeFileAtomically(*chosen, answerView->toPlainText().toUtf8(), "Stream write error");
 }
 
-void TForm5::ExportarPDF1Click(QObject *)
+void CheckWindow::exportPdf()
 {
-    exportMemoAsPdf(this, *Memo1, ExportDialog1);
+    exportMemoAsPdf(this, *answerView, exportDialog);
 }
 
-void TForm5::keyPressEvent(QKeyEvent *event)
+void CheckWindow::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape) {
         // Escape stops a search; it never throws an answer away.
@@ -148,3 +141,5 @@ void TForm5::keyPressEvent(QKeyEvent *event)
     }
     QDialog::keyPressEvent(event);
 }
+
+} // namespace zv

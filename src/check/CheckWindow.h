@@ -17,32 +17,33 @@ class QWidget;
 /// "Resultado de la comprobación": what the logic engine answered about the text it was given,
 /// to read, select, copy, save and export. It stays open beside the editor, which goes on
 /// taking input, and shows each new answer in place of the last.
-class TForm5 : public QDialog
+namespace zv {
+
+class CheckWindow : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit TForm5(QWidget *parent = nullptr);
-    ~TForm5() override;
+    explicit CheckWindow(QWidget *parent = nullptr);
 
-    QMenuBar *MainMenu1 = nullptr;
-    QAction *Guardar1 = nullptr;
-    QAction *ExportarPDF1 = nullptr;
-    QPlainTextEdit *Memo1 = nullptr;
+    QMenuBar *menuBar = nullptr;
+    QAction *saveAction = nullptr;
+    QAction *exportPdfAction = nullptr;
+    QPlainTextEdit *answerView = nullptr;
     /// Shown while the engine works: what it does, a busy bar and "Cancelar".
-    QWidget *Panel1 = nullptr;
-    QLabel *Label1 = nullptr;
-    QProgressBar *ProgressBar1 = nullptr;
-    QPushButton *Cancelar1 = nullptr;
-    zv::FileDialogOptions SaveDialog1{.filter = QStringLiteral("*.txt|*.txt"),
+    QWidget *progressPanel = nullptr;
+    QLabel *progressLabel = nullptr;
+    QProgressBar *progressBar = nullptr;
+    QPushButton *cancelButton = nullptr;
+    zv::FileDialogOptions saveDialog{.filter = QStringLiteral("*.txt|*.txt"),
         .defaultSuffix = QStringLiteral(".txt"),
         .initialPath = {},
         .overwritePrompt = true};
-    zv::FileDialogOptions ExportDialog1 = pdfExportDialog();
+    zv::FileDialogOptions exportDialog = pdfExportDialog();
 
     /// Shows the window, when hidden, at the right of the screen, without taking the focus
     /// from the editor.
-    void ShowBeside();
+    void showBeside();
     /// The engine is at work on @p what; "Cancelar" and Escape ask it to stop.
     void showProgress(const QString &what);
     /// The engine's answer, in place of whatever was shown.
@@ -52,8 +53,8 @@ public:
     bool inProgress() const;
 
     /// Saves the text as UTF-8.
-    void Guardar1Click(QObject *Sender);
-    void ExportarPDF1Click(QObject *Sender);
+    void save();
+    void exportPdf();
 
 Q_SIGNALS:
     void cancelRequested();
@@ -62,5 +63,4 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 };
 
-/// The check window once a check has shown it; it lives as long as the main window.
-extern TForm5 *Form5;
+} // namespace zv

@@ -94,6 +94,8 @@ private Q_SLOTS:
         m_edit->replaceSel(" r #\r\ns");
     }
 
+    zv::CheckWindow *checks() const { return m_form->findChild<zv::CheckWindow *>(); }
+
     void cleanup()
     {
         m_form.reset();
@@ -115,13 +117,14 @@ private Q_SLOTS:
         const QByteArray bytes = m_edit->bytes();
         m_edit->setSelStart(4);
         QTest::keyClick(m_edit, Qt::Key_Return, Qt::ControlModifier);
-        QTRY_VERIFY(Form5 && Form5->isVisible() && !Form5->inProgress());
+        QTRY_VERIFY(checks() && checks()->isVisible() && !checks()->inProgress());
         QCOMPARE(m_engine.checkedText(), QStringLiteral("q ⊨ r #"));
         QCOMPARE(m_engine.checkedSystem, ModalSystem::K);
         QCOMPARE(m_edit->bytes(), bytes);
-        QCOMPARE(Form5->windowTitle(), QStringLiteral("Resultado de la comprobación"));
+        QCOMPARE(checks()->windowTitle(), QStringLiteral("Resultado de la comprobación"));
         // The first line checked is the document's second.
-        QCOMPARE(Form5->Memo1->toPlainText(), QStringLiteral("Línea 2: q ⊨ r\nArgumento válido\n"));
+        QCOMPARE(checks()->answerView->toPlainText(),
+            QStringLiteral("Línea 2: q ⊨ r\nArgumento válido\n"));
 
         m_form->findChild<QAction *>(QStringLiteral("SistemaS41"))->trigger();
         m_form->SeleccionatTodo1->trigger();
@@ -133,7 +136,7 @@ private Q_SLOTS:
         QTRY_COMPARE(m_engine.running.load(), 0);
         m_engine.answer[0].truthTable = QStringLiteral("p\tq\n");
         m_form->TablaDeVerdad1->trigger();
-        QTRY_COMPARE(Form5->Memo1->toPlainText(), QStringLiteral("Línea 1: q ⊨ r\np\tq\n"));
+        QTRY_COMPARE(checks()->answerView->toPlainText(), QStringLiteral("Línea 1: q ⊨ r\np\tq\n"));
     }
 
     void aSyntaxErrorSelectsItsCharacterPastTheTurnstile()
@@ -147,13 +150,14 @@ private Q_SLOTS:
         m_engine.answer.push_back(syntaxError(2, 7));
         m_form->SeleccionatTodo1->trigger();
         m_form->Comprobar1->trigger();
-        QTRY_VERIFY(Form5 && !Form5->Memo1->toPlainText().isEmpty());
+        QTRY_VERIFY(checks() && !checks()->answerView->toPlainText().isEmpty());
         // "#" stands at byte 9: ⊨ takes two.
         QCOMPARE(m_edit->selStart(), 9);
         QCOMPARE(m_edit->selText(), QByteArray("#"));
-        QVERIFY(Form5->Memo1->toPlainText().contains(
+        QVERIFY(checks()->answerView->toPlainText().contains(
             QStringLiteral("Error en la línea 2, columna 7: se esperaba una fórmula.")));
-        QVERIFY(Form5->Memo1->textCursor().block().text().startsWith(QStringLiteral("Error")));
+        QVERIFY(
+            checks()->answerView->textCursor().block().text().startsWith(QStringLiteral("Error")));
     }
 
     void aLongCheckShowsProgressLeavesTheEditorAtWorkAndCancels()
@@ -163,18 +167,19 @@ private Q_SLOTS:
         m_form->SeleccionatTodo1->trigger();
         m_form->Comprobar1->trigger();
         QTest::qWait(100);
-        QVERIFY(!Form5 || !Form5->isVisible());
-        QTRY_VERIFY(Form5 && Form5->isVisible() && Form5->inProgress());
-        QCOMPARE(Form5->Label1->text(), QStringLiteral("Comprobando…"));
+        QVERIFY(!checks() || !checks()->isVisible());
+        QTRY_VERIFY(checks() && checks()->isVisible() && checks()->inProgress());
+        QCOMPARE(checks()->progressLabel->text(), QStringLiteral("Comprobando…"));
         // The editor takes input meanwhile; the error then no longer knows its character.
         m_edit->setSelStart(0);
         QTest::keyClicks(m_edit, "x");
         QCOMPARE(m_edit->bytes().left(2), QByteArray("xp"));
-        Form5->Cancelar1->click();
-        QTRY_VERIFY(!Form5->inProgress());
+        checks()->cancelButton->click();
+        QTRY_VERIFY(!checks()->inProgress());
         QVERIFY(m_engine.cancelled);
-        QVERIFY(Form5->Memo1->toPlainText().startsWith(QStringLiteral("Comprobación cancelada")));
-        QVERIFY(Form5->Memo1->toPlainText().contains(QStringLiteral("línea 1, columna 1")));
+        QVERIFY(checks()->answerView->toPlainText().startsWith(
+            QStringLiteral("Comprobación cancelada")));
+        QVERIFY(checks()->answerView->toPlainText().contains(QStringLiteral("línea 1, columna 1")));
         QCOMPARE(m_edit->selLength(), 0);
 
         // Closing the editor during a check stops it.
@@ -195,8 +200,8 @@ private Q_SLOTS:
         m_form->speedButton(22)->click();
         m_edit->replaceSel(" q");
         m_form->TablaDeVerdad1->trigger();
-        QTRY_VERIFY(Form5 && !Form5->Memo1->toPlainText().isEmpty());
-        const QString table = Form5->Memo1->toPlainText();
+        QTRY_VERIFY(checks() && !checks()->answerView->toPlainText().isEmpty());
+        const QString table = checks()->answerView->toPlainText();
         setLogicEngineForTests(&m_engine);
         QVERIFY2(table.startsWith(QStringLiteral("Línea 1: p → q, p ⊨ q\nTabla de verdad del "
                                                  "argumento")),
@@ -207,13 +212,13 @@ private Q_SLOTS:
         setLogicEngineForTests(nullptr);
         m_edit->replaceSel(" # r");
         m_form->TablaDeVerdad1->trigger();
-        QTRY_VERIFY(Form5->Memo1->toPlainText().startsWith(QStringLiteral("Error")));
+        QTRY_VERIFY(checks()->answerView->toPlainText().startsWith(QStringLiteral("Error")));
         setLogicEngineForTests(&m_engine);
         QCOMPARE(m_edit->selStart(), 15);
         QCOMPARE(m_edit->selText(), QByteArray("#"));
-        QVERIFY2(Form5->Memo1->toPlainText().startsWith(
+        QVERIFY2(checks()->answerView->toPlainText().startsWith(
                      QStringLiteral("Error en la línea 1, columna 15: ")),
-            qPrintable(Form5->Memo1->toPlainText()));
+            qPrintable(checks()->answerView->toPlainText()));
     }
 
 private:

@@ -212,11 +212,11 @@ private Q_SLOTS:
         m_dialogs->queueSaveFile(pdf);
         m_form->Exportar1->trigger();
         // The check window's text exports the same way.
-        TForm5 window;
+        zv::CheckWindow window;
         window.showAnswer(QStringLiteral("Argumento válido\n1\t∀x Fx\tpremisa ⊨"));
         const QString answer = folder.filePath(QStringLiteral("respuesta.pdf"));
         m_dialogs->queueSaveFile(answer);
-        window.ExportarPDF1->trigger();
+        window.exportPdfAction->trigger();
         QVERIFY(m_dialogs->errors().isEmpty());
 
         const QString text = run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
