@@ -2,6 +2,7 @@
 
 #include "Analysis.h"
 #include "Evaluator.h"
+#include "ModelText.h"
 #include "Models.h"
 #include "Parser.h"
 
@@ -52,8 +53,10 @@ Judgement valid(const Problem &p, const TableauResult &t)
     j.decision = Decision::Valid;
     j.explanation = "Árbol cerrado (" + std::string(p.modal ? "sistema " : "")
         + (p.modal ? systemName(p.system) : "") + (p.modal ? "; " : "")
-        + "cada rama acaba en × con las dos líneas que se contradicen):\n" + t.tree;
-    j.reason = "árbol cerrado de " + plural(t.lines, "línea", "líneas");
+        + "cada rama acaba en × con las dos líneas que se contradicen):\n"
+        + treeText(p.logic, t.tree);
+    j.reason
+        = "árbol cerrado de " + plural(static_cast<int>(t.tree.nodes.size()), "línea", "líneas");
     return j;
 }
 

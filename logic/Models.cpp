@@ -10,12 +10,6 @@
 namespace logic {
 namespace {
 
-// Symbols of the formulas, in order of their numbers.
-struct Signature
-{
-    std::set<int> predicates, functions;
-};
-
 void collectTerm(const Logic &logic, int t, Signature &sig)
 {
     const TermNode &n = logic.term(t);
@@ -52,102 +46,6 @@ void collect(const Logic &logic, int f, Signature &sig, std::set<int> &seen)
     }
 }
 
-Signature signatureOf(const Logic &logic, const std::vector<int> &formulas)
-{
-    Signature sig;
-    std::set<int> seen;
-    for (int f : formulas)
-        collect(logic, f, sig, seen);
-    return sig;
-}
-
-std::size_t power(int base, int exponent)
-{
-    std::size_t r = 1;
-    for (int i = 0; i < exponent; ++i)
-        r *= static_cast<std::size_t>(base);
-    return r;
-}
-
-// ---- the plain evaluator ----------------------------------------------------------------------
-
-class Checker
-{
-public:
-    Checker(const Logic &logic, const Structure &model)
-        : L(logic), M(model), m_env(logic.variableCount(), -1)
-    {}
-
-    bool holds(int f, int w)
-    {
-        const FormulaNode &n = L.node(f);
-        switch (n.kind) {
-        case Fk::Atom: {
-            const auto it = M.predicates.find(n.a);
-            if (it == M.predicates.end())
-                return false;
-            std::size_t index = 0;
-            for (int a : L.atomArgs(f))
-                index = index * static_cast<std::size_t>(M.domain)
-                    + static_cast<std::size_t>(value(a));
-            const std::size_t base
-                = static_cast<std::size_t>(w) * power(M.domain, L.predicateSymbol(n.a).arity);
-            return it->second.at(base + index) != 0;
-        }
-        case Fk::Equal: return value(n.a) == value(n.b);
-        case Fk::Top: return true;
-        case Fk::Bottom: return false;
-        case Fk::Not: return !holds(n.a, w);
-        case Fk::And: return holds(n.a, w) && holds(n.b, w);
-        case Fk::Or: return holds(n.a, w) || holds(n.b, w);
-        case Fk::Implies: return !holds(n.a, w) || holds(n.b, w);
-        case Fk::Iff: return holds(n.a, w) == holds(n.b, w);
-        case Fk::Forall:
-        case Fk::Exists: {
-            const bool all = n.kind == Fk::Forall;
-            int &slot = m_env[static_cast<std::size_t>(n.a)];
-            const int saved = slot;
-            bool result = all;
-            for (int d = 0; d < M.domain && result == all; ++d) {
-                slot = d;
-                result = holds(n.b, w);
-            }
-            slot = saved;
-            return result;
-        }
-        case Fk::Box:
-        case Fk::Diamond: {
-            const bool all = n.kind == Fk::Box;
-            for (int v = 0; v < M.worlds; ++v)
-                if (M.access.at(static_cast<std::size_t>(w)).at(static_cast<std::size_t>(v))
-                    && holds(n.a, v) != all)
-                    return !all;
-            return all;
-        }
-        }
-        return false;
-    }
-
-private:
-    int value(int t)
-    {
-        const TermNode &n = L.term(t);
-        if (n.kind == Tk::Var)
-            return m_env.at(static_cast<std::size_t>(n.sym));
-        const auto it = M.functions.find(n.sym);
-        if (n.kind != Tk::App || it == M.functions.end())
-            return -1;
-        std::size_t index = 0;
-        for (int a : L.args(t))
-            index = index * static_cast<std::size_t>(M.domain) + static_cast<std::size_t>(value(a));
-        return it->second.at(index);
-    }
-
-    const Logic &L;
-    const Structure &M;
-    std::vector<int> m_env;
-};
-
 // ---- the encoding -------------------------------------------------------------------------
 
 // Enough for the small models a countermodel needs; bigger encodings are not tried.
@@ -171,14 +69,14 @@ public:
         for (int p : sig.predicates) {
             m_predicateBase[p] = m_solver.addVariable();
             const std::size_t count
-                = power(n, L.predicateSymbol(p).arity) * static_cast<std::size_t>(m);
+                = tupleCount(n, L.predicateSymbol(p).arity) * static_cast<std::size_t>(m);
             guard(count);
             for (std::size_t i = 1; i < count; ++i)
                 m_solver.addVariable();
         }
         int constantIndex = 0;
         for (int f : sig.functions) {
-            const std::size_t tuples = power(n, L.functionSymbol(f).arity);
+            const std::size_t tuples = tupleCount(n, L.functionSymbol(f).arity);
             guard(tuples * static_cast<std::size_t>(n));
             m_functionBase[f] = m_solver.addVariable();
             for (std::size_t i = 1; i < tuples * static_cast<std::size_t>(n); ++i)
@@ -243,7 +141,7 @@ private:
     {
         return m_predicateBase.at(p)
             + static_cast<int>(
-                static_cast<std::size_t>(w) * power(n, L.predicateSymbol(p).arity) + index);
+                static_cast<std::size_t>(w) * tupleCount(n, L.predicateSymbol(p).arity) + index);
     }
     int functionVar(int f, std::size_t tuple, int e) const
     {
@@ -388,7 +286,7 @@ private:
                 continue;
             }
             std::vector<int> cases;
-            const std::size_t tuples = power(n, static_cast<int>(args.size()));
+            const std::size_t tuples = tupleCount(n, static_cast<int>(args.size()));
             guard(tuples);
             for (std::size_t tuple = 0; tuple < tuples; ++tuple) {
                 std::vector<int> parts;
@@ -481,7 +379,7 @@ private:
                 s.access[static_cast<std::size_t>(u)][static_cast<std::size_t>(v)] = r;
             }
         for (int p : m_sig.predicates) {
-            const std::size_t count = power(n, L.predicateSymbol(p).arity);
+            const std::size_t count = tupleCount(n, L.predicateSymbol(p).arity);
             std::vector<char> &table = s.predicates[p];
             for (int w = 0; w < m; ++w)
                 for (std::size_t i = 0; i < count; ++i)
@@ -489,7 +387,7 @@ private:
         }
         for (int f : m_sig.functions) {
             std::vector<int> &table = s.functions[f];
-            for (std::size_t t = 0; t < power(n, L.functionSymbol(f).arity); ++t)
+            for (std::size_t t = 0; t < tupleCount(n, L.functionSymbol(f).arity); ++t)
                 for (int e = 0; e < n; ++e)
                     if (m_solver.modelValue(functionVar(f, t, e))) {
                         table.push_back(e);
@@ -515,57 +413,15 @@ private:
     std::unordered_map<std::string, Value> m_terms;
 };
 
-std::string element(int e)
-{
-    return std::to_string(e);
-}
-
-std::string tupleText(std::size_t index, int arity, int domain)
-{
-    std::vector<int> digits(static_cast<std::size_t>(arity));
-    for (int i = arity; i-- > 0;) {
-        digits[static_cast<std::size_t>(i)]
-            = static_cast<int>(index % static_cast<std::size_t>(domain));
-        index /= static_cast<std::size_t>(domain);
-    }
-    if (arity == 1)
-        return element(digits[0]);
-    std::string s = "(";
-    for (int i = 0; i < arity; ++i)
-        s += (i ? ", " : "") + element(digits[static_cast<std::size_t>(i)]);
-    return s + ")";
-}
-
 } // namespace
 
-bool holdsIn(const Logic &logic, const Structure &model, int formula)
+Signature signatureOf(const Logic &logic, const std::vector<int> &formulas)
 {
-    Checker checker(logic, model);
-    return checker.holds(formula, 0);
-}
-
-bool frameFits(const Structure &model, ModalSystem system)
-{
-    const int m = model.worlds;
-    auto r = [&](int u, int v) {
-        return model.access[static_cast<std::size_t>(u)][static_cast<std::size_t>(v)] != 0;
-    };
-    for (int u = 0; u < m; ++u) {
-        if (isReflexive(system) && !r(u, u))
-            return false;
-        bool successor = false;
-        for (int v = 0; v < m; ++v) {
-            successor = successor || r(u, v);
-            if (isSymmetric(system) && r(u, v) && !r(v, u))
-                return false;
-            for (int z = 0; z < m && isTransitive(system); ++z)
-                if (r(u, v) && r(v, z) && !r(u, z))
-                    return false;
-        }
-        if (isSerial(system) && !successor)
-            return false;
-    }
-    return true;
+    Signature sig;
+    std::set<int> seen;
+    for (int f : formulas)
+        collect(logic, f, sig, seen);
+    return sig;
 }
 
 ModelSearch findModel(const Logic &logic, const std::vector<int> &formulas, ModalSystem system,
@@ -592,81 +448,6 @@ ModelSearch findModel(const Logic &logic, const std::vector<int> &formulas, Moda
     } catch (const TooBig &) {
         return {};
     }
-}
-
-std::string describeModel(const Logic &logic, const std::vector<int> &formulas,
-    const Structure &model, bool firstOrder, bool modal)
-{
-    const Signature sig = signatureOf(logic, formulas);
-    std::string out;
-    auto world = [](int w) { return "w" + std::to_string(w); };
-    if (firstOrder) {
-        out += "Dominio: {";
-        for (int d = 0; d < model.domain; ++d)
-            out += (d ? ", " : "") + element(d);
-        out += "}\n";
-    }
-    if (modal) {
-        out += "Mundos: {";
-        for (int w = 0; w < model.worlds; ++w)
-            out += (w ? ", " : "") + world(w);
-        out += "} (las fórmulas se evalúan en w0)\nAccesibilidad: {";
-        bool any = false;
-        for (int u = 0; u < model.worlds; ++u)
-            for (int v = 0; v < model.worlds; ++v)
-                if (model.access[static_cast<std::size_t>(u)][static_cast<std::size_t>(v)]) {
-                    out += (any ? ", " : "") + std::string("(") + world(u) + ", " + world(v) + ")";
-                    any = true;
-                }
-        out += "}\n";
-    }
-    for (int f : sig.functions) {
-        const Symbol &s = logic.functionSymbol(f);
-        const std::vector<int> &table = model.functions.at(f);
-        if (s.arity == 0) {
-            out += s.name + ": " + element(table[0]) + "\n";
-            continue;
-        }
-        out += s.name + ": ";
-        for (std::size_t i = 0; i < table.size(); ++i) {
-            const std::string args = tupleText(i, s.arity, model.domain);
-            out += (i ? ", " : "") + s.name + (s.arity == 1 ? "(" + args + ")" : args) + " = "
-                + element(table[i]);
-        }
-        out += "\n";
-    }
-    for (int p : sig.predicates) {
-        const Symbol &s = logic.predicateSymbol(p);
-        const std::vector<char> &table = model.predicates.at(p);
-        const std::size_t count = power(model.domain, s.arity);
-        for (int w = 0; w < model.worlds; ++w) {
-            std::string line = s.name;
-            if (modal && model.worlds > 1 && s.arity > 0)
-                line += " en " + world(w);
-            if (s.arity == 0 && modal) {
-                if (w > 0)
-                    continue;
-                std::string where;
-                for (int v = 0; v < model.worlds; ++v)
-                    if (table[static_cast<std::size_t>(v)])
-                        where += (where.empty() ? "" : ", ") + world(v);
-                out += s.name + ": verdadera en {" + where + "}\n";
-                continue;
-            }
-            if (s.arity == 0) {
-                out += s.name + ": " + (table[0] ? "verdadera" : "falsa") + "\n";
-                continue;
-            }
-            std::string members;
-            for (std::size_t i = 0; i < count; ++i)
-                if (table[static_cast<std::size_t>(w) * count + i])
-                    members += (members.empty() ? "" : ", ") + tupleText(i, s.arity, model.domain);
-            out += line + ": {" + members + "}\n";
-            if (!modal)
-                break;
-        }
-    }
-    return out;
 }
 
 } // namespace logic

@@ -8,6 +8,7 @@
 #include "Tableau.h"
 
 #include <optional>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -25,6 +26,15 @@ struct Structure
     // Per function: its value for the argument tuple with index i; constants have one entry.
     std::unordered_map<int, std::vector<int>> functions;
 };
+
+/// How many tuples of @p arity elements a domain of @p domain elements has.
+inline std::size_t tupleCount(int domain, int arity)
+{
+    std::size_t r = 1;
+    for (int i = 0; i < arity; ++i)
+        r *= static_cast<std::size_t>(domain);
+    return r;
+}
 
 /// Whether @p formula is true at world 0 of @p model. Plain recursion over the formula, with no
 /// knowledge of how the model was found; symbols missing from the model make it false.
@@ -45,8 +55,11 @@ struct ModelSearch
 ModelSearch findModel(const Logic &logic, const std::vector<int> &formulas, ModalSystem system,
     int domain, int worlds, const Budget &budget);
 
-/// The model in Spanish, Unicode: domain, constants, functions, predicates, worlds.
-std::string describeModel(const Logic &logic, const std::vector<int> &formulas,
-    const Structure &model, bool firstOrder, bool modal);
+/// The predicate and function symbols of @p formulas, in order of their numbers.
+struct Signature
+{
+    std::set<int> predicates, functions;
+};
+Signature signatureOf(const Logic &logic, const std::vector<int> &formulas);
 
 } // namespace logic

@@ -1,3 +1,6 @@
+// One class, Search, longer than the engine's other files: its rules, its unification and its
+// identity rewriting share the branch structures, the bindings and their trail, which a split
+// would put behind accessors on every step of the hottest loop. The tree's text is ProofTree's.
 #include "Tableau.h"
 
 #include <algorithm>
@@ -10,65 +13,7 @@
 namespace logic {
 namespace {
 
-enum class Rule : std::uint8_t {
-    Axiom,
-    Premise,
-    Negation,
-    DoubleNot,
-    And,
-    NotOr,
-    NotImplies,
-    Or,
-    NotAnd,
-    Implies,
-    Iff,
-    NotIff,
-    Forall,
-    NotExists,
-    Exists,
-    NotForall,
-    Box,
-    NotDiamond,
-    Diamond,
-    NotBox,
-    Reflexive,
-    Symmetric,
-    Transitive,
-    Serial,
-    Identity,
-};
-
-const char *ruleSymbol(Rule r)
-{
-    switch (r) {
-    case Rule::DoubleNot: return "¬¬";
-    case Rule::And: return "∧";
-    case Rule::NotOr: return "¬∨";
-    case Rule::NotImplies: return "¬→";
-    case Rule::Or: return "∨";
-    case Rule::NotAnd: return "¬∧";
-    case Rule::Implies: return "→";
-    case Rule::Iff: return "↔";
-    case Rule::NotIff: return "¬↔";
-    case Rule::Forall: return "∀";
-    case Rule::NotExists: return "¬∃";
-    case Rule::Exists: return "∃";
-    case Rule::NotForall: return "¬∀";
-    case Rule::Box: return "□";
-    case Rule::NotDiamond: return "¬◇";
-    case Rule::Diamond: return "◇";
-    case Rule::NotBox: return "¬□";
-    case Rule::Reflexive: return "reflexividad";
-    case Rule::Symmetric: return "simetría";
-    case Rule::Transitive: return "transitividad";
-    case Rule::Serial: return "serialidad";
-    case Rule::Identity: return "=";
-    case Rule::Axiom:
-    case Rule::Premise:
-    case Rule::Negation: break;
-    }
-    return "";
-}
+using Rule = TreeRule;
 
 // A line of the tree. Lines are never changed once made: a branch is the chain of parents from
 // its last line, and branches that split share the lines above the split.
@@ -234,7 +179,7 @@ public:
             if (o == Outcome::Closed) {
                 if (!st.pending) {
                     result.kind = TableauResult::Kind::Closed;
-                    result.tree = tree(st.closed, result.lines);
+                    result.tree = tree(st.closed);
                     return result;
                 }
                 st.branch = st.pending->head.branch;
@@ -1297,7 +1242,8 @@ private:
         return r;
     }
 
-    std::string tree(const Cell<Closure> *closedList, int &count)
+    // The closed tree in textbook order, with its free variables and witnesses as constants.
+    ProofTree tree(const Cell<Closure> *closedList)
     {
         std::vector<Closure> closures;
         for (const Cell<Closure> *c = closedList; c; c = c->tail)
@@ -1322,86 +1268,41 @@ private:
             std::sort(kids.begin(), kids.end(),
                 [](const Line *a, const Line *b) { return a->seq < b->seq; });
 
-        std::unordered_map<const Line *, int> number;
-        std::string out;
-        count = 0;
-        struct Frame
-        {
-            const Line *line;
-            std::string branch; // "", "1", "2", "1.1"...: the branch the line is on
-            bool first;         // the line begins its branch
-        };
-        std::vector<Frame> stack;
+        ProofTree out;
+        out.modal = m_modal;
+        out.conclusionIsFormula = m_options.conclusionIsFormula;
+        std::unordered_map<const Line *, int> index;
+        auto indexOf = [&](const Line *x) { return x ? index.at(x) : -1; };
+        std::vector<std::pair<const Line *, int>> stack; // a line and its parent's node
         if (root)
-            stack.push_back({root, {}, false});
-        auto indent = [](const std::string &branch) {
-            const std::size_t depth = branch.empty()
-                ? 0
-                : 1 + static_cast<std::size_t>(std::count(branch.begin(), branch.end(), '.'));
-            return std::string(depth * 3, ' ');
-        };
+            stack.emplace_back(root, -1);
         while (!stack.empty()) {
-            const Frame f = stack.back();
+            const auto [x, parent] = stack.back();
             stack.pop_back();
-            if (count >= kMaxTreeLines) {
-                out += "(el árbol sigue; se muestran sus primeras " + std::to_string(kMaxTreeLines)
-                    + " líneas)\n";
+            if (static_cast<int>(out.nodes.size()) >= kMaxTreeLines) {
+                out.truncated = true;
                 break;
             }
-            const std::string pad = indent(f.branch);
-            if (f.first)
-                out += pad.substr(0, pad.size() - 3) + "rama " + f.branch + ":\n";
-            const Line *x = f.line;
-            number[x] = ++count;
-            out += pad + std::to_string(count) + ". " + lineText(x) + "  (" + origin(x, number)
-                + ")\n";
+            const int me = static_cast<int>(out.nodes.size());
+            index[x] = me; // a line may close its branch on its own
+            TreeNode node;
+            node.parent = parent;
+            node.formula = x->formula < 0 ? -1 : groundFormula(x->formula);
+            node.world = x->world;
+            node.world2 = x->world2;
+            node.rule = x->rule;
+            node.from1 = indexOf(x->from1);
+            node.from2 = indexOf(x->from2);
             if (auto it = closedAt.find(x); it != closedAt.end()) {
-                const Closure &c = *it->second;
-                out += pad + "× " + std::to_string(number.at(c.a));
-                if (c.b)
-                    out += " y " + std::to_string(number.at(c.b));
-                out += "\n";
+                node.closedBy1 = indexOf(it->second->a);
+                node.closedBy2 = indexOf(it->second->b);
             }
-            const auto kids = children.find(x);
-            if (kids == children.end())
-                continue;
-            const std::vector<const Line *> &k = kids->second;
-            if (k.size() == 1) {
-                stack.push_back({k[0], f.branch, false});
-                continue;
-            }
-            for (std::size_t i = k.size(); i-- > 0;)
-                stack.push_back(
-                    {k[i], (f.branch.empty() ? "" : f.branch + ".") + std::to_string(i + 1), true});
+            out.nodes.push_back(node);
+            if (const auto kids = children.find(x); kids != children.end())
+                for (auto it = kids->second.rbegin(); it != kids->second.rend(); ++it)
+                    stack.emplace_back(*it, me);
         }
         return out;
-    }
-
-    std::string lineText(const Line *x)
-    {
-        if (x->formula < 0)
-            return "w" + std::to_string(x->world) + " R w" + std::to_string(x->world2);
-        std::string text = L.text(groundFormula(x->formula));
-        if (m_modal)
-            text += "  [w" + std::to_string(x->world) + "]";
-        return text;
-    }
-
-    std::string origin(const Line *x, const std::unordered_map<const Line *, int> &number) const
-    {
-        if (x->rule == Rule::Premise)
-            return "premisa";
-        if (x->rule == Rule::Axiom)
-            return "axioma de la identidad";
-        if (x->rule == Rule::Negation)
-            return m_options.conclusionIsFormula ? "negación de la fórmula"
-                                                 : "negación de la conclusión";
-        if (!x->from1)
-            return ruleSymbol(x->rule);
-        std::string s = "de " + std::to_string(number.at(x->from1));
-        if (x->from2)
-            s += " y " + std::to_string(number.at(x->from2));
-        return s + ", " + ruleSymbol(x->rule);
     }
 
     Logic &L;

@@ -6,6 +6,7 @@
 #include "Budget.h"
 #include "Logic.h"
 #include "ModalSystem.h"
+#include "ProofTree.h"
 
 #include <cstdint>
 #include <string>
@@ -27,8 +28,7 @@ struct OpenBranch
 struct TableauResult
 {
     enum class Kind { Closed, Open, Unknown } kind = Kind::Unknown;
-    std::string tree;     // a closed tree, Unicode, lines ended by '\n'
-    int lines = 0;        // lines of the tree
+    ProofTree tree;       // a closed tree
     int limit = 0;        // instances of ∀ per branch that sufficed (or were last tried)
     bool stopped = false; // Unknown because the budget ran out, not because every choice failed
     OpenBranch open;

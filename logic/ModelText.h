@@ -1,0 +1,14 @@
+#pragma once
+
+#include "Models.h"
+
+#include <string>
+#include <vector>
+
+namespace logic {
+
+/// The model in Spanish, Unicode: domain, constants, functions, predicates, worlds.
+std::string describeModel(const Logic &logic, const std::vector<int> &formulas,
+    const Structure &model, bool firstOrder, bool modal);
+
+} // namespace logic
