@@ -44,14 +44,14 @@ Search fromRow(const Evaluator &eval, const std::optional<std::uint64_t> &row)
 // The solver's encoding knows only the five connectives, so verum and falsum are folded away
 // first, into a small arena of its own that keeps the variables and their order.
 Search solverSearch(const Arena &arena, int root, bool wanted, const std::vector<int> &vars,
-    std::int64_t conflictLimit, Clock::time_point deadline)
+    std::int64_t conflictLimit, const Budget &budget)
 {
     const Dag dag = arena.dag({root});
     bool constants = false;
     for (const Node &n : dag.nodes)
         constants = constants || n.op == Op::Top || n.op == Op::Bottom;
     if (!constants)
-        return satSearch(arena, root, wanted, vars, conflictLimit, deadline);
+        return satSearch(arena, root, wanted, vars, conflictLimit, budget);
 
     Arena folded;
     std::vector<int> foldedVars;
@@ -102,7 +102,7 @@ Search solverSearch(const Arena &arena, int root, bool wanted, const std::vector
     }
     const int r = value.back();
     if (r >= 0)
-        return satSearch(folded, r, wanted, foldedVars, conflictLimit, deadline);
+        return satSearch(folded, r, wanted, foldedVars, conflictLimit, budget);
     Search s;
     s.found = (r == kTrue) == wanted ? Found::Yes : Found::No;
     if (s.found == Found::Yes)
@@ -134,12 +134,12 @@ Search findAssignment(const Arena &arena, int root, bool wanted, const std::vect
         const TableScan scan = scanTable(eval, root, wanted, !wanted);
         return fromRow(eval, wanted ? scan.trueRow : scan.falseRow);
     }
-    return solverSearch(arena, root, wanted, vars, limits.conflicts, Clock::now() + limits.time);
+    return solverSearch(arena, root, wanted, vars, limits.conflicts, limits.budget);
 }
 
 Classification classify(const Arena &arena, int root, Engine engine, Limits limits)
 {
-    const auto start = Clock::now();
+    const auto start = CpuClock::now();
     Classification c;
     c.vars = arena.variablesOf({root});
     Search yes, no;
@@ -150,14 +150,14 @@ Classification classify(const Arena &arena, int root, Engine engine, Limits limi
         no = fromRow(eval, scan.falseRow);
     } else {
         // The two searches share the limits, so that the formula as a whole keeps to them.
-        const auto deadline = start + limits.time;
-        yes = solverSearch(arena, root, true, c.vars, limits.conflicts, deadline);
+        yes = solverSearch(arena, root, true, c.vars, limits.conflicts, limits.budget);
         if (yes.found != Found::Unknown)
             no = solverSearch(
-                arena, root, false, c.vars, limits.conflicts - yes.conflicts, deadline);
+                arena, root, false, c.vars, limits.conflicts - yes.conflicts, limits.budget);
     }
-    c.effort = {
-        yes.conflicts + no.conflicts, std::chrono::duration<double>(Clock::now() - start).count()};
+    c.effort = {yes.conflicts + no.conflicts,
+        std::chrono::duration<double>(CpuClock::now() - start).count(),
+        yes.found == Found::Unknown ? yes.stop : no.stop};
     if (yes.found == Found::Yes)
         c.satisfying = yes.model;
     if (no.found == Found::Yes)
@@ -174,7 +174,7 @@ Classification classify(const Arena &arena, int root, Engine engine, Limits limi
 ArgumentCheck checkArgument(
     Arena &arena, const std::vector<int> &premises, int conclusion, Engine engine, Limits limits)
 {
-    const auto start = Clock::now();
+    const auto start = CpuClock::now();
     int counter = arena.negation(conclusion);
     for (auto it = premises.rbegin(); it != premises.rend(); ++it)
         counter = arena.make(Op::And, *it, counter);
@@ -183,7 +183,8 @@ ArgumentCheck checkArgument(
     const Search s = findAssignment(arena, counter, true, check.vars, engine, limits);
     check.counterexampleFound = s.found;
     check.counterexample = s.model;
-    check.effort = {s.conflicts, std::chrono::duration<double>(Clock::now() - start).count()};
+    check.effort
+        = {s.conflicts, std::chrono::duration<double>(CpuClock::now() - start).count(), s.stop};
     return check;
 }
 

@@ -15,21 +15,21 @@ enum class Verdict { Tautology, Contradiction, Contingency, Unknown };
 
 // Enough for any formula a person writes; a pathological one reports Unknown, with what was
 // tried, instead of hanging the editor, which waits for the interpreter. Both limits hold for a
-// whole formula or argument, however many searches it takes; the time is wall clock.
+// whole formula or argument, however many searches it takes; the time is processor time.
 inline constexpr std::int64_t kConflictLimit = 2'000'000;
-inline constexpr std::chrono::seconds kTimeLimit{15};
 
 struct Limits
 {
     std::int64_t conflicts = kConflictLimit;
-    Clock::duration time = kTimeLimit;
+    Budget budget = Budget::forTime(kProblemSeconds); // from when the limits are made
 };
 
 /// What the searches for one answer cost; shown when they give up.
 struct Effort
 {
     std::int64_t conflicts = 0;
-    double seconds = 0;
+    double seconds = 0; // processor time
+    Stop stop = Stop::None;
 };
 
 struct Classification

@@ -148,14 +148,10 @@ std::vector<ProblemResult> checkText(
             r.reason = "cancelado";
             return;
         }
-        const auto start = std::chrono::steady_clock::now();
-        Budget budget;
-        budget.deadline = start + std::chrono::seconds(kProblemSeconds);
-        budget.cancel = &cancel;
+        const auto start = CpuClock::now();
+        const Budget budget(start + kProblemSeconds, &cancel);
         Judgement j = judge(logic, premises, conclusion, argument, r.system, budget);
-        r.milliseconds
-            = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-                  .count();
+        r.milliseconds = std::chrono::duration<double, std::milli>(CpuClock::now() - start).count();
         r.decision = j.decision;
         r.explanation = std::move(j.explanation);
         r.reason = std::move(j.reason);

@@ -85,12 +85,19 @@ Judgement propositional(Problem &p, const Budget &budget)
     for (int f : p.premises)
         premises.push_back(toArena(p.logic, f, arena));
     const int conclusion = toArena(p.logic, p.conclusion, arena);
-    const ArgumentCheck check = checkArgument(arena, premises, conclusion);
+    const ArgumentCheck check
+        = checkArgument(arena, premises, conclusion, Engine::Automatic, {kConflictLimit, budget});
     Judgement j;
     if (check.counterexampleFound == Found::Unknown) {
-        j.explanation = "No determinado: la búsqueda de una valoración superó su límite de "
-            + std::to_string(kConflictLimit) + " conflictos.\n";
-        j.reason = "límite de la búsqueda";
+        j.stop = check.effort.stop;
+        j.explanation = "No determinado: la búsqueda de una valoración "
+            + std::string(j.stop == Stop::Conflicts
+                    ? "llegó a su límite de " + std::to_string(kConflictLimit) + " conflictos"
+                    : j.stop == Stop::Cancelled ? "se canceló"
+                                                : "llegó al límite de tiempo de "
+                        + std::to_string(kProblemSeconds.count()) + " s de procesador")
+            + ".\n";
+        j.reason = stopWords(j.stop);
         return j;
     }
     if (check.counterexampleFound == Found::Yes) {
@@ -113,9 +120,11 @@ Judgement propositional(Problem &p, const Budget &budget)
         j.reason = "valoración " + values;
         return j;
     }
+    // The solver has decided; the tree only explains, and only while it fits the window.
     TableauOptions options;
     options.conclusionIsFormula = !p.argument;
     options.stepLimit = kTreeSteps;
+    options.branchLimit = kMaxTreeBranches;
     const TableauResult t = runTableau(p.logic, p.premises, p.conclusion, options, budget);
     if (t.kind == TableauResult::Kind::Closed)
         return valid(p, t);
@@ -123,8 +132,8 @@ Judgement propositional(Problem &p, const Budget &budget)
     j.explanation = "Ninguna valoración "
         + std::string(p.argument ? "hace verdaderas las premisas y falsa la conclusión"
                                  : "hace falsa la fórmula")
-        + " (lo ha comprobado el resolvedor SAT); el árbol cerrado es demasiado grande para "
-          "mostrarlo.\n";
+        + " (lo ha comprobado el resolvedor SAT); árbol omitido: más de "
+        + std::to_string(kMaxTreeBranches) + " ramas.\n";
     j.reason = "sin valoración que lo refute";
     return j;
 }
@@ -283,8 +292,8 @@ struct Strategy
 {
     enum Kind { Models, Branch, Line, Identity } kind;
     int limit = 1;
-    std::chrono::milliseconds slice{kFirstRoundMilliseconds};
-    std::chrono::steady_clock::duration spent{};
+    CpuClock::duration slice = std::chrono::milliseconds(kFirstRoundMilliseconds);
+    CpuClock::duration spent{};
     bool done = false;
 };
 
@@ -326,7 +335,7 @@ Judgement search(Problem &p, const Budget &budget)
                 s = &c;
         if (!s)
             break;
-        const auto start = std::chrono::steady_clock::now();
+        const auto start = CpuClock::now();
         if (s->kind == Strategy::Models) {
             if (nextSize >= sizes.size()) {
                 s->done = true;
@@ -337,7 +346,7 @@ Judgement search(Problem &p, const Budget &budget)
             largestTried = std::max(largestTried, p.modal && !p.firstOrder ? w : d);
             if (m.status == ModelStatus::Found)
                 return invalid(p, refutation, m.model);
-            s->spent += std::chrono::steady_clock::now() - start;
+            s->spent += CpuClock::now() - start;
             continue;
         }
         TableauOptions options;
@@ -349,10 +358,9 @@ Judgement search(Problem &p, const Budget &budget)
             options.axioms = axioms;
         if (p.firstOrder && p.modal)
             options.worldLimit = 3 + 2 * s->limit;
-        Budget slice = budget;
-        slice.deadline = std::min(budget.deadline, start + s->slice);
-        const TableauResult t = runTableau(p.logic, p.premises, p.conclusion, options, slice);
-        s->spent += std::chrono::steady_clock::now() - start;
+        const TableauResult t = runTableau(
+            p.logic, p.premises, p.conclusion, options, budget.until(start + s->slice));
+        s->spent += CpuClock::now() - start;
         if (t.kind == TableauResult::Kind::Closed)
             return valid(p, t);
         if (t.kind == TableauResult::Kind::Open) {
@@ -382,9 +390,20 @@ Judgement search(Problem &p, const Budget &budget)
             + plural(deepestLimit, "ejemplar", "ejemplares") + " de ∀ por rama";
     j.explanation += ", y no hay contramodelo de hasta "
         + plural(largestTried, p.modal && !p.firstOrder ? "mundo" : "elemento",
-            p.modal && !p.firstOrder ? "mundos" : "elementos")
-        + (budget.expired() ? " en el tiempo disponible" : "") + ".\n";
-    j.reason = budget.expired() ? "límite de tiempo" : "límites de búsqueda";
+            p.modal && !p.firstOrder ? "mundos" : "elementos");
+    // What stopped it: the clock, the user, or the sizes the search allows itself.
+    j.stop = budget.stop() != Stop::None ? budget.stop() : Stop::Size;
+    if (j.stop == Stop::Time)
+        j.explanation += " en el límite de " + std::to_string(kProblemSeconds.count())
+            + " s de tiempo de procesador";
+    else if (j.stop == Stop::Cancelled)
+        j.explanation += " cuando se canceló la comprobación";
+    else
+        j.explanation
+            += " (los límites de la búsqueda: " + plural(kMaxModelDomain, "elemento", "elementos")
+            + ", " + plural(kMaxModelWorlds, "mundo", "mundos") + ")";
+    j.explanation += ".\n";
+    j.reason = stopWords(j.stop);
     return j;
 }
 
@@ -448,8 +467,7 @@ namespace logic {
 std::string reportProblem(const Logic &logic, const std::vector<int> &premises, int conclusion,
     bool argument, ModalSystem system)
 {
-    Budget budget;
-    budget.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kProblemSeconds);
+    const Budget budget = Budget::forTime(kProblemSeconds);
     const Judgement j = judge(logic, premises, conclusion, argument, system, budget);
     std::string out;
     bool modal = logic.hasModal(conclusion);

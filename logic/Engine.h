@@ -11,8 +11,8 @@
 
 namespace logic {
 
-// Per problem: beyond these the answer is "no determinado", never a guess.
-inline constexpr int kProblemSeconds = 10;
+// Per problem, with kProblemSeconds of processor time: beyond these the answer is "no
+// determinado", never a guess.
 inline constexpr int kMaxModelDomain = 8;
 inline constexpr int kMaxModelWorlds = 8;
 
@@ -22,8 +22,9 @@ struct Judgement
 {
     Decision decision = Decision::Unknown;
     std::string
-        explanation;    // Unicode, lines ended by '\n': a closed tree or a checked countermodel
-    std::string reason; // a few words for "--verdict"
+        explanation;        // Unicode, lines ended by '\n': a closed tree or a checked countermodel
+    std::string reason;     // a few words for "--verdict"
+    Stop stop = Stop::None; // what ended an undecided search
 };
 
 /// Decides whether @p premises entail @p conclusion (a formula alone when there are no premises

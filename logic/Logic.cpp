@@ -241,7 +241,8 @@ int Logic::quantified(Fk kind, int v, int body)
 
 int Logic::substituteTerm(int t, int v, int s)
 {
-    const TermNode &n = term(t);
+    // By value: the recursive calls add terms, which may move the store's nodes.
+    const TermNode n = term(t);
     if (!(n.vars & bit(v)))
         return t;
     if (n.kind == Tk::Var)

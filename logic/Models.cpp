@@ -107,7 +107,7 @@ public:
     ModelSearch solve()
     {
         ModelSearch s;
-        switch (m_solver.solve(kModelConflicts)) {
+        switch (m_solver.solve(kModelConflicts, m_budget)) {
         case Solver::Result::Unsatisfiable: s.status = ModelStatus::None; break;
         case Solver::Result::Unknown: s.status = ModelStatus::Unknown; break;
         case Solver::Result::Satisfiable: s.status = ModelStatus::Found, s.model = decode(); break;
@@ -121,7 +121,7 @@ private:
         m_size += more;
         if (m_size > kMaxClauses)
             throw TooBig{};
-        if ((++m_checks & 1023) == 0 && m_budget.expired())
+        if ((++m_checks & 63) == 0 && m_budget.expired())
             throw TooBig{};
     }
 

@@ -32,10 +32,9 @@ int luby(int i)
 // where larger steps cost a factor of three by 600,000 and solved no faster.
 constexpr std::uint32_t kGlue = 2;
 constexpr std::int64_t kReduceGrowth = 100;
-// Looking at the clock costs tens of nanoseconds; once per this many conflicts or decisions
-// keeps the deadline within milliseconds at no measurable cost.
-constexpr std::int64_t kClockEvery = 64;
-constexpr std::int64_t kClockEveryDecisions = 1024;
+// The budget is asked at every conflict, and once per this many decisions: a long run of
+// decisions without a conflict still reaches it within microseconds.
+constexpr std::int64_t kClockEveryDecisions = 256;
 
 } // namespace
 
@@ -425,11 +424,16 @@ void Solver::reduceLearnts()
         watch(c);
 }
 
-Solver::Result Solver::solve(std::int64_t conflictLimit, Clock::time_point deadline)
+Solver::Result Solver::solve(std::int64_t conflictLimit, const Budget &budget)
 {
+    m_stop = Stop::None;
     if (m_inconsistent)
         return Result::Unsatisfiable;
-    if (m_conflicts >= conflictLimit || Clock::now() >= deadline)
+    auto stopped = [&] {
+        m_stop = m_conflicts >= conflictLimit ? Stop::Conflicts : budget.stop();
+        return m_stop != Stop::None;
+    };
+    if (stopped())
         return Result::Unknown;
     backtrack(0);
     std::vector<Lit> learnt;
@@ -454,8 +458,7 @@ Solver::Result Solver::solve(std::int64_t conflictLimit, Clock::time_point deadl
                 m_learnts.push_back(c);
                 assign(learnt[0], c);
             }
-            if (m_conflicts >= conflictLimit
-                || (m_conflicts % kClockEvery == 0 && Clock::now() >= deadline))
+            if (stopped())
                 return Result::Unknown;
             --untilRestart;
             continue;
@@ -469,7 +472,7 @@ Solver::Result Solver::solve(std::int64_t conflictLimit, Clock::time_point deadl
             m_nextReduce = m_conflicts + m_reduceStep;
             reduceLearnts();
         }
-        if (++m_decisions % kClockEveryDecisions == 0 && Clock::now() >= deadline)
+        if (++m_decisions % kClockEveryDecisions == 0 && stopped())
             return Result::Unknown;
         const int v = pickBranch();
         if (v < 0)
@@ -481,7 +484,7 @@ Solver::Result Solver::solve(std::int64_t conflictLimit, Clock::time_point deadl
 }
 
 Search satSearch(const Arena &arena, int root, bool wanted, const std::vector<int> &vars,
-    std::int64_t conflictLimit, Clock::time_point deadline)
+    std::int64_t conflictLimit, const Budget &budget)
 {
     Solver solver;
     // A negation shares its operand's solver variable with the opposite sign.
@@ -533,8 +536,9 @@ Search satSearch(const Arena &arena, int root, bool wanted, const std::vector<in
     solver.addClause({wanted ? r : -r});
 
     Search search;
-    const Solver::Result result = solver.solve(conflictLimit, deadline);
+    const Solver::Result result = solver.solve(conflictLimit, budget);
     search.conflicts = solver.conflicts();
+    search.stop = solver.stop();
     switch (result) {
     case Solver::Result::Unsatisfiable: search.found = Found::No; break;
     case Solver::Result::Unknown: search.found = Found::Unknown; break;

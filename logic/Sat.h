@@ -1,14 +1,12 @@
 #pragma once
 
+#include "Budget.h"
 #include "Formula.h"
 
-#include <chrono>
 #include <cstdint>
 #include <vector>
 
 namespace logic {
-
-using Clock = std::chrono::steady_clock;
 
 /// A CDCL solver: two watched literals with blockers, first-UIP learning with minimisation,
 /// activity-ordered decisions, saved phases and Luby restarts. Learnt clauses are reduced on a
@@ -21,9 +19,10 @@ public:
 
     int addVariable();
     void addClause(std::vector<int> literals);
-    /// Stops with Unknown once conflicts() reaches @p conflictLimit or the clock passes
-    /// @p deadline. Calling it again goes on with the same search, learnt clauses included.
-    Result solve(std::int64_t conflictLimit, Clock::time_point deadline = Clock::time_point::max());
+    /// Stops with Unknown once conflicts() reaches @p conflictLimit or @p budget expires, as
+    /// stop() then says. Calling it again goes on with the same search, learnt clauses included.
+    Result solve(std::int64_t conflictLimit, const Budget &budget = Budget());
+    Stop stop() const { return m_stop; }
     bool modelValue(int var) const { return m_assign[static_cast<std::size_t>(var - 1)] == 1; }
     std::int64_t conflicts() const { return m_conflicts; }
     std::size_t learntClauses() const { return m_learnts.size(); }
@@ -92,6 +91,7 @@ private:
     std::int64_t m_nextReduce = 2000;
     std::int64_t m_reduceStep = 2000;
     bool m_inconsistent = false;
+    Stop m_stop = Stop::None;
 };
 
 enum class Found { Yes, No, Unknown };
@@ -101,11 +101,12 @@ struct Search
     Found found = Found::Unknown;
     std::vector<bool> model;    // over the variables asked for, in their order
     std::int64_t conflicts = 0; // what the search cost, reported when it gives up
+    Stop stop = Stop::None;     // what ended it, when Unknown
 };
 
 /// Looks for an assignment of @p vars giving @p root the value @p wanted, through a Tseitin
 /// encoding of the formula into the solver; Unknown past either limit.
 Search satSearch(const Arena &arena, int root, bool wanted, const std::vector<int> &vars,
-    std::int64_t conflictLimit, Clock::time_point deadline = Clock::time_point::max());
+    std::int64_t conflictLimit, const Budget &budget = Budget());
 
 } // namespace logic

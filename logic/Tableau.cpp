@@ -165,18 +165,23 @@ public:
         std::vector<Choice> choices;
         for (;;) {
             ++m_steps;
-            if ((m_steps & 255) == 0
-                && (m_budget.expired() || m_pool.bytes() > kMaxTableauBytes
-                    || L.size() > kMaxStoreNodes))
+            if (((m_steps & 15) == 0
+                    && (m_budget.expired() || m_pool.bytes() > kMaxTableauBytes
+                        || L.size() > kMaxStoreNodes))
+                || (m_options.stepLimit > 0 && m_steps > m_options.stepLimit)) {
+                result.stopped = true;
                 return result;
-            if (m_options.stepLimit > 0 && m_steps > m_options.stepLimit)
-                return result;
+            }
             Outcome o = step(st, choices);
             if (o == Outcome::Failed)
                 o = backtrack(st, choices);
             if (o == Outcome::Failed)
                 return result; // every choice failed within this limit
             if (o == Outcome::Closed) {
+                if (m_options.branchLimit > 0 && ++m_closedBranches > m_options.branchLimit) {
+                    result.stopped = true;
+                    return result;
+                }
                 if (!st.pending) {
                     result.kind = TableauResult::Kind::Closed;
                     result.tree = tree(st.closed);
@@ -1006,7 +1011,8 @@ private:
     int resolved(int t) const
     {
         t = deref(t);
-        const TermNode &n = L.term(t);
+        // By value: the calls below add terms to the store, which may move its nodes.
+        const TermNode n = L.term(t);
         if (n.kind != Tk::App || !n.params)
             return t;
         std::vector<int> args;
@@ -1020,7 +1026,7 @@ private:
         t = resolved(t);
         if (t == from)
             return to;
-        const TermNode &n = L.term(t);
+        const TermNode n = L.term(t);
         if (n.kind != Tk::App || n.list < 0)
             return t;
         std::vector<int> args;
@@ -1053,10 +1059,10 @@ private:
         t = resolved(t);
         if (s == t)
             return 0;
-        const TermNode &a = L.term(s), &b = L.term(t);
         const int sa = termSize(s), sb = termSize(t);
         if (sa != sb)
             return sa < sb ? -1 : 1;
+        const TermNode &a = L.term(s), &b = L.term(t); // after termSize, which adds terms
         if (a.kind != b.kind)
             return a.kind < b.kind ? -1 : 1;
         if (a.sym != b.sym)
@@ -1115,7 +1121,11 @@ private:
                 work.emplace_back(c->head, x);
         const int budget = 30 + 30 * m_options.gammaLimit;
         for (const auto &[e, target] : work) {
-            const FormulaNode &eq = L.node(e->formula);
+            if (m_budget.expired()) {
+                b.limited = true; // an open end proves nothing now; the step loop ends the round
+                return;
+            }
+            const FormulaNode eq = L.node(e->formula); // compareTerms adds terms to the store
             const int order = compareTerms(eq.a, eq.b);
             if (order == 0)
                 continue;
@@ -1316,6 +1326,7 @@ private:
     std::vector<const Line *> m_witnessLine; // per witness function: the line of its ∃
     std::vector<int> m_trail;
     std::int64_t m_steps = 0;
+    int m_closedBranches = 0;
     int m_seq = 0;
     int m_witnesses = 0;
     std::unordered_set<std::string> m_usedNames;

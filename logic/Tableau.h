@@ -42,6 +42,7 @@ struct TableauOptions
     std::int64_t stepLimit = 0; // 0: none
     int worldLimit = 2000;      // worlds per branch; a modal formula with quantifiers may ask for
                                 // new worlds without end, so its rounds raise this with gammaLimit
+    int branchLimit = 0;        // closed branches, counted as the search closes them; 0: none
     bool conclusionIsFormula = false; // "negación de la fórmula" rather than "de la conclusión"
     std::vector<int> axioms;          // laws of identity to add as lines ("axioma de la identidad")
 };
@@ -56,6 +57,9 @@ TableauResult runTableau(Logic &logic, const std::vector<int> &premises, int con
 inline constexpr std::size_t kMaxTableauBytes = std::size_t{256} << 20;
 inline constexpr std::size_t kMaxStoreNodes = 4'000'000; // formulas and terms made by instances
 inline constexpr int kMaxTreeLines = 4000;
+// A propositional tree beyond this many branches is not built once the solver has decided: it
+// would not fit the window, and building it could take the whole time limit.
+inline constexpr int kMaxTreeBranches = 128;
 inline constexpr int kMaxTermDepth = 12;
 
 } // namespace logic

@@ -29,6 +29,7 @@
 extern char **environ;
 
 using namespace logic;
+using Clock = std::chrono::steady_clock;
 
 namespace {
 
@@ -84,7 +85,7 @@ Run ours(const Cnf &cnf, int vars)
         solver.addVariable();
     for (const auto &c : cnf)
         solver.addClause(c);
-    const Solver::Result r = solver.solve(kConflictLimit, start + kTimeLimit);
+    const Solver::Result r = solver.solve(kConflictLimit, Budget::forTime(kProblemSeconds));
     run.seconds = seconds(start);
     run.cpu = cpuSeconds() - cpuStart;
     run.conflicts = solver.conflicts();

@@ -123,9 +123,10 @@ std::string gaveUp(const Effort &effort)
     if (seconds.size() < 2)
         seconds.insert(0, "0");
     seconds.insert(seconds.size() - 1, ",");
-    return "la búsqueda se detuvo tras " + std::to_string(effort.conflicts) + " conflictos y "
-        + seconds + " s (límites: " + std::to_string(kConflictLimit) + " conflictos y "
-        + std::to_string(kTimeLimit.count()) + " s).";
+    return "la búsqueda se detuvo por " + std::string(stopWords(effort.stop)) + " tras "
+        + std::to_string(effort.conflicts) + " conflictos y " + seconds
+        + " s de procesador (límites: " + std::to_string(kConflictLimit) + " conflictos y "
+        + std::to_string(kProblemSeconds.count()) + " s).";
 }
 
 std::string assignmentText(

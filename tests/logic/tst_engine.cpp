@@ -40,8 +40,7 @@ Judgement decide(
     const std::string &utf8, ModalSystem system = ModalSystem::K, int milliseconds = 10'000)
 {
     Parsed p = parse(utf8);
-    Budget budget;
-    budget.deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    const Budget budget = Budget::forTime(std::chrono::milliseconds(milliseconds));
     return judge(p.logic, p.line.premises, p.line.conclusion, p.line.argument, system, budget);
 }
 
