@@ -1,5 +1,7 @@
 #include "Api.h"
 
+#include "Grouping.h"
+#include "LargeStack.h"
 #include "Lexer.h"
 #include "Parser.h"
 #include "Text.h"
@@ -32,15 +34,14 @@ std::vector<std::u32string> splitLines(std::u32string_view text)
     return lines;
 }
 
-enum class Kind { Skip, Blank, Formula, Argument, Separator, Error };
-
+// One line of the text as read: what it is to the grouping, and what the reader made of it.
 struct Item
 {
-    Kind kind = Kind::Skip;
+    LineKind kind = LineKind::Skip;
     int line = 0;
     LineParse parse;
     ModalSystem system = ModalSystem::K;
-    std::string error;
+    std::string error; // unreadable, or an unknown "sistema:"
     int column = 0;
 };
 
@@ -87,173 +88,158 @@ bool systemLine(std::u32string_view line, ModalSystem &system, std::string &erro
     return true;
 }
 
-std::vector<ProblemResult> checkText(
-    std::string_view utf8, ModalSystem system, const std::atomic<bool> &cancel)
+void checkText(std::string_view utf8, const CheckOptions &options, const std::atomic<bool> &cancel,
+    const std::function<void(ProblemResult &&)> &emit)
 {
-    const std::u32string text
-        = decode(utf8.substr(0, 3) == "\xEF\xBB\xBF" ? utf8.substr(3) : utf8, Encoding::Utf8);
-    const std::vector<std::u32string> lines = splitLines(text);
-    Logic logic;
-    std::vector<Item> items;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        Item item;
-        item.line = static_cast<int>(i) + 1;
-        const std::u32string_view t = trim(lines[i]);
-        std::string error;
-        if (t.empty()) {
-            item.kind = Kind::Blank;
-        } else if (t.substr(0, 2) == U"//") {
-            item.kind = Kind::Skip;
-        } else if (systemLine(t, system, error)) {
-            item.kind = error.empty() ? Kind::Skip : Kind::Error;
-            item.error = error;
-            item.column = 1;
-        } else if (t.size() >= 3 && t.find_first_not_of(U'-') == std::u32string_view::npos) {
-            item.kind = Kind::Separator;
-        } else {
-            item.parse = parseLine(logic, lines[i], Encoding::Utf8);
-            item.kind = !item.parse.ok() ? Kind::Error
-                : item.parse.argument    ? Kind::Argument
-                                         : Kind::Formula;
-            item.error = item.parse.error;
-            item.column = item.parse.column;
+    runOnLargeStack([&] {
+        const std::u32string text
+            = decode(utf8.substr(0, 3) == "\xEF\xBB\xBF" ? utf8.substr(3) : utf8, Encoding::Utf8);
+        const std::vector<std::u32string> lines = splitLines(text);
+        Logic logic;
+        ModalSystem system = options.system;
+        std::vector<Item> items(lines.size());
+        std::vector<LineKind> kinds(lines.size());
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            Item &item = items[i];
+            item.line = static_cast<int>(i) + 1;
+            const std::u32string_view t = trim(lines[i]);
+            if (t.empty()) {
+                item.kind = LineKind::Blank;
+            } else if (t.substr(0, 2) == U"//") {
+                item.kind = LineKind::Skip;
+            } else if (systemLine(t, system, item.error)) {
+                // An unknown system is an error of its own, never a premise.
+                item.kind = item.error.empty() ? LineKind::Skip : LineKind::OneLine;
+                item.column = 1;
+            } else if (t.size() >= 3 && t.find_first_not_of(U'-') == std::u32string_view::npos) {
+                item.kind = LineKind::Separator;
+            } else {
+                item.parse = parseLine(logic, lines[i], Encoding::Utf8);
+                item.kind = !item.parse.ok() ? LineKind::Unreadable
+                    : item.parse.argument    ? LineKind::OneLine
+                                             : LineKind::Formula;
+                item.error = item.parse.error;
+                item.column = item.parse.column;
+            }
+            item.system = system;
+            kinds[i] = item.kind;
         }
-        item.system = system;
-        items.push_back(item);
-    }
+        const Grouping grouping = groupLines(kinds);
 
-    // Roles, as the interpreter gives them: the formulas of a paragraph that ends in "---" are
-    // premises, and the next formula is the conclusion.
-    std::vector<ProblemResult> results;
-    std::vector<std::size_t> pending;
-    bool awaiting = false;
-    std::size_t separator = 0;
-    auto decide = [&](ProblemResult &r, const std::vector<int> &premises, int conclusion,
-                      bool argument) {
-        r.argument = argument;
-        r.text = joined(logic, premises, conclusion, argument);
-        bool propositional = logic.isPropositional(conclusion);
-        for (int f : premises)
-            propositional = propositional && logic.isPropositional(f);
-        if (propositional) {
-            Arena arena;
-            std::vector<int> roots;
-            for (int f : premises)
-                roots.push_back(toArena(logic, f, arena));
-            const int root = toArena(logic, conclusion, arena);
-            r.truthTable = argument ? argumentTable(arena, roots, root) : formulaTable(arena, root);
-        }
-        if (cancel.load()) {
-            r.explanation = "No determinado: la comprobación se canceló.\n";
-            r.reason = "cancelado";
-            return;
-        }
-        const auto start = CpuClock::now();
-        const Budget budget(start + kProblemSeconds, &cancel);
-        Judgement j = judge(logic, premises, conclusion, argument, r.system, budget);
-        r.milliseconds = std::chrono::duration<double, std::milli>(CpuClock::now() - start).count();
-        r.decision = j.decision;
-        r.explanation = std::move(j.explanation);
-        r.reason = std::move(j.reason);
-    };
-    auto flushPending = [&] {
-        for (std::size_t k : pending) {
-            ProblemResult r;
-            r.firstLine = r.line = items[k].line;
-            r.system = items[k].system;
-            decide(r, {}, items[k].parse.conclusion, false);
-            results.push_back(std::move(r));
-        }
-        pending.clear();
-    };
-    auto syntaxError = [&](const Item &item, int line, int column, const std::string &message) {
-        ProblemResult r;
-        r.firstLine = r.line = item.line;
-        r.system = item.system;
-        r.syntaxError = true;
-        r.errorLine = line;
-        r.errorColumn = column;
-        r.errorMessage = message;
-        r.explanation = "Error en la línea " + std::to_string(line) + ", columna "
-            + std::to_string(column) + ": " + message + "\n";
-        r.reason = "error de sintaxis";
-        results.push_back(std::move(r));
-    };
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        const Item &item = items[i];
-        switch (item.kind) {
-        case Kind::Skip: break;
-        case Kind::Blank:
-            if (!awaiting)
-                flushPending();
-            break;
-        case Kind::Error:
-            if (awaiting) {
-                // The argument cannot be decided without its conclusion.
-                awaiting = false;
-                pending.clear();
+        auto decide = [&](ProblemResult &r, const std::vector<int> &premises, int conclusion,
+                          bool argument) {
+            r.argument = argument;
+            r.text = joined(logic, premises, conclusion, argument);
+            bool propositional = logic.isPropositional(conclusion);
+            r.modal = logic.hasModal(conclusion);
+            for (int f : premises) {
+                propositional = propositional && logic.isPropositional(f);
+                r.modal = r.modal || logic.hasModal(f);
             }
-            flushPending();
-            syntaxError(item, item.line, item.column, item.error);
-            break;
-        case Kind::Separator:
-            if (awaiting) {
-                syntaxError(item, item.line, 1,
-                    "se esperaba la conclusión del argumento, pero se encontró otra línea de "
-                    "separación.");
-                break;
+            if (propositional && options.truthTables) {
+                Arena arena;
+                std::vector<int> roots;
+                for (int f : premises)
+                    roots.push_back(toArena(logic, f, arena));
+                const int root = toArena(logic, conclusion, arena);
+                r.truthTable
+                    = argument ? argumentTable(arena, roots, root) : formulaTable(arena, root);
             }
-            awaiting = true;
-            separator = i;
-            break;
-        case Kind::Argument: {
-            if (awaiting) {
-                awaiting = false;
-                syntaxError(item, item.line, 1,
-                    "se esperaba la conclusión del argumento de la línea "
-                        + std::to_string(items[separator].line)
-                        + ", pero se encontró otro argumento.");
-                pending.clear();
-                break;
+            const auto start = CpuClock::now();
+            const Budget budget(start + kProblemSeconds, &cancel);
+            Judgement j;
+            try {
+                if (cancel.load())
+                    j.stop = Stop::Cancelled; // not even an easy one: the user has moved on
+                else
+                    j = judge(logic, premises, conclusion, argument, r.system, budget);
+            } catch (const std::bad_alloc &) {
+                // The worker's memory limit: what the problem held is freed, the next may go on.
+                j = Judgement();
+                j.stop = Stop::Memory;
+                j.explanation = "No determinado: la búsqueda se quedó sin memoria.\n";
+                j.reason = stopWords(j.stop);
             }
-            flushPending();
+            r.milliseconds
+                = std::chrono::duration<double, std::milli>(CpuClock::now() - start).count();
+            if (j.stop == Stop::Cancelled) {
+                j.explanation = "No determinado: la comprobación se canceló.\n";
+                j.reason = stopWords(j.stop);
+            }
+            r.decision = j.decision;
+            r.explanation = std::move(j.explanation);
+            r.reason = std::move(j.reason);
+            r.stop = j.stop;
+            r.tree = std::move(j.tree);
+            r.model = std::move(j.model);
+        };
+        auto syntaxError = [&](const Item &item, int column, const std::string &message) {
             ProblemResult r;
             r.firstLine = r.line = item.line;
             r.system = item.system;
-            decide(r, item.parse.premises, item.parse.conclusion, true);
-            results.push_back(std::move(r));
-            break;
-        }
-        case Kind::Formula:
-            if (!awaiting) {
-                pending.push_back(i);
-                break;
+            r.syntaxError = true;
+            r.errorLine = item.line;
+            r.errorColumn = column;
+            r.errorMessage = message;
+            r.explanation = "Error en la línea " + std::to_string(item.line) + ", columna "
+                + std::to_string(column) + ": " + message + "\n";
+            r.reason = "error de sintaxis";
+            emit(std::move(r));
+        };
+        auto structureError = grouping.structureErrors.begin();
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            const Item &item = items[i];
+            for (; structureError != grouping.structureErrors.end()
+                 && structureError->first == static_cast<int>(i);
+                 ++structureError)
+                syntaxError(item, 1, structureError->second);
+            if (!item.error.empty()) {
+                syntaxError(item, item.column, item.error);
+                if (grouping.roles[i] != Role::Conclusion)
+                    continue;
             }
-            {
-                ProblemResult r;
-                r.firstLine = pending.empty() ? items[separator].line : items[pending.front()].line;
-                r.line = item.line;
-                r.system = item.system;
+            ProblemResult r;
+            r.firstLine = r.line = item.line;
+            r.system = item.system;
+            if (item.kind == LineKind::OneLine && item.error.empty()) {
+                decide(r, item.parse.premises, item.parse.conclusion, true);
+            } else if (item.kind == LineKind::Formula && grouping.roles[i] == Role::Alone) {
+                decide(r, {}, item.parse.conclusion, false);
+            } else if (grouping.roles[i] == Role::Conclusion) {
+                const ArgumentLines &a
+                    = grouping.arguments[static_cast<std::size_t>(grouping.argumentOf[i])];
+                r.firstLine = items[static_cast<std::size_t>(
+                                        a.premises.empty() ? a.separator : a.premises.front())]
+                                  .line;
                 std::vector<int> premises;
-                for (std::size_t k : pending)
-                    premises.push_back(items[k].parse.conclusion);
-                pending.clear();
-                awaiting = false;
-                decide(r, premises, item.parse.conclusion, true);
-                results.push_back(std::move(r));
+                bool broken = !item.error.empty();
+                for (int p : a.premises) {
+                    const Item &premise = items[static_cast<std::size_t>(p)];
+                    broken = broken || !premise.error.empty();
+                    premises.push_back(premise.parse.conclusion);
+                }
+                if (broken) {
+                    r.argument = true;
+                    r.explanation
+                        = "El argumento no se evalúa porque alguna de sus líneas tiene un error.\n";
+                    r.reason = "línea con error";
+                } else {
+                    decide(r, premises, item.parse.conclusion, true);
+                }
+            } else {
+                continue; // a premise, a separator, a blank or skipped line
             }
-            break;
+            emit(std::move(r));
         }
-    }
-    if (awaiting) {
-        pending.clear();
-        syntaxError(items[separator], items[separator].line, 1,
-            "se esperaba la conclusión del argumento en una línea posterior, pero se encontró el "
-            "final del programa.");
-    }
-    flushPending();
-    std::stable_sort(results.begin(), results.end(),
-        [](const ProblemResult &a, const ProblemResult &b) { return a.line < b.line; });
+    });
+}
+
+std::vector<ProblemResult> checkText(
+    std::string_view utf8, ModalSystem system, const std::atomic<bool> &cancel)
+{
+    std::vector<ProblemResult> results;
+    checkText(utf8, CheckOptions{system, true}, cancel,
+        [&](ProblemResult &&r) { results.push_back(std::move(r)); });
     return results;
 }
 

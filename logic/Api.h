@@ -1,11 +1,14 @@
 #pragma once
-// The engine for a caller in the same process (the editor checks the user's text in a worker
-// thread): UTF-8 in, one result per problem out. No global state: calls may run on any threads.
+// The check of a whole text, as the editor's worker and zarvik-pl's verdicts ask it: UTF-8 in,
+// one result per problem out, in the order of their lines. No global state.
 
 #include "Engine.h"
-#include "Tableau.h"
+#include "ModalSystem.h"
+#include "Shown.h"
 
 #include <atomic>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,15 +21,19 @@ struct ProblemResult
         = 0;      // 1-based: the first line of the problem (the first premise of a "---" argument)
     int line = 0; // the line of the formula, or of the argument's conclusion
     bool argument = false;
+    bool modal = false; // □ or ◇ occur, so the system matters
     ModalSystem system = ModalSystem::K;
     Decision decision = Decision::Unknown;
     std::string text; // the problem as read, Unicode
     std::string
         explanation;    // UTF-8, Unicode symbols: a closed tree, a countermodel or what was tried
     std::string reason; // a few words
-    double milliseconds = 0; // spent deciding it
+    Stop stop = Stop::None;  // what ended an undecided search
+    double milliseconds = 0; // processor time spent deciding it
     std::string
         truthTable; // propositional problems: the formula's table, or the argument's joint one
+    std::optional<ShownTree> tree;
+    std::optional<ShownModel> model;
     // A line that could not be read: the problem is not decided.
     bool syntaxError = false;
     int errorLine = 0;
@@ -34,9 +41,19 @@ struct ProblemResult
     std::string errorMessage;
 };
 
+struct CheckOptions
+{
+    ModalSystem system = ModalSystem::K; // until a "sistema:" line changes it
+    bool truthTables = true;             // the tables of propositional problems
+};
+
 /// Every problem of @p utf8, a program as the editor shows it: one formula or "premises ⊨
-/// conclusion" a line, "---" arguments, "sistema: S4" lines, comments. @p system holds until a
-/// "sistema:" line changes it. Once @p cancel is set, the remaining problems come back undecided.
+/// conclusion" a line, "---" arguments, "sistema: S4" lines, comments, grouped as groupLines
+/// says. Each result goes to @p emit as soon as it is decided, in the order of the lines. Once
+/// @p cancel is set, the remaining problems come back undecided. Runs on the engine's stack.
+void checkText(std::string_view utf8, const CheckOptions &options, const std::atomic<bool> &cancel,
+    const std::function<void(ProblemResult &&)> &emit);
+/// The same, collected.
 std::vector<ProblemResult> checkText(
     std::string_view utf8, ModalSystem system, const std::atomic<bool> &cancel);
 

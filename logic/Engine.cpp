@@ -57,6 +57,7 @@ Judgement valid(const Problem &p, const TableauResult &t)
         + treeText(p.logic, t.tree);
     j.reason
         = "árbol cerrado de " + plural(static_cast<int>(t.tree.nodes.size()), "línea", "líneas");
+    j.tree = showTree(p.logic, t.tree);
     return j;
 }
 
@@ -66,6 +67,7 @@ Judgement invalid(const Problem &p, const std::vector<int> &refutation, const St
     j.decision = Decision::Invalid;
     j.explanation = "Contramodelo (" + std::string(checkedNote(p)) + "):\n"
         + describeModel(p.logic, refutation, model, p.firstOrder, p.modal);
+    j.model = showModel(p.logic, refutation, model, p.firstOrder, p.modal);
     if (p.firstOrder && p.modal)
         j.reason = "contramodelo de " + plural(model.domain, "elemento", "elementos") + " y "
             + plural(model.worlds, "mundo", "mundos");
@@ -118,6 +120,14 @@ Judgement propositional(Problem &p, const Budget &budget)
         j.explanation = "Contramodelo (" + std::string(checkedNote(p)) + "):\n"
             + (values.empty() ? std::string("(ninguna letra)") : values) + "\n";
         j.reason = "valoración " + values;
+        ShownModel &model = j.model.emplace();
+        for (std::size_t i = 0; i < check.vars.size(); ++i) {
+            ShownModel::Symbol &letter = model.predicates.emplace_back();
+            letter.name = arena.variableName(check.vars[i]);
+            letter.rows.emplace_back();
+            if (check.counterexample[i])
+                letter.rows.back().emplace_back();
+        }
         return j;
     }
     // The solver has decided; the tree only explains, and only while it fits the window.

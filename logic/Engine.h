@@ -4,8 +4,10 @@
 // countermodel finder, taking turns until one succeeds or the limits run out.
 
 #include "Logic.h"
+#include "Shown.h"
 #include "Tableau.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +27,8 @@ struct Judgement
         explanation;        // Unicode, lines ended by '\n': a closed tree or a checked countermodel
     std::string reason;     // a few words for "--verdict"
     Stop stop = Stop::None; // what ended an undecided search
+    std::optional<ShownTree> tree;   // the closed tree that the explanation prints
+    std::optional<ShownModel> model; // the checked countermodel that it describes
 };
 
 /// Decides whether @p premises entail @p conclusion (a formula alone when there are no premises

@@ -169,6 +169,7 @@ int Logic::atom(int p, std::span<const int> args)
     for (int a : args) {
         n.vars |= term(a).vars;
         n.params = n.params || term(a).params;
+        n.depth = std::max(n.depth, term(a).depth + 2);
     }
     return addFormula(n);
 }
@@ -181,6 +182,7 @@ int Logic::equal(int s, int t)
     n.b = t;
     n.vars = term(s).vars | term(t).vars;
     n.params = term(s).params || term(t).params;
+    n.depth = std::max(term(s).depth, term(t).depth) + 2;
     return addFormula(n);
 }
 

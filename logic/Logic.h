@@ -11,8 +11,10 @@
 
 namespace logic {
 
-// The engine refuses deeper formulas rather than risk the stack in its recursive steps.
-inline constexpr int kMaxFormulaDepth = 600;
+// One depth limit for every formula, propositional ones and terms included: the reader refuses
+// deeper ones, and every walk of the engine may then recurse as deep as a formula, on a stack
+// made for this depth (runOnLargeStack).
+inline constexpr int kMaxFormulaDepth = 20'000;
 
 enum class Fk : std::uint8_t {
     Atom,
@@ -57,7 +59,7 @@ struct FormulaNode
     int b = -1; // Atom: argument list; Equal: right term; binary and quantified: second/body
     std::uint64_t vars = 0;
     bool params = false;
-    int depth = 1; // of the syntax tree, terms not counted
+    int depth = 1; // of the syntax tree, its terms included
 };
 
 constexpr bool isBinary(Fk k)

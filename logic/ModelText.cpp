@@ -101,4 +101,56 @@ std::string describeModel(const Logic &logic, const std::vector<int> &formulas,
     return out;
 }
 
+ShownModel showModel(const Logic &logic, const std::vector<int> &formulas, const Structure &model,
+    bool firstOrder, bool modal)
+{
+    const Signature sig = signatureOf(logic, formulas);
+    ShownModel shown;
+    shown.firstOrder = firstOrder;
+    shown.modal = modal;
+    shown.domain = model.domain;
+    shown.worlds = model.worlds;
+    for (int u = 0; u < model.worlds && modal; ++u)
+        for (int v = 0; v < model.worlds; ++v)
+            if (model.access[static_cast<std::size_t>(u)][static_cast<std::size_t>(v)])
+                shown.access.emplace_back(u, v);
+    auto tuple = [&](std::size_t index, int arity) {
+        std::vector<int> digits(static_cast<std::size_t>(arity));
+        for (int i = arity; i-- > 0;) {
+            digits[static_cast<std::size_t>(i)]
+                = static_cast<int>(index % static_cast<std::size_t>(model.domain));
+            index /= static_cast<std::size_t>(model.domain);
+        }
+        return digits;
+    };
+    for (int f : sig.functions) {
+        const Symbol &s = logic.functionSymbol(f);
+        ShownModel::Symbol &out = shown.functions.emplace_back();
+        out.name = s.name;
+        out.arity = s.arity;
+        out.rows.emplace_back();
+        const std::vector<int> &table = model.functions.at(f);
+        for (std::size_t i = 0; i < table.size(); ++i) {
+            std::vector<int> row = tuple(i, s.arity);
+            row.push_back(table[i]);
+            out.rows.back().push_back(std::move(row));
+        }
+    }
+    for (int p : sig.predicates) {
+        const Symbol &s = logic.predicateSymbol(p);
+        ShownModel::Symbol &out = shown.predicates.emplace_back();
+        out.name = s.name;
+        out.arity = s.arity;
+        const std::vector<char> &table = model.predicates.at(p);
+        const std::size_t count = tupleCount(model.domain, s.arity);
+        for (int w = 0; w < model.worlds; ++w) {
+            std::vector<std::vector<int>> &members = out.rows.emplace_back();
+            for (std::size_t i = 0; i < count; ++i)
+                if (table[static_cast<std::size_t>(w) * count + i])
+                    members.push_back(tuple(i, s.arity));
+        }
+    }
+    return shown;
+}
+
 } // namespace logic

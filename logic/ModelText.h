@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Models.h"
+#include "Shown.h"
 
 #include <string>
 #include <vector>
@@ -10,5 +11,9 @@ namespace logic {
 /// The model in Spanish, Unicode: domain, constants, functions, predicates, worlds.
 std::string describeModel(const Logic &logic, const std::vector<int> &formulas,
     const Structure &model, bool firstOrder, bool modal);
+
+/// The same model as data, its symbols by name.
+ShownModel showModel(const Logic &logic, const std::vector<int> &formulas, const Structure &model,
+    bool firstOrder, bool modal);
 
 } // namespace logic

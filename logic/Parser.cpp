@@ -205,10 +205,10 @@ private:
         std::vector<int> all = r.premises;
         all.push_back(r.conclusion);
         for (int f : all)
-            if (!m_logic.isPropositional(f) && m_logic.node(f).depth > kMaxFormulaDepth)
+            if (m_logic.node(f).depth > kMaxFormulaDepth)
                 failAt(0,
                     "la fórmula anida más de " + std::to_string(kMaxFormulaDepth)
-                        + " operadores; simplifíquela.");
+                        + " operadores o términos; Zarvik no lee fórmulas tan profundas.");
     }
 
     int formula() { return biconditional(); }

@@ -10,8 +10,9 @@
 
 namespace logic {
 
-// Deeper nesting is refused rather than risking the stack on a hostile line.
-inline constexpr int kMaxNesting = 500;
+// Parentheses open at once: the reader recurses once per pair, so this is the engine's one depth
+// limit too.
+inline constexpr int kMaxNesting = kMaxFormulaDepth;
 
 /// One line of a program: a formula, or an argument "premises ⊨ conclusion".
 struct LineParse

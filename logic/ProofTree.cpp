@@ -75,6 +75,28 @@ std::string nodeText(const Logic &logic, const ProofTree &tree, int i)
     return text;
 }
 
+ShownTree showTree(const Logic &logic, const ProofTree &tree)
+{
+    ShownTree shown;
+    shown.modal = tree.modal;
+    shown.truncated = tree.truncated;
+    for (std::size_t i = 0; i < tree.nodes.size(); ++i) {
+        const TreeNode &x = tree.nodes[i];
+        ShownTree::Node &n = shown.nodes.emplace_back();
+        n.parent = x.parent;
+        n.text = x.formula < 0 ? "w" + std::to_string(x.world) + " R w" + std::to_string(x.world2)
+                               : logic.text(x.formula);
+        n.world = tree.modal ? x.world : -1;
+        n.world2 = x.formula < 0 ? x.world2 : -1;
+        n.origin = nodeOrigin(tree, static_cast<int>(i));
+        n.from1 = x.from1;
+        n.from2 = x.from2;
+        n.closedBy1 = x.closedBy1;
+        n.closedBy2 = x.closedBy2;
+    }
+    return shown;
+}
+
 std::string treeText(const Logic &logic, const ProofTree &tree)
 {
     const std::vector<std::vector<int>> children = childrenOf(tree);

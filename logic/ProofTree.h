@@ -4,6 +4,7 @@
 // ended by the pair that contradicts. The search builds it; the text and the drawing read it.
 
 #include "Logic.h"
+#include "Shown.h"
 
 #include <cstdint>
 #include <string>
@@ -71,6 +72,8 @@ std::vector<std::vector<int>> childrenOf(const ProofTree &tree);
 std::string nodeOrigin(const ProofTree &tree, int i);
 /// The node's formula, or "w0 R w1", with "  [w2]" after it in a modal tree.
 std::string nodeText(const Logic &logic, const ProofTree &tree, int i);
+/// The tree with its formulas as text, for a reader without the store.
+ShownTree showTree(const Logic &logic, const ProofTree &tree);
 /// The tree as indented text: "rama 1.2:" where a branch begins, "× 4 y 7" under a closed one.
 std::string treeText(const Logic &logic, const ProofTree &tree);
 

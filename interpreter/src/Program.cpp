@@ -4,6 +4,7 @@
 #include "Api.h"
 #include "Cp1252.h"
 #include "Engine.h"
+#include "Grouping.h"
 #include "Lexer.h"
 #include "Parser.h"
 #include "Text.h"
@@ -19,8 +20,6 @@ namespace zpl {
 
 using namespace logic;
 namespace {
-
-enum class Role { Alone, Premise, Conclusion };
 
 struct Line
 {
@@ -335,7 +334,6 @@ Report runProgram(std::string_view input, ModalSystem system)
     Logic logic;
     std::vector<Line> lines;
     std::vector<Argument> arguments;
-    std::vector<std::size_t> pending;
     const std::vector<std::string_view> raw = splitLines(input);
     bool blank = false;
     for (std::size_t i = 0; i < raw.size(); ++i) {
@@ -379,72 +377,47 @@ Report runProgram(std::string_view input, ModalSystem system)
         lines.push_back(l);
     }
 
-    // Roles: the formulas of a paragraph gather as premises until a separator; the next formula
-    // concludes. An empty line starts a new paragraph, so a formula above it stays on its own.
+    // Roles, as every reader of a program gives them: the formulas of a paragraph gather as
+    // premises until a separator, the next formula concludes, an empty line starts a paragraph.
+    constexpr std::size_t kBlank = static_cast<std::size_t>(-1);
+    std::vector<LineKind> kinds;
+    std::vector<std::size_t> lineAt; // per kind: its line, or kBlank
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const Line &l = lines[i];
+        if (l.afterBlank) {
+            kinds.push_back(LineKind::Blank);
+            lineAt.push_back(kBlank);
+        }
+        kinds.push_back(l.apart ? LineKind::OneLine
+                : l.separator   ? LineKind::Separator
+                : understood(l) ? LineKind::Formula
+                                : LineKind::Unreadable);
+        lineAt.push_back(i);
+    }
+    const Grouping grouping = groupLines(kinds);
+    for (std::size_t k = 0; k < kinds.size(); ++k)
+        if (lineAt[k] != kBlank) {
+            lines[lineAt[k]].role = grouping.roles[k];
+            lines[lineAt[k]].argument = grouping.argumentOf[k];
+        }
+    for (const ArgumentLines &g : grouping.arguments) {
+        Argument a;
+        for (int p : g.premises)
+            a.premises.push_back(lineAt[static_cast<std::size_t>(p)]);
+        a.separator = lineAt[static_cast<std::size_t>(g.separator)];
+        a.conclusion = lineAt[static_cast<std::size_t>(g.conclusion)];
+        arguments.push_back(a);
+    }
     Report report;
     std::vector<std::pair<std::size_t, std::string>> structureErrors; // line index, message
-    bool awaiting = false;
-    auto dropAwaited = [&] {
-        arguments.pop_back();
-        for (Line &l : lines)
-            if (l.argument == static_cast<int>(arguments.size()))
-                l.role = Role::Alone, l.argument = -1;
-        awaiting = false;
-    };
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        Line &l = lines[i];
-        if (l.afterBlank && !awaiting)
-            pending.clear();
-        if (l.apart) {
-            if (awaiting) {
-                structureErrors.emplace_back(arguments.back().separator,
-                    "se esperaba la conclusión del argumento en la línea siguiente, pero "
-                    "se encontró otro argumento.");
-                dropAwaited();
-            }
-            pending.clear();
-            continue;
-        }
-        if (l.separator) {
-            if (awaiting) {
-                structureErrors.emplace_back(i,
-                    "se esperaba la conclusión del argumento, pero se encontró "
-                    "otra línea de separación.");
-                continue;
-            }
-            Argument a;
-            a.premises = pending;
-            a.separator = i;
-            for (std::size_t p : pending) {
-                lines[p].role = Role::Premise;
-                lines[p].argument = static_cast<int>(arguments.size());
-            }
-            pending.clear();
-            arguments.push_back(a);
-            awaiting = true;
-        } else if (awaiting) {
-            l.role = Role::Conclusion;
-            l.argument = static_cast<int>(arguments.size()) - 1;
-            arguments.back().conclusion = i;
-            awaiting = false;
-        } else {
-            pending.push_back(i);
-        }
-    }
-    if (awaiting) {
-        structureErrors.emplace_back(arguments.back().separator,
-            "se esperaba la conclusión del argumento en una línea posterior, "
-            "pero se encontró el final del programa.");
-        dropAwaited();
-    }
+    for (const auto &[k, message] : grouping.structureErrors)
+        structureErrors.emplace_back(lineAt[static_cast<std::size_t>(k)], message);
 
     Writer out(arena, logic, encoding);
     out.line("Intérprete de lógica de Zarvik");
     out.line();
     int premiseNumber = 0, aloneNumber = 0;
     // In line order, one pass: a program of many separators has as many errors.
-    std::stable_sort(structureErrors.begin(), structureErrors.end(),
-        [](const auto &a, const auto &b) { return a.first < b.first; });
     auto nextError = structureErrors.begin();
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const Line &l = lines[i];

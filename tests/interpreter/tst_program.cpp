@@ -2,6 +2,7 @@
 // To refresh a golden file after a deliberate change of wording:
 //   build/zarvik-pl tests/interpreter/data/X.txt tests/interpreter/data/X.salida.log
 
+#include "Api.h"
 #include "Harness.h"
 #include "Parser.h"
 #include "Program.h"
@@ -286,6 +287,53 @@ TEST(selectionsGiveTheirTables)
         std::string("La selecci\xC3\xB3n no contiene ninguna f\xC3\xB3rmula.\n"));
     CHECK_EQ(
         truthTableText("\xE2\x8A\xA4"), std::string("Tabla de verdad:\nT\nV\n")); // a lone verum
+}
+
+// Program mode and the editor's check read the same problems from the same lines: the
+// arguments, which lines they take, and which ones cannot be decided.
+TEST(programModeAndTheCheckGroupLinesAlike)
+{
+    struct Case
+    {
+        const char *text;
+        int arguments;      // decided or broken, in the log and in the check
+        int brokenOrErrors; // syntax and structure errors
+        int alone;          // formulas decided on their own
+    };
+    const Case cases[] = {
+        {"p\n---\n(q\n", 1, 1, 0},            // the premise stays with its broken argument
+        {"p\n---\n\nq\n", 1, 0, 0},           // a blank line while the conclusion is awaited
+        {"p\n\nq\n---\nr\n", 1, 0, 1},        // a blank line ends the premises' paragraph
+        {"p\n// nota\nq\n---\nr\n", 1, 0, 0}, // a comment does not
+        {"p\n---\nq ⊨ r\ns\n", 1, 1, 2},      // an argument on one line where a conclusion was due
+        {"p\n---\n---\nq\n", 1, 1, 0},        // a second separator
+        {"p\nq\n---\n", 0, 1, 2},             // no conclusion: the premises stand alone
+    };
+    for (const Case &c : cases) {
+        const std::vector<ProblemResult> checked
+            = checkText(c.text, ModalSystem::K, std::atomic<bool>{false});
+        int arguments = 0, errors = 0, alone = 0;
+        for (const ProblemResult &r : checked)
+            (r.syntaxError ? errors : r.argument ? arguments : alone) += 1;
+        const std::string label = std::string("«") + c.text + "»";
+        CHECK_EQ(label + " arguments " + std::to_string(arguments),
+            label + " arguments " + std::to_string(c.arguments));
+        CHECK_EQ(label + " errors " + std::to_string(errors),
+            label + " errors " + std::to_string(c.brokenOrErrors));
+        CHECK_EQ(
+            label + " alone " + std::to_string(alone), label + " alone " + std::to_string(c.alone));
+        const Report report = runProgram(c.text);
+        CHECK_EQ(label + " log arguments " + std::to_string(report.arguments),
+            label + " log arguments " + std::to_string(c.arguments));
+        CHECK_EQ(label + " log errors " + std::to_string(report.errors),
+            label + " log errors " + std::to_string(c.brokenOrErrors));
+    }
+    // The broken argument keeps its premise, in both.
+    const std::vector<ProblemResult> broken
+        = checkText("p\n---\n(q\n", ModalSystem::K, std::atomic<bool>{false});
+    CHECK(broken.size() == 2 && broken[1].argument && broken[1].firstLine == 1
+        && broken[1].explanation.find("no se evalúa") != std::string::npos);
+    CHECK(has(runProgram("p\n---\n(q\n"), "Premisa 1: p"));
 }
 
 TEST_MAIN()

@@ -458,7 +458,7 @@ TEST(hostileProblemsEndUndecidedWithinTheirLimits)
 
     // Deep nesting is refused by the parser rather than by the stack.
     std::string deep;
-    for (int i = 0; i < 5000; ++i)
+    for (int i = 0; i < kMaxFormulaDepth / 2 + 1; ++i)
         deep += "∀x□";
     Logic logic;
     const LineParse refused = parseLine(logic, decode(deep + "Fx", Encoding::Utf8), Encoding::Utf8);

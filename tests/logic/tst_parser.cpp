@@ -306,14 +306,26 @@ TEST(deepNestingIsRefusedAndLongChainsAreFine)
     CHECK_EQ(f.column, kMaxNesting + 1);
     CHECK(mentions(f, "paréntesis"));
 
-    std::string chain = "p0";
-    for (int i = 1; i < 100000; ++i)
-        chain += " -> p" + std::to_string(i % 50);
+    // One depth limit for every formula, propositional ones included: up to it, chains of
+    // connectives and negations are read and printed; past it, a Spanish error says why.
+    auto chain = [](int operands, const char *connective) {
+        std::string s = "p0";
+        for (int i = 1; i < operands; ++i)
+            s += std::string(" ") + connective + " p" + std::to_string(i % 50);
+        return s;
+    };
     Arena arena;
-    const ParseResult r = parseFormula(arena, chain);
+    const ParseResult r = parseFormula(arena, chain(kMaxFormulaDepth, "->"));
     CHECK(r.ok());
-    CHECK(arena.text(r.root).size() > chain.size()); // printing is not recursive either
-    CHECK(parseFormula(arena, std::string(200000, '~') + "p").ok());
+    CHECK(arena.text(r.root).size() > std::size_t{kMaxFormulaDepth});
+    CHECK(parseFormula(arena, chain(kMaxFormulaDepth / 2, "&")).ok());
+    CHECK(parseFormula(arena, std::string(kMaxFormulaDepth - 1, '~') + "p").ok());
+    for (const std::string &tooDeep :
+        {chain(kMaxFormulaDepth + 1, "->"), chain(kMaxFormulaDepth + 1, "&"),
+            std::string(kMaxFormulaDepth, '~') + "p", std::string(1'000'000, '~') + "p"}) {
+        const ParseResult refused = parseFormula(arena, tooDeep);
+        CHECK(!refused.ok() && refused.error.find("anida más de") != std::string::npos);
+    }
 }
 
 TEST_MAIN()
