@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 600
 PREFIX   ?= /usr/local
 DESTDIR  ?=
 
-.PHONY: all deps deps-test build run test install deb sanitize bench fuzz clean
+.PHONY: all deps deps-test build run test install deb sanitize bench fuzz fuzz-logic clean
 
 all: build
 
@@ -60,6 +60,15 @@ fuzz: deps-test
 	mkdir -p build-fuzz/corpus fuzz/findings && cp tests/data/rtf/* build-fuzz/corpus/
 	build-fuzz/fuzz_rtf_reader -max_total_time=$(FUZZ_SECONDS) -timeout=5 -rss_limit_mb=2048 \
 	    -dict=fuzz/rtf.dict -artifact_prefix=fuzz/findings/ build-fuzz/corpus
+
+# The logic engine's fuzzer: any text through the reader and the check of a whole text, seeded
+# with the engine's test problems and Pelletier's; findings land in fuzz/findings/.
+fuzz-logic: deps-test
+	cmake -S fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build-fuzz -j $(JOBS) --target fuzz_logic
+	mkdir -p fuzz/findings && fuzz/logic_seeds.sh build-fuzz/logic-corpus
+	build-fuzz/fuzz_logic -max_total_time=$(FUZZ_SECONDS) -timeout=10 -rss_limit_mb=2048 \
+	    -dict=fuzz/logic.dict -artifact_prefix=fuzz/findings/ build-fuzz/logic-corpus
 
 clean:
 	rm -rf $(BUILD) build-asan build-fuzz

@@ -128,6 +128,8 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
 
         auto decide = [&](ProblemResult &r, const std::vector<int> &premises, int conclusion,
                           bool argument) {
+            if (options.starting)
+                options.starting(r.line);
             r.argument = argument;
             r.text = joined(logic, premises, conclusion, argument);
             bool propositional = logic.isPropositional(conclusion);
@@ -146,7 +148,7 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
                     = argument ? argumentTable(arena, roots, root) : formulaTable(arena, root);
             }
             const auto start = CpuClock::now();
-            const Budget budget(start + kProblemSeconds, &cancel);
+            const Budget budget(start + options.problemTime, &cancel);
             Judgement j;
             try {
                 if (cancel.load())
@@ -174,6 +176,8 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
             r.model = std::move(j.model);
         };
         auto syntaxError = [&](const Item &item, int column, const std::string &message) {
+            if (item.line < options.fromLine)
+                return;
             ProblemResult r;
             r.firstLine = r.line = item.line;
             r.system = item.system;
@@ -198,6 +202,8 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
                 if (grouping.roles[i] != Role::Conclusion)
                     continue;
             }
+            if (item.line < options.fromLine)
+                continue;
             ProblemResult r;
             r.firstLine = r.line = item.line;
             r.system = item.system;
@@ -238,8 +244,9 @@ std::vector<ProblemResult> checkText(
     std::string_view utf8, ModalSystem system, const std::atomic<bool> &cancel)
 {
     std::vector<ProblemResult> results;
-    checkText(utf8, CheckOptions{system, true}, cancel,
-        [&](ProblemResult &&r) { results.push_back(std::move(r)); });
+    CheckOptions options;
+    options.system = system;
+    checkText(utf8, options, cancel, [&](ProblemResult &&r) { results.push_back(std::move(r)); });
     return results;
 }
 

@@ -45,6 +45,9 @@ struct CheckOptions
 {
     ModalSystem system = ModalSystem::K; // until a "sistema:" line changes it
     bool truthTables = true;             // the tables of propositional problems
+    int fromLine = 1; // answers for earlier lines are left out: a restarted worker goes on
+    CpuClock::duration problemTime = kProblemSeconds; // processor time per problem
+    std::function<void(int line)> starting; // before a problem ending at that line is decided
 };
 
 /// Every problem of @p utf8, a program as the editor shows it: one formula or "premises ⊨

@@ -3,7 +3,7 @@
 #include "Unit1Palette.h"
 #include "Unit2.h"
 
-#include "check/BackgroundCheck.h"
+#include "check/CheckRun.h"
 #include "platform/app/Application.h"
 #include "platform/format/ReadableText.h"
 #include "platform/process/Launcher.h"

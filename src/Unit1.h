@@ -1,6 +1,6 @@
 #pragma once
 
-#include "check/LogicEngine.h"
+#include "check/LogicProblem.h"
 #include "platform/dialogs/Dialogs.h"
 
 #include <QCursor>
@@ -18,7 +18,7 @@ class QKeyEvent;
 class QMenu;
 
 namespace zv {
-class BackgroundCheck;
+class CheckRun;
 class CheckWindow;
 class RichEdit;
 struct ReadableSpan;
@@ -175,6 +175,8 @@ public:
     void TablaDeVerdad1Click(QObject *Sender);
     void CopiarComoLatex1Click(QObject *Sender);
     void Exportar1Click(QObject *Sender);
+    /// Another document takes the editor's place: the check under way stops, its answers go.
+    void documentReplaced();
     /// The system that "Sistema modal" has chosen; K at start, never saved.
     zv::ModalSystem modalSystem() const { return m_modalSystem; }
 
@@ -191,7 +193,6 @@ private:
     /// The selection, or the caret's paragraph when nothing is selected.
     std::pair<int, int> checkedRange() const;
     void startCheck(bool truthTable);
-    void showCheckAnswer(bool truthTable);
     void cancelCheck();
     /// The check window, made when first needed.
     zv::CheckWindow &checkWindow();
@@ -220,10 +221,8 @@ private:
 
     // The check under way, and the text it was given.
     zv::CheckWindow *m_checkWindow = nullptr; ///< made by the first check; a child of this window
-    std::unique_ptr<zv::BackgroundCheck> m_check;
-    std::unique_ptr<zv::ReadableSpan> m_checkedSpan;
+    std::unique_ptr<zv::CheckRun> m_check;    ///< the check under way, or the last one
     zv::ModalSystem m_modalSystem = zv::ModalSystem::K;
-    bool m_checkCancelled = false;
 };
 
 extern TForm1 *Form1;

@@ -79,6 +79,7 @@ void newDocument(TForm1 &form, EnterMode enterMode)
 {
     (form.*enterMode)();
     askToSaveChanges(form);
+    form.documentReplaced();
     form.RichEdit1->clearDocument();
 }
 
@@ -86,6 +87,7 @@ void newDocument(TForm1 &form, EnterMode enterMode)
 void openChosenFile(TForm1 &form, EnterMode enterMode, const QString &path)
 {
     (form.*enterMode)();
+    form.documentReplaced();
     form.RichEdit1->loadFromFile(path);
     form.setWindowTitle(bareFileName(path));
     form.CaptionPath = path;

@@ -1,10 +1,10 @@
-// The "Lógica" menu: the logic engine checks the text where it is written, in a thread of its
-// own, and its answer goes to the check window.
+// The "Lógica" menu: the logic engine checks the text where it is written, in a process of its
+// own, and its answers go to the check window as they come.
 #include "Unit1.h"
 
 #include "check/CheckWindow.h"
 
-#include "check/BackgroundCheck.h"
+#include "check/CheckRun.h"
 #include "platform/app/Application.h"
 #include "platform/format/ReadableText.h"
 #include "platform/richedit/RichEdit.h"
@@ -13,49 +13,17 @@
 #include <QActionGroup>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTimer>
-
-namespace {
-
-// A check that answers within this time shows its answer alone; a longer one shows its progress
-// and can be cancelled.
-constexpr int kQuietMs = 200;
-
-// Where @p position stands as the user counts: lines of the whole document (a soft line break
-// starts one too) and readable characters, both from 1.
-std::pair<int, int> documentLineAndColumn(const QTextDocument &document, int position)
-{
-    const QTextBlock block = document.findBlock(position);
-    int line = 1;
-    for (QTextBlock b = document.begin(); b.isValid() && b != block; b = b.next())
-        line += 1 + int(b.text().count(QChar::LineSeparator));
-    const QString before = block.text().left(position - block.position());
-    line += int(before.count(QChar::LineSeparator));
-    const int lineStart = block.position() + int(before.lastIndexOf(QChar::LineSeparator) + 1);
-    const QString shown = zv::readableSpan(document, lineStart, position).text;
-    return {line, int(shown.toUcs4().size()) + 1};
-}
-
-// The document position where line @p line of the checked text starts.
-int lineStart(const zv::ReadableSpan &span, int line)
-{
-    const int at = span.range(line, 1).first;
-    return at >= 0 ? at : span.at.back();
-}
-
-} // namespace
 
 zv::CheckWindow &TForm1::checkWindow()
 {
     if (!m_checkWindow) {
         m_checkWindow = new zv::CheckWindow(this);
         connect(m_checkWindow, &zv::CheckWindow::cancelRequested, this, [this] {
-            if (!m_check)
-                return;
-            m_check->cancel();
-            m_checkCancelled = true;
-            m_checkWindow->showProgress(QStringLiteral("Cancelando…"));
+            if (m_check)
+                m_check->cancel();
         });
     }
     return *m_checkWindow;
@@ -135,94 +103,36 @@ void TForm1::TablaDeVerdad1Click(QObject *)
 
 void TForm1::startCheck(bool truthTable)
 {
-    // A new check replaces one under way, whose answer no longer matters.
+    // One check at a time: a new one replaces one under way, whose answer no longer matters.
     cancelCheck();
-    m_checkCancelled = false;
     const auto [from, to] = checkedRange();
-    m_checkedSpan
-        = std::make_unique<zv::ReadableSpan>(zv::readableSpan(*RichEdit1->document(), from, to));
-    const std::string utf8 = m_checkedSpan->text.toStdString();
-    m_check = std::make_unique<zv::BackgroundCheck>(
-        [utf8, system = m_modalSystem](const std::atomic<bool> &cancel) {
-            return zv::logicEngine().check(utf8, system, cancel);
-        });
-    connect(m_check.get(), &zv::BackgroundCheck::finished, this,
-        zv::guard([this, truthTable] { showCheckAnswer(truthTable); }));
-    QTimer::singleShot(kQuietMs, m_check.get(), [this, truthTable] {
-        if (!m_check || !m_check->isRunning())
+    m_check = std::make_unique<zv::CheckRun>(
+        *RichEdit1->document(), from, to, m_modalSystem, truthTable, checkWindow());
+    // The first syntax error, selected once the check is over.
+    connect(m_check.get(), &zv::CheckRun::ended, this, [this](int errorFrom, int errorTo) {
+        if (errorFrom < 0)
             return;
-        zv::CheckWindow &window = checkWindow();
-        window.showProgress(truthTable ? QStringLiteral("Calculando la tabla de verdad…")
-                                       : QStringLiteral("Comprobando…"));
-        window.showBeside();
+        QTextCursor cursor(RichEdit1->document());
+        cursor.setPosition(errorFrom);
+        cursor.setPosition(errorTo, QTextCursor::KeepAnchor);
+        RichEdit1->setTextCursor(cursor);
+        RichEdit1->ensureCursorVisible();
     });
 }
 
 void TForm1::cancelCheck()
 {
+    if (m_check)
+        m_check->cancel();
     m_check.reset();
 }
 
-void TForm1::showCheckAnswer(bool truthTable)
+void TForm1::documentReplaced()
 {
-    const std::vector<zv::LogicProblem> problems = m_check->problems();
-    // Not deleted here: its signal is still being delivered.
-    m_check.release()->deleteLater();
-    const zv::ReadableSpan &span = *m_checkedSpan;
-    const QTextDocument &document = *RichEdit1->document();
-    // The text checked may have been edited meanwhile; then its errors are found by line and
-    // column only.
-    const zv::ReadableSpan now = zv::readableSpan(document, span.at.front(), span.at.back());
-    const bool unchanged = now.text == span.text && now.at == span.at;
-
-    QStringList parts;
-    if (m_checkCancelled)
-        parts << QStringLiteral("Comprobación cancelada: los problemas que faltaban quedan sin "
-                                "decidir.\n");
-    std::pair<int, int> error{-1, -1};
-    for (const zv::LogicProblem &problem : problems) {
-        if (problem.syntaxError) {
-            const std::pair<int, int> at = span.range(problem.errorLine, problem.errorColumn);
-            const int position = at.first >= 0 ? at.first : lineStart(span, problem.errorLine);
-            const auto [line, column] = documentLineAndColumn(document, position);
-            parts << QStringLiteral("Error en la línea %1, columna %2: %3\n")
-                         .arg(line)
-                         .arg(column)
-                         .arg(problem.errorMessage);
-            if (error.first < 0)
-                error = at.first >= 0 ? at : std::pair{position, position};
-            continue;
-        }
-        QString part;
-        if (problem.line > 0)
-            part += QStringLiteral("Línea %1: %2\n")
-                        .arg(documentLineAndColumn(document, lineStart(span, problem.line)).first)
-                        .arg(problem.text);
-        if (truthTable) {
-            part += problem.truthTable.isEmpty()
-                ? QStringLiteral("La tabla de verdad es solo para la lógica proposicional.\n")
-                : problem.truthTable;
-        } else {
-            if (!problem.system.isEmpty())
-                part += QStringLiteral("Sistema modal: %1\n").arg(problem.system);
-            if (!problem.verdict.isEmpty())
-                part += problem.verdict + QLatin1Char('\n');
-            part += problem.explanation;
-        }
-        parts << part;
-    }
-    if (problems.empty())
-        parts << QStringLiteral("La selección no contiene ninguna fórmula.\n");
-
-    zv::CheckWindow &window = checkWindow();
-    window.showAnswer(parts.join(QLatin1Char('\n')),
-        error.first >= 0 ? QStringLiteral("Error en la línea") : QString());
-    window.showBeside();
-    if (error.first >= 0 && unchanged) {
-        QTextCursor cursor(RichEdit1->document());
-        cursor.setPosition(error.first);
-        cursor.setPosition(error.second, QTextCursor::KeepAnchor);
-        RichEdit1->setTextCursor(cursor);
-        RichEdit1->ensureCursorVisible();
+    cancelCheck();
+    // The answers were about a text that is gone.
+    if (m_checkWindow) {
+        m_checkWindow->hide();
+        m_checkWindow->answerView->clear();
     }
 }

@@ -13,6 +13,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextCursor>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -94,16 +95,37 @@ void CheckWindow::showProgress(const QString &what)
 
 void CheckWindow::showAnswer(const QString &text)
 {
-    progressPanel->hide();
-    saveAction->setEnabled(true);
-    exportPdfAction->setEnabled(true);
     answerView->setPlainText(text);
+    finishAnswers(QString());
 }
 
 void CheckWindow::showAnswer(const QString &text, const QString &firstShown)
 {
-    showAnswer(text);
-    // A long answer would hide the syntax error that the editor has just selected.
+    answerView->setPlainText(text);
+    finishAnswers(firstShown);
+}
+
+void CheckWindow::appendAnswers(const QString &text)
+{
+    // Each answer ends its last line; a blank line goes between two, as between chunks.
+    QTextCursor end(answerView->document());
+    end.movePosition(QTextCursor::End);
+    end.insertText(answerView->document()->isEmpty() ? text : QLatin1Char('\n') + text);
+}
+
+void CheckWindow::prependAnswers(const QString &text)
+{
+    QTextCursor start(answerView->document());
+    start.insertText(answerView->document()->isEmpty() ? text : text + QLatin1Char('\n'));
+}
+
+void CheckWindow::finishAnswers(const QString &firstShown)
+{
+    progressPanel->hide();
+    saveAction->setEnabled(true);
+    exportPdfAction->setEnabled(true);
+    // From the top; a long answer would hide the syntax error that the editor has just selected.
+    answerView->moveCursor(QTextCursor::Start);
     if (!firstShown.isEmpty() && answerView->find(firstShown)) {
         QTextCursor cursor = answerView->textCursor();
         cursor.clearSelection();

@@ -50,6 +50,14 @@ public:
     void showAnswer(const QString &text);
     /// As above, scrolled to the first line that starts with @p firstShown.
     void showAnswer(const QString &text, const QString &firstShown);
+    /// Answers as they come, after those shown since showProgress(): laid out as they arrive,
+    /// never the whole text again.
+    void appendAnswers(const QString &text);
+    /// A note above the answers.
+    void prependAnswers(const QString &text);
+    /// The answers are complete: the progress goes, and the window scrolls to the first line
+    /// that starts with @p firstShown.
+    void finishAnswers(const QString &firstShown);
     bool inProgress() const;
 
     /// Saves the text as UTF-8.

@@ -1,5 +1,6 @@
-// The "Lógica" menu with a scripted engine: what text it gets, where the answer and its errors
-// land, and a long check that shows its progress, lets the editor work and can be cancelled.
+// The "Lógica" menu against a scripted engine process: what text it gets, where its answers and
+// errors land, and that no fault of the engine (a crash, endless memory, endless work, a
+// processor-time overrun) touches the editor or the document. The last case runs the real one.
 
 #include "Unit1.h"
 #include "check/CheckWindow.h"
@@ -7,70 +8,62 @@
 #include "FakeDialogs.h"
 #include "MainWindowFixture.h"
 
-#include "check/LogicEngine.h"
+#include "check/LogicWorker.h"
 #include "platform/richedit/RichEdit.h"
 #include "platform/widgets/SpeedButton.h"
 
 #include <QAction>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTextBlock>
 
-#include <mutex>
-#include <thread>
+#include <csignal>
 
 using namespace zv;
 
 namespace {
 
-class FakeEngine : public LogicEngine
+QString answer(int line, const QString &text, const char *decision, const QString &explanation = {},
+    bool argument = true)
 {
-public:
-    FakeEngine() { setLogicEngineForTests(this); }
-    ~FakeEngine() override { setLogicEngineForTests(nullptr); }
+    QJsonObject a{{QStringLiteral("event"), QStringLiteral("answer")}, {QStringLiteral("id"), 1},
+        {QStringLiteral("firstLine"), line}, {QStringLiteral("line"), line},
+        {QStringLiteral("argument"), argument},
+        {QStringLiteral("decision"), QLatin1String(decision)}, {QStringLiteral("text"), text},
+        {QStringLiteral("explanation"), explanation}};
+    return QString::fromUtf8(QJsonDocument(a).toJson(QJsonDocument::Compact));
+}
 
-    std::vector<LogicProblem> check(
-        const std::string &utf8, ModalSystem system, const std::atomic<bool> &cancel) override
-    {
-        ++running;
-        {
-            const std::lock_guard lock(mutex);
-            text = QString::fromStdString(utf8);
-            checkedSystem = system;
-        }
-        while (untilCancelled && !cancel)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        cancelled = cancel.load();
-        --running;
-        const std::lock_guard lock(mutex);
-        return answer;
-    }
-
-    QString checkedText()
-    {
-        const std::lock_guard lock(mutex);
-        return text;
-    }
-
-    std::mutex mutex;
-    QString text;
-    ModalSystem checkedSystem = ModalSystem::K;
-    std::vector<LogicProblem> answer;
-    std::atomic<bool> untilCancelled{false};
-    std::atomic<bool> cancelled{false};
-    std::atomic<int> running{0};
-};
-
-LogicProblem syntaxError(int line, int column)
+QString syntaxError(int line, int column)
 {
-    LogicProblem error;
-    error.syntaxError = true;
-    error.errorLine = line;
-    error.errorColumn = column;
-    error.errorMessage = QStringLiteral("se esperaba una fórmula.");
-    return error;
+    QJsonObject e{{QStringLiteral("event"), QStringLiteral("answer")}, {QStringLiteral("id"), 1},
+        {QStringLiteral("firstLine"), line}, {QStringLiteral("line"), line},
+        {QStringLiteral("syntaxError"), true}, {QStringLiteral("errorLine"), line},
+        {QStringLiteral("errorColumn"), column},
+        {QStringLiteral("errorMessage"), QStringLiteral("se esperaba una fórmula.")}};
+    return QString::fromUtf8(QJsonDocument(e).toJson(QJsonDocument::Compact));
+}
+
+const QString kDone = QStringLiteral(R"({"event":"done","id":1})");
+
+// The request header of the protocol, and the text after it.
+QString checkRequest(const char *system, const QString &text)
+{
+    return QStringLiteral("check 1 %1 0 1 %2\n")
+               .arg(QLatin1String(system))
+               .arg(text.toUtf8().size())
+        + text;
+}
+
+bool processGone(qint64 pid)
+{
+    return pid > 0 && ::kill(pid_t(pid), 0) != 0;
 }
 
 } // namespace
@@ -80,11 +73,21 @@ class TestLogicCheck : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { QVERIFY(test::useMarkedExeFolder(m_exeFolder)); }
+    void initTestCase()
+    {
+        QVERIFY(test::useMarkedExeFolder(m_exeFolder));
+        m_fake = qEnvironmentVariable("ZV_BUILD_DIR") + QStringLiteral("/fake_logic_worker");
+        QVERIFY2(QFile::exists(m_fake), qPrintable(m_fake));
+    }
 
     void init()
     {
         m_dialogs = std::make_unique<test::FakeDialogs>();
+        QVERIFY(m_work.isValid());
+        m_script = m_work.filePath(QStringLiteral("script"));
+        m_record = m_work.filePath(QStringLiteral("record"));
+        QFile::remove(m_record);
+        setLogicWorkerForTests(m_fake, {m_script, m_record});
         m_form = test::shownMainWindow();
         QVERIFY(m_form);
         m_edit = m_form->RichEdit1;
@@ -94,32 +97,22 @@ private Q_SLOTS:
         m_edit->replaceSel(" r #\r\ns");
     }
 
-    zv::CheckWindow *checks() const { return m_form->findChild<zv::CheckWindow *>(); }
-
     void cleanup()
     {
         m_form.reset();
-        // No worker may outlive the engine it calls.
-        QTRY_COMPARE(m_engine.running.load(), 0);
-        m_engine.untilCancelled = false;
-        m_engine.answer.clear();
+        setLogicWorkerForTests(QString());
         m_dialogs.reset();
     }
 
     void ctrlEnterChecksTheCaretsParagraphOrTheSelectionInTheChosenSystem()
     {
         QVERIFY(m_form->findChild<QAction *>(QStringLiteral("SistemaK1"))->isChecked());
-        LogicProblem valid;
-        valid.line = 1;
-        valid.text = QStringLiteral("q ⊨ r");
-        valid.verdict = QStringLiteral("Argumento válido");
-        m_engine.answer = {valid};
+        script({answer(1, QStringLiteral("q ⊨ r"), "valid"), kDone});
         const QByteArray bytes = m_edit->bytes();
         m_edit->setSelStart(4);
         QTest::keyClick(m_edit, Qt::Key_Return, Qt::ControlModifier);
         QTRY_VERIFY(checks() && checks()->isVisible() && !checks()->inProgress());
-        QCOMPARE(m_engine.checkedText(), QStringLiteral("q ⊨ r #"));
-        QCOMPARE(m_engine.checkedSystem, ModalSystem::K);
+        QCOMPARE(request(), checkRequest("K", QStringLiteral("q ⊨ r #")));
         QCOMPARE(m_edit->bytes(), bytes);
         QCOMPARE(checks()->windowTitle(), QStringLiteral("Resultado de la comprobación"));
         // The first line checked is the document's second.
@@ -128,29 +121,34 @@ private Q_SLOTS:
 
         m_form->findChild<QAction *>(QStringLiteral("SistemaS41"))->trigger();
         m_form->SeleccionatTodo1->trigger();
+        QFile::remove(m_record);
         m_form->Comprobar1->trigger();
-        QTRY_COMPARE(m_engine.checkedText(), QStringLiteral("p\nq ⊨ r #\ns"));
-        QCOMPARE(m_engine.checkedSystem, ModalSystem::S4);
+        QTRY_COMPARE(request(), checkRequest("S4", QStringLiteral("p\nq ⊨ r #\ns")));
 
         // The same problems, with their tables in place of their trees.
-        QTRY_COMPARE(m_engine.running.load(), 0);
-        m_engine.answer[0].truthTable = QStringLiteral("p\tq\n");
+        QJsonObject table
+            = QJsonDocument::fromJson(answer(2, QStringLiteral("q ⊨ r"), "valid").toUtf8())
+                  .object();
+        table[QStringLiteral("truthTable")] = QStringLiteral("p\tq\n");
+        script({QString::fromUtf8(QJsonDocument(table).toJson(QJsonDocument::Compact)), kDone});
+        QFile::remove(m_record);
         m_form->TablaDeVerdad1->trigger();
-        QTRY_COMPARE(checks()->answerView->toPlainText(), QStringLiteral("Línea 1: q ⊨ r\np\tq\n"));
+        QTRY_COMPARE(checks()->answerView->toPlainText(), QStringLiteral("Línea 2: q ⊨ r\np\tq\n"));
+        QVERIFY(request().startsWith(QStringLiteral("check 1 S4 1 1 ")));
     }
 
     void aSyntaxErrorSelectsItsCharacterPastTheTurnstile()
     {
         // Behind a long answer, the error is where the window is scrolled to.
-        LogicProblem valid;
-        valid.line = 1;
-        valid.verdict = QStringLiteral("Fórmula válida");
-        valid.explanation = QStringLiteral("1.\n2.\n3.\n4.\n5.\n6.\n7.\n8.\n9.\n");
-        m_engine.answer.assign(10, valid);
-        m_engine.answer.push_back(syntaxError(2, 7));
+        QStringList lines;
+        for (int i = 0; i < 10; ++i)
+            lines << answer(1, QStringLiteral("p"), "valid",
+                QStringLiteral("1.\n2.\n3.\n4.\n5.\n6.\n7.\n8.\n9.\n"), false);
+        lines << syntaxError(2, 7) << kDone;
+        script(lines);
         m_form->SeleccionatTodo1->trigger();
         m_form->Comprobar1->trigger();
-        QTRY_VERIFY(checks() && !checks()->answerView->toPlainText().isEmpty());
+        QTRY_VERIFY(checks() && !checks()->inProgress() && checks()->isVisible());
         // "#" stands at byte 9: ⊨ takes two.
         QCOMPARE(m_edit->selStart(), 9);
         QCOMPARE(m_edit->selText(), QByteArray("#"));
@@ -160,61 +158,154 @@ private Q_SLOTS:
             checks()->answerView->textCursor().block().text().startsWith(QStringLiteral("Error")));
     }
 
-    void aLongCheckShowsProgressLeavesTheEditorAtWorkAndCancels()
+    void aLongCheckShowsItsAnswersAsTheyComeAndCancelsWithinATenthOfASecond()
     {
-        m_engine.untilCancelled = true;
-        m_engine.answer = {syntaxError(1, 1)};
+        script({answer(1, QStringLiteral("p"), "valid", {}, false), QStringLiteral("spin")});
         m_form->SeleccionatTodo1->trigger();
         m_form->Comprobar1->trigger();
         QTest::qWait(100);
         QVERIFY(!checks() || !checks()->isVisible());
         QTRY_VERIFY(checks() && checks()->isVisible() && checks()->inProgress());
         QCOMPARE(checks()->progressLabel->text(), QStringLiteral("Comprobando…"));
-        // The editor takes input meanwhile; the error then no longer knows its character.
+        QTRY_VERIFY(checks()->answerView->toPlainText().startsWith(QStringLiteral("Línea 1: p")));
+        // The editor takes input meanwhile.
         m_edit->setSelStart(0);
         QTest::keyClicks(m_edit, "x");
         QCOMPARE(m_edit->bytes().left(2), QByteArray("xp"));
+        const qint64 pid = workerPid();
+        QVERIFY(pid > 0 && !processGone(pid));
+        QElapsedTimer clock;
+        clock.start();
         checks()->cancelButton->click();
-        QTRY_VERIFY(!checks()->inProgress());
-        QVERIFY(m_engine.cancelled);
+        QVERIFY(!checks()->inProgress());
+        QVERIFY(processGone(pid));
+        QVERIFY2(clock.elapsed() < 100, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(checks()->answerView->toPlainText().startsWith(
             QStringLiteral("Comprobación cancelada")));
-        QVERIFY(checks()->answerView->toPlainText().contains(QStringLiteral("línea 1, columna 1")));
+        QVERIFY(checks()->answerView->toPlainText().contains(QStringLiteral("Línea 1: p")));
         QCOMPARE(m_edit->selLength(), 0);
 
-        // Closing the editor during a check stops it.
-        m_engine.cancelled = false;
+        // Escape in the check window cancels too, and a new Ctrl+Enter replaces a check.
+        QFile::remove(m_record);
         m_form->Comprobar1->trigger();
-        QTRY_COMPARE(m_engine.running.load(), 1);
-        m_form.reset();
-        QTRY_VERIFY(m_engine.cancelled);
+        QTRY_VERIFY(workerPid() > 0);
+        const qint64 first = workerPid();
+        QTRY_VERIFY(checks()->inProgress());
+        QTest::keyClick(checks(), Qt::Key_Escape);
+        QVERIFY(processGone(first) && !checks()->inProgress());
     }
 
-    void linkedEngineTabulatesAOneLineArgumentAndFindsItsErrorInPlace()
+    void aCrashingWorkerLeavesTheEditorAndTheDocumentAsTheyWere()
     {
-        // The engine linked in, not the scripted one.
-        setLogicEngineForTests(nullptr);
+        // A long document: the answers given before the crash stay.
+        m_form->SeleccionatTodo1->trigger();
+        m_form->Borrar1->trigger();
+        QByteArray text;
+        for (int i = 0; i < 2000; ++i)
+            text += "p" + QByteArray::number(i) + " -> p" + QByteArray::number(i) + "\r\n";
+        m_edit->replaceSel(text);
+        const QByteArray bytes = m_edit->bytes();
+        m_edit->setModified(false);
+        m_edit->document()->setModified(false);
+        const int undoSteps = m_edit->document()->availableUndoSteps();
+        script({answer(1, QStringLiteral("p0 → p0"), "valid", {}, false),
+            answer(2, QStringLiteral("p1 → p1"), "valid", {}, false), QStringLiteral("segv")});
+        m_form->SeleccionatTodo1->trigger();
+        m_form->Comprobar1->trigger();
+        QTRY_VERIFY(checks() && checks()->isVisible() && !checks()->inProgress());
+        const QString shown = checks()->answerView->toPlainText();
+        QVERIFY(shown.startsWith(QStringLiteral("Línea 1: p0 → p0\nFórmula válida\n\nLínea 2:")));
+        QVERIFY2(shown.endsWith(QStringLiteral("El motor lógico se detuvo inesperadamente (señal "
+                                               "11). El documento no ha cambiado.\n")),
+            qPrintable(shown));
+        QCOMPARE(m_edit->bytes(), bytes);
+        QVERIFY(!m_edit->modified());
+        QCOMPARE(m_edit->document()->availableUndoSteps(), undoSteps);
+
+        // The next Ctrl+Enter starts a fresh worker.
+        QFile::remove(m_record);
+        script({answer(1, QStringLiteral("p0 → p0"), "valid", {}, false), kDone});
+        m_form->Comprobar1->trigger();
+        QTRY_COMPARE(checks()->answerView->toPlainText(),
+            QStringLiteral("Línea 1: p0 → p0\nFórmula válida\n"));
+    }
+
+    void aWorkerThatAllocatesWithoutEndMeetsItsLimitNotTheEditors()
+    {
+        script({QStringLiteral("alloc")});
+        m_form->Comprobar1->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            checks() && checks()->isVisible() && !checks()->inProgress(), 20000);
+        QVERIFY2(checks()->answerView->toPlainText().contains(
+                     QStringLiteral("El motor lógico se detuvo inesperadamente")),
+            qPrintable(checks()->answerView->toPlainText()));
+    }
+
+    void aProblemThatOverrunsItsTimeIsStoppedAndTheCheckGoesOn()
+    {
+        // The kernel stops the worker (SIGXCPU) during the problem of line 2; a new one goes on
+        // from line 3.
+        script({QStringLiteral(R"({"event":"start","id":1,"line":1})"),
+            answer(1, QStringLiteral("p"), "valid", {}, false),
+            QStringLiteral(R"({"event":"start","id":1,"line":2})"), QStringLiteral("xcpu"),
+            QStringLiteral("=== next"), answer(3, QStringLiteral("s"), "invalid", {}, false),
+            kDone});
+        m_form->SeleccionatTodo1->trigger();
+        m_form->Comprobar1->trigger();
+        QTRY_VERIFY(checks() && checks()->isVisible() && !checks()->inProgress());
+        const QString shown = checks()->answerView->toPlainText();
+        QVERIFY2(shown.contains(QStringLiteral("Línea 2\nNo determinado: el motor lógico superó su "
+                                               "límite de tiempo de procesador")),
+            qPrintable(shown));
+        QVERIFY(shown.contains(QStringLiteral("Línea 3: s\nFórmula no válida")));
+        QVERIFY(recorded().contains(QStringLiteral("check 1 K 0 3 ")));
+    }
+
+    void quittingDuringACheckLeavesNoProcessBehind()
+    {
+        script({QStringLiteral("hang")});
+        m_form->Comprobar1->trigger();
+        QTRY_VERIFY(workerPid() > 0);
+        const qint64 pid = workerPid();
+        QVERIFY(!processGone(pid));
+        m_form.reset();
+        QVERIFY(processGone(pid));
+    }
+
+    void openingAnotherDocumentStopsTheCheckAndClearsItsAnswers()
+    {
+        script({answer(1, QStringLiteral("p"), "valid", {}, false), QStringLiteral("hang")});
+        m_form->Comprobar1->trigger();
+        QTRY_VERIFY(checks() && checks()->isVisible());
+        const qint64 pid = workerPid();
+        m_edit->setModified(false);
+        m_form->Nuevo1->trigger();
+        QVERIFY(processGone(pid));
+        QVERIFY(!checks()->isVisible());
+        QVERIFY(checks()->answerView->toPlainText().isEmpty());
+    }
+
+    void theRealEngineTabulatesAOneLineArgumentAndFindsItsErrorInPlace()
+    {
+        setLogicWorkerForTests(QString()); // zarvik-logic beside the executable
         m_form->SeleccionatTodo1->trigger();
         m_form->Borrar1->trigger();
         m_edit->replaceSel("p -> q, p ");
         m_form->speedButton(22)->click();
         m_edit->replaceSel(" q");
         m_form->TablaDeVerdad1->trigger();
-        QTRY_VERIFY(checks() && !checks()->answerView->toPlainText().isEmpty());
+        QTRY_VERIFY(checks() && !checks()->inProgress() && checks()->isVisible());
         const QString table = checks()->answerView->toPlainText();
-        setLogicEngineForTests(&m_engine);
         QVERIFY2(table.startsWith(QStringLiteral("Línea 1: p → q, p ⊨ q\nTabla de verdad del "
                                                  "argumento")),
             qPrintable(table));
         QVERIFY(table.contains(QStringLiteral("\nV\tV\tV\tV\tV\t*\n")));
         QVERIFY(!table.contains(QStringLiteral("contraejemplo")));
 
-        setLogicEngineForTests(nullptr);
         m_edit->replaceSel(" # r");
         m_form->TablaDeVerdad1->trigger();
         QTRY_VERIFY(checks()->answerView->toPlainText().startsWith(QStringLiteral("Error")));
-        setLogicEngineForTests(&m_engine);
-        QCOMPARE(m_edit->selStart(), 15);
+        QTRY_COMPARE(m_edit->selStart(), 15);
         QCOMPARE(m_edit->selText(), QByteArray("#"));
         QVERIFY2(checks()->answerView->toPlainText().startsWith(
                      QStringLiteral("Error en la línea 1, columna 15: ")),
@@ -222,8 +313,41 @@ private Q_SLOTS:
     }
 
 private:
-    QTemporaryDir m_exeFolder;
-    FakeEngine m_engine;
+    CheckWindow *checks() const { return m_form->findChild<CheckWindow *>(); }
+
+    void script(const QStringList &lines)
+    {
+        QFile file(m_script);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(lines.join(QLatin1Char('\n')).toUtf8() + '\n');
+    }
+
+    QString recorded() const
+    {
+        QFile file(m_record);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+    /// The last request's header and text.
+    QString request() const
+    {
+        QString r = recorded();
+        const qsizetype at = r.lastIndexOf(QStringLiteral("check "));
+        if (at < 0)
+            return {};
+        r = r.mid(at);
+        return r.left(r.lastIndexOf(QStringLiteral("\npid ")));
+    }
+
+    qint64 workerPid() const
+    {
+        const QString r = recorded();
+        const qsizetype at = r.lastIndexOf(QStringLiteral("\npid "));
+        return at < 0 ? -1 : r.mid(at + 5).trimmed().toLongLong();
+    }
+
+    QTemporaryDir m_exeFolder, m_work;
+    QString m_fake, m_script, m_record;
     std::unique_ptr<test::FakeDialogs> m_dialogs;
     std::unique_ptr<TForm1> m_form;
     RichEdit *m_edit = nullptr;

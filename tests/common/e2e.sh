@@ -23,6 +23,8 @@ e2e_start() {
   dir=$1; shift
   if [ -z "${E2E_COMMAND:-}" ]; then
     cp "$ZV_BUILD_DIR/Zarvik" "$dir/Zarvik"
+    # The engine's worker goes where the editor looks for it: beside it.
+    cp "$ZV_BUILD_DIR/zarvik-logic" "$dir/zarvik-logic"
     [ "${E2E_KEEP_UNREGISTERED:-0}" = 1 ] || printf ' \r\n' > "$dir/Zarvik.cfg"
   fi
   for _ in 1 2; do

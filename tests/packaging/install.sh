@@ -14,7 +14,7 @@ fail() { echo "FAIL: $*"; exit 1; }
 make -C "$ZV_SOURCE_DIR" install BUILD="$build" PREFIX=/opt/zv DESTDIR="$stage/root" \
   >"$stage/install.log" 2>&1 || { cat "$stage/install.log"; fail "make install"; }
 top="$stage/root/opt/zv"
-for f in lib/zarvik/Zarvik lib/zarvik/zarvik-pl lib/zarvik/PL.bat bin/zvkconv; do
+for f in lib/zarvik/Zarvik lib/zarvik/zarvik-pl lib/zarvik/zarvik-logic lib/zarvik/PL.bat bin/zvkconv; do
   [ -f "$top/$f" ] && [ -x "$top/$f" ] || fail "$f is missing or not executable"
 done
 ls "$top"/lib/zarvik/ejemplo.* >/dev/null 2>&1 || fail "no sample program"

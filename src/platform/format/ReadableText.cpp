@@ -161,11 +161,14 @@ ReadableSpan readableSpan(const QTextDocument &document, int from, int to)
         [&](char16_t ch, int position, const QTextCharFormat &) {
             span.text += lineBreak(ch) ? QChar(u'\n') : QChar(ch);
             span.at.push_back(position);
+            if (lineBreak(ch))
+                span.lineStarts.push_back(span.text.size());
         },
         [&](int separator) {
             if (separator >= from && separator < to) {
                 span.text += QLatin1Char('\n');
                 span.at.push_back(separator);
+                span.lineStarts.push_back(span.text.size());
             }
         });
     span.at.push_back(std::max(from, to));
@@ -176,13 +179,9 @@ std::pair<int, int> ReadableSpan::range(int line, int column) const
 {
     if (line < 1 || column < 1)
         return {-1, -1};
-    qsizetype i = 0;
-    for (int l = 1; l < line; ++l) {
-        i = text.indexOf(QLatin1Char('\n'), i);
-        if (i < 0)
-            return {-1, -1};
-        ++i;
-    }
+    if (std::size_t(line) > lineStarts.size())
+        return {-1, -1};
+    qsizetype i = lineStarts[std::size_t(line) - 1];
     for (int c = 1; c < column; ++c) {
         if (i >= text.size() || text[i] == u'\n')
             return {-1, -1};

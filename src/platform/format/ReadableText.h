@@ -48,6 +48,8 @@ struct ReadableSpan
     /// at[i] is the document position of text[i], at[text.size()] the end of the span: a
     /// turnstile pair is one character over two positions.
     std::vector<int> at;
+    /// Where each line starts in text, so that range() costs a line's length, not the span's.
+    std::vector<qsizetype> lineStarts{0};
 
     /// The document range of the @p column-th character (1-based, in code points) of the
     /// @p line-th line (1-based); {-1, -1} when there is no such character. A column just past

@@ -1,0 +1,195 @@
+#include "Protocol.h"
+
+#include "Json.h"
+
+#include <charconv>
+#include <vector>
+
+namespace logic {
+namespace {
+
+std::vector<std::string_view> words(std::string_view line)
+{
+    std::vector<std::string_view> out;
+    std::size_t i = 0;
+    while (i < line.size()) {
+        const std::size_t j = line.find(' ', i);
+        const std::size_t end = j == std::string_view::npos ? line.size() : j;
+        if (end > i)
+            out.push_back(line.substr(i, end - i));
+        i = end + 1;
+    }
+    return out;
+}
+
+template <class N> bool number(std::string_view s, N &out)
+{
+    const auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
+    return ec == std::errc() && p == s.data() + s.size();
+}
+
+const char *decisionName(Decision d)
+{
+    switch (d) {
+    case Decision::Valid: return "valid";
+    case Decision::Invalid: return "invalid";
+    case Decision::Unknown: break;
+    }
+    return "unknown";
+}
+
+const char *stopName(Stop s)
+{
+    switch (s) {
+    case Stop::Time: return "time";
+    case Stop::Cancelled: return "cancelled";
+    case Stop::Conflicts: return "conflicts";
+    case Stop::Size: return "size";
+    case Stop::Memory: return "memory";
+    case Stop::None: break;
+    }
+    return "";
+}
+
+void writeTree(JsonWriter &json, const ShownTree &tree)
+{
+    json.begin("tree").field("modal", tree.modal).field("truncated", tree.truncated);
+    json.beginArray("nodes");
+    for (const ShownTree::Node &n : tree.nodes) {
+        json.begin()
+            .field("parent", n.parent)
+            .field("text", n.text)
+            .field("world", n.world)
+            .field("world2", n.world2)
+            .field("origin", n.origin);
+        json.beginArray("from").value(n.from1).value(n.from2).endArray();
+        json.beginArray("closedBy").value(n.closedBy1).value(n.closedBy2).endArray();
+        json.end();
+    }
+    json.endArray().end();
+}
+
+void writeSymbols(
+    JsonWriter &json, std::string_view key, const std::vector<ShownModel::Symbol> &symbols)
+{
+    json.beginArray(key);
+    for (const ShownModel::Symbol &s : symbols) {
+        json.begin().field("name", s.name).field("arity", s.arity).beginArray("rows");
+        for (const auto &group : s.rows) {
+            json.beginArray();
+            for (const auto &row : group) {
+                json.beginArray();
+                for (int v : row)
+                    json.value(v);
+                json.endArray();
+            }
+            json.endArray();
+        }
+        json.endArray().end();
+    }
+    json.endArray();
+}
+
+void writeModel(JsonWriter &json, const ShownModel &model)
+{
+    json.begin("model")
+        .field("firstOrder", model.firstOrder)
+        .field("modal", model.modal)
+        .field("domain", model.domain)
+        .field("worlds", model.worlds);
+    json.beginArray("access");
+    for (const auto &[u, v] : model.access)
+        json.beginArray().value(u).value(v).endArray();
+    json.endArray();
+    writeSymbols(json, "predicates", model.predicates);
+    writeSymbols(json, "functions", model.functions);
+    json.end();
+}
+
+std::string line(JsonWriter &json)
+{
+    std::string s = json.take();
+    s += '\n';
+    return s;
+}
+
+} // namespace
+
+std::optional<Request> parseRequest(std::string_view text)
+{
+    const std::vector<std::string_view> w = words(text);
+    if (w.empty())
+        return std::nullopt;
+    Request r;
+    if (w[0] == "quit" && w.size() == 1) {
+        r.kind = Request::Kind::Quit;
+        return r;
+    }
+    if (w[0] == "cancel" && w.size() == 2 && number(w[1], r.id)) {
+        r.kind = Request::Kind::Cancel;
+        return r;
+    }
+    if (w[0] == "check" && w.size() == 6 && number(w[1], r.id)
+        && parseSystemName(w[2], r.options.system) && (w[3] == "0" || w[3] == "1")
+        && number(w[4], r.options.fromLine) && number(w[5], r.length)) {
+        r.kind = Request::Kind::Check;
+        r.options.truthTables = w[3] == "1";
+        return r;
+    }
+    return std::nullopt;
+}
+
+std::string readyMessage()
+{
+    JsonWriter json;
+    json.begin().field("event", "ready").field("protocol", kProtocolVersion).end();
+    return line(json);
+}
+
+std::string startMessage(int id, int at)
+{
+    JsonWriter json;
+    json.begin().field("event", "start").field("id", id).field("line", at).end();
+    return line(json);
+}
+
+std::string doneMessage(int id)
+{
+    JsonWriter json;
+    json.begin().field("event", "done").field("id", id).end();
+    return line(json);
+}
+
+std::string answerMessage(int id, const ProblemResult &r)
+{
+    JsonWriter json;
+    json.begin()
+        .field("event", "answer")
+        .field("id", id)
+        .field("firstLine", r.firstLine)
+        .field("line", r.line)
+        .field("argument", r.argument)
+        .field("modal", r.modal)
+        .field("system", systemName(r.system))
+        .field("decision", decisionName(r.decision))
+        .field("text", r.text)
+        .field("explanation", r.explanation)
+        .field("reason", r.reason)
+        .field("stop", stopName(r.stop))
+        .field("milliseconds", r.milliseconds);
+    if (!r.truthTable.empty())
+        json.field("truthTable", r.truthTable);
+    if (r.syntaxError)
+        json.field("syntaxError", true)
+            .field("errorLine", r.errorLine)
+            .field("errorColumn", r.errorColumn)
+            .field("errorMessage", r.errorMessage);
+    if (r.tree)
+        writeTree(json, *r.tree);
+    if (r.model)
+        writeModel(json, *r.model);
+    json.end();
+    return line(json);
+}
+
+} // namespace logic

@@ -1,0 +1,32 @@
+#pragma once
+// The worker's messages, as PROTOCOL.md describes them.
+
+#include "Api.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace logic {
+
+inline constexpr int kProtocolVersion = 1;
+
+/// A request's first line: "check ID SYSTEM TABLES FROM LENGTH", "cancel ID" or "quit".
+struct Request
+{
+    enum class Kind { Check, Cancel, Quit } kind = Kind::Quit;
+    int id = 0;
+    CheckOptions options;
+    std::size_t length = 0; ///< bytes of text that follow a check's line
+};
+
+/// The request that @p line (without its '\n') asks, or nothing when it is not one.
+std::optional<Request> parseRequest(std::string_view line);
+
+/// One line of JSON, '\n' included, for each message.
+std::string readyMessage();
+std::string startMessage(int id, int line);
+std::string answerMessage(int id, const ProblemResult &r);
+std::string doneMessage(int id);
+
+} // namespace logic

@@ -1,0 +1,128 @@
+// zarvik-logic: the logic engine in a process of its own, so that no fault of a search, no
+// runaway memory and no endless loop can touch the editor that holds the user's document.
+// It reads requests on standard input and writes answers on standard output (PROTOCOL.md).
+
+#include "Protocol.h"
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <deque>
+#include <iostream>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace {
+
+using namespace logic;
+
+struct Job
+{
+    int id = 0;
+    CheckOptions options;
+    std::string text;
+};
+
+struct Shared
+{
+    std::mutex mutex;
+    std::condition_variable ready;
+    std::deque<Job> jobs;
+    bool closed = false; // standard input ended, or "quit"
+    int running = -1;    // the id of the check under way
+    std::atomic<bool> cancel{false};
+};
+
+void write(const std::string &message)
+{
+    std::fwrite(message.data(), 1, message.size(), stdout);
+    std::fflush(stdout);
+}
+
+// Past its time, a problem is stopped by the kernel, whatever the engine does: the processor
+// time that the engine may use for it, and a margin for the engine's own clean stop.
+void limitProcessorTimeFromNow()
+{
+    constexpr long kMarginSeconds = 2;
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const long used = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + 1;
+    rlimit limit{};
+    getrlimit(RLIMIT_CPU, &limit);
+    const rlim_t soft = static_cast<rlim_t>(used + kProblemSeconds.count() + kMarginSeconds);
+    if (limit.rlim_max != RLIM_INFINITY && soft >= limit.rlim_max)
+        return;
+    limit.rlim_cur = soft;
+    setrlimit(RLIMIT_CPU, &limit);
+}
+
+void readRequests(Shared &shared)
+{
+    std::string line;
+    while (std::getline(std::cin, line)) {
+        const std::optional<Request> request = parseRequest(line);
+        if (!request) {
+            std::fprintf(stderr, "zarvik-logic: petición no reconocida: %s\n", line.c_str());
+            continue;
+        }
+        if (request->kind == Request::Kind::Cancel) {
+            const std::lock_guard lock(shared.mutex);
+            if (shared.running == request->id)
+                shared.cancel = true;
+            std::erase_if(shared.jobs, [&](const Job &j) { return j.id == request->id; });
+            continue;
+        }
+        if (request->kind == Request::Kind::Quit)
+            break;
+        Job job{request->id, request->options, std::string(request->length, '\0')};
+        if (!std::cin.read(job.text.data(), static_cast<std::streamsize>(request->length)))
+            break;
+        const std::lock_guard lock(shared.mutex);
+        shared.jobs.push_back(std::move(job));
+        shared.ready.notify_one();
+    }
+    const std::lock_guard lock(shared.mutex);
+    shared.closed = true;
+    shared.cancel = true; // nobody reads the answers any more
+    shared.ready.notify_one();
+}
+
+} // namespace
+
+int main()
+{
+    std::ios::sync_with_stdio(false);
+    Shared shared;
+    write(readyMessage());
+    std::thread reader(readRequests, std::ref(shared));
+    for (;;) {
+        Job job;
+        {
+            std::unique_lock lock(shared.mutex);
+            shared.ready.wait(lock, [&] { return shared.closed || !shared.jobs.empty(); });
+            if (shared.jobs.empty())
+                break;
+            job = std::move(shared.jobs.front());
+            shared.jobs.pop_front();
+            shared.running = job.id;
+            shared.cancel = false;
+        }
+        job.options.starting = [&](int line) {
+            write(startMessage(job.id, line));
+            limitProcessorTimeFromNow();
+        };
+        checkText(job.text, job.options, shared.cancel,
+            [&](ProblemResult &&r) { write(answerMessage(job.id, r)); });
+        write(doneMessage(job.id));
+        const std::lock_guard lock(shared.mutex);
+        shared.running = -1;
+    }
+    // The reader may still wait on its input: end the process without waiting for it.
+    reader.detach();
+    std::fflush(stdout);
+    _exit(0);
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "check/LogicProblem.h"
+#include "platform/format/ReadableText.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QTimer>
+
+#include <memory>
+#include <utility>
+
+class QTextDocument;
+
+namespace zv {
+
+class CheckWindow;
+class LogicWorker;
+
+/**
+ * One "Comprobar" or "Tabla de verdad" of a span of the document: the engine's answers, each
+ * under the document line where its problem starts, go to the check window as they come. The
+ * positions are worked out once for the whole span, so a long document costs its length, not
+ * its square.
+ */
+class CheckRun : public QObject
+{
+    Q_OBJECT
+
+public:
+    CheckRun(const QTextDocument &document, int from, int to, ModalSystem system, bool truthTable,
+        CheckWindow &window, QObject *parent = nullptr);
+    ~CheckRun() override;
+
+    /// Stops the engine at once; the answers shown so far stay, under a note that says so.
+    void cancel();
+    bool isRunning() const;
+
+Q_SIGNALS:
+    /// The check is over (answered, cancelled or failed). @p errorFrom and @p errorTo select the
+    /// first syntax error in the document, or are -1 when there is none, or when the text
+    /// changed meanwhile so that the error no longer knows its character.
+    void ended(int errorFrom, int errorTo);
+
+private:
+    void add(const LogicProblem &problem);
+    void flush();
+    void finish(const QString &failure);
+    QString answerText(const LogicProblem &problem);
+    int documentLine(int line) const { return m_firstLine + line - 1; }
+
+    const QTextDocument &m_document;
+    QPointer<CheckWindow> m_window;
+    std::unique_ptr<LogicWorker> m_worker;
+    ReadableSpan m_span;
+    bool m_truthTable = false;
+    int m_firstLine = 1;   ///< the document line of the span's first line
+    int m_firstColumn = 1; ///< the document column of the span's first character
+    QStringList m_parts;   ///< answers not yet shown
+    int m_answers = 0;
+    bool m_shown = false;
+    bool m_cancelled = false;
+    std::pair<int, int> m_error{-1, -1};
+    QTimer m_flush;
+    QTimer m_quiet;
+};
+
+} // namespace zv

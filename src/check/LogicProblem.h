@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+
+namespace zv {
+
+/// The modal systems of the "Sistema modal" menu, weakest first.
+enum class ModalSystem { K, T, D, B, K4, S4, S5 };
+inline constexpr const char *kModalSystemNames[] = {"K", "T", "D", "B", "K4", "S4", "S5"};
+
+/// One problem of the checked text (a formula, or an argument), as the engine answered it.
+struct LogicProblem
+{
+    int firstLine = 0;   ///< 1-based line of the checked text where the problem starts
+    int line = 0;        ///< the line where it ends (an argument's conclusion)
+    QString system;      ///< the modal system it was decided in; empty when it is not modal
+    QString verdict;     ///< "Argumento válido", "Fórmula no válida", … or empty
+    QString text;        ///< the problem as the engine read it
+    QString explanation; ///< the tree, the countermodel or what was tried
+    QString truthTable;  ///< a propositional problem's table, an argument's joint one; or empty
+    QString stop;        ///< what ended an undecided search: "time", "memory"… or empty
+    bool syntaxError = false;
+    int errorLine = 0;    ///< 1-based, in the checked text
+    int errorColumn = 0;  ///< 1-based, in code points
+    QString errorMessage; ///< what was expected, in the engine's words
+    QJsonObject tree;     ///< the closed tree, as the worker sends it; empty when none
+    QJsonObject model;    ///< the countermodel, likewise
+};
+
+/// The problem of one "answer" message of the worker (logic/worker/PROTOCOL.md).
+LogicProblem problemFromMessage(const QJsonObject &message);
+
+} // namespace zv

@@ -1,0 +1,180 @@
+#include "check/LogicWorker.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTimer>
+
+#include <csignal>
+#include <cstring>
+
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace zv {
+namespace {
+
+QString g_testProgram;
+QStringList g_testArguments;
+
+// The request of the protocol: a header line, then the text.
+QByteArray request(const QByteArray &utf8, ModalSystem system, bool truthTables, int fromLine)
+{
+    QByteArray r = "check 1 ";
+    r += kModalSystemNames[int(system)];
+    r += truthTables ? " 1 " : " 0 ";
+    r += QByteArray::number(fromLine) + ' ' + QByteArray::number(utf8.size()) + '\n';
+    return r + utf8;
+}
+
+// Parsing a long answer must not keep the editor from its input for long.
+constexpr qint64 kParseSliceMs = 20;
+
+} // namespace
+
+void setLogicWorkerForTests(const QString &program, const QStringList &arguments)
+{
+    g_testProgram = program;
+    g_testArguments = arguments;
+}
+
+LogicWorker::LogicWorker(QObject *parent) : QObject(parent)
+{}
+
+LogicWorker::~LogicWorker()
+{
+    kill();
+}
+
+void LogicWorker::start(const QByteArray &utf8, ModalSystem system, bool truthTables)
+{
+    m_text = utf8;
+    m_system = system;
+    m_truthTables = truthTables;
+    m_running = true;
+    m_restarts = 0;
+    launch(1);
+}
+
+void LogicWorker::launch(int fromLine)
+{
+    m_pending.clear();
+    m_done = false;
+    m_lastStart = 0;
+    m_process = std::make_unique<QProcess>();
+    m_process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // Its own process group, so that a kill reaches whatever it started; it dies with the
+    // editor; and it may not take more memory than kWorkerMemoryBytes.
+    m_process->setChildProcessModifier([] {
+        setpgid(0, 0);
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+#if !defined(__SANITIZE_ADDRESS__)
+        // AddressSanitizer reserves terabytes of address space: a sanitizer's build goes without.
+        const rlimit memory{rlim_t(kWorkerMemoryBytes), rlim_t(kWorkerMemoryBytes)};
+        setrlimit(RLIMIT_AS, &memory);
+#endif
+    });
+    connect(m_process.get(), &QProcess::readyReadStandardOutput, this, &LogicWorker::readAnswers);
+    connect(m_process.get(), &QProcess::finished, this, &LogicWorker::processEnded);
+    connect(m_process.get(), &QProcess::errorOccurred, this, [this](QProcess::ProcessError e) {
+        if (e != QProcess::FailedToStart || !m_running)
+            return;
+        m_running = false;
+        Q_EMIT failed(
+            QStringLiteral("No se pudo iniciar el motor lógico (%1): %2.")
+                .arg(QDir::toNativeSeparators(m_process->program()), m_process->errorString()));
+    });
+    const QString program = g_testProgram.isEmpty()
+        ? QCoreApplication::applicationDirPath() + QStringLiteral("/zarvik-logic")
+        : g_testProgram;
+    m_process->start(program, g_testProgram.isEmpty() ? QStringList() : g_testArguments);
+    m_process->write(request(m_text, m_system, m_truthTables, fromLine));
+}
+
+void LogicWorker::readAnswers()
+{
+    if (!m_process)
+        return;
+    m_pending += m_process->readAllStandardOutput();
+    QElapsedTimer slice;
+    slice.start();
+    qsizetype from = 0;
+    for (qsizetype end; m_running && (end = m_pending.indexOf('\n', from)) >= 0; from = end + 1) {
+        const QJsonObject message
+            = QJsonDocument::fromJson(QByteArray::fromRawData(m_pending.data() + from, end - from))
+                  .object();
+        const QString event = message.value(QLatin1String("event")).toString();
+        if (event == QLatin1String("answer")) {
+            Q_EMIT answered(problemFromMessage(message));
+        } else if (event == QLatin1String("start")) {
+            m_lastStart = message.value(QLatin1String("line")).toInt();
+        } else if (event == QLatin1String("done")) {
+            m_done = true;
+            m_running = false;
+            m_process->closeWriteChannel(); // the worker ends once its input does
+            Q_EMIT finished();
+        }
+        if (slice.elapsed() > kParseSliceMs) {
+            from = end + 1;
+            // The rest after the events that wait meanwhile.
+            QTimer::singleShot(0, this, &LogicWorker::readAnswers);
+            break;
+        }
+    }
+    m_pending.remove(0, from);
+}
+
+void LogicWorker::processEnded(int exitCode, QProcess::ExitStatus status)
+{
+    readAnswers();
+    if (!m_running || m_done)
+        return;
+    const int signal = status == QProcess::CrashExit ? exitCode : 0;
+    if (signal == SIGXCPU && m_lastStart > 0 && m_restarts < kMaxWorkerRestarts) {
+        // The kernel stopped a problem that the engine did not stop in time: it stays
+        // undecided, and the check goes on with the next one.
+        LogicProblem stopped;
+        stopped.firstLine = stopped.line = m_lastStart;
+        stopped.stop = QStringLiteral("time");
+        stopped.explanation = QStringLiteral(
+            "No determinado: el motor lógico superó su límite de tiempo de procesador y se "
+            "detuvo.\n");
+        Q_EMIT answered(stopped);
+        ++m_restarts;
+        const int next = m_lastStart + 1;
+        m_process.release()->deleteLater();
+        launch(next);
+        return;
+    }
+    m_running = false;
+    Q_EMIT failed(signal
+            ? QStringLiteral("El motor lógico se detuvo inesperadamente (señal %1). El documento "
+                             "no ha cambiado.")
+                  .arg(signal)
+            : QStringLiteral("El motor lógico terminó inesperadamente (código %1). El documento "
+                             "no ha cambiado.")
+                  .arg(exitCode));
+}
+
+void LogicWorker::cancel()
+{
+    m_running = false;
+    kill();
+}
+
+void LogicWorker::kill()
+{
+    if (!m_process)
+        return;
+    m_process->disconnect(this);
+    if (m_process->state() != QProcess::NotRunning) {
+        ::kill(-pid_t(m_process->processId()), SIGKILL);
+        m_process->waitForFinished(1000);
+    }
+    m_process.reset();
+}
+
+} // namespace zv

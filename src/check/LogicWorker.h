@@ -1,0 +1,70 @@
+#pragma once
+
+#include "check/LogicProblem.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QProcess>
+#include <QStringList>
+
+#include <memory>
+
+namespace zv {
+
+/// What the engine's process may use: past it, an allocation fails and the problem is "sin
+/// memoria" (the editor's own memory is never at stake).
+inline constexpr qint64 kWorkerMemoryBytes = qint64{2} << 30;
+/// A processor-time limit per problem that the engine overruns kills the process; the check
+/// goes on with the next problem in a new one, at most this many times.
+inline constexpr int kMaxWorkerRestarts = 20;
+
+/**
+ * One check of a text by the logic engine, in a process of its own (zarvik-logic): whatever
+ * the engine does, faults, runaway memory or endless searches included, cannot touch the
+ * editor or the user's document. Answers come one by one as the engine gives them; the process
+ * and everything it started are killed by cancel() or when this object goes.
+ */
+class LogicWorker : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit LogicWorker(QObject *parent = nullptr);
+    ~LogicWorker() override;
+
+    /// Checks @p utf8, the text as the user sees it with '\n' between lines.
+    void start(const QByteArray &utf8, ModalSystem system, bool truthTables);
+    /// Stops at once: the engine's process group is killed; no signal follows.
+    void cancel();
+    bool isRunning() const { return m_running; }
+
+Q_SIGNALS:
+    void answered(const zv::LogicProblem &problem);
+    /// Every answer was given.
+    void finished();
+    /// The engine could not start, or ended before it had answered everything; @p message says
+    /// so in Spanish. The answers given before stand.
+    void failed(const QString &message);
+
+private:
+    void launch(int fromLine);
+    void readAnswers();
+    void processEnded(int exitCode, QProcess::ExitStatus status);
+    void kill();
+
+    std::unique_ptr<QProcess> m_process;
+    QByteArray m_text;
+    QByteArray m_pending; ///< output not yet read as whole lines
+    ModalSystem m_system = ModalSystem::K;
+    bool m_truthTables = false;
+    bool m_running = false;
+    bool m_done = false;
+    int m_lastStart = 0; ///< the line of the problem under way
+    int m_restarts = 0;
+};
+
+/// The program that runs the engine (zarvik-logic beside the executable) and its arguments,
+/// unless a test installed another; an empty @p program goes back to it.
+void setLogicWorkerForTests(const QString &program, const QStringList &arguments = {});
+
+} // namespace zv
