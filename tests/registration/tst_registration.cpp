@@ -245,10 +245,12 @@ private Q_SLOTS:
         writeAll(m_store + blocker, "in the way");
 
         start();
-        // The message ends in an apostrophe, which takes no full stop.
-        QCOMPARE(m_dialogs->errors(), QStringList(QStringLiteral("Failed to set data for ''")));
         const char *keys[] = {".zvk", "Zarvik", "Zarvik\\DefaultIcon", "Zarvik\\Shell\\Open",
             "Zarvik\\Shell\\Open\\Command"};
+        // The message names the key, and ends in an apostrophe, which takes no full stop.
+        QCOMPARE(m_dialogs->errors(),
+            QStringList(QStringLiteral("Failed to set data for '%1'")
+                            .arg(QLatin1String(keys[failingStep - 1]))));
         for (int step = 1; step <= 5; ++step)
             QCOMPARE(!rawValue(keys[step - 1]).isEmpty(), step < failingStep);
         QVERIFY(!QFileInfo::exists(m_data + QStringLiteral("/mime")));
@@ -266,7 +268,8 @@ private Q_SLOTS:
             m_dialogs.reset(); // before its successor installs itself
             m_dialogs = std::make_unique<test::FakeDialogs>();
             start();
-            QCOMPARE(m_dialogs->errors(), QStringList(QStringLiteral("Failed to set data for ''")));
+            QCOMPARE(
+                m_dialogs->errors(), QStringList(QStringLiteral("Failed to set data for '.zvk'")));
             QVERIFY(!QFileInfo::exists(m_exe + QStringLiteral("Zarvik.cfg")));
             expectShowHandlerCutShort();
         }
