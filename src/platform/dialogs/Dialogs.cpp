@@ -1,6 +1,9 @@
 #include "platform/dialogs/Dialogs.h"
 
+#include "platform/files/AtomicFile.h"
+
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QMessageBox>
 
@@ -55,12 +58,30 @@ void setDialogs(Dialogs *d)
     g_installed = d;
 }
 
+bool confirmSaveThroughLink(const QString &path)
+{
+    const SaveTarget target = saveTarget(path);
+    // A loop of links leads nowhere: the save itself reports it.
+    if (!target.viaLink || target.path.isEmpty())
+        return true;
+    const QString text = target.exists
+        ? QStringLiteral("«%1» es un enlace a «%2», que ya existe. ¿Desea reemplazarlo?")
+        : QStringLiteral("«%1» es un enlace a «%2», que no existe. ¿Desea crearlo?");
+    return dialogs().messageBox(nullptr, text.arg(QFileInfo(path).fileName(), target.path),
+               QStringLiteral("Atención"), MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2)
+        == IDYES;
+}
+
 std::optional<QString> askSaveFileName(QWidget *owner, FileDialogOptions &options)
 {
-    std::optional<QString> chosen = dialogs().saveFileName(owner, options);
-    if (chosen)
+    for (;;) {
+        std::optional<QString> chosen = dialogs().saveFileName(owner, options);
+        if (!chosen)
+            return chosen;
         options.initialPath = *chosen;
-    return chosen;
+        if (confirmSaveThroughLink(*chosen))
+            return chosen;
+    }
 }
 
 int QtDialogs::messageBox(
