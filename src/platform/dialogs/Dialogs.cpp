@@ -2,8 +2,11 @@
 
 #include "platform/files/AtomicFile.h"
 
+#include <QAbstractButton>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
 
@@ -26,6 +29,19 @@ protected:
     void keyPressEvent(QKeyEvent *event) override
     {
         if (m_answerRequired && event->matches(QKeySequence::Cancel)) {
+            event->accept();
+            return;
+        }
+        // Ctrl+C copies the box, as the Windows box does, so that a message can be pasted into
+        // a report; Qt does it on Windows only.
+        if (event->matches(QKeySequence::Copy)) {
+            const QString rule = QStringLiteral("---------------------------\n");
+            QStringList names;
+            for (const QAbstractButton *button : buttons())
+                names << QString(button->text()).remove(QLatin1Char('&'));
+            QGuiApplication::clipboard()->setText(rule + windowTitle() + QLatin1Char('\n') + rule
+                + text() + QLatin1Char('\n') + rule + names.join(QStringLiteral("   "))
+                + QLatin1Char('\n') + rule);
             event->accept();
             return;
         }
