@@ -113,10 +113,13 @@ if [ "$(id -u)" -eq 0 ] && command -v runuser >/dev/null &&
         sh -c '[ "$1" -eq 0 ] && grep -q "Tautolog" "$2/salida.log" && [ ! -e "$3/salida.log" ]' \
         sh "$status" "$work/datos/zarvik" "$installed"
     # zarvik-pl itself, told to write where it cannot: status 2 and no temporary file left.
-    as_nobody "$installed/zarvik-pl" "$work/datos/zarvik/entrada.txt" "$installed/salida.log"
+    as_nobody "$installed/zarvik-pl" "$work/datos/zarvik/entrada.txt" "$installed/salida.log" \
+        2>"$work/errores"
     status=$?
     check "an unwritable salida.log folder ends with status 2, leaving nothing" \
         sh -c '[ "$1" -eq 2 ] && [ -z "$(ls "$2" | grep salida)" ]' sh "$status" "$installed"
+    check "and says so in Spanish, with the system's reason" \
+        grep -q "^zarvik-pl: no se puede escribir $installed/salida.log: ." "$work/errores"
 else
     echo "SKIP the read-only folder cases: they need root and runuser to run as nobody"
 fi

@@ -7,6 +7,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -16,7 +17,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <pwd.h>
 #include <set>
 #include <string>
 
@@ -169,34 +169,6 @@ TEST(aKilledRunsTemporaryIsSweptByTheNextRunAndNothingElseIs)
     if (asRoot)
         expected.insert("salida.log.Ajeno1");
     CHECK((names(folder.path) == expected));
-}
-
-TEST(aFailedWriteIsReportedInSpanishWithTheReason)
-{
-    Folder folder;
-    writeFile(folder / "entrada.txt", "p\r\n");
-    mkdir((folder / "salida.log").c_str(), 0700); // a rename cannot put a file there
-    int pipeFds[2];
-    CHECK(pipe(pipeFds) == 0);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(pipeFds[1], 2);
-        const std::string in = folder / "entrada.txt";
-        const std::string out = folder / "salida.log";
-        execl(g_program, g_program, in.c_str(), out.c_str(), static_cast<char *>(nullptr));
-        _exit(127);
-    }
-    close(pipeFds[1]);
-    std::string said;
-    char buffer[512];
-    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
-        said.append(buffer, std::size_t(n));
-    close(pipeFds[0]);
-    const int status = finish(pid);
-    CHECK(WIFEXITED(status) && WEXITSTATUS(status) == 2);
-    CHECK_EQ(said.rfind("zarvik-pl: no se puede escribir " + (folder / "salida.log") + ": ", 0),
-        std::size_t(0));
-    CHECK((names(folder.path) == std::set<std::string>{"entrada.txt", "salida.log"}));
 }
 
 int main(int argc, char **argv)
