@@ -83,6 +83,9 @@ private Q_SLOTS:
         makeExecutable(m_exe);
         qputenv("XDG_DATA_HOME", QFile::encodeName(m_data));
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_root->filePath(QStringLiteral("config"))));
+        // Nothing of this machine's: a package installed on it meanwhile would hide the files
+        // that the registration writes.
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(m_root->filePath(QStringLiteral("none"))));
         // xdg-mime's generic mode keeps the defaults in mimeapps.list, where the tests look.
         qunsetenv("XDG_CURRENT_DESKTOP");
         setExeFolderForTests(m_exe);
@@ -202,7 +205,7 @@ private Q_SLOTS:
         start();
         QVERIFY(
             QFile::setPermissions(m_exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        qunsetenv("XDG_DATA_DIRS");
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(m_root->filePath(QStringLiteral("none"))));
 
         QCOMPARE(m_dialogs->errors(), QStringList());
         QCOMPARE(
