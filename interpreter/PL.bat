@@ -5,8 +5,21 @@
 # finds it: this file's folder when it is writable, else the user's data folder (an installed
 # copy, which ordinary users cannot write).
 here=$(CDPATH= cd -- "$(dirname -- "$0")" && pwd -P) || exit 2
+# Root may write an installed copy's folder (PREFIX/lib/zarvik), which every user reads: root's
+# working files go to a folder of root's own there, as the editor's do. The permission bits
+# decide, as for the editor: a folder that no one may write is read-only for root too.
+rootfolder=
+case $here in
+*/lib/zarvik)
+    if [ "$(id -u)" = 0 ] && [ -n "$(find "$here" -maxdepth 0 -perm /222)" ]; then
+        rootfolder=$here/root
+    fi ;;
+esac
 if [ -n "${ZARVIK_WORK_DIR:-}" ]; then
     work=${ZARVIK_WORK_DIR%/}
+elif [ -n "$rootfolder" ]; then
+    work=$rootfolder
+    (umask 077 && mkdir -p -- "$work") || exit 2
 elif [ -w "$here" ]; then
     work=$here
 else
@@ -18,6 +31,8 @@ else
     work=$data/zarvik
     (umask 077 && mkdir -p -- "$work") || exit 2
 fi
+# Everything written there is root's alone.
+[ -n "$rootfolder" ] && [ "$work" = "$rootfolder" ] && umask 077
 if [ ! -x "$here/zarvik-pl" ]; then
     # Windows-1252, like every salida.log: "no se encontró el intérprete". Written beside and then
     # renamed, so that a link planted at salida.log is replaced, not followed.

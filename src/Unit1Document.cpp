@@ -18,11 +18,16 @@ QString bareFileName(const QString &path)
 }
 
 // The dialog pre-fills the last name saved, not the file now open, so a quick F3 and Enter
-// could replace another document; only the file the caption names is replaced unasked.
+// could replace another document; only the file the caption names is replaced unasked. A link is
+// written through, so the question names the file it points to.
 bool mayReplace(const TForm1 &form, const QString &path)
 {
     const QFileInfo target(path);
-    if (!target.isFile() || (!form.CaptionPath.isEmpty() && target == QFileInfo(form.CaptionPath)))
+    // Equal also when one of the two is a link to the other.
+    const bool captioned = !form.CaptionPath.isEmpty() && target == QFileInfo(form.CaptionPath);
+    if (target.isSymLink() && !(captioned && target.exists()))
+        return zv::confirmSaveThroughLink(path);
+    if (!target.isFile() || captioned)
         return true;
     return dialogs().messageBox(nullptr,
                QStringLiteral("«%1» ya existe. ¿Desea reemplazarlo?").arg(bareFileName(path)),

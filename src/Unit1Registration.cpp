@@ -33,7 +33,8 @@ void TForm1::FirstRunCheck()
         return;
     RegisterFileType(QStringLiteral(".zvk"), QStringLiteral("Zarvik"),
         QStringLiteral("Archivo de edicion logica"), zv::exeFolder() + QStringLiteral("Zarvik"), 0);
-    zv::saveTextList({QByteArray(" ")}, zv::workFolder() + kMarkerName);
+    zv::saveTextList({QByteArray(" ")}, zv::workFolder() + kMarkerName,
+        zv::workFilesArePrivate() ? zv::FileAccess::OwnerOnly : zv::FileAccess::Usual);
 }
 
 void TForm1::RegisterFileType(const QString &extension, const QString &typeKey,

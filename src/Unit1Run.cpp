@@ -45,7 +45,8 @@ void TForm1::SpeedButton27Click(QObject *)
     const int count = RichEdit2->lineCount();
     for (int i = 0; i < count; ++i)
         program.append(RichEdit2->line(i));
-    zv::saveTextList(program, zv::workFolder() + QStringLiteral("entrada.txt"));
+    zv::saveTextList(program, zv::writableWorkFolder() + QStringLiteral("entrada.txt"),
+        zv::workFilesArePrivate() ? zv::FileAccess::OwnerOnly : zv::FileAccess::Usual);
     program.clear();
 
     const QString log = zv::workFolder() + QStringLiteral("salida.log");

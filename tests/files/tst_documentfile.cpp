@@ -1,5 +1,6 @@
 // Load and save of document files: the messages, the plain-text switch and atomic replacement.
 #include "platform/errors/PlatformError.h"
+#include "platform/files/AtomicFile.h"
 #include "platform/files/DocumentFile.h"
 #include "platform/files/DocumentStream.h"
 #include "platform/format/TextFormat.h"
@@ -212,7 +213,7 @@ private Q_SLOTS:
         const QString file = path("keep.zvk");
         writeFile(file, "old content");
         QDir folder(m_dir.path());
-        const QStringList before = folder.entryList(QDir::Files);
+        const QStringList before = folder.entryList(QDir::Files | QDir::Hidden);
 
         // A file-size limit makes the write itself fail, as a full disk would.
         std::signal(SIGXFSZ, SIG_IGN);
@@ -226,7 +227,68 @@ private Q_SLOTS:
 
         QCOMPARE(message, QStringLiteral("Failed to Save Stream"));
         QCOMPARE(readFile(file), QByteArray("old content"));
-        QCOMPARE(folder.entryList(QDir::Files), before);
+        QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden), before);
+    }
+
+    // A chain of links, relative ones read from their own folder, ends at the file written; the
+    // links stay links and the file keeps its mode. A read-only file at the end, or a loop, is
+    // refused with the name the user chose.
+    void saveWritesTheFileAtTheEndOfItsLinks()
+    {
+        QVERIFY(QDir(m_dir.path()).mkpath("a/b"));
+        const QString file = path("a/b/real.zvk");
+        writeFile(file, "old");
+        QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(QFile::link("b/real.zvk", path("a/inner.zvk")));
+        QVERIFY(QFile::link("a/inner.zvk", path("outer.zvk")));
+        const SaveTarget target = saveTarget(path("outer.zvk"));
+        QVERIFY(target.viaLink && target.exists);
+        QCOMPARE(target.path, QFileInfo(file).canonicalFilePath());
+        saveDocument(*sample(), path("outer.zvk"), true);
+        QCOMPARE(readFile(file), QByteArray("p \xd9 q\r\n"));
+        QVERIFY(
+            QFileInfo(path("outer.zvk")).isSymLink() && QFileInfo(path("a/inner.zvk")).isSymLink());
+        QCOMPARE(QFile::permissions(file) & 0x7077, QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(QDir(path("a/b")).entryList(QDir::Files | QDir::Hidden), QStringList("real.zvk"));
+
+        QVERIFY(QFile::link("nada/falta.zvk", path("a/dangling.zvk")));
+        QVERIFY(!saveTarget(path("a/dangling.zvk")).exists);
+        QCOMPARE(messageOf([&] { saveDocument(*sample(), path("a/dangling.zvk"), true); }),
+            QStringLiteral("Cannot create file ") + path("a/dangling.zvk"));
+        QVERIFY(QDir(m_dir.path()).mkpath("a/nada"));
+        saveDocument(*sample(), path("a/dangling.zvk"), true);
+        QCOMPARE(readFile(path("a/nada/falta.zvk")), QByteArray("p \xd9 q\r\n"));
+
+        QFile::setPermissions(file, QFile::ReadOwner);
+        QCOMPARE(messageOf([&] { saveDocument(*sample(2), path("outer.zvk"), true); }),
+            QStringLiteral("Cannot create file ") + path("outer.zvk"));
+        QCOMPARE(readFile(file), QByteArray("p \xd9 q\r\n"));
+
+        QVERIFY(QFile::link("loop2.zvk", path("loop1.zvk")));
+        QVERIFY(QFile::link("loop1.zvk", path("loop2.zvk")));
+        QVERIFY(saveTarget(path("loop1.zvk")).path.isEmpty());
+        QCOMPARE(messageOf([&] { saveDocument(*sample(), path("loop1.zvk"), true); }),
+            QStringLiteral("Cannot create file ") + path("loop1.zvk"));
+        QVERIFY(QFileInfo(path("loop1.zvk")).isSymLink());
+    }
+
+    // Working files: the name is replaced, whatever a link there points to; a private one is
+    // its owner's alone, also where an older one was readable by all.
+    void workingFileReplacesItsNameAndCanBeForItsOwnerOnly()
+    {
+        writeFile(path("victim"), "precious");
+        QVERIFY(QFile::link(path("victim"), path("entrada.txt")));
+        replaceFileAtName(path("entrada.txt"), "p\r\n", "Stream write error");
+        QVERIFY(!QFileInfo(path("entrada.txt")).isSymLink());
+        QCOMPARE(readFile(path("victim")), QByteArray("precious"));
+
+        QVERIFY(QFile::setPermissions(path("entrada.txt"),
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther));
+        replaceFileAtName(
+            path("entrada.txt"), "q\r\n", "Stream write error", FileAccess::OwnerOnly);
+        QCOMPARE(
+            QFile::permissions(path("entrada.txt")) & 0x7077, QFile::ReadOwner | QFile::WriteOwner);
+        QCOMPARE(readFile(path("entrada.txt")), QByteArray("q\r\n"));
     }
 
     void loadRaisesTheTextLimit()

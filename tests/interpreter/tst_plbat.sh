@@ -113,12 +113,35 @@ if [ "$(id -u)" -eq 0 ] && command -v runuser >/dev/null &&
         sh -c '[ "$1" -eq 0 ] && grep -q "Tautolog" "$2/salida.log" && [ ! -e "$3/salida.log" ]' \
         sh "$status" "$work/datos/zarvik" "$installed"
     # zarvik-pl itself, told to write where it cannot: status 2 and no temporary file left.
-    as_nobody "$installed/zarvik-pl" "$work/datos/zarvik/entrada.txt" "$installed/salida.log"
+    as_nobody "$installed/zarvik-pl" "$work/datos/zarvik/entrada.txt" "$installed/salida.log" \
+        2>"$work/errores"
     status=$?
     check "an unwritable salida.log folder ends with status 2, leaving nothing" \
         sh -c '[ "$1" -eq 2 ] && [ -z "$(ls "$2" | grep salida)" ]' sh "$status" "$installed"
+    check "and says so in Spanish, with the system's reason" \
+        grep -q "^zarvik-pl: no se puede escribir $installed/salida.log: ." "$work/errores"
 else
     echo "SKIP the read-only folder cases: they need root and runuser to run as nobody"
+fi
+
+# Root and an installed copy (PREFIX/lib/zarvik), which every user reads: root's working files go
+# to a folder of root's own there, and are root's alone, also where the editor names the folder.
+if [ "$(id -u)" -eq 0 ]; then
+    lib="$work/usr/lib/zarvik"
+    mkdir -p "$lib"
+    chmod 755 "$lib"
+    cp "$build/PL.bat" "$build/zarvik-pl" "$lib/"
+    (cd / && env -u ZARVIK_WORK_DIR "$lib/PL.bat")
+    check "root, installed copy: lib/zarvik/root is made, 0700, and salida.log in it is 0600" \
+        sh -c '[ "$(stat -c %a "$1/root")" = 700 ] && [ "$(stat -c %a "$1/root/salida.log")" = 600 ] &&
+               [ ! -e "$1/salida.log" ]' sh "$lib"
+    rm "$lib/root/salida.log"
+    printf 'p V q\r\n' >"$lib/root/entrada.txt"
+    (umask 022 && cd / && ZARVIK_WORK_DIR="$lib/root/" "$lib/PL.bat")
+    check "root, installed copy, folder named by the editor: salida.log is 0600" \
+        sh -c '[ "$(stat -c %a "$1")" = 600 ] && grep -q Contingencia "$1"' sh "$lib/root/salida.log"
+else
+    echo "SKIP the installed copy run by root: it needs root"
 fi
 
 echo "$passes passed, $fails failed"

@@ -51,4 +51,46 @@ done
 dpkg-deb -c "$deb" | grep -q ' ./usr/lib/zarvik/Zarvik$' || fail "not installed in /usr/lib/zarvik"
 lintian --no-tag-display-limit "$deb" >"$stage/lintian.log" 2>&1
 grep '^E:' "$stage/lintian.log" && fail "lintian"
+
+# Purging leaves nothing, whatever a run as root left in the program's folder. dpkg installs the
+# package into a staged root, not this machine's, and runs its maintainer scripts outside a
+# chroot with DPKG_ROOT naming that root, as postrm expects.
+if [ "$(id -u)" != 0 ]; then
+  echo "SKIP: purging a staged installation needs root"
+  echo "PASS"
+  exit 0
+fi
+r="$stage/dpkgroot"
+mkdir -p "$r/var/lib/dpkg/info" "$r/var/lib/dpkg/updates" "$r/var/lib/dpkg/triggers"
+: >"$r/var/lib/dpkg/status"
+staged_dpkg() {
+  dpkg --root="$r" --force-script-chrootless --force-depends --log=/dev/null "$@" \
+    >>"$stage/dpkg.log" 2>&1 || { cat "$stage/dpkg.log"; fail "dpkg $*"; }
+}
+staged_dpkg -i "$deb"
+lib="$r/usr/lib/zarvik"
+# A run as root makes root's own folder; then one is killed in the middle of writing its
+# salida.log, as kill -9 leaves it: the library stops it there.
+(cd / && env -u ZARVIK_WORK_DIR "$lib/PL.bat") >/dev/null 2>&1
+(umask 077 && printf 'p V q\r\n' >"$lib/root/entrada.txt")
+stopper="$build/tests/interpreter/libzv_stop_at_write.so"
+[ -f "$stopper" ] || fail "the library that stops zarvik-pl was not built: $stopper"
+(cd / && LD_PRELOAD="$stopper" ASAN_OPTIONS=verify_asan_link_order=0 exec "$lib/PL.bat") &
+pid=$!
+i=0
+until [ "$(sed 's/.*) \(.\).*/\1/' "/proc/$pid/stat" 2>/dev/null)" = T ]; do
+  i=$((i + 1))
+  [ "$i" -lt 100 ] || fail "zarvik-pl never reached its write"
+  sleep 0.1
+done
+kill -9 "$pid"
+wait "$pid" 2>/dev/null
+left=$(ls "$lib/root" | grep -c '^salida\.log\.')
+[ "$left" = 1 ] || fail "the killed run left no temporary: $(ls -la "$lib/root")"
+[ "$(stat -c %a "$lib/root")" = 700 ] || fail "root's folder: $(stat -c %a "$lib/root")"
+for f in "$lib"/root/*; do
+  [ "$(stat -c %a "$f")" = 600 ] || fail "$f: $(stat -c %a "$f")"
+done
+staged_dpkg -P zarvik
+[ ! -e "$lib" ] || fail "the purge left $(find "$lib")"
 echo "PASS"

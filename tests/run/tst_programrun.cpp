@@ -14,6 +14,8 @@
 #include <QClipboard>
 #include <QtTest>
 
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -387,6 +389,60 @@ private Q_SLOTS:
         QCOMPARE(m_results->shown.value(0).text, QByteArray("instalado\r\np\r\n"));
         QCOMPARE(m_results->shown.value(1).text, QByteArray("propio\r\n"));
         QVERIFY(!QFile::exists(m_folder->path(QStringLiteral("entrada.txt"))));
+    }
+
+    // A home that cannot be written: the run says, in Spanish, which folder and why, and
+    // starts nothing.
+    void unwritableUserFolderIsNamedBeforeAnythingRuns()
+    {
+        QTemporaryDir data;
+        writeAll(data.filePath(QStringLiteral("casa")), "not a folder");
+        qputenv("XDG_DATA_HOME", QFile::encodeName(data.filePath(QStringLiteral("casa"))));
+        const QString exe = m_folder->path(QString());
+        QVERIFY(QFile::setPermissions(exe, QFile::ReadOwner | QFile::ExeOwner));
+        type("p\r\n");
+        run();
+        QVERIFY(QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        qunsetenv("XDG_DATA_HOME");
+
+        QCOMPARE(m_dialogs->errors(),
+            QStringList(QStringLiteral("No se puede escribir en %1/casa/zarvik : %2.")
+                            .arg(data.path(), QString::fromLocal8Bit(::strerror(ENOTDIR)))));
+        QCOMPARE(m_folder->launches(), 0);
+        QVERIFY(m_results->shown.isEmpty());
+    }
+
+    // Root may write an installed copy's folder, which every user reads: its working files go
+    // to a folder of root's own there, private, and PL.bat is told so.
+    void rootRunsAnInstalledCopyInAPrivateFolder()
+    {
+        if (::geteuid() != 0)
+            QSKIP("only root writes an installed copy's folder");
+        QTemporaryDir prefix;
+        const QString exe = prefix.filePath(QStringLiteral("usr/lib/zarvik/"));
+        QVERIFY(QDir().mkpath(exe));
+        QVERIFY(QFile::setPermissions(exe,
+            QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
+                | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+        writeAll(exe + "PL.bat",
+            "cat \"$ZARVIK_WORK_DIR/entrada.txt\" > \"$ZARVIK_WORK_DIR/salida.log\"\n");
+        zv::setExeFolderForTests(exe);
+        type("p\r\n");
+        run();
+        const QString work = zv::workFolder();
+        const bool isPrivate = zv::workFilesArePrivate();
+        zv::setExeFolderForTests(m_folder->path(QString()));
+
+        QCOMPARE(m_dialogs->errors(), QStringList());
+        QCOMPARE(work, exe + "root/");
+        QVERIFY(isPrivate);
+        constexpr QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup
+            | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+        QCOMPARE(QFileInfo(work).permissions() & others, QFile::Permissions());
+        QCOMPARE(QFileInfo(work + "entrada.txt").permissions() & (others | QFile::ExeOwner),
+            QFile::Permissions());
+        QCOMPARE(m_results->shown.value(0).text, QByteArray("p\r\n"));
+        QVERIFY(!QFile::exists(exe + "entrada.txt"));
     }
 
     void batchRunsInTheCurrentWorkingDirectoryWithNoParameters()

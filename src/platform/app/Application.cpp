@@ -12,6 +12,8 @@
 #include <QStandardPaths>
 #include <QTranslator>
 
+#include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -33,6 +35,39 @@ bool isWritableFolder(const QString &folder)
     return ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode)
         && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0
         && ::access(path.constData(), W_OK | X_OK) == 0;
+}
+
+// Where make install and the package put the program; only root may write there.
+bool isInstalledFolder(const QString &folder)
+{
+    return QDir::cleanPath(folder).endsWith(QLatin1String("/lib/zarvik"));
+}
+
+// Root's working files must not be left in a folder that every user reads, nor mixed with the
+// program's own, which the package would then not find to remove.
+bool rootWorksInInstalledFolder(const QString &exe)
+{
+    return ::geteuid() == 0 && isInstalledFolder(exe) && isWritableFolder(exe);
+}
+
+// mkdir -p, the last folder with @p mode; 0, or the errno of the step that failed.
+int makeFolder(const QByteArray &path, mode_t mode)
+{
+    struct stat info = {};
+    if (::stat(path.constData(), &info) == 0)
+        return S_ISDIR(info.st_mode) ? 0 : ENOTDIR;
+    const qsizetype slash = path.lastIndexOf('/', path.endsWith('/') ? path.size() - 2 : -1);
+    if (slash > 0)
+        if (const int error = makeFolder(path.left(slash), 0777))
+            return error;
+    if (::mkdir(path.constData(), mode) != 0 && errno != EEXIST)
+        return errno;
+    return 0;
+}
+
+QString privateFolder(const QString &exe)
+{
+    return exe + QStringLiteral("root/");
 }
 
 } // namespace
@@ -108,14 +143,39 @@ QString userFolder()
 QString workFolder()
 {
     const QString exe = exeFolder();
+    if (rootWorksInInstalledFolder(exe)) {
+        const QString own = privateFolder(exe);
+        makeFolder(QFile::encodeName(own), 0700);
+        return own;
+    }
     const QString user = userFolder();
     if (user.isEmpty() || isWritableFolder(exe))
         return exe;
-    // Private: the program and its answer are this user's business. A failure shows later, as
-    // the working file that cannot be written.
-    if (!QFileInfo(user).isDir() && QDir().mkpath(QFileInfo(QDir::cleanPath(user)).path()))
-        QDir().mkdir(user, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    // Private: the program and its answer are this user's business. A failure shows at
+    // writableWorkFolder(), or as the working file that cannot be written.
+    makeFolder(QFile::encodeName(user), 0700);
     return user;
+}
+
+QString writableWorkFolder()
+{
+    const QString folder = workFolder();
+    if (folder == exeFolder())
+        return folder;
+    const QByteArray path = QFile::encodeName(folder);
+    int error = makeFolder(path, 0700);
+    if (!error && ::access(path.constData(), W_OK | X_OK) != 0)
+        error = errno;
+    if (error)
+        throw EPlatformError(
+            QStringLiteral("No se puede escribir en %1 : %2")
+                .arg(QDir::cleanPath(folder), QString::fromLocal8Bit(::strerror(error))));
+    return folder;
+}
+
+bool workFilesArePrivate()
+{
+    return rootWorksInInstalledFolder(exeFolder());
 }
 
 QString batchFile()

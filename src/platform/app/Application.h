@@ -49,9 +49,22 @@ void setExeFolderForTests(const QString &folder);
  * The folder of this user's working files ("entrada.txt", "salida.log", the first-run marker
  * "Zarvik.cfg"), with its trailing "/": the executable folder where it may be written, as in a
  * copy unpacked in the user's own folder; otherwise (an installed copy) the per-user folder,
- * created here when it is missing. Derived afresh at every call.
+ * created here when it is missing. Root, who may write an installed copy's folder
+ * (PREFIX/lib/zarvik), gets a private folder "root/" in it, which purging the package removes.
+ * Derived afresh at every call.
  */
 QString workFolder();
+
+/**
+ * workFolder() for a command that is about to write there. Throws EPlatformError "No se puede
+ * escribir en %1 : %2", with the folder and the system's reason, when a folder of Zarvik's own
+ * (not the executable folder, whose files report their own failure) cannot be made or written.
+ */
+QString writableWorkFolder();
+
+/// True where the working files are root's alone (the private folder of workFolder()): they are
+/// written for their owner only.
+bool workFilesArePrivate();
 
 /// The per-user folder: "zarvik/" in $XDG_DATA_HOME, by default ~/.local/share/zarvik/.
 QString userFolder();

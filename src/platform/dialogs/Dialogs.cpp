@@ -1,6 +1,12 @@
 #include "platform/dialogs/Dialogs.h"
 
+#include "platform/files/AtomicFile.h"
+
+#include <QAbstractButton>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
 
@@ -23,6 +29,19 @@ protected:
     void keyPressEvent(QKeyEvent *event) override
     {
         if (m_answerRequired && event->matches(QKeySequence::Cancel)) {
+            event->accept();
+            return;
+        }
+        // Ctrl+C copies the box, as the Windows box does, so that a message can be pasted into
+        // a report; Qt does it on Windows only.
+        if (event->matches(QKeySequence::Copy)) {
+            const QString rule = QStringLiteral("---------------------------\n");
+            QStringList names;
+            for (const QAbstractButton *button : buttons())
+                names << QString(button->text()).remove(QLatin1Char('&'));
+            QGuiApplication::clipboard()->setText(rule + windowTitle() + QLatin1Char('\n') + rule
+                + text() + QLatin1Char('\n') + rule + names.join(QStringLiteral("   "))
+                + QLatin1Char('\n') + rule);
             event->accept();
             return;
         }
@@ -55,12 +74,30 @@ void setDialogs(Dialogs *d)
     g_installed = d;
 }
 
+bool confirmSaveThroughLink(const QString &path)
+{
+    const SaveTarget target = saveTarget(path);
+    // A loop of links leads nowhere: the save itself reports it.
+    if (!target.viaLink || target.path.isEmpty())
+        return true;
+    const QString text = target.exists
+        ? QStringLiteral("«%1» es un enlace a «%2», que ya existe. ¿Desea reemplazarlo?")
+        : QStringLiteral("«%1» es un enlace a «%2», que no existe. ¿Desea crearlo?");
+    return dialogs().messageBox(nullptr, text.arg(QFileInfo(path).fileName(), target.path),
+               QStringLiteral("Atención"), MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2)
+        == IDYES;
+}
+
 std::optional<QString> askSaveFileName(QWidget *owner, FileDialogOptions &options)
 {
-    std::optional<QString> chosen = dialogs().saveFileName(owner, options);
-    if (chosen)
+    for (;;) {
+        std::optional<QString> chosen = dialogs().saveFileName(owner, options);
+        if (!chosen)
+            return chosen;
         options.initialPath = *chosen;
-    return chosen;
+        if (confirmSaveThroughLink(*chosen))
+            return chosen;
+    }
 }
 
 int QtDialogs::messageBox(

@@ -72,8 +72,17 @@ Dialogs &dialogs();
 /// Installs @p d (not owned); nullptr goes back to the Qt dialogs.
 void setDialogs(Dialogs *d);
 
+/**
+ * The question before a save writes through the symbolic link @p path, naming the file that the
+ * link points to: "«link.tex» es un enlace a «/ruta/otro.tex», que ya existe. ¿Desea
+ * reemplazarlo?", or "..., que no existe. ¿Desea crearlo?". True when @p path is no link, or
+ * when the answer is Yes.
+ */
+bool confirmSaveThroughLink(const QString &path);
+
 /// The save dialog of a window that keeps @p options between showings: the chosen path becomes
-/// the next showing's pre-filled one.
+/// the next showing's pre-filled one. A link chosen is written through only once
+/// confirmSaveThroughLink() agrees; No shows the dialog again.
 std::optional<QString> askSaveFileName(QWidget *owner, FileDialogOptions &options);
 
 /// The platform's own dialogs, built on Qt's.

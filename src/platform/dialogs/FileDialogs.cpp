@@ -43,12 +43,33 @@ QString withDefaultSuffix(const QString &path, const QString &defaultSuffix)
                                                       : path + QLatin1Char('.') + defaultSuffix;
 }
 
+// A link is confirmed by confirmSaveThroughLink(), which names the file it points to; Qt's own
+// question would name only the link.
+class FileDialog : public QFileDialog
+{
+public:
+    using QFileDialog::QFileDialog;
+
+    void accept() override
+    {
+        const QStringList files = selectedFiles();
+        const bool link = acceptMode() == AcceptSave && !files.isEmpty()
+            && QFileInfo(files.first()).isSymLink() && !QFileInfo(files.first()).isDir();
+        const bool confirm = !testOption(DontConfirmOverwrite);
+        if (link)
+            setOption(DontConfirmOverwrite, true);
+        QFileDialog::accept();
+        if (link)
+            setOption(DontConfirmOverwrite, !confirm);
+    }
+};
+
 std::optional<QString> runFileDialog(
     QWidget *owner, const FileDialogOptions &options, QFileDialog::AcceptMode mode)
 {
     // Qt's own dialog, not the desktop's: it speaks the installed Spanish translations, and it has
     // no read-only box to hide. The title stays the platform's default for the mode.
-    QFileDialog dialog(owner);
+    FileDialog dialog(owner);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     dialog.setAcceptMode(mode);

@@ -21,7 +21,8 @@ std::unique_ptr<QTextDocument> loadDocument(
 
 /**
  * Writes @p document as RTF, or as plain text with @p plainText. The file is replaced
- * atomically: on failure the old file stays as it was.
+ * atomically: on failure the old file stays as it was. A symbolic link at @p path stays a link:
+ * the file it points to is written (writeFileAtomically()).
  * Throws EPlatformError: "Cannot create file %s", "Failed to Save Stream".
  */
 void saveDocument(const QTextDocument &document, const QString &path, bool plainText);

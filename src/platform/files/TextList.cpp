@@ -1,10 +1,8 @@
 #include "platform/files/TextList.h"
 
-#include "platform/files/AtomicFile.h"
-
 namespace zv {
 
-void saveTextList(const QByteArrayList &lines, const QString &path)
+void saveTextList(const QByteArrayList &lines, const QString &path, FileAccess access)
 {
     QByteArray data;
     qsizetype size = 0;
@@ -18,7 +16,7 @@ void saveTextList(const QByteArrayList &lines, const QString &path)
 
     // Text lists are working files, in a folder that others may write too: replace the name
     // rather than write through whatever link was planted there.
-    replaceFileAtName(path, data, "Stream write error");
+    replaceFileAtName(path, data, "Stream write error", access);
 }
 
 } // namespace zv

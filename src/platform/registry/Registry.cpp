@@ -1,11 +1,11 @@
 #include "platform/registry/Registry.h"
 
 #include "platform/errors/PlatformError.h"
+#include "platform/files/AtomicFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace zv {
@@ -66,41 +66,48 @@ QString classesRootFolder()
     return data + QStringLiteral("/zarvik/classes-root");
 }
 
-RegistryKey::RegistryKey(RegistryKey &&other) noexcept : m_folder(std::move(other.m_folder))
+RegistryKey::RegistryKey(RegistryKey &&other) noexcept
+    : m_path(std::move(other.m_path)), m_folder(std::move(other.m_folder))
 {
+    other.m_path.clear();
     other.m_folder.clear();
 }
 
 RegistryKey &RegistryKey::operator=(RegistryKey &&other) noexcept
 {
+    m_path = std::move(other.m_path);
     m_folder = std::move(other.m_folder);
+    other.m_path.clear();
     other.m_folder.clear();
     return *this;
 }
 
 RegistryKey RegistryKey::create(const QString &path)
 {
-    return RegistryKey(resolve(path, true));
+    return RegistryKey(path, resolve(path, true));
 }
 
 RegistryKey RegistryKey::open(const QString &path)
 {
-    return RegistryKey(resolve(path, false));
+    return RegistryKey(path, resolve(path, false));
 }
 
 void RegistryKey::setDefaultValue(const QString &text)
 {
-    // The default value has an empty name, hence the two adjacent apostrophes.
-    const auto failure = [] {
-        return EPlatformError(QStringLiteral("Failed to set data for '%1'").arg(QString()));
+    // The key's path, not the value's name: the default value's is empty, and would leave the
+    // user no clue to what failed.
+    const auto failure = [this] {
+        return EPlatformError(QStringLiteral("Failed to set data for '%1'").arg(m_path));
     };
     if (!isOpen())
         throw failure();
     QByteArray data = text.toUtf8();
     data.append('\0');
-    QSaveFile file(m_folder + QLatin1Char('/') + kValueFile);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size() || !file.commit())
+    try {
+        writeFileAtomically(m_folder + QLatin1Char('/') + kValueFile, data, "Stream write error");
+    } catch (const EPlatformError &) {
         throw failure();
+    }
 }
 
 std::optional<QString> RegistryKey::defaultValue() const

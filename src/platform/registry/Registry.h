@@ -42,8 +42,8 @@ public:
 
     bool isOpen() const { return !m_folder.isEmpty(); }
 
-    /// Replaces the key's default value. Throws EPlatformError "Failed to set data for ''" when
-    /// the key is not open or the value cannot be written.
+    /// Replaces the key's default value. Throws EPlatformError "Failed to set data for '%s'",
+    /// with the key's path for %s, when the key is not open or the value cannot be written.
     void setDefaultValue(const QString &text);
     /// The key's default value, or nothing when it has none.
     std::optional<QString> defaultValue() const;
@@ -53,8 +53,10 @@ public:
     void close() { m_folder.clear(); }
 
 private:
-    explicit RegistryKey(QString folder) : m_folder(std::move(folder)) {}
+    RegistryKey(QString path, QString folder) : m_path(std::move(path)), m_folder(std::move(folder))
+    {}
 
+    QString m_path; ///< as opened, also when the open failed: the failure names it
     QString m_folder;
 };
 

@@ -1,5 +1,7 @@
 #include "platform/registry/ShellNotify.h"
 
+#include "platform/errors/PlatformError.h"
+#include "platform/files/AtomicFile.h"
 #include "platform/registry/Registry.h"
 
 #include <QDir>
@@ -7,7 +9,6 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QProcess>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QXmlStreamWriter>
 
@@ -63,8 +64,12 @@ bool writeFile(const QString &path, const QByteArray &data)
 {
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return false;
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size() && file.commit();
+    try {
+        writeFileAtomically(path, data, "Stream write error");
+        return true;
+    } catch (const EPlatformError &) {
+        return false;
+    }
 }
 
 /// A desktop entry string: backslashes and control characters escaped.
