@@ -1,6 +1,6 @@
 #include "Unit1.h"
 
-#include "Unit1Palette.h"
+#include "Palette.h"
 #include "Unit2.h"
 
 #include "check/BackgroundCheck.h"

@@ -3,7 +3,7 @@
 // open the menus.
 #include "Unit1.h"
 
-#include "Unit1Palette.h"
+#include "Palette.h"
 
 #include "platform/app/Application.h"
 #include "platform/codepages/CodePage.h"

@@ -4,7 +4,7 @@
 #include "FakeDialogs.h"
 #include "RunFixture.h"
 
-#include "Unit1Palette.h"
+#include "Palette.h"
 
 #include "platform/format/TextFormat.h"
 #include "platform/widgets/SpeedButton.h"

@@ -1,4 +1,4 @@
-#include "Unit1Palette.h"
+#include "Palette.h"
 
 #include "platform/codepages/CodePage.h"
 #include "platform/format/TextFormat.h"
