@@ -1,7 +1,8 @@
 #!/bin/sh
 # Fails when a source file includes one that the layer graph does not allow: the graph of the
 # tree's folders in ARCHITECTURE.md, and inside src/platform the graph of its folders in
-# src/platform/README.md. Every folder that holds C++ must be in the graph.
+# src/platform/README.md. Every folder that holds C++ must be in the graph; a file may be a node
+# of its own.
 #
 # An include is looked up as the compiler could find it, whatever the include path: beside the
 # including file, else as the tail of the path of any file of the tree. Otherwise <Q…> and
@@ -105,7 +106,7 @@ $1 == "include" {
 }
 END {
     for (n in nodes)
-        if (system("test -d \"" n "\"") != 0) fail("the graph names " n ", which is no folder")
+        if (system("test -e \"" n "\"") != 0) fail("the graph names " n ", which is not in the tree")
     for (i = 1; i <= nfiles; ++i)
         if (owner(files[i]) == "") fail(files[i] ": its folder is not in the graph")
     exit status

@@ -38,7 +38,8 @@ expect interpreter/src/Program.cpp '#include <QFile>' 'interpreter may not use Q
 expect interpreter/src/Program.cpp '#include "platform/app/Application.h"' \
     'no interpreter -> src/platform'
 expect src/Unit1.cpp '#include "Tableau.h"' 'src/Unit1.cpp includes logic/Tableau.h'
-expect src/platform/rtf/RtfReader.cpp '#include "Palette.h"' 'no src/platform -> src'
+expect src/platform/rtf/RtfReader.cpp '#include "Unit3.h"' 'no src/platform -> src'
+expect src/Palette.h '#include "Unit1.h"' 'no src/Palette.h -> src'
 expect src/platform/rtf/RtfReader.cpp '#include "platform/dialogs/Dialogs.h"' \
     'src/platform/rtf includes dialogs'
 expect tools/zvkconv.cpp '#include "platform/richedit/RichEdit.h"' 'no tools -> src/platform'
