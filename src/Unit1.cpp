@@ -1,6 +1,6 @@
 #include "Unit1.h"
 
-#include "Unit1Palette.h"
+#include "Palette.h"
 #include "Unit2.h"
 
 #include "check/CheckRun.h"
@@ -180,7 +180,7 @@ void TForm1::createToolbar()
         zv::SpeedButton *button = place(row.number, row.left);
         zv::dressPaletteButton(*button, row);
         connect(button, &QAbstractButton::clicked, this,
-            zv::guard([this, h = row.handler] { (this->*h)(this); }));
+            zv::guard([this, h = paletteHandler(row)] { (this->*h)(this); }));
     }
 }
 

@@ -113,6 +113,10 @@ public:
     void EnterProgramMode();
     void InsertSymbol(const zv::PaletteRow &row);
     QString CurrentSymbolFont;
+    using Handler = void (TForm1::*)(QObject *Sender);
+    /// The SpeedButtonNClick of the palette's row @p row: its button, its "Símbolos" entry and
+    /// its TeX name all go through it.
+    static Handler paletteHandler(const zv::PaletteRow &row);
 
     void SpeedButton1Click(QObject *Sender);
     void SpeedButton2Click(QObject *Sender);
@@ -204,7 +208,7 @@ private:
     int m_waits = 0;
     QCursor m_editorCursor;
 
-    // Typing logic from the keyboard (Unit1Keyboard.cpp).
+    // Typing logic from the keyboard, with eventFilter (Unit1Keyboard.cpp).
     void createKeyboardCommands();
     bool filterKeyboard(QObject *watched, QEvent *event);
     bool typeKey(const QKeyEvent &event);

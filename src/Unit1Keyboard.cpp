@@ -3,7 +3,7 @@
 // open the menus.
 #include "Unit1.h"
 
-#include "Unit1Palette.h"
+#include "Palette.h"
 
 #include "platform/app/Application.h"
 #include "platform/codepages/CodePage.h"
@@ -117,8 +117,8 @@ void TForm1::createKeyboardCommands()
         QString caption = QString::fromUtf8(row.accessibleName) + QStringLiteral("  ")
             + QString::fromUtf8(row.symbol);
         caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
-        QAction *action = command(
-            Simbolos1, QStringLiteral("Simbolo%1").arg(row.number), caption, {}, row.handler);
+        QAction *action = command(Simbolos1, QStringLiteral("Simbolo%1").arg(row.number), caption,
+            {}, paletteHandler(row));
         // The hint teaches the name that types the symbol.
         action->setToolTip(zv::paletteHint(row));
         action->setStatusTip(zv::paletteHint(row));
@@ -147,6 +147,24 @@ void TForm1::Deshacer1Click(QObject *)
 void TForm1::Rehacer1Click(QObject *)
 {
     RichEdit1->redo();
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    // A program is a formula a paragraph: in program mode Shift+Enter starts a paragraph, so
+    // that what the user sees as two lines reaches the interpreter as two.
+    if (watched == RichEdit1 && event->type() == QEvent::KeyPress && speedButton(27)->isEnabled()) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->matches(QKeySequence::InsertLineSeparator)) {
+            QKeyEvent plain(QEvent::KeyPress, key->key(), key->modifiers() & ~Qt::ShiftModifier,
+                QStringLiteral("\r"));
+            QCoreApplication::sendEvent(RichEdit1, &plain);
+            return true;
+        }
+    }
+    if (filterKeyboard(watched, event))
+        return true;
+    return QMainWindow::eventFilter(watched, event);
 }
 
 // Returns true when the event has been dealt with here.
@@ -232,7 +250,7 @@ void TForm1::replaceTexName(const QKeyEvent &event, int nameStart, const zv::Pal
     step.removeSelectedText();
     RichEdit1->setTextCursor(step);
     RichEdit1->setCurrentCharFormat(typing);
-    (this->*row.handler)(this);
+    (this->*paletteHandler(row))(this);
     retype(event);
     step.endEditBlock();
     RichEdit1->ensureCursorVisible();

@@ -26,28 +26,14 @@
 
 using namespace zv;
 
-class TestMainWindow : public QObject
+class TestMainWindow : public QObject, private test::MainWindowTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        // The marker keeps the first-run registration out of these tests.
-        QVERIFY(test::useMarkedExeFolder(m_exeFolder));
-    }
+    void init() { QVERIFY(makeMainWindow()); }
 
-    void init()
-    {
-        m_dialogs = std::make_unique<test::FakeDialogs>();
-        m_form = std::make_unique<TForm1>();
-    }
-
-    void cleanup()
-    {
-        m_form.reset();
-        m_dialogs.reset();
-    }
+    void cleanup() { closeMainWindow(); }
 
     void layoutGivesTheInitialTextUntilShown()
     {
@@ -310,11 +296,6 @@ private Q_SLOTS:
         QCOMPARE(inkRows(), oneLine);
         Form1 = nullptr;
     }
-
-private:
-    QTemporaryDir m_exeFolder;
-    std::unique_ptr<test::FakeDialogs> m_dialogs;
-    std::unique_ptr<TForm1> m_form;
 };
 
 QTEST_MAIN(TestMainWindow)

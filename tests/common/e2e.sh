@@ -18,7 +18,9 @@ e2e_workdir() {
 # e2e_start DIR [ARGUMENT...]: runs a copy of the real binary from DIR (with the first-run marker in
 # place unless E2E_KEEP_UNREGISTERED=1) with the ARGUMENTs, or the command E2E_COMMAND from DIR
 # instead; waits for the main window, captioned E2E_CAPTION (by default the start-up caption);
-# sets APP_PID, APP_WIN and MENU_H, the menu bar's height.
+# sets APP_PID, APP_WIN and MENU_H, the menu bar's height. The program gets desktop folders of
+# its own in DIR/xdg, so that what the machine has installed changes nothing and the user's
+# folders stay untouched.
 e2e_start() {
   dir=$1; shift
   if [ -z "${E2E_COMMAND:-}" ]; then
@@ -27,9 +29,11 @@ e2e_start() {
     cp "$ZV_BUILD_DIR/zarvik-logic" "$dir/zarvik-logic"
     [ "${E2E_KEEP_UNREGISTERED:-0}" = 1 ] || printf ' \r\n' > "$dir/Zarvik.cfg"
   fi
+  mkdir -p "$dir/xdg/data" "$dir/xdg/config" "$dir/xdg/system"
   for _ in 1 2; do
     # shellcheck disable=SC2086
-    (cd "$dir" && exec ${E2E_COMMAND:-./Zarvik} "$@") >"$dir/zarvik.out" 2>&1 &
+    (cd "$dir" && export XDG_DATA_HOME="$dir/xdg/data" XDG_CONFIG_HOME="$dir/xdg/config" \
+      XDG_DATA_DIRS="$dir/xdg/system" && exec ${E2E_COMMAND:-./Zarvik} "$@") >"$dir/zarvik.out" 2>&1 &
     APP_PID=$!
     # An X server without -noreset refuses clients while it resets after its last one left.
     sleep 1

@@ -35,25 +35,16 @@ QByteArray readAll(const QString &path)
 
 } // namespace
 
-class TestDocument : public QObject
+class TestDocument : public QObject, private test::MainWindowTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        // The marker keeps the first-run registration out of these tests.
-        QVERIFY(test::useMarkedExeFolder(m_exeFolder));
-    }
-
     void init()
     {
         m_files = std::make_unique<QTemporaryDir>();
         QVERIFY(m_files->isValid());
-        m_dialogs = std::make_unique<test::FakeDialogs>();
-        m_form = test::shownMainWindow();
-        QVERIFY(m_form);
-        m_edit = m_form->RichEdit1;
+        QVERIFY(showMainWindow());
     }
 
     void cleanup()
@@ -61,8 +52,7 @@ private Q_SLOTS:
         QVERIFY2(m_dialogs->allAnswersUsed(), "an answer queued for a dialog was never asked for");
         // Nothing may be left to ask when the test's window goes away.
         m_edit->setModified(false);
-        m_form.reset();
-        m_dialogs.reset();
+        closeMainWindow();
         m_files.reset();
     }
 
@@ -480,11 +470,7 @@ private:
         return out;
     }
 
-    QTemporaryDir m_exeFolder;
     std::unique_ptr<QTemporaryDir> m_files;
-    std::unique_ptr<test::FakeDialogs> m_dialogs;
-    std::unique_ptr<TForm1> m_form;
-    RichEdit *m_edit = nullptr;
 };
 
 QTEST_MAIN(TestDocument)

@@ -54,32 +54,19 @@ QString lineText(int n)
 
 } // namespace
 
-class TestPrinting : public QObject
+class TestPrinting : public QObject, private test::MainWindowTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        // The marker keeps the first-run registration out of these tests.
-        QVERIFY(test::useMarkedExeFolder(m_exeFolder));
-    }
-
-    void init()
-    {
-        m_dialogs = std::make_unique<test::FakeDialogs>();
-        m_form = test::shownMainWindow();
-        QVERIFY(m_form);
-        m_edit = m_form->RichEdit1;
-    }
+    void init() { QVERIFY(showMainWindow()); }
 
     void cleanup()
     {
         setPrinterFactoryForTests({});
         setPageHookForTests({});
         m_edit->setModified(false);
-        m_form.reset();
-        m_dialogs.reset();
+        closeMainWindow();
     }
 
     void pagesHoldEveryLineOnceWhileEventsRunBetweenThem()
@@ -275,11 +262,6 @@ private:
                 out << r.text;
         return out;
     }
-
-    QTemporaryDir m_exeFolder;
-    std::unique_ptr<test::FakeDialogs> m_dialogs;
-    std::unique_ptr<TForm1> m_form;
-    RichEdit *m_edit = nullptr;
 };
 
 QTEST_MAIN(TestPrinting)

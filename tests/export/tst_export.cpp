@@ -38,26 +38,14 @@ QString run(const QString &program, const QStringList &arguments, const QString 
 
 } // namespace
 
-class TestExport : public QObject
+class TestExport : public QObject, private test::MainWindowTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { QVERIFY(test::useMarkedExeFolder(m_exeFolder)); }
+    void init() { QVERIFY(showMainWindow()); }
 
-    void init()
-    {
-        m_dialogs = std::make_unique<test::FakeDialogs>();
-        m_form = test::shownMainWindow();
-        QVERIFY(m_form);
-        m_edit = m_form->RichEdit1;
-    }
-
-    void cleanup()
-    {
-        m_form.reset();
-        m_dialogs.reset();
-    }
+    void cleanup() { closeMainWindow(); }
 
     void everyPaletteSymbolReadsAsItIsShownAndCopiesAsItsCommand_data()
     {
@@ -276,12 +264,6 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("a.doc"))));
         QCOMPARE(m_dialogs->errors().size(), 1);
     }
-
-private:
-    QTemporaryDir m_exeFolder;
-    std::unique_ptr<test::FakeDialogs> m_dialogs;
-    std::unique_ptr<TForm1> m_form;
-    RichEdit *m_edit = nullptr;
 };
 
 QTEST_MAIN(TestExport)

@@ -55,31 +55,18 @@ QMimeData *mime(const QByteArray &rtf, const QString &html, const QString &text)
 
 } // namespace
 
-class TestClipboard : public QObject
+class TestClipboard : public QObject, private test::MainWindowTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        // The marker keeps the first-run registration out of these tests.
-        QVERIFY(test::useMarkedExeFolder(m_exeFolder));
-    }
-
     void init()
     {
-        m_dialogs = std::make_unique<test::FakeDialogs>();
-        m_form = test::shownMainWindow();
-        QVERIFY(m_form);
-        m_edit = m_form->RichEdit1;
+        QVERIFY(showMainWindow());
         QApplication::clipboard()->clear();
     }
 
-    void cleanup()
-    {
-        m_form.reset();
-        m_dialogs.reset();
-    }
+    void cleanup() { closeMainWindow(); }
 
     void copyOffersRtfHtmlAndTheUnicodeTextShown()
     {
@@ -265,11 +252,6 @@ private:
             &TForm1::SpeedButton6Click, &TForm1::SpeedButton7Click, nullptr, nullptr, nullptr,
             nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
             nullptr, &TForm1::SpeedButton21Click, &TForm1::SpeedButton22Click, nullptr};
-
-    QTemporaryDir m_exeFolder;
-    std::unique_ptr<test::FakeDialogs> m_dialogs;
-    std::unique_ptr<TForm1> m_form;
-    RichEdit *m_edit = nullptr;
 };
 
 QTEST_MAIN(TestClipboard)

@@ -60,30 +60,17 @@ FontChoice font(const char *face, int points, bool bold = false, bool italic = f
 
 } // namespace
 
-class TestFormatting : public QObject
+class TestFormatting : public QObject, private test::MainWindowTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        // The marker keeps the first-run registration out of these tests.
-        QVERIFY(test::useMarkedExeFolder(m_exeFolder));
-    }
-
-    void init()
-    {
-        m_dialogs = std::make_unique<test::FakeDialogs>();
-        m_form = test::shownMainWindow();
-        QVERIFY(m_form);
-        m_edit = m_form->RichEdit1;
-    }
+    void init() { QVERIFY(showMainWindow()); }
 
     void cleanup()
     {
         QVERIFY(m_dialogs->allAnswersUsed());
-        m_form.reset();
-        m_dialogs.reset();
+        closeMainWindow();
     }
 
     // Style toggles --------------------------------------------------------------------------
@@ -446,12 +433,6 @@ private Q_SLOTS:
         for (int n : {24, 25, 26})
             QVERIFY(m_form->speedButton(n)->isEnabled());
     }
-
-private:
-    QTemporaryDir m_exeFolder;
-    std::unique_ptr<test::FakeDialogs> m_dialogs;
-    std::unique_ptr<TForm1> m_form;
-    RichEdit *m_edit = nullptr;
 };
 
 QTEST_MAIN(TestFormatting)

@@ -29,9 +29,12 @@ if [ "$(id -u)" = 0 ]; then
 fi
 installed_before=$(ls -lR "$dir/inst")
 
-# The installation's share/ stands for the system's data folder, as a package's /usr/share does.
+# The installation's share/ stands for the system's data folder, as a package's /usr/share does;
+# alone, so that a Zarvik package installed on this machine changes nothing. The user's data and
+# configuration are in the temporary home.
 E2E_COMMAND="$as_user env -i HOME=$home DISPLAY=$DISPLAY PATH=/usr/bin:/bin LANG=C.UTF-8
-             XDG_DATA_DIRS=$inst/share:/usr/share $inst/bin/zarvik"
+             XDG_DATA_DIRS=$inst/share XDG_DATA_HOME=$home/.local/share
+             XDG_CONFIG_HOME=$home/.config $inst/bin/zarvik"
 e2e_start "$dir"
 sleep 1
 if w=$(e2e_wait_window '^Zarvik$' 1); then

@@ -109,30 +109,17 @@ QByteArray rtf(RichEdit &edit, const QTemporaryDir &folder)
 
 } // namespace
 
-class TestPalette : public QObject
+class TestPalette : public QObject, private test::MainWindowTest
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        // The marker keeps the first-run registration out of these tests.
-        QVERIFY(test::useMarkedExeFolder(m_exeFolder));
-    }
-
-    void init()
-    {
-        m_dialogs = std::make_unique<test::FakeDialogs>();
-        m_form = test::shownMainWindow();
-        QVERIFY(m_form);
-        m_edit = m_form->RichEdit1;
-    }
+    void init() { QVERIFY(showMainWindow()); }
 
     void cleanup()
     {
         QVERIFY2(m_dialogs->errors().isEmpty(), qPrintable(m_dialogs->errors().join('\n')));
-        m_form.reset();
-        m_dialogs.reset();
+        closeMainWindow();
     }
 
     void everyButtonInsertsItsBytesInItsFontAndMovesTheCaret_data()
@@ -534,10 +521,6 @@ private:
     }
 
     QTemporaryDir m_saved;
-    QTemporaryDir m_exeFolder;
-    std::unique_ptr<test::FakeDialogs> m_dialogs;
-    std::unique_ptr<TForm1> m_form;
-    RichEdit *m_edit = nullptr;
 };
 
 QTEST_MAIN(TestPalette)

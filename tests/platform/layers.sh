@@ -1,22 +1,140 @@
 #!/bin/sh
-# Fails when a folder of src/platform includes one that the graph in src/platform/README.md
-# does not allow it, or when a folder is missing from the graph.
-platform=${1:?usage: layers.sh SRC/platform}
-graph=$(sed -n 's/^    \([a-z]*\):\(.*\)$/\1:\2/p' "$platform/README.md")
+# Fails when a source file includes one that the layer graph does not allow: the graph of the
+# tree's folders in ARCHITECTURE.md, and inside src/platform the graph of its folders in
+# src/platform/README.md. Every folder that holds C++ must be in the graph; a file may be a node
+# of its own.
+#
+# An include is looked up as the compiler could find it, whatever the include path: beside the
+# including file, else as the tail of the path of any file of the tree. Otherwise <Q…> and
+# <q….h> are Qt, and anything else is left to the compiler.
+root=${1:?usage: layers.sh SOURCE-ROOT}
+cd "$root" || exit 2
 status=0
+
+# The sources; hidden folders and build trees left out.
+find . -type d \( -name '.?*' -o -exec test -e '{}/CMakeCache.txt' \; \) -prune \
+    -o -type f \( -name '*.h' -o -name '*.hpp' -o -name '*.cpp' \) -print | sed 's|^\./||' |
+    sort >"${TMPDIR:-/tmp}/layers.$$"
+trap 'rm -f "${TMPDIR:-/tmp}/layers.$$"' EXIT
+
+{
+    sed -n '/^```layers$/,/^```$/{/^```/d;s/#.*//;/:/s/^/graph /p;}' ARCHITECTURE.md
+    sed 's/^/file /' "${TMPDIR:-/tmp}/layers.$$"
+    # shellcheck disable=SC2046
+    grep -H '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"]' /dev/null \
+        $(cat "${TMPDIR:-/tmp}/layers.$$") | sed 's/^/include /'
+} | awk '
+function owner(path,    n, best) {
+    best = ""
+    for (n in nodes)
+        if ((path == n || index(path, n "/") == 1) && length(n) > length(best))
+            best = n
+    return best
+}
+# The path with "." and ".." taken out.
+function clean(path,    parts, n, i, out, k) {
+    n = split(path, parts, "/")
+    k = 0
+    for (i = 1; i <= n; ++i) {
+        if (parts[i] == "." || parts[i] == "") continue
+        if (parts[i] == ".." && k > 0 && stack[k] != "..") { --k; continue }
+        stack[++k] = parts[i]
+    }
+    out = ""
+    for (i = 1; i <= k; ++i) out = out (i > 1 ? "/" : "") stack[i]
+    return out
+}
+# Whether folder n may include file c, of folder m: a target names m whole, or a part of it.
+function allows(n, c, m,    t, i, k, list) {
+    k = split(targets[n], list, " ")
+    for (i = 1; i <= k; ++i) {
+        t = list[i]
+        if (t != "Qt" && owner(t) == m && (c == t || index(c, t "/") == 1)) return 1
+    }
+    return 0
+}
+function has(n, what) { return index(" " targets[n] " ", " " what " ") > 0 }
+function fail(message) { print message; status = 1 }
+
+$1 == "graph" {
+    sub(/^graph /, "")
+    split($0, kv, ":")
+    nodes[kv[1]] = 1
+    targets[kv[1]] = kv[2]
+    next
+}
+$1 == "file" { files[++nfiles] = $2; isfile[$2] = 1; next }
+$1 == "include" {
+    sub(/^include /, "")
+    colon = index($0, ":")
+    f = substr($0, 1, colon - 1)
+    line = substr($0, colon + 1)
+    sub(/^[[:space:]]*#[[:space:]]*include[[:space:]]*/, "", line)
+    quoted = substr(line, 1, 1) == "\""
+    name = substr(line, 2)
+    sub(/[>"].*/, "", name)
+    n = owner(f)
+    if (n == "" || has(n, "*")) next
+
+    # The files it may reach: beside the includer first, else by the tail of their path.
+    dir = f; sub(/\/?[^\/]*$/, "", dir)
+    found = ""
+    beside = clean(dir "/" name)
+    if (quoted && (beside in isfile)) {
+        found = beside
+    } else {
+        tail = name; sub(/.*\.\.\//, "", tail); tail = "/" tail
+        for (i = 1; i <= nfiles; ++i)
+            if (substr("/" files[i], length(files[i]) + 2 - length(tail)) == tail)
+                found = found " " files[i]
+    }
+    if (found == "") {
+        if ((name ~ /^Q/ || name ~ /^q[a-z0-9_]*\.h$/) && !has(n, "Qt"))
+            fail(f " includes " name ": " n " may not use Qt")
+        next
+    }
+    k = split(found, candidates, " ")
+    # A name that a file of the includer'"'"'s own folder bears is taken to be that file.
+    for (i = 1; i <= k; ++i)
+        if (owner(candidates[i]) == n) next
+    for (i = 1; i <= k; ++i) {
+        m = owner(candidates[i])
+        if (!allows(n, candidates[i], m))
+            fail(f " includes " candidates[i] ": the graph has no " n " -> " (m == "" ? "(none)" : m))
+    }
+    next
+}
+END {
+    for (n in nodes)
+        if (system("test -e \"" n "\"") != 0) fail("the graph names " n ", which is not in the tree")
+    for (i = 1; i <= nfiles; ++i)
+        if (owner(files[i]) == "") fail(files[i] ": its folder is not in the graph")
+    exit status
+}' || status=1
+
+# Inside the platform layer, its own graph: a line names a folder and every folder it may include.
+platform=src/platform
+subgraph=$(sed -n 's/^    \([a-z]*\):\(.*\)$/\1:\2/p' "$platform/README.md")
 for dir in "$platform"/*/; do
     folder=$(basename "$dir")
-    allowed=$(printf '%s\n' "$graph" | sed -n "s/^$folder://p")
-    if ! printf '%s\n' "$graph" | grep -q "^$folder:"; then
-        echo "src/platform/$folder is not in the graph"; status=1; continue
+    if ! printf '%s\n' "$subgraph" | grep -q "^$folder:"; then
+        echo "$platform/$folder is not in the graph of $platform/README.md"
+        status=1
+        continue
     fi
-    for used in $(grep -ho '#include "platform/[a-z]*/' "$dir"* | sed 's|.*platform/||; s|/$||' | sort -u); do
+    allowed=" $(printf '%s\n' "$subgraph" | sed -n "s/^$folder://p") "
+    for used in $(grep -ho '#include "platform/[a-z]*/' "$dir"* | sed 's|.*platform/||; s|/$||' |
+        sort -u); do
         [ "$used" = "$folder" ] && continue
-        case " $allowed " in
+        case $allowed in
             *" $used "*) ;;
-            *) echo "src/platform/$folder includes $used, which the graph does not allow"; status=1 ;;
+            *)
+                echo "$platform/$folder includes $used, which $platform/README.md does not allow"
+                status=1
+                ;;
         esac
     done
 done
-[ $status -eq 0 ] && echo "the platform folders follow the graph"
+
+[ $status -eq 0 ] && echo "the folders follow the layer graph"
 exit $status

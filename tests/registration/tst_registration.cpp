@@ -1,8 +1,10 @@
 // The first-run registration of ".zvk": the marker, the classes-root store, and what the
-// desktop makes of it. Every test runs in its own executable, data and configuration folders.
+// desktop makes of it. Every test runs in its own executable, data and configuration folders,
+// with a system data folder of its own: an installed Zarvik package changes no answer.
 
 #include "Unit1.h"
 
+#include "DesktopFolders.h"
 #include "FakeDialogs.h"
 
 #include "platform/app/Application.h"
@@ -77,15 +79,12 @@ private Q_SLOTS:
     {
         m_root = std::make_unique<QTemporaryDir>();
         QVERIFY(m_root->isValid());
-        m_data = m_root->filePath(QStringLiteral("data"));
+        m_desktop = std::make_unique<test::DesktopFolders>();
+        QVERIFY(m_desktop->isValid());
+        m_data = m_desktop->dataHome();
         m_store = m_data + QStringLiteral("/zarvik/classes-root/");
         m_exe = m_root->filePath(QStringLiteral("exe")) + QLatin1Char('/');
         makeExecutable(m_exe);
-        qputenv("XDG_DATA_HOME", QFile::encodeName(m_data));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_root->filePath(QStringLiteral("config"))));
-        // Nothing of this machine's: a package installed on it meanwhile would hide the files
-        // that the registration writes.
-        qputenv("XDG_DATA_DIRS", QFile::encodeName(m_root->filePath(QStringLiteral("none"))));
         // xdg-mime's generic mode keeps the defaults in mimeapps.list, where the tests look.
         qunsetenv("XDG_CURRENT_DESKTOP");
         setExeFolderForTests(m_exe);
@@ -97,6 +96,7 @@ private Q_SLOTS:
         m_form.reset();
         m_dialogs.reset();
         setExeFolderForTests(QString());
+        m_desktop.reset();
         m_root.reset();
     }
 
@@ -191,7 +191,7 @@ private Q_SLOTS:
     // user, and leaves the package's files alone, visible.
     void installedCopyRegistersPerUserAndLeavesThePackageFilesAlone()
     {
-        const QString system = m_root->filePath(QStringLiteral("system"));
+        const QString system = m_desktop->dataDirs();
         const QStringList provided = {QStringLiteral("applications/zarvik.desktop"),
             QStringLiteral("mime/packages/zarvik.xml"),
             QStringLiteral("icons/hicolor/scalable/apps/zarvik.svg"),
@@ -200,12 +200,10 @@ private Q_SLOTS:
             QVERIFY(QDir().mkpath(QFileInfo(system + '/' + file).path()));
             writeAll(system + '/' + file, "del paquete");
         }
-        qputenv("XDG_DATA_DIRS", QFile::encodeName(system));
         QVERIFY(QFile::setPermissions(m_exe, QFile::ReadOwner | QFile::ExeOwner));
         start();
         QVERIFY(
             QFile::setPermissions(m_exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        qputenv("XDG_DATA_DIRS", QFile::encodeName(m_root->filePath(QStringLiteral("none"))));
 
         QCOMPARE(m_dialogs->errors(), QStringList());
         QCOMPARE(
@@ -431,6 +429,7 @@ private:
     }
 
     std::unique_ptr<QTemporaryDir> m_root;
+    std::unique_ptr<test::DesktopFolders> m_desktop;
     QString m_data;
     QString m_store;
     QString m_exe;

@@ -1,10 +1,13 @@
 #pragma once
 
-// What the program-run tests share: a temporary executable folder with a scripted "PL.bat",
-// and a results window that reports what it showed and closes itself.
+// What the program-run tests share: a temporary executable folder with a scripted "PL.bat", in
+// desktop folders of their own, and a results window that reports what it showed and closes
+// itself.
 
 #include "Unit1.h"
 #include "Unit4.h"
+
+#include "DesktopFolders.h"
 
 #include "platform/app/Application.h"
 #include "platform/richedit/RichEdit.h"
@@ -41,7 +44,7 @@ struct ShownResults
 };
 
 /// A temporary executable folder holding the first-run marker, so that showing the main
-/// window registers nothing.
+/// window registers nothing, and the desktop folders that an installed copy works in.
 class ExeFolder
 {
 public:
@@ -53,6 +56,8 @@ public:
     ~ExeFolder() { zv::setExeFolderForTests(QString()); }
 
     QString path(const QString &name) const { return m_dir.path() + QLatin1Char('/') + name; }
+    /// XDG_DATA_HOME while the folder lives.
+    QString dataHome() const { return m_desktop.dataHome(); }
     /// A "PL.bat" run by /bin/sh; "$here" is this folder.
     void writeBatch(const QByteArray &body) const
     {
@@ -62,6 +67,7 @@ public:
     int launches() const { return int(readAll(path(QStringLiteral("launches"))).count('\n')); }
 
 private:
+    DesktopFolders m_desktop;
     QTemporaryDir m_dir;
 };
 

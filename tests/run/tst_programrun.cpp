@@ -4,7 +4,7 @@
 #include "FakeDialogs.h"
 #include "RunFixture.h"
 
-#include "Unit1Palette.h"
+#include "Palette.h"
 
 #include "platform/format/TextFormat.h"
 #include "platform/widgets/SpeedButton.h"
@@ -369,9 +369,7 @@ private Q_SLOTS:
     // PL.bat learns it from ZARVIK_WORK_DIR; a PL.bat the user put there runs instead.
     void readOnlyExecutableFolderRunsInTheUserFolder()
     {
-        QTemporaryDir data;
-        qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
-        const QString user = data.filePath(QStringLiteral("zarvik/"));
+        const QString user = m_folder->dataHome() + QStringLiteral("/zarvik/");
         m_folder->writeBatch("{ echo instalado; cat \"$ZARVIK_WORK_DIR/entrada.txt\"; } "
                              "> \"$ZARVIK_WORK_DIR/salida.log\"");
         const QString exe = m_folder->path(QString());
@@ -381,7 +379,6 @@ private Q_SLOTS:
         writeAll(user + "PL.bat", "echo propio > \"$ZARVIK_WORK_DIR/salida.log\"\n");
         run();
         QVERIFY(QFile::setPermissions(exe, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        qunsetenv("XDG_DATA_HOME");
 
         QCOMPARE(m_dialogs->errors(), QStringList());
         QCOMPARE(readAll(user + "entrada.txt"), QByteArray("p\r\n"));

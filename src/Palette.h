@@ -1,8 +1,7 @@
 #pragma once
 
-#include "Unit1.h"
-
 #include <QByteArray>
+#include <QString>
 #include <QStringView>
 
 #include <array>
@@ -11,7 +10,8 @@ namespace zv {
 
 class SpeedButton;
 
-/// One symbol button: where it stands, what its face shows and what it inserts.
+/// One symbol button: where it stands, what its face shows and what it inserts. The row names
+/// its button; the window maps the number to the button's handler.
 struct PaletteRow
 {
     int number; ///< SpeedButtonN
@@ -28,7 +28,6 @@ struct PaletteRow
     const char *description;
     const char *symbol;                   ///< the symbol as Unicode (UTF-8), for menus and hints
     std::array<const char *, 2> texNames; ///< typed after a backslash; the second may be nullptr
-    void (TForm1::*handler)(QObject *);
 
     QByteArray insertedBytes() const { return QByteArray(inserted); }
     int advance() const { return int(qstrlen(inserted)); }

@@ -1,0 +1,55 @@
+#!/bin/sh
+# layers.sh must pass the tree as it is and fail it with any one forbidden include added: a
+# check that passes everything would otherwise go unnoticed.
+set -u
+source=${1:?usage: layers_selftest.sh SOURCE-ROOT}
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d "${TMPDIR:-/tmp}/zarvik-layers.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+(cd "$source" && tar cf - --exclude=resources ARCHITECTURE.md logic interpreter src tools) |
+    (cd "$work" && tar xf - && mkdir tests bench fuzz)
+status=0
+
+sh "$here/layers.sh" "$work" >"$work/out" || {
+    echo "FAIL: the tree as it is: $(cat "$work/out")"
+    status=1
+}
+
+# expect FILE LINE MESSAGE: with LINE added to FILE, the check fails and says MESSAGE.
+expect() {
+    cp "$work/$1" "$work/saved"
+    printf '%s\n' "$2" >>"$work/$1"
+    if sh "$here/layers.sh" "$work" >"$work/out"; then
+        echo "FAIL: $1 with $2 passed"
+        status=1
+    elif ! grep -qF -e "$3" "$work/out"; then
+        echo "FAIL: $1 with $2 said: $(cat "$work/out")"
+        status=1
+    fi
+    mv "$work/saved" "$work/$1"
+}
+
+expect logic/Formula.h '#include <QString>' 'logic/Formula.h includes QString: logic may not use'
+expect logic/Formula.h '#include "QtCore/qglobal.h"' 'logic may not use Qt'
+expect logic/Formula.h '#include "Unit1.h"' 'includes src/Unit1.h: the graph has no logic -> src'
+expect logic/Parser.cpp '#include "../src/check/CheckWindow.h"' 'no logic -> src/check'
+expect logic/Parser.cpp '#include "Verdicts.h"' 'no logic -> interpreter'
+expect interpreter/src/Program.cpp '#include <QFile>' 'interpreter may not use Qt'
+expect interpreter/src/Program.cpp '#include "platform/app/Application.h"' \
+    'no interpreter -> src/platform'
+expect src/Unit1.cpp '#include "Tableau.h"' 'src/Unit1.cpp includes logic/Tableau.h'
+expect src/platform/rtf/RtfReader.cpp '#include "Unit3.h"' 'no src/platform -> src'
+expect src/Palette.h '#include "Unit1.h"' 'no src/Palette.h -> src'
+expect src/platform/rtf/RtfReader.cpp '#include "platform/dialogs/Dialogs.h"' \
+    'src/platform/rtf includes dialogs'
+expect tools/zvkconv.cpp '#include "platform/richedit/RichEdit.h"' 'no tools -> src/platform'
+expect tools/zvkconv.cpp '#include <Api.h>' 'no tools -> logic'
+
+mkdir "$work/worker" && echo 'int main() {}' >"$work/worker/main.cpp"
+sh "$here/layers.sh" "$work" | grep -qF 'worker/main.cpp: its folder is not in the graph' || {
+    echo "FAIL: a folder outside the graph passed"
+    status=1
+}
+
+[ $status -eq 0 ] && echo "PASS"
+exit $status
