@@ -206,9 +206,7 @@ private:
         all.push_back(r.conclusion);
         for (int f : all)
             if (m_logic.node(f).depth > kMaxFormulaDepth)
-                failAt(0,
-                    "la fórmula anida más de " + std::to_string(kMaxFormulaDepth)
-                        + " operadores o términos; Zarvik no lee fórmulas tan profundas.");
+                tooDeep();
     }
 
     int formula() { return biconditional(); }
@@ -266,7 +264,26 @@ private:
     {
         if (m_failed)
             return -1;
-        return m_logic.binary(kind, a, b);
+        return shallow(m_logic.binary(kind, a, b));
+    }
+
+    // The one depth limit, met as the formula grows: a line of a million connectives fails at
+    // once instead of being read whole first.
+    int shallow(int f)
+    {
+        if (f >= 0 && m_logic.node(f).depth > kMaxFormulaDepth) {
+            tooDeep();
+            return -1;
+        }
+        return f;
+    }
+
+    void tooDeep()
+    {
+        if (!m_failed)
+            failAt(0,
+                "la fórmula anida más de " + std::to_string(kMaxFormulaDepth)
+                    + " operadores o términos; Zarvik no lee fórmulas tan profundas.");
     }
 
     // Where only a term can stand, "n" is a name, not the biconditional of the palette: the old
@@ -330,8 +347,8 @@ private:
         }
         int f = m_failed ? -1 : atom();
         for (auto it = prefixes.rbegin(); it != prefixes.rend() && !m_failed; ++it)
-            f = isQuantifier(it->first) ? m_logic.quantified(it->first, it->second, f)
-                                        : m_logic.modal(it->first, f);
+            f = shallow(isQuantifier(it->first) ? m_logic.quantified(it->first, it->second, f)
+                                                : m_logic.modal(it->first, f));
         m_bound.resize(scopes);
         return m_failed ? -1 : f;
     }
@@ -377,12 +394,18 @@ private:
         advance();
         if (m_tok.kind == Tok::Open && !m_tok.square && adjacent()) {
             advance();
+            // Terms nest by recursion here, so they count against the one depth limit.
+            if (++m_depth > kMaxNesting) {
+                tooDeep();
+                return -1;
+            }
             std::vector<int> args;
             args.push_back(term());
             while (!m_failed && m_tok.kind == Tok::Comma) {
                 advance();
                 args.push_back(term());
             }
+            --m_depth;
             if (!m_failed && m_tok.kind != Tok::Close)
                 fail("«,» u «)» en los argumentos de " + name);
             if (m_failed)

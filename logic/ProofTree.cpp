@@ -80,7 +80,12 @@ ShownTree showTree(const Logic &logic, const ProofTree &tree)
     ShownTree shown;
     shown.modal = tree.modal;
     shown.truncated = tree.truncated;
+    std::size_t bytes = 0;
     for (std::size_t i = 0; i < tree.nodes.size(); ++i) {
+        if (bytes > kMaxTreeText) {
+            shown.truncated = true;
+            break;
+        }
         const TreeNode &x = tree.nodes[i];
         ShownTree::Node &n = shown.nodes.emplace_back();
         n.parent = x.parent;
@@ -93,6 +98,7 @@ ShownTree showTree(const Logic &logic, const ProofTree &tree)
         n.from2 = x.from2;
         n.closedBy1 = x.closedBy1;
         n.closedBy2 = x.closedBy2;
+        bytes += n.text.size();
     }
     return shown;
 }
@@ -104,7 +110,12 @@ std::string treeText(const Logic &logic, const ProofTree &tree)
     // two or more siblings.
     std::vector<std::string> branch(tree.nodes.size());
     std::string out;
+    std::size_t shown = tree.nodes.size();
     for (std::size_t i = 0; i < tree.nodes.size(); ++i) {
+        if (out.size() > kMaxTreeText) {
+            shown = i;
+            break;
+        }
         const TreeNode &x = tree.nodes[i];
         bool first = false;
         if (x.parent >= 0) {
@@ -134,9 +145,8 @@ std::string treeText(const Logic &logic, const ProofTree &tree)
             out += "\n";
         }
     }
-    if (tree.truncated)
-        out += "(el árbol sigue; se muestran sus primeras " + std::to_string(kMaxTreeLines)
-            + " líneas)\n";
+    if (tree.truncated || shown < tree.nodes.size())
+        out += "(el árbol sigue; se muestran sus primeras " + std::to_string(shown) + " líneas)\n";
     return out;
 }
 

@@ -12,6 +12,10 @@
 
 namespace logic {
 
+// Beyond this many bytes of text the tree's later lines are left out, as past kMaxTreeLines: a
+// formula tens of thousands of symbols long would otherwise be printed on every line below it.
+inline constexpr std::size_t kMaxTreeText = 1'000'000;
+
 enum class TreeRule : std::uint8_t {
     Axiom,
     Premise,

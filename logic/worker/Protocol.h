@@ -10,6 +10,9 @@
 namespace logic {
 
 inline constexpr int kProtocolVersion = 1;
+/// Answers of one check that carry their explanation, table, tree and model; later ones carry
+/// their verdict and reason alone.
+inline constexpr int kMaxDetailedAnswers = 1000;
 
 /// A request's first line: "check ID SYSTEM TABLES FROM LENGTH", "cancel ID" or "quit".
 struct Request

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <deque>
 #include <iostream>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -37,28 +38,93 @@ struct Shared
     std::atomic<bool> cancel{false};
 };
 
-void write(const std::string &message)
+// Answers go out in batches: one system call for many small answers, and never later than
+// kFlushMs, so that the editor shows them as they come and knows which problem runs.
+class Output
 {
-    std::fwrite(message.data(), 1, message.size(), stdout);
-    std::fflush(stdout);
-}
+public:
+    Output() : m_flusher([this] { run(); }) {}
+    ~Output()
+    {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_wake.notify_one();
+        m_flusher.join();
+        flush();
+    }
+    void write(const std::string &message)
+    {
+        const std::lock_guard lock(m_mutex);
+        m_pending += message;
+        if (m_pending.size() >= kBatchBytes)
+            flushLocked();
+    }
+
+private:
+    static constexpr std::size_t kBatchBytes = 1 << 16;
+    static constexpr auto kFlushMs = std::chrono::milliseconds(20);
+
+    void run()
+    {
+        std::unique_lock lock(m_mutex);
+        while (!m_stop) {
+            m_wake.wait_for(lock, kFlushMs);
+            flushLocked();
+        }
+    }
+    void flush()
+    {
+        const std::lock_guard lock(m_mutex);
+        flushLocked();
+    }
+    void flushLocked()
+    {
+        if (m_pending.empty())
+            return;
+        std::fwrite(m_pending.data(), 1, m_pending.size(), stdout);
+        std::fflush(stdout);
+        m_pending.clear();
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::string m_pending;
+    bool m_stop = false;
+    std::thread m_flusher;
+};
 
 // Past its time, a problem is stopped by the kernel, whatever the engine does: the processor
-// time that the engine may use for it, and a margin for the engine's own clean stop.
-void limitProcessorTimeFromNow()
+// time that the engine may use for it, and a margin for the engine's own clean stop. Moving the
+// limit costs three system calls, so it moves at most once a second of wall time; since the
+// engine's thread cannot use more processor time than that, every problem keeps between
+// kProblemSeconds + kMarginSeconds and one second more.
+class ProcessorLimit
 {
-    constexpr long kMarginSeconds = 2;
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const long used = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + 1;
-    rlimit limit{};
-    getrlimit(RLIMIT_CPU, &limit);
-    const rlim_t soft = static_cast<rlim_t>(used + kProblemSeconds.count() + kMarginSeconds);
-    if (limit.rlim_max != RLIM_INFINITY && soft >= limit.rlim_max)
-        return;
-    limit.rlim_cur = soft;
-    setrlimit(RLIMIT_CPU, &limit);
-}
+public:
+    void before()
+    {
+        const auto now = std::chrono::steady_clock::now();
+        if (now < m_next)
+            return;
+        m_next = now + std::chrono::seconds(1);
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        const long used = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + 1;
+        rlimit limit{};
+        getrlimit(RLIMIT_CPU, &limit);
+        const rlim_t soft = static_cast<rlim_t>(used + kProblemSeconds.count() + kMarginSeconds);
+        if (limit.rlim_max != RLIM_INFINITY && soft >= limit.rlim_max)
+            return;
+        limit.rlim_cur = soft;
+        setrlimit(RLIMIT_CPU, &limit);
+    }
+
+private:
+    static constexpr long kMarginSeconds = 2;
+    std::chrono::steady_clock::time_point m_next{};
+};
 
 void readRequests(Shared &shared)
 {
@@ -97,7 +163,9 @@ int main()
 {
     std::ios::sync_with_stdio(false);
     Shared shared;
-    write(readyMessage());
+    auto output = std::make_unique<Output>();
+    output->write(readyMessage());
+    ProcessorLimit limit;
     std::thread reader(readRequests, std::ref(shared));
     for (;;) {
         Job job;
@@ -112,17 +180,28 @@ int main()
             shared.cancel = false;
         }
         job.options.starting = [&](int line) {
-            write(startMessage(job.id, line));
-            limitProcessorTimeFromNow();
+            output->write(startMessage(job.id, line));
+            limit.before();
         };
-        checkText(job.text, job.options, shared.cancel,
-            [&](ProblemResult &&r) { write(answerMessage(job.id, r)); });
-        write(doneMessage(job.id));
+        int answers = 0;
+        checkText(job.text, job.options, shared.cancel, [&](ProblemResult &&r) {
+            // Trees and models are read one answer at a time: a long text's later answers come
+            // with their verdict and its reason alone, so that a hundred thousand lines cost
+            // what their verdicts cost.
+            if (++answers > kMaxDetailedAnswers && !r.syntaxError) {
+                r.tree.reset();
+                r.model.reset();
+                r.explanation.clear();
+                r.truthTable.clear();
+            }
+            output->write(answerMessage(job.id, r));
+        });
+        output->write(doneMessage(job.id));
         const std::lock_guard lock(shared.mutex);
         shared.running = -1;
     }
     // The reader may still wait on its input: end the process without waiting for it.
     reader.detach();
-    std::fflush(stdout);
+    output.reset();
     _exit(0);
 }

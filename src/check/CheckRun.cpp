@@ -3,6 +3,7 @@
 #include "check/CheckWindow.h"
 #include "check/LogicWorker.h"
 
+#include <QElapsedTimer>
 #include <QTextBlock>
 #include <QTextDocument>
 
@@ -12,16 +13,20 @@ namespace {
 // A check that answers within this time shows its answer alone; a longer one shows its progress
 // and its answers as they come, and can be cancelled.
 constexpr int kQuietMs = 200;
-// Answers that come meanwhile are shown together, so a flood of small ones is one layout.
+// Answers that come meanwhile are shown together, so a flood of small ones is one layout; a
+// flood larger than one slice's worth goes in over several turns of the event loop.
 constexpr int kFlushMs = 50;
+constexpr qint64 kSliceMs = 25;
+// What is read of the document at once, in characters: a few milliseconds' worth.
+constexpr int kReadChars = 20'000;
 
 } // namespace
 
 CheckRun::CheckRun(const QTextDocument &document, int from, int to, ModalSystem system,
     bool truthTable, CheckWindow &window, QObject *parent)
     : QObject(parent), m_document(document), m_window(&window),
-      m_worker(std::make_unique<LogicWorker>()), m_span(readableSpan(document, from, to)),
-      m_truthTable(truthTable)
+      m_worker(std::make_unique<LogicWorker>()), m_truthTable(truthTable), m_from(from), m_to(to),
+      m_system(system)
 {
     // Where the span starts as the user counts: lines of the whole document (a soft line break
     // starts one too) and readable characters. Once, so each answer costs nothing to place.
@@ -50,14 +55,50 @@ CheckRun::CheckRun(const QTextDocument &document, int from, int to, ModalSystem 
         m_flush.start();
     });
     m_quiet.start(kQuietMs);
-    m_worker->start(m_span.text.toUtf8(), system, truthTable);
+    m_reading = true;
+    readSome();
+}
+
+void CheckRun::readSome()
+{
+    // A piece at a time, so that the editor answers while a long document is read; an edit
+    // meanwhile moves positions, and the reading starts again.
+    if (!m_reading)
+        return;
+    if (m_document.revision() != m_revision || m_span.at.empty()) {
+        m_span = ReadableSpan();
+        m_readAt = m_from;
+        m_revision = m_document.revision();
+    }
+    QElapsedTimer slice;
+    slice.start();
+    do {
+        int end = m_to;
+        int length = 0;
+        for (QTextBlock b = m_document.findBlock(m_readAt); b.isValid(); b = b.next()) {
+            length += b.length();
+            if (length > kReadChars) {
+                end = std::min(m_to, b.position() + b.length());
+                break;
+            }
+        }
+        end = std::max(end, m_readAt);
+        m_span.append(readableSpan(m_document, m_readAt, end));
+        m_readAt = end;
+    } while (m_readAt < m_to && slice.elapsed() < kSliceMs);
+    if (m_readAt < m_to) {
+        QTimer::singleShot(0, this, &CheckRun::readSome);
+        return;
+    }
+    m_reading = false;
+    m_worker->start(m_span.text.toUtf8(), m_system, m_truthTable);
 }
 
 CheckRun::~CheckRun() = default;
 
 bool CheckRun::isRunning() const
 {
-    return m_worker->isRunning();
+    return m_reading || m_worker->isRunning();
 }
 
 void CheckRun::cancel()
@@ -65,8 +106,17 @@ void CheckRun::cancel()
     if (!isRunning())
         return;
     m_worker->cancel();
+    m_reading = false; // a piece still to read finds the check over
     m_cancelled = true;
-    finish({});
+    // At once: what came before the cancel is a few answers at most (they go in every 50 ms).
+    if (m_window && !m_parts.isEmpty()) {
+        if (!m_shown)
+            m_window->showProgress(QString());
+        m_window->appendAnswers(m_parts.join(QLatin1Char('\n')));
+    }
+    m_parts.clear();
+    m_quiet.stop();
+    conclude();
 }
 
 QString CheckRun::answerText(const LogicProblem &problem)
@@ -78,9 +128,19 @@ QString CheckRun::answerText(const LogicProblem &problem)
             .arg(column)
             .arg(problem.errorMessage);
     }
+    // Past the first answers of a long check, the worker sends a verdict and its reason alone.
+    const bool brief = problem.explanation.isEmpty() && problem.truthTable.isEmpty()
+        && !problem.reason.isEmpty();
+    if (brief && m_firstBrief == 0)
+        m_firstBrief = documentLine(problem.firstLine);
     QString part = problem.text.isEmpty()
         ? QStringLiteral("Línea %1\n").arg(documentLine(problem.firstLine))
         : QStringLiteral("Línea %1: %2\n").arg(documentLine(problem.firstLine)).arg(problem.text);
+    if (brief) {
+        const QString verdict
+            = problem.verdict.isEmpty() ? QStringLiteral("No determinado") : problem.verdict;
+        return part + QStringLiteral("%1 (%2)\n").arg(verdict, problem.reason);
+    }
     if (m_truthTable) {
         if (!problem.truthTable.isEmpty())
             part += problem.truthTable;
@@ -113,24 +173,46 @@ void CheckRun::add(const LogicProblem &problem)
 
 void CheckRun::flush()
 {
-    if (!m_window || m_parts.isEmpty())
-        return;
-    m_window->appendAnswers(m_parts.join(QLatin1Char('\n')));
-    m_parts.clear();
+    if (!m_window)
+        m_parts.clear();
+    QElapsedTimer slice;
+    slice.start();
+    while (!m_parts.isEmpty() && slice.elapsed() < kSliceMs) {
+        const qsizetype n = std::min<qsizetype>(m_parts.size(), 64);
+        m_window->appendAnswers(m_parts.mid(0, n).join(QLatin1Char('\n')));
+        m_parts.remove(0, n);
+    }
+    if (m_ending && m_parts.isEmpty())
+        conclude();
 }
 
 void CheckRun::finish(const QString &failure)
 {
     m_quiet.stop();
-    m_flush.stop();
     if (failure.isEmpty() && !m_cancelled && m_answers == 0)
         m_parts << QStringLiteral("La selección no contiene ninguna fórmula.\n");
     if (!failure.isEmpty())
         m_parts << failure + QLatin1Char('\n');
+    if (m_firstBrief > 0)
+        m_parts << QStringLiteral(
+            "Desde la línea %1, cada respuesta da solo su veredicto: para ver un árbol, un "
+            "contramodelo o una tabla, compruebe esa línea sola.\n")
+                       .arg(m_firstBrief);
+    if (m_window && !m_shown)
+        m_window->showProgress(QString());
+    m_shown = true;
+    m_ending = true;
+    // The answers that are left go in slice by slice; then the check concludes.
+    flush();
+    if (!m_parts.isEmpty() && !m_flush.isActive())
+        m_flush.start();
+}
+
+void CheckRun::conclude()
+{
+    m_flush.stop();
+    m_ending = false;
     if (m_window) {
-        if (!m_shown)
-            m_window->showProgress(QString());
-        flush();
         if (m_cancelled)
             m_window->prependAnswers(QStringLiteral("Comprobación cancelada: los problemas que "
                                                     "faltaban quedan sin decidir.\n"));
@@ -138,14 +220,10 @@ void CheckRun::finish(const QString &failure)
             m_error.first >= 0 ? QStringLiteral("Error en la línea") : QString());
         m_window->showBeside();
     }
-    // The text may have been edited meanwhile; then its error is found by line and column only.
-    std::pair<int, int> error = m_error;
-    if (error.first >= 0) {
-        const ReadableSpan now = readableSpan(m_document, m_span.at.front(), m_span.at.back());
-        if (now.text != m_span.text || now.at != m_span.at)
-            error = {-1, -1};
-    }
-    Q_EMIT ended(error.first, error.second);
+    // Edited meanwhile, the text no longer knows where its error stands: it is found by line
+    // and column only.
+    const bool unchanged = m_document.revision() == m_revision;
+    Q_EMIT ended(unchanged ? m_error.first : -1, unchanged ? m_error.second : -1);
 }
 
 } // namespace zv

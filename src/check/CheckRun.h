@@ -45,9 +45,11 @@ Q_SIGNALS:
     void ended(int errorFrom, int errorTo);
 
 private:
+    void readSome();
     void add(const LogicProblem &problem);
     void flush();
     void finish(const QString &failure);
+    void conclude();
     QString answerText(const LogicProblem &problem);
     int documentLine(int line) const { return m_firstLine + line - 1; }
 
@@ -56,12 +58,19 @@ private:
     std::unique_ptr<LogicWorker> m_worker;
     ReadableSpan m_span;
     bool m_truthTable = false;
-    int m_firstLine = 1;   ///< the document line of the span's first line
-    int m_firstColumn = 1; ///< the document column of the span's first character
-    QStringList m_parts;   ///< answers not yet shown
+    int m_from = 0, m_to = 0; ///< the checked range of the document
+    ModalSystem m_system = ModalSystem::K;
+    bool m_reading = false; ///< the document is still being read, a piece at a time
+    int m_readAt = 0;       ///< where the next piece starts
+    int m_firstLine = 1;    ///< the document line of the span's first line
+    int m_firstColumn = 1;  ///< the document column of the span's first character
+    QStringList m_parts;    ///< answers not yet shown
     int m_answers = 0;
+    int m_firstBrief = 0; ///< the first document line answered with its verdict alone
     bool m_shown = false;
     bool m_cancelled = false;
+    bool m_ending = false; ///< every answer came; those not yet shown go in before the end
+    int m_revision = 0;    ///< the document's, when the check began
     std::pair<int, int> m_error{-1, -1};
     QTimer m_flush;
     QTimer m_quiet;

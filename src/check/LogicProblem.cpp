@@ -10,6 +10,7 @@ LogicProblem problemFromMessage(const QJsonObject &m)
     p.text = m.value(QLatin1String("text")).toString();
     p.explanation = m.value(QLatin1String("explanation")).toString();
     p.truthTable = m.value(QLatin1String("truthTable")).toString();
+    p.reason = m.value(QLatin1String("reason")).toString();
     p.stop = m.value(QLatin1String("stop")).toString();
     if (m.value(QLatin1String("modal")).toBool())
         p.system = m.value(QLatin1String("system")).toString();

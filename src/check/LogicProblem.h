@@ -19,6 +19,7 @@ struct LogicProblem
     QString text;        ///< the problem as the engine read it
     QString explanation; ///< the tree, the countermodel or what was tried
     QString truthTable;  ///< a propositional problem's table, an argument's joint one; or empty
+    QString reason;      ///< a few words: "árbol cerrado de 7 líneas", "límite de tiempo"…
     QString stop;        ///< what ended an undecided search: "time", "memory"… or empty
     bool syntaxError = false;
     int errorLine = 0;    ///< 1-based, in the checked text

@@ -116,6 +116,16 @@ private Q_SLOTS:
         QCOMPARE(span.range(1, 21), std::pair(21, 21)); // the end of the line
         QCOMPARE(span.range(3, 1), std::pair(-1, -1));
 
+        // Read a paragraph at a time, as a long check reads it, it is the same span.
+        ReadableSpan pieces;
+        const int second = m_edit->document()->lastBlock().position();
+        pieces.append(readableSpan(*m_edit->document(), 0, second));
+        pieces.append(readableSpan(*m_edit->document(), second, 100));
+        QCOMPARE(pieces.text, span.text);
+        QCOMPARE(pieces.at, span.at);
+        QCOMPARE(pieces.lineStarts, span.lineStarts);
+        QCOMPARE(pieces.range(2, 4), std::pair(25, 27));
+
         m_form->SeleccionatTodo1->trigger();
         m_form->CopiarComoLatex1->trigger();
         QCOMPARE(QApplication::clipboard()->text(),

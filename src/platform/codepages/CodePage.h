@@ -112,6 +112,12 @@ template <class Visit> void CodePage::visitReadable(QStringView shown, Visit &&v
     const qsizetype n = shown.size();
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t ch = shown[i].unicode();
+        // A text page shows ASCII as itself, and no turnstile pair has an ASCII sign: most of a
+        // long text needs no lookup.
+        if (ch < 0x80 && !m_symbol) {
+            visit(ch, i, qsizetype(1));
+            continue;
+        }
         const int byte = fromUnicode(ch);
         if (byte < 0) {
             visit(ch, i, qsizetype(1));

@@ -152,6 +152,8 @@ ReadableSpan readableSpan(const QTextDocument &document, int from, int to)
 {
     ReadableSpan span;
     to = std::min(to, document.characterCount() - 1);
+    span.text.reserve(std::max(0, to - from));
+    span.at.reserve(std::size_t(std::max(0, to - from)) + 1);
     const auto lineBreak = [](char16_t ch) {
         return ch == u'\n' || ch == u'\r' || ch == u'\v' || ch == QChar::LineSeparator
             || ch == QChar::ParagraphSeparator;
@@ -173,6 +175,20 @@ ReadableSpan readableSpan(const QTextDocument &document, int from, int to)
         });
     span.at.push_back(std::max(from, to));
     return span;
+}
+
+void ReadableSpan::append(ReadableSpan &&next)
+{
+    if (at.empty()) {
+        *this = std::move(next);
+        return;
+    }
+    const qsizetype offset = text.size();
+    text += next.text;
+    at.pop_back(); // this span's end is where the next one begins
+    at.insert(at.end(), next.at.begin(), next.at.end());
+    for (std::size_t i = 1; i < next.lineStarts.size(); ++i)
+        lineStarts.push_back(next.lineStarts[i] + offset);
 }
 
 std::pair<int, int> ReadableSpan::range(int line, int column) const

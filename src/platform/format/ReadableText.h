@@ -55,6 +55,10 @@ struct ReadableSpan
     /// @p line-th line (1-based); {-1, -1} when there is no such character. A column just past
     /// the end of a line is the empty range at the line's end.
     std::pair<int, int> range(int line, int column) const;
+
+    /// Adds @p next, the span that starts where this one ends (at a paragraph's start), so that
+    /// a long document can be read a piece at a time.
+    void append(ReadableSpan &&next);
 };
 
 ReadableSpan readableSpan(const QTextDocument &document, int from, int to);
@@ -70,23 +74,29 @@ void visitReadable(const QTextDocument &document, int from, int to, Character &&
     ParagraphEnd &&paragraphEnd)
 {
     to = std::min(to, document.characterCount() - 1);
-    for (QTextBlock block = document.findBlock(from); block.isValid() && block.position() < to;
-         block = block.next()) {
+    // Positions are counted along, not asked for: a block's or fragment's position() walks the
+    // document's tree, which over a long document costs more than the whole visit.
+    QTextBlock block = document.findBlock(from);
+    for (int blockAt = block.isValid() ? block.position() : 0; block.isValid() && blockAt < to;
+         blockAt += block.length(), block = block.next()) {
+        int fragmentAt = blockAt;
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment fragment = it.fragment();
-            const int begin = std::max(from, fragment.position());
-            const int end = std::min(to, fragment.position() + fragment.length());
+            const int length = fragment.length();
+            const int begin = std::max(from, fragmentAt);
+            const int end = std::min(to, fragmentAt + length);
+            const int start = fragmentAt;
+            fragmentAt += length;
             if (begin >= end)
                 continue;
             const QTextCharFormat format = fragment.charFormat();
             const QString text = fragment.text();
-            codePage(format).visitReadable(
-                QStringView(text).mid(begin - fragment.position(), end - begin),
+            codePage(format).visitReadable(QStringView(text).mid(begin - start, end - begin),
                 [&](char16_t ch, qsizetype at, qsizetype) {
                     character(ch, begin + int(at), format);
                 });
         }
-        paragraphEnd(block.position() + block.length() - 1);
+        paragraphEnd(blockAt + block.length() - 1);
     }
 }
 
