@@ -42,6 +42,9 @@ public:
         for (int k = 1; k <= m_d.count(); ++k) {
             const DerivationLine &l = m_d.line(k);
             std::string reason = l.error;
+            if (reason.empty() && (l.rule == Rule::Premise || l.rule == Rule::Assumption)
+                && !l.citations.empty())
+                reason = std::string(ruleName(l.rule)) + " no cita líneas";
             if (reason.empty()) {
                 if (l.rule == Rule::Premise)
                     reason = premise(l, pastPremises);
@@ -80,9 +83,9 @@ private:
     std::string bringers() const
     {
         if (isSymmetric(m_system) && isTransitive(m_system))
-            return "□E, R4 y R5";
+            return "□E, R4 o R5";
         if (isTransitive(m_system))
-            return "□E y R4";
+            return "□E o R4";
         return "□E";
     }
 
@@ -130,7 +133,7 @@ private:
         if (access == Access::Same && here != there) {
             why = "la línea " + std::to_string(i)
                 + " está fuera de la subderivación estricta que empieza en la línea "
-                + std::to_string(sub(here).first) + ": dentro solo entra lo que traen "
+                + std::to_string(sub(here).first) + ": dentro solo entran fórmulas traídas con "
                 + bringers();
             return Outcome::Fault;
         }

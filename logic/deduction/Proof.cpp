@@ -77,7 +77,14 @@ private:
     }
     const ProofStep &st(int s) const { return m_steps[static_cast<std::size_t>(s)]; }
     const ProofBlock &bl(int b) const { return m_blocks[static_cast<std::size_t>(b)]; }
-    int lastOf(int b) const { return b == 0 ? m_conclusion : bl(b).last; }
+    // The step a block must end with; -1 for a block already written, still open, that the
+    // new lines only continue.
+    int lastOf(int b) const
+    {
+        if (b == st(m_conclusion).block)
+            return m_conclusion;
+        return b == 0 || st(bl(b).opening).given > 0 ? -1 : bl(b).last;
+    }
 
     void mark(int conclusion)
     {
@@ -189,6 +196,10 @@ private:
                     + std::to_string(m_range[static_cast<std::size_t>(x)].second));
             write(s, depth, st(s).rule, cites);
             lastHere = s;
+        }
+        if (lastOf(b) < 0) {
+            m_visible.resize(scope);
+            return;
         }
         const int last = resolve(lastOf(b));
         int lastNumber = m_number[static_cast<std::size_t>(last)];

@@ -55,7 +55,8 @@ public:
     /// Marks @p step as the line numbered @p number that is already written.
     void setGiven(int step, int number) { m_steps[static_cast<std::size_t>(step)].given = number; }
 
-    /// The lines that derive @p conclusion (a step of block 0), numbered from the given lines on.
+    /// The lines that derive @p conclusion, a step of block 0, or of the innermost block opened
+    /// by a given line when the derivation is being continued; numbered after the given lines.
     std::vector<WrittenLine> write(const Logic &logic, int conclusion) const;
 
 private:

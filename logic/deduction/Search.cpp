@@ -383,6 +383,18 @@ int Search::introduce(int goal, int depth)
             const int r = prove(m_bottom, depth);
             return r < 0 ? -1 : make(goal, Rule::Explosion, {r});
         }
+        if (g.kind == Fk::Implies && known(g.a) >= 0) {
+            // The antecedent is already there: the consequent first, then a block that only
+            // repeats it.
+            const int b = lemma(g.b, depth);
+            if (b < 0)
+                return -1;
+            Scope scope(*this);
+            const int block = openBlock(g.a, false);
+            finishBlock(block, b, g.b);
+            scope.restore();
+            return make(goal, Rule::ImpliesIntro, {}, {block});
+        }
         Scope scope(*this);
         const int block = openBlock(g.a, false);
         const int target = g.kind == Fk::Implies ? g.b : m_bottom;
@@ -396,10 +408,14 @@ int Search::introduce(int goal, int depth)
     case Fk::Iff: {
         int blocks[2];
         for (int side = 0; side < 2; ++side) {
-            Scope scope(*this);
             const int from = side ? g.b : g.a, to = side ? g.a : g.b;
+            // A side already there: the other one first, then a block that only repeats it.
+            const int early = known(from) >= 0 ? lemma(to, depth) : -1;
+            if (known(from) >= 0 && early < 0)
+                return -1;
+            Scope scope(*this);
             blocks[side] = openBlock(from, false);
-            const int r = prove(to, depth);
+            const int r = early >= 0 ? early : prove(to, depth);
             if (r < 0)
                 return -1;
             finishBlock(blocks[side], r, to);
@@ -411,7 +427,13 @@ int Search::introduce(int goal, int depth)
         const int r = lemma(m_logic.substitute(g.b, g.a, c), depth);
         return r < 0 ? -1 : make(goal, Rule::ForallIntro, {r});
     }
-    case Fk::Box: return strictBlock(goal, depth);
+    case Fk::Box: {
+        // In S5 a strict subderivation alone may not do: ¬□φ outside it may be needed.
+        const int r = strictBlock(goal, depth);
+        if (r >= 0 || m_stopped)
+            return r;
+        break;
+    }
     case Fk::Diamond: {
         const int r = lemma(neg(m_logic.modal(Fk::Box, neg(g.a))), depth);
         return r < 0 ? -1 : make(goal, Rule::DiamondDefinition, {r});
