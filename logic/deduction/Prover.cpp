@@ -72,19 +72,27 @@ FoundDerivation proveArgument(Logic &logic, const std::vector<int> &premises, in
         double share; // of the time left
     };
     std::vector<Attempt> attempts;
-    auto limits = [&](int natural, int instances) {
+    auto limits = [&](int natural, int instances, int strict) {
         SearchLimits l;
         l.natural = natural;
         l.instances = instances;
-        l.strictDepth = depth + 1 + (isTransitive(system) ? 2 : 0);
+        l.strictDepth = strict;
         return l;
     };
-    attempts.push_back({limits(2, 2), "búsqueda dirigida por la conclusión", 0.3});
+    const int strictMost = depth + 1 + (isTransitive(system) ? 2 : 0);
+    bool modal = depth > 0;
+    if (modal) {
+        // Strict subderivations one inside another, from one up: a shallow derivation first.
+        for (int strict = 1; strict < strictMost; ++strict)
+            attempts.push_back({limits(2, 2, strict), "búsqueda dirigida por la conclusión", 0.15});
+    }
+    attempts.push_back(
+        {limits(2, 2, strictMost), "búsqueda dirigida por la conclusión", firstOrder ? 0.1 : 0.3});
     if (!firstOrder) {
-        attempts.push_back({limits(0, 1), "reglas del cálculo de secuentes", 1.0});
+        attempts.push_back({limits(0, 1, strictMost), "reglas del cálculo de secuentes", 1.0});
     } else {
         for (int instances = 1; instances <= 6; ++instances)
-            attempts.push_back({limits(instances <= 2 ? 1 : 0, instances),
+            attempts.push_back({limits(instances <= 2 ? 1 : 0, instances, strictMost),
                 "búsqueda con ejemplares de ∀", instances == 6 ? 1.0 : 0.35});
     }
     FoundDerivation best;
@@ -109,7 +117,7 @@ FoundDerivation proveArgument(Logic &logic, const std::vector<int> &premises, in
             best.lines = std::move(lines);
             best.method = a.method;
         }
-        if (firstOrder)
+        if (firstOrder || (modal && best.lines.size() < 12))
             break; // the first proof found is the cheapest to look for
     }
     return best;

@@ -35,7 +35,8 @@ class Search::Scope
 public:
     explicit Scope(Search &s)
         : m_s(s), m_block(s.m_block), m_world(s.m_world), m_facts(s.m_facts.size()),
-          m_saturated(s.m_saturated), m_strictDepth(s.m_strictDepth), m_nesting(s.m_nesting)
+          m_saturated(s.m_saturated), m_strictDepth(s.m_strictDepth), m_nesting(s.m_nesting),
+          m_names(s.m_fresh.size())
     {}
     ~Scope() { restore(); }
     void restore()
@@ -54,6 +55,11 @@ public:
         m_s.m_world = m_world;
         m_s.m_strictDepth = m_strictDepth;
         m_s.m_nesting = m_nesting;
+        // A constant made for a block that is gone may serve again, as textbooks do.
+        while (m_s.m_fresh.size() > m_names) {
+            m_s.m_names.erase(m_s.m_fresh.back());
+            m_s.m_fresh.pop_back();
+        }
     }
 
 private:
@@ -61,6 +67,7 @@ private:
     int m_block, m_world;
     std::size_t m_facts, m_saturated;
     int m_strictDepth, m_nesting;
+    std::size_t m_names;
     bool m_done = false;
 };
 
@@ -329,6 +336,8 @@ int Search::prove(int goal, int depth)
         return s;
     if (const int b = known(m_bottom); b >= 0)
         return make(goal, Rule::Explosion, {b});
+    if (const int s = converted(goal); s >= 0)
+        return s;
     if (m_nesting > kMaxNesting)
         return -1;
     // The same goal in the same state further up: this branch would only repeat it.
@@ -343,6 +352,53 @@ int Search::prove(int goal, int depth)
     const int r = introduce(goal, depth);
     m_path.resize(m_path.size() - 2);
     return r;
+}
+
+// The goal in one step of DeM, CQ, Def◇ or MC from a formula already there.
+int Search::converted(int goal)
+{
+    const FormulaNode g = n(goal);
+    auto from = [&](int f, Rule rule) { return known(f) >= 0 ? make(goal, rule, {known(f)}) : -1; };
+    auto negatedKind
+        = [&](int f, Fk kind) { return n(f).kind == Fk::Not && n(n(f).a).kind == kind; };
+    if ((g.kind == Fk::And || g.kind == Fk::Or) && n(g.a).kind == Fk::Not && n(g.b).kind == Fk::Not)
+        return from(neg(m_logic.binary(g.kind == Fk::And ? Fk::Or : Fk::And, n(g.a).a, n(g.b).a)),
+            Rule::DeMorgan);
+    if (negatedKind(goal, Fk::And) || negatedKind(goal, Fk::Or)) {
+        const FormulaNode in = n(g.a);
+        return from(m_logic.binary(in.kind == Fk::And ? Fk::Or : Fk::And, neg(in.a), neg(in.b)),
+            Rule::DeMorgan);
+    }
+    if (isQuantifier(g.kind) && n(g.b).kind == Fk::Not)
+        return from(
+            neg(m_logic.quantified(g.kind == Fk::Forall ? Fk::Exists : Fk::Forall, g.a, n(g.b).a)),
+            Rule::QuantifierConversion);
+    if (negatedKind(goal, Fk::Forall) || negatedKind(goal, Fk::Exists)) {
+        const FormulaNode in = n(g.a);
+        return from(
+            m_logic.quantified(in.kind == Fk::Forall ? Fk::Exists : Fk::Forall, in.a, neg(in.b)),
+            Rule::QuantifierConversion);
+    }
+    if (g.kind == Fk::Diamond) {
+        if (const int s = from(neg(m_logic.modal(Fk::Box, neg(g.a))), Rule::DiamondDefinition);
+            s >= 0)
+            return s;
+        if (n(g.a).kind == Fk::Not)
+            return from(neg(m_logic.modal(Fk::Box, n(g.a).a)), Rule::ModalConversion);
+    }
+    if (negatedKind(goal, Fk::Box)) {
+        const int inner = n(g.a).a;
+        if (n(inner).kind == Fk::Not)
+            if (const int s = from(m_logic.modal(Fk::Diamond, n(inner).a), Rule::DiamondDefinition);
+                s >= 0)
+                return s;
+        return from(m_logic.modal(Fk::Diamond, neg(inner)), Rule::ModalConversion);
+    }
+    if (g.kind == Fk::Box && n(g.a).kind == Fk::Not)
+        return from(neg(m_logic.modal(Fk::Diamond, n(g.a).a)), Rule::ModalConversion);
+    if (negatedKind(goal, Fk::Diamond))
+        return from(m_logic.modal(Fk::Box, neg(n(g.a).a)), Rule::ModalConversion);
+    return -1;
 }
 
 int Search::lemma(int goal, int depth)
@@ -480,7 +536,7 @@ int Search::natural(int goal, int depth)
             if (const int s = attempt(side, depth - 1); s >= 0)
                 return make(goal, Rule::OrIntro, {s});
     if (g.kind == Fk::Exists)
-        for (int t : terms(goal))
+        for (int t : terms(goal, false))
             if (const int s = attempt(m_logic.substitute(g.b, g.a, t), depth - 1); s >= 0)
                 return make(goal, Rule::ExistsIntro, {s});
     for (std::size_t i = m_facts.size(); i-- > 0;) {
@@ -571,7 +627,7 @@ int Search::extract(int f, int step, int goal, int depth, int budget)
 int Search::chainUniversal(std::size_t fact, int goal, int depth)
 {
     std::vector<std::pair<int, int>> frontier{{m_facts[fact].formula, m_facts[fact].step}};
-    const std::vector<int> candidates = terms(goal);
+    const std::vector<int> candidates = terms(goal, false);
     for (int level = 0; level < 3 && !frontier.empty(); ++level) {
         std::vector<std::pair<int, int>> next;
         for (const auto &[f, s] : frontier) {
@@ -616,8 +672,8 @@ int Search::witness(std::size_t fact, int goal, int depth)
 {
     Spent spent(m_facts, fact, m_used);
     const Fact f = m_facts[fact];
-    const int c = freshConstant();
     Scope scope(*this);
+    const int c = freshConstant();
     const int block = openBlock(m_logic.substitute(n(f.formula).b, n(f.formula).a, c), false);
     const int r = prove(goal, depth);
     if (r < 0)
@@ -779,7 +835,7 @@ int Search::strictBlock(int goal, int depth)
 
 // The closed terms of the context and of @p goal, to instantiate with; a new constant when there
 // are none, since the domain is never empty.
-std::vector<int> Search::terms(int goal)
+std::vector<int> Search::terms(int goal, bool orNew)
 {
     std::vector<int> out, formulas{goal}, pending;
     for (const Fact &f : m_facts)
@@ -817,10 +873,12 @@ std::vector<int> Search::terms(int goal)
                 pending.push_back(a);
         }
     }
-    if (out.empty()) {
+    if (out.empty() && orNew) {
         // The same new constant every time, so that instances meet.
-        if (m_defaultConstant < 0)
+        if (m_defaultConstant < 0) {
             m_defaultConstant = freshConstant();
+            m_fresh.pop_back(); // kept for good: instances anywhere may hold it
+        }
         out.push_back(m_defaultConstant);
     }
     return out;
@@ -831,13 +889,13 @@ int Search::freshConstant()
     static constexpr const char *kNames[]
         = {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "m"};
     std::string name;
-    for (int tries = 0;; ++tries) {
-        const int k = m_nameCounter++;
+    for (int k = 0;; ++k) {
         name = k < 12 ? kNames[k] : std::string(kNames[k % 12]) + std::to_string(k / 12);
         if (!m_names.count(name))
             break;
     }
     m_names.insert(name);
+    m_fresh.push_back(name);
     return m_logic.constant(m_logic.function(name, 0));
 }
 

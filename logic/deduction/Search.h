@@ -67,6 +67,7 @@ private:
     // The search.
     int prove(int goal, int depth);
     int lemma(int goal, int depth);
+    int converted(int goal);
     int attempt(int goal, int depth);
     int introduce(int goal, int depth);
     int general(int goal, int depth);
@@ -81,7 +82,7 @@ private:
     int strictBlock(int goal, int depth);
 
     // Terms and names.
-    std::vector<int> terms(int goal);
+    std::vector<int> terms(int goal, bool orNew = true);
     int freshConstant();
     void collectNames(int formula);
     const FormulaNode &n(int f) const { return m_logic.node(f); }
@@ -105,7 +106,7 @@ private:
     int m_used = 0;
     std::vector<std::uint64_t> m_path; // goals being proved, with the state they were met in
     std::unordered_set<std::string> m_names;
-    int m_nameCounter = 0;
+    std::vector<std::string> m_fresh; // constants made by the search, newest last
     int m_defaultConstant = -1;
     std::int64_t m_work = 0, m_limit = INT64_MAX;
     bool m_stopped = false;

@@ -4,10 +4,14 @@
 #include "Checker.h"
 #include "Derivation.h"
 #include "Harness.h"
+#include "Latex.h"
 #include "NextStep.h"
 #include "Text.h"
 
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -521,4 +525,45 @@ TEST(nextStepClosesOpensOrContinuesTheDerivation)
     // An invalid argument has no next step.
     CHECK(!next("p ∨ q ⊢ p\n1. p ∨ q :PR\n").found);
 }
+TEST(latexDrawsEachSubderivationAsAFitchBarAndCompiles)
+{
+    Document d = read("p ∨ q, p → r, q → r ⊢ r\n1. p ∨ q :PR\n2. p → r :PR\n3. q → r :PR\n"
+                      "    4. p :AS\n    5. r :→E 2, 4\n--\n    6. q :AS\n    7. r :→E 3, 6\n"
+                      "8. r :∨E 1, 4-5, 6-7\n");
+    const std::string latex = derivationLatex(d.logic, d.found[0].derivation, d.lines);
+    CHECK_EQ(latex,
+        std::string(
+            "\\fitchprf{\\pline[1.]{p \\lor q}[PR]\\\\\n\\pline[2.]{p \\lif r}[PR]\\\\\n"
+            "\\pline[3.]{q \\lif r}[PR]}\n{\\subproof{\\pline[4.]{p}[AS]}{\\pline[5.]{r}"
+            "[$\\lif$E 2, 4]}\n\\subproof{\\pline[6.]{q}[AS]}{\\pline[7.]{r}[$\\lif$E 3, 6]}\n"
+            "\\pline[8.]{r}[$\\lor$E 1, 4--5, 6--7]}\n"));
+    // Quantifiers, modal operators, a strict subderivation, a line that could not be read.
+    Document e = read("□∀x(Fx → a ≠ x) ⊢ □∀x(Fx → a ≠ x)\n1. □∀x(Fx → a ≠ x) :PR\n"
+                      "    2. □ :AS\n    3. ∀x(Fx → a ≠ x) :□E 1\n    4. {p_1} :R 3\n"
+                      "5. □∀x(Fx → a ≠ x) :□I 2-3\n");
+    const std::string modal = derivationLatex(e.logic, e.found[0].derivation, e.lines);
+    CHECK(modal.find("\\Box \\forall x\\, (Fx \\lif a \\neq x)") != std::string::npos);
+    CHECK(modal.find("\\subproof{\\pline[2.]{\\Box}[AS]}") != std::string::npos);
+    CHECK(modal.find("\\texttt{\\{p\\_1\\}}") != std::string::npos);
+    CHECK(modal.find("[$\\Box$I 2--3]") != std::string::npos);
+
+    // pdflatex, where the machine has it and lplfitch, must compile both.
+    if (std::system("kpsewhich lplfitch.sty > /dev/null 2>&1") != 0
+        || std::system("command -v pdflatex > /dev/null 2>&1") != 0) {
+        std::printf("  pdflatex or lplfitch.sty missing: not compiled\n");
+        return;
+    }
+    char dir[] = "/tmp/zarvik-latex-XXXXXX";
+    CHECK(mkdtemp(dir) != nullptr);
+    {
+        std::ofstream out(std::string(dir) + "/d.tex");
+        out << latexDocument(latex + "\n\\bigskip\n" + modal);
+    }
+    const std::string command = std::string("cd ") + dir
+        + " && pdflatex -interaction=nonstopmode -halt-on-error d.tex > /dev/null 2>&1";
+    CHECK_EQ(std::system(command.c_str()), 0);
+    CHECK(std::filesystem::exists(std::string(dir) + "/d.pdf"));
+    std::filesystem::remove_all(dir);
+}
+
 TEST_MAIN()
