@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -564,6 +565,27 @@ TEST(latexDrawsEachSubderivationAsAFitchBarAndCompiles)
     CHECK_EQ(std::system(command.c_str()), 0);
     CHECK(std::filesystem::exists(std::string(dir) + "/d.pdf"));
     std::filesystem::remove_all(dir);
+}
+
+TEST(everyExampleOfTheDocumentationIsACorrectDerivation)
+{
+    std::ifstream in(std::string(ZPL_SOURCE_DIR) + "/logic/README.md");
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    int examples = 0;
+    for (std::size_t at = text.find("```\n"); at != std::string::npos;
+         at = text.find("```\n", at)) {
+        const std::size_t end = text.find("```", at + 4);
+        const std::string block = text.substr(at + 4, end - at - 4);
+        at = end + 3;
+        if (block.find("⊢") == std::string::npos)
+            continue;
+        ++examples;
+        const std::vector<std::string> v = verdicts(block);
+        if (v.size() != 1 || v[0] != "correcta")
+            CHECK_EQ((v.empty() ? std::string("nothing read") : v[0]) + " in:\n" + block,
+                std::string("correcta"));
+    }
+    CHECK(examples >= 25);
 }
 
 TEST_MAIN()
