@@ -186,10 +186,7 @@ private:
                 + " aún no se ha escrito: solo se citan líneas anteriores";
             return Outcome::Fault;
         }
-        int s = -1;
-        for (std::size_t j = 0; j < m_d.subproofs.size(); ++j)
-            if (m_d.subproofs[j].first == c.first)
-                s = static_cast<int>(j);
+        const int s = m_d.line(c.first).opens;
         if (s < 0) {
             why = "las líneas " + span + " no son una subderivación: la línea "
                 + std::to_string(c.first) + " no abre ninguna";
@@ -279,10 +276,13 @@ private:
     // The premises, and the assumptions of the subderivations around @p l.
     std::vector<OpenHypothesis> openHypotheses(const DerivationLine &l) const
     {
-        std::vector<OpenHypothesis> open;
-        for (int k = 1; k <= m_d.count() && m_d.line(k).rule == Rule::Premise; ++k)
-            if (m_d.line(k).formula >= 0 && m_d.line(k).subproof < 0)
-                open.push_back({k, m_d.line(k).formula, true});
+        if (!m_premisesRead) {
+            for (int k = 1; k <= m_d.count() && m_d.line(k).rule == Rule::Premise; ++k)
+                if (m_d.line(k).formula >= 0 && m_d.line(k).subproof < 0)
+                    m_premises.push_back({k, m_d.line(k).formula, true});
+            m_premisesRead = true;
+        }
+        std::vector<OpenHypothesis> open = m_premises;
         std::vector<OpenHypothesis> assumptions;
         for (int s = l.subproof; s >= 0; s = sub(s).parent) {
             const DerivationLine &first = m_d.line(sub(s).first);
@@ -321,6 +321,8 @@ private:
     const Derivation &m_d;
     const ArgumentGoal *m_argument;
     ModalSystem m_system;
+    mutable std::vector<OpenHypothesis> m_premises;
+    mutable bool m_premisesRead = false;
 };
 
 } // namespace

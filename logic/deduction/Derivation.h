@@ -15,6 +15,10 @@
 
 namespace logic {
 
+// Subderivations one inside another: deeper ones are refused, so that nothing that walks them
+// costs more than this per line.
+inline constexpr int kMaxSubderivationDepth = 200;
+
 /// A line number, or a range i-j that cites the subderivation from line i to line j.
 struct Citation
 {
@@ -33,7 +37,8 @@ struct DerivationLine
     int depth = 0;              // subderivations open around the line, 0 outermost
     int subproof = -1;          // innermost subderivation holding the line, an index into
                                 // Derivation::subproofs; -1 for the outermost level
-    int formula = -1;           // in the Logic store; -1 when unreadable or for a strict opening
+    int opens = -1;   // the subderivation the line opens, an index into Derivation::subproofs
+    int formula = -1; // in the Logic store; -1 when unreadable or for a strict opening
     bool strictOpening = false; // the line holds only □: it opens a strict subderivation
     Rule rule = Rule::Unknown;
     std::vector<Citation> citations;

@@ -124,10 +124,10 @@ private:
         std::string out;
         bool afterLine = false;
         for (int k = from; k <= to;) {
-            int opened = -1;
-            for (std::size_t s = 0; s < m_d.subproofs.size(); ++s)
-                if (m_d.subproofs[s].first == k && m_d.subproofs[s].parent == parent)
-                    opened = static_cast<int>(s);
+            const int opened = m_d.line(k).opens >= 0
+                    && m_d.subproofs[static_cast<std::size_t>(m_d.line(k).opens)].parent == parent
+                ? m_d.line(k).opens
+                : -1;
             if (afterLine)
                 out += "\\\\\n";
             if (opened >= 0) {

@@ -262,6 +262,12 @@ void structure(Derivation &d)
     };
     std::vector<Frame> stack{{base, -1}};
     auto open = [&](DerivationLine &l) {
+        if (static_cast<int>(stack.size()) > kMaxSubderivationDepth) {
+            setError(l, "la derivación anida más de " + std::to_string(kMaxSubderivationDepth)
+                    + " subderivaciones");
+            return;
+        }
+        l.opens = static_cast<int>(d.subproofs.size());
         Subderivation s;
         s.first = s.last = l.number;
         s.parent = stack.back().subproof;
