@@ -110,5 +110,29 @@ int main(int argc, char **argv)
             found.found ? (ok ? "proved" : "REJECTED") : "not found", found.lines.size(), ms);
     }
     std::printf("Pelletier: %d of %d proved\n", proved, number);
+
+    // Against a textbook: ten classic exercises and the length of its derivations.
+    std::ifstream exercises(std::string(dir ? dir : "bench/logic") + "/ejercicios.txt");
+    int ours = 0, book = 0;
+    while (std::getline(exercises, line)) {
+        const std::size_t bar = line.find(" | ");
+        if (line.rfind("//", 0) == 0 || bar == std::string::npos)
+            continue;
+        Logic store;
+        const LineParse parsed
+            = parseLine(store, decode(line.substr(bar + 3), Encoding::Utf8), Encoding::Utf8);
+        Budget budget;
+        budget.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        const FoundDerivation found = proveArgument(
+            store, parsed.premises, parsed.conclusion, ModalSystem::K, budget, raw);
+        int length = 0;
+        for (const WrittenLine &l : found.lines)
+            length += l.number > 0 ? 1 : 0;
+        ours += length;
+        book += std::atoi(line.c_str());
+        std::printf("  %-45s textbook %2d, ours %2d\n", line.substr(bar + 3).c_str(),
+            std::atoi(line.c_str()), length);
+    }
+    std::printf("exercises: %d lines against the textbook's %d\n", ours, book);
     return failed || rejected ? 1 : 0;
 }

@@ -33,12 +33,12 @@ struct DerivationLine
     int textLine = 0; // index into the lines given to readDerivation
     int number = 0;   // k, counting formula lines from 1; 0 for a separator
     bool separator = false;
-    int indent = 0;             // leading spaces and tabs, a tab counting four
-    int depth = 0;              // subderivations open around the line, 0 outermost
-    int subproof = -1;          // innermost subderivation holding the line, an index into
-                                // Derivation::subproofs; -1 for the outermost level
-    int opens = -1;   // the subderivation the line opens, an index into Derivation::subproofs
-    int formula = -1; // in the Logic store; -1 when unreadable or for a strict opening
+    int indent = 0;    // leading spaces and tabs, a tab counting four
+    int depth = 0;     // subderivations open around the line, 0 outermost
+    int subproof = -1; // innermost subderivation holding the line, an index into
+                       // Derivation::subproofs; -1 for the outermost level
+    int opens = -1;    // the subderivation the line opens, an index into Derivation::subproofs
+    int formula = -1;  // in the Logic store; -1 when unreadable or for a strict opening
     bool strictOpening = false; // the line holds only □: it opens a strict subderivation
     Rule rule = Rule::Unknown;
     std::vector<Citation> citations;

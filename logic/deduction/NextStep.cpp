@@ -1,9 +1,9 @@
 #include "NextStep.h"
 
 #include "Checker.h"
+#include "DerivationSearch.h"
 #include "Lexer.h"
 #include "Prover.h"
-#include "Search.h"
 #include "Text.h"
 
 #include <algorithm>
@@ -343,7 +343,7 @@ private:
         SearchLimits limits;
         limits.natural = 2;
         limits.instances = 3;
-        Search s(m_logic, m_system, m_budget, limits);
+        DerivationSearch s(m_logic, m_system, m_budget, limits);
         Proof &proof = s.proof();
         std::vector<int> blocks{0};
         for (int i = 1; i <= m; ++i) {

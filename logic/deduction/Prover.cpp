@@ -2,7 +2,7 @@
 
 #include "Checker.h"
 #include "Derivation.h"
-#include "Search.h"
+#include "DerivationSearch.h"
 #include "Text.h"
 
 #include <algorithm>
@@ -105,7 +105,7 @@ FoundDerivation proveArgument(Logic &logic, const std::vector<int> &premises, in
             slice.deadline = now
                 + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
                     (budget.deadline - now) * a.share);
-        Search search(logic, system, slice, a.limits);
+        DerivationSearch search(logic, system, slice, a.limits);
         const int r = search.run(premises, conclusion);
         if (r < 0)
             continue;

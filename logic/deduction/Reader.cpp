@@ -263,7 +263,8 @@ void structure(Derivation &d)
     std::vector<Frame> stack{{base, -1}};
     auto open = [&](DerivationLine &l) {
         if (static_cast<int>(stack.size()) > kMaxSubderivationDepth) {
-            setError(l, "la derivación anida más de " + std::to_string(kMaxSubderivationDepth)
+            setError(l,
+                "la derivación anida más de " + std::to_string(kMaxSubderivationDepth)
                     + " subderivaciones");
             return;
         }

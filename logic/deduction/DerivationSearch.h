@@ -26,10 +26,10 @@ struct SearchLimits
     int strictDepth = 4;     // strict subderivations one inside another
 };
 
-class Search
+class DerivationSearch
 {
 public:
-    Search(Logic &logic, ModalSystem system, const Budget &budget, SearchLimits limits);
+    DerivationSearch(Logic &logic, ModalSystem system, const Budget &budget, SearchLimits limits);
 
     /// A derivation of @p conclusion from @p premises in proof(), its last step, or -1.
     int run(const std::vector<int> &premises, int conclusion);

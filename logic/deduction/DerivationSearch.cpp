@@ -1,4 +1,4 @@
-#include "Search.h"
+#include "DerivationSearch.h"
 
 #include <algorithm>
 #include <string>
@@ -30,10 +30,10 @@ bool isLiteral(const Logic &logic, int f)
 } // namespace
 
 // Everything a block or a branch adds to the context goes when it closes.
-class Search::Scope
+class DerivationSearch::Scope
 {
 public:
-    explicit Scope(Search &s)
+    explicit Scope(DerivationSearch &s)
         : m_s(s), m_block(s.m_block), m_world(s.m_world), m_facts(s.m_facts.size()),
           m_saturated(s.m_saturated), m_strictDepth(s.m_strictDepth), m_nesting(s.m_nesting),
           m_names(s.m_fresh.size())
@@ -63,7 +63,7 @@ public:
     }
 
 private:
-    Search &m_s;
+    DerivationSearch &m_s;
     int m_block, m_world;
     std::size_t m_facts, m_saturated;
     int m_strictDepth, m_nesting;
@@ -78,7 +78,7 @@ namespace {
 class Spent
 {
 public:
-    Spent(std::vector<Search::Fact> &facts, std::size_t i, int &count, bool back = false)
+    Spent(std::vector<DerivationSearch::Fact> &facts, std::size_t i, int &count, bool back = false)
         : m_facts(facts), m_i(i), m_count(count), m_back(back), m_was(flag())
     {
         if (!m_was) {
@@ -96,7 +96,7 @@ public:
 
 private:
     bool &flag() { return m_back ? m_facts[m_i].usedBack : m_facts[m_i].used; }
-    std::vector<Search::Fact> &m_facts;
+    std::vector<DerivationSearch::Fact> &m_facts;
     std::size_t m_i;
     int &m_count;
     bool m_back;
@@ -105,17 +105,18 @@ private:
 
 } // namespace
 
-Search::Search(Logic &logic, ModalSystem system, const Budget &budget, SearchLimits limits)
+DerivationSearch::DerivationSearch(
+    Logic &logic, ModalSystem system, const Budget &budget, SearchLimits limits)
     : m_logic(logic), m_system(system), m_budget(budget), m_limits(limits), m_bottom(logic.bottom())
 {}
 
-int Search::known(int formula) const
+int DerivationSearch::known(int formula) const
 {
     const auto it = m_known.find(key(m_world, formula));
     return it == m_known.end() ? -1 : it->second;
 }
 
-void Search::addFact(int formula, int step)
+void DerivationSearch::addFact(int formula, int step)
 {
     if (formula < 0 || known(formula) >= 0 || m_facts.size() >= kMaxFacts)
         return;
@@ -123,13 +124,13 @@ void Search::addFact(int formula, int step)
     m_known.emplace(key(m_world, formula), step);
 }
 
-int Search::make(int formula, Rule rule, std::vector<int> cites, std::vector<int> blocks)
+int DerivationSearch::make(int formula, Rule rule, std::vector<int> cites, std::vector<int> blocks)
 {
     ++m_work;
     return m_proof.step(m_block, formula, rule, std::move(cites), std::move(blocks));
 }
 
-int Search::openBlock(int formula, bool strict)
+int DerivationSearch::openBlock(int formula, bool strict)
 {
     m_block = m_proof.open(m_block, formula, strict);
     ++m_nesting;
@@ -138,14 +139,14 @@ int Search::openBlock(int formula, bool strict)
     return m_block;
 }
 
-void Search::finishBlock(int block, int last, int formula)
+void DerivationSearch::finishBlock(int block, int last, int formula)
 {
     if (m_proof.at(last).block != block)
         last = make(formula, Rule::Reiteration, {last});
     m_proof.close(block, last);
 }
 
-bool Search::stop()
+bool DerivationSearch::stop()
 {
     ++m_work;
     if (!m_stopped && (m_work & 255) == 0 && m_budget.expired())
@@ -153,7 +154,7 @@ bool Search::stop()
     return m_stopped || m_work > m_limit;
 }
 
-void Search::saturate()
+void DerivationSearch::saturate()
 {
     while (m_saturated < m_facts.size() && !stop()) {
         const std::size_t i = m_saturated++;
@@ -164,7 +165,7 @@ void Search::saturate()
 
 // What the elimination rules and the derived ones give at once from fact @p i and the facts
 // before it: lines written top-down, kept only if the derivation ends up citing them.
-void Search::consequences(std::size_t i)
+void DerivationSearch::consequences(std::size_t i)
 {
     const int f = m_facts[i].formula, s = m_facts[i].step;
     const FormulaNode node = n(f);
@@ -277,7 +278,7 @@ int replaceIn(Logic &logic, int f, int from, int to)
 } // namespace
 
 // =E between literals: each identity rewrites each literal, all occurrences one way.
-void Search::identities(std::size_t i)
+void DerivationSearch::identities(std::size_t i)
 {
     if (m_facts.size() > kMaxFacts / 4)
         return;
@@ -302,7 +303,7 @@ void Search::identities(std::size_t i)
     }
 }
 
-int Search::run(const std::vector<int> &premises, int conclusion)
+int DerivationSearch::run(const std::vector<int> &premises, int conclusion)
 {
     for (int p : premises)
         collectNames(p);
@@ -314,7 +315,7 @@ int Search::run(const std::vector<int> &premises, int conclusion)
     return m_stopped ? -1 : r;
 }
 
-int Search::resume(
+int DerivationSearch::resume(
     int block, const std::vector<int> &facts, int goal, const std::vector<int> &names)
 {
     for (int f : names)
@@ -327,7 +328,7 @@ int Search::resume(
     return m_stopped ? -1 : r;
 }
 
-int Search::prove(int goal, int depth)
+int DerivationSearch::prove(int goal, int depth)
 {
     if (stop())
         return -1;
@@ -355,7 +356,7 @@ int Search::prove(int goal, int depth)
 }
 
 // The goal in one step of DeM, CQ, Def◇ or MC from a formula already there.
-int Search::converted(int goal)
+int DerivationSearch::converted(int goal)
 {
     const FormulaNode g = n(goal);
     auto from = [&](int f, Rule rule) { return known(f) >= 0 ? make(goal, rule, {known(f)}) : -1; };
@@ -401,7 +402,7 @@ int Search::converted(int goal)
     return -1;
 }
 
-int Search::lemma(int goal, int depth)
+int DerivationSearch::lemma(int goal, int depth)
 {
     const int s = prove(goal, depth);
     if (s >= 0)
@@ -409,7 +410,7 @@ int Search::lemma(int goal, int depth)
     return s;
 }
 
-int Search::attempt(int goal, int depth)
+int DerivationSearch::attempt(int goal, int depth)
 {
     if (depth < 0 || m_stopped)
         return -1;
@@ -421,7 +422,7 @@ int Search::attempt(int goal, int depth)
 }
 
 // Introduction rules, bottom-up: the goal's main connective says how to get it.
-int Search::introduce(int goal, int depth)
+int DerivationSearch::introduce(int goal, int depth)
 {
     const FormulaNode g = n(goal);
     switch (g.kind) {
@@ -504,7 +505,7 @@ int Search::introduce(int goal, int depth)
     return general(goal, depth);
 }
 
-int Search::general(int goal, int depth)
+int DerivationSearch::general(int goal, int depth)
 {
     if (depth > 0) {
         const int r = natural(goal, depth);
@@ -528,7 +529,7 @@ int Search::general(int goal, int depth)
 
 // Moves that may fail: ∨I, ∃I, and the goal as what a conditional, a biconditional, a
 // disjunction, a negation or a universal in the context gives.
-int Search::natural(int goal, int depth)
+int DerivationSearch::natural(int goal, int depth)
 {
     const FormulaNode g = n(goal);
     if (g.kind == Fk::Or)
@@ -562,7 +563,7 @@ int Search::natural(int goal, int depth)
 
 // Whether elimination rules lead from @p f to @p goal: through conjuncts, consequents, the sides
 // of a biconditional, disjuncts (by DS) and double negations.
-bool Search::leadsTo(int f, int goal, int budget) const
+bool DerivationSearch::leadsTo(int f, int goal, int budget) const
 {
     if (f == goal)
         return true;
@@ -581,7 +582,7 @@ bool Search::leadsTo(int f, int goal, int budget) const
 
 // The eliminations that leadsTo found, top-down, proving on the way what each one needs: the
 // antecedent, the other side, the negation of the other disjunct.
-int Search::extract(int f, int step, int goal, int depth, int budget)
+int DerivationSearch::extract(int f, int step, int goal, int depth, int budget)
 {
     if (f == goal)
         return step;
@@ -624,7 +625,7 @@ int Search::extract(int f, int step, int goal, int depth, int budget)
 }
 
 // ∀E with the terms of the goal, when the instance leads to the goal.
-int Search::chainUniversal(std::size_t fact, int goal, int depth)
+int DerivationSearch::chainUniversal(std::size_t fact, int goal, int depth)
 {
     std::vector<std::pair<int, int>> frontier{{m_facts[fact].formula, m_facts[fact].step}};
     const std::vector<int> candidates = terms(goal, false);
@@ -652,7 +653,7 @@ int Search::chainUniversal(std::size_t fact, int goal, int depth)
     return -1;
 }
 
-int Search::splitDisjunction(std::size_t fact, int goal, int depth)
+int DerivationSearch::splitDisjunction(std::size_t fact, int goal, int depth)
 {
     Spent spent(m_facts, fact, m_used);
     const Fact f = m_facts[fact];
@@ -668,7 +669,7 @@ int Search::splitDisjunction(std::size_t fact, int goal, int depth)
     return make(goal, Rule::OrElim, {f.step}, {blocks[0], blocks[1]});
 }
 
-int Search::witness(std::size_t fact, int goal, int depth)
+int DerivationSearch::witness(std::size_t fact, int goal, int depth)
 {
     Spent spent(m_facts, fact, m_used);
     const Fact f = m_facts[fact];
@@ -684,7 +685,7 @@ int Search::witness(std::size_t fact, int goal, int depth)
 }
 
 // The goal by contradiction: IP, or ⊥ then X when its negation is already there.
-int Search::indirect(int goal, int depth)
+int DerivationSearch::indirect(int goal, int depth)
 {
     const int negated = neg(goal);
     if (known(negated) >= 0) {
@@ -709,7 +710,7 @@ int Search::indirect(int goal, int depth)
 // antecedent, to use a negation prove what it denies. Each of these loses nothing, so the first
 // that applies is the only one tried; the modal and quantifier rules that may lose are tried in
 // turn.
-int Search::contradiction(int depth)
+int DerivationSearch::contradiction(int depth)
 {
     struct Choice
     {
@@ -801,7 +802,7 @@ int Search::contradiction(int depth)
 }
 
 // □φ by a strict subderivation: inside, only what □E (and R4, R5 where they hold) bring in.
-int Search::strictBlock(int goal, int depth)
+int DerivationSearch::strictBlock(int goal, int depth)
 {
     if (m_strictDepth >= m_limits.strictDepth)
         return -1;
@@ -835,7 +836,7 @@ int Search::strictBlock(int goal, int depth)
 
 // The closed terms of the context and of @p goal, to instantiate with; a new constant when there
 // are none, since the domain is never empty.
-std::vector<int> Search::terms(int goal, bool orNew)
+std::vector<int> DerivationSearch::terms(int goal, bool orNew)
 {
     std::vector<int> out, formulas{goal}, pending;
     for (const Fact &f : m_facts)
@@ -884,7 +885,7 @@ std::vector<int> Search::terms(int goal, bool orNew)
     return out;
 }
 
-int Search::freshConstant()
+int DerivationSearch::freshConstant()
 {
     static constexpr const char *kNames[]
         = {"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "m"};
@@ -899,7 +900,7 @@ int Search::freshConstant()
     return m_logic.constant(m_logic.function(name, 0));
 }
 
-void Search::collectNames(int formula)
+void DerivationSearch::collectNames(int formula)
 {
     std::vector<int> formulas{formula}, pending;
     while (!formulas.empty()) {
