@@ -50,6 +50,12 @@ public:
     };
 
 private:
+    static std::uint64_t factKey(int world, int formula)
+    {
+        return (static_cast<std::uint64_t>(static_cast<std::uint32_t>(world)) << 32)
+            | static_cast<std::uint32_t>(formula);
+    }
+    static bool isLiteral(const Logic &logic, int f);
     class Scope;
     friend class Scope;
 
@@ -90,7 +96,7 @@ private:
 
     Logic &m_logic;
     ModalSystem m_system;
-    const Budget &m_budget;
+    Budget m_budget; // the caller's, with a deadline even if it gave none
     SearchLimits m_limits;
     Proof m_proof;
     int m_bottom;

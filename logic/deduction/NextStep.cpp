@@ -427,6 +427,8 @@ private:
 
     bool pairsWithSibling(const Level &l) const
     {
+        if (l.subproof < 0)
+            return false;
         const int other = sibling(l.subproof);
         if (other < 0 || (l.closing != Rule::OrElim && l.closing != Rule::IffIntro))
             return false;
