@@ -123,8 +123,8 @@ int main(int argc, char **argv)
             = parseLine(store, decode(line.substr(bar + 3), Encoding::Utf8), Encoding::Utf8);
         Budget budget;
         budget.deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-        const FoundDerivation found = proveArgument(
-            store, parsed.premises, parsed.conclusion, ModalSystem::K, budget, raw);
+        const FoundDerivation found
+            = proveArgument(store, parsed.premises, parsed.conclusion, ModalSystem::K, budget, raw);
         int length = 0;
         for (const WrittenLine &l : found.lines)
             length += l.number > 0 ? 1 : 0;

@@ -520,6 +520,13 @@ TEST(nextStepClosesOpensOrContinuesTheDerivation)
     CHECK_EQ(joined(next("p ⊢ q → p\n1. p :PR\n  2. q :AS\n")), std::string("  3. p :R 1\n"));
     CHECK_EQ(
         joined(next("r ⊢ p → (q → p)\n1. r :PR\n  2. p :AS\n")), std::string("    3. q :AS\n"));
+    // Premises first, in the argument's order; inside a strict subderivation, □E brings in.
+    CHECK_EQ(joined(next("p, q, r ⊢ p ∧ r\n1. p :PR\n")), std::string("2. q :PR\n"));
+    CHECK_EQ(joined(next("□(p → q), □p ⊢ □q\n1. □(p → q) :PR\n2. □p :PR\n    3. □ :AS\n")),
+        std::string("    4. p → q :□E 1\n"));
+    CHECK_EQ(joined(next("□(p → q), □p ⊢ □q\n1. □(p → q) :PR\n2. □p :PR\n    3. □ :AS\n"
+                         "    4. p → q :□E 1\n    5. p :□E 2\n    6. q :→E 4, 5\n")),
+        std::string("7. □q :□I 3-6\n"));
     const NextStep done = next("p ⊢ p ∨ q\n1. p :PR\n2. p ∨ q :∨I 1\n");
     CHECK(!done.found);
     CHECK_EQ(done.reason, std::string("la derivación ya está terminada"));

@@ -15,6 +15,7 @@
 #include "RandomArguments.h"
 #include "Text.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -362,6 +363,117 @@ TEST(nextStepRepeatedFromAnyPointFinishesTheDerivation)
     // step that opened it meant, and the steps go round.
     CHECK(finished * 100 >= tried * 97);
     CHECK(tried > 100);
+}
+
+namespace {
+
+struct Problem
+{
+    const char *argument;
+    ModalSystem system;
+};
+
+// Proves @p argument with the checker left out of the prover, and checks what it wrote.
+FoundDerivation provedAndChecked(const std::string &argument, ModalSystem system, int budget = 2)
+{
+    Logic logic;
+    const LineParse p = parseLine(logic, decode(argument, Encoding::Utf8), Encoding::Utf8);
+    ProverOptions raw;
+    raw.verify = false;
+    const FoundDerivation found
+        = proveArgument(logic, p.premises, p.conclusion, system, seconds(budget), raw);
+    if (!found.found) {
+        CHECK_EQ("no derivation for " + argument, std::string("a derivation"));
+        return found;
+    }
+    const std::vector<std::u32string> lines = decoded(found.text());
+    const Derivation d = readDerivation(logic, lines, 0);
+    ArgumentGoal goal{p.premises, p.conclusion};
+    const DerivationCheck c = checkDerivation(logic, d, &goal, system);
+    if (!c.provesArgument()) {
+        std::string all;
+        for (const std::string &t : found.text())
+            all += "\n      " + t;
+        CHECK_EQ(argument + ": " + faultMessage(c.faults.front()) + all, std::string("correcta"));
+    }
+    return found;
+}
+
+} // namespace
+
+TEST(modalArgumentsGetDerivationsInTheirSystems)
+{
+    const std::vector<Problem> problems = {
+        {"□(p → q), □p ⊢ □q", ModalSystem::K},
+        {"□(p ∧ q) ⊢ □p ∧ □q", ModalSystem::K},
+        {"□p ∧ □q ⊢ □(p ∧ q)", ModalSystem::K},
+        {"◇(p ∨ q) ⊢ ◇p ∨ ◇q", ModalSystem::K},
+        {"⊢ □(p → q) → (◇p → ◇q)", ModalSystem::K},
+        {"¬◇p ⊢ □¬p", ModalSystem::K},
+        {"□p ⊢ p", ModalSystem::T},
+        {"p ⊢ ◇p", ModalSystem::T},
+        {"□p ⊢ □□p", ModalSystem::S4},
+        {"◇◇p ⊢ ◇p", ModalSystem::S4},
+        {"◇p ⊢ □◇p", ModalSystem::S5},
+        {"◇□p ⊢ □p", ModalSystem::S5},
+        {"□p ⊢ □□p", ModalSystem::S5},
+    };
+    for (const Problem &p : problems)
+        provedAndChecked(p.argument, p.system);
+    // Not valid in the system asked: nothing, not a derivation with a wrong rule in it.
+    for (const Problem &p : std::vector<Problem>{{"□p ⊢ p", ModalSystem::K},
+             {"□p ⊢ □□p", ModalSystem::T}, {"◇p ⊢ □◇p", ModalSystem::S4}}) {
+        Logic logic;
+        const LineParse l = parseLine(logic, decode(p.argument, Encoding::Utf8), Encoding::Utf8);
+        CHECK(!proveArgument(logic, l.premises, l.conclusion, p.system, seconds(1)).found);
+    }
+}
+
+TEST(classicExercisesAreAsShortAsTheTextbooks)
+{
+    // Ten exercises with the length of a textbook's derivation: ours may not be longer.
+    std::ifstream in(std::string(ZPL_SOURCE_DIR) + "/bench/logic/ejercicios.txt");
+    std::string line;
+    int exercises = 0;
+    while (std::getline(in, line)) {
+        const std::size_t bar = line.find(" | ");
+        if (line.rfind("//", 0) == 0 || bar == std::string::npos)
+            continue;
+        ++exercises;
+        const FoundDerivation found = provedAndChecked(line.substr(bar + 3), ModalSystem::K);
+        int length = 0;
+        for (const WrittenLine &l : found.lines)
+            length += l.number > 0 ? 1 : 0;
+        if (length > std::atoi(line.c_str()))
+            CHECK_EQ(line + ": " + std::to_string(length) + " lines", std::string("no longer"));
+    }
+    CHECK_EQ(exercises, 10);
+}
+
+TEST(theProverStopsWithinItsBudgetAndGivesNothingForInvalidArguments)
+{
+    Logic logic;
+    // Pelletier's 34 is long for a search by instances; with a tenth of a second, it must stop.
+    const LineParse p = parseLine(logic,
+        decode("((∃x∀y(Px ↔ Py)) ↔ (∃xQx ↔ ∀yPy)) ↔ ((∃x∀y(Qx ↔ Qy)) ↔ (∃xPx ↔ ∀yQy))",
+            Encoding::Utf8),
+        Encoding::Utf8);
+    Budget budget;
+    budget.deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
+    const auto start = std::chrono::steady_clock::now();
+    proveArgument(logic, p.premises, p.conclusion, ModalSystem::K, budget);
+    CHECK(std::chrono::steady_clock::now() - start < std::chrono::milliseconds(600));
+    // A cancelled search stops as soon.
+    std::atomic<bool> cancel{true};
+    Budget cancelled;
+    cancelled.cancel = &cancel;
+    CHECK(!proveArgument(logic, p.premises, p.conclusion, ModalSystem::K, cancelled).found);
+    // Invalid arguments: nothing.
+    for (const char *invalid : {"p → q ⊢ q → p", "p ∨ q ⊢ p", "∃xFx ⊢ ∀xFx", "∀x∃yRxy ⊢ ∃y∀xRxy"}) {
+        Logic l;
+        const LineParse a = parseLine(l, decode(invalid, Encoding::Utf8), Encoding::Utf8);
+        CHECK(!proveArgument(l, a.premises, a.conclusion, ModalSystem::K, seconds(1)).found);
+    }
 }
 
 TEST_MAIN()
