@@ -620,6 +620,11 @@ NextStep styled(
 NextStep nextStep(Logic &logic, std::span<const std::u32string> lines, const Derivation &derivation,
     const ArgumentGoal &argument, ModalSystem system, const Budget &budget)
 {
+    for (int f : argument.premises)
+        if (logic.node(f).depth > kMaxFormulaDepth)
+            return {};
+    if (logic.node(argument.conclusion).depth > kMaxFormulaDepth)
+        return {};
     if (derivation.empty()) {
         // Nothing written yet: the derivation's first line.
         NextStep out;

@@ -59,6 +59,12 @@ std::vector<std::string> FoundDerivation::text() const
 FoundDerivation proveArgument(Logic &logic, const std::vector<int> &premises, int conclusion,
     ModalSystem system, const Budget &budget, const ProverOptions &options)
 {
+    // The search and the writing of lines recurse over formulas: deeper ones are refused.
+    if (logic.node(conclusion).depth > kMaxFormulaDepth)
+        return {};
+    for (int p : premises)
+        if (logic.node(p).depth > kMaxFormulaDepth)
+            return {};
     bool firstOrder = logic.isFirstOrder(conclusion);
     int depth = modalDepth(logic, conclusion);
     for (int p : premises) {

@@ -377,6 +377,12 @@ std::optional<ArgumentGoal> argumentAbove(
         logic, lines[static_cast<std::size_t>(derivation.firstLine - 1)], Encoding::Utf8);
     if (!parsed.ok() || !parsed.argument)
         return std::nullopt;
+    // As for the lines of the derivation: what is checked against it is printed in messages.
+    for (int f : parsed.premises)
+        if (logic.node(f).depth > kMaxFormulaDepth)
+            return std::nullopt;
+    if (logic.node(parsed.conclusion).depth > kMaxFormulaDepth)
+        return std::nullopt;
     ArgumentGoal goal;
     goal.premises = parsed.premises;
     goal.conclusion = parsed.conclusion;

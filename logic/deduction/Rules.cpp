@@ -320,18 +320,4 @@ RuleShape ruleShape(Rule rule)
     }
 }
 
-bool isModalRule(Rule rule)
-{
-    switch (rule) {
-    case Rule::BoxIntro:
-    case Rule::BoxElim:
-    case Rule::DiamondDefinition:
-    case Rule::ModalConversion:
-    case Rule::RuleT:
-    case Rule::Rule4:
-    case Rule::Rule5: return true;
-    default: return false;
-    }
-}
-
 } // namespace logic

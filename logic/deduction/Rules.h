@@ -61,6 +61,4 @@ struct RuleShape
 };
 RuleShape ruleShape(Rule rule);
 
-bool isModalRule(Rule rule);
-
 } // namespace logic

@@ -18,9 +18,8 @@ constexpr int kMaxSteps = 2'000'000;
 
 bool DerivationSearch::isLiteral(const Logic &logic, int f)
 {
-    const Fk k = logic.node(f).kind;
-    if (k == Fk::Not)
-        return isLiteral(logic, logic.node(f).a) && logic.node(logic.node(f).a).kind != Fk::Not;
+    const FormulaNode &n = logic.node(f);
+    const Fk k = n.kind == Fk::Not ? logic.node(n.a).kind : n.kind;
     return k == Fk::Atom || k == Fk::Equal;
 }
 
