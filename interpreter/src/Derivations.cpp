@@ -12,6 +12,7 @@
 #include "Prover.h"
 #include "Text.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -116,8 +117,18 @@ int proveMain(int argc, char **argv)
         if (!parsed.ok() || !parsed.argument)
             continue;
         bool propositional = logic.isPropositional(parsed.conclusion);
-        for (int p : parsed.premises)
+        int depth = logic.node(parsed.conclusion).depth;
+        for (int p : parsed.premises) {
             propositional = propositional && logic.isPropositional(p);
+            depth = std::max(depth, logic.node(p).depth);
+        }
+        if (depth > kMaxFormulaDepth) {
+            // Neither the prover nor the engine's decision take such formulas.
+            status = 1;
+            std::printf("%s\n// El argumento anida más de %d operadores; simplifíquelo.\n\n",
+                toUtf8(trim(line)).c_str(), kMaxFormulaDepth);
+            continue;
+        }
         Budget budget;
         budget.deadline = std::chrono::steady_clock::now()
             + std::chrono::seconds(propositional ? kPropositionalSeconds : kOtherSeconds);
