@@ -1,10 +1,13 @@
 // The companion interpreter of Zarvik: reads a program, writes its analysis.
 // Usage: zarvik-pl [--system S] [entrada.txt [salida.log]]
 //        zarvik-pl --verdict [--system S] FILE   (one verdict line per problem)
+//        zarvik-pl --derivation [--system S] FILE   (one line per derivation: correcta/incorrecta)
+//        zarvik-pl --prove [--system S] FILE   (each argument with a derivation under it)
 // Exit status: 0 when every line was understood, 1 when some line has an error,
 // 2 when the program cannot be read or the output cannot be written.
 
 #include "Cp1252.h"
+#include "Derivations.h"
 #include "LogFile.h"
 #include "Program.h"
 #include "Verdicts.h"
@@ -26,9 +29,15 @@ int main(int argc, char **argv)
     clock_gettime(CLOCK_REALTIME, &started);
     // The system's reasons for a failure in the user's language; the output stays as it is.
     std::setlocale(LC_MESSAGES, "");
-    for (int i = 1; i < argc; ++i)
-        if (std::string(argv[i]) == "--verdict")
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--verdict")
             return zpl::verdictMain(argc, argv);
+        if (arg == "--derivation")
+            return zpl::derivationMain(argc, argv);
+        if (arg == "--prove")
+            return zpl::proveMain(argc, argv);
+    }
     logic::ModalSystem system = logic::ModalSystem::K;
     if (argc > 2 && std::string(argv[1]) == "--system") {
         if (!logic::parseSystemName(argv[2], system)) {

@@ -1,0 +1,341 @@
+#include "Checker.h"
+
+#include "RuleForms.h"
+
+#include <algorithm>
+
+namespace logic {
+namespace {
+
+std::string count(int n, const char *one, const char *many)
+{
+    static const char *const kWords[] = {"ninguna", "una", "dos", "tres"};
+    const std::string number = n >= 0 && n < 4 ? kWords[n] : std::to_string(n);
+    return number + " " + (n == 1 ? one : many);
+}
+
+std::string shapeWords(int lines, int ranges)
+{
+    if (lines == 0 && ranges == 0)
+        return "nada";
+    std::string s;
+    if (lines > 0)
+        s = count(lines, "línea", "líneas");
+    if (ranges > 0)
+        s += (s.empty() ? "" : " y ")
+            + count(ranges, "subderivación (i-j)", "subderivaciones (i-j)");
+    return s;
+}
+
+class Checker
+{
+public:
+    Checker(Logic &logic, const Derivation &d, const ArgumentGoal *argument, ModalSystem system)
+        : m_logic(logic), m_d(d), m_argument(argument), m_system(system)
+    {}
+
+    DerivationCheck run()
+    {
+        DerivationCheck result;
+        result.hasArgument = m_argument != nullptr;
+        bool pastPremises = false;
+        for (int k = 1; k <= m_d.count(); ++k) {
+            const DerivationLine &l = m_d.line(k);
+            std::string reason = l.error;
+            if (reason.empty() && (l.rule == Rule::Premise || l.rule == Rule::Assumption)
+                && !l.citations.empty())
+                reason = std::string(ruleName(l.rule)) + " no cita líneas";
+            if (reason.empty()) {
+                if (l.rule == Rule::Premise)
+                    reason = premise(l, pastPremises);
+                else if (l.rule != Rule::Assumption)
+                    reason = justified(l);
+            }
+            if (l.rule != Rule::Premise)
+                pastPremises = true;
+            if (!reason.empty())
+                result.faults.push_back({k, l.textLine, reason, false});
+        }
+        finish(result);
+        return result;
+    }
+
+private:
+    // Subderivation @p outer holds @p inner (or is it); -1 is the outermost level.
+    bool encloses(int outer, int inner) const
+    {
+        for (int s = inner;; s = sub(s).parent) {
+            if (s == outer)
+                return true;
+            if (s < 0)
+                return false;
+        }
+    }
+    const Subderivation &sub(int s) const { return m_d.subproofs[static_cast<std::size_t>(s)]; }
+    // The innermost strict subderivation holding @p s, or -1.
+    int strictOf(int s) const
+    {
+        while (s >= 0 && !sub(s).strict)
+            s = sub(s).parent;
+        return s;
+    }
+
+    std::string bringers() const
+    {
+        if (isSymmetric(m_system) && isTransitive(m_system))
+            return "□E, R4 o R5";
+        if (isTransitive(m_system))
+            return "□E o R4";
+        return "□E";
+    }
+
+    std::string premise(const DerivationLine &l, bool pastPremises) const
+    {
+        if (l.subproof >= 0)
+            return "una premisa no puede ir dentro de una subderivación";
+        if (pastPremises)
+            return "las premisas van al principio de la derivación, antes de cualquier otra línea";
+        if (l.formula >= 0 && m_argument
+            && std::find(m_argument->premises.begin(), m_argument->premises.end(), l.formula)
+                == m_argument->premises.end())
+            return m_logic.text(l.formula) + " no es una premisa del argumento";
+        return {};
+    }
+
+    enum class Access { Same, CrossOne };
+    enum class Outcome { Ok, Fault, Skip };
+
+    // Whether line @p i may be cited at line @p k; a citation of an unreadable line is skipped,
+    // since that line is already at fault.
+    Outcome citeLine(
+        int i, const DerivationLine &at, Access access, int &formula, std::string &why) const
+    {
+        const int k = at.number;
+        if (i < 1 || i > m_d.count()) {
+            why = "la derivación no tiene línea " + std::to_string(i);
+            return Outcome::Fault;
+        }
+        if (i == k) {
+            why = "una línea no puede citarse a sí misma";
+            return Outcome::Fault;
+        }
+        if (i > k) {
+            why = "la línea " + std::to_string(i)
+                + " aún no se ha escrito: solo se citan líneas anteriores";
+            return Outcome::Fault;
+        }
+        const DerivationLine &c = m_d.line(i);
+        if (!encloses(c.subproof, at.subproof)) {
+            why = "la línea " + std::to_string(i) + " está dentro de un subderivación ya cerrada";
+            return Outcome::Fault;
+        }
+        const int here = strictOf(at.subproof), there = strictOf(c.subproof);
+        if (access == Access::Same && here != there) {
+            why = "la línea " + std::to_string(i)
+                + " está fuera de la subderivación estricta que empieza en la línea "
+                + std::to_string(sub(here).first) + ": dentro solo entran fórmulas traídas con "
+                + bringers();
+            return Outcome::Fault;
+        }
+        if (access == Access::CrossOne) {
+            const std::string rule = ruleName(at.rule);
+            if (here < 0) {
+                why = rule + " solo se usa dentro de una subderivación estricta (abierta con □)";
+                return Outcome::Fault;
+            }
+            if (there == here) {
+                why = rule + " trae una fórmula de fuera de la subderivación estricta, y la línea "
+                    + std::to_string(i) + " está dentro de ella";
+                if (at.rule == Rule::BoxElim && isReflexive(m_system))
+                    why += "; en la misma subderivación, use RT";
+                return Outcome::Fault;
+            }
+            if (there != strictOf(sub(here).parent)) {
+                why = rule + " solo cruza una subderivación estricta, y la línea "
+                    + std::to_string(i) + " queda fuera de dos";
+                return Outcome::Fault;
+            }
+        }
+        if (c.strictOpening) {
+            why = "la línea " + std::to_string(i)
+                + " solo abre una subderivación estricta; no tiene fórmula que citar";
+            return Outcome::Fault;
+        }
+        if (c.formula < 0)
+            return Outcome::Skip;
+        formula = c.formula;
+        return Outcome::Ok;
+    }
+
+    Outcome citeRange(
+        const Citation &c, const DerivationLine &at, CitedRange &range, std::string &why) const
+    {
+        const std::string span = std::to_string(c.first) + "-" + std::to_string(c.last);
+        if (c.first > c.last) {
+            why = "el rango " + span
+                + " va hacia atrás: se escribe desde el supuesto hasta la "
+                  "última línea";
+            return Outcome::Fault;
+        }
+        if (c.first < 1 || c.last > m_d.count()) {
+            why = "la derivación no tiene línea " + std::to_string(c.first < 1 ? c.first : c.last);
+            return Outcome::Fault;
+        }
+        if (c.first >= at.number) {
+            why = "la línea " + std::to_string(c.first)
+                + " aún no se ha escrito: solo se citan líneas anteriores";
+            return Outcome::Fault;
+        }
+        const int s = m_d.line(c.first).opens;
+        if (s < 0) {
+            why = "las líneas " + span + " no son una subderivación: la línea "
+                + std::to_string(c.first) + " no abre ninguna";
+            return Outcome::Fault;
+        }
+        if (encloses(s, at.subproof)) {
+            why = "la subderivación que empieza en la línea " + std::to_string(c.first)
+                + " aún no se ha cerrado: esta línea está dentro de ella";
+            return Outcome::Fault;
+        }
+        if (sub(s).last != c.last) {
+            why = "la subderivación que empieza en la línea " + std::to_string(c.first)
+                + " termina en la línea " + std::to_string(sub(s).last) + ", no en la "
+                + std::to_string(c.last);
+            return Outcome::Fault;
+        }
+        if (!encloses(sub(s).parent, at.subproof)) {
+            why = "la subderivación " + span + " está dentro de otra ya cerrada";
+            return Outcome::Fault;
+        }
+        if (strictOf(sub(s).parent) != strictOf(at.subproof)) {
+            why = "la subderivación " + span + " está fuera de la subderivación estricta que "
+                + "empieza en la línea " + std::to_string(sub(strictOf(at.subproof)).first);
+            return Outcome::Fault;
+        }
+        const DerivationLine &first = m_d.line(c.first), &last = m_d.line(c.last);
+        if ((first.formula < 0 && !first.strictOpening) || last.formula < 0) {
+            if (last.strictOpening) {
+                why = "la subderivación " + span + " no tiene más línea que □";
+                return Outcome::Fault;
+            }
+            return Outcome::Skip;
+        }
+        range.first = c.first;
+        range.last = c.last;
+        range.assumption = first.formula;
+        range.conclusion = last.formula;
+        range.strict = sub(s).strict;
+        return Outcome::Ok;
+    }
+
+    std::string justified(const DerivationLine &l) const
+    {
+        if (l.strictOpening)
+            return "□ solo abre una subderivación estricta, como supuesto (AS)";
+        const RuleShape shape = ruleShape(l.rule);
+        int lines = 0, ranges = 0;
+        for (const Citation &c : l.citations)
+            (c.range ? ranges : lines) += 1;
+        const bool sameConjuncts = l.rule == Rule::AndIntro && lines == 1 && ranges == 0;
+        if ((lines != shape.lines || ranges != shape.ranges) && !sameConjuncts) {
+            if (shape.lines == 0 && shape.ranges == 0)
+                return std::string(ruleName(l.rule)) + " no cita líneas";
+            return std::string(ruleName(l.rule)) + " cita " + shapeWords(shape.lines, shape.ranges)
+                + "; aquí se cita" + (lines + ranges > 1 ? "n " : " ") + shapeWords(lines, ranges);
+        }
+        RuleUse use;
+        use.rule = l.rule;
+        use.formula = l.formula;
+        use.system = m_system;
+        const Access access
+            = l.rule == Rule::BoxElim || l.rule == Rule::Rule4 || l.rule == Rule::Rule5
+            ? Access::CrossOne
+            : Access::Same;
+        std::string why;
+        for (const Citation &c : l.citations) {
+            Outcome outcome;
+            if (c.range) {
+                CitedRange range;
+                outcome = citeRange(c, l, range, why);
+                use.ranges.push_back(range);
+            } else {
+                CitedLine line{c.first, -1};
+                outcome = citeLine(c.first, l, access, line.formula, why);
+                use.lines.push_back(line);
+            }
+            if (outcome == Outcome::Fault)
+                return why;
+            if (outcome == Outcome::Skip)
+                return {};
+        }
+        if (l.rule == Rule::ForallIntro || l.rule == Rule::ExistsElim)
+            use.open = openHypotheses(l);
+        return checkRuleForm(m_logic, use);
+    }
+
+    // The premises, and the assumptions of the subderivations around @p l.
+    std::vector<OpenHypothesis> openHypotheses(const DerivationLine &l) const
+    {
+        if (!m_premisesRead) {
+            for (int k = 1; k <= m_d.count() && m_d.line(k).rule == Rule::Premise; ++k)
+                if (m_d.line(k).formula >= 0 && m_d.line(k).subproof < 0)
+                    m_premises.push_back({k, m_d.line(k).formula, true});
+            m_premisesRead = true;
+        }
+        std::vector<OpenHypothesis> open = m_premises;
+        std::vector<OpenHypothesis> assumptions;
+        for (int s = l.subproof; s >= 0; s = sub(s).parent) {
+            const DerivationLine &first = m_d.line(sub(s).first);
+            if (first.formula >= 0)
+                assumptions.push_back({first.number, first.formula, false});
+        }
+        open.insert(open.end(), assumptions.rbegin(), assumptions.rend());
+        return open;
+    }
+
+    void finish(DerivationCheck &result) const
+    {
+        if (m_d.count() == 0)
+            return;
+        const DerivationLine &last = m_d.line(m_d.count());
+        std::string reason;
+        if (last.subproof >= 0) {
+            int outermost = last.subproof;
+            while (sub(outermost).parent >= 0)
+                outermost = sub(outermost).parent;
+            reason = "la derivación termina dentro de la subderivación que empieza en la línea "
+                + std::to_string(sub(outermost).first) + ", sin descargar su supuesto";
+        } else if (m_argument && last.formula >= 0 && last.formula != m_argument->conclusion) {
+            reason = "la derivación termina en " + m_logic.text(last.formula)
+                + ", y la conclusión del argumento es " + m_logic.text(m_argument->conclusion);
+        }
+        result.finished = reason.empty() && last.formula >= 0;
+        if (reason.empty())
+            return;
+        if (!result.faults.empty() && result.faults.back().line == last.number)
+            return; // one reason per line: its own fault comes first
+        result.faults.push_back({last.number, last.textLine, reason, true});
+    }
+
+    Logic &m_logic;
+    const Derivation &m_d;
+    const ArgumentGoal *m_argument;
+    ModalSystem m_system;
+    mutable std::vector<OpenHypothesis> m_premises;
+    mutable bool m_premisesRead = false;
+};
+
+} // namespace
+
+DerivationCheck checkDerivation(
+    Logic &logic, const Derivation &derivation, const ArgumentGoal *argument, ModalSystem system)
+{
+    return Checker(logic, derivation, argument, system).run();
+}
+
+std::string faultMessage(const DerivationFault &fault)
+{
+    return "Línea " + std::to_string(fault.line) + ": " + fault.reason;
+}
+
+} // namespace logic

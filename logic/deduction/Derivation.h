@@ -1,0 +1,114 @@
+#pragma once
+// A derivation as the student wrote it: a block of lines "[sangría] [k.] fórmula :justificación"
+// and "--" separators, read into formulas of a Logic store, rules, citations, the nesting of its
+// subderivations and where each part stands in the text, for the check and for Fitch bars.
+
+#include "Logic.h"
+#include "ModalSystem.h"
+#include "Rules.h"
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace logic {
+
+// Subderivations one inside another: deeper ones are refused, so that nothing that walks them
+// costs more than this per line.
+inline constexpr int kMaxSubderivationDepth = 200;
+
+/// A line number, or a range i-j that cites the subderivation from line i to line j.
+struct Citation
+{
+    int first = 0;
+    int last = 0;
+    bool range = false;
+    int begin = 0, end = 0; // columns in the text line
+};
+
+struct DerivationLine
+{
+    int textLine = 0; // index into the lines given to readDerivation
+    int number = 0;   // k, counting formula lines from 1; 0 for a separator
+    bool separator = false;
+    int indent = 0;    // leading spaces and tabs, a tab counting four
+    int depth = 0;     // subderivations open around the line, 0 outermost
+    int subproof = -1; // innermost subderivation holding the line, an index into
+                       // Derivation::subproofs; -1 for the outermost level
+    int opens = -1;    // the subderivation the line opens, an index into Derivation::subproofs
+    int formula = -1;  // in the Logic store; -1 when unreadable or for a strict opening
+    bool strictOpening = false; // the line holds only □: it opens a strict subderivation
+    Rule rule = Rule::Unknown;
+    std::vector<Citation> citations;
+    // Columns, in code points from the start of the text line, each part [begin, end); -1 when
+    // the part is absent.
+    int numberBegin = -1, numberEnd = -1;
+    int formulaBegin = -1, formulaEnd = -1;
+    int ruleBegin = -1, ruleEnd = -1;
+    int justificationEnd = -1;
+    // What the reader could not accept in the line (Spanish, no final full stop); its column
+    // counts from 1.
+    std::string error;
+    int errorColumn = 0;
+};
+
+struct Subderivation
+{
+    int first = 0;   // the number of its assumption (or □) line
+    int last = 0;    // the number of its last line, nested ones included
+    int parent = -1; // index of the enclosing subderivation, -1 for the outermost level
+    int depth = 1;   // 1 for one opened at the outermost level
+    bool strict = false;
+};
+
+struct Derivation
+{
+    int firstLine = -1; // the block's text lines are [firstLine, endLine)
+    int endLine = -1;
+    std::vector<DerivationLine> lines; // formula lines and separators, in order
+    std::vector<Subderivation> subproofs;
+    std::vector<int> numbered; // k - 1 → index into lines of the formula line numbered k
+    bool empty() const { return lines.empty(); }
+    int count() const { return static_cast<int>(numbered.size()); }
+    /// The formula line numbered @p k (1..count()).
+    const DerivationLine &line(int k) const
+    {
+        return lines[static_cast<std::size_t>(numbered[static_cast<std::size_t>(k - 1)])];
+    }
+};
+
+/// The derivation whose first line is @p start, or an empty one when no derivation starts there.
+/// A block starts at a line whose justification is a known rule with well-formed citations.
+Derivation readDerivation(Logic &logic, std::span<const std::u32string> lines, int start);
+/// The same for UTF-8 lines.
+Derivation readDerivation(Logic &logic, std::span<const std::string> utf8Lines, int start);
+
+/// What a derivation is asked to prove: the argument on the line above it.
+struct ArgumentGoal
+{
+    std::vector<int> premises;
+    int conclusion = -1;
+};
+
+/// The argument "Γ ⊢ φ" or "Γ ⊨ φ" on the line just above the block, if that line is one.
+std::optional<ArgumentGoal> argumentAbove(
+    Logic &logic, std::span<const std::u32string> lines, const Derivation &derivation);
+
+/// A derivation found in a text, with the argument above it and the modal system in force there.
+struct DerivationInText
+{
+    Derivation derivation;
+    std::optional<ArgumentGoal> argument;
+    ModalSystem system = ModalSystem::K;
+};
+
+/// Every derivation of @p lines, in order; "sistema: S" lines change @p system for those after.
+std::vector<DerivationInText> findDerivations(
+    Logic &logic, std::span<const std::u32string> lines, ModalSystem system);
+
+/// UTF-8 text split into lines as the editor shows them (CR, LF, CRLF, U+2028, U+2029, VT).
+std::vector<std::u32string> splitTextLines(std::string_view utf8);
+
+} // namespace logic

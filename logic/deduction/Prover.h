@@ -1,0 +1,35 @@
+#pragma once
+// "Demostrar": a derivation, in the notation that the checker reads, for a valid argument.
+
+#include "Budget.h"
+#include "Logic.h"
+#include "ModalSystem.h"
+#include "Proof.h"
+
+#include <string>
+#include <vector>
+
+namespace logic {
+
+struct ProverOptions
+{
+    // Re-read and re-check each derivation found before giving it; the tests turn this off to
+    // see what the search itself writes.
+    bool verify = true;
+};
+
+struct FoundDerivation
+{
+    bool found = false;
+    std::vector<WrittenLine> lines; // premises first; the last line is the conclusion
+    std::string method;             // how it was found, in a few words
+    std::vector<std::string> text() const;
+};
+
+/// A derivation of @p conclusion from @p premises (formulas of @p logic) in @p system, found
+/// within @p budget; nothing when the argument is not valid or none was found in time. The
+/// shortest of what a natural search and a complete one find is kept.
+FoundDerivation proveArgument(Logic &logic, const std::vector<int> &premises, int conclusion,
+    ModalSystem system, const Budget &budget, const ProverOptions &options = {});
+
+} // namespace logic
