@@ -16,6 +16,9 @@ namespace {
 // The tableau's first rounds are cheap; later ones get exponentially more steps, so that the
 // countermodel search keeps its turns.
 constexpr std::int64_t kTreeSteps = 400'000;
+// Once the solver has decided a propositional problem, its tree only explains: it gets this much
+// processor time, then the answer goes without it.
+constexpr auto kExplainingTree = std::chrono::milliseconds(150);
 constexpr int kFirstRoundMilliseconds = 20;
 
 std::string plural(int n, const char *one, const char *many)
@@ -135,15 +138,21 @@ Judgement propositional(Problem &p, const Budget &budget)
     options.conclusionIsFormula = !p.argument;
     options.stepLimit = kTreeSteps;
     options.branchLimit = kMaxTreeBranches;
-    const TableauResult t = runTableau(p.logic, p.premises, p.conclusion, options, budget);
+    const TableauResult t = runTableau(p.logic, p.premises, p.conclusion, options,
+        budget.until(CpuClock::now() + kExplainingTree));
     if (t.kind == TableauResult::Kind::Closed)
         return valid(p, t);
     j.decision = Decision::Valid;
     j.explanation = "Ninguna valoración "
         + std::string(p.argument ? "hace verdaderas las premisas y falsa la conclusión"
                                  : "hace falsa la fórmula")
-        + " (lo ha comprobado el resolvedor SAT); árbol omitido: más de "
-        + std::to_string(kMaxTreeBranches) + " ramas.\n";
+        + " (lo ha comprobado el resolvedor SAT); árbol omitido: "
+        + (t.closedBranches > kMaxTreeBranches
+                ? "más de " + std::to_string(kMaxTreeBranches)
+                    + " ramas, que no caben en la ventana"
+                : "no se completó en " + std::to_string(kExplainingTree.count()) + " ms, con "
+                    + plural(t.closedBranches, "rama cerrada", "ramas cerradas"))
+        + ".\n";
     j.reason = "sin valoración que lo refute";
     return j;
 }

@@ -178,7 +178,8 @@ public:
             if (o == Outcome::Failed)
                 return result; // every choice failed within this limit
             if (o == Outcome::Closed) {
-                if (m_options.branchLimit > 0 && ++m_closedBranches > m_options.branchLimit) {
+                result.closedBranches = ++m_closedBranches;
+                if (m_options.branchLimit > 0 && m_closedBranches > m_options.branchLimit) {
                     result.stopped = true;
                     return result;
                 }

@@ -28,9 +28,10 @@ struct OpenBranch
 struct TableauResult
 {
     enum class Kind { Closed, Open, Unknown } kind = Kind::Unknown;
-    ProofTree tree;       // a closed tree
-    int limit = 0;        // instances of ∀ per branch that sufficed (or were last tried)
-    bool stopped = false; // Unknown because the budget ran out, not because every choice failed
+    ProofTree tree;         // a closed tree
+    int limit = 0;          // instances of ∀ per branch that sufficed (or were last tried)
+    bool stopped = false;   // Unknown because the budget ran out, not because every choice failed
+    int closedBranches = 0; // branches closed before the search ended
     OpenBranch open;
 };
 

@@ -142,8 +142,12 @@ void readRequests(Shared &shared)
             std::erase_if(shared.jobs, [&](const Job &j) { return j.id == request->id; });
             continue;
         }
-        if (request->kind == Request::Kind::Quit)
+        if (request->kind == Request::Kind::Quit) {
+            const std::lock_guard lock(shared.mutex);
+            shared.jobs.clear();
+            shared.cancel = true;
             break;
+        }
         Job job{request->id, request->options, std::string(request->length, '\0')};
         if (!std::cin.read(job.text.data(), static_cast<std::streamsize>(request->length)))
             break;
@@ -151,9 +155,9 @@ void readRequests(Shared &shared)
         shared.jobs.push_back(std::move(job));
         shared.ready.notify_one();
     }
+    // The end of the input is the end of the requests: what was asked is still answered.
     const std::lock_guard lock(shared.mutex);
     shared.closed = true;
-    shared.cancel = true; // nobody reads the answers any more
     shared.ready.notify_one();
 }
 
