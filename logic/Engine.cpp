@@ -5,9 +5,12 @@
 #include "ModelText.h"
 #include "Models.h"
 #include "Parser.h"
+#include "saturation/Prover.h"
 
 #include <algorithm>
 #include <map>
+#include <memory>
+#include <optional>
 #include <set>
 
 namespace logic {
@@ -17,6 +20,9 @@ namespace {
 // countermodel search keeps its turns.
 constexpr std::int64_t kTreeSteps = 400'000;
 constexpr int kFirstRoundMilliseconds = 20;
+// Once saturation has a proof, the tableau may still close within this much more processor
+// time: a tree, where there is one, is the explanation a student knows.
+constexpr auto kTreeGrace = std::chrono::milliseconds(30);
 
 std::string plural(int n, const char *one, const char *many)
 {
@@ -73,6 +79,20 @@ Judgement invalid(const Problem &p, const std::vector<int> &refutation, const St
         j.reason = "contramodelo de " + plural(model.worlds, "mundo", "mundos");
     else
         j.reason = "contramodelo de " + plural(model.domain, "elemento", "elementos");
+    return j;
+}
+
+Judgement proved(const Problem &p, const ClauseProof &proof)
+{
+    Judgement j;
+    j.decision = Decision::Valid;
+    j.explanation = "Demostración por saturación (las premisas y la negación de la "
+        + std::string(p.argument ? "conclusión" : "fórmula")
+        + ", en forma clausal, llevan a ⊥; cada cláusula vale para todos los valores de sus "
+          "variables):\n"
+        + proofText(p.logic, proof);
+    j.reason = "refutación por saturación de "
+        + plural(static_cast<int>(proof.steps.size()), "paso", "pasos");
     return j;
 }
 
@@ -290,7 +310,7 @@ std::vector<int> identityAxioms(Logic &L, const std::vector<int> &formulas)
 // One way of searching, with its own depth, its own time slice and the time it has used.
 struct Strategy
 {
-    enum Kind { Models, Branch, Line, Identity } kind;
+    enum Kind { Models, Branch, Line, Identity, Saturation } kind;
     int limit = 1;
     CpuClock::duration slice = std::chrono::milliseconds(kFirstRoundMilliseconds);
     CpuClock::duration spent{};
@@ -325,6 +345,12 @@ Judgement search(Problem &p, const Budget &budget)
         strategies.push_back({Strategy::Line});
     if (!axioms.empty())
         strategies.push_back({Strategy::Identity, 2});
+    // Saturation, for first-order logic with identity: resumed turn after turn.
+    std::unique_ptr<SaturationProver> saturation;
+    if (p.firstOrder && !p.modal)
+        strategies.push_back({Strategy::Saturation});
+    std::optional<ClauseProof> proof;
+    CpuClock::time_point graceEnd = CpuClock::time_point::max();
     std::size_t nextSize = 0;
     int largestTried = 0, deepestLimit = 0;
     bool satisfiable = false;
@@ -333,20 +359,47 @@ Judgement search(Problem &p, const Budget &budget)
         for (Strategy &c : strategies)
             if (!c.done && (!s || c.spent < s->spent))
                 s = &c;
-        if (!s)
+        if (!s || CpuClock::now() >= graceEnd)
             break;
         const auto start = CpuClock::now();
+        if (s->kind == Strategy::Saturation) {
+            const Budget turn = budget.until(start + s->slice);
+            if (!saturation) {
+                saturation = std::make_unique<SaturationProver>(p.logic);
+                saturation->load(p.premises, p.conclusion, turn);
+            }
+            const SaturationStatus status = saturation->run(turn);
+            s->spent += CpuClock::now() - start;
+            if (status == SaturationStatus::Proved) {
+                proof = saturation->proof(!p.argument);
+                // Valid: no countermodel to look for; the tableau may still bring a tree.
+                for (Strategy &c : strategies)
+                    c.done = c.done || c.kind == Strategy::Models || c.kind == Strategy::Saturation;
+                graceEnd = CpuClock::now() + kTreeGrace;
+            } else if (status != SaturationStatus::Unknown) {
+                s->done = true;
+            }
+            continue;
+        }
         if (s->kind == Strategy::Models) {
             if (nextSize >= sizes.size()) {
                 s->done = true;
                 continue;
             }
-            const auto [d, w] = sizes[nextSize++];
-            const ModelSearch m = findModel(p.logic, refutation, p.system, d, w, budget);
-            largestTried = std::max(largestTried, p.modal && !p.firstOrder ? w : d);
+            // A size gets a slice like the others, and more next time, so that a size too big to
+            // search soon does not take the turns of the proof searches.
+            const auto [d, w] = sizes[nextSize];
+            const ModelSearch m
+                = findModel(p.logic, refutation, p.system, d, w, budget.until(start + s->slice));
             if (m.status == ModelStatus::Found)
                 return invalid(p, refutation, m.model);
             s->spent += CpuClock::now() - start;
+            if (m.status == ModelStatus::None) {
+                largestTried = std::max(largestTried, p.modal && !p.firstOrder ? w : d);
+                ++nextSize;
+            } else {
+                s->slice *= 2;
+            }
             continue;
         }
         TableauOptions options;
@@ -358,8 +411,8 @@ Judgement search(Problem &p, const Budget &budget)
             options.axioms = axioms;
         if (p.firstOrder && p.modal)
             options.worldLimit = 3 + 2 * s->limit;
-        const TableauResult t = runTableau(
-            p.logic, p.premises, p.conclusion, options, budget.until(start + s->slice));
+        const TableauResult t = runTableau(p.logic, p.premises, p.conclusion, options,
+            budget.until(std::min(start + s->slice, graceEnd)));
         s->spent += CpuClock::now() - start;
         if (t.kind == TableauResult::Kind::Closed)
             return valid(p, t);
@@ -380,6 +433,8 @@ Judgement search(Problem &p, const Budget &budget)
             ++s->limit;
         }
     }
+    if (proof)
+        return proved(p, *proof);
     Judgement j;
     j.explanation = "No determinado: ";
     if (satisfiable)
@@ -387,7 +442,8 @@ Judgement search(Problem &p, const Budget &budget)
             += "el árbol tiene una rama abierta, pero no se halló un contramodelo que lo confirme";
     else
         j.explanation += "el árbol no se cerró con hasta "
-            + plural(deepestLimit, "ejemplar", "ejemplares") + " de ∀ por rama";
+            + plural(deepestLimit, "ejemplar", "ejemplares") + " de ∀ por rama"
+            + (saturation ? ", la saturación no llegó a ⊥" : "");
     j.explanation += ", y no hay contramodelo de hasta "
         + plural(largestTried, p.modal && !p.firstOrder ? "mundo" : "elemento",
             p.modal && !p.firstOrder ? "mundos" : "elementos");
