@@ -5,6 +5,7 @@
 #include "ModelText.h"
 #include "Models.h"
 #include "Parser.h"
+#include "WorldTableau.h"
 #include "saturation/Prover.h"
 
 #include <algorithm>
@@ -22,7 +23,7 @@ constexpr std::int64_t kTreeSteps = 400'000;
 constexpr int kFirstRoundMilliseconds = 20;
 // Once saturation has a proof, the tableau may still close within this much more processor
 // time: a tree, where there is one, is the explanation a student knows.
-constexpr auto kTreeGrace = std::chrono::milliseconds(30);
+constexpr auto kTreeGrace = std::chrono::milliseconds(100);
 
 std::string plural(int n, const char *one, const char *many)
 {
@@ -159,6 +160,17 @@ Judgement propositional(Problem &p, const Budget &budget)
 }
 
 // ---- a countermodel read from an open branch of a modal tableau ----------------------------
+
+// The evaluator's word on a model found by a search: frame and every formula at world 0.
+bool holdsAll(Problem &p, const std::vector<int> &formulas, const Structure &s)
+{
+    if (p.modal && !frameFits(s, p.system))
+        return false;
+    for (int f : formulas)
+        if (!holdsIn(p.logic, s, f))
+            return false;
+    return true;
+}
 
 std::optional<Structure> branchModel(Problem &p, const OpenBranch &open)
 {
@@ -310,7 +322,7 @@ std::vector<int> identityAxioms(Logic &L, const std::vector<int> &formulas)
 // One way of searching, with its own depth, its own time slice and the time it has used.
 struct Strategy
 {
-    enum Kind { Models, Branch, Line, Identity, Saturation } kind;
+    enum Kind { Models, Branch, Line, Identity, Saturation, Worlds } kind;
     int limit = 1;
     CpuClock::duration slice = std::chrono::milliseconds(kFirstRoundMilliseconds);
     CpuClock::duration spent{};
@@ -350,6 +362,19 @@ Judgement search(Problem &p, const Budget &budget)
     if (p.firstOrder && !p.modal)
         strategies.push_back({Strategy::Saturation});
     std::optional<ClauseProof> proof;
+    // Propositional modal logic one world at a time, remembering worlds that close.
+    // It decides these problems by itself; the labelled tableau and the model search wait, and
+    // take over only if it gives up.
+    std::unique_ptr<WorldTableau> worlds;
+    if (p.modal && !p.firstOrder && WorldTableau::supports(p.system)) {
+        for (Strategy &c : strategies)
+            c.done = true;
+        strategies.push_back({Strategy::Worlds});
+    }
+    auto resumeOthers = [&] {
+        for (Strategy &c : strategies)
+            c.done = c.kind == Strategy::Worlds;
+    };
     CpuClock::time_point graceEnd = CpuClock::time_point::max();
     std::size_t nextSize = 0;
     int largestTried = 0, deepestLimit = 0;
@@ -362,6 +387,29 @@ Judgement search(Problem &p, const Budget &budget)
         if (!s || CpuClock::now() >= graceEnd)
             break;
         const auto start = CpuClock::now();
+        if (s->kind == Strategy::Worlds) {
+            if (!worlds)
+                worlds = std::make_unique<WorldTableau>(
+                    p.logic, p.premises, p.conclusion, p.system, !p.argument);
+            WorldTableauResult r = worlds->run(budget.until(start + s->slice));
+            s->spent += CpuClock::now() - start;
+            if (r.kind == WorldTableauResult::Kind::Closed) {
+                TableauResult t;
+                t.kind = TableauResult::Kind::Closed;
+                t.tree = std::move(r.tree);
+                return valid(p, t);
+            }
+            if (r.kind == WorldTableauResult::Kind::Open) {
+                if (holdsAll(p, refutation, r.model))
+                    return invalid(p, refutation, r.model);
+                resumeOthers(); // a model that fails its check is never shown
+            } else if (worlds->gaveUp()) {
+                resumeOthers();
+            } else {
+                s->slice *= 2;
+            }
+            continue;
+        }
         if (s->kind == Strategy::Saturation) {
             const Budget turn = budget.until(start + s->slice);
             if (!saturation) {
