@@ -6,6 +6,7 @@
 #include "Models.h"
 #include "Parser.h"
 #include "WorldTableau.h"
+#include "saturation/Grounding.h"
 #include "saturation/Prover.h"
 
 #include <algorithm>
@@ -322,11 +323,12 @@ std::vector<int> identityAxioms(Logic &L, const std::vector<int> &formulas)
 // One way of searching, with its own depth, its own time slice and the time it has used.
 struct Strategy
 {
-    enum Kind { Models, Branch, Line, Identity, Saturation, Worlds } kind;
+    enum Kind { Models, Branch, Line, Identity, Saturation, Worlds, Ground } kind;
     int limit = 1;
     CpuClock::duration slice = std::chrono::milliseconds(kFirstRoundMilliseconds);
     CpuClock::duration spent{};
     bool done = false;
+    int weight = 1; // its share of the time, against the others'
 };
 
 Judgement search(Problem &p, const Budget &budget)
@@ -358,10 +360,25 @@ Judgement search(Problem &p, const Budget &budget)
     if (!axioms.empty())
         strategies.push_back({Strategy::Identity, 2});
     // Saturation, for first-order logic with identity: resumed turn after turn.
+    CpuClock::time_point graceEnd = CpuClock::time_point::max();
     std::unique_ptr<SaturationProver> saturation;
-    if (p.firstOrder && !p.modal)
+    std::unique_ptr<GroundProver> ground;
+    if (p.firstOrder && !p.modal) {
+        // The searches that decide most first-order problems get twice the share.
         strategies.push_back({Strategy::Saturation});
+        strategies.push_back({Strategy::Ground});
+        strategies[strategies.size() - 2].weight = strategies.back().weight = 2;
+    }
+    // The explanations, best first: a closed tree (returned at once), a saturation proof, ground
+    // instances. Once one is found the others get a little more time to bring a better one.
     std::optional<ClauseProof> proof;
+    std::optional<GroundRefutation> instances;
+    auto found = [&](Strategy::Kind kind) {
+        for (Strategy &c : strategies)
+            c.done = c.done || c.kind == Strategy::Models || c.kind == kind
+                || (proof && c.kind == Strategy::Ground);
+        graceEnd = std::min(graceEnd, CpuClock::now() + kTreeGrace);
+    };
     // Propositional modal logic one world at a time, remembering worlds that close.
     // It decides these problems by itself; the labelled tableau and the model search wait, and
     // take over only if it gives up.
@@ -375,14 +392,13 @@ Judgement search(Problem &p, const Budget &budget)
         for (Strategy &c : strategies)
             c.done = c.kind == Strategy::Worlds;
     };
-    CpuClock::time_point graceEnd = CpuClock::time_point::max();
     std::size_t nextSize = 0;
     int largestTried = 0, deepestLimit = 0;
     bool satisfiable = false;
     while (!budget.expired()) {
         Strategy *s = nullptr;
         for (Strategy &c : strategies)
-            if (!c.done && (!s || c.spent < s->spent))
+            if (!c.done && (!s || c.spent * s->weight < s->spent * c.weight))
                 s = &c;
         if (!s || CpuClock::now() >= graceEnd)
             break;
@@ -410,20 +426,40 @@ Judgement search(Problem &p, const Budget &budget)
             }
             continue;
         }
-        if (s->kind == Strategy::Saturation) {
-            const Budget turn = budget.until(start + s->slice);
+        if (s->kind == Strategy::Saturation || s->kind == Strategy::Ground) {
+            // Both start from one clausal form, made at the first turn of either.
+            const Budget turn = budget.until(std::min(start + s->slice, graceEnd));
             if (!saturation) {
                 saturation = std::make_unique<SaturationProver>(p.logic);
-                saturation->load(p.premises, p.conclusion, turn);
+                if (saturation->load(p.premises, p.conclusion, turn) == SaturationStatus::Refused)
+                    for (Strategy &c : strategies)
+                        c.done = c.done || c.kind == Strategy::Saturation
+                            || c.kind == Strategy::Ground;
             }
+        }
+        if (s->done)
+            continue;
+        if (s->kind == Strategy::Saturation) {
+            const Budget turn = budget.until(std::min(start + s->slice, graceEnd));
             const SaturationStatus status = saturation->run(turn);
             s->spent += CpuClock::now() - start;
             if (status == SaturationStatus::Proved) {
                 proof = saturation->proof(!p.argument);
-                // Valid: no countermodel to look for; the tableau may still bring a tree.
-                for (Strategy &c : strategies)
-                    c.done = c.done || c.kind == Strategy::Models || c.kind == Strategy::Saturation;
-                graceEnd = CpuClock::now() + kTreeGrace;
+                found(Strategy::Saturation);
+            } else if (status != SaturationStatus::Unknown) {
+                s->done = true;
+            }
+            continue;
+        }
+        if (s->kind == Strategy::Ground) {
+            const Budget turn = budget.until(std::min(start + s->slice, graceEnd));
+            if (!ground)
+                ground = std::make_unique<GroundProver>(*saturation);
+            const SaturationStatus status = ground->run(turn);
+            s->spent += CpuClock::now() - start;
+            if (status == SaturationStatus::Proved) {
+                instances = ground->refutation(!p.argument);
+                found(Strategy::Ground);
             } else if (status != SaturationStatus::Unknown) {
                 s->done = true;
             }
@@ -483,6 +519,14 @@ Judgement search(Problem &p, const Budget &budget)
     }
     if (proof)
         return proved(p, *proof);
+    if (instances) {
+        Judgement j;
+        j.decision = Decision::Valid;
+        j.explanation = groundText(p.logic, *instances);
+        j.reason = "refutación por "
+            + plural(static_cast<int>(instances->instances), "ejemplar", "ejemplares");
+        return j;
+    }
     Judgement j;
     j.explanation = "No determinado: ";
     if (satisfiable)

@@ -90,8 +90,8 @@ std::string proofText(const Logic &L, const ClauseProof &p)
             + (f.arity ? ", según los valores de sus argumentos" : "") + "\n";
     }
     for (const ProofDefinition &d : p.definitions)
-        out += "  " + L.predicateSymbol(d.predicate).name + ": " + L.text(d.formula) + " (de "
-            + origin(p, d.origin) + ")\n";
+        out += "  " + L.predicateSymbol(d.predicate).name + ", definido en " + origin(p, d.origin)
+            + ": " + L.text(d.formula) + "\n";
     return out;
 }
 

@@ -24,6 +24,7 @@ SaturationStatus SaturationProver::load(
     if (!clausifier.run(premises, conclusion, budget))
         return m_status = SaturationStatus::Refused;
     m_inputs = clausifier.formulas();
+    m_inputClauses = clausifier.clauses();
     // Rarer symbols rank higher: they are the ones a proof tends to rewrite away last.
     std::vector<int> uses(static_cast<std::size_t>(m_terms->symbolCount()), 0);
     auto count = [&](auto &self, Term t) -> void {

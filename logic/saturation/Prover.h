@@ -48,6 +48,11 @@ public:
 
     /// After Proved: the refutation, in the store's symbols.
     ClauseProof proof(bool conclusionIsFormula);
+    /// After load(): every clause of the clausal form, as input steps.
+    ClauseProof clausalForm(bool conclusionIsFormula);
+    saturation::TermBank &terms() { return *m_terms; }
+    Logic &logic() { return L; }
+    const std::vector<saturation::InputClause> &inputClauses() const { return m_inputClauses; }
 
     struct Statistics
     {
@@ -104,14 +109,13 @@ private:
     void backwardSubsume(int given);
     void backwardRewrite(int given);
 
-    // The proof (ProofBuilder.cpp).
-    struct ProofWriter;
-
     Logic &L;
     std::unique_ptr<saturation::TermBank> m_terms;
     std::unique_ptr<saturation::Kbo> m_kbo;
     std::unique_ptr<saturation::Substitution> m_sigma;
+    struct Assembler;
     std::vector<saturation::InputFormula> m_inputs;
+    std::vector<saturation::InputClause> m_inputClauses;
     std::vector<Clause> m_clauses;
     std::vector<Clause> m_fresh; // made by the inferences, not yet simplified and queued
     std::size_t m_freshDone = 0;
