@@ -84,7 +84,8 @@ struct CLine
 
 struct CNode
 {
-    std::vector<CLine> lines;
+    int first = 0, count = 0; // its new lines, in the search's one list of them (a node's lines
+                              // are all made before any node below it)
     enum class End : std::uint8_t { Open, Contradiction, Split, Successor } end = End::Open;
     int a = -1, b = -1; // Contradiction: the two lines; Split: the β line; Successor: the ◇
                         // line, -1 for the world seriality adds
@@ -111,9 +112,10 @@ struct WorldTableau::Search
     std::vector<int> unsatLabels;
     std::unordered_map<int, int> satWorld; // K, T, D: a label's world in the countermodel
     std::deque<CNode> nodes;               // grows without moving what the search holds
-    std::vector<Parts> parts;              // per formula, filled as met
-    std::vector<char> known;               // per formula: parts[] is filled
-    std::vector<int> complements;          // per formula, -1 until asked
+    std::vector<CLine> clines;
+    std::vector<Parts> parts;     // per formula, filled as met
+    std::vector<char> known;      // per formula: parts[] is filled
+    std::vector<int> complements; // per formula, -1 until asked
     struct ModelWorld
     {
         std::vector<int> atoms; // letters true there
@@ -237,7 +239,10 @@ struct WorldTableau::Search
         const int at = static_cast<int>(b.lines.size());
         b.lines.push_back(f);
         b.passed.push_back(0);
-        nodes[static_cast<std::size_t>(node)].lines.push_back({f, rule, from1, from2});
+        CNode &owner = nodes[static_cast<std::size_t>(node)];
+        if (owner.count++ == 0)
+            owner.first = static_cast<int>(clines.size());
+        clines.push_back({f, rule, from1, from2});
         if (present) {
             return true;
         }
@@ -587,7 +592,8 @@ struct Emitter
         if (tree.truncated)
             return;
         const CNode &n = S.nodes[static_cast<std::size_t>(id)];
-        for (const CLine &l : n.lines) {
+        for (int k = n.first; k < n.first + n.count; ++k) {
+            const CLine &l = S.clines[static_cast<std::size_t>(k)];
             TreeNode t;
             t.formula = l.formula;
             t.world = world;
