@@ -427,11 +427,11 @@ Judgement search(Problem &p, const Budget &budget)
             continue;
         }
         if (s->kind == Strategy::Saturation || s->kind == Strategy::Ground) {
-            // Both start from one clausal form, made at the first turn of either.
-            const Budget turn = budget.until(std::min(start + s->slice, graceEnd));
+            // Both start from one clausal form, made at the first turn of either; its size limits
+            // bound it, so that a short turn does not refuse a problem for good.
             if (!saturation) {
                 saturation = std::make_unique<SaturationProver>(p.logic);
-                if (saturation->load(p.premises, p.conclusion, turn) == SaturationStatus::Refused)
+                if (saturation->load(p.premises, p.conclusion, budget) == SaturationStatus::Refused)
                     for (Strategy &c : strategies)
                         c.done = c.done || c.kind == Strategy::Saturation
                             || c.kind == Strategy::Ground;
@@ -529,16 +529,20 @@ Judgement search(Problem &p, const Budget &budget)
     }
     Judgement j;
     j.explanation = "No determinado: ";
-    if (satisfiable)
+    if (worlds && deepestLimit == 0 && !satisfiable)
+        j.explanation += "la búsqueda mundo a mundo no terminó tras examinar "
+            + plural(static_cast<int>(worlds->worldsExamined()), "mundo", "mundos");
+    else if (satisfiable)
         j.explanation
             += "el árbol tiene una rama abierta, pero no se halló un contramodelo que lo confirme";
     else
         j.explanation += "el árbol no se cerró con hasta "
             + plural(deepestLimit, "ejemplar", "ejemplares") + " de ∀ por rama"
             + (saturation ? ", la saturación no llegó a ⊥" : "");
-    j.explanation += ", y no hay contramodelo de hasta "
-        + plural(largestTried, p.modal && !p.firstOrder ? "mundo" : "elemento",
-            p.modal && !p.firstOrder ? "mundos" : "elementos");
+    if (!worlds || largestTried > 0)
+        j.explanation += ", y no hay contramodelo de hasta "
+            + plural(largestTried, p.modal && !p.firstOrder ? "mundo" : "elemento",
+                p.modal && !p.firstOrder ? "mundos" : "elementos");
     // What stopped it: the clock, the user, or the sizes the search allows itself.
     j.stop = budget.stop() != Stop::None ? budget.stop() : Stop::Size;
     if (j.stop == Stop::Time)

@@ -707,6 +707,11 @@ bool WorldTableau::gaveUp() const
     return m_search->tooDeep;
 }
 
+std::size_t WorldTableau::worldsExamined() const
+{
+    return m_search->worlds.size();
+}
+
 bool WorldTableau::supports(ModalSystem system)
 {
     return system == ModalSystem::K || system == ModalSystem::T || system == ModalSystem::D

@@ -37,6 +37,8 @@ public:
     WorldTableauResult run(const Budget &budget);
     /// Unknown for good: a branch deeper than the search allows itself, not the budget.
     bool gaveUp() const;
+    /// The worlds whose formulas have been expanded so far.
+    std::size_t worldsExamined() const;
 
     struct Search; // the search and what it learnt, shared with the tree's writer
 

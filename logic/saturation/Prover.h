@@ -129,7 +129,6 @@ private:
     std::vector<Entry> m_entries;
     std::vector<int> m_paths;
     std::unordered_set<Term> m_normal; // terms no rewriter applies to, until a new one comes
-    std::vector<int> m_candidates;
     saturation::Substitution::Fresh m_renaming;
     const Budget *m_budget = nullptr;
     SaturationStatus m_status = SaturationStatus::Unknown;
