@@ -5,9 +5,14 @@
 #include "ModelText.h"
 #include "Models.h"
 #include "Parser.h"
+#include "WorldTableau.h"
+#include "saturation/Grounding.h"
+#include "saturation/Prover.h"
 
 #include <algorithm>
 #include <map>
+#include <memory>
+#include <optional>
 #include <set>
 
 namespace logic {
@@ -20,6 +25,15 @@ constexpr std::int64_t kTreeSteps = 400'000;
 // processor time, then the answer goes without it.
 constexpr auto kExplainingTree = std::chrono::milliseconds(150);
 constexpr int kFirstRoundMilliseconds = 20;
+// Once saturation has a proof, the tableau may still close within this much more processor
+// time: a tree, where there is one, is the explanation a student knows. Unoptimised and
+// sanitised builds (where the tests also run) do in it a tenth of the work, and get ten times.
+#if defined(NDEBUG) && !defined(__SANITIZE_ADDRESS__)
+constexpr int kSlowBuild = 1;
+#else
+constexpr int kSlowBuild = 10;
+#endif
+constexpr auto kTreeGrace = std::chrono::milliseconds(100 * kSlowBuild);
 
 std::string plural(int n, const char *one, const char *many)
 {
@@ -78,6 +92,20 @@ Judgement invalid(const Problem &p, const std::vector<int> &refutation, const St
         j.reason = "contramodelo de " + plural(model.worlds, "mundo", "mundos");
     else
         j.reason = "contramodelo de " + plural(model.domain, "elemento", "elementos");
+    return j;
+}
+
+Judgement proved(const Problem &p, const ClauseProof &proof)
+{
+    Judgement j;
+    j.decision = Decision::Valid;
+    j.explanation = "Demostración por saturación (las premisas y la negación de la "
+        + std::string(p.argument ? "conclusión" : "fórmula")
+        + ", en forma clausal, llevan a ⊥; cada cláusula vale para todos los valores de sus "
+          "variables):\n"
+        + proofText(p.logic, proof);
+    j.reason = "refutación por saturación de "
+        + plural(static_cast<int>(proof.steps.size()), "paso", "pasos");
     return j;
 }
 
@@ -158,6 +186,17 @@ Judgement propositional(Problem &p, const Budget &budget)
 }
 
 // ---- a countermodel read from an open branch of a modal tableau ----------------------------
+
+// The evaluator's word on a model found by a search: frame and every formula at world 0.
+bool holdsAll(Problem &p, const std::vector<int> &formulas, const Structure &s)
+{
+    if (p.modal && !frameFits(s, p.system))
+        return false;
+    for (int f : formulas)
+        if (!holdsIn(p.logic, s, f))
+            return false;
+    return true;
+}
 
 std::optional<Structure> branchModel(Problem &p, const OpenBranch &open)
 {
@@ -309,11 +348,12 @@ std::vector<int> identityAxioms(Logic &L, const std::vector<int> &formulas)
 // One way of searching, with its own depth, its own time slice and the time it has used.
 struct Strategy
 {
-    enum Kind { Models, Branch, Line, Identity } kind;
+    enum Kind { Models, Branch, Line, Identity, Saturation, Worlds, Ground } kind;
     int limit = 1;
     CpuClock::duration slice = std::chrono::milliseconds(kFirstRoundMilliseconds);
     CpuClock::duration spent{};
     bool done = false;
+    int weight = 1; // its share of the time, against the others'
 };
 
 Judgement search(Problem &p, const Budget &budget)
@@ -344,28 +384,131 @@ Judgement search(Problem &p, const Budget &budget)
         strategies.push_back({Strategy::Line});
     if (!axioms.empty())
         strategies.push_back({Strategy::Identity, 2});
+    // Saturation, for first-order logic with identity: resumed turn after turn.
+    CpuClock::time_point graceEnd = CpuClock::time_point::max();
+    std::unique_ptr<SaturationProver> saturation;
+    std::unique_ptr<GroundProver> ground;
+    if (p.firstOrder && !p.modal) {
+        // The searches that decide most first-order problems get twice the share.
+        strategies.push_back({Strategy::Saturation});
+        strategies.push_back({Strategy::Ground});
+        strategies[strategies.size() - 2].weight = strategies.back().weight = 2;
+    }
+    // The explanations, best first: a closed tree (returned at once), a saturation proof, ground
+    // instances. Once one is found the others get a little more time to bring a better one.
+    std::optional<ClauseProof> proof;
+    std::optional<GroundRefutation> instances;
+    auto found = [&](Strategy::Kind kind) {
+        for (Strategy &c : strategies)
+            c.done = c.done || c.kind == Strategy::Models || c.kind == kind
+                || (proof && c.kind == Strategy::Ground);
+        graceEnd = std::min(graceEnd, CpuClock::now() + kTreeGrace);
+    };
+    // Propositional modal logic one world at a time, remembering worlds that close.
+    // It decides these problems by itself; the labelled tableau and the model search wait, and
+    // take over only if it gives up.
+    std::unique_ptr<WorldTableau> worlds;
+    if (p.modal && !p.firstOrder && WorldTableau::supports(p.system)) {
+        for (Strategy &c : strategies)
+            c.done = true;
+        strategies.push_back({Strategy::Worlds});
+    }
+    auto resumeOthers = [&] {
+        for (Strategy &c : strategies)
+            c.done = c.kind == Strategy::Worlds;
+    };
     std::size_t nextSize = 0;
     int largestTried = 0, deepestLimit = 0;
     bool satisfiable = false;
     while (!budget.expired()) {
         Strategy *s = nullptr;
         for (Strategy &c : strategies)
-            if (!c.done && (!s || c.spent < s->spent))
+            if (!c.done && (!s || c.spent * s->weight < s->spent * c.weight))
                 s = &c;
-        if (!s)
+        if (!s || CpuClock::now() >= graceEnd)
             break;
         const auto start = CpuClock::now();
+        if (s->kind == Strategy::Worlds) {
+            if (!worlds)
+                worlds = std::make_unique<WorldTableau>(
+                    p.logic, p.premises, p.conclusion, p.system, !p.argument);
+            WorldTableauResult r = worlds->run(budget.until(start + s->slice));
+            s->spent += CpuClock::now() - start;
+            if (r.kind == WorldTableauResult::Kind::Closed) {
+                TableauResult t;
+                t.kind = TableauResult::Kind::Closed;
+                t.tree = std::move(r.tree);
+                return valid(p, t);
+            }
+            if (r.kind == WorldTableauResult::Kind::Open) {
+                if (holdsAll(p, refutation, r.model))
+                    return invalid(p, refutation, r.model);
+                resumeOthers(); // a model that fails its check is never shown
+            } else if (worlds->gaveUp()) {
+                resumeOthers();
+            } else {
+                s->slice *= 2;
+            }
+            continue;
+        }
+        if (s->kind == Strategy::Saturation || s->kind == Strategy::Ground) {
+            // Both start from one clausal form, made at the first turn of either; its size limits
+            // bound it, so that a short turn does not refuse a problem for good.
+            if (!saturation) {
+                saturation = std::make_unique<SaturationProver>(p.logic);
+                if (saturation->load(p.premises, p.conclusion, budget) == SaturationStatus::Refused)
+                    for (Strategy &c : strategies)
+                        c.done = c.done || c.kind == Strategy::Saturation
+                            || c.kind == Strategy::Ground;
+            }
+        }
+        if (s->done)
+            continue;
+        if (s->kind == Strategy::Saturation) {
+            const Budget turn = budget.until(std::min(start + s->slice, graceEnd));
+            const SaturationStatus status = saturation->run(turn);
+            s->spent += CpuClock::now() - start;
+            if (status == SaturationStatus::Proved) {
+                proof = saturation->proof(!p.argument);
+                found(Strategy::Saturation);
+            } else if (status != SaturationStatus::Unknown) {
+                s->done = true;
+            }
+            continue;
+        }
+        if (s->kind == Strategy::Ground) {
+            const Budget turn = budget.until(std::min(start + s->slice, graceEnd));
+            if (!ground)
+                ground = std::make_unique<GroundProver>(*saturation);
+            const SaturationStatus status = ground->run(turn);
+            s->spent += CpuClock::now() - start;
+            if (status == SaturationStatus::Proved) {
+                instances = ground->refutation(!p.argument);
+                found(Strategy::Ground);
+            } else if (status != SaturationStatus::Unknown) {
+                s->done = true;
+            }
+            continue;
+        }
         if (s->kind == Strategy::Models) {
             if (nextSize >= sizes.size()) {
                 s->done = true;
                 continue;
             }
-            const auto [d, w] = sizes[nextSize++];
-            const ModelSearch m = findModel(p.logic, refutation, p.system, d, w, budget);
-            largestTried = std::max(largestTried, p.modal && !p.firstOrder ? w : d);
+            // A size gets a slice like the others, and more next time, so that a size too big to
+            // search soon does not take the turns of the proof searches.
+            const auto [d, w] = sizes[nextSize];
+            const ModelSearch m
+                = findModel(p.logic, refutation, p.system, d, w, budget.until(start + s->slice));
             if (m.status == ModelStatus::Found)
                 return invalid(p, refutation, m.model);
             s->spent += CpuClock::now() - start;
+            if (m.status == ModelStatus::None) {
+                largestTried = std::max(largestTried, p.modal && !p.firstOrder ? w : d);
+                ++nextSize;
+            } else {
+                s->slice *= 2;
+            }
             continue;
         }
         TableauOptions options;
@@ -377,8 +520,8 @@ Judgement search(Problem &p, const Budget &budget)
             options.axioms = axioms;
         if (p.firstOrder && p.modal)
             options.worldLimit = 3 + 2 * s->limit;
-        const TableauResult t = runTableau(
-            p.logic, p.premises, p.conclusion, options, budget.until(start + s->slice));
+        const TableauResult t = runTableau(p.logic, p.premises, p.conclusion, options,
+            budget.until(std::min(start + s->slice, graceEnd)));
         s->spent += CpuClock::now() - start;
         if (t.kind == TableauResult::Kind::Closed)
             return valid(p, t);
@@ -399,17 +542,32 @@ Judgement search(Problem &p, const Budget &budget)
             ++s->limit;
         }
     }
+    if (proof)
+        return proved(p, *proof);
+    if (instances) {
+        Judgement j;
+        j.decision = Decision::Valid;
+        j.explanation = groundText(p.logic, *instances);
+        j.reason = "refutación por "
+            + plural(static_cast<int>(instances->instances), "ejemplar", "ejemplares");
+        return j;
+    }
     Judgement j;
     j.explanation = "No determinado: ";
-    if (satisfiable)
+    if (worlds && deepestLimit == 0 && !satisfiable)
+        j.explanation += "la búsqueda mundo a mundo no terminó tras examinar "
+            + plural(static_cast<int>(worlds->worldsExamined()), "mundo", "mundos");
+    else if (satisfiable)
         j.explanation
             += "el árbol tiene una rama abierta, pero no se halló un contramodelo que lo confirme";
     else
         j.explanation += "el árbol no se cerró con hasta "
-            + plural(deepestLimit, "ejemplar", "ejemplares") + " de ∀ por rama";
-    j.explanation += ", y no hay contramodelo de hasta "
-        + plural(largestTried, p.modal && !p.firstOrder ? "mundo" : "elemento",
-            p.modal && !p.firstOrder ? "mundos" : "elementos");
+            + plural(deepestLimit, "ejemplar", "ejemplares") + " de ∀ por rama"
+            + (saturation ? ", la saturación no llegó a ⊥" : "");
+    if (!worlds || largestTried > 0)
+        j.explanation += ", y no hay contramodelo de hasta "
+            + plural(largestTried, p.modal && !p.firstOrder ? "mundo" : "elemento",
+                p.modal && !p.firstOrder ? "mundos" : "elementos");
     // What stopped it: the clock, the user, or the sizes the search allows itself.
     j.stop = budget.stop() != Stop::None ? budget.stop() : Stop::Size;
     if (j.stop == Stop::Time)

@@ -21,14 +21,20 @@ public:
             if (it == M.predicates.end())
                 return false;
             std::size_t index = 0;
-            for (int a : L.atomArgs(f))
-                index = index * static_cast<std::size_t>(M.domain)
-                    + static_cast<std::size_t>(value(a));
+            for (int a : L.atomArgs(f)) {
+                const int v = value(a);
+                if (v < 0)
+                    return false; // a function the model lacks: as if the atom were
+                index = index * static_cast<std::size_t>(M.domain) + static_cast<std::size_t>(v);
+            }
             const std::size_t base
                 = static_cast<std::size_t>(w) * tupleCount(M.domain, L.predicateSymbol(n.a).arity);
             return it->second.at(base + index) != 0;
         }
-        case Fk::Equal: return value(n.a) == value(n.b);
+        case Fk::Equal: {
+            const int a = value(n.a), b = value(n.b);
+            return a >= 0 && a == b;
+        }
         case Fk::Top: return true;
         case Fk::Bottom: return false;
         case Fk::Not: return !holds(n.a, w);
@@ -72,8 +78,12 @@ private:
         if (n.kind != Tk::App || it == M.functions.end())
             return -1;
         std::size_t index = 0;
-        for (int a : L.args(t))
-            index = index * static_cast<std::size_t>(M.domain) + static_cast<std::size_t>(value(a));
+        for (int a : L.args(t)) {
+            const int v = value(a);
+            if (v < 0)
+                return -1;
+            index = index * static_cast<std::size_t>(M.domain) + static_cast<std::size_t>(v);
+        }
         return it->second.at(index);
     }
 

@@ -3,14 +3,14 @@
 #include "Derivations.h"
 
 #include "Api.h"
-#include "Checker.h"
 #include "Cp1252.h"
-#include "Derivation.h"
 #include "Engine.h"
 #include "Lexer.h"
 #include "Parser.h"
-#include "Prover.h"
 #include "Text.h"
+#include "deduction/Checker.h"
+#include "deduction/Derivation.h"
+#include "deduction/Prover.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,12 +1,12 @@
 // Derivations as students write them: how the reader takes the notation apart, and what the
 // checker says of each rule's correct use and of the faulty uses students make.
 
-#include "Checker.h"
-#include "Derivation.h"
 #include "Harness.h"
-#include "Latex.h"
-#include "NextStep.h"
 #include "Text.h"
+#include "deduction/Checker.h"
+#include "deduction/Derivation.h"
+#include "deduction/Latex.h"
+#include "deduction/NextStep.h"
 
 #include <chrono>
 #include <cstdlib>

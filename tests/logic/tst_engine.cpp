@@ -245,6 +245,15 @@ TEST(theEvaluatorReadsAHandMadeStructureAsTextbooksDo)
         && !frameFits(s, ModalSystem::D));
     s.predicates[symbol(true, "R", 2)][1] = 0; // now 0 sees nothing: ∀x∃y Rxy fails
     CHECK(!holdsIn(p.logic, s, p.line.conclusion));
+    // A name the structure does not interpret makes its atoms false, and never a crash.
+    Parsed q = parse("F(g(c)) ∨ c = c ∨ ¬F(f(a))");
+    Structure t;
+    t.domain = 2;
+    t.functions[q.logic.function("f", 1)] = {1, 0};
+    t.functions[q.logic.function("a", 0)] = {0};
+    t.predicates[q.logic.predicate("F", 1)] = {1, 0};
+    CHECK(holdsIn(q.logic, t, q.line.conclusion)); // ¬F(f(a)): f(a) = 1, F false there
+    CHECK(!holdsIn(q.logic, t, q.logic.node(q.logic.node(q.line.conclusion).a).a));
 }
 
 TEST(theModelSearchMissesNoModelThatBruteForceFinds)

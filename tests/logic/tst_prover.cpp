@@ -4,16 +4,16 @@
 // semantic re-check that shares nothing with the checker decides. "Siguiente paso", repeated
 // from any point of those derivations, must finish them.
 
-#include "Checker.h"
-#include "Derivation.h"
 #include "Engine.h"
 #include "Harness.h"
 #include "Lexer.h"
-#include "NextStep.h"
 #include "Parser.h"
-#include "Prover.h"
 #include "RandomArguments.h"
 #include "Text.h"
+#include "deduction/Checker.h"
+#include "deduction/Derivation.h"
+#include "deduction/NextStep.h"
+#include "deduction/Prover.h"
 
 #include <atomic>
 #include <chrono>

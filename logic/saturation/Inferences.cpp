@@ -1,0 +1,291 @@
+// The generating rules of the calculus, between the given clause and the active ones (itself
+// included, renamed apart): each unifies, instantiates both clauses and keeps the conclusion only
+// when the literals it used are eligible in the instances (the selected literal, or one that no
+// other literal exceeds).
+#include "Prover.h"
+
+namespace logic {
+
+using namespace saturation;
+
+bool SaturationProver::instantiate(const Clause &c, int bank, std::vector<Literal> &out)
+{
+    out.clear();
+    for (const Literal &l : c.literals) {
+        const Term a = m_sigma->instantiate(l.lhs, bank, m_renaming);
+        const Term b = a < 0 ? -1 : m_sigma->instantiate(l.rhs, bank, m_renaming);
+        if (b < 0)
+            return false;
+        out.push_back({a, b, l.positive});
+    }
+    return true;
+}
+
+bool SaturationProver::maximalIn(const std::vector<Literal> &literals, std::size_t i) const
+{
+    for (std::size_t j = 0; j < literals.size(); ++j)
+        if (j != i && m_kbo->compare(literals[j], literals[i]) == Order::Greater)
+            return false;
+    return true;
+}
+
+bool SaturationProver::eligible(const Clause &c, const std::vector<Literal> &instance, int i) const
+{
+    if (c.selected >= 0)
+        return c.selected == i;
+    return c.maximal[static_cast<std::size_t>(i)]
+        && maximalIn(instance, static_cast<std::size_t>(i));
+}
+
+void SaturationProver::emit(
+    std::vector<Literal> &&literals, ClauseRule rule, std::vector<int> parents)
+{
+    ++m_stats.generated;
+    if (!normalize(*m_terms, literals))
+        return;
+    Clause c;
+    c.literals = std::move(literals);
+    c.rule = rule;
+    for (int p : parents)
+        c.goal = c.goal || m_clauses[static_cast<std::size_t>(p)].goal;
+    c.parents = std::move(parents);
+    m_fresh.push_back(std::move(c));
+}
+
+void SaturationProver::resolve(int pos, int i, int neg, int j)
+{
+    const Clause &P = m_clauses[static_cast<std::size_t>(pos)];
+    const Clause &N = m_clauses[static_cast<std::size_t>(neg)];
+    const std::size_t mark = m_sigma->mark();
+    if (!m_sigma->unify(P.literals[static_cast<std::size_t>(i)].lhs, 0,
+            N.literals[static_cast<std::size_t>(j)].lhs, 1))
+        return;
+    m_renaming.reset();
+    std::vector<Literal> a, b;
+    const bool ok
+        = instantiate(P, 0, a) && instantiate(N, 1, b) && eligible(P, a, i) && eligible(N, b, j);
+    m_sigma->undo(mark);
+    if (!ok)
+        return;
+    std::vector<Literal> out;
+    for (std::size_t k = 0; k < a.size(); ++k)
+        if (static_cast<int>(k) != i)
+            out.push_back(a[k]);
+    for (std::size_t k = 0; k < b.size(); ++k)
+        if (static_cast<int>(k) != j)
+            out.push_back(b[k]);
+    emit(std::move(out), ClauseRule::Resolution, {pos, neg});
+}
+
+void SaturationProver::superpose(
+    int from, int i, int fside, int into, int j, int side, const std::vector<int> &path)
+{
+    const Clause &F = m_clauses[static_cast<std::size_t>(from)];
+    const Clause &D = m_clauses[static_cast<std::size_t>(into)];
+    const Literal &e = F.literals[static_cast<std::size_t>(i)];
+    const Literal &target = D.literals[static_cast<std::size_t>(j)];
+    const Term l = fside ? e.rhs : e.lhs;
+    const Term s = side ? target.rhs : target.lhs;
+    const Term u = m_terms->subtermAt(s, path);
+    const std::size_t mark = m_sigma->mark();
+    if (!m_sigma->unify(l, 0, u, 1))
+        return;
+    m_renaming.reset();
+    std::vector<Literal> a, b;
+    bool ok = instantiate(F, 0, a) && instantiate(D, 1, b);
+    m_sigma->undo(mark);
+    if (!ok)
+        return;
+    const Literal &ei = a[static_cast<std::size_t>(i)], &dj = b[static_cast<std::size_t>(j)];
+    const Term li = fside ? ei.rhs : ei.lhs, ri = fside ? ei.lhs : ei.rhs;
+    const Term si = side ? dj.rhs : dj.lhs, ti = side ? dj.lhs : dj.rhs;
+    auto larger = [&](Term x, Term y) {
+        const Order o = m_kbo->compare(x, y);
+        return o == Order::Greater || o == Order::Incomparable;
+    };
+    ok = larger(li, ri) && (dj.rhs == m_terms->truth() || larger(si, ti)) && eligible(F, a, i)
+        && eligible(D, b, j);
+    if (!ok)
+        return;
+    const Term replaced = m_terms->replaceAt(si, path, ri);
+    std::vector<Literal> out;
+    for (std::size_t k = 0; k < b.size(); ++k)
+        out.push_back(static_cast<int>(k) != j ? b[k]
+                : side                         ? Literal{ti, replaced, dj.positive}
+                                               : Literal{replaced, ti, dj.positive});
+    for (std::size_t k = 0; k < a.size(); ++k)
+        if (static_cast<int>(k) != i)
+            out.push_back(a[k]);
+    emit(std::move(out), ClauseRule::Superposition, {from, into});
+}
+
+void SaturationProver::factor(int id)
+{
+    const Clause &C = m_clauses[static_cast<std::size_t>(id)];
+    if (C.selected >= 0)
+        return;
+    const Term truth = m_terms->truth();
+    for (std::size_t i = 0; i < C.literals.size(); ++i) {
+        const Literal &li = C.literals[i];
+        if (!li.positive || li.rhs != truth || !C.maximal[i])
+            continue;
+        for (std::size_t j = 0; j < C.literals.size(); ++j) {
+            const Literal &lj = C.literals[j];
+            if (j == i || !lj.positive || lj.rhs != truth
+                || m_terms->head(li.lhs) != m_terms->head(lj.lhs))
+                continue;
+            const std::size_t mark = m_sigma->mark();
+            if (!m_sigma->unify(li.lhs, 0, lj.lhs, 0))
+                continue;
+            m_renaming.reset();
+            std::vector<Literal> a;
+            const bool ok = instantiate(C, 0, a) && eligible(C, a, static_cast<int>(i));
+            m_sigma->undo(mark);
+            if (!ok)
+                continue;
+            a.erase(a.begin() + static_cast<std::ptrdiff_t>(j));
+            emit(std::move(a), ClauseRule::Factoring, {id});
+        }
+    }
+}
+
+void SaturationProver::equalityResolve(int id)
+{
+    const Clause &C = m_clauses[static_cast<std::size_t>(id)];
+    for (std::size_t i = 0; i < C.literals.size(); ++i) {
+        const Literal &l = C.literals[i];
+        if (l.positive || l.rhs == m_terms->truth())
+            continue;
+        if (C.selected >= 0 ? C.selected != static_cast<int>(i) : !C.maximal[i])
+            continue;
+        const std::size_t mark = m_sigma->mark();
+        if (!m_sigma->unify(l.lhs, 0, l.rhs, 0))
+            continue;
+        m_renaming.reset();
+        std::vector<Literal> a;
+        const bool ok = instantiate(C, 0, a) && eligible(C, a, static_cast<int>(i));
+        m_sigma->undo(mark);
+        if (!ok)
+            continue;
+        a.erase(a.begin() + static_cast<std::ptrdiff_t>(i));
+        emit(std::move(a), ClauseRule::EqualityResolution, {id});
+    }
+}
+
+void SaturationProver::equalityFactor(int id)
+{
+    const Clause &C = m_clauses[static_cast<std::size_t>(id)];
+    if (C.selected >= 0)
+        return;
+    const Term truth = m_terms->truth();
+    for (std::size_t i = 0; i < C.literals.size(); ++i) {
+        const Literal &li = C.literals[i];
+        if (!li.positive || li.rhs == truth || !C.maximal[i])
+            continue;
+        for (int side = 0; side < 2; ++side)
+            for (std::size_t j = 0; j < C.literals.size(); ++j) {
+                const Literal &lj = C.literals[j];
+                if (j == i || !lj.positive || lj.rhs == truth)
+                    continue;
+                for (int side2 = 0; side2 < 2; ++side2) {
+                    const std::size_t mark = m_sigma->mark();
+                    if (!m_sigma->unify(side ? li.rhs : li.lhs, 0, side2 ? lj.rhs : lj.lhs, 0))
+                        continue;
+                    m_renaming.reset();
+                    std::vector<Literal> a;
+                    bool ok = instantiate(C, 0, a) && eligible(C, a, static_cast<int>(i));
+                    m_sigma->undo(mark);
+                    if (!ok)
+                        continue;
+                    const Literal &ai = a[i], &aj = a[j];
+                    const Term s = side ? ai.rhs : ai.lhs, t = side ? ai.lhs : ai.rhs;
+                    const Term t2 = side2 ? aj.lhs : aj.rhs;
+                    const Order o = m_kbo->compare(s, t);
+                    if (o == Order::Less || o == Order::Equal)
+                        continue;
+                    std::vector<Literal> out;
+                    for (std::size_t k = 0; k < a.size(); ++k)
+                        if (k != i)
+                            out.push_back(a[k]);
+                    out.push_back({t, t2, false});
+                    emit(std::move(out), ClauseRule::EqualityFactoring, {id});
+                }
+            }
+    }
+}
+
+void SaturationProver::generate(int given)
+{
+    const Clause &g = m_clauses[static_cast<std::size_t>(given)];
+    const TermBank &T = *m_terms;
+    const Kbo &kbo = *m_kbo;
+    std::size_t work = 0;
+    auto stop = [&] { return (++work & 127) == 0 && m_budget->expired(); };
+    std::vector<int> found;
+    for (std::size_t i = 0; i < g.literals.size(); ++i) {
+        const Literal &l = g.literals[i];
+        const int li = static_cast<int>(i);
+        const bool candidate = g.selected >= 0 ? g.selected == li : g.maximal[i] != 0;
+        if (!candidate)
+            continue;
+        const bool predicate = l.rhs == T.truth();
+        if (predicate) {
+            found.clear();
+            (l.positive ? m_negative : m_positive)->unifiable(l.lhs, found);
+            for (int e : found) {
+                const Entry en = m_entries[static_cast<std::size_t>(e)];
+                if (!alive(en.clause) || stop())
+                    continue;
+                if (l.positive)
+                    resolve(given, li, en.clause, en.literal);
+                else
+                    resolve(en.clause, en.literal, given, li);
+            }
+        }
+        for (int side = 0; side < (predicate ? 1 : 2); ++side) {
+            const Term s = side ? l.rhs : l.lhs, o = side ? l.lhs : l.rhs;
+            if (!predicate && kbo.compare(s, o) == Order::Less)
+                continue;
+            // The given clause's identity into the active clauses.
+            if (!predicate && l.positive && g.selected < 0) {
+                found.clear();
+                m_into->unifiable(s, found);
+                for (int e : found) {
+                    const Entry en = m_entries[static_cast<std::size_t>(e)];
+                    if (!alive(en.clause) || stop())
+                        continue;
+                    const std::vector<int> path(
+                        m_paths.begin() + en.path, m_paths.begin() + en.path + en.length);
+                    superpose(given, li, side, en.clause, en.literal, en.side, path);
+                }
+            }
+            // The active clauses' identities into the given clause.
+            std::vector<int> path;
+            auto into = [&](auto &self, Term t) -> void {
+                if (T.isVar(t))
+                    return;
+                if (!path.empty() || !T.isPredicateAtom(t)) {
+                    std::vector<int> from;
+                    m_from->unifiable(t, from);
+                    for (int e : from) {
+                        const Entry en = m_entries[static_cast<std::size_t>(e)];
+                        if (alive(en.clause) && !stop())
+                            superpose(en.clause, en.literal, en.side, given, li, side, path);
+                    }
+                }
+                // Superposition makes terms, which may move the arguments: read them afresh.
+                for (std::size_t k = 0; k < T.args(t).size(); ++k) {
+                    path.push_back(static_cast<int>(k));
+                    self(self, T.args(t)[k]);
+                    path.pop_back();
+                }
+            };
+            into(into, s);
+        }
+    }
+    factor(given);
+    equalityResolve(given);
+    equalityFactor(given);
+}
+
+} // namespace logic
