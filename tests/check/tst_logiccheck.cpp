@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTextBlock>
+#include <QTimer>
 
 #include <csignal>
 
@@ -283,6 +284,38 @@ private Q_SLOTS:
         QVERIFY(processGone(pid));
         QVERIFY(!checks()->isVisible());
         QVERIFY(checks()->answerView->toPlainText().isEmpty());
+    }
+
+    void hostileLinesGetAnswersWhileTheEditorKeepsAnswering()
+    {
+        setLogicWorkerForTests(QString()); // zarvik-logic beside the executable
+        m_form->SeleccionatTodo1->trigger();
+        m_form->Borrar1->trigger();
+        // A chain of 10^4 conditionals, and a line of 10^6 negations: past the one depth limit.
+        QByteArray chain = "p0";
+        for (int i = 1; i < 10'000; ++i)
+            chain += " -> p" + QByteArray::number(i % 50);
+        m_edit->replaceSel(chain + "\r\n" + QByteArray(1'000'000, '~') + "p V p");
+        m_form->SeleccionatTodo1->trigger();
+        QElapsedTimer sinceTick;
+        qint64 longest = 0;
+        QTimer tick;
+        connect(&tick, &QTimer::timeout, this,
+            [&] { longest = std::max(longest, sinceTick.restart()); });
+        sinceTick.start();
+        tick.start(5);
+        m_form->Comprobar1->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            checks() && checks()->isVisible() && !checks()->inProgress(), 60000);
+        tick.stop();
+        const QString shown = checks()->answerView->toPlainText();
+        QVERIFY2(
+            shown.startsWith(QStringLiteral("Línea 1: p0 → (p1 → ")), qPrintable(shown.left(200)));
+        QVERIFY(shown.contains(QStringLiteral("Fórmula válida")));
+        QVERIFY(shown.contains(
+            QStringLiteral("Error en la línea 2, columna 1: la fórmula anida más de")));
+        // A generous bound for a shared test machine; bench_check_long_document measures it.
+        QVERIFY2(longest < 1000, qPrintable(QString::number(longest)));
     }
 
     void theRealEngineTabulatesAOneLineArgumentAndFindsItsErrorInPlace()

@@ -19,26 +19,27 @@ limit=2097152
 if nm -C "$build/zarvik-pl" 2>/dev/null | grep -q __asan_init; then limit=unlimited; fi
 
 # chain N SEPARATOR FIRST: FIRST then N-1 more operands.
-chain() { awk -v n="$1" -v sep="$2" 'BEGIN { s = "p0"; for (i = 1; i < n; i++) s = s sep "p" (i % 50); print s }'; }
-repeat() { awk -v n="$1" -v s="$2" 'BEGIN { out = ""; for (i = 0; i < n; i++) out = out s; printf "%s", out }'; }
+# Written piece by piece: building the whole line in one string would be quadratic.
+chain() { awk -v n="$1" -v sep="$2" 'BEGIN { printf "p0"; for (i = 1; i < n; i++) printf "%sp%d", sep, i % 50; print "" }'; }
+repeat() { awk -v n="$1" -v s="$2" 'BEGIN { for (i = 0; i < n; i++) printf "%s", s }'; }
 
 chain 10000 ' -> ' > "$work/chain4.txt"
 chain 1000000 ' -> ' > "$work/chain6.txt"
 { repeat 10000 '~'; echo 'p V p'; } > "$work/neg4.txt"
 { repeat 1000000 '~'; echo 'p V p'; } > "$work/neg6.txt"
 { repeat 1310720 'p & q V '; echo r; } > "$work/line10mb.txt"
-{ awk 'BEGIN { s = "p1"; for (i = 2; i <= 10000; i++) s = s " V p" i; print s " V ~p1" }'; } > "$work/letters4.txt"
-{ awk 'BEGIN { s = ""; for (i = 1; i <= 10000; i++) s = s "∀x" i; print s "F(x1) ⊨ Fa" }'; } > "$work/quantifiers4.txt"
+awk 'BEGIN { printf "p1"; for (i = 2; i <= 10000; i++) printf " V p%d", i; print " V ~p1" }' > "$work/letters4.txt"
+awk 'BEGIN { for (i = 1; i <= 10000; i++) printf "∀x%d", i; print "F(x1) ⊨ Fa" }' > "$work/quantifiers4.txt"
 
 # run NAME EXPECTED -- COMMAND...: the command ends by itself (status below 128) within 60 s
 # under the memory limit, and its output holds EXPECTED.
 run() {
-    name=$1 expected=$2
+    what=$1 expected=$2
     shift 3
     ( ulimit -v "$limit"; timeout 60 "$@" ) >"$work/out" 2>"$work/err"
     status=$?
-    check "$name: ends by itself (status $status)" [ "$status" -lt 124 ]
-    check "$name: says «$expected»" grep -aq -- "$expected" "$work/out"
+    check "$what: ends by itself (status $status)" [ "$status" -lt 124 ]
+    [ -z "$expected" ] || check "$what: says «$expected»" grep -aq -- "$expected" "$work/out"
 }
 deep="anida más de"
 run "zarvik-pl --verdict, -> x 10^4" "válido" -- "$build/zarvik-pl" --verdict "$work/chain4.txt"
@@ -51,9 +52,8 @@ run "zarvik-pl --verdict, 10^4 quantifiers" "" -- "$build/zarvik-pl" --verdict "
 
 # Program mode writes salida.log; its messages are in Windows-1252, so only ASCII is looked for.
 for f in chain4 chain6 neg6 line10mb letters4; do
-    run "program mode, $f" "Resumen" -- "$build/zarvik-pl" "$work/$f.txt" "$work/$f.log"
-    cp "$work/$f.log" "$work/out" 2>/dev/null
-    check "program mode, $f: a log" grep -aq "Resumen" "$work/out"
+    run "program mode, $f" "" -- "$build/zarvik-pl" "$work/$f.txt" "$work/$f.log"
+    check "program mode, $f: a whole log" grep -aq "Resumen" "$work/$f.log"
 done
 
 # The editor's worker, as the editor asks it.
