@@ -100,12 +100,12 @@ const char *symbol(Op op)
 {
     switch (op) {
     case Op::Not: return "¬";
-    case Op::And: return "&";
-    case Op::Or: return "V";
-    case Op::Implies: return "->";
-    case Op::Iff: return "<->";
-    case Op::Top: return "T";
-    case Op::Bottom: return "\\bot";
+    case Op::And: return "∧";
+    case Op::Or: return "∨";
+    case Op::Implies: return "→";
+    case Op::Iff: return "↔";
+    case Op::Top: return "⊤";
+    case Op::Bottom: return "⊥";
     case Op::Var: break;
     }
     return "";

@@ -68,8 +68,8 @@ private:
     std::unordered_map<std::uint64_t, int> m_shared;
 };
 
-/// The connective as Zarvik prints it; the biconditional as "<->" since ↔ has no code in 1252,
-/// and falsum as "\bot" for the same reason.
+/// The connective as the document shows it, in Unicode; salida.log, which is in 1252, gets
+/// its readable spellings (& V -> <->) from toReadableCp1252.
 const char *symbol(Op op);
 
 } // namespace logic

@@ -23,11 +23,6 @@ std::string number(std::size_t n)
     return std::to_string(n);
 }
 
-std::string megabytes(std::size_t bytes)
-{
-    return number(bytes / 1'000'000) + " MB";
-}
-
 struct Column
 {
     int id;
@@ -168,63 +163,6 @@ std::string argumentTable(const Arena &arena, const std::vector<int> &premises, 
                       return nullptr;
               return values.back() ? "*" : "* contraejemplo";
           });
-}
-
-std::string truthTableText(std::string_view selection)
-{
-    const Encoding encoding = detectEncoding(selection);
-    Arena arena;
-    std::vector<int> formulas;
-    std::size_t separators = 0, beforeSeparator = 0;
-    std::size_t lineNumber = 0, start = 0;
-    while (start < selection.size()) {
-        std::size_t end = selection.find_first_of("\r\n", start);
-        if (end == std::string_view::npos)
-            end = selection.size();
-        const std::u32string chars = decode(selection.substr(start, end - start), encoding);
-        start = end + (selection.compare(end, 2, "\r\n") == 0 ? 2 : 1);
-        ++lineNumber;
-        const std::u32string_view text = trim(chars);
-        if (text.empty() || text.starts_with(U"//"))
-            continue;
-        if (text.size() >= 3 && text.find_first_not_of(U'-') == std::u32string_view::npos) {
-            ++separators;
-            beforeSeparator = formulas.size();
-            continue;
-        }
-        const ParseResult parsed = parseFormula(arena, chars, encoding);
-        if (!parsed.ok())
-            return "Error en la línea " + number(lineNumber) + ", columna "
-                + std::to_string(parsed.column) + ": " + parsed.error + "\n";
-        formulas.push_back(parsed.root);
-    }
-    if (formulas.empty())
-        return "La selección no contiene ninguna fórmula.\n";
-    if (separators > 1 || (separators == 1 && formulas.size() - beforeSeparator != 1))
-        return "Seleccione fórmulas sueltas o un solo argumento: sus premisas, una línea de "
-               "guiones y su "
-               "conclusión.\n";
-
-    std::string out;
-    if (separators == 1) {
-        const std::vector<int> premises(formulas.begin(), formulas.end() - 1);
-        for (std::size_t i = 0; i < premises.size(); ++i)
-            out += "Premisa " + number(i + 1) + ": " + arena.text(premises[i]) + "\n";
-        out += "Conclusión: " + arena.text(formulas.back()) + "\n";
-        return out + argumentTable(arena, premises, formulas.back());
-    }
-    for (std::size_t i = 0; i < formulas.size(); ++i) {
-        if (out.size() > kTableBudget)
-            return out
-                + "Se omiten las tablas de las demás fórmulas, porque el texto ya ocupa más de "
-                + megabytes(kTableBudget) + ".\n";
-        if (i)
-            out += "\n";
-        if (formulas.size() > 1)
-            out += "Fórmula " + number(i + 1) + ": " + arena.text(formulas[i]) + "\n";
-        out += formulaTable(arena, formulas[i]);
-    }
-    return out;
 }
 
 } // namespace logic

@@ -32,10 +32,5 @@ std::string formulaTable(const Arena &arena, int root);
 /// conclusion is false besides, "* contraejemplo".
 std::string argumentTable(const Arena &arena, const std::vector<int> &premises, int conclusion);
 
-/// The tables of a selection of program lines, for the editor: the argument's joint table when
-/// a line of dashes separates premises from a conclusion, else each formula's own table. The
-/// text is UTF-8 or Windows-1252 bytes, as "entrada.txt" may be; comments and empty lines are
-/// skipped. A line that does not parse is reported by line and column in place of the tables.
-std::string truthTableText(std::string_view selection);
 
 } // namespace logic

@@ -265,30 +265,6 @@ TEST(outputStaysLinearInTheProgram)
     CHECK(r.text.size() > kTableBudget && r.text.size() < kTableBudget + 1'000'000);
 }
 
-// What the editor shows for a selection: an argument's joint table, each formula's own table,
-// or why there is none.
-TEST(selectionsGiveTheirTables)
-{
-    const std::string argument = truthTableText("p -> q\r\n\xACq\r\n---\r\n\xACp");
-    CHECK_EQ(argument.substr(0, argument.find("Tabla")),
-        std::string("Premisa 1: p -> q\nPremisa 2: \xC2\xACq\nConclusi\xC3\xB3n: \xC2\xACp\n"));
-    CHECK(argument.find(
-              "p\tq\tP1\tP2\tC\nV\tV\tV\tF\tF\nV\tF\tF\tV\tF\nF\tV\tV\tF\tV\nF\tF\tV\tV\tV\t*\n")
-        != std::string::npos);
-    const std::string formulas = truthTableText("// dos f\xF3rmulas\np V q\n\n\xACp\n");
-    CHECK(formulas.find("F\xC3\xB3rmula 1: p V q\nColumnas de la tabla:\n(1) p V q\n") == 0);
-    CHECK(formulas.find("\nF\xC3\xB3rmula 2: \xC2\xACp\n") != std::string::npos);
-    CHECK_EQ(truthTableText("p\n(q &"),
-        std::string("Error en la l\xC3\xADnea 2, columna 5: ")
-            + parseFormula(*std::make_unique<Arena>(), "(q &").error + "\n");
-    CHECK(truthTableText("p\n---\nq\n---\nr").find("un solo argumento") != std::string::npos);
-    CHECK(truthTableText("p\n---\n").find("un solo argumento") != std::string::npos);
-    CHECK_EQ(truthTableText("\n// nada\n"),
-        std::string("La selecci\xC3\xB3n no contiene ninguna f\xC3\xB3rmula.\n"));
-    CHECK_EQ(
-        truthTableText("\xE2\x8A\xA4"), std::string("Tabla de verdad:\nT\nV\n")); // a lone verum
-}
-
 // Program mode and the editor's check read the same problems from the same lines: the
 // arguments, which lines they take, and which ones cannot be decided.
 TEST(programModeAndTheCheckGroupLinesAlike)

@@ -10,11 +10,19 @@ using namespace logic;
 
 namespace {
 
+// The formula as read, in the keyboard's spellings, so that the cases below read as typed.
 std::string read(std::string_view line)
 {
     Arena arena;
     const ParseResult r = parseFormula(arena, line);
-    return r.ok() ? arena.text(r.root) : "error at " + std::to_string(r.column) + ": " + r.error;
+    if (!r.ok())
+        return "error at " + std::to_string(r.column) + ": " + r.error;
+    std::string text = arena.text(r.root);
+    for (const auto &[from, to] : {std::pair<std::string, std::string>{"∧", "&"}, {"∨", "V"},
+             {"→", "->"}, {"↔", "<->"}, {"⊤", "T"}, {"⊥", "\\bot"}})
+        for (std::size_t at; (at = text.find(from)) != std::string::npos;)
+            text.replace(at, from.size(), to);
+    return text;
 }
 
 // The error's column, and whether its message holds the given text.

@@ -1,0 +1,158 @@
+#include "Worksheet.h"
+
+#include <array>
+#include <cstddef>
+
+namespace logic {
+namespace {
+
+bool isDigit(char32_t c)
+{
+    return c >= '0' && c <= '9';
+}
+bool isLower(char32_t c)
+{
+    return c >= 'a' && c <= 'z';
+}
+bool isUpper(char32_t c)
+{
+    return c >= 'A' && c <= 'Z';
+}
+// Letters of Spanish and its neighbours that no spelling of a logic symbol uses.
+bool isAccented(char32_t c)
+{
+    return (c >= 0xC0 && c <= 0x24F && c != 0xD7 && c != 0xF7) || c == 0xAA || c == 0xBA;
+}
+bool isLetter(char32_t c)
+{
+    return isLower(c) || isUpper(c) || isAccented(c);
+}
+bool isSpace(char32_t c)
+{
+    return c == ' ' || c == '\t' || c == 0xA0;
+}
+
+std::size_t skipSpaces(std::u32string_view s, std::size_t i)
+{
+    while (i < s.size() && isSpace(s[i]))
+        ++i;
+    return i;
+}
+
+// Lower-case roman numerals, as exercises are numbered: i, ii, iv, ix...
+bool isRoman(std::u32string_view s)
+{
+    if (s.empty())
+        return false;
+    for (char32_t c : s)
+        if (c != 'i' && c != 'v' && c != 'x' && c != 'l' && c != 'c')
+            return false;
+    return true;
+}
+
+// One piece of a label at @p i: "12." "12)" "a)" "(iii)" "(2)" "(b)"; its end, or @p i.
+std::size_t numbering(std::u32string_view s, std::size_t i)
+{
+    std::size_t j = i;
+    if (j < s.size() && s[j] == '(') {
+        std::size_t k = j + 1;
+        while (k < s.size() && (isDigit(s[k]) || isLower(s[k])))
+            ++k;
+        const std::u32string_view inside = s.substr(j + 1, k - j - 1);
+        bool digits = !inside.empty();
+        for (char32_t c : inside)
+            digits = digits && isDigit(c);
+        if (k < s.size() && s[k] == ')' && (digits || inside.size() == 1 || isRoman(inside)))
+            return k + 1;
+        return i;
+    }
+    while (j < s.size() && isDigit(s[j]))
+        ++j;
+    if (j > i) {
+        if (j < s.size() && (s[j] == '.' || s[j] == ')'))
+            return j + 1;
+        return i;
+    }
+    if (j < s.size() && isLower(s[j]) && j + 1 < s.size() && s[j + 1] == ')')
+        return j + 2;
+    return i;
+}
+
+// Words that no formula holds though they are short and capitalised, as a predicate and its
+// terms can be ("Fab"): the commonest of Spanish prose.
+bool isShortProseWord(std::u32string_view w)
+{
+    static constexpr std::array<std::u32string_view, 40> kWords = {U"La", U"Las", U"Lo", U"Los",
+        U"El", U"Un", U"Una", U"Unos", U"Si", U"Sea", U"Sean", U"Es", U"En", U"Por", U"Para",
+        U"Con", U"De", U"Del", U"Que", U"No", U"Al", U"Se", U"Su", U"Sus", U"Como", U"Dado",
+        U"Dada", U"Dados", U"Todo", U"Toda", U"Hay", U"Ser", U"Son", U"Cada", U"Note", U"Use",
+        U"Sin", U"Pero", U"Ya", U"Esto"};
+    for (std::u32string_view k : kWords)
+        if (w == k)
+            return true;
+    return false;
+}
+
+} // namespace
+
+int labelLength(std::u32string_view line)
+{
+    std::size_t i = skipSpaces(line, 0);
+    const std::size_t start = i;
+    // "Ejercicio 3:", "Pregunta 2.", "Ejercicio 3 a)": a word, a number, then ':' or '.' or more
+    // numbering.
+    if (i < line.size() && isUpper(line[i])) {
+        std::size_t j = i + 1;
+        while (j < line.size() && isLetter(line[j]))
+            ++j;
+        std::size_t k = skipSpaces(line, j);
+        std::size_t d = k;
+        while (d < line.size() && isDigit(line[d]))
+            ++d;
+        if (j - i >= 4 && d > k) {
+            if (d < line.size() && (line[d] == ':' || line[d] == '.' || line[d] == ')')) {
+                i = d + 1;
+            } else {
+                const std::size_t more = numbering(line, skipSpaces(line, d));
+                i = more > skipSpaces(line, d) ? more : i;
+            }
+        }
+    }
+    if (i == start)
+        i = numbering(line, i);
+    if (i == start)
+        return 0;
+    // "1. a)": numbering after numbering.
+    for (std::size_t more; (more = numbering(line, skipSpaces(line, i))) > skipSpaces(line, i);)
+        i = more;
+    i = skipSpaces(line, i);
+    return i < line.size() ? static_cast<int>(i) : 0;
+}
+
+bool looksLikeProse(std::u32string_view line)
+{
+    for (std::size_t i = 0; i < line.size();) {
+        if (!isLetter(line[i])) {
+            // A TeX name (\forall) is logic, however long.
+            if (line[i] == '\\')
+                while (++i < line.size() && isLetter(line[i])) {
+                }
+            else
+                ++i;
+            continue;
+        }
+        std::size_t j = i;
+        bool accented = false, lowerFirst = isLower(line[i]);
+        while (j < line.size() && isLetter(line[j]))
+            accented = accented || isAccented(line[j++]);
+        const std::u32string_view word = line.substr(i, j - i);
+        // Letters followed by digits are names (p1, x2, Rxy2): the digits end nothing here.
+        if (accented || (lowerFirst && word.size() >= 2) || word.size() >= 5
+            || isShortProseWord(word))
+            return true;
+        i = j;
+    }
+    return false;
+}
+
+} // namespace logic
