@@ -19,8 +19,8 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <vector>
 #include <cstdio>
+#include <vector>
 
 namespace {
 

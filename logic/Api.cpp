@@ -1,11 +1,13 @@
 #include "Api.h"
 
+#include "Answers.h"
 #include "Grouping.h"
 #include "LargeStack.h"
 #include "Lexer.h"
 #include "Parser.h"
 #include "Text.h"
-#include "TruthTable.h"
+#include "Worksheet.h"
+#include "deduction/Derivation.h"
 
 #include <algorithm>
 #include <cctype>
@@ -43,18 +45,9 @@ struct Item
     ModalSystem system = ModalSystem::K;
     std::string error; // unreadable, or an unknown "sistema:"
     int column = 0;
+    bool prose = false;  // a worksheet's text: passed over, only counted
+    int derivation = -1; // the derivation that ends on this line
 };
-
-std::string joined(
-    const Logic &logic, const std::vector<int> &premises, int conclusion, bool argument)
-{
-    if (!argument)
-        return logic.text(conclusion);
-    std::string s;
-    for (std::size_t i = 0; i < premises.size(); ++i)
-        s += (i ? ", " : "") + logic.text(premises[i]);
-    return s + (s.empty() ? "⊨ " : " ⊨ ") + logic.text(conclusion);
-}
 
 } // namespace
 
@@ -96,6 +89,15 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
             = decode(utf8.substr(0, 3) == "\xEF\xBB\xBF" ? utf8.substr(3) : utf8, Encoding::Utf8);
         const std::vector<std::u32string> lines = splitLines(text);
         Logic logic;
+        // Derivations first: their lines are neither formulas nor prose.
+        const std::vector<DerivationInText> derivations
+            = findDerivations(logic, lines, options.system);
+        std::vector<int> inDerivation(lines.size(), -1);
+        for (std::size_t d = 0; d < derivations.size(); ++d)
+            for (int l = derivations[d].derivation.firstLine; l < derivations[d].derivation.endLine;
+                 ++l)
+                inDerivation[static_cast<std::size_t>(l)] = static_cast<int>(d);
+
         ModalSystem system = options.system;
         std::vector<Item> items(lines.size());
         std::vector<LineKind> kinds(lines.size());
@@ -103,7 +105,15 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
             Item &item = items[i];
             item.line = static_cast<int>(i) + 1;
             const std::u32string_view t = trim(lines[i]);
-            if (t.empty()) {
+            if (inDerivation[i] >= 0) {
+                // A derivation ends a paragraph, as an empty line does; it is answered on its
+                // last line.
+                item.kind = LineKind::Blank;
+                const Derivation &d
+                    = derivations[static_cast<std::size_t>(inDerivation[i])].derivation;
+                if (static_cast<int>(i) + 1 == d.endLine)
+                    item.derivation = inDerivation[i];
+            } else if (t.empty()) {
                 item.kind = LineKind::Blank;
             } else if (t.substr(0, 2) == U"//") {
                 item.kind = LineKind::Skip;
@@ -114,67 +124,27 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
             } else if (t.size() >= 3 && t.find_first_not_of(U'-') == std::u32string_view::npos) {
                 item.kind = LineKind::Separator;
             } else {
-                item.parse = parseLine(logic, lines[i], Encoding::Utf8);
-                item.kind = !item.parse.ok() ? LineKind::Unreadable
-                    : item.parse.argument    ? LineKind::OneLine
-                                             : LineKind::Formula;
-                item.error = item.parse.error;
-                item.column = item.parse.column;
+                // An exercise's label is not part of its formula; a line of prose is text.
+                const int label = labelLength(lines[i]);
+                const std::u32string_view rest
+                    = std::u32string_view(lines[i]).substr(static_cast<std::size_t>(label));
+                item.parse = parseLine(logic, rest, Encoding::Utf8);
+                if (item.parse.ok() ? readsAsProseAnyway(rest) : looksLikeProse(rest)) {
+                    item.kind = LineKind::Blank;
+                    item.prose = true;
+                } else {
+                    item.kind = !item.parse.ok() ? LineKind::Unreadable
+                        : item.parse.argument    ? LineKind::OneLine
+                                                 : LineKind::Formula;
+                    item.error = item.parse.error;
+                    item.column = item.parse.column + label;
+                }
             }
             item.system = system;
             kinds[i] = item.kind;
         }
         const Grouping grouping = groupLines(kinds);
 
-        auto decide = [&](ProblemResult &r, const std::vector<int> &premises, int conclusion,
-                          bool argument) {
-            if (options.starting)
-                options.starting(r.line);
-            r.argument = argument;
-            r.text = joined(logic, premises, conclusion, argument);
-            bool propositional = logic.isPropositional(conclusion);
-            r.modal = logic.hasModal(conclusion);
-            for (int f : premises) {
-                propositional = propositional && logic.isPropositional(f);
-                r.modal = r.modal || logic.hasModal(f);
-            }
-            if (propositional && options.truthTables) {
-                Arena arena;
-                std::vector<int> roots;
-                for (int f : premises)
-                    roots.push_back(toArena(logic, f, arena));
-                const int root = toArena(logic, conclusion, arena);
-                r.truthTable
-                    = argument ? argumentTable(arena, roots, root) : formulaTable(arena, root);
-            }
-            const auto start = CpuClock::now();
-            const Budget budget(start + options.problemTime, &cancel);
-            Judgement j;
-            try {
-                if (cancel.load())
-                    j.stop = Stop::Cancelled; // not even an easy one: the user has moved on
-                else
-                    j = judge(logic, premises, conclusion, argument, r.system, budget);
-            } catch (const std::bad_alloc &) {
-                // The worker's memory limit: what the problem held is freed, the next may go on.
-                j = Judgement();
-                j.stop = Stop::Memory;
-                j.explanation = "No determinado: la búsqueda se quedó sin memoria.\n";
-                j.reason = stopWords(j.stop);
-            }
-            r.milliseconds
-                = std::chrono::duration<double, std::milli>(CpuClock::now() - start).count();
-            if (j.stop == Stop::Cancelled) {
-                j.explanation = "No determinado: la comprobación se canceló.\n";
-                j.reason = stopWords(j.stop);
-            }
-            r.decision = j.decision;
-            r.explanation = std::move(j.explanation);
-            r.reason = std::move(j.reason);
-            r.stop = j.stop;
-            r.tree = std::move(j.tree);
-            r.model = std::move(j.model);
-        };
         auto syntaxError = [&](const Item &item, int column, const std::string &message) {
             if (item.line < options.fromLine)
                 return;
@@ -207,10 +177,15 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
             ProblemResult r;
             r.firstLine = r.line = item.line;
             r.system = item.system;
-            if (item.kind == LineKind::OneLine && item.error.empty()) {
-                decide(r, item.parse.premises, item.parse.conclusion, true);
+            if (item.prose) {
+                r.prose = true;
+            } else if (item.derivation >= 0) {
+                answerDerivation(r, logic, derivations[static_cast<std::size_t>(item.derivation)]);
+            } else if (item.kind == LineKind::OneLine && item.error.empty()) {
+                answerProblem(
+                    r, logic, item.parse.premises, item.parse.conclusion, true, options, cancel);
             } else if (item.kind == LineKind::Formula && grouping.roles[i] == Role::Alone) {
-                decide(r, {}, item.parse.conclusion, false);
+                answerProblem(r, logic, {}, item.parse.conclusion, false, options, cancel);
             } else if (grouping.roles[i] == Role::Conclusion) {
                 const ArgumentLines &a
                     = grouping.arguments[static_cast<std::size_t>(grouping.argumentOf[i])];
@@ -230,7 +205,7 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
                         = "El argumento no se evalúa porque alguna de sus líneas tiene un error.\n";
                     r.reason = "línea con error";
                 } else {
-                    decide(r, premises, item.parse.conclusion, true);
+                    answerProblem(r, logic, premises, item.parse.conclusion, true, options, cancel);
                 }
             } else {
                 continue; // a premise, a separator, a blank or skipped line

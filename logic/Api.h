@@ -15,6 +15,21 @@
 
 namespace logic {
 
+/// A formula's standing, in the terms a teacher uses: for propositional formulas, tautology,
+/// contradiction or contingency; for first-order and modal ones, valid (true in every model),
+/// unsatisfiable (false in every model) or contingent (a model and a countermodel).
+enum class Standing : unsigned char {
+    None,
+    Tautology,
+    Contradiction,
+    Contingency,
+    Valid,
+    Unsatisfiable,
+    Contingent
+};
+/// "Tautología", "Insatisfacible"...; empty for None.
+const char *standingWords(Standing s);
+
 struct ProblemResult
 {
     int firstLine
@@ -34,6 +49,27 @@ struct ProblemResult
         truthTable; // propositional problems: the formula's table, or the argument's joint one
     std::optional<ShownTree> tree;
     std::optional<ShownModel> model;
+    Standing standing = Standing::None; // a formula's, once decided
+    // A line of prose in a worksheet: no problem, said only to be counted.
+    bool prose = false;
+    // A derivation: its verdict is decision (Valid when correct); faults name the faulty lines,
+    // and fitch says, line by line, where its subderivations stand.
+    bool derivation = false;
+    bool provesArgument = false;
+    struct Fault
+    {
+        int line = 0;        // 1-based line of the text
+        std::string message; // "Línea 5: ∀I no se puede aplicar: ..."
+    };
+    std::vector<Fault> faults;
+    struct FitchLine
+    {
+        int line = 0;   // 1-based line of the text
+        int depth = 0;  // subderivations open around it
+        int indent = 0; // its leading spaces, a tab counting four
+        bool assumption = false;
+    };
+    std::vector<FitchLine> fitch;
     // A line that could not be read: the problem is not decided.
     bool syntaxError = false;
     int errorLine = 0;

@@ -46,6 +46,7 @@ struct Problem
     std::vector<int> premises;
     int conclusion = -1;
     bool argument = false;
+    bool satisfiability = false; // the one premise is a formula, the conclusion ⊥
     ModalSystem system = ModalSystem::K;
     bool modal = false, firstOrder = false, propositional = true;
 
@@ -60,17 +61,21 @@ struct Problem
 
 const char *checkedNote(const Problem &p)
 {
+    if (p.satisfiability)
+        return "comprobado: en él la fórmula es verdadera";
     return p.argument ? "comprobado: en él las premisas son verdaderas y la conclusión falsa"
                       : "comprobado: en él la fórmula es falsa";
 }
 
-Judgement valid(const Problem &p, const TableauResult &t)
+Judgement valid(const Problem &p, TableauResult t)
 {
     Judgement j;
     j.decision = Decision::Valid;
-    j.explanation = "Árbol cerrado (" + std::string(p.modal ? "sistema " : "")
-        + (p.modal ? systemName(p.system) : "") + (p.modal ? "; " : "")
-        + "cada rama acaba en × con las dos líneas que se contradicen):\n"
+    t.tree.premiseIsFormula = p.satisfiability;
+    j.explanation
+        = std::string(p.satisfiability ? "Árbol cerrado de la fórmula (" : "Árbol cerrado (")
+        + (p.modal ? "sistema " : "") + (p.modal ? systemName(p.system) : "")
+        + (p.modal ? "; " : "") + "cada rama acaba en × con las dos líneas que se contradicen):\n"
         + treeText(p.logic, t.tree);
     j.reason
         = "árbol cerrado de " + plural(static_cast<int>(t.tree.nodes.size()), "línea", "líneas");
@@ -82,8 +87,8 @@ Judgement invalid(const Problem &p, const std::vector<int> &refutation, const St
 {
     Judgement j;
     j.decision = Decision::Invalid;
-    j.explanation = "Contramodelo (" + std::string(checkedNote(p)) + "):\n"
-        + describeModel(p.logic, refutation, model, p.firstOrder, p.modal);
+    j.explanation = std::string(p.satisfiability ? "Modelo (" : "Contramodelo (") + checkedNote(p)
+        + "):\n" + describeModel(p.logic, refutation, model, p.firstOrder, p.modal);
     j.model = showModel(p.logic, refutation, model, p.firstOrder, p.modal);
     if (p.firstOrder && p.modal)
         j.reason = "contramodelo de " + plural(model.domain, "elemento", "elementos") + " y "
@@ -99,9 +104,14 @@ Judgement proved(const Problem &p, const ClauseProof &proof)
 {
     Judgement j;
     j.decision = Decision::Valid;
-    j.explanation = "Demostración por saturación (las premisas y la negación de la "
-        + std::string(p.argument ? "conclusión" : "fórmula")
-        + ", en forma clausal, llevan a ⊥; cada cláusula vale para todos los valores de sus "
+    j.explanation
+        = std::string(p.satisfiability
+                  ? "Demostración por saturación (la fórmula, en forma clausal, lleva a ⊥;"
+                  : p.argument ? "Demostración por saturación (las premisas y la negación "
+                                 "de la conclusión, en forma clausal, llevan a ⊥;"
+                               : "Demostración por saturación (la negación de la fórmula, "
+                                 "en forma clausal, lleva a ⊥;")
+        + " cada cláusula vale para todos los valores de sus "
           "variables):\n"
         + proofText(p.logic, proof);
     j.reason = "refutación por saturación de "
@@ -148,8 +158,9 @@ Judgement propositional(Problem &p, const Budget &budget)
         for (std::size_t i = 0; i < check.vars.size(); ++i)
             values += (i ? ", " : "") + arena.variableName(check.vars[i]) + " = "
                 + (check.counterexample[i] ? "V" : "F");
-        j.explanation = "Contramodelo (" + std::string(checkedNote(p)) + "):\n"
-            + (values.empty() ? std::string("(ninguna letra)") : values) + "\n";
+        j.explanation = std::string(p.satisfiability ? "Valoración (" : "Contramodelo (")
+            + checkedNote(p) + "):\n" + (values.empty() ? std::string("(ninguna letra)") : values)
+            + "\n";
         j.reason = "valoración " + values;
         ShownModel &model = j.model.emplace();
         for (std::size_t i = 0; i < check.vars.size(); ++i) {
@@ -608,15 +619,11 @@ std::string arityConflict(const Logic &logic, const std::vector<int> &formulas)
 
 } // namespace
 
-Judgement judge(const Logic &logic, const std::vector<int> &premises, int conclusion, bool argument,
-    ModalSystem system, const Budget &budget)
+namespace {
+
+// What judge and judgeUnsatisfiable share once their problem is in its own store.
+Judgement decide(Problem &p, const Budget &budget)
 {
-    Problem p;
-    for (int f : premises)
-        p.premises.push_back(p.logic.import(logic, f));
-    p.conclusion = p.logic.import(logic, conclusion);
-    p.argument = argument;
-    p.system = system;
     std::vector<int> all = p.premises;
     all.push_back(p.conclusion);
     if (const std::string conflict = arityConflict(p.logic, all); !conflict.empty()) {
@@ -635,6 +642,33 @@ Judgement judge(const Logic &logic, const std::vector<int> &premises, int conclu
     if (p.propositional)
         return propositional(p, budget);
     return search(p, budget);
+}
+
+} // namespace
+
+Judgement judge(const Logic &logic, const std::vector<int> &premises, int conclusion, bool argument,
+    ModalSystem system, const Budget &budget)
+{
+    Problem p;
+    for (int f : premises)
+        p.premises.push_back(p.logic.import(logic, f));
+    p.conclusion = p.logic.import(logic, conclusion);
+    p.argument = argument;
+    p.system = system;
+    return decide(p, budget);
+}
+
+Judgement judgeUnsatisfiable(
+    const Logic &logic, int formula, ModalSystem system, const Budget &budget)
+{
+    // "formula ⊨ ⊥": valid exactly when no model makes the formula true.
+    Problem p;
+    p.premises.push_back(p.logic.import(logic, formula));
+    p.conclusion = p.logic.bottom();
+    p.argument = true;
+    p.satisfiability = true;
+    p.system = system;
+    return decide(p, budget);
 }
 
 } // namespace logic

@@ -36,6 +36,11 @@ struct Judgement
 Judgement judge(const Logic &logic, const std::vector<int> &premises, int conclusion, bool argument,
     ModalSystem system, const Budget &budget);
 
+/// Whether @p formula is false in every model of @p system: Valid with the closed tree of the
+/// formula itself (or a proof), Invalid with a checked model in which it is true.
+Judgement judgeUnsatisfiable(
+    const Logic &logic, int formula, ModalSystem system, const Budget &budget);
+
 /// What salida.log says of a problem: the verdict in words ("Argumento válido", "Fórmula no
 /// válida"...), then the explanation. Unicode, lines ended by '\n'.
 std::string reportProblem(const Logic &logic, const std::vector<int> &premises, int conclusion,

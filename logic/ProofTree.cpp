@@ -51,7 +51,7 @@ std::string nodeOrigin(const ProofTree &tree, int i)
 {
     const TreeNode &x = tree.nodes[static_cast<std::size_t>(i)];
     if (x.rule == TreeRule::Premise)
-        return "premisa";
+        return tree.premiseIsFormula ? "fórmula" : "premisa";
     if (x.rule == TreeRule::Axiom)
         return "axioma de la identidad";
     if (x.rule == TreeRule::Negation)

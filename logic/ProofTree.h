@@ -67,6 +67,7 @@ struct ProofTree
     std::vector<TreeNode> nodes;
     bool modal = false;               ///< lines carry their world
     bool conclusionIsFormula = false; ///< the root's negation is of a formula, not a conclusion
+    bool premiseIsFormula = false;    ///< the root is a formula whose satisfiability is asked
     bool truncated = false;           ///< the tree went on past kMaxTreeLines
 };
 

@@ -155,7 +155,8 @@ public:
             addLine(b, p, 0, Rule::Premise);
         for (int a : m_options.axioms)
             addLine(b, a, 0, Rule::Axiom);
-        if (conclusion >= 0)
+        // ¬⊥ says nothing: the tree of a formula's satisfiability starts with the formula alone.
+        if (conclusion >= 0 && L.node(conclusion).kind != Fk::Bottom)
             addLine(b, L.negation(conclusion), 0, Rule::Negation);
         if (m_modal && isReflexive(m_options.system))
             addEdge(b, 0, 0, Rule::Reflexive);

@@ -32,5 +32,4 @@ std::string formulaTable(const Arena &arena, int root);
 /// conclusion is false besides, "* contraejemplo".
 std::string argumentTable(const Arena &arena, const std::vector<int> &premises, int conclusion);
 
-
 } // namespace logic

@@ -82,11 +82,11 @@ std::size_t numbering(std::u32string_view s, std::size_t i)
 // terms can be ("Fab"): the commonest of Spanish prose.
 bool isShortProseWord(std::u32string_view w)
 {
-    static constexpr std::array<std::u32string_view, 40> kWords = {U"La", U"Las", U"Lo", U"Los",
-        U"El", U"Un", U"Una", U"Unos", U"Si", U"Sea", U"Sean", U"Es", U"En", U"Por", U"Para",
-        U"Con", U"De", U"Del", U"Que", U"No", U"Al", U"Se", U"Su", U"Sus", U"Como", U"Dado",
-        U"Dada", U"Dados", U"Todo", U"Toda", U"Hay", U"Ser", U"Son", U"Cada", U"Note", U"Use",
-        U"Sin", U"Pero", U"Ya", U"Esto"};
+    static constexpr std::array<std::u32string_view, 40> kWords
+        = {U"La", U"Las", U"Lo", U"Los", U"El", U"Un", U"Una", U"Unos", U"Si", U"Sea", U"Sean",
+            U"Es", U"En", U"Por", U"Para", U"Con", U"De", U"Del", U"Que", U"No", U"Al", U"Se",
+            U"Su", U"Sus", U"Como", U"Dado", U"Dada", U"Dados", U"Todo", U"Toda", U"Hay", U"Ser",
+            U"Son", U"Cada", U"Note", U"Use", U"Sin", U"Pero", U"Ya", U"Esto"};
     for (std::u32string_view k : kWords)
         if (w == k)
             return true;
@@ -126,25 +126,47 @@ int labelLength(std::u32string_view line)
     for (std::size_t more; (more = numbering(line, skipSpaces(line, i))) > skipSpaces(line, i);)
         i = more;
     i = skipSpaces(line, i);
-    return i < line.size() ? static_cast<int>(i) : 0;
+    // "(p) ∧ q": what follows a label starts a formula; a connective between two formulas does not.
+    if (i >= line.size()
+        || std::u32string_view(U"∧∨→↔⊨⊢&|=≠,)").find(line[i]) != std::u32string_view::npos)
+        return 0;
+    return static_cast<int>(i);
+}
+
+bool readsAsProseAnyway(std::u32string_view line)
+{
+    std::u32string_view t = line.substr(skipSpaces(line, 0));
+    while (
+        !t.empty() && (isSpace(t.back()) || t.back() == '.' || t.back() == ':' || t.back() == '!'))
+        t.remove_suffix(1);
+    // "Q.E.D", "N.B": initials, which would read as a conjunction.
+    bool initials = t.size() >= 3 && t.size() % 2 == 1;
+    for (std::size_t k = 0; initials && k < t.size(); ++k)
+        initials = k % 2 == 0 ? isUpper(t[k]) : t[k] == '.';
+    // "Premisas", "Correcto": a predicate with six terms written alone is a word.
+    bool word = t.size() >= 5;
+    for (std::size_t k = 0; word && k < t.size(); ++k)
+        word = isLetter(t[k]);
+    return initials || word;
 }
 
 bool looksLikeProse(std::u32string_view line)
 {
+    if (readsAsProseAnyway(line))
+        return true;
     for (std::size_t i = 0; i < line.size();) {
         if (!isLetter(line[i])) {
             // A TeX name (\forall) is logic, however long.
             if (line[i] == '\\')
-                while (++i < line.size() && isLetter(line[i])) {
-                }
+                while (++i < line.size() && isLetter(line[i])) {}
             else
                 ++i;
             continue;
         }
         std::size_t j = i;
         bool accented = false, lowerFirst = isLower(line[i]);
-        while (j < line.size() && isLetter(line[j]))
-            accented = accented || isAccented(line[j++]);
+        for (; j < line.size() && isLetter(line[j]); ++j)
+            accented = accented || isAccented(line[j]);
         const std::u32string_view word = line.substr(i, j - i);
         // Letters followed by digits are names (p1, x2, Rxy2): the digits end nothing here.
         if (accented || (lowerFirst && word.size() >= 2) || word.size() >= 5

@@ -18,4 +18,8 @@ int labelLength(std::u32string_view line);
 /// the kind is taken for logic, so that its error is said.
 bool looksLikeProse(std::u32string_view line);
 
+/// Whether @p line, though it reads as logic, is prose: a word alone ("Premisas", a predicate
+/// with seven terms) or initials ("Q.E.D.").
+bool readsAsProseAnyway(std::u32string_view line);
+
 } // namespace logic

@@ -696,7 +696,7 @@ WorldTableau::WorldTableau(Logic &logic, const std::vector<int> &premises, int c
     m_search->conclusionIsFormula = conclusionIsFormula;
     m_search->rootFormulas = premises;
     m_search->premiseCount = static_cast<int>(premises.size());
-    if (conclusion >= 0)
+    if (conclusion >= 0 && logic.node(conclusion).kind != Fk::Bottom) // ¬⊥ says nothing
         m_search->rootFormulas.push_back(logic.negation(conclusion));
 }
 

@@ -49,6 +49,8 @@ int verdictMain(int argc, char **argv)
     const std::atomic<bool> never{false};
     int status = 0;
     for (const ProblemResult &r : checkText(utf8, system, never)) {
+        if (r.prose)
+            continue; // a worksheet's text, not a problem
         std::string out = decisionWords(r.decision);
         if (r.syntaxError) {
             status = 1;

@@ -3,6 +3,7 @@
 #include "Lexer.h"
 #include "Parser.h"
 #include "Text.h"
+#include "Worksheet.h"
 
 #include <algorithm>
 
@@ -373,8 +374,10 @@ std::optional<ArgumentGoal> argumentAbove(
 {
     if (derivation.firstLine <= 0 || derivation.firstLine > static_cast<int>(lines.size()))
         return std::nullopt;
+    // "a) p → q, p ⊢ q": the exercise's label is not part of the argument.
+    const std::u32string_view line = lines[static_cast<std::size_t>(derivation.firstLine - 1)];
     const LineParse parsed = parseLine(
-        logic, lines[static_cast<std::size_t>(derivation.firstLine - 1)], Encoding::Utf8);
+        logic, line.substr(static_cast<std::size_t>(labelLength(line))), Encoding::Utf8);
     if (!parsed.ok() || !parsed.argument)
         return std::nullopt;
     // As for the lines of the derivation: what is checked against it is printed in messages.

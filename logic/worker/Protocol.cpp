@@ -51,6 +51,20 @@ const char *stopName(Stop s)
     return "";
 }
 
+const char *standingName(Standing s)
+{
+    switch (s) {
+    case Standing::Tautology: return "tautology";
+    case Standing::Contradiction: return "contradiction";
+    case Standing::Contingency: return "contingency";
+    case Standing::Valid: return "valid";
+    case Standing::Unsatisfiable: return "unsatisfiable";
+    case Standing::Contingent: return "contingent";
+    case Standing::None: break;
+    }
+    return "";
+}
+
 void writeTree(JsonWriter &json, const ShownTree &tree)
 {
     json.begin("tree").field("modal", tree.modal).field("truncated", tree.truncated);
@@ -163,6 +177,16 @@ std::string doneMessage(int id)
 std::string answerMessage(int id, const ProblemResult &r)
 {
     JsonWriter json;
+    if (r.prose) { // a line of the worksheet's text: only counted
+        json.begin()
+            .field("event", "answer")
+            .field("id", id)
+            .field("firstLine", r.firstLine)
+            .field("line", r.line)
+            .field("prose", true)
+            .end();
+        return line(json);
+    }
     json.begin()
         .field("event", "answer")
         .field("id", id)
@@ -179,6 +203,23 @@ std::string answerMessage(int id, const ProblemResult &r)
         .field("milliseconds", r.milliseconds);
     if (!r.truthTable.empty())
         json.field("truthTable", r.truthTable);
+    if (r.standing != Standing::None)
+        json.field("standing", standingName(r.standing));
+    if (r.derivation) {
+        json.field("derivation", true).field("provesArgument", r.provesArgument);
+        json.beginArray("faults");
+        for (const ProblemResult::Fault &f : r.faults)
+            json.begin().field("line", f.line).field("message", f.message).end();
+        json.endArray().beginArray("fitch");
+        for (const ProblemResult::FitchLine &f : r.fitch)
+            json.begin()
+                .field("line", f.line)
+                .field("depth", f.depth)
+                .field("indent", f.indent)
+                .field("assumption", f.assumption)
+                .end();
+        json.endArray();
+    }
     if (r.syntaxError)
         json.field("syntaxError", true)
             .field("errorLine", r.errorLine)

@@ -1,0 +1,25 @@
+#pragma once
+// The answer to one problem of a checked text, in the terms a teacher uses: a formula's standing
+// (tautology, contradiction, contingency; valid, unsatisfiable, contingent), an argument's
+// validity, a derivation's check; each with what justifies it.
+
+#include "Api.h"
+#include "Logic.h"
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+namespace logic {
+
+struct DerivationInText;
+
+/// Decides the formula (no premises, @p argument false) or the argument into @p r, within
+/// @p options' time per problem.
+void answerProblem(ProblemResult &r, Logic &logic, const std::vector<int> &premises, int conclusion,
+    bool argument, const CheckOptions &options, const std::atomic<bool> &cancel);
+
+/// Checks @p found, a derivation of the text, into @p r: correct, or its faulty lines.
+void answerDerivation(ProblemResult &r, Logic &logic, const DerivationInText &found);
+
+} // namespace logic
