@@ -19,8 +19,6 @@ namespace zv {
 
 namespace {
 
-constexpr qreal kMarginMm = 20;
-
 std::unique_ptr<QTextDocument> readableCopy(const QTextDocument &document)
 {
     std::unique_ptr<QTextDocument> copy(document.clone());
@@ -38,9 +36,9 @@ QByteArray pdf(QTextDocument &document, const QString &title)
         QPdfWriter writer(&buffer);
         writer.setTitle(title);
         writer.setCreator(QStringLiteral("Zarvik"));
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageMargins(
-            QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm), QPageLayout::Millimeter);
+        // The page F4 prints on: A4 with the printer's margins, none unreachable here.
+        writer.setPageLayout(withPageMargins(QPageLayout(QPageSize(QPageSize::A4),
+            QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter)));
         printDocument(document, writer);
     }
     return buffer.data();
