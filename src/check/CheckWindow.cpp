@@ -116,15 +116,8 @@ CheckWindow::CheckWindow(QWidget *parent)
     connect(
         copyDiagramLatexAction, &QAction::triggered, this, guard([this] { copyDiagramLatex(); }));
     drawing->addSeparator();
-    QAction *zoomIn = drawing->addAction(QStringLiteral("Ampliar"));
-    zoomIn->setShortcut(QKeySequence::ZoomIn);
-    connect(zoomIn, &QAction::triggered, this, [this] { diagramView->zoomBy(1.25); });
-    QAction *zoomOut = drawing->addAction(QStringLiteral("Reducir"));
-    zoomOut->setShortcut(QKeySequence::ZoomOut);
-    connect(zoomOut, &QAction::triggered, this, [this] { diagramView->zoomBy(0.8); });
-    QAction *fit = drawing->addAction(QStringLiteral("Ajustar a la ventana"));
-    fit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
-    connect(fit, &QAction::triggered, this, [this] { diagramView->fit(); });
+    drawing->addActions(
+        {diagramView->zoomInAction, diagramView->zoomOutAction, diagramView->fitAction});
     enableDiagramActions();
 
     progressPanel = new QWidget(this);

@@ -54,17 +54,23 @@ DiagramView::DiagramView(QWidget *parent) : QScrollArea(parent)
     setWidget(m_message);
     setWidgetResizable(true);
 
-    const auto add = [this](const QKeySequence &keys, auto slot) {
-        auto *action = new QAction(this);
-        action->setShortcut(keys);
-        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    // The window's, so that they work wherever its focus is, and its menu can show them.
+    const auto add = [this](const QString &text, const QList<QKeySequence> &keys, auto slot) {
+        auto *action = new QAction(text, this);
+        action->setShortcuts(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
         connect(action, &QAction::triggered, this, slot);
         addAction(action);
+        return action;
     };
-    add(QKeySequence::ZoomIn, [this] { zoomBy(1.25); });
-    add(QKeySequence(Qt::CTRL | Qt::Key_Equal), [this] { zoomBy(1.25); });
-    add(QKeySequence::ZoomOut, [this] { zoomBy(0.8); });
-    add(QKeySequence(Qt::CTRL | Qt::Key_0), [this] { fit(); });
+    zoomInAction = add(QStringLiteral("Ampliar"),
+        {QKeySequence::keyBindings(QKeySequence::ZoomIn).value(0),
+            QKeySequence(Qt::CTRL | Qt::Key_Equal)},
+        [this] { zoomBy(1.25); });
+    zoomOutAction = add(QStringLiteral("Reducir"), QKeySequence::keyBindings(QKeySequence::ZoomOut),
+        [this] { zoomBy(0.8); });
+    fitAction = add(QStringLiteral("Ajustar a la ventana"), {QKeySequence(Qt::CTRL | Qt::Key_0)},
+        [this] { fit(); });
 }
 
 DiagramView::~DiagramView() = default;

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class QAction;
 class QLabel;
 
 namespace zv {
@@ -26,6 +27,11 @@ public:
     /// Shows @p diagram fitted to the view; nullptr shows @p message instead.
     void setDiagram(std::unique_ptr<Diagram> diagram, const QString &message = {});
     const Diagram *diagram() const { return m_diagram.get(); }
+
+    /// Ctrl++ (or Ctrl+=), Ctrl+− and Ctrl+0, anywhere in the view's window.
+    QAction *zoomInAction = nullptr;
+    QAction *zoomOutAction = nullptr;
+    QAction *fitAction = nullptr;
 
     qreal zoom() const { return m_zoom; }
     void zoomBy(qreal factor);

@@ -57,8 +57,7 @@ ModelDiagram::ModelDiagram(ShownModel model) : m_model(std::move(model))
 
 QString ModelDiagram::worldLabel(int world) const
 {
-    const QStringList letters = m_model.lettersAt(world);
-    return letters.isEmpty() ? QStringLiteral("—") : letters.join(QStringLiteral(", "));
+    return m_model.lettersAt(world).join(QStringLiteral(", "));
 }
 
 void ModelDiagram::layOutGraph()
@@ -227,17 +226,22 @@ void ModelDiagram::paintGraph(QPainter &painter) const
         painter.setPen(QPen(kInk, w == 0 ? 2.6 : 1.3));
         painter.setBrush(Qt::white);
         painter.drawEllipse(c, kWorldRadius, kWorldRadius);
-        painter.setFont(name);
+        // The letters true there inside, under the name, where they fit; below it otherwise.
+        const QString letters = worldLabel(w);
+        const QFontMetricsF m(name), s(small);
+        const bool inside = s.horizontalAdvance(letters) <= 2 * kWorldRadius - 10;
+        const qreal lift = letters.isEmpty() || !inside ? 0 : 7;
         const QString label = QStringLiteral("w%1").arg(w);
-        const QFontMetricsF m(name);
+        painter.setFont(name);
         painter.setPen(kInk);
-        painter.drawText(c + QPointF(-m.horizontalAdvance(label) / 2, m.ascent() / 2 - 2), label);
+        painter.drawText(
+            c + QPointF(-m.horizontalAdvance(label) / 2, m.ascent() / 2 - 2 - lift), label);
         painter.setFont(small);
         painter.setPen(kTrue);
-        const QString letters = worldLabel(w);
-        const QFontMetricsF s(small);
-        painter.drawText(
-            c + QPointF(-s.horizontalAdvance(letters) / 2, kWorldRadius + s.ascent() + 3), letters);
+        painter.drawText(c
+                + QPointF(-s.horizontalAdvance(letters) / 2,
+                    inside ? s.ascent() + 1 : kWorldRadius + s.ascent() + 3),
+            letters);
     }
 }
 
@@ -286,17 +290,19 @@ QString ModelDiagram::latex() const
     if (m_model.modal) {
         // Positions in centimetres, y upwards as TikZ has it.
         out += QStringLiteral("\\begin{tikzpicture}[>=stealth, world/.style={circle, draw, "
-                              "minimum size=1.2cm}]\n");
+                              "minimum size=1.2cm, align=center, inner sep=1pt}]\n");
         for (int w = 0; w < m_model.worlds; ++w) {
             const QPointF c = m_centres[w] * (2.54 / 96) * 1.4;
-            out += QStringLiteral("\\node[world%1] (w%2) at (%3,%4) {$w_{%2}$};\n")
+            // The letters true there inside the circle, under its name.
+            const QString letters = worldLabel(w);
+            out += QStringLiteral("\\node[world%1] (w%2) at (%3,%4) {$w_{%2}$%5};\n")
                        .arg(w == 0 ? QStringLiteral(", very thick") : QString())
                        .arg(w)
                        .arg(c.x(), 0, 'f', 2)
-                       .arg(-c.y(), 0, 'f', 2);
-            out += QStringLiteral("\\node[anchor=north, font=\\small] at (w%1.south) {%2};\n")
-                       .arg(w)
-                       .arg(latexInline(worldLabel(w)));
+                       .arg(-c.y(), 0, 'f', 2)
+                       .arg(letters.isEmpty()
+                               ? QString()
+                               : QStringLiteral("\\\\ \\small $%1$").arg(latexFormula(letters)));
         }
         const QPointF middle = m_graph.center() * (2.54 / 96) * 1.4;
         for (const auto &[u, v] : m_model.access) {

@@ -58,14 +58,15 @@ void TreeDiagram::layOut()
 {
     if (m_drawn == 0)
         return;
-    // Branches in the order of their first lines: a branch's own come after it.
-    QList<QList<int>> children(m_drawn);
-    for (int i = 1; i < m_drawn; ++i)
-        children[m_tree.nodes[i].parent] << i;
+    // Branches in the order of their first lines: a branch's own come after it. A split is
+    // one of the whole tree, so that a branch cut off at the cap still shows where it went.
+    QList<int> allChildren(m_tree.nodes.size(), 0), drawnChildren(m_drawn, 0);
+    for (qsizetype i = 1; i < m_tree.nodes.size(); ++i)
+        ++allChildren[m_tree.nodes[i].parent];
     QList<int> branchOf(m_drawn, -1);
     for (int i = 0; i < m_drawn; ++i) {
         const int parent = m_tree.nodes[i].parent;
-        if (parent < 0 || children[parent].size() > 1) {
+        if (parent < 0 || allChildren[parent] > 1) {
             if (parent >= 0)
                 m_branches[branchOf[parent]].children << int(m_branches.size());
             branchOf[i] = int(m_branches.size());
@@ -74,18 +75,32 @@ void TreeDiagram::layOut()
             branchOf[i] = branchOf[parent];
         }
         m_branches[branchOf[i]].nodes << i;
+        if (parent >= 0)
+            ++drawnChildren[parent];
     }
+    // The branches the cap left out: one mark for them, right of those drawn.
+    for (int i = 0; i < m_drawn; ++i)
+        if (drawnChildren[i] > 0 && drawnChildren[i] < allChildren[i]) {
+            m_branches[branchOf[i]].children << int(m_branches.size());
+            Branch cut;
+            cut.end = Branch::End::Cut;
+            m_branches << cut;
+        }
 
     const QFont formula = font(kFormulaPx), small = font(kSmallPx),
                 world = font(kSmallPx, false, true);
     m_lineHeight = QFontMetricsF(formula).height() + 3;
     for (Branch &b : m_branches) {
+        if (b.nodes.isEmpty()) {
+            b.box.setSize(QSizeF(width(small, endText(b)) + 2 * kPad, m_lineHeight + 2 * kPad));
+            continue;
+        }
         const int last = b.nodes.last();
         if (!b.children.isEmpty())
             b.end = Branch::End::Split;
         else if (m_tree.nodes[last].closes())
             b.end = Branch::End::Closed;
-        else if (m_tree.truncated || last + 1 < m_tree.nodes.size())
+        else if (m_tree.truncated || allChildren[last] > 0)
             b.end = Branch::End::Cut;
         else
             b.end = Branch::End::Open;
@@ -140,10 +155,11 @@ void TreeDiagram::layOut()
 
 QString TreeDiagram::endText(const Branch &b) const
 {
-    const ShownTree::Node &last = m_tree.nodes[b.nodes.last()];
     switch (b.end) {
-    case Branch::End::Closed:
+    case Branch::End::Closed: {
+        const ShownTree::Node &last = m_tree.nodes[b.nodes.last()];
         return QStringLiteral("%1 y %2").arg(last.closedBy1 + 1).arg(last.closedBy2 + 1);
+    }
     case Branch::End::Open: return QStringLiteral("○ rama abierta");
     case Branch::End::Cut: return QStringLiteral("⋮ sigue en el texto");
     case Branch::End::Split: break;
@@ -219,46 +235,52 @@ void TreeDiagram::paint(QPainter &painter) const
 QString TreeDiagram::latex() const
 {
     // One forest node per branch, its lines a tabular: number, formula (and world), origin.
-    QString out = QStringLiteral(
-        "\\begin{forest}\n"
-        "for tree={parent anchor=south, child anchor=north, s sep=14pt, l sep=12pt}\n");
-    QList<int> open; // the branches whose brackets are still open, innermost last
-    const auto close = [&](int until) {
-        while (!open.isEmpty() && open.last() != until) {
-            out += QStringLiteral("]\n");
-            open.removeLast();
-        }
-    };
-    QList<int> parentOf(m_branches.size(), -1);
-    for (qsizetype k = 0; k < m_branches.size(); ++k)
-        for (int c : m_branches[k].children)
-            parentOf[c] = int(k);
-    for (qsizetype k = 0; k < m_branches.size(); ++k) {
+    QString out = QStringLiteral("\\begin{forest}\n"
+                                 "for tree={anchor=north, parent anchor=south, child anchor=north, "
+                                 "s sep=14pt, l sep=12pt}\n");
+    if (m_branches.isEmpty())
+        return out + QStringLiteral("[]\n\\end{forest}\n");
+    // Depth first without recursion: each entry is a branch and how many of its own are done.
+    QList<std::pair<int, int>> stack{{0, -1}};
+    while (!stack.isEmpty()) {
+        auto &[k, done] = stack.last();
         const Branch &b = m_branches[k];
-        close(parentOf[k]);
-        out += QStringLiteral("[{\\begin{tabular}{@{}r@{\\ }l@{\\quad}l@{}}\n");
-        for (int i : b.nodes) {
-            const ShownTree::Node &n = m_tree.nodes[i];
-            out += QStringLiteral("%1. & $%2$").arg(i + 1).arg(latexFormula(n.text));
-            if (m_tree.modal && n.world2 < 0 && n.world >= 0)
-                out += QStringLiteral(", $w_{%1}$").arg(n.world);
-            out += QStringLiteral(" & %1\\\\\n").arg(latexInline(n.origin));
+        if (done < 0) {
+            out += branchLatex(b);
+            done = 0;
         }
-        const ShownTree::Node &last = m_tree.nodes[b.nodes.last()];
-        if (b.end == Branch::End::Closed)
-            out += QStringLiteral("\\multicolumn{3}{c}{$\\times$ %1 y %2}\\\\\n")
-                       .arg(last.closedBy1 + 1)
-                       .arg(last.closedBy2 + 1);
-        else if (b.end == Branch::End::Open)
-            out += QStringLiteral("\\multicolumn{3}{c}{$\\circ$ rama abierta}\\\\\n");
-        else if (b.end == Branch::End::Cut)
-            out += QStringLiteral("\\multicolumn{3}{c}{$\\vdots$}\\\\\n");
-        out += QStringLiteral("\\end{tabular}}\n");
-        open << int(k);
+        if (done < b.children.size()) {
+            const int child = b.children[done++];
+            stack.append({child, -1});
+            continue;
+        }
+        out += QStringLiteral("]\n");
+        stack.removeLast();
     }
-    close(-1);
-    out += QStringLiteral("\\end{forest}\n");
-    return out;
+    return out + QStringLiteral("\\end{forest}\n");
+}
+
+QString TreeDiagram::branchLatex(const Branch &b) const
+{
+    QString out = QStringLiteral("[{\\begin{tabular}{@{}r@{\\ }l@{\\quad}l@{}}\n");
+    for (int i : b.nodes) {
+        const ShownTree::Node &n = m_tree.nodes[i];
+        // An accessibility line with its worlds as a textbook sets them: w_0 R w_1.
+        const QString text = n.world2 >= 0 && n.world >= 0
+            ? QStringLiteral("w_{%1} R w_{%2}").arg(n.world).arg(n.world2)
+            : latexFormula(n.text);
+        out += QStringLiteral("%1. & $%2$").arg(i + 1).arg(text);
+        if (m_tree.modal && n.world2 < 0 && n.world >= 0)
+            out += QStringLiteral(", $w_{%1}$").arg(n.world);
+        out += QStringLiteral(" & %1\\\\\n").arg(latexInline(n.origin));
+    }
+    if (b.end == Branch::End::Closed)
+        out += QStringLiteral("\\multicolumn{3}{c}{$\\times$ %1}\\\\\n").arg(endText(b));
+    else if (b.end == Branch::End::Open)
+        out += QStringLiteral("\\multicolumn{3}{c}{$\\circ$ rama abierta}\\\\\n");
+    else if (b.end == Branch::End::Cut)
+        out += QStringLiteral("\\multicolumn{3}{c}{$\\vdots$}\\\\\n");
+    return out + QStringLiteral("\\end{tabular}}\n");
 }
 
 } // namespace zv

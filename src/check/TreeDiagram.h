@@ -46,6 +46,7 @@ private:
     };
     void layOut();
     QString endText(const Branch &branch) const;
+    QString branchLatex(const Branch &branch) const;
 
     ShownTree m_tree;
     int m_drawn = 0;

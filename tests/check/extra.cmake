@@ -6,3 +6,4 @@ set_tests_properties(check.e2e_logic PROPERTIES
 add_executable(fake_logic_worker ${CMAKE_CURRENT_LIST_DIR}/fake_worker.cpp)
 set_target_properties(fake_logic_worker PROPERTIES AUTOMOC OFF AUTORCC OFF)
 add_dependencies(tst_logiccheck fake_logic_worker zarvik-logic)
+add_dependencies(tst_diagrams zarvik-logic)

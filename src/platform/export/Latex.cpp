@@ -169,6 +169,7 @@ public:
         for (std::size_t i = 0; i < cells.size(); ++i) {
             const Cell &cell = cells[i];
             if (cell.ch == QChar::LineSeparator) {
+                setMath(false);
                 setLook(m_base);
                 m_out += m_lineHasText ? QStringLiteral("\\newline\n")
                                        : QStringLiteral("\\leavevmode\\newline\n");
@@ -189,6 +190,7 @@ public:
             }
             character(cells, i);
         }
+        setMath(false);
         setLook(m_base);
     }
 
