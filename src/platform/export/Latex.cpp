@@ -1,6 +1,7 @@
 #include "platform/export/Latex.h"
 
 #include "platform/codepages/CodePage.h"
+#include "platform/export/FontKind.h"
 #include "platform/export/FormulaWords.h"
 #include "platform/format/ReadableText.h"
 #include "platform/format/TextFormat.h"
@@ -116,20 +117,13 @@ struct Cell
     Look look;
 };
 
-// A face the document names, told by its name: LaTeX has a roman, a sans and a typewriter face.
 Family familyOf(const QString &face)
 {
-    static const char *const mono[]
-        = {"Courier", "Mono", "Consolas", "Console", "Fixedsys", "Terminal", "Typewriter"};
-    static const char *const sans[] = {"Sans", "Arial", "Verdana", "Tahoma", "Helvetica", "Calibri",
-        "Segoe", "Trebuchet", "Geneva", "Futura", "Gill", "Franklin", "Century Gothic",
-        "Lucida Grande", "Noto Sans", "Liberation Sans", "Open Sans", "Roboto", "Ubuntu"};
-    for (const char *m : mono)
-        if (face.contains(QLatin1String(m), Qt::CaseInsensitive))
-            return Family::Mono;
-    for (const char *m : sans)
-        if (face.contains(QLatin1String(m), Qt::CaseInsensitive))
-            return Family::Sans;
+    switch (fontKind(face)) {
+    case FontKind::Sans: return Family::Sans;
+    case FontKind::Mono: return Family::Mono;
+    case FontKind::Serif: break;
+    }
     return Family::Roman;
 }
 
@@ -180,7 +174,8 @@ public:
             const char *command = words.command(i, length);
             if (inFormula[i]) {
                 formulaCharacter(command, cells, i);
-                i += length - 1;
+                if (command)
+                    i += length - 1;
                 continue;
             }
             if (command) {
@@ -243,14 +238,14 @@ private:
         const char16_t next = i + 1 < cells.size() ? cells[i + 1].ch : 0;
         if (const char *command = lookup(kText, ch))
             m_out += QLatin1String(command);
-        else if ((ch == u'-' || ch == u',') && next == ch)
-            // Every character as itself: no ligature makes -- a dash or ,, a low quote, under
-            // pdflatex or lualatex (where an empty group would not stop one).
-            m_out += QChar(ch) + QStringLiteral("\\kern0pt{}");
         else if (passesAsItIs(ch))
             m_out += QChar(ch);
         else if (!QChar::isLowSurrogate(ch))
             m_out += QLatin1Char('?');
+        // Every character as itself: no ligature makes -- a dash, ,, a low quote or << a
+        // guillemet, under pdflatex or lualatex (where an empty group would not stop one).
+        if (next == ch && (ch == u'-' || ch == u',' || ch == u'<' || ch == u'>'))
+            m_out += QStringLiteral("\\kern0pt{}");
     }
 
     void math(const char *command)

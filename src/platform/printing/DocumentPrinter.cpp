@@ -122,6 +122,9 @@ void printTextDocument(const QTextDocument &document, const QString &jobName)
         throw EPlatformError(QStringLiteral("Printing in progress"));
     std::unique_ptr<QPrinter> printer
         = printerFactory() ? printerFactory()(jobName) : openDefaultPrinter(jobName);
+    // The page of the PDF export, whichever printer the job goes to.
+    printer->setFullPage(false);
+    printer->setPageLayout(withPageMargins(printer->pageLayout()));
     // A copy: the document may be edited, cleared or replaced while pages go out. Paper
     // carries the text as the user sees it, each turnstile one sign.
     std::unique_ptr<QTextDocument> copy(document.clone());
