@@ -113,6 +113,8 @@ CheckWindow::CheckWindow(QWidget *parent)
         copyDiagramImageAction, &QAction::triggered, this, guard([this] { copyDiagramImage(); }));
     copyDiagramLatexAction = drawing->addAction(QStringLiteral("Copiar dibujo como LaTeX"));
     copyDiagramLatexAction->setObjectName(QStringLiteral("copyDiagramLatexAction"));
+    // As "Copiar como LaTeX" in the editor.
+    copyDiagramLatexAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
     connect(
         copyDiagramLatexAction, &QAction::triggered, this, guard([this] { copyDiagramLatex(); }));
     drawing->addSeparator();
@@ -164,7 +166,11 @@ void CheckWindow::showProgress(const QString &what)
 {
     progressLabel->setText(what);
     answerView->clear();
-    clearProblems();
+    // A new check: its problems may have come already, a quick answer's before its progress.
+    if (m_finished)
+        clearProblems();
+    m_finished = false;
+    showNothingDrawn();
     progressPanel->show();
     saveAction->setEnabled(false);
     exportPdfAction->setEnabled(false);
@@ -203,6 +209,7 @@ void CheckWindow::finishAnswers(const QString &firstShown)
     exportPdfAction->setEnabled(true);
     // From the top; a long answer would hide the syntax error that the editor has just selected.
     answerView->moveCursor(QTextCursor::Start);
+    m_finished = true;
     if (!firstShown.isEmpty() && answerView->find(firstShown)) {
         QTextCursor cursor = answerView->textCursor();
         cursor.clearSelection();
@@ -239,12 +246,20 @@ void CheckWindow::exportPdf()
 
 void CheckWindow::addProblem(int answerLine, const LogicProblem &problem)
 {
+    if (m_finished)
+        clearProblems();
+    m_finished = false;
     m_problems.insert(answerLine, problem);
 }
 
 void CheckWindow::clearProblems()
 {
     m_problems.clear();
+    showNothingDrawn();
+}
+
+void CheckWindow::showNothingDrawn()
+{
     m_hasDrawn = false;
     m_drawn = LogicProblem();
     diagramView->setDiagram(

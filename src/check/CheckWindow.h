@@ -79,8 +79,10 @@ public:
 
     /**
      * Keeps @p problem, whose answer the text heads "Línea @p answerLine" (the line of the
-     * checked document where it starts), to draw it when the text cursor is in that answer.
-     * showProgress() forgets the problems of the check before.
+     * checked document where it starts), to draw it when the text cursor is in that answer;
+     * finishAnswers() draws the answer under the cursor, or else the last one that has a
+     * drawing. The first problem or showProgress() after finishAnswers() starts a new check,
+     * which forgets the problems of the one before, whichever of the two comes first.
      */
     void addProblem(int answerLine, const LogicProblem &problem);
     void clearProblems();
@@ -105,11 +107,13 @@ protected:
 
 private:
     void drawAnswerAtCursor();
+    void showNothingDrawn();
     void enableDiagramActions();
 
     QMap<int, LogicProblem> m_problems; ///< by the line their answers name
     LogicProblem m_drawn;
     bool m_hasDrawn = false;
+    bool m_finished = true; ///< the last check's answers are complete
 };
 
 } // namespace zv

@@ -103,7 +103,7 @@ void DiagramView::fit()
         return;
     const QSizeF s = m_diagram->size() + QSizeF(2 * kDiagramMargin, 2 * kDiagramMargin);
     const QSize room = maximumViewportSize();
-    setZoom(std::min({1.0, room.width() / s.width(), room.height() / s.height()}));
+    setZoom(std::min({kMaxFitZoom, room.width() / s.width(), room.height() / s.height()}));
 }
 
 void DiagramView::zoomBy(qreal factor)

@@ -12,7 +12,7 @@ namespace zv {
 class Diagram;
 
 /**
- * A diagram on the screen: at first it fits the view (never larger than its own size), then
+ * A diagram on the screen: at first it fits the view (a small one at most kMaxFitZoom), then
  * Ctrl+wheel, Ctrl++ and Ctrl+− zoom it and Ctrl+0 fits it again; the scroll bars reach the
  * rest. Without a diagram it shows @p placeholder text.
  */
@@ -54,5 +54,7 @@ private:
 
 /// The zoom's bounds.
 inline constexpr qreal kMinZoom = 0.1, kMaxZoom = 8;
+/// A small diagram is fitted no larger than this: a model of two worlds would fill a screen.
+inline constexpr qreal kMaxFitZoom = 1.5;
 
 } // namespace zv

@@ -272,7 +272,7 @@ void ModelDiagram::paint(QPainter &painter) const
                 painter.drawLine(cell.topRight(), cell.bottomRight());
                 const QString s = c < t.cells[r].size() ? t.cells[r][c] : QString();
                 painter.setFont(header ? bold : text);
-                painter.setPen(s == QLatin1String("✓") ? kTrue : kInk);
+                painter.setPen(s == QStringView(u"✓") ? kTrue : kInk);
                 painter.drawText(QPointF(cell.center().x() - width(header ? bold : text, s) / 2,
                                      y + kCellPad + metrics.ascent()),
                     s);
@@ -335,8 +335,8 @@ QString ModelDiagram::latex() const
             QStringList cells;
             for (qsizetype c = 0; c < columns; ++c) {
                 const QString s = c < row.size() ? row[c] : QString();
-                cells << (s == QLatin1String("✓") ? QStringLiteral("$\\checkmark$")
-                                                  : latexInline(s));
+                cells << (s == QStringView(u"✓") ? QStringLiteral("$\\checkmark$")
+                                                 : latexInline(s));
             }
             out += cells.join(QStringLiteral(" & ")) + QStringLiteral("\\\\\n\\hline\n");
         }

@@ -348,11 +348,12 @@ private Q_SLOTS:
         moveTo(7); // line 9 has nothing to draw: the picture stays
         QCOMPARE(window.drawnProblem()->text, model.text);
 
-        // From a heading without a picture, the last answer that has one.
+        // From a heading without a picture, the last answer that has one. A quick check's
+        // problems come before its progress, and the check before is forgotten all the same.
+        window.addProblem(1, none);
         window.showProgress(QString());
         QVERIFY(!window.drawnProblem() && !window.diagramView->diagram());
         QVERIFY(!window.exportDiagramAction->isEnabled());
-        window.addProblem(1, none);
         window.addProblem(3, tree);
         window.addProblem(6, model);
         window.appendAnswers(QStringLiteral("Línea 1: p\nFórmula no válida\n"));
@@ -364,6 +365,12 @@ private Q_SLOTS:
         QCOMPARE(window.answerTabs->count(), 2);
         QCOMPARE(window.answerTabs->tabText(1), QStringLiteral("Dibujo"));
         QCOMPARE(window.answerTabs->currentWidget(), window.answerView);
+
+        // A check without problems draws nothing of the one before.
+        window.showProgress(QString());
+        window.appendAnswers(QStringLiteral("La selección no contiene ninguna fórmula.\n"));
+        window.finishAnswers(QString());
+        QVERIFY(!window.drawnProblem() && !window.diagramView->diagram());
     }
 
     void theDrawingFitsZoomsAndLeavesAsPdfSvgLatexAndImage()

@@ -103,9 +103,9 @@ private Q_SLOTS:
             QStringList found;
             for (const auto &m : word.globalMatch(run("pdftotext", {"-bbox", pdf, "-"})))
                 found << QStringLiteral("%1 %2 %3")
-                           .arg(m.captured(3))
-                           .arg(std::lround(m.captured(1).toDouble()))
-                           .arg(std::lround(m.captured(2).toDouble()));
+                             .arg(m.captured(3))
+                             .arg(std::lround(m.captured(1).toDouble()))
+                             .arg(std::lround(m.captured(2).toDouble()));
             return found;
         };
         const QStringList onPaper = words(printed);
