@@ -3,6 +3,9 @@
 #include <QJsonObject>
 #include <QList>
 #include <QString>
+#include <QStringList>
+
+#include <utility>
 
 namespace zv {
 

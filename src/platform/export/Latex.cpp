@@ -351,7 +351,10 @@ Written write(const QTextDocument &document, int from, int to, bool full, Look b
     visitReadable(
         document, from, to,
         [&](char16_t ch, int, const QTextCharFormat &format) {
-            cells.push_back({ch, lookOf(format, full)});
+            Look look = lookOf(format, full);
+            if (look.points <= 0) // a format without a size has the document's
+                look.points = base.points;
+            cells.push_back({ch, look});
         },
         [&](int) {
             writer.paragraph(cells);
@@ -375,7 +378,7 @@ Look baseLook(const QTextDocument &document)
     base.points = 10;
     int most = 0;
     for (const auto &[key, n] : counts)
-        if (n > most) {
+        if (n > most && key.first > 0) {
             most = n;
             base.points = key.first;
             base.family = Family(key.second);
