@@ -17,10 +17,13 @@ void TForm1::CopiarComoLatex1Click(QObject *)
     const QTextCursor cursor = RichEdit1->textCursor();
     if (!cursor.hasSelection())
         return;
-    const QString latex
-        = zv::latexFragment(*RichEdit1->document(), cursor.selectionStart(), cursor.selectionEnd());
+    const int from = cursor.selectionStart(), to = cursor.selectionEnd();
+    const QString latex = zv::latexFragment(*RichEdit1->document(), from, to);
+    // Pasted into a document as it is, the text says what its preamble needs.
+    const QString packages = zv::latexFragmentPackages(*RichEdit1->document(), from, to);
     auto *mime = new QMimeData;
-    mime->setText(latex);
+    mime->setText(
+        packages.isEmpty() ? latex : QStringLiteral("% \\usepackage{%1}\n").arg(packages) + latex);
     mime->setData(QStringLiteral("text/x-tex"), latex.toUtf8());
     QGuiApplication::clipboard()->setMimeData(mime);
 }

@@ -1,24 +1,69 @@
 #include "check/CheckWindow.h"
 
+#include "check/DiagramView.h"
+#include "check/ModelDiagram.h"
+#include "check/TreeDiagram.h"
 #include "platform/app/Application.h"
 #include "platform/export/DocumentExport.h"
 #include "platform/files/AtomicFile.h"
 
+#include <QClipboard>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScreen>
+#include <QTabWidget>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QVBoxLayout>
 
 #include <algorithm>
 
 namespace zv {
+
+namespace {
+
+// How far up from the cursor an answer's heading is looked for.
+constexpr int kMaxAnswerLines = 5000;
+
+bool hasDrawing(const LogicProblem &p)
+{
+    return !p.tree.isEmpty() || !p.model.isEmpty();
+}
+
+std::unique_ptr<Diagram> diagramOf(const LogicProblem &p)
+{
+    if (!p.tree.isEmpty()) {
+        ShownTree tree = ShownTree::fromJson(p.tree);
+        if (!tree.isEmpty())
+            return std::make_unique<TreeDiagram>(std::move(tree));
+    }
+    if (!p.model.isEmpty()) {
+        ShownModel model = ShownModel::fromJson(p.model);
+        if (!model.isEmpty())
+            return std::make_unique<ModelDiagram>(std::move(model));
+    }
+    return nullptr;
+}
+
+QString diagramTitle(const LogicProblem &p)
+{
+    return (p.tree.isEmpty() ? QStringLiteral("Contramodelo de la línea %1")
+                             : QStringLiteral("Árbol de la línea %1"))
+        .arg(p.firstLine);
+}
+
+} // namespace
 
 CheckWindow::CheckWindow(QWidget *parent)
     // A dialog of the editor, so that the window manager keeps it above the maximized editor
@@ -43,6 +88,39 @@ CheckWindow::CheckWindow(QWidget *parent)
     dressResultsMemo(*answerView);
     answerView->setReadOnly(true);
     answerView->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    connect(
+        answerView, &QPlainTextEdit::cursorPositionChanged, this, [this] { drawAnswerAtCursor(); });
+
+    // The text stays first: it is what a screen reader reads and what copies, and it has the
+    // whole of a tree too large to draw.
+    diagramView = new DiagramView(this);
+    diagramView->setDiagram(
+        nullptr, QStringLiteral("Ninguna respuesta tiene árbol ni contramodelo."));
+    answerTabs = new QTabWidget(this);
+    answerTabs->setObjectName(QStringLiteral("answerTabs"));
+    answerTabs->setDocumentMode(true);
+    answerTabs->addTab(answerView, QStringLiteral("Texto"));
+    answerTabs->addTab(diagramView, QStringLiteral("Dibujo"));
+
+    QMenu *drawing = menuBar->addMenu(QStringLiteral("Dibujo"));
+    drawing->setObjectName(QStringLiteral("diagramMenu"));
+    exportDiagramAction = drawing->addAction(QStringLiteral("Exportar dibujo…"));
+    exportDiagramAction->setObjectName(QStringLiteral("exportDiagramAction"));
+    connect(exportDiagramAction, &QAction::triggered, this, guard([this] { exportDiagram(); }));
+    copyDiagramImageAction = drawing->addAction(QStringLiteral("Copiar dibujo como imagen"));
+    copyDiagramImageAction->setObjectName(QStringLiteral("copyDiagramImageAction"));
+    connect(
+        copyDiagramImageAction, &QAction::triggered, this, guard([this] { copyDiagramImage(); }));
+    copyDiagramLatexAction = drawing->addAction(QStringLiteral("Copiar dibujo como LaTeX"));
+    copyDiagramLatexAction->setObjectName(QStringLiteral("copyDiagramLatexAction"));
+    // As "Copiar como LaTeX" in the editor.
+    copyDiagramLatexAction->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    connect(
+        copyDiagramLatexAction, &QAction::triggered, this, guard([this] { copyDiagramLatex(); }));
+    drawing->addSeparator();
+    drawing->addActions(
+        {diagramView->zoomInAction, diagramView->zoomOutAction, diagramView->fitAction});
+    enableDiagramActions();
 
     progressPanel = new QWidget(this);
     progressPanel->setObjectName(QStringLiteral("progressPanel"));
@@ -64,7 +142,7 @@ CheckWindow::CheckWindow(QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->setMenuBar(menuBar);
-    layout->addWidget(answerView, 1);
+    layout->addWidget(answerTabs, 1);
     layout->addWidget(progressPanel);
     resize(688, 426 + menuBar->sizeHint().height());
 }
@@ -88,6 +166,11 @@ void CheckWindow::showProgress(const QString &what)
 {
     progressLabel->setText(what);
     answerView->clear();
+    // A new check: its problems may have come already, a quick answer's before its progress.
+    if (m_finished)
+        clearProblems();
+    m_finished = false;
+    showNothingDrawn();
     progressPanel->show();
     saveAction->setEnabled(false);
     exportPdfAction->setEnabled(false);
@@ -126,12 +209,21 @@ void CheckWindow::finishAnswers(const QString &firstShown)
     exportPdfAction->setEnabled(true);
     // From the top; a long answer would hide the syntax error that the editor has just selected.
     answerView->moveCursor(QTextCursor::Start);
+    m_finished = true;
     if (!firstShown.isEmpty() && answerView->find(firstShown)) {
         QTextCursor cursor = answerView->textCursor();
         cursor.clearSelection();
         answerView->setTextCursor(cursor);
         answerView->centerCursor();
     }
+    drawAnswerAtCursor();
+    if (m_hasDrawn && hasDrawing(m_drawn))
+        return;
+    for (auto it = m_problems.cend(); it != m_problems.cbegin();)
+        if (hasDrawing(*--it)) {
+            setDrawnProblem(*it);
+            return;
+        }
 }
 
 bool CheckWindow::inProgress() const
@@ -150,6 +242,116 @@ void CheckWindow::save()
 void CheckWindow::exportPdf()
 {
     exportMemoAsPdf(this, *answerView, exportDialog);
+}
+
+void CheckWindow::addProblem(int answerLine, const LogicProblem &problem)
+{
+    if (m_finished)
+        clearProblems();
+    m_finished = false;
+    m_problems.insert(answerLine, problem);
+}
+
+void CheckWindow::clearProblems()
+{
+    m_problems.clear();
+    showNothingDrawn();
+}
+
+void CheckWindow::showNothingDrawn()
+{
+    m_hasDrawn = false;
+    m_drawn = LogicProblem();
+    diagramView->setDiagram(
+        nullptr, QStringLiteral("Ninguna respuesta tiene árbol ni contramodelo."));
+    enableDiagramActions();
+}
+
+void CheckWindow::setDrawnProblem(const LogicProblem &problem)
+{
+    m_drawn = problem;
+    m_hasDrawn = true;
+    diagramView->setDiagram(diagramOf(problem),
+        QStringLiteral("La respuesta de la línea %1 no tiene árbol ni contramodelo.")
+            .arg(problem.firstLine));
+    if (diagramView->diagram())
+        diagramView->setAccessibleDescription(
+            QStringLiteral("%1: el texto lo dice en la pestaña «Texto».")
+                .arg(diagramTitle(problem)));
+    enableDiagramActions();
+}
+
+const LogicProblem *CheckWindow::drawnProblem() const
+{
+    return m_hasDrawn ? &m_drawn : nullptr;
+}
+
+void CheckWindow::drawAnswerAtCursor()
+{
+    // The answer is the one whose heading "Línea N" is nearest above the cursor.
+    static const QRegularExpression heading(QStringLiteral("^Línea (\\d+)"));
+    QTextBlock block = answerView->textCursor().block();
+    for (int n = 0; block.isValid() && n < kMaxAnswerLines; ++n, block = block.previous()) {
+        const QRegularExpressionMatch m = heading.match(block.text());
+        if (!m.hasMatch())
+            continue;
+        const auto it = m_problems.constFind(m.captured(1).toInt());
+        if (it == m_problems.cend() || !hasDrawing(*it))
+            return;
+        if (!m_hasDrawn || m_drawn.firstLine != it->firstLine || m_drawn.text != it->text)
+            setDrawnProblem(*it);
+        return;
+    }
+}
+
+void CheckWindow::enableDiagramActions()
+{
+    const bool drawn = diagramView->diagram() != nullptr;
+    exportDiagramAction->setEnabled(drawn);
+    copyDiagramImageAction->setEnabled(drawn);
+    copyDiagramLatexAction->setEnabled(drawn);
+}
+
+void CheckWindow::exportDiagram()
+{
+    const Diagram *diagram = diagramView->diagram();
+    if (!diagram)
+        return;
+    const std::optional<QString> chosen = zv::askSaveFileName(this, diagramDialog);
+    if (!chosen)
+        return;
+    const QString suffix = QFileInfo(*chosen).suffix().toLower();
+    const QString title = diagramTitle(m_drawn);
+    const QByteArray bytes = suffix == QLatin1String("svg") ? diagramSvg(*diagram, title)
+        : suffix == QLatin1String("tex") ? diagramLatexDocument(*diagram).toUtf8()
+                                         : diagramPdf(*diagram, title);
+    zv::writeFileAtomically(*chosen, bytes, "Stream write error");
+}
+
+void CheckWindow::copyDiagramImage()
+{
+    const Diagram *diagram = diagramView->diagram();
+    if (!diagram)
+        return;
+    auto *mime = new QMimeData;
+    // Twice the screen's size, sharp on a slide; the SVG for programs that take it.
+    mime->setImageData(diagramImage(*diagram, 2));
+    mime->setData(QStringLiteral("image/svg+xml"), diagramSvg(*diagram, diagramTitle(m_drawn)));
+    QGuiApplication::clipboard()->setMimeData(mime);
+}
+
+void CheckWindow::copyDiagramLatex()
+{
+    const Diagram *diagram = diagramView->diagram();
+    if (!diagram)
+        return;
+    const QString latex
+        = QStringLiteral("% \\usepackage{amssymb,%1}\n").arg(diagram->latexPackages())
+        + diagram->latex();
+    auto *mime = new QMimeData;
+    mime->setText(latex);
+    mime->setData(QStringLiteral("text/x-tex"), latex.toUtf8());
+    QGuiApplication::clipboard()->setMimeData(mime);
 }
 
 void CheckWindow::keyPressEvent(QKeyEvent *event)

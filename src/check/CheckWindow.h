@@ -2,9 +2,12 @@
 
 #include "Unit4.h"
 
+#include "check/LogicProblem.h"
+
 #include "platform/dialogs/Dialogs.h"
 
 #include <QDialog>
+#include <QMap>
 
 class QAction;
 class QLabel;
@@ -12,12 +15,16 @@ class QMenuBar;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
+class QTabWidget;
 class QWidget;
 
 /// "Resultado de la comprobación": what the logic engine answered about the text it was given,
 /// to read, select, copy, save and export. It stays open beside the editor, which goes on
-/// taking input, and shows each new answer in place of the last.
+/// taking input, and shows each new answer in place of the last. Beside the text, the tab
+/// "Dibujo" draws the tree or the countermodel of one answer.
 namespace zv {
+
+class DiagramView;
 
 class CheckWindow : public QDialog
 {
@@ -40,6 +47,16 @@ public:
         .initialPath = {},
         .overwritePrompt = true};
     zv::FileDialogOptions exportDialog = pdfExportDialog();
+    /// "Texto" (answerView) and "Dibujo" (diagramView).
+    QTabWidget *answerTabs = nullptr;
+    DiagramView *diagramView = nullptr;
+    QAction *exportDiagramAction = nullptr;    ///< "Exportar dibujo…": PDF, SVG or LaTeX
+    QAction *copyDiagramImageAction = nullptr; ///< "Copiar dibujo como imagen"
+    QAction *copyDiagramLatexAction = nullptr; ///< "Copiar dibujo como LaTeX"
+    zv::FileDialogOptions diagramDialog{.filter = QStringLiteral("PDF|*.pdf|SVG|*.svg|LaTeX|*.tex"),
+        .defaultSuffix = QStringLiteral(".pdf"),
+        .initialPath = {},
+        .overwritePrompt = true};
 
     /// Shows the window, when hidden, at the right of the screen, without taking the focus
     /// from the editor.
@@ -60,15 +77,43 @@ public:
     void finishAnswers(const QString &firstShown);
     bool inProgress() const;
 
+    /**
+     * Keeps @p problem, whose answer the text heads "Línea @p answerLine" (the line of the
+     * checked document where it starts), to draw it when the text cursor is in that answer;
+     * finishAnswers() draws the answer under the cursor, or else the last one that has a
+     * drawing. The first problem or showProgress() after finishAnswers() starts a new check,
+     * which forgets the problems of the one before, whichever of the two comes first.
+     */
+    void addProblem(int answerLine, const LogicProblem &problem);
+    void clearProblems();
+    /// Draws @p problem's tree or countermodel in "Dibujo", or says that it has none.
+    void setDrawnProblem(const LogicProblem &problem);
+    /// The problem drawn, or nullptr.
+    const LogicProblem *drawnProblem() const;
+
     /// Saves the text as UTF-8.
     void save();
     void exportPdf();
+    /// The drawing as PDF, SVG or LaTeX, after the extension of the name chosen.
+    void exportDiagram();
+    void copyDiagramImage();
+    void copyDiagramLatex();
 
 Q_SIGNALS:
     void cancelRequested();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void drawAnswerAtCursor();
+    void showNothingDrawn();
+    void enableDiagramActions();
+
+    QMap<int, LogicProblem> m_problems; ///< by the line their answers name
+    LogicProblem m_drawn;
+    bool m_hasDrawn = false;
+    bool m_finished = true; ///< the last check's answers are complete
 };
 
 } // namespace zv

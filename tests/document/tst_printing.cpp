@@ -15,6 +15,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QPageLayout>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
@@ -23,6 +24,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <cmath>
 
 using namespace zv;
 
@@ -67,6 +70,48 @@ private Q_SLOTS:
         setPageHookForTests({});
         m_edit->setModified(false);
         closeMainWindow();
+    }
+
+    void printAndPdfExportLayOutTheSamePage()
+    {
+        if (QStandardPaths::findExecutable("pdftotext").isEmpty())
+            QSKIP("pdftotext is not installed");
+        // What no printer reaches widens a margin beyond 20 mm; nothing narrows one below it.
+        const QPageLayout wide(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(),
+            QPageLayout::Millimeter, QMarginsF(4, 25, 0, 6.35));
+        QCOMPARE(withPageMargins(wide).margins(QPageLayout::Millimeter), QMarginsF(20, 25, 20, 20));
+
+        QTemporaryDir out;
+        const QString printed = out.filePath("f4.pdf"), exported = out.filePath("exportado.pdf");
+        setPrinterFactoryForTests([printed](const QString &jobName) {
+            auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(printed);
+            printer->setPageSize(QPageSize(QPageSize::A4));
+            printer->setDocName(jobName);
+            return printer;
+        });
+        m_edit->replaceSel("primera linea del documento\r\nsegunda linea mas abajo");
+        m_form->Imprimir1->trigger();
+        m_dialogs->queueSaveFile(exported);
+        m_form->Exportar1->trigger();
+        QVERIFY(errors().isEmpty());
+        // Word for word at the same place on the same page: 20 mm is 56.69 pt.
+        const QRegularExpression word(QStringLiteral(
+            R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="[\d.]+" yMax="[\d.]+">(\w+)<)re"));
+        const auto words = [&](const QString &pdf) {
+            QStringList found;
+            for (const auto &m : word.globalMatch(run("pdftotext", {"-bbox", pdf, "-"})))
+                found << QStringLiteral("%1 %2 %3")
+                             .arg(m.captured(3))
+                             .arg(std::lround(m.captured(1).toDouble()))
+                             .arg(std::lround(m.captured(2).toDouble()));
+            return found;
+        };
+        const QStringList onPaper = words(printed);
+        QCOMPARE(onPaper.size(), 8);
+        QCOMPARE(onPaper.first().section(QLatin1Char(' '), 1, 1), QStringLiteral("57"));
+        QCOMPARE(words(exported), onPaper);
     }
 
     void pagesHoldEveryLineOnceWhileEventsRunBetweenThem()

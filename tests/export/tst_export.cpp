@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QImage>
 #include <QMimeData>
 #include <QProcess>
 #include <QRegularExpression>
@@ -36,6 +37,15 @@ QString run(const QString &program, const QStringList &arguments, const QString 
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
+// The first of @p files (LaTeX packages) that TeX cannot find, or an empty string.
+QString missingTex(const QStringList &files)
+{
+    for (const QString &f : files)
+        if (run(QStringLiteral("kpsewhich"), {f}).trimmed().isEmpty())
+            return f;
+    return {};
+}
+
 } // namespace
 
 class TestExport : public QObject, private test::MainWindowTest
@@ -47,49 +57,49 @@ private Q_SLOTS:
 
     void cleanup() { closeMainWindow(); }
 
-    void everyPaletteSymbolReadsAsItIsShownAndCopiesAsItsCommand_data()
+    void everyPaletteSymbolReadsAsItIsShownAndCopiesInOneMathSpan_data()
     {
         QTest::addColumn<int>("button");
         QTest::addColumn<QString>("before");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<QString>("after");
-        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("latex");
         const struct
         {
             int button;
-            const char *before, *shown, *after, *command;
+            const char *before, *shown, *after, *latex;
         } rows[] = {
-            {3, "", "¬", "p", "\\neg"},
-            {17, "p ", "V", " q", "\\lor"},
-            {18, "p ", "&", " q", "\\land"},
-            {4, "p ", "->", " q", "\\to"},
-            {6, "p ", "↔", " q", "\\leftrightarrow"},
-            {5, "p ", "←", " q", "\\leftarrow"},
-            {1, "", "∀", "x Fx", "\\forall"},
-            {2, "", "∃", "x Fx", "\\exists"},
-            {20, "p ", "≡", " q", "\\equiv"},
-            {16, "p V ", "T", "", "\\top"},
-            {19, "p V ", "⊥", "", "\\bot"},
-            {7, "", "□", "p", "\\Box"},
-            {8, "", "◇", "p", "\\Diamond"},
-            {22, "p ", "⊨", " q", "\\models"},
-            {23, "p ", "⊢", " q", "\\vdash"},
-            {21, "p ", "⇒", " q", "\\Rightarrow"},
-            {15, "p ", "⇔", " q", "\\Leftrightarrow"},
+            {3, "", "¬", "p", "$\\neg p$"},
+            {17, "p ", "V", " q", "$p \\lor q$"},
+            {18, "p ", "&", " q", "$p \\land q$"},
+            {4, "p ", "->", " q", "$p \\to q$"},
+            {6, "p ", "↔", " q", "$p \\leftrightarrow q$"},
+            {5, "p ", "←", " q", "$p \\leftarrow q$"},
+            {1, "", "∀", "x Fx", "$\\forall x Fx$"},
+            {2, "", "∃", "x Fx", "$\\exists x Fx$"},
+            {20, "p ", "≡", " q", "$p \\equiv q$"},
+            {16, "p V ", "T", "", "$p \\lor \\top$"},
+            {19, "p V ", "⊥", "", "$p \\lor \\bot$"},
+            {7, "", "□", "p", "$\\Box p$"},
+            {8, "", "◇", "p", "$\\Diamond p$"},
+            {22, "p ", "⊨", " q", "$p \\models q$"},
+            {23, "p ", "⊢", " q", "$p \\vdash q$"},
+            {21, "p ", "⇒", " q", "$p \\Rightarrow q$"},
+            {15, "p ", "⇔", " q", "$p \\Leftrightarrow q$"},
         };
         for (const auto &r : rows)
             QTest::newRow(r.shown)
                 << r.button << QString::fromUtf8(r.before) << QString::fromUtf8(r.shown)
-                << QString::fromUtf8(r.after) << QString::fromUtf8(r.command);
+                << QString::fromUtf8(r.after) << QString::fromUtf8(r.latex);
     }
 
-    void everyPaletteSymbolReadsAsItIsShownAndCopiesAsItsCommand()
+    void everyPaletteSymbolReadsAsItIsShownAndCopiesInOneMathSpan()
     {
         QFETCH(int, button);
         QFETCH(QString, before);
         QFETCH(QString, shown);
         QFETCH(QString, after);
-        QFETCH(QString, command);
+        QFETCH(QString, latex);
         QTest::keyClicks(m_edit, before);
         m_form->speedButton(button)->click();
         QTest::keyClicks(m_edit, after);
@@ -99,8 +109,70 @@ private Q_SLOTS:
         m_form->SeleccionatTodo1->trigger();
         m_form->CopiarComoLatex1->trigger();
         const QMimeData *data = QApplication::clipboard()->mimeData();
-        QVERIFY(data->text().contains(QLatin1Char('$') + command + QLatin1Char('$')));
-        QCOMPARE(data->data(QStringLiteral("text/x-tex")), data->text().toUtf8());
+        QCOMPARE(QString::fromUtf8(data->data(QStringLiteral("text/x-tex"))), latex);
+        // The plain text says what its preamble needs: amssymb for the modal signs alone.
+        const bool amssymb
+            = latex.contains(QLatin1String("Box")) || latex.contains(QLatin1String("Diamond"));
+        QCOMPARE(data->text(),
+            (amssymb ? QStringLiteral("% \\usepackage{amssymb}\n") : QString()) + latex);
+    }
+
+    void theSeventeenSymbolsCopiedCompileToMathItalicLettersAndTheirSigns()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pdflatex")).isEmpty()
+            || QStandardPaths::findExecutable(QStringLiteral("pdffonts")).isEmpty())
+            QSKIP("pdflatex or poppler-utils is not installed; the copy was not compiled");
+        // One formula a line, each with one of the palette's signs, as a student types them.
+        const struct
+        {
+            int button;
+            const char *before, *after;
+        } lines[] = {{3, "", "p"}, {17, "p ", " q"}, {18, "p ", " q"}, {4, "p ", " q"},
+            {6, "p ", " q"}, {5, "p ", " q"}, {1, "", "x Fx"}, {2, "", "x Fx"}, {20, "p ", " q"},
+            {16, "p V ", ""}, {19, "p V ", ""}, {7, "", "p"}, {8, "", "p"}, {22, "p ", " q"},
+            {23, "p ", " q"}, {21, "p ", " q"}, {15, "p ", " q"}};
+        for (const auto &l : lines) {
+            QTest::keyClicks(m_edit, QString::fromUtf8(l.before));
+            m_form->speedButton(l.button)->click();
+            QTest::keyClicks(m_edit, QString::fromUtf8(l.after));
+            QTest::keyClick(m_edit, Qt::Key_Return);
+        }
+        m_form->SeleccionatTodo1->trigger();
+        m_form->CopiarComoLatex1->trigger();
+        QString copied = QApplication::clipboard()->text();
+        // The preamble the comment asks for, and nothing else.
+        QVERIFY(copied.startsWith(QStringLiteral("% \\usepackage{amssymb}\n")));
+        copied.remove(0, 2);
+        QTemporaryDir folder;
+        QFile tex(folder.filePath(QStringLiteral("copia.tex")));
+        QVERIFY(tex.open(QIODevice::WriteOnly));
+        tex.write(QStringLiteral("\\documentclass{article}\n%1\\pagestyle{empty}\n\\begin{document}"
+                                 "\n%2\n\\end{document}\n")
+                      .arg(copied.section(QLatin1Char('\n'), 0, 0) + QLatin1Char('\n'),
+                          copied.section(QLatin1Char('\n'), 1))
+                      .toUtf8());
+        tex.close();
+        QVERIFY(!run(QStringLiteral("pdflatex"),
+            {QStringLiteral("-interaction=nonstopmode"), QStringLiteral("-halt-on-error"),
+                tex.fileName()},
+            folder.path())
+                     .isNull());
+        const QString pdf = folder.filePath(QStringLiteral("copia.pdf"));
+        const QString fonts = run(QStringLiteral("pdffonts"), {pdf});
+        // The letters in math italic, the signs from the math symbol fonts; outside the math
+        // spans nothing is left to set in a text font.
+        QVERIFY2(fonts.contains(QLatin1String("CMMI10")), qPrintable(fonts));
+        QVERIFY2(fonts.contains(QLatin1String("CMSY10")), qPrintable(fonts));
+        QVERIFY2(fonts.contains(QLatin1String("MSAM10")), qPrintable(fonts));
+        QCOMPARE(copied.section(QLatin1Char('\n'), 1)
+                     .remove(QRegularExpression(QStringLiteral("\\$[^$]+\\$")))
+                     .trimmed(),
+            QString());
+        const QString text = run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        for (const char *sign : {"¬p", "p∨q", "p∧q", "p→q", "p↔q", "p←q", "∀xFx", "∃xFx", "p≡q",
+                 "p∨⊤", "p∨⊥", "□p", "♢p", "p|=q", "p⊢q", "p⇒q", "p⇔q"})
+            QVERIFY2(QString(text).remove(QLatin1Char(' ')).contains(QString::fromUtf8(sign)),
+                qPrintable(QString::fromUtf8(sign) + QStringLiteral(" in ") + text));
     }
 
     void pastedUnicodeReadsAsPastedWithTurnstilesOverTheirTwoBytes()
@@ -129,8 +201,9 @@ private Q_SLOTS:
         m_form->SeleccionatTodo1->trigger();
         m_form->CopiarComoLatex1->trigger();
         QCOMPARE(QApplication::clipboard()->text(),
-            QStringLiteral("$\\forall$x(Fx $\\to$ Gx), Fa $\\models$ Ga\n\n"
-                           "$\\Box$p $\\vdash$ $\\Diamond$p $\\land$ $\\neg$q $\\lor$ r"));
+            QStringLiteral("% \\usepackage{amssymb}\n"
+                           "$\\forall x(Fx \\to Gx), Fa \\models Ga$\n\n"
+                           "$\\Box p \\vdash \\Diamond p \\land \\neg q \\lor r$"));
     }
 
     void latexEscapesTextAndTellsFormulasFromProse()
@@ -148,13 +221,12 @@ private Q_SLOTS:
         m_form->SeleccionatTodo1->trigger();
         m_form->CopiarComoLatex1->trigger();
         QCOMPARE(QApplication::clipboard()->text(),
-            QStringLiteral(
-                "Capítulo V: 50\\% de \\$3 \\& \\#1, a\\_b \\{x\\} "
-                "\\textasciitilde{}\\textasciicircum{}\\textbackslash{} -{}- "
-                "\\textless{}a\\textbar{}b\\textgreater{}\n\n"
-                "p $\\lor$ q, $\\top$ $\\to$ r, (p $\\land$ q) $\\lor$ $\\top$, p$\\lor\\neg$q, "
-                "Smith \\& Jones, IVA, sistema T\n\n"
-                "\\textbf{negrita} y \\textbf{\\textit{cursiva}}"));
+            QStringLiteral("Capítulo V: 50\\% de \\$3 \\& \\#1, a\\_b \\{x\\} "
+                           "\\textasciitilde{}\\textasciicircum{}\\textbackslash{} -\\kern0pt{}- "
+                           "\\textless{}a\\textbar{}b\\textgreater{}\n\n"
+                           "$p \\lor q, \\top \\to r, (p \\land q) \\lor \\top, p\\lor\\neg q$, "
+                           "Smith \\& Jones, IVA, sistema T\n\n"
+                           "\\textbf{negrita} y \\textbf{\\textit{cursiva}}"));
     }
 
     void latexExportCompilesWithPdflatexAndLualatex_data()
@@ -167,6 +239,11 @@ private Q_SLOTS:
     void latexExportCompilesWithPdflatexAndLualatex()
     {
         QFETCH(QString, engine);
+        if (const QString missing
+            = missingTex({QStringLiteral("ulem.sty"), QStringLiteral("xcolor.sty")});
+            !missing.isEmpty())
+            QSKIP(
+                qPrintable(missing + QStringLiteral(" is not installed (texlive-plain-generic)")));
         if (QStandardPaths::findExecutable(engine).isEmpty())
             QSKIP(qPrintable(engine
                 + QStringLiteral(" is not installed (texlive); the export "
@@ -176,7 +253,8 @@ private Q_SLOTS:
             QTest::keyClicks(m_edit, "p ");
         }
         m_edit->replaceSel("\r\nL\xF3gica: \xBFv\xE1lido? \xF1\xFC \xAB\xBB 50% $ & # _ { } ~ ^ \\"
-                           "\r\n\r\n\xA0-- \"x\"\r\n");
+                           "\r\n\r\n\xA0-- \"x\"\r\n"
+                           "?` !` a--b c---d \"e\" 'f' `g ,,h <<i>>\r\n");
         m_edit->setSelStart(0);
         m_edit->setSelLength(3);
         m_edit->setSelStyle(fmt::Bold | fmt::Italic);
@@ -193,6 +271,88 @@ private Q_SLOTS:
             {folder.filePath(QStringLiteral("apuntes.pdf")), QStringLiteral("-")});
         QVERIFY2(text.contains(QStringLiteral("Lógica: ¿válido? ñü «» 50% $ & # _ { } ~ ^ \\")),
             qPrintable(text));
+        // Each character as itself: no TeX ligature makes a sign of two.
+        QVERIFY2(text.contains(QStringLiteral("?` !` a--b c---d \"e\" 'f' `g ,,h <<i>>")),
+            qPrintable(text));
+    }
+
+    void latexExportKeepsUnderlineColourSizeAndFace_data()
+    {
+        QTest::addColumn<QString>("engine");
+        QTest::newRow("pdflatex") << QStringLiteral("pdflatex");
+        QTest::newRow("lualatex") << QStringLiteral("lualatex");
+    }
+
+    void latexExportKeepsUnderlineColourSizeAndFace()
+    {
+        QFETCH(QString, engine);
+        if (const QString missing
+            = missingTex({QStringLiteral("ulem.sty"), QStringLiteral("xcolor.sty")});
+            !missing.isEmpty())
+            QSKIP(
+                qPrintable(missing + QStringLiteral(" is not installed (texlive-plain-generic)")));
+        if (QStandardPaths::findExecutable(engine).isEmpty()
+            || QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+            QSKIP(qPrintable(engine + QStringLiteral(" or poppler-utils is not installed")));
+        m_edit->replaceSel("texto corriente del documento en su letra ");
+        const int from = m_edit->selStart();
+        m_edit->replaceSel("subrayado");
+        m_edit->setSelStart(from);
+        m_edit->setSelLength(9);
+        m_edit->setSelStyle(fmt::Underline);
+        m_edit->setSelColor(QColor(255, 0, 0));
+        m_edit->setSelSize(14);
+        m_edit->setSelFaceName(QStringLiteral("Courier New"));
+        QTemporaryDir folder;
+        const QString tex = folder.filePath(QStringLiteral("formato.tex"));
+        m_dialogs->queueSaveFile(tex);
+        m_form->Exportar1->trigger();
+        QFile file(tex);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString source = QString::fromUtf8(file.readAll());
+        QVERIFY2(source.contains(QStringLiteral("{\\fontsize{14}{16.8}\\selectfont\\ttfamily "
+                                                "\\textcolor[RGB]{255,0,0}{\\uline{subrayado}}}")),
+            qPrintable(source));
+        QVERIFY2(
+            !run(engine,
+                {QStringLiteral("-interaction=nonstopmode"), QStringLiteral("-halt-on-error"), tex},
+                folder.path())
+                 .isNull(),
+            qPrintable(source));
+        const QString pdf = folder.filePath(QStringLiteral("formato.pdf"));
+
+        // 14 points against the document's own size, in a typewriter face.
+        const QString boxes
+            = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+        const auto box = [&](const QString &word) {
+            const QRegularExpression re(QStringLiteral(
+                R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">%1<)re")
+                                            .arg(word));
+            const QRegularExpressionMatch m = re.match(boxes);
+            return QRectF(QPointF(m.captured(1).toDouble(), m.captured(2).toDouble()),
+                QPointF(m.captured(3).toDouble(), m.captured(4).toDouble()));
+        };
+        const QRectF big = box(QStringLiteral("subrayado")), small = box(QStringLiteral("texto"));
+        QVERIFY2(!big.isEmpty() && !small.isEmpty(), qPrintable(boxes));
+        QVERIFY2(big.height() > small.height() * 1.25, qPrintable(boxes));
+        QVERIFY(run(QStringLiteral("pdffonts"), {pdf}).contains(QStringLiteral("Mono")));
+
+        // Red, and a red rule under the word as long as the word.
+        QProcess::execute(QStringLiteral("pdftoppm"),
+            {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-png"),
+                QStringLiteral("-singlefile"), pdf, folder.filePath(QStringLiteral("pagina"))});
+        const QImage page(folder.filePath(QStringLiteral("pagina.png")));
+        QVERIFY(!page.isNull());
+        int longest = 0;
+        for (int y = 0; y < page.height(); ++y) {
+            int run = 0;
+            for (int x = 0; x < page.width(); ++x) {
+                const QColor c = page.pixelColor(x, y);
+                run = c.red() > 150 && c.green() < 110 && c.blue() < 110 ? run + 1 : 0;
+                longest = std::max(longest, run);
+            }
+        }
+        QVERIFY2(longest > big.width() * 100 / 72 * 0.8, qPrintable(QString::number(longest)));
     }
 
     void pdfExportCarriesTheSymbolsWithinTwoCentimetresInEmbeddedFonts()
@@ -268,6 +428,18 @@ private Q_SLOTS:
         QVERIFY(QString(page)
                     .remove(QRegularExpression(QStringLiteral("<[^>]*>")))
                     .contains(QStringLiteral("x ⊨ á")));
+        // Each font named is followed by a generic family: Verdana by sans-serif.
+        int families = 0;
+        for (const auto &m :
+            QRegularExpression(QStringLiteral("font-family:([^;\"]*)")).globalMatch(page)) {
+            ++families;
+            QVERIFY2(QRegularExpression(QStringLiteral(", (serif|sans-serif|monospace)$"))
+                         .match(m.captured(1).trimmed())
+                         .hasMatch(),
+                qPrintable(m.captured(0)));
+        }
+        QVERIFY(families > 0);
+        QVERIFY(page.contains(QStringLiteral("'Verdana', sans-serif")));
         QFile text(folder.filePath(QStringLiteral("a.txt")));
         QVERIFY(text.open(QIODevice::ReadOnly));
         QCOMPARE(text.readAll(), QStringLiteral("x ⊨ á\n").toUtf8());

@@ -1,6 +1,7 @@
 #include "platform/export/DocumentExport.h"
 
 #include "platform/errors/PlatformError.h"
+#include "platform/export/FontKind.h"
 #include "platform/export/Latex.h"
 #include "platform/files/AtomicFile.h"
 #include "platform/format/ReadableText.h"
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPdfWriter>
+#include <QRegularExpression>
 #include <QTextDocument>
 #include <QTextOption>
 
@@ -18,8 +20,6 @@
 namespace zv {
 
 namespace {
-
-constexpr qreal kMarginMm = 20;
 
 std::unique_ptr<QTextDocument> readableCopy(const QTextDocument &document)
 {
@@ -38,12 +38,36 @@ QByteArray pdf(QTextDocument &document, const QString &title)
         QPdfWriter writer(&buffer);
         writer.setTitle(title);
         writer.setCreator(QStringLiteral("Zarvik"));
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageMargins(
-            QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm), QPageLayout::Millimeter);
+        // The page F4 prints on: A4 with the printer's margins, none unreachable here.
+        writer.setPageLayout(withPageMargins(QPageLayout(QPageSize(QPageSize::A4),
+            QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter)));
         printDocument(document, writer);
     }
     return buffer.data();
+}
+
+// Each font the page names is followed by the generic family that looks like it, so that a
+// browser without "Verdana" still shows a sans face.
+QString withGenericFamilies(const QString &html)
+{
+    // Only in style attributes: the text itself has its quotes escaped.
+    static const QRegularExpression style(QStringLiteral("style=\"([^\"]*)\""));
+    static const QRegularExpression family(
+        QStringLiteral("font-family:\\s*((?:'[^']*'|[^;']+)(?:,\\s*(?:'[^']*'|[^;',]+))*)"));
+    QString out;
+    qsizetype at = 0;
+    for (const QRegularExpressionMatch &s : style.globalMatch(html)) {
+        const QRegularExpressionMatch m = family.match(s.captured(1));
+        if (!m.hasMatch())
+            continue;
+        const qsizetype end = s.capturedStart(1) + m.capturedEnd(1);
+        out += QStringView(html).mid(at, end - at);
+        QString first = m.captured(1).section(QLatin1Char(','), 0, 0).trimmed();
+        first.remove(QLatin1Char('\''));
+        out += QStringLiteral(", ") + QLatin1String(cssGenericFamily(fontKind(first)));
+        at = end;
+    }
+    return out + html.mid(at);
 }
 
 QString title(const QString &path)
@@ -76,7 +100,7 @@ void exportDocument(const QTextDocument &document, const QString &path, ExportFo
     case ExportFormat::Html: {
         const std::unique_ptr<QTextDocument> copy = readableCopy(document);
         copy->setMetaInformation(QTextDocument::DocumentTitle, title(path));
-        bytes = copy->toHtml().toUtf8();
+        bytes = withGenericFamilies(copy->toHtml()).toUtf8();
         break;
     }
     case ExportFormat::Text:

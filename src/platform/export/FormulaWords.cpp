@@ -2,6 +2,8 @@
 
 #include <QChar>
 
+#include <cstddef>
+
 namespace zv {
 
 namespace {
@@ -26,6 +28,11 @@ bool isDigit(char16_t ch)
 {
     return ch >= u'0' && ch <= u'9';
 }
+
+// The signs that make a run of letters a formula.
+constexpr std::u16string_view kLogicSigns
+    = u"\u00AC\u2227\u2228\u2192\u2194\u2190\u2200\u2203\u2261\u22A4\u22A5\u25A1\u25C7"
+      u"\u25FB\u25CA\u22A8\u22A2\u21D2\u21D4\u2234\u223C";
 
 } // namespace
 
@@ -98,9 +105,11 @@ const char *FormulaWords::classify(
         return "\\to";
     // Beside a connective, with nothing on the other side that would make it a word of prose.
     const auto boundary
-        = [&](const Token *t) { return !t || isConnective(*t) || isOneOf(*t, u",="); };
+        = [&](const Token *t) { return !t || isConnective(*t) || isOneOf(*t, u",=\u22A4\u22A5"); };
+    const auto beside
+        = [&](const Token *t) { return t && (isConnective(*t) || isOneOf(*t, u"\u22A4\u22A5")); };
     if (w == u"T" && (before || after) && boundary(before) && boundary(after)
-        && ((before && isConnective(*before)) || (after && isConnective(*after))))
+        && (beside(before) || beside(after)))
         return "\\top";
     return nullptr;
 }
@@ -153,6 +162,65 @@ bool FormulaWords::isConnective(const Token &t) const
         || isOneOf(t,
             u"&\u00AC\u2227\u2228\u2192\u2194\u2190\u2261\u21D2\u21D4\u22A8\u22A2\u25A1"
             u"\u25C7()[]");
+}
+
+std::vector<std::pair<std::size_t, std::size_t>> FormulaWords::formulas() const
+{
+    enum class Kind { Prose, Atom, Sign, Joiner };
+    const auto kind = [&](std::size_t k) {
+        const Token &t = m_tokens[k];
+        if (m_commands[t.from] || isOneOf(t, kLogicSigns))
+            return Kind::Sign;
+        if (isOneOf(t, u"()[],=\u2260"))
+            return Kind::Joiner;
+        return isAtom(t) ? Kind::Atom : Kind::Prose;
+    };
+    std::vector<std::pair<std::size_t, std::size_t>> out;
+    std::size_t first = 0;
+    bool open = false, signed_ = false;
+    const auto end = [&](std::size_t last) {
+        // Commas and unmatched brackets at the edges belong to the prose around.
+        std::ptrdiff_t a = std::ptrdiff_t(first), b = std::ptrdiff_t(last);
+        int depth = 0;
+        for (std::ptrdiff_t k = a; k <= b; ++k)
+            depth += isOneOf(m_tokens[k], u"([") ? 1 : isOneOf(m_tokens[k], u")]") ? -1 : 0;
+        while (a <= b) {
+            if (isOneOf(m_tokens[a], u",="))
+                ++a;
+            else if (isOneOf(m_tokens[b], u",="))
+                --b;
+            else if (depth > 0 && isOneOf(m_tokens[a], u"(["))
+                ++a, --depth;
+            else if (depth < 0 && isOneOf(m_tokens[b], u")]"))
+                --b, ++depth;
+            else
+                break;
+        }
+        if (signed_ && a <= b)
+            out.emplace_back(m_tokens[a].from, m_tokens[b].to);
+        open = signed_ = false;
+    };
+    for (std::size_t k = 0; k < m_tokens.size(); ++k) {
+        const Kind here = kind(k);
+        if (here == Kind::Prose) {
+            if (open)
+                end(k - 1);
+            continue;
+        }
+        const bool joins = open
+            && (here != Kind::Atom || kind(k - 1) != Kind::Atom
+                || (k >= 2 && isOneOf(m_tokens[k - 2], u"\u2200\u2203")));
+        if (!joins) {
+            if (open)
+                end(k - 1);
+            first = k;
+            open = true;
+        }
+        signed_ = signed_ || here == Kind::Sign;
+    }
+    if (open)
+        end(m_tokens.size() - 1);
+    return out;
 }
 
 } // namespace zv

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace zv {
@@ -23,6 +24,12 @@ public:
         length = m_lengths[at];
         return m_commands[at];
     }
+
+    /// Where the paragraph's formulas (and arguments) are: runs of letters, predicates, brackets,
+    /// commas and signs that hold at least one logic sign; prose between them breaks a run. Two
+    /// letters side by side join only after a quantifier ("∀x Fx"), so that the "y" of "p → q y
+    /// r" stays a word. Each range is [from, to) in characters.
+    std::vector<std::pair<std::size_t, std::size_t>> formulas() const;
 
 private:
     struct Token

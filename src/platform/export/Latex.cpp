@@ -1,6 +1,7 @@
 #include "platform/export/Latex.h"
 
 #include "platform/codepages/CodePage.h"
+#include "platform/export/FontKind.h"
 #include "platform/export/FormulaWords.h"
 #include "platform/format/ReadableText.h"
 #include "platform/format/TextFormat.h"
@@ -9,6 +10,7 @@
 #include <QTextDocument>
 
 #include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -69,7 +71,8 @@ constexpr Command kText[] = {
     {u'~', "\\textasciitilde{}"}, {u'<', "\\textless{}"}, {u'>', "\\textgreater{}"},
     {u'|', "\\textbar{}"}, {u'\t', "\\quad{}"}, {0x00A0, "~"}, {0x00AD, "\\-"}, {0x2013, "--"},
     {0x2014, "---"}, {0x2018, "`"}, {0x2019, "'"}, {0x201C, "``"}, {0x201D, "''"},
-    {0x2026, "\\ldots{}"}, {0x2022, "\\textbullet{}"}, {0x20AC, "\\texteuro{}"},
+    {u'"', "\\textquotedbl{}"}, {u'\'', "\\textquotesingle{}"},
+    {u'`', "\\textasciigrave{}"}, {0x2026, "\\ldots{}"}, {0x2022, "\\textbullet{}"}, {0x20AC, "\\texteuro{}"},
     {0x2122, "\\texttrademark{}"},
 };
 // clang-format on
@@ -96,17 +99,51 @@ bool passesAsItIs(char16_t ch)
         && std::find(std::begin(kNotInT1), std::end(kNotInT1), ch) == std::end(kNotInT1);
 }
 
+enum class Family { Roman, Sans, Mono };
+
+/// How a run of text looks: what the fragment keeps (bold, italic) and what the export adds.
+struct Look
+{
+    bool bold = false, italic = false, underline = false, strikeOut = false;
+    QColor color; ///< invalid: automatic
+    int points = 0;
+    Family family = Family::Roman;
+    bool operator==(const Look &) const = default;
+};
+
 struct Cell
 {
     char16_t ch;
-    bool bold;
-    bool italic;
+    Look look;
 };
+
+Family familyOf(const QString &face)
+{
+    switch (fontKind(face)) {
+    case FontKind::Sans: return Family::Sans;
+    case FontKind::Mono: return Family::Mono;
+    case FontKind::Serif: break;
+    }
+    return Family::Roman;
+}
+
+bool needsAmssymb(const char *command)
+{
+    const QLatin1String c(command);
+    return c == QLatin1String("\\Box") || c == QLatin1String("\\Diamond")
+        || c == QLatin1String("\\therefore");
+}
+
+bool isLetterOrDigit(char16_t ch)
+{
+    return (ch >= u'a' && ch <= u'z') || (ch >= u'A' && ch <= u'Z') || (ch >= u'0' && ch <= u'9');
+}
 
 class Writer
 {
 public:
-    explicit Writer(bool emptyLines) : m_emptyLines(emptyLines) {}
+    /// @p base: the look the document has unless a run says otherwise.
+    Writer(bool emptyLines, Look base = {}) : m_emptyLines(emptyLines), m_base(base) {}
 
     void paragraph(const std::vector<Cell> &cells)
     {
@@ -118,18 +155,30 @@ public:
         for (const Cell &cell : cells)
             text += cell.ch;
         const FormulaWords words(text);
+        std::vector<bool> inFormula(cells.size(), false);
+        for (const auto &[from, to] : words.formulas())
+            std::fill(inFormula.begin() + std::ptrdiff_t(from),
+                inFormula.begin() + std::ptrdiff_t(to), true);
         m_lineHasText = false;
         for (std::size_t i = 0; i < cells.size(); ++i) {
             const Cell &cell = cells[i];
             if (cell.ch == QChar::LineSeparator) {
                 setMath(false);
+                setLook(m_base);
                 m_out += m_lineHasText ? QStringLiteral("\\newline\n")
                                        : QStringLiteral("\\leavevmode\\newline\n");
                 continue;
             }
-            setStyle(cell.bold, cell.italic);
+            setLook(cell.look);
             std::size_t length = 1;
-            if (const char *command = words.command(i, length)) {
+            const char *command = words.command(i, length);
+            if (inFormula[i]) {
+                formulaCharacter(command, cells, i);
+                if (command)
+                    i += length - 1;
+                continue;
+            }
+            if (command) {
                 math(command);
                 i += length - 1;
                 continue;
@@ -137,12 +186,40 @@ public:
             character(cells, i);
         }
         setMath(false);
-        setStyle(false, false);
+        setLook(m_base);
     }
 
     QString take() { return std::move(m_out); }
+    bool usesAmssymb() const { return m_amssymb; }
 
 private:
+    // Inside a formula: letters, brackets and commas in math too, as a teacher types them.
+    void formulaCharacter(const char *command, const std::vector<Cell> &cells, std::size_t i)
+    {
+        const char16_t ch = cells[i].ch;
+        if (!command)
+            command = lookup(kMath, ch);
+        setMath(true);
+        m_lineHasText = true;
+        if (command) {
+            m_out += QLatin1String(command);
+            m_amssymb = m_amssymb || needsAmssymb(command);
+            m_spaceAfterCommand = true;
+            return;
+        }
+        if (ch == u' ' || ch == u'\t' || ch == 0x00A0) {
+            m_out += QLatin1Char(' ');
+            m_spaceAfterCommand = false;
+            return;
+        }
+        if (m_spaceAfterCommand && isLetterOrDigit(ch))
+            m_out += QLatin1Char(' ');
+        m_spaceAfterCommand = false;
+        if (ch == u'{' || ch == u'}')
+            m_out += QLatin1Char('\\');
+        m_out += QChar(ch);
+    }
+
     void character(const std::vector<Cell> &cells, std::size_t i)
     {
         const char16_t ch = cells[i].ch;
@@ -158,14 +235,17 @@ private:
         setMath(false);
         if (ch != u' ')
             m_lineHasText = true;
+        const char16_t next = i + 1 < cells.size() ? cells[i + 1].ch : 0;
         if (const char *command = lookup(kText, ch))
             m_out += QLatin1String(command);
-        else if (ch == u'-' && i + 1 < cells.size() && cells[i + 1].ch == u'-')
-            m_out += QStringLiteral("-{}"); // no dash ligature
         else if (passesAsItIs(ch))
             m_out += QChar(ch);
         else if (!QChar::isLowSurrogate(ch))
             m_out += QLatin1Char('?');
+        // Every character as itself: no ligature makes -- a dash, ,, a low quote or << a
+        // guillemet, under pdflatex or lualatex (where an empty group would not stop one).
+        if (next == ch && (ch == u'-' || ch == u',' || ch == u'<' || ch == u'>'))
+            m_out += QStringLiteral("\\kern0pt{}");
     }
 
     void math(const char *command)
@@ -173,67 +253,198 @@ private:
         setMath(true);
         m_lineHasText = true;
         m_out += QLatin1String(command);
+        m_amssymb = m_amssymb || needsAmssymb(command);
+        m_spaceAfterCommand = true;
     }
 
     void setMath(bool on)
     {
-        if (on != m_math)
-            m_out += QLatin1Char('$');
+        if (on == m_math)
+            return;
+        m_out += QLatin1Char('$');
         m_math = on;
+        m_spaceAfterCommand = false;
     }
 
-    void setStyle(bool bold, bool italic)
+    void setLook(const Look &look)
     {
-        if (bold == m_bold && italic == m_italic)
+        if (look == m_look)
             return;
         setMath(false);
-        m_out += QString(int(m_bold) + int(m_italic), QLatin1Char('}'));
-        if (bold)
-            m_out += QStringLiteral("\\textbf{");
-        if (italic)
-            m_out += QStringLiteral("\\textit{");
-        m_bold = bold;
-        m_italic = italic;
+        m_out += m_closing;
+        m_closing.clear();
+        m_look = look;
+        if (look == m_base)
+            return;
+        QString opening;
+        if (look.points != m_base.points || look.family != m_base.family) {
+            opening += QLatin1Char('{');
+            if (look.points != m_base.points)
+                opening += QStringLiteral("\\fontsize{%1}{%2}\\selectfont")
+                               .arg(look.points)
+                               .arg(QString::number(look.points * 1.2, 'f', 1));
+            if (look.family != m_base.family)
+                opening += look.family == Family::Sans ? QStringLiteral("\\sffamily")
+                    : look.family == Family::Mono      ? QStringLiteral("\\ttfamily")
+                                                       : QStringLiteral("\\rmfamily");
+            opening += QLatin1Char(' ');
+            m_closing.prepend(QLatin1Char('}'));
+        }
+        const auto wrap = [&](bool on, const char *command) {
+            if (!on)
+                return;
+            opening += QLatin1String(command) + QLatin1Char('{');
+            m_closing.prepend(QLatin1Char('}'));
+        };
+        if (look.color.isValid() && look.color != m_base.color) {
+            opening += QStringLiteral("\\textcolor[RGB]{%1,%2,%3}{")
+                           .arg(look.color.red())
+                           .arg(look.color.green())
+                           .arg(look.color.blue());
+            m_closing.prepend(QLatin1Char('}'));
+        }
+        wrap(look.underline, "\\uline");
+        wrap(look.strikeOut, "\\sout");
+        wrap(look.bold, "\\textbf");
+        wrap(look.italic, "\\textit");
+        m_out += opening;
     }
 
     QString m_out;
     bool m_emptyLines;
+    Look m_base;
+    Look m_look = m_base;
+    QString m_closing; ///< what ends the current look's groups
     int m_paragraphs = 0;
     bool m_math = false;
-    bool m_bold = false;
-    bool m_italic = false;
     bool m_lineHasText = false;
+    bool m_spaceAfterCommand = false; ///< a letter after a command needs a space in between
+    bool m_amssymb = false;
 };
 
-QString write(const QTextDocument &document, int from, int to, bool emptyLines)
+Look lookOf(const QTextCharFormat &format, bool full)
 {
-    Writer writer(emptyLines);
+    const unsigned char flags = style(format);
+    Look look;
+    look.bold = (flags & fmt::Bold) != 0;
+    look.italic = (flags & fmt::Italic) != 0;
+    if (!full)
+        return look;
+    look.underline = (flags & fmt::Underline) != 0;
+    look.strikeOut = (flags & fmt::StrikeOut) != 0;
+    look.color = color(format);
+    look.points = pointSize(format);
+    look.family = familyOf(faceName(format));
+    return look;
+}
+
+struct Written
+{
+    QString text;
+    bool amssymb = false;
+};
+
+Written write(const QTextDocument &document, int from, int to, bool full, Look base = {})
+{
+    Writer writer(full, base);
     std::vector<Cell> cells;
     visitReadable(
         document, from, to,
         [&](char16_t ch, int, const QTextCharFormat &format) {
-            const unsigned char flags = style(format);
-            cells.push_back({ch, (flags & fmt::Bold) != 0, (flags & fmt::Italic) != 0});
+            Look look = lookOf(format, full);
+            if (look.points <= 0) // a format without a size has the document's
+                look.points = base.points;
+            cells.push_back({ch, look});
         },
         [&](int) {
             writer.paragraph(cells);
             cells.clear();
         });
-    return writer.take();
+    return {writer.take(), writer.usesAmssymb()};
+}
+
+// The size and face most of the text has: the document's own, said once in the preamble.
+Look baseLook(const QTextDocument &document)
+{
+    std::map<std::pair<int, int>, int> counts;
+    visitReadable(
+        document, 0, document.characterCount() - 1,
+        [&](char16_t ch, int, const QTextCharFormat &format) {
+            if (ch != u' ' && !lookup(kMath, ch))
+                ++counts[{pointSize(format), int(familyOf(faceName(format)))}];
+        },
+        [](int) {});
+    Look base;
+    base.points = 10;
+    int most = 0;
+    for (const auto &[key, n] : counts)
+        if (n > most && key.first > 0) {
+            most = n;
+            base.points = key.first;
+            base.family = Family(key.second);
+        }
+    return base;
 }
 
 } // namespace
 
 QString latexFragment(const QTextDocument &document, int from, int to)
 {
-    return write(document, from, to, false);
+    return write(document, from, to, false).text;
+}
+
+QString latexFragmentPackages(const QTextDocument &document, int from, int to)
+{
+    return write(document, from, to, false).amssymb ? QStringLiteral("amssymb") : QString();
+}
+
+QString latexFormula(QStringView formula)
+{
+    QString out;
+    bool command = false;
+    for (const QChar c : formula) {
+        const char16_t ch = c.unicode();
+        if (const char *m = lookup(kMath, ch)) {
+            out += QLatin1String(m);
+            command = true;
+            continue;
+        }
+        if (command && isLetterOrDigit(ch))
+            out += QLatin1Char(' ');
+        command = false;
+        if (isLetterOrDigit(ch) || QStringView(u" ()[],=+*/<>|'.:;!?-").contains(c))
+            out += c;
+        else if (ch == u'{' || ch == u'}' || ch == u'_' || ch == u'#' || ch == u'%' || ch == u'&'
+            || ch == u'$')
+            out += QLatin1Char('\\') + c;
+        else if (passesAsItIs(ch))
+            out += QStringLiteral("\\mbox{") + c + QLatin1Char('}');
+        else if (!QChar::isLowSurrogate(ch))
+            out += QLatin1Char('?');
+    }
+    return out;
+}
+
+QString latexInline(QStringView text)
+{
+    Writer writer(false);
+    std::vector<Cell> cells;
+    for (const QChar c : text)
+        cells.push_back({c.unicode(), Look{}});
+    writer.paragraph(cells);
+    return writer.take();
 }
 
 QString latexDocument(const QTextDocument &document)
 {
     // pdflatex reads UTF-8 through inputenc and sets accents with T1 fonts; lualatex takes
-    // Unicode fonts from fontspec. amssymb gives \Box, \Diamond and \therefore.
-    return QStringLiteral("\\documentclass[a4paper,10pt]{article}\n"
+    // Unicode fonts from fontspec. amssymb gives \Box, \Diamond and \therefore; ulem underlines
+    // and strikes out, xcolor colours.
+    const Look base = baseLook(document);
+    const QString family = base.family == Family::Sans ? QStringLiteral("\\sfdefault")
+        : base.family == Family::Mono                  ? QStringLiteral("\\ttdefault")
+                                                       : QStringLiteral("\\rmdefault");
+    return QStringLiteral("\\documentclass[a4paper]{article}\n"
                           "\\usepackage{iftex}\n"
                           "\\ifPDFTeX\n"
                           "  \\usepackage[utf8]{inputenc}\n"
@@ -243,10 +454,17 @@ QString latexDocument(const QTextDocument &document)
                           "  \\usepackage{fontspec}\n"
                           "\\fi\n"
                           "\\usepackage{amssymb}\n"
+                          "\\usepackage[normalem]{ulem}\n"
+                          "\\usepackage{xcolor}\n"
                           "\\usepackage[margin=2cm]{geometry}\n"
                           "\\setlength{\\parindent}{0pt}\n"
-                          "\\begin{document}\n")
-        + write(document, 0, document.characterCount() - 1, true)
+                          "\\renewcommand{\\familydefault}{%1}\n"
+                          "\\begin{document}\n"
+                          "\\fontsize{%2}{%3}\\selectfont\n")
+               .arg(family)
+               .arg(base.points)
+               .arg(QString::number(base.points * 1.2, 'f', 1))
+        + write(document, 0, document.characterCount() - 1, true, base).text
         + QStringLiteral("\n\\end{document}\n");
 }
 

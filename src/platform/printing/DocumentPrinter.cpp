@@ -12,6 +12,8 @@
 #include <QTextDocument>
 #include <QTextOption>
 
+#include <algorithm>
+
 namespace zv {
 
 namespace {
@@ -28,6 +30,16 @@ std::function<void(int)> &pageHook()
 }
 } // namespace
 
+QPageLayout withPageMargins(QPageLayout layout)
+{
+    layout.setUnits(QPageLayout::Millimeter);
+    const QMarginsF reachable = layout.minimumMargins();
+    const auto side = [](qreal m) { return std::max<qreal>(m, kPageMarginMm); };
+    layout.setMargins(QMarginsF(side(reachable.left()), side(reachable.top()),
+        side(reachable.right()), side(reachable.bottom())));
+    return layout;
+}
+
 std::unique_ptr<QPrinter> openDefaultPrinter(const QString &jobName)
 {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
@@ -35,16 +47,8 @@ std::unique_ptr<QPrinter> openDefaultPrinter(const QString &jobName)
         throw EPlatformError(QStringLiteral("There is no default printer currently selected"));
     auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
     printer->setDocName(jobName);
-    // The whole printable area: the printer's own margins. A side where it reports none (a PDF
-    // queue) gets an office printer's, or the text would touch the paper's edge.
     printer->setFullPage(false);
-    QPageLayout layout = printer->pageLayout();
-    layout.setUnits(QPageLayout::Millimeter);
-    const QMarginsF reachable = layout.minimumMargins();
-    const auto side = [](qreal m) { return m > 0 ? m : kOfficeMarginMm; };
-    layout.setMargins(QMarginsF(side(reachable.left()), side(reachable.top()),
-        side(reachable.right()), side(reachable.bottom())));
-    printer->setPageLayout(layout);
+    printer->setPageLayout(withPageMargins(printer->pageLayout()));
     return printer;
 }
 
@@ -118,6 +122,9 @@ void printTextDocument(const QTextDocument &document, const QString &jobName)
         throw EPlatformError(QStringLiteral("Printing in progress"));
     std::unique_ptr<QPrinter> printer
         = printerFactory() ? printerFactory()(jobName) : openDefaultPrinter(jobName);
+    // The page of the PDF export, whichever printer the job goes to.
+    printer->setFullPage(false);
+    printer->setPageLayout(withPageMargins(printer->pageLayout()));
     // A copy: the document may be edited, cleared or replaced while pages go out. Paper
     // carries the text as the user sees it, each turnstile one sign.
     std::unique_ptr<QTextDocument> copy(document.clone());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPageLayout>
 #include <QString>
 
 #include <functional>
@@ -11,13 +12,16 @@ class QTextDocument;
 
 namespace zv {
 
-/// The margin of a typical office printer, used on every side where a printer reports that it
-/// can print up to the paper's edge.
-inline constexpr double kOfficeMarginMm = 6.35;
+/// The page's margin on every side, on paper and in an exported PDF alike, so that a document
+/// looks the same whichever way it leaves.
+inline constexpr double kPageMarginMm = 20;
+
+/// @p layout with each margin the larger of kPageMarginMm and what its printer cannot reach.
+QPageLayout withPageMargins(QPageLayout layout);
 
 /**
  * The printer a job goes to: the system's default printer with the job named @p jobName, its
- * margins the printer's own (kOfficeMarginMm where it reports none).
+ * margins withPageMargins().
  * Throws EPlatformError "There is no default printer currently selected" when none is set up.
  */
 std::unique_ptr<QPrinter> openDefaultPrinter(const QString &jobName);

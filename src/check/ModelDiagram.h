@@ -1,0 +1,57 @@
+#pragma once
+
+#include "check/Diagram.h"
+#include "check/Shown.h"
+
+#include <QList>
+#include <QPointF>
+#include <QRectF>
+#include <QStringList>
+
+namespace zv {
+
+/**
+ * A countermodel as a textbook draws it: the domain and each predicate's extension as small
+ * tables; a Kripke model as a graph, its worlds circles with the letters true there, its
+ * accessibility arrows (a world that sees itself has a loop), w0 drawn bolder as the world
+ * where the formulas are evaluated.
+ */
+class ModelDiagram : public Diagram
+{
+public:
+    explicit ModelDiagram(ShownModel model);
+
+    QSizeF size() const override { return m_size; }
+    void paint(QPainter &painter) const override;
+    /// Tables as tabulars; the graph as a TikZ picture.
+    QString latex() const override;
+    QString latexPackages() const override { return QStringLiteral("tikz"); }
+
+    /// The centre of each world's circle, w0 first.
+    const QList<QPointF> &worldCentres() const { return m_centres; }
+
+private:
+    struct Table
+    {
+        QString title;
+        QList<QStringList> cells;  ///< rows; the first is the header
+        bool headerColumn = false; ///< the first column names its row
+        QRectF box;
+        QList<qreal> columns; ///< widths
+    };
+    void layOutGraph();
+    void layOutTables();
+    void paintGraph(QPainter &painter) const;
+    QString worldLabel(int world) const;
+
+    ShownModel m_model;
+    QList<QPointF> m_centres;
+    QRectF m_graph;
+    QList<Table> m_tables;
+    QSizeF m_size;
+};
+
+/// The radius of a world's circle.
+inline constexpr qreal kWorldRadius = 24;
+
+} // namespace zv

@@ -1,0 +1,494 @@
+// Trees and countermodels drawn: five problems answered by the real engine, drawn into SVG and
+// PNG and written as LaTeX that pdflatex compiles; the check window's tab, its choice of the
+// answer drawn, its zoom and its exports. ZV_DIAGRAM_OUT names a folder to keep the pictures in.
+
+#include "check/CheckWindow.h"
+#include "check/DiagramView.h"
+#include "check/ModelDiagram.h"
+#include "check/TreeDiagram.h"
+
+#include "FakeDialogs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+
+using namespace zv;
+
+namespace {
+
+struct Case
+{
+    const char *name, *system, *text;
+};
+
+// Propositional, first order with identity, S4 with three worlds, three elements, Kripke.
+const Case kCases[] = {
+    {"propositional", "K", "p → q, q → r ⊨ p → r"},
+    {"identity", "K", "∀x(Fx → Gx), a = b, Fa ⊨ Gb"},
+    {"s4", "S4", "□p → □□p"},
+    {"three-elements", "K", "∃x Fx, ∃x Gx, ∃x Hx ⊨ ∃x(Fx ∧ Gx) ∨ ∃x(Fx ∧ Hx) ∨ ∃x(Gx ∧ Hx)"},
+    {"kripke", "S4", "◇p → □◇p"},
+};
+
+// The real worker's answer to @p text (logic/worker/PROTOCOL.md), or an empty object.
+QJsonObject engineAnswer(const char *system, const QString &text)
+{
+    QProcess worker;
+    worker.start(qEnvironmentVariable("ZV_BUILD_DIR") + QStringLiteral("/zarvik-logic"), {});
+    if (!worker.waitForStarted(10000))
+        return {};
+    const QByteArray body = text.toUtf8();
+    worker.write(
+        QStringLiteral("check 1 %1 0 1 %2\n").arg(QLatin1String(system)).arg(body.size()).toUtf8()
+        + body);
+    QJsonObject answer;
+    QByteArray pending;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 20000) {
+        worker.waitForReadyRead(200);
+        pending += worker.readAllStandardOutput();
+        qsizetype end;
+        while ((end = pending.indexOf('\n')) >= 0) {
+            const QJsonObject m = QJsonDocument::fromJson(pending.left(end)).object();
+            pending.remove(0, end + 1);
+            if (m.value(QLatin1String("event")) == QLatin1String("answer"))
+                answer = m;
+            if (m.value(QLatin1String("event")) == QLatin1String("done")) {
+                worker.write("quit\n");
+                worker.waitForFinished(5000);
+                return answer;
+            }
+        }
+    }
+    worker.kill();
+    return {};
+}
+
+QString run(const QString &program, const QStringList &arguments, const QString &folder)
+{
+    QProcess process;
+    process.setWorkingDirectory(folder);
+    process.start(program, arguments);
+    if (!process.waitForFinished(120000) || process.exitCode() != 0)
+        return {};
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+int matches(const QString &svg, const QString &pattern)
+{
+    int n = 0;
+    for (auto it = QRegularExpression(pattern).globalMatch(svg); it.hasNext(); it.next())
+        ++n;
+    return n;
+}
+
+// A formula as pdftotext gives it back: no spaces, and the two signs that its fonts name apart.
+QString plain(QString s)
+{
+    s.remove(QLatin1Char(' ')).remove(QLatin1Char('\n'));
+    return s.replace(QStringLiteral("|="), QStringLiteral("⊨"))
+        .replace(QChar(0x2662), QChar(0x25C7));
+}
+
+QString outFolder(const QTemporaryDir &fallback)
+{
+    const QString kept = qEnvironmentVariable("ZV_DIAGRAM_OUT");
+    return kept.isEmpty() ? fallback.path() : kept;
+}
+
+bool texHas(const char *package)
+{
+    return !run(QStringLiteral("kpsewhich"), {QLatin1String(package)}, QString())
+                .trimmed()
+                .isEmpty();
+}
+
+LogicProblem problemWithTree(int line, int nodes)
+{
+    // A branch that splits at every fourth line, the right side closing at once.
+    QJsonArray array;
+    for (int i = 0; i < nodes; ++i) {
+        const int parent = i == 0 ? -1 : (i % 4 == 0 ? i - 2 : i - 1);
+        const bool closes = i % 4 == 3;
+        array.append(QJsonObject{{QStringLiteral("parent"), parent},
+            {QStringLiteral("text"), QStringLiteral("p%1 ∨ ¬q").arg(i)},
+            {QStringLiteral("world"), -1}, {QStringLiteral("world2"), -1},
+            {QStringLiteral("origin"), QStringLiteral("de %1, ∨").arg(std::max(1, i - 1))},
+            {QStringLiteral("from"), QJsonArray{-1, -1}},
+            {QStringLiteral("closedBy"), closes ? QJsonArray{0, i} : QJsonArray{-1, -1}}});
+    }
+    LogicProblem p;
+    p.firstLine = p.line = line;
+    p.tree = QJsonObject{{QStringLiteral("modal"), false}, {QStringLiteral("truncated"), false},
+        {QStringLiteral("nodes"), array}};
+    return p;
+}
+
+} // namespace
+
+class TestDiagrams : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QTemporaryDir probe;
+        if (!QFile::exists(qEnvironmentVariable("ZV_BUILD_DIR") + QStringLiteral("/zarvik-logic")))
+            QSKIP("zarvik-logic is not built");
+        for (const Case &c : kCases) {
+            m_answers << engineAnswer(c.system, QString::fromUtf8(c.text));
+            QVERIFY2(!m_answers.last().isEmpty(), c.name);
+        }
+    }
+
+    void init() { m_dialogs = std::make_unique<test::FakeDialogs>(); }
+    void cleanup() { m_dialogs.reset(); }
+
+    void treesHaveALineElementPerNodeAndACrossPerClosedBranch_data()
+    {
+        QTest::addColumn<int>("index");
+        for (int i : {0, 1, 2})
+            QTest::newRow(kCases[i].name) << i;
+    }
+
+    void treesHaveALineElementPerNodeAndACrossPerClosedBranch()
+    {
+        QFETCH(int, index);
+        const QJsonObject &answer = m_answers[index];
+        QCOMPARE(answer.value(QLatin1String("decision")).toString(), QStringLiteral("valid"));
+        const QJsonArray nodes = answer.value(QLatin1String("tree"))
+                                     .toObject()
+                                     .value(QLatin1String("nodes"))
+                                     .toArray();
+        QVERIFY(!nodes.isEmpty());
+        // Counted from the message: every leaf closes its branch.
+        QSet<int> parents;
+        int closing = 0;
+        QSet<int> worlds;
+        for (const QJsonValue &n : nodes) {
+            parents << n[QLatin1String("parent")].toInt();
+            closing += n[QLatin1String("closedBy")][0].toInt() >= 0 ? 1 : 0;
+            if (n[QLatin1String("world2")].toInt() < 0 && n[QLatin1String("world")].toInt() >= 0)
+                worlds << n[QLatin1String("world")].toInt();
+        }
+        int leaves = 0;
+        for (int i = 0; i < nodes.size(); ++i)
+            leaves += parents.contains(i) ? 0 : 1;
+        QCOMPARE(closing, leaves);
+
+        const TreeDiagram tree(ShownTree::fromJson(answer.value(QLatin1String("tree")).toObject()));
+        keepPicture(tree, index);
+        QCOMPARE(tree.drawnNodes(), nodes.size());
+        QCOMPARE(tree.closedBranches(), leaves);
+        const QString svg
+            = QString::fromUtf8(diagramSvg(tree, QString::fromUtf8(kCases[index].name)));
+        QCOMPARE(matches(svg, QStringLiteral(">\\d+\\.</text>")), nodes.size());
+        for (int i = 1; i <= nodes.size(); ++i)
+            QVERIFY2(
+                svg.contains(QStringLiteral(">%1.</text>").arg(i)), qPrintable(QString::number(i)));
+        QCOMPARE(matches(svg, QStringLiteral(">✕</text>")), leaves);
+        if (index == 2) {
+            QCOMPARE(worlds.size(), 3);
+            for (int w : worlds)
+                QVERIFY(svg.contains(QStringLiteral(">w%1</text>").arg(w)));
+        }
+    }
+
+    void countermodelsHaveACirclePerWorldAndAnArrowPerPair_data()
+    {
+        QTest::addColumn<int>("index");
+        for (int i : {3, 4})
+            QTest::newRow(kCases[i].name) << i;
+    }
+
+    void countermodelsHaveACirclePerWorldAndAnArrowPerPair()
+    {
+        QFETCH(int, index);
+        const QJsonObject &answer = m_answers[index];
+        QCOMPARE(answer.value(QLatin1String("decision")).toString(), QStringLiteral("invalid"));
+        const ShownModel model
+            = ShownModel::fromJson(answer.value(QLatin1String("model")).toObject());
+        const ModelDiagram diagram(model);
+        keepPicture(diagram, index);
+        const QString svg
+            = QString::fromUtf8(diagramSvg(diagram, QString::fromUtf8(kCases[index].name)));
+        const int circles = matches(svg, QStringLiteral("<(ellipse|circle)\\b"));
+        // An arrowhead is a triangle: a path of three straight sides.
+        const int arrows = matches(
+            svg, QStringLiteral("<path[^>]* d=\"M[-\\d.,]+ L[-\\d.,]+ L[-\\d.,]+ L[-\\d.,]+\""));
+        if (model.modal) {
+            QCOMPARE(model.worlds, 3);
+            QCOMPARE(circles, model.worlds);
+            QCOMPARE(arrows, model.access.size());
+            // Checked here too: p is possible at w0, and at some world w0 sees it is not.
+            const auto sees = [&](int u, int v) { return model.access.contains(std::pair{u, v}); };
+            const auto p = [&](int w) { return model.lettersAt(w).contains(QStringLiteral("p")); };
+            bool possible = false, somewhereNot = false;
+            for (int v = 0; v < model.worlds; ++v) {
+                possible = possible || (sees(0, v) && p(v));
+                bool here = false;
+                for (int t = 0; t < model.worlds; ++t)
+                    here = here || (sees(v, t) && p(t));
+                somewhereNot = somewhereNot || (sees(0, v) && !here);
+            }
+            QVERIFY(possible && somewhereNot);
+            for (int w = 0; w < model.worlds; ++w)
+                QVERIFY(svg.contains(QStringLiteral(">w%1</text>").arg(w)));
+        } else {
+            QCOMPARE(model.domain, 3);
+            QCOMPARE(circles, 0);
+            QCOMPARE(arrows, 0);
+            // One mark per element of an extension: F, G and H, one each and none shared.
+            int members = 0;
+            QSet<int> seen;
+            for (const ShownModel::Symbol &s : model.predicates)
+                for (const QList<int> &t : s.rows.value(0)) {
+                    ++members;
+                    seen << t.value(0);
+                }
+            QCOMPARE(members, 3);
+            QCOMPARE(seen.size(), 3);
+            QCOMPARE(matches(svg, QStringLiteral(">✓</text>")), members);
+            QVERIFY(svg.contains(QStringLiteral(">Dominio</text>")));
+        }
+    }
+
+    void latexOfEachPictureCompilesWithPdflatexAndHoldsEveryFormula_data()
+    {
+        QTest::addColumn<int>("index");
+        for (int i = 0; i < 5; ++i)
+            QTest::newRow(kCases[i].name) << i;
+    }
+
+    void latexOfEachPictureCompilesWithPdflatexAndHoldsEveryFormula()
+    {
+        QFETCH(int, index);
+        if (QStandardPaths::findExecutable(QStringLiteral("pdflatex")).isEmpty()
+            || QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdflatex or pdftotext is not installed");
+        if (!texHas("forest.sty") || !texHas("tikz.sty"))
+            QSKIP("forest and TikZ (texlive-pictures) are not installed");
+        const QJsonObject &answer = m_answers[index];
+        std::unique_ptr<Diagram> diagram;
+        const QJsonObject tree = answer.value(QLatin1String("tree")).toObject();
+        if (!tree.isEmpty())
+            diagram = std::make_unique<TreeDiagram>(ShownTree::fromJson(tree));
+        else
+            diagram = std::make_unique<ModelDiagram>(
+                ShownModel::fromJson(answer.value(QLatin1String("model")).toObject()));
+        QTemporaryDir folder;
+        QFile tex(folder.filePath(QStringLiteral("dibujo.tex")));
+        QVERIFY(tex.open(QIODevice::WriteOnly));
+        tex.write(diagramLatexDocument(*diagram).toUtf8());
+        tex.close();
+        const QString log = run(QStringLiteral("pdflatex"),
+            {QStringLiteral("-interaction=nonstopmode"), QStringLiteral("-halt-on-error"),
+                tex.fileName()},
+            folder.path());
+        QVERIFY2(!log.isNull(), qPrintable(diagramLatexDocument(*diagram)));
+        const QString text = plain(run(QStringLiteral("pdftotext"),
+            {folder.filePath(QStringLiteral("dibujo.pdf")), QStringLiteral("-")}, folder.path()));
+        if (!tree.isEmpty()) {
+            for (const QJsonValue &n : tree.value(QLatin1String("nodes")).toArray())
+                QVERIFY2(text.contains(plain(n[QLatin1String("text")].toString())),
+                    qPrintable(
+                        n[QLatin1String("text")].toString() + QStringLiteral(" in ") + text));
+        } else {
+            QVERIFY2(text.contains(answer[QLatin1String("model")][QLatin1String("modal")].toBool()
+                             ? QStringLiteral("w2")
+                             : QStringLiteral("Dominio")),
+                qPrintable(text));
+        }
+    }
+
+    void theWindowDrawsTheAnswerUnderTheCursorOrTheLast()
+    {
+        CheckWindow window;
+        window.showProgress(QString());
+        const LogicProblem tree = problemFromMessage(m_answers[0]);
+        const LogicProblem model = problemFromMessage(m_answers[4]);
+        LogicProblem none;
+        none.firstLine = 9;
+        window.addProblem(2, tree);
+        window.addProblem(5, model);
+        window.addProblem(9, none);
+        window.appendAnswers(QStringLiteral("Línea 2: p → q, q → r ⊨ p → r\nArgumento válido\n"));
+        window.appendAnswers(QStringLiteral("Línea 5: ◇p → □◇p\nFórmula no válida\n"));
+        window.appendAnswers(QStringLiteral("Línea 9: p\nFórmula no válida\n"));
+        window.finishAnswers(QString());
+        QVERIFY(window.drawnProblem());
+        QCOMPARE(window.drawnProblem()->text, tree.text);
+        QVERIFY(dynamic_cast<const TreeDiagram *>(window.diagramView->diagram()));
+
+        const auto moveTo = [&](int block) {
+            QTextCursor c(window.answerView->document()->findBlockByNumber(block));
+            window.answerView->setTextCursor(c);
+        };
+        moveTo(4); // "Fórmula no válida" of line 5
+        QCOMPARE(window.drawnProblem()->text, model.text);
+        QVERIFY(dynamic_cast<const ModelDiagram *>(window.diagramView->diagram()));
+        moveTo(7); // line 9 has nothing to draw: the picture stays
+        QCOMPARE(window.drawnProblem()->text, model.text);
+
+        // From a heading without a picture, the last answer that has one. A quick check's
+        // problems come before its progress, and the check before is forgotten all the same.
+        window.addProblem(1, none);
+        window.showProgress(QString());
+        QVERIFY(!window.drawnProblem() && !window.diagramView->diagram());
+        QVERIFY(!window.exportDiagramAction->isEnabled());
+        window.addProblem(3, tree);
+        window.addProblem(6, model);
+        window.appendAnswers(QStringLiteral("Línea 1: p\nFórmula no válida\n"));
+        window.appendAnswers(QStringLiteral("Línea 3: x\nArgumento válido\n"));
+        window.appendAnswers(QStringLiteral("Línea 6: y\nFórmula no válida\n"));
+        window.finishAnswers(QString());
+        QCOMPARE(window.drawnProblem()->text, model.text);
+        QVERIFY(window.exportDiagramAction->isEnabled());
+        QCOMPARE(window.answerTabs->count(), 2);
+        QCOMPARE(window.answerTabs->tabText(1), QStringLiteral("Dibujo"));
+        QCOMPARE(window.answerTabs->currentWidget(), window.answerView);
+
+        // A check without problems draws nothing of the one before.
+        window.showProgress(QString());
+        window.appendAnswers(QStringLiteral("La selección no contiene ninguna fórmula.\n"));
+        window.finishAnswers(QString());
+        QVERIFY(!window.drawnProblem() && !window.diagramView->diagram());
+    }
+
+    void theDrawingFitsZoomsAndLeavesAsPdfSvgLatexAndImage()
+    {
+        CheckWindow window;
+        window.resize(360, 260);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.answerTabs->setCurrentWidget(window.diagramView);
+        window.setDrawnProblem(problemFromMessage(m_answers[2]));
+        DiagramView *view = window.diagramView;
+        QTRY_VERIFY(view->zoom() < 1); // the S4 tree is taller than the window
+        const QSizeF size = view->diagram()->size();
+        QVERIFY(size.height() * view->zoom() <= view->maximumViewportSize().height());
+        const qreal fitted = view->zoom();
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_Plus, Qt::ControlModifier);
+        QVERIFY(qFuzzyCompare(view->zoom(), fitted * 1.25));
+        QTest::keyClick(view, Qt::Key_Minus, Qt::ControlModifier);
+        QVERIFY(qFuzzyCompare(view->zoom(), fitted));
+        QWheelEvent wheel(QPointF(50, 50), view->mapToGlobal(QPointF(50, 50)), QPoint(),
+            QPoint(0, 240), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view->viewport(), &wheel);
+        QVERIFY(qFuzzyCompare(view->zoom(), fitted * 1.25 * 1.25));
+        QTest::keyClick(view, Qt::Key_0, Qt::ControlModifier);
+        QVERIFY(qFuzzyCompare(view->zoom(), fitted));
+
+        QTemporaryDir folder;
+        const struct
+        {
+            const char *name, *start;
+        } files[]
+            = {{"arbol.pdf", "%PDF"}, {"arbol.svg", "<?xml"}, {"arbol.tex", "\\documentclass"}};
+        for (const auto &f : files) {
+            m_dialogs->queueSaveFile(folder.filePath(QLatin1String(f.name)));
+            window.exportDiagramAction->trigger();
+            QFile file(folder.filePath(QLatin1String(f.name)));
+            QVERIFY2(file.open(QIODevice::ReadOnly), f.name);
+            QVERIFY2(file.readAll().startsWith(f.start), f.name);
+        }
+        QVERIFY(m_dialogs->errors().isEmpty());
+        window.copyDiagramImageAction->trigger();
+        const QImage image = QApplication::clipboard()->image();
+        QVERIFY(!image.isNull() && image.width() > size.width());
+        window.copyDiagramLatexAction->trigger();
+        QVERIFY(QApplication::clipboard()->text().startsWith(
+            QStringLiteral("% \\usepackage{amssymb,forest}\n\\begin{forest}")));
+    }
+
+    void aLargeTreeIsDrawnUpToTheCapQuickly()
+    {
+        QElapsedTimer clock;
+        clock.start();
+        const TreeDiagram tree(ShownTree::fromJson(problemWithTree(1, 5000).tree));
+        const QString svg = QString::fromUtf8(diagramSvg(tree, QString()));
+        QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(tree.drawnNodes(), kMaxDrawnNodes);
+        QCOMPARE(matches(svg, QStringLiteral(">\\d+\\.</text>")), kMaxDrawnNodes);
+        QVERIFY(svg.contains(QStringLiteral("las 5000 líneas")));
+        // A branch cut at the cap is not marked closed nor open.
+        QVERIFY(svg.contains(QStringLiteral("sigue en el texto")));
+        QVERIFY(!svg.contains(QStringLiteral("rama abierta")));
+    }
+
+    void malformedTreesAndModelsAreReadAsFarAsTheyMakeSense()
+    {
+        // A second root, and a parent after its child: the tree ends before them.
+        QJsonArray nodes{QJsonObject{{QStringLiteral("parent"), -1},
+                             {QStringLiteral("text"), QStringLiteral("p")}},
+            QJsonObject{
+                {QStringLiteral("parent"), 0}, {QStringLiteral("text"), QStringLiteral("q")}},
+            QJsonObject{
+                {QStringLiteral("parent"), 7}, {QStringLiteral("text"), QStringLiteral("r")}}};
+        const ShownTree tree = ShownTree::fromJson(QJsonObject{{QStringLiteral("nodes"), nodes}});
+        QCOMPARE(tree.nodes.size(), 2);
+        const TreeDiagram open(tree);
+        QVERIFY(QString::fromUtf8(diagramSvg(open, QString()))
+                    .contains(QStringLiteral("rama abierta")));
+
+        const QJsonObject bad{{QStringLiteral("modal"), true}, {QStringLiteral("worlds"), 2},
+            {QStringLiteral("access"),
+                QJsonArray{QJsonArray{0, 1}, QJsonArray{0, 5}, QJsonArray{-1, 0}}},
+            {QStringLiteral("predicates"),
+                QJsonArray{QJsonObject{{QStringLiteral("name"), QStringLiteral("p")},
+                    {QStringLiteral("arity"), 0},
+                    {QStringLiteral("rows"),
+                        QJsonArray{QJsonArray{QJsonArray{}}, QJsonArray{}}}}}}};
+        const ShownModel model = ShownModel::fromJson(bad);
+        QCOMPARE(model.access.size(), 1);
+        QCOMPARE(model.lettersAt(0), QStringList{QStringLiteral("p")});
+        QVERIFY(model.lettersAt(1).isEmpty());
+    }
+
+private:
+    void keepPicture(const Diagram &diagram, int index)
+    {
+        QTemporaryDir fallback;
+        const QString base
+            = outFolder(fallback) + QLatin1Char('/') + QLatin1String(kCases[index].name);
+        const QImage image = diagramImage(diagram, 1);
+        QVERIFY(image.save(base + QStringLiteral(".png")));
+        QFile svg(base + QStringLiteral(".svg"));
+        QVERIFY(svg.open(QIODevice::WriteOnly));
+        svg.write(diagramSvg(diagram, QLatin1String(kCases[index].name)));
+        QFile tex(base + QStringLiteral(".tex"));
+        QVERIFY(tex.open(QIODevice::WriteOnly));
+        tex.write(diagramLatexDocument(diagram).toUtf8());
+        // Something is drawn: dark pixels on the white.
+        int dark = 0;
+        for (int y = 0; y < image.height(); y += 2)
+            for (int x = 0; x < image.width(); x += 2)
+                dark += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+        QVERIFY(dark > 50);
+    }
+
+    QList<QJsonObject> m_answers;
+    std::unique_ptr<test::FakeDialogs> m_dialogs;
+};
+
+QTEST_MAIN(TestDiagrams)
+#include "tst_diagrams.moc"
