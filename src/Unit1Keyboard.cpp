@@ -67,7 +67,6 @@ void TForm1::createKeyboardCommands()
     const std::pair<QAction *, QKeyCombination> secondKeys[] = {
         {Nuevo1, Qt::CTRL | Qt::Key_N},
         {Abrir1, Qt::CTRL | Qt::Key_O},
-        {Guardar1, Qt::CTRL | Qt::Key_S},
         {Imprimir1, Qt::CTRL | Qt::Key_P},
         {Salir1, Qt::CTRL | Qt::Key_Q},
         {SeleccionatTodo1, Qt::CTRL | Qt::Key_A},
@@ -95,6 +94,9 @@ void TForm1::createKeyboardCommands()
         {Qt::CTRL | Qt::Key_Z}, &TForm1::Deshacer1Click);
     Rehacer1 = command(Editar1, QStringLiteral("Rehacer1"), QStringLiteral("Rehacer"),
         {Qt::CTRL | Qt::Key_Y, Qt::CTRL | Qt::SHIFT | Qt::Key_Z}, &TForm1::Rehacer1Click);
+    // F3 keeps its dialog; Ctrl+S saves as other editors do.
+    GuardarEnArchivo1 = command(nullptr, QStringLiteral("GuardarEnArchivo1"),
+        QStringLiteral("Guardar"), {Qt::CTRL | Qt::Key_S}, &TForm1::GuardarEnArchivo1Click);
     // Through the toggles' own handlers, so that their look follows.
     command(nullptr, QStringLiteral("Negrita1"), QStringLiteral("Negrita"), {Qt::CTRL | Qt::Key_B},
         &TForm1::SpeedButton24Click);
