@@ -133,6 +133,7 @@ private Q_SLOTS:
         // Added after the specified items; "Detener programa" is usable only while a run waits.
         QCOMPARE(archivo[11], m_form->GuardarComo1);
         QCOMPARE(archivo[11]->text(), QStringLiteral("Guardar como…"));
+        QCOMPARE(archivo[11]->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
         QCOMPARE(archivo[12], m_form->DetenerPrograma1);
         QVERIFY(!m_form->DetenerPrograma1->isEnabled());
         QCOMPARE(archivo[13], m_form->Exportar1);

@@ -40,6 +40,7 @@ printf '%s\n' "$body" | grep -q '\\b[ \\][^}]*negrita\\b0' \
 
 # One Ctrl+Z right after a name gives back the name and the space that ended it, and nothing
 # more; Ctrl+S then saves over the file that the caption names, asking nothing.
+xdotool windowfocus --sync "$APP_WIN" 2>/dev/null || true
 e2e_key ctrl+End
 e2e_type ' \bot '
 e2e_key ctrl+z ctrl+s
