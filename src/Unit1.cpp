@@ -227,6 +227,9 @@ void TForm1::createMenus()
         &TForm1::Imprimir1Click);
     separator(Archivo1, N3, "N3");
     item(Archivo1, Salir1, "Salir1", "Salir", Qt::Key_F10, "menu-exit", &TForm1::Salir1Click);
+    item(Archivo1, GuardarComo1, "GuardarComo1", "Guardar como…", Qt::Key_unknown, nullptr,
+        &TForm1::GuardarComo1Click);
+    GuardarComo1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
     item(Archivo1, DetenerPrograma1, "DetenerPrograma1", "Detener programa", Qt::Key_unknown,
         nullptr, &TForm1::DetenerPrograma1Click);
     DetenerPrograma1->setEnabled(false);

@@ -71,6 +71,9 @@ public:
     QAction *Deshacer1 = nullptr;
     QAction *Rehacer1 = nullptr;
     QMenu *Simbolos1 = nullptr;
+    // Saving as other editors do: Ctrl+S over the document's own file, and "Guardar como…".
+    QAction *GuardarEnArchivo1 = nullptr;
+    QAction *GuardarComo1 = nullptr;
     // Beyond the layout: logic where it is written, LaTeX and exports.
     QAction *CopiarComoLatex1 = nullptr;
     QAction *Exportar1 = nullptr;
@@ -88,6 +91,9 @@ public:
         .initialPath = {}};
     /// Full path of the file that the caption names, last opened or saved; empty at start-up.
     QString CaptionPath;
+    /// The file that the document in the editor was opened from or last saved to: CaptionPath,
+    /// or empty for a new document, which the caption goes on naming the last file for.
+    QString DocumentPath;
     zv::FontChoice FontDialog1;
     QColor ColorDialog1 = Qt::black;
     QList<QColor> ColorDialog1CustomColors;
@@ -148,6 +154,11 @@ public:
     void Guardar1Click(QObject *Sender);
     void Imprimir1Click(QObject *Sender);
     void Salir1Click(QObject *Sender);
+    /// Ctrl+S: saves over the document's own file without a dialog; a document without one, or
+    /// whose file must not be replaced unasked, gets "Guardar" and its dialog.
+    void GuardarEnArchivo1Click(QObject *Sender);
+    /// "Guardar como…": the save dialog always, pre-filled with the document's own file.
+    void GuardarComo1Click(QObject *Sender);
 
     // Formatting and clipboard ----------------------------------------------------------------
     void SpeedButton24Click(QObject *Sender);

@@ -1,10 +1,12 @@
-// The document commands: new, open, save, print and exit, and the unsaved-changes prompt that
-// guards every command discarding the document.
+// The document commands: new, open, save (with its dialog, over the document's own file, and
+// under another name), print and exit, and the unsaved-changes prompt that guards every command
+// discarding the document.
 #include "Unit1.h"
 
 #include "platform/errors/PlatformError.h"
 #include "platform/richedit/RichEdit.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 using zv::dialogs;
@@ -36,21 +38,55 @@ bool mayReplace(const TForm1 &form, const QString &path)
         == zv::IDYES;
 }
 
-// Save, dialog included. False when the dialog was cancelled; a failing save throws.
-bool saveDocument(TForm1 &form)
+void saveTo(TForm1 &form, const QString &path)
+{
+    form.RichEdit1->saveToFile(path);
+    form.setWindowTitle(bareFileName(path));
+    form.CaptionPath = path;
+    form.DocumentPath = path;
+    form.RichEdit1->setModified(false);
+}
+
+// Save, dialog included, pre-filled with @p name when given. False when the dialog was
+// cancelled; a failing save throws.
+bool saveDocument(TForm1 &form, const QString &name = {})
 {
     zv::FileDialogOptions &options = form.SaveDialog1;
+    const QString lastSaved = options.initialPath;
+    if (!name.isEmpty())
+        options.initialPath = name;
     std::optional<QString> path;
     do {
         path = dialogs().saveFileName(&form, options);
-        if (!path)
+        if (!path) {
+            // Cancelled at once, "Guardar como…" leaves F3 offering the last name saved.
+            if (!name.isEmpty() && options.initialPath == name)
+                options.initialPath = lastSaved;
             return false;
+        }
         options.initialPath = *path;
     } while (!mayReplace(form, *path));
-    form.RichEdit1->saveToFile(*path);
-    form.setWindowTitle(bareFileName(*path));
-    form.CaptionPath = *path;
-    form.RichEdit1->setModified(false);
+    saveTo(form, *path);
+    return true;
+}
+
+// Zarvik writes RTF: a file that was opened as plain text is not replaced by RTF unasked.
+bool holdsRtfOrNothing(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists())
+        return true;
+    return file.open(QIODevice::ReadOnly) && file.read(5) == "{\\rtf";
+}
+
+// Saves over the document's own file, with the questions that a save to it from the dialog
+// would ask; false when there is none, or it must not be replaced unasked.
+bool saveOverOwnFile(TForm1 &form)
+{
+    const QString path = form.DocumentPath;
+    if (path.isEmpty() || !holdsRtfOrNothing(path) || !mayReplace(form, path))
+        return false;
+    saveTo(form, path);
     return true;
 }
 
@@ -86,6 +122,8 @@ void newDocument(TForm1 &form, EnterMode enterMode)
     askToSaveChanges(form);
     form.documentReplaced();
     form.RichEdit1->clearDocument();
+    // The caption still names the last file, but this document has none yet.
+    form.DocumentPath.clear();
 }
 
 // What Open does once a file was chosen.
@@ -96,6 +134,7 @@ void openChosenFile(TForm1 &form, EnterMode enterMode, const QString &path)
     form.RichEdit1->loadFromFile(path);
     form.setWindowTitle(bareFileName(path));
     form.CaptionPath = path;
+    form.DocumentPath = path;
 }
 
 // Open: the mode switches only once a file was chosen.
@@ -141,6 +180,17 @@ void TForm1::OpenCommandLine(const QStringList &arguments)
 void TForm1::SpeedButton11Click(QObject *)
 {
     saveDocument(*this);
+}
+
+void TForm1::GuardarEnArchivo1Click(QObject *Sender)
+{
+    if (!saveOverOwnFile(*this))
+        SpeedButton11Click(Sender);
+}
+
+void TForm1::GuardarComo1Click(QObject *)
+{
+    saveDocument(*this, DocumentPath);
 }
 
 void TForm1::SpeedButton14Click(QObject *)

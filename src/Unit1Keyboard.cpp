@@ -51,6 +51,13 @@ int texNameStart(const QTextDocument &document, int end)
     return start - 1;
 }
 
+// A space or a tab only ends the name: the symbol takes it, so "\neg q" gives "¬q". Any other
+// ending key stays after the symbol.
+bool isTakenByName(QChar key)
+{
+    return key == u' ' || key == u'\t';
+}
+
 QString texName(const QTextDocument &document, int start, int end)
 {
     QString name;
@@ -67,7 +74,6 @@ void TForm1::createKeyboardCommands()
     const std::pair<QAction *, QKeyCombination> secondKeys[] = {
         {Nuevo1, Qt::CTRL | Qt::Key_N},
         {Abrir1, Qt::CTRL | Qt::Key_O},
-        {Guardar1, Qt::CTRL | Qt::Key_S},
         {Imprimir1, Qt::CTRL | Qt::Key_P},
         {Salir1, Qt::CTRL | Qt::Key_Q},
         {SeleccionatTodo1, Qt::CTRL | Qt::Key_A},
@@ -95,6 +101,9 @@ void TForm1::createKeyboardCommands()
         {Qt::CTRL | Qt::Key_Z}, &TForm1::Deshacer1Click);
     Rehacer1 = command(Editar1, QStringLiteral("Rehacer1"), QStringLiteral("Rehacer"),
         {Qt::CTRL | Qt::Key_Y, Qt::CTRL | Qt::SHIFT | Qt::Key_Z}, &TForm1::Rehacer1Click);
+    // F3 keeps its dialog; Ctrl+S saves as other editors do.
+    GuardarEnArchivo1 = command(nullptr, QStringLiteral("GuardarEnArchivo1"),
+        QStringLiteral("Guardar"), {Qt::CTRL | Qt::Key_S}, &TForm1::GuardarEnArchivo1Click);
     // Through the toggles' own handlers, so that their look follows.
     command(nullptr, QStringLiteral("Negrita1"), QStringLiteral("Negrita"), {Qt::CTRL | Qt::Key_B},
         &TForm1::SpeedButton24Click);
@@ -227,7 +236,7 @@ bool TForm1::typeKey(const QKeyEvent &event)
 }
 
 // The ending key is typed first, as usual; then, as one undo step, the name and that key give
-// way to the palette's own insertion and the key typed after it. Undo thus gives back the name
+// way to the palette's own insertion and the key, where it stays. Undo thus gives back the name
 // with its ending key, and typing goes on from there without replacing it again.
 void TForm1::replaceTexName(const QKeyEvent &event, int nameStart, const zv::PaletteRow &row)
 {
@@ -251,7 +260,19 @@ void TForm1::replaceTexName(const QKeyEvent &event, int nameStart, const zv::Pal
     RichEdit1->setTextCursor(step);
     RichEdit1->setCurrentCharFormat(typing);
     (this->*paletteHandler(row))(this);
-    retype(event);
+    if (!isTakenByName(event.text().front()))
+        retype(event);
+    // Qt joins an insertion to an edit block that ends with one, so one undo would also take
+    // back what is typed next. The step ends with the last character's own format set again,
+    // which changes nothing but is no insertion.
+    const int caret = RichEdit1->textCursor().position();
+    if (caret > nameStart) {
+        QTextCursor last(document);
+        last.setPosition(caret);
+        const QTextCharFormat format = last.charFormat();
+        last.setPosition(caret - 1, QTextCursor::KeepAnchor);
+        last.setCharFormat(format);
+    }
     step.endEditBlock();
     RichEdit1->ensureCursorVisible();
 }

@@ -133,9 +133,10 @@ void TForm4::showEvent(QShowEvent *event)
 
 void TForm4::keyPressEvent(QKeyEvent *event)
 {
-    // The window closes through its title bar only; Escape must not throw the output away.
-    if (event->key() == Qt::Key_Escape) {
+    // Escape closes it as its close box does: "salida.log" keeps the output.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         event->accept();
+        close();
         return;
     }
     QDialog::keyPressEvent(event);

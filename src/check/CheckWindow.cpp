@@ -357,9 +357,12 @@ void CheckWindow::copyDiagramLatex()
 void CheckWindow::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape) {
-        // Escape stops a search; it never throws an answer away.
+        // Escape stops a search, keeping what it has found; with nothing under way it closes
+        // the window, which the next check shows again.
         if (inProgress())
             Q_EMIT cancelRequested();
+        else
+            close();
         event->accept();
         return;
     }

@@ -127,13 +127,16 @@ private Q_SLOTS:
         QCOMPARE(bar[5]->text(), QStringLiteral("Ayuda y Acerca de ..."));
         QVERIFY(!bar[5]->menu());
         const QList<QAction *> archivo = m_form->Archivo1->actions();
-        QCOMPARE(archivo.size(), 13);
+        QCOMPARE(archivo.size(), 14);
         QVERIFY(
             archivo[2]->isSeparator() && archivo[6]->isSeparator() && archivo[9]->isSeparator());
-        // Added last, and usable only while a run waits for its program.
-        QCOMPARE(archivo[11], m_form->DetenerPrograma1);
+        // Added after the specified items; "Detener programa" is usable only while a run waits.
+        QCOMPARE(archivo[11], m_form->GuardarComo1);
+        QCOMPARE(archivo[11]->text(), QStringLiteral("Guardar como…"));
+        QCOMPARE(archivo[11]->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+        QCOMPARE(archivo[12], m_form->DetenerPrograma1);
         QVERIFY(!m_form->DetenerPrograma1->isEnabled());
-        QCOMPARE(archivo[12], m_form->Exportar1);
+        QCOMPARE(archivo[13], m_form->Exportar1);
         QCOMPARE(m_form->Editar1->actions().last(), m_form->CopiarComoLatex1);
     }
 

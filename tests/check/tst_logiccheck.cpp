@@ -194,6 +194,10 @@ private Q_SLOTS:
         QTRY_VERIFY(checks()->inProgress());
         QTest::keyClick(checks(), Qt::Key_Escape);
         QVERIFY(processGone(first) && !checks()->inProgress());
+        // With nothing under way, Escape closes the window.
+        QVERIFY(checks()->isVisible());
+        QTest::keyClick(checks(), Qt::Key_Escape);
+        QVERIFY(!checks()->isVisible());
     }
 
     void aCrashingWorkerLeavesTheEditorAndTheDocumentAsTheyWere()

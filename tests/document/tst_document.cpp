@@ -342,6 +342,40 @@ private Q_SLOTS:
         QCOMPARE(reload(b), edited);
     }
 
+    // Ctrl+S asks only for a document without a file of its own; "Guardar como…" always asks.
+    void ctrlSSavesOverTheDocumentsOwnFileAndGuardarComoAlwaysAsks()
+    {
+        const QString a = m_files->filePath("a.zvk");
+        const QString b = m_files->filePath("b.zvk");
+        type("uno");
+        m_dialogs->queueSaveFile(a);
+        m_form->GuardarEnArchivo1->trigger();
+        type(" dos");
+        m_form->GuardarEnArchivo1->trigger();
+        QCOMPARE(reload(a), QByteArray("uno dos"));
+        m_dialogs->queueSaveFile(b);
+        m_form->GuardarComo1->trigger();
+        QCOMPARE(m_dialogs->saveRequests.size(), 2);
+        QCOMPARE(m_dialogs->saveRequests[1].initialPath, a);
+        QCOMPARE(m_form->windowTitle(), QStringLiteral("b.zvk"));
+
+        // A new document, whose caption still names b.zvk, and a file read as plain text, which
+        // RTF would replace, get the dialog; cancelled, nothing is written.
+        m_form->SpeedButton9Click(m_form.get());
+        type("nuevo");
+        m_dialogs->queueSaveFile(std::nullopt);
+        m_form->GuardarEnArchivo1->trigger();
+        const QString notes = writeFile("notas.txt", "texto plano");
+        m_edit->setModified(false);
+        m_dialogs->queueOpenFile(notes);
+        m_form->SpeedButton10Click(m_form.get());
+        m_dialogs->queueSaveFile(std::nullopt);
+        m_form->GuardarEnArchivo1->trigger();
+        QCOMPARE(m_dialogs->saveRequests.size(), 4);
+        QCOMPARE(reload(b), QByteArray("uno dos"));
+        QCOMPARE(readAll(notes), QByteArray("texto plano"));
+    }
+
     void firstArgumentOpensAsTextAfterTheShow_data()
     {
         QTest::addColumn<QStringList>("arguments");

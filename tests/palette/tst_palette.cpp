@@ -433,7 +433,8 @@ private Q_SLOTS:
         QTest::keyClicks(clicked->RichEdit1, "p ");
         clicked->RichEdit1->setSelStyle(fmt::Bold);
         QTest::mouseClick(clicked->speedButton(button), Qt::LeftButton);
-        QTest::keyClicks(clicked->RichEdit1, " q");
+        // The space that ended the name went with it.
+        QTest::keyClicks(clicked->RichEdit1, "q");
 
         QCOMPARE(m_edit->bytes(), clicked->RichEdit1->bytes());
         QCOMPARE(rtf(*m_edit, m_exeFolder), rtf(*clicked->RichEdit1, m_exeFolder));
@@ -452,6 +453,28 @@ private Q_SLOTS:
         QCOMPARE(m_edit->bytes(), QByteArray("p \xF7=\r\n"));
     }
 
+    void aSpaceOrTabEndingATexNameGoesWithItAndUndoTakesBackOneStepAtATime_data()
+    {
+        QTest::addColumn<QString>("ending");
+        QTest::addColumn<QByteArray>("replaced");
+        QTest::newRow("space") << " " << QByteArray("p \xACq");
+        QTest::newRow("tab") << "\t" << QByteArray("p \xACq");
+        QTest::newRow("other keys stay") << "(" << QByteArray("p \xAC(q");
+    }
+
+    void aSpaceOrTabEndingATexNameGoesWithItAndUndoTakesBackOneStepAtATime()
+    {
+        QFETCH(QString, ending);
+        QFETCH(QByteArray, replaced);
+        QTest::keyClicks(m_edit, "p \\neg" + ending + "q");
+        QCOMPARE(m_edit->bytes(), replaced);
+        // What was typed after the symbol, then the name as it was typed; "p " stays.
+        m_edit->undo();
+        QCOMPARE(m_edit->bytes(), replaced.chopped(1));
+        m_edit->undo();
+        QCOMPARE(m_edit->bytes(), "p \\neg" + ending.toLatin1());
+    }
+
     void texNamesFollowTheModeAndDoubledBackslashesStayText_data()
     {
         QTest::addColumn<bool>("programMode");
@@ -461,7 +484,7 @@ private Q_SLOTS:
         QTest::newRow("disabled in program mode") << true << "\\forall x \\neg\\leftrightarrow."
                                                   << QByteArray("\\forall x \xACn.") << true;
         QTest::newRow("doubled") << false << "\\\\forall x\\\\\\\\to \\\\\\lor "
-                                 << QByteArray("\\forall x\\\\to \\V ") << true;
+                                 << QByteArray("\\forall x\\\\to \\V") << true;
         QTest::newRow("not names")
             << false << "\\forallx \\Neg \\to\\top1" << QByteArray("\\forallx \\Neg ->T1") << false;
     }

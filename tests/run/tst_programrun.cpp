@@ -185,6 +185,43 @@ private Q_SLOTS:
         QCOMPARE(entrada(), QByteArray("(p \xD9 q) \xAE p \xACr \xDA s \xAB t \xDE u \xDB w\r\n"));
     }
 
+    // Both files keep every symbol in a text font (tests/data/run/README.md).
+    void symbolsThatOtherEditorsWroteInATextFontReachTheInterpreter_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("end");
+        QTest::newRow("LibreOffice") << "symbols-in-a-text-font.libreoffice.rtf" << QByteArray();
+        // AbiWord ends the text with an empty paragraph.
+        QTest::newRow("AbiWord") << "symbols-in-a-text-font.abiword.rtf" << QByteArray("\r\n");
+    }
+
+    void symbolsThatOtherEditorsWroteInATextFontReachTheInterpreter()
+    {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, end);
+        const QString interpreter = qEnvironmentVariable("ZV_BUILD_DIR") + "/zarvik-pl";
+        m_folder->writeBatch(
+            "exec '" + interpreter.toUtf8() + "' \"$here/entrada.txt\" \"$here/salida.log\"");
+        m_dialogs->queueOpenFile(qEnvironmentVariable("ZV_SOURCE_DIR") + "/tests/data/run/" + file);
+        m_form->AbrirPrograma1->trigger();
+        run();
+        // As a paste leaves them: "Symbol" and "Wingdings 2" bytes, the palette's ¬, and ⊤ as T.
+        QCOMPARE(entrada(),
+            QByteArray("// Ejercicios escritos en otro editor\r\n"
+                       "\"x (Px \xAE Qx) \xDA $x \xACPx\r\n"
+                       "(p \xD9 q) \xAB (q \xD9 p)\r\n"
+                       "(p \xDE q) \xDB (\xACq \xDE \xACp)\r\n"
+                       "p \xBA p\r\n^ \xAE p\r\nT \xDA p\r\n\xA3p \xAE \xAFp\r\n"
+                       "p, p \xAE q \xF7- q\r\np \xD9 q \xF7= p\r\n")
+                + end);
+        if (!QFile::exists(interpreter))
+            QSKIP("zarvik-pl is not built: what it reads is not checked");
+        QCOMPARE(m_results->shown.size(), 1);
+        const QByteArray shown = m_results->shown.first().text;
+        QVERIFY2(
+            shown.contains("Resumen: 7 f\xF3rmulas, 2 argumentos, 0 errores."), shown.constData());
+    }
+
     void overTheTextLimitStopsBeforeWritingOrStarting()
     {
         m_folder->writeBatch(kCountingEcho);

@@ -175,11 +175,10 @@ private Q_SLOTS:
         writeAll(salida(), "hola");
         ResultsCatcher catcher(*m_dialogs);
         QPoint centre;
-        bool escapeClosed = true;
+        bool escapeClosed = false;
         catcher.onShown = [&](TForm4 &window) {
             QVERIFY(window.isModal());
             centre = window.geometry().center();
-            // Only the title bar closes it.
             QTest::keyClick(window.Memo1, Qt::Key_Escape);
             escapeClosed = !window.isVisible();
         };
@@ -187,7 +186,7 @@ private Q_SLOTS:
         QCOMPARE(catcher.shown.size(), 1);
         QCOMPARE(catcher.shown.first().text, QByteArray("hola"));
         QVERIFY(!m_window->isVisible());
-        QCOMPARE(escapeClosed, false);
+        QVERIFY(escapeClosed);
         const QPoint screen = QGuiApplication::primaryScreen()->availableGeometry().center();
         QVERIFY2((centre - screen).manhattanLength() <= 4,
             qPrintable(QStringLiteral("%1,%2").arg(centre.x()).arg(centre.y())));

@@ -1,5 +1,6 @@
 #include "platform/format/TextFormat.h"
 
+#include "platform/codepages/ByteFaces.h"
 #include "platform/codepages/CodePage.h"
 
 #include <QFont>
@@ -28,7 +29,8 @@ const CodePage &codePage(const QTextCharFormat &format)
     return CodePage::forFont(faceName(format), charset(format));
 }
 
-void appendBlockBytes(QByteArray &out, const QTextBlock &block, int from, int to)
+void appendBlockBytes(
+    QByteArray &out, const QTextBlock &block, int from, int to, Unencodable unencodable)
 {
     for (auto it = block.begin(); !it.atEnd(); ++it) {
         const QTextFragment fragment = it.fragment();
@@ -38,11 +40,30 @@ void appendBlockBytes(QByteArray &out, const QTextBlock &block, int from, int to
         if (start >= end)
             continue;
         const QString text = fragment.text().mid(start - offset, end - start);
+        const CodePage &page = codePage(fragment.charFormat());
         const qsizetype first = out.size();
-        out += codePage(fragment.charFormat()).encode(text);
-        for (qsizetype i = 0; i < text.size(); ++i)
-            if (text.at(i) == QChar::LineSeparator)
-                out[first + i] = '\v';
+        out += page.encode(text);
+        if (unencodable == Unencodable::AsQuestionMark) {
+            for (qsizetype i = 0; i < text.size(); ++i)
+                if (text.at(i) == QChar::LineSeparator)
+                    out[first + i] = '\v';
+            continue;
+        }
+        // Rare: only characters from another program lack a byte.
+        if (out.indexOf('?', first) < 0)
+            continue;
+        out.truncate(first);
+        for (const QChar c : text) {
+            const int byte = page.fromUnicode(c.unicode());
+            if (byte >= 0)
+                out += char(byte);
+            else if (c == QChar::LineSeparator)
+                out += '\v';
+            else if (const QByteArray bytes = bytesInByteFace(c.unicode()); !bytes.isEmpty())
+                out += bytes;
+            else
+                out += '?';
+        }
     }
 }
 

@@ -47,9 +47,18 @@ void setColor(QTextCharFormat &format, const QColor &color);
 int pointSize(const QTextCharFormat &format);
 void setPointSize(QTextCharFormat &format, int points);
 
+/// What a character becomes that its own font has no byte for (text from another program).
+enum class Unencodable {
+    AsQuestionMark,
+    /// The bytes of the font that a paste would move it to (bytesInByteFace()): the bytes the
+    /// palette or a paste give a logic symbol.
+    AsByteFaceHasIt,
+};
+
 /// Appends the bytes of the characters [from, to) of @p block, counted from the block's start:
 /// each through its own font's code page, a soft line break as VT.
-void appendBlockBytes(QByteArray &out, const QTextBlock &block, int from, int to);
+void appendBlockBytes(QByteArray &out, const QTextBlock &block, int from, int to,
+    Unencodable unencodable = Unencodable::AsQuestionMark);
 
 /// The families that draw @p face: the face itself, or a Unicode font list for symbol fonts.
 QStringList displayFamilies(const QString &face, int charset);

@@ -87,7 +87,8 @@ public:
     /// Lines as laid out, leaving out an empty last line. A soft line break (U+2028 or VT) ends a
     /// line like a paragraph break; without wrap, that is all that ends one.
     int lineCount() const;
-    /// One line as bytes, without its line break, soft or not.
+    /// One line as bytes, without its line break, soft or not. A character that its font has
+    /// no byte for (∀ in a text font, from another program) takes the bytes a paste gives it.
     QByteArray line(int index) const;
     /// Adds @p bytes and a line break; throws "RichEdit line insertion error" past the limit.
     void appendLine(const QByteArray &bytes);

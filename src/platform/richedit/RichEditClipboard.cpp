@@ -3,6 +3,7 @@
 #include "platform/richedit/RichEdit.h"
 
 #include "platform/app/Application.h"
+#include "platform/codepages/ByteFaces.h"
 #include "platform/codepages/CodePage.h"
 #include "platform/format/ReadableText.h"
 #include "platform/format/TextFormat.h"
@@ -29,45 +30,16 @@ bool readRtfInto(const QByteArray &rtf, QTextDocument &document)
     return rtf::readRtf(rtf, document);
 }
 
-struct Face
-{
-    const char16_t *name;
-    int charset;
-};
-
-// Where a character that its own font cannot hold is kept instead: letters go to the editor's
-// text font, symbols to the symbol font that has them.
-constexpr Face kTextFace{u"Verdana", kAnsiCharset};
-constexpr Face kSymbolFaces[] = {
-    {u"Symbol", kSymbolCharset},
-    {u"Wingdings 2", kSymbolCharset},
-    {u"Wingdings 3", kSymbolCharset},
-};
-
-bool holds(const Face &face, char16_t ch)
-{
-    return CodePage::forFont(face.name, face.charset).fromUnicode(ch) >= 0;
-}
-
-const Face *faceFor(char16_t ch)
-{
-    if (holds(kTextFace, ch))
-        return &kTextFace;
-    for (const Face &s : kSymbolFaces)
-        if (holds(s, ch))
-            return &s;
-    return nullptr;
-}
-
 // Text from outside carries Unicode but no bytes. Each character stays in its own font where
-// that font's code page has it, so saving keeps it; otherwise it moves to a font that has it.
+// that font's code page has it, so saving keeps it; otherwise it moves to a font that has it
+// (byteFaceFor()).
 void keepCharactersAsBytes(QTextDocument &document)
 {
     struct Run
     {
         int from;
         int to;
-        const Face *face;
+        const ByteFace *face;
         int formatIndex; ///< of the characters' own format, which the run keeps
         QTextCharFormat format;
     };
@@ -81,7 +53,7 @@ void keepCharactersAsBytes(QTextDocument &document)
                 const char16_t ch = text.at(i).unicode();
                 if (ch < 0x20 || ch == QChar::LineSeparator || page.fromUnicode(ch) >= 0)
                     continue;
-                const Face *face = faceFor(ch);
+                const ByteFace *face = byteFaceFor(ch);
                 if (!face)
                     continue;
                 const int at = fragment.position() + int(i);

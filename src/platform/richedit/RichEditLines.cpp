@@ -154,7 +154,9 @@ QByteArray RichEdit::line(int index) const
     }
     const Span span = lines.lastLines.at(size_t(index - *at));
     QByteArray out;
-    appendBlockBytes(out, block, span.first, span.second);
+    // The interpreter reads bytes: a symbol that another program left in a text font goes as
+    // the palette's or a paste's bytes, not as the "?" of a character its font lacks.
+    appendBlockBytes(out, block, span.first, span.second, Unencodable::AsByteFaceHasIt);
     return out;
 }
 
