@@ -20,6 +20,7 @@ class QMenu;
 namespace zv {
 class CheckRun;
 class CheckWindow;
+class LineMarks;
 class RichEdit;
 struct ReadableSpan;
 class SpeedButton;
@@ -192,6 +193,8 @@ public:
     void Exportar1Click(QObject *Sender);
     /// Another document takes the editor's place: the check under way stops, its answers go.
     void documentReplaced();
+    /// Selects line @p line of the document, as the check counts lines (1-based).
+    void selectDocumentLine(int line);
     /// The system that "Sistema modal" has chosen; K at start, never saved.
     zv::ModalSystem modalSystem() const { return m_modalSystem; }
 
@@ -211,6 +214,7 @@ private:
     void cancelCheck();
     /// The check window, made when first needed.
     zv::CheckWindow &checkWindow();
+    zv::LineMarks &lineMarks();
     // What the window shows while a run waits for its program; nested runs wait together.
     void beginWait();
     void endWait();
@@ -236,6 +240,7 @@ private:
 
     // The check under way, and the text it was given.
     zv::CheckWindow *m_checkWindow = nullptr; ///< made by the first check; a child of this window
+    zv::LineMarks *m_lineMarks = nullptr;     ///< the margin of the checked lines, made likewise
     std::unique_ptr<zv::CheckRun> m_check;    ///< the check under way, or the last one
     zv::ModalSystem m_modalSystem = zv::ModalSystem::K;
 };

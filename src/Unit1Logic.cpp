@@ -5,6 +5,7 @@
 #include "check/CheckWindow.h"
 
 #include "check/CheckRun.h"
+#include "check/LineMarks.h"
 #include "platform/app/Application.h"
 #include "platform/format/ReadableText.h"
 #include "platform/richedit/RichEdit.h"
@@ -25,8 +26,45 @@ zv::CheckWindow &TForm1::checkWindow()
             if (m_check)
                 m_check->cancel();
         });
+        connect(m_checkWindow, &zv::CheckWindow::lineActivated, this,
+            [this](int line) { selectDocumentLine(line); });
     }
     return *m_checkWindow;
+}
+
+zv::LineMarks &TForm1::lineMarks()
+{
+    if (!m_lineMarks) {
+        m_lineMarks = new zv::LineMarks(*RichEdit1);
+        connect(m_lineMarks, &zv::LineMarks::markClicked, this,
+            [this](int line) { checkWindow().showAnswerOf(line); });
+    }
+    return *m_lineMarks;
+}
+
+void TForm1::selectDocumentLine(int line)
+{
+    // Lines as the check counts them: a soft line break starts one too.
+    const QTextDocument &document = *RichEdit1->document();
+    int first = 1;
+    for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) {
+        const QString text = b.text();
+        const int lines = 1 + int(text.count(QChar::LineSeparator));
+        if (line < first + lines) {
+            int start = 0;
+            for (int i = first; i < line; ++i)
+                start = int(text.indexOf(QChar::LineSeparator, start)) + 1;
+            int end = int(text.indexOf(QChar::LineSeparator, start));
+            end = end < 0 ? int(text.size()) : end;
+            QTextCursor cursor(RichEdit1->document());
+            cursor.setPosition(b.position() + start);
+            cursor.setPosition(b.position() + end, QTextCursor::KeepAnchor);
+            RichEdit1->setTextCursor(cursor);
+            RichEdit1->ensureCursorVisible();
+            return;
+        }
+        first += lines;
+    }
 }
 
 void TForm1::createLogicCommands()
@@ -106,8 +144,9 @@ void TForm1::startCheck(bool truthTable)
     // One check at a time: a new one replaces one under way, whose answer no longer matters.
     cancelCheck();
     const auto [from, to] = checkedRange();
-    m_check = std::make_unique<zv::CheckRun>(
-        *RichEdit1->document(), from, to, m_modalSystem, truthTable, checkWindow());
+    lineMarks().clearRange(from, to);
+    m_check = std::make_unique<zv::CheckRun>(*RichEdit1->document(), from, to, m_modalSystem,
+        truthTable, checkWindow(), truthTable ? nullptr : &lineMarks());
     // The first syntax error, selected once the check is over.
     connect(m_check.get(), &zv::CheckRun::ended, this, [this](int errorFrom, int errorTo) {
         if (errorFrom < 0)
@@ -131,6 +170,8 @@ void TForm1::documentReplaced()
 {
     cancelCheck();
     // The answers were about a text that is gone.
+    if (m_lineMarks)
+        m_lineMarks->clear();
     if (m_checkWindow) {
         m_checkWindow->hide();
         m_checkWindow->answerView->clear();

@@ -1,6 +1,7 @@
 #include "check/CheckRun.h"
 
 #include "check/CheckWindow.h"
+#include "check/LineMarks.h"
 #include "check/LogicWorker.h"
 
 #include <QElapsedTimer>
@@ -19,12 +20,14 @@ constexpr int kFlushMs = 50;
 constexpr qint64 kSliceMs = 25;
 // What is read of the document at once, in characters: a few milliseconds' worth.
 constexpr int kReadChars = 20'000;
+// A line longer than this is named by its start above its answer.
+constexpr int kHeadingChars = 120;
 
 } // namespace
 
 CheckRun::CheckRun(const QTextDocument &document, int from, int to, ModalSystem system,
-    bool truthTable, CheckWindow &window, QObject *parent)
-    : QObject(parent), m_document(document), m_window(&window),
+    bool truthTable, CheckWindow &window, LineMarks *marks, QObject *parent)
+    : QObject(parent), m_document(document), m_window(&window), m_marks(marks),
       m_worker(std::make_unique<LogicWorker>()), m_truthTable(truthTable), m_from(from), m_to(to),
       m_system(system)
 {
@@ -91,6 +94,10 @@ void CheckRun::readSome()
         return;
     }
     m_reading = false;
+    m_lineStarts = {0};
+    for (qsizetype i = m_span.text.indexOf(QLatin1Char('\n')); i >= 0;
+         i = m_span.text.indexOf(QLatin1Char('\n'), i + 1))
+        m_lineStarts.push_back(int(i + 1));
     m_worker->start(m_span.text.toUtf8(), m_system, m_truthTable);
 }
 
@@ -133,9 +140,17 @@ QString CheckRun::answerText(const LogicProblem &problem)
         && !problem.reason.isEmpty();
     if (brief && m_firstBrief == 0)
         m_firstBrief = documentLine(problem.firstLine);
-    QString part = problem.text.isEmpty()
+    // Under its line number and the line as the document writes it; a derivation or an
+    // argument of several lines under its first.
+    QString written = lineText(problem.firstLine).trimmed();
+    if (written.size() > kHeadingChars)
+        written = written.left(kHeadingChars) + QStringLiteral("…");
+    QString part = problem.derivation ? QStringLiteral("Líneas %1 a %2: derivación\n")
+                                            .arg(documentLine(problem.firstLine))
+                                            .arg(documentLine(problem.line))
+        : written.isEmpty()
         ? QStringLiteral("Línea %1\n").arg(documentLine(problem.firstLine))
-        : QStringLiteral("Línea %1: %2\n").arg(documentLine(problem.firstLine)).arg(problem.text);
+        : QStringLiteral("Línea %1: %2\n").arg(documentLine(problem.firstLine)).arg(written);
     if (brief) {
         const QString verdict
             = problem.verdict.isEmpty() ? QStringLiteral("No determinado") : problem.verdict;
@@ -160,7 +175,16 @@ QString CheckRun::answerText(const LogicProblem &problem)
 
 void CheckRun::add(const LogicProblem &problem)
 {
+    if (problem.prose) {
+        ++m_prose;
+        return;
+    }
     ++m_answers;
+    ++m_counts[int(problem.outcome)];
+    if (m_marks)
+        mark(problem);
+    if (m_window && !problem.syntaxError)
+        m_window->addProblem(documentLine(problem.firstLine), problem);
     if (problem.syntaxError && m_error.first < 0) {
         const std::pair<int, int> at = m_span.range(problem.errorLine, problem.errorColumn);
         const int lineStart = m_span.range(problem.errorLine, 1).first;
@@ -189,7 +213,7 @@ void CheckRun::flush()
 void CheckRun::finish(const QString &failure)
 {
     m_quiet.stop();
-    if (failure.isEmpty() && !m_cancelled && m_answers == 0)
+    if (failure.isEmpty() && !m_cancelled && m_answers == 0 && m_prose == 0)
         m_parts << QStringLiteral("La selección no contiene ninguna fórmula.\n");
     if (!failure.isEmpty())
         m_parts << failure + QLatin1Char('\n');
@@ -213,6 +237,9 @@ void CheckRun::conclude()
     m_flush.stop();
     m_ending = false;
     if (m_window) {
+        // One answer is its own summary.
+        if (m_answers + m_prose > 1)
+            m_window->prependAnswers(summary());
         if (m_cancelled)
             m_window->prependAnswers(QStringLiteral("Comprobación cancelada: los problemas que "
                                                     "faltaban quedan sin decidir.\n"));
@@ -224,6 +251,93 @@ void CheckRun::conclude()
     // and column only.
     const bool unchanged = m_document.revision() == m_revision;
     Q_EMIT ended(unchanged ? m_error.first : -1, unchanged ? m_error.second : -1);
+}
+
+QString CheckRun::lineText(int line) const
+{
+    if (line < 1 || line > m_lineStarts.size())
+        return {};
+    const int start = m_lineStarts[line - 1];
+    const int end = line < m_lineStarts.size() ? m_lineStarts[line] - 1 : int(m_span.text.size());
+    return m_span.text.mid(start, end - start);
+}
+
+void CheckRun::mark(const LogicProblem &p)
+{
+    const int answerLine = documentLine(p.firstLine);
+    if (p.syntaxError) {
+        const int at = linePosition(p.errorLine);
+        if (at >= 0)
+            m_marks->add(
+                at, Outcome::Error, QStringLiteral("Error: ") + p.errorMessage, answerLine);
+        const std::pair<int, int> error = m_span.range(p.errorLine, p.errorColumn);
+        if (error.first >= 0)
+            m_marks->underline(error.first, error.second);
+        return;
+    }
+    if (p.derivation) {
+        // A faulty derivation is marked where it fails; a correct one on its last line.
+        for (const LogicProblem::Fault &f : p.faults)
+            if (const int at = linePosition(f.line); at >= 0)
+                m_marks->add(at, Outcome::Invalid, f.message, answerLine);
+        if (p.faults.isEmpty())
+            if (const int at = linePosition(p.line); at >= 0)
+                m_marks->add(at, Outcome::Valid,
+                    p.explanation.isEmpty() ? p.verdict
+                                            : p.explanation.section(QLatin1Char('\n'), 0, 0),
+                    answerLine);
+        // The subproofs' bars: each from its assumption to the last line as deep as it.
+        QList<std::pair<int, int>> open; // first line, depth
+        int previous = 0;
+        auto close = [&](int depth) {
+            while (!open.isEmpty() && open.back().second >= depth) {
+                m_marks->addBar(
+                    linePosition(open.back().first), linePosition(previous), open.back().second);
+                open.pop_back();
+            }
+        };
+        for (const LogicProblem::FitchLine &f : p.fitch) {
+            close(f.assumption ? f.depth : f.depth + 1);
+            if (f.assumption && f.depth > 0)
+                open.push_back({f.line, f.depth});
+            previous = f.line;
+        }
+        close(1);
+        return;
+    }
+    // An argument of several lines is marked on its conclusion.
+    const int at = linePosition(p.line);
+    if (at < 0)
+        return;
+    const QString verdict = p.verdict.isEmpty() ? QStringLiteral("No determinado") : p.verdict;
+    // "Contingencia (contingencia)" says it once.
+    const bool plain = p.reason.isEmpty() || p.reason.compare(verdict, Qt::CaseInsensitive) == 0;
+    m_marks->add(at, p.outcome,
+        plain ? verdict : verdict + QStringLiteral(" (") + p.reason + QLatin1Char(')'), answerLine);
+}
+
+QString CheckRun::summary() const
+{
+    auto count = [](int n, const char *one, const char *many) {
+        return QStringLiteral("%1 %2").arg(n).arg(QString::fromUtf8(n == 1 ? one : many));
+    };
+    QStringList parts;
+    const std::pair<Outcome, std::pair<const char *, const char *>> kinds[] = {
+        {Outcome::Valid, {"válida", "válidas"}},
+        {Outcome::Invalid, {"no válida", "no válidas"}},
+        {Outcome::Contingent, {"contingente", "contingentes"}},
+        {Outcome::Unknown, {"sin decidir", "sin decidir"}},
+        {Outcome::Error, {"error", "errores"}},
+    };
+    for (const auto &[outcome, words] : kinds)
+        if (m_counts[int(outcome)] > 0)
+            parts << count(m_counts[int(outcome)], words.first, words.second);
+    QString text = count(m_answers, "línea comprobada", "líneas comprobadas");
+    if (!parts.isEmpty())
+        text += QStringLiteral(": ") + parts.join(QStringLiteral(", "));
+    if (m_prose > 0)
+        text += QStringLiteral("; ") + count(m_prose, "línea de texto", "líneas de texto");
+    return text + QLatin1Char('\n');
 }
 
 } // namespace zv

@@ -17,6 +17,7 @@ class QTextDocument;
 namespace zv {
 
 class CheckWindow;
+class LineMarks;
 class LogicWorker;
 
 /**
@@ -30,8 +31,9 @@ class CheckRun : public QObject
     Q_OBJECT
 
 public:
+    /// With @p marks, each answer also marks its line in the editor's margin.
     CheckRun(const QTextDocument &document, int from, int to, ModalSystem system, bool truthTable,
-        CheckWindow &window, QObject *parent = nullptr);
+        CheckWindow &window, LineMarks *marks = nullptr, QObject *parent = nullptr);
     ~CheckRun() override;
 
     /// Stops the engine at once; the answers shown so far stay, under a note that says so.
@@ -51,10 +53,21 @@ private:
     void finish(const QString &failure);
     void conclude();
     QString answerText(const LogicProblem &problem);
+    void mark(const LogicProblem &problem);
+    /// "12 líneas comprobadas: 5 válidas, …; 7 líneas de texto"
+    QString summary() const;
+    /// Line @p line (1-based) of the checked text, as it reads.
+    QString lineText(int line) const;
+    /// Where line @p line of the checked text starts in the document, or -1.
+    int linePosition(int line) const { return m_span.range(line, 1).first; }
     int documentLine(int line) const { return m_firstLine + line - 1; }
 
     const QTextDocument &m_document;
     QPointer<CheckWindow> m_window;
+    QPointer<LineMarks> m_marks;
+    QList<int> m_lineStarts; ///< where each line of the checked text starts in m_span.text
+    int m_counts[5] = {};    ///< answers by Outcome
+    int m_prose = 0;         ///< lines of text passed over
     std::unique_ptr<LogicWorker> m_worker;
     ReadableSpan m_span;
     bool m_truthTable = false;

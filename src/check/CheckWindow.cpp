@@ -88,6 +88,9 @@ CheckWindow::CheckWindow(QWidget *parent)
     dressResultsMemo(*answerView);
     answerView->setReadOnly(true);
     answerView->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    // A report: read from top to bottom, never scrolled sideways to find "Error en".
+    answerView->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    answerView->viewport()->installEventFilter(this);
     connect(
         answerView, &QPlainTextEdit::cursorPositionChanged, this, [this] { drawAnswerAtCursor(); });
 
@@ -286,22 +289,56 @@ const LogicProblem *CheckWindow::drawnProblem() const
     return m_hasDrawn ? &m_drawn : nullptr;
 }
 
-void CheckWindow::drawAnswerAtCursor()
+int CheckWindow::answerLineAtCursor() const
 {
     // The answer is the one whose heading "Línea N" is nearest above the cursor.
-    static const QRegularExpression heading(QStringLiteral("^Línea (\\d+)"));
+    static const QRegularExpression heading(QStringLiteral("^Líneas? (\\d+)"));
     QTextBlock block = answerView->textCursor().block();
     for (int n = 0; block.isValid() && n < kMaxAnswerLines; ++n, block = block.previous()) {
         const QRegularExpressionMatch m = heading.match(block.text());
-        if (!m.hasMatch())
-            continue;
-        const auto it = m_problems.constFind(m.captured(1).toInt());
-        if (it == m_problems.cend() || !hasDrawing(*it))
-            return;
-        if (!m_hasDrawn || m_drawn.firstLine != it->firstLine || m_drawn.text != it->text)
-            setDrawnProblem(*it);
-        return;
+        if (m.hasMatch())
+            return m.captured(1).toInt();
     }
+    return 0;
+}
+
+void CheckWindow::drawAnswerAtCursor()
+{
+    const int line = answerLineAtCursor();
+    if (line == 0)
+        return;
+    const auto it = m_problems.constFind(line);
+    if (it == m_problems.cend() || !hasDrawing(*it))
+        return;
+    if (!m_hasDrawn || m_drawn.firstLine != it->firstLine || m_drawn.text != it->text)
+        setDrawnProblem(*it);
+}
+
+bool CheckWindow::showAnswerOf(int line)
+{
+    const QRegularExpression heading(QStringLiteral("^Líneas? %1\\b").arg(line));
+    const QTextBlock found = answerView->document()->find(heading).block();
+    if (!found.isValid())
+        return false;
+    answerTabs->setCurrentWidget(answerView);
+    QTextCursor cursor(found);
+    answerView->setTextCursor(cursor);
+    // The heading at the top, its answer below it.
+    answerView->moveCursor(QTextCursor::End);
+    answerView->setTextCursor(cursor);
+    showBeside();
+    return true;
+}
+
+bool CheckWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // A click (not a drag that selects) in an answer selects its line in the document.
+    if (watched == answerView->viewport() && event->type() == QEvent::MouseButtonRelease
+        && !answerView->textCursor().hasSelection()) {
+        if (const int line = answerLineAtCursor(); line > 0)
+            Q_EMIT lineActivated(line);
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void CheckWindow::enableDiagramActions()

@@ -99,14 +99,23 @@ public:
     void copyDiagramImage();
     void copyDiagramLatex();
 
+    /// Scrolls to the answer headed "Línea @p line" (or "Líneas @p line a …") and shows the
+    /// window; false when no answer has that heading.
+    bool showAnswerOf(int line);
+
 Q_SIGNALS:
     void cancelRequested();
+    /// A click in the answer headed by document line @p line.
+    void lineActivated(int line);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void drawAnswerAtCursor();
+    /// The document line that heads the answer under the text cursor, or 0.
+    int answerLineAtCursor() const;
     void showNothingDrawn();
     void enableDiagramActions();
 

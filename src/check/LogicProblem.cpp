@@ -1,5 +1,7 @@
 #include "check/LogicProblem.h"
 
+#include <QJsonArray>
+
 namespace zv {
 
 LogicProblem problemFromMessage(const QJsonObject &m)
@@ -20,15 +22,48 @@ LogicProblem problemFromMessage(const QJsonObject &m)
     p.errorMessage = m.value(QLatin1String("errorMessage")).toString();
     p.tree = m.value(QLatin1String("tree")).toObject();
     p.model = m.value(QLatin1String("model")).toObject();
-    // As salida.log words it; "No determinado: …" is the explanation's own first line.
-    const bool argument = m.value(QLatin1String("argument")).toBool();
-    const QString what = argument ? QStringLiteral("Argumento") : QStringLiteral("Fórmula");
-    const QString ending = argument ? QStringLiteral("o") : QStringLiteral("a");
+    p.prose = m.value(QLatin1String("prose")).toBool();
     const QString decision = m.value(QLatin1String("decision")).toString();
-    if (decision == QLatin1String("valid"))
-        p.verdict = what + QStringLiteral(" válid") + ending;
-    else if (decision == QLatin1String("invalid"))
-        p.verdict = what + QStringLiteral(" no válid") + ending;
+    p.outcome = p.syntaxError                  ? Outcome::Error
+        : decision == QLatin1String("valid")   ? Outcome::Valid
+        : decision == QLatin1String("invalid") ? Outcome::Invalid
+                                               : Outcome::Unknown;
+    // A formula is answered in the teacher's terms: its class.
+    const QString standing = m.value(QLatin1String("standing")).toString();
+    static const std::pair<const char *, const char *> kStandings[] = {{"tautology", "Tautología"},
+        {"contradiction", "Contradicción"}, {"contingency", "Contingencia"}, {"valid", "Válida"},
+        {"unsatisfiable", "Insatisfacible"}, {"contingent", "Contingente"}};
+    for (const auto &[name, words] : kStandings)
+        if (standing == QLatin1String(name)) {
+            p.verdict = QString::fromUtf8(words);
+            if (standing.startsWith(QLatin1String("conting")))
+                p.outcome = Outcome::Contingent;
+            // A contradiction is false in every model: not valid.
+            else if (standing == QLatin1String("contradiction")
+                || standing == QLatin1String("unsatisfiable"))
+                p.outcome = Outcome::Invalid;
+        }
+    p.derivation = m.value(QLatin1String("derivation")).toBool();
+    if (p.derivation) {
+        p.verdict = p.outcome == Outcome::Valid ? QStringLiteral("Derivación correcta")
+                                                : QStringLiteral("Derivación incorrecta");
+        for (const QJsonValue &f : m.value(QLatin1String("faults")).toArray())
+            p.faults.push_back(
+                {f[QLatin1String("line")].toInt(), f[QLatin1String("message")].toString()});
+        for (const QJsonValue &f : m.value(QLatin1String("fitch")).toArray())
+            p.fitch.push_back({f[QLatin1String("line")].toInt(), f[QLatin1String("depth")].toInt(),
+                f[QLatin1String("assumption")].toBool()});
+    }
+    if (p.verdict.isEmpty()) {
+        // As salida.log words it; "No determinado: …" is the explanation's own first line.
+        const bool argument = m.value(QLatin1String("argument")).toBool();
+        const QString what = argument ? QStringLiteral("Argumento") : QStringLiteral("Fórmula");
+        const QString ending = argument ? QStringLiteral("o") : QStringLiteral("a");
+        if (decision == QLatin1String("valid"))
+            p.verdict = what + QStringLiteral(" válid") + ending;
+        else if (decision == QLatin1String("invalid"))
+            p.verdict = what + QStringLiteral(" no válid") + ending;
+    }
     return p;
 }
 

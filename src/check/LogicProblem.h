@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QJsonObject>
+#include <QList>
 #include <QString>
 
 namespace zv {
@@ -8,6 +9,15 @@ namespace zv {
 /// The modal systems of the "Sistema modal" menu, weakest first.
 enum class ModalSystem { K, T, D, B, K4, S4, S5 };
 inline constexpr const char *kModalSystemNames[] = {"K", "T", "D", "B", "K4", "S4", "S5"};
+
+/// How an answer counts in the report's summary and which mark its line gets.
+enum class Outcome {
+    Valid,      ///< a valid argument or formula, a tautology, a correct derivation
+    Invalid,    ///< not valid: a countermodel, a contradiction, a faulty derivation
+    Contingent, ///< a formula true in some model and false in another
+    Unknown,    ///< undecided within the limits
+    Error,      ///< a line that could not be read
+};
 
 /// One problem of the checked text (a formula, or an argument), as the engine answered it.
 struct LogicProblem
@@ -27,6 +37,23 @@ struct LogicProblem
     QString errorMessage; ///< what was expected, in the engine's words
     QJsonObject tree;     ///< the closed tree, as the worker sends it; empty when none
     QJsonObject model;    ///< the countermodel, likewise
+    /// A line of prose in a worksheet: passed over, and only counted.
+    bool prose = false;
+    bool derivation = false; ///< the answer is a derivation's, from firstLine to line
+    struct Fault
+    {
+        int line = 0; ///< 1-based, in the checked text
+        QString message;
+    };
+    QList<Fault> faults; ///< a derivation's faulty lines
+    struct FitchLine
+    {
+        int line = 0;  ///< 1-based, in the checked text
+        int depth = 0; ///< how many subproofs hold it
+        bool assumption = false;
+    };
+    QList<FitchLine> fitch; ///< one per line of a derivation
+    Outcome outcome = Outcome::Unknown;
 };
 
 /// The problem of one "answer" message of the worker (logic/worker/PROTOCOL.md).

@@ -8,6 +8,7 @@
 #include "FakeDialogs.h"
 #include "MainWindowFixture.h"
 
+#include "check/LineMarks.h"
 #include "check/LogicWorker.h"
 #include "platform/richedit/RichEdit.h"
 #include "platform/widgets/SpeedButton.h"
@@ -20,6 +21,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
@@ -118,7 +120,7 @@ private Q_SLOTS:
         QCOMPARE(checks()->windowTitle(), QStringLiteral("Resultado de la comprobación"));
         // The first line checked is the document's second.
         QCOMPARE(checks()->answerView->toPlainText(),
-            QStringLiteral("Línea 2: q ⊨ r\nArgumento válido\n"));
+            QStringLiteral("Línea 2: q ⊨ r #\nArgumento válido\n"));
 
         m_form->findChild<QAction *>(QStringLiteral("SistemaS41"))->trigger();
         m_form->SeleccionatTodo1->trigger();
@@ -134,7 +136,8 @@ private Q_SLOTS:
         script({QString::fromUtf8(QJsonDocument(table).toJson(QJsonDocument::Compact)), kDone});
         QFile::remove(m_record);
         m_form->TablaDeVerdad1->trigger();
-        QTRY_COMPARE(checks()->answerView->toPlainText(), QStringLiteral("Línea 2: q ⊨ r\np\tq\n"));
+        QTRY_COMPARE(
+            checks()->answerView->toPlainText(), QStringLiteral("Línea 2: q ⊨ r #\np\tq\n"));
         QVERIFY(request().startsWith(QStringLiteral("check 1 S4 1 1 ")));
     }
 
@@ -219,7 +222,9 @@ private Q_SLOTS:
         m_form->Comprobar1->trigger();
         QTRY_VERIFY(checks() && checks()->isVisible() && !checks()->inProgress());
         const QString shown = checks()->answerView->toPlainText();
-        QVERIFY(shown.startsWith(QStringLiteral("Línea 1: p0 → p0\nFórmula válida\n\nLínea 2:")));
+        // Under each answer's line number, the line as the document writes it.
+        QVERIFY2(shown.contains(QStringLiteral("Línea 1: p0 -> p0\nFórmula válida\n\nLínea 2:")),
+            qPrintable(shown));
         QVERIFY2(shown.endsWith(QStringLiteral("El motor lógico se detuvo inesperadamente (señal "
                                                "11). El documento no ha cambiado.\n")),
             qPrintable(shown));
@@ -232,7 +237,7 @@ private Q_SLOTS:
         script({answer(1, QStringLiteral("p0 → p0"), "valid", {}, false), kDone});
         m_form->Comprobar1->trigger();
         QTRY_COMPARE(checks()->answerView->toPlainText(),
-            QStringLiteral("Línea 1: p0 → p0\nFórmula válida\n"));
+            QStringLiteral("Línea 1: p0 -> p0\nFórmula válida\n"));
     }
 
     void aWorkerThatAllocatesWithoutEndMeetsItsLimitNotTheEditors()
@@ -259,10 +264,13 @@ private Q_SLOTS:
         m_form->Comprobar1->trigger();
         QTRY_VERIFY(checks() && checks()->isVisible() && !checks()->inProgress());
         const QString shown = checks()->answerView->toPlainText();
-        QVERIFY2(shown.contains(QStringLiteral("Línea 2\nNo determinado: el motor lógico superó su "
+        QVERIFY2(shown.contains(QStringLiteral("\nNo determinado: el motor lógico superó su "
                                                "límite de tiempo de procesador")),
             qPrintable(shown));
-        QVERIFY(shown.contains(QStringLiteral("Línea 3: s\nFórmula no válida")));
+        QVERIFY(shown.contains(QStringLiteral("\nFórmula no válida")));
+        QVERIFY2(shown.startsWith(QStringLiteral(
+                     "3 líneas comprobadas: 1 válida, 1 no válida, 1 sin decidir\n")),
+            qPrintable(shown));
         QVERIFY(recorded().contains(QStringLiteral("check 1 K 0 3 ")));
     }
 
@@ -313,13 +321,100 @@ private Q_SLOTS:
             checks() && checks()->isVisible() && !checks()->inProgress(), 60000);
         tick.stop();
         const QString shown = checks()->answerView->toPlainText();
-        QVERIFY2(
-            shown.startsWith(QStringLiteral("Línea 1: p0 → (p1 → ")), qPrintable(shown.left(200)));
-        QVERIFY(shown.contains(QStringLiteral("Fórmula válida")));
+        QVERIFY2(shown.startsWith(
+                     QStringLiteral("2 líneas comprobadas: 1 válida, 1 error\n\nLínea 1: p0 "
+                                    "-> p1 -> ")),
+            qPrintable(shown.left(200)));
+        // A long line is named by its start.
+        QVERIFY(
+            shown.contains(QStringLiteral(" -> p2…\n")) || shown.contains(QStringLiteral("…\n")));
+        QVERIFY(shown.contains(QStringLiteral("Tautología")));
         QVERIFY(shown.contains(
             QStringLiteral("Error en la línea 2, columna 1: la fórmula anida más de")));
         // A generous bound for a shared test machine; bench_check_long_document measures it.
         QVERIFY2(longest < 1000, qPrintable(QString::number(longest)));
+    }
+
+    void aWorksheetIsMarkedLineByLineAndTheMarksAreOnlyAView()
+    {
+        setLogicWorkerForTests(QString()); // zarvik-logic beside the executable
+        m_form->SeleccionatTodo1->trigger();
+        m_form->Borrar1->trigger();
+        // Prose, numbered exercises, each class of formula, two arguments, a derivation with a
+        // subproof and a syntax error; symbols as UTF-8 text, which a paste maps to the palette.
+        m_edit->insertPlainText(QStringLiteral("Hoja 3: lógica\n"
+                                               "Determine qué son las fórmulas siguientes.\n"
+                                               "1. p ∨ ¬p\n"
+                                               "2. p ∧ ¬p\n"
+                                               "3. p → q\n"
+                                               "a) p ∨ q ⊢ p\n"
+                                               "b) p → q, q → r ⊢ p → r\n"
+                                               "1. p → q :PR\n"
+                                               "2. q → r :PR\n"
+                                               "    3. p :AS\n"
+                                               "    4. q :→E 1, 3\n"
+                                               "    5. r :→E 2, 4\n"
+                                               "6. p → r :→I 3-5\n"
+                                               "4. p ∧ ∀ q"));
+        m_edit->document()->setModified(false);
+        const QByteArray before = m_edit->bytes();
+        const int undoSteps = m_edit->document()->availableUndoSteps();
+        m_form->SeleccionatTodo1->trigger();
+        m_form->Comprobar1->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            checks() && checks()->isVisible() && !checks()->inProgress(), 30000);
+        const QString shown = checks()->answerView->toPlainText();
+        QVERIFY2(shown.startsWith(QStringLiteral("7 líneas comprobadas: 3 válidas, 2 no válidas, "
+                                                 "1 contingente, 1 error; 2 líneas de texto\n")),
+            qPrintable(shown));
+        QVERIFY(shown.contains(QStringLiteral("Línea 3: 1. p ∨ ¬p\nTautología\n")));
+        QVERIFY(shown.contains(QStringLiteral("Línea 5: 3. p → q\nContingencia\n")));
+        QVERIFY(shown.contains(QStringLiteral("Líneas 8 a 13: derivación\nDerivación correcta")));
+        QVERIFY(!shown.contains(QStringLiteral("Línea 1:"))
+            && !shown.contains(QStringLiteral("Línea 2:")));
+
+        auto *marks = m_form->findChild<zv::LineMarks *>(QStringLiteral("lineMarks"));
+        QVERIFY(marks && marks->isVisible());
+        QStringList seen;
+        for (const zv::LineMarks::Mark &m : marks->marks())
+            seen << QStringLiteral("%1 %2")
+                        .arg(m.at.blockNumber() + 1)
+                        .arg(zv::LineMarks::symbol(m.outcome));
+        QCOMPARE(seen.join(QLatin1Char(',')), QStringLiteral("3 ✔,4 ✘,5 ◐,6 ✘,7 ✔,13 ✔,14 !"));
+        QCOMPARE(marks->marks().at(1).toolTip.left(13), QStringLiteral("Contradicción"));
+        QVERIFY(marks->marks().at(6).toolTip.startsWith(QStringLiteral("Error: se esperaba")));
+        QCOMPARE(marks->underlines().size(), 1);
+        QCOMPARE(marks->bars().size(), 1); // the subproof of lines 10 to 12
+        QCOMPARE(marks->bars().at(0).from.blockNumber() + 1, 10);
+        QCOMPARE(marks->bars().at(0).to.blockNumber() + 1, 12);
+
+        // Views, never the document: the same bytes, nothing to undo, nothing modified.
+        QCOMPARE(m_edit->bytes(), before);
+        QCOMPARE(m_edit->document()->availableUndoSteps(), undoSteps);
+        QVERIFY(!m_edit->document()->isModified());
+
+        // A click on an answer selects its line; a click on a mark finds its answer.
+        QVERIFY(checks()->showAnswerOf(5));
+        QCOMPARE(
+            checks()->answerView->textCursor().block().text(), QStringLiteral("Línea 5: 3. p → q"));
+        QSignalSpy selected(checks(), &zv::CheckWindow::lineActivated);
+        QTest::mouseClick(checks()->answerView->viewport(), Qt::LeftButton, {},
+            checks()->answerView->cursorRect().center());
+        QCOMPARE(selected.size(), 1);
+        QCOMPARE(m_edit->textCursor().selectedText(), QStringLiteral("3. p → q"));
+
+        // Editing a line takes its mark, and only its mark, away.
+        QTextCursor edit(m_edit->document()->findBlockByNumber(4));
+        edit.movePosition(QTextCursor::EndOfBlock);
+        edit.insertText(QStringLiteral(" ∨ r"));
+        QCOMPARE(marks->marks().size(), 6);
+        QVERIFY(marks->marks().at(2).at.blockNumber() == 5);
+
+        // Another document: no marks, no margin, no answers.
+        m_edit->document()->setModified(false);
+        m_form->Nuevo1->trigger();
+        QVERIFY(marks->marks().isEmpty() && !marks->isVisible());
+        QVERIFY(checks()->answerView->toPlainText().isEmpty());
     }
 
     void theRealEngineTabulatesAOneLineArgumentAndFindsItsErrorInPlace()
@@ -333,7 +428,7 @@ private Q_SLOTS:
         m_form->TablaDeVerdad1->trigger();
         QTRY_VERIFY(checks() && !checks()->inProgress() && checks()->isVisible());
         const QString table = checks()->answerView->toPlainText();
-        QVERIFY2(table.startsWith(QStringLiteral("Línea 1: p → q, p ⊨ q\nTabla de verdad del "
+        QVERIFY2(table.startsWith(QStringLiteral("Línea 1: p -> q, p ⊨ q\nTabla de verdad del "
                                                  "argumento")),
             qPrintable(table));
         QVERIFY(table.contains(QStringLiteral("\nV\tV\tV\tV\tV\t*\n")));

@@ -10,6 +10,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QPainter>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTimer>
@@ -408,6 +409,15 @@ void RichEdit::loadFromFile(const QString &path)
 void RichEdit::saveToFile(const QString &path)
 {
     saveDocument(*document(), path, m_plainText);
+}
+
+void RichEdit::paintEvent(QPaintEvent *event)
+{
+    QTextEdit::paintEvent(event);
+    if (m_overlay) {
+        QPainter painter(viewport());
+        m_overlay(painter);
+    }
 }
 
 void RichEdit::keyPressEvent(QKeyEvent *event)

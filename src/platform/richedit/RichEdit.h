@@ -4,6 +4,8 @@
 #include <QColor>
 #include <QTextEdit>
 
+#include <functional>
+
 class QMimeData;
 
 namespace zv {
@@ -101,7 +103,14 @@ public:
     /// Replaces the document by @p document, which the control then owns.
     void adoptDocument(QTextDocument *document);
 
+    /// Drawn over the text after it, in the viewport's coordinates: views of the text that are
+    /// no part of the document, so that they are never saved, printed nor copied.
+    void setOverlay(std::function<void(QPainter &)> paint) { m_overlay = std::move(paint); }
+    /// Room at the left of the text for a margin of its own; 0 gives it back to the text.
+    void setMarginWidth(int width) { setViewportMargins(width, 0, 0, 0); }
+
 protected:
+    void paintEvent(QPaintEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
     QMimeData *createMimeDataFromSelection() const override;
@@ -126,6 +135,7 @@ private:
     bool insertTypedBeyondCodePage(const QString &typed);
     bool beyondTypingCodePage(const QString &typed) const;
 
+    std::function<void(QPainter &)> m_overlay;
     qint64 m_textLimit = kDefaultTextLimit;
     bool m_plainText = false;
     int m_editedFrom = -1; ///< the range that the edits since reshowEdited() touched
