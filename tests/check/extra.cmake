@@ -11,3 +11,7 @@ add_test(NAME check.e2e_drawing COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/e2e_drawing
 set_tests_properties(check.e2e_drawing PROPERTIES
     ENVIRONMENT "ZV_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZV_BUILD_DIR=${CMAKE_BINARY_DIR}"
     SKIP_RETURN_CODE 77 LABELS "check;e2e" TIMEOUT 120 RUN_SERIAL TRUE)
+add_test(NAME check.e2e_worksheet COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/e2e_worksheet.sh)
+set_tests_properties(check.e2e_worksheet PROPERTIES
+    ENVIRONMENT "ZV_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZV_BUILD_DIR=${CMAKE_BINARY_DIR}"
+    SKIP_RETURN_CODE 77 LABELS "check;e2e" TIMEOUT 120 RUN_SERIAL TRUE)
