@@ -43,7 +43,7 @@ std::string describe(const Lexer &lexer, const Token &t, Encoding encoding)
     // A symbol that arrived as a pasted "Symbol" byte is shown as the symbol it stands for.
     const std::string lexeme = isAscii(text) ? toUtf8(text) : tokenSymbol(t.kind);
     switch (t.kind) {
-    case Tok::Name: return "la variable " + lexeme;
+    case Tok::Name: return "la letra " + lexeme;
     case Tok::Predicate: return "el predicado " + lexeme;
     case Tok::Not: return "la negación «" + lexeme + "»";
     case Tok::And: return "la conjunción «" + lexeme + "»";

@@ -79,7 +79,8 @@ std::string formulaTable(const Arena &arena, int root)
     const std::vector<int> vars = arena.variablesOf({root});
     if (vars.size() > static_cast<std::size_t>(kMaxTableVariables))
         return "Tabla de verdad: se omite, porque la fórmula tiene " + number(vars.size())
-            + " variables y la tabla se muestra hasta " + number(kMaxTableVariables) + ".\n";
+            + " letras proposicionales y la tabla se muestra hasta " + number(kMaxTableVariables)
+            + ".\n";
     const Dag dag = arena.dag({root});
     // Each node's length as Arena::text writes it inside another formula, saturating.
     std::vector<std::size_t> length(dag.nodes.size());
@@ -139,7 +140,8 @@ std::string argumentTable(const Arena &arena, const std::vector<int> &premises, 
     const char *title = "Tabla de verdad del argumento";
     if (vars.size() > static_cast<std::size_t>(kMaxTableVariables))
         return std::string(title) + ": se omite, porque el argumento tiene " + number(vars.size())
-            + " variables y la tabla se muestra hasta " + number(kMaxTableVariables) + ".\n";
+            + " letras proposicionales y la tabla se muestra hasta " + number(kMaxTableVariables)
+            + ".\n";
     if (vars.size() + roots.size() > static_cast<std::size_t>(kMaxTableColumns))
         return tooWide(title, vars.size() + roots.size());
 

@@ -197,7 +197,7 @@ TEST(firstOrderAndModalProblemsGetVerdictsTreesAndCountermodelsIn1252)
     CHECK(has(r, "Argumento de las l\xEDneas 6 a 8\r\nArgumento v\xE1lido\r\n"));
 }
 
-TEST(tablesStopAtSixVariablesButClassificationGoesOn)
+TEST(tablesStopAtSixLettersButClassificationGoesOn)
 {
     const Report six = runProgram("a & b & c & d & e & f\r\n");
     CHECK(has(six, "a\tb\tc\td\te\tf\t(1)\t(2)\t(3)\t(4)\t(5)\r\n"));
@@ -208,7 +208,7 @@ TEST(tablesStopAtSixVariablesButClassificationGoesOn)
         ++rows;
     CHECK_EQ(rows, std::size_t{32});
     const Report seven = runProgram("a & b & c & d & e & f -> g V \xACg\r\n");
-    CHECK(has(seven, "se omite, porque la f\xF3rmula tiene 7 variables"));
+    CHECK(has(seven, "se omite, porque la f\xF3rmula tiene 7 letras proposicionales"));
     CHECK(!has(seven, "Tabla de verdad:\r\n"));
     CHECK(has(seven,
         "Clasificaci\xF3n: Tautolog\xED"

@@ -134,7 +134,7 @@ TEST(missingConnectivesNameWhatWasExpectedAndWhatWasFound)
 {
     Failure f = failure("p q");
     CHECK_EQ(f.column, 3);
-    CHECK_EQ(f.message, connective + "la variable q.");
+    CHECK_EQ(f.message, connective + "la letra q.");
     f = failure("pq");
     CHECK_EQ(f.column, 2);
     f = failure("p ~q");
@@ -270,8 +270,8 @@ TEST(keyboardHabitsBetweenOperandsNameWhatWasMeant)
         std::string ending;
     };
     const Case cases[] = {
-        {"p v q", 3, "la variable v" + v},
-        {"(p v q)", 4, "la variable v" + v},
+        {"p v q", 3, "la letra v" + v},
+        {"(p v q)", 4, "la letra v" + v},
         {"p ^ q", 3, "«^»" + amp},
         {"p - > q", 3, "«- >»" + arrow},
         {"p -> q --> r", 8, "«-->»" + arrow},
@@ -293,7 +293,7 @@ TEST(keyboardHabitsBetweenOperandsNameWhatWasMeant)
 
 TEST(otherBytesAreNamedWithAHint)
 {
-    CHECK(mentions(failure("Fx y"), "la variable y; los términos van pegados al predicado: Fxy."));
+    CHECK(mentions(failure("Fx y"), "la letra y; los términos van pegados al predicado: Fxy."));
     CHECK(mentions(failure("p & 1"), "el dígito 1"));
     CHECK(mentions(failure("p <- q"), "«<» (el bicondicional se escribe <->)"));
     CHECK(mentions(failure("p // q"), "«/» (un comentario es una línea que empieza por //)"));
