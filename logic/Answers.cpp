@@ -9,6 +9,7 @@
 #include "TruthTable.h"
 #include "deduction/Checker.h"
 #include "deduction/Derivation.h"
+#include "deduction/Latex.h"
 
 #include <chrono>
 #include <new>
@@ -216,6 +217,7 @@ void answerDerivation(ProblemResult &r, Logic &logic, const DerivationInText &fo
     r.decision = check.correct() ? Decision::Valid : Decision::Invalid;
     r.provesArgument = check.provesArgument();
     r.finished = check.finished;
+    r.latex = derivationLatex(logic, d, lines);
     if (check.correct()) {
         r.explanation = "Derivación correcta";
         r.explanation += r.provesArgument

@@ -57,6 +57,7 @@ struct ProblemResult
     bool derivation = false;
     bool provesArgument = false;
     bool finished = false; // ends where it must: every assumption discharged, in its goal
+    std::string latex;     // the derivation as one lplfitch \fitchprf
     struct Fault
     {
         int line = 0;        // 1-based line of the text

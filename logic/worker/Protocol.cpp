@@ -249,7 +249,8 @@ std::string answerMessage(int id, const ProblemResult &r)
     if (r.derivation) {
         json.field("derivation", true)
             .field("provesArgument", r.provesArgument)
-            .field("finished", r.finished);
+            .field("finished", r.finished)
+            .field("latex", r.latex);
         json.beginArray("faults");
         for (const ProblemResult::Fault &f : r.faults)
             json.begin().field("line", f.line).field("message", f.message).end();

@@ -168,6 +168,9 @@ void CheckRun::add(const LogicProblem &problem)
             : lineStart >= 0    ? std::pair{lineStart, lineStart}
                                 : std::pair{m_span.at.back(), m_span.at.back()};
     }
+    // Kept by the line its answer names, so that the window draws it.
+    if (m_window && !problem.syntaxError)
+        m_window->addProblem(documentLine(problem.firstLine), problem);
     m_parts << answerText(problem);
 }
 

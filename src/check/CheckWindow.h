@@ -42,6 +42,8 @@ public:
     QLabel *progressLabel = nullptr;
     QProgressBar *progressBar = nullptr;
     QPushButton *cancelButton = nullptr;
+    /// "Siguiente paso", under the answers while a derivation that is not finished is drawn.
+    QPushButton *nextStepButton = nullptr;
     zv::FileDialogOptions saveDialog{.filter = QStringLiteral("*.txt|*.txt"),
         .defaultSuffix = QStringLiteral(".txt"),
         .initialPath = {},
@@ -101,12 +103,15 @@ public:
 
 Q_SIGNALS:
     void cancelRequested();
+    /// "Siguiente paso" for the derivation whose last line is document line @p line.
+    void nextStepRequested(int line);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void drawAnswerAtCursor();
+    void offerNextStep(int answerLine);
     void showNothingDrawn();
     void enableDiagramActions();
 
@@ -114,6 +119,7 @@ private:
     LogicProblem m_drawn;
     bool m_hasDrawn = false;
     bool m_finished = true; ///< the last check's answers are complete
+    int m_nextStepLine = 0; ///< what "Siguiente paso" asks about, or 0
 };
 
 } // namespace zv

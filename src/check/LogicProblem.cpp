@@ -20,6 +20,10 @@ LogicProblem problemFromMessage(const QJsonObject &m)
     p.errorMessage = m.value(QLatin1String("errorMessage")).toString();
     p.tree = m.value(QLatin1String("tree")).toObject();
     p.model = m.value(QLatin1String("model")).toObject();
+    p.derivation = m.value(QLatin1String("derivation")).toBool();
+    p.finished = m.value(QLatin1String("finished")).toBool();
+    p.fitch = m.value(QLatin1String("fitch")).toArray();
+    p.latex = m.value(QLatin1String("latex")).toString();
     // As salida.log words it; "No determinado: …" is the explanation's own first line.
     const bool argument = m.value(QLatin1String("argument")).toBool();
     const QString what = argument ? QStringLiteral("Argumento") : QStringLiteral("Fórmula");

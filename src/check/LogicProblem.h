@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
 
@@ -27,6 +28,12 @@ struct LogicProblem
     QString errorMessage; ///< what was expected, in the engine's words
     QJsonObject tree;     ///< the closed tree, as the worker sends it; empty when none
     QJsonObject model;    ///< the countermodel, likewise
+    /// A derivation's answer: correct or not (verdict), whether it ends where it must, and its
+    /// lines as the worker laid them out ("fitch"), to draw its bars.
+    bool derivation = false;
+    bool finished = false;
+    QJsonArray fitch;
+    QString latex; ///< the derivation as one lplfitch \fitchprf
 };
 
 /// The problem of one "answer" message of the worker (logic/worker/PROTOCOL.md).

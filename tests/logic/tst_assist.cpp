@@ -218,7 +218,9 @@ TEST(theWorkerAnswersProveAndNextAfterAChecksAnswers)
         f << "prove 1 K 1 " << valid.size() << "\n" << valid;
         f << "prove 2 K 2 " << invalid.size() << "\n" << invalid;
         f << "next 3 K 2 " << unfinished.size() << "\n" << unfinished;
-        f << "check 4 K 0 1 " << valid.size() << "\n" << valid;
+        const std::string derivation = "p → q ⊢ p → q\n1. p → q :PR\n    2. p :AS\n    3. q "
+                                       ":→E 1, 2\n4. p → q :→I 2-3\n";
+        f << "check 4 K 0 1 " << derivation.size() << "\n" << derivation;
     }
     CHECK(std::system(("'" + std::string(worker) + "' <" + in + " >" + out).c_str()) == 0);
     std::ifstream f(out);
@@ -235,6 +237,10 @@ TEST(theWorkerAnswersProveAndNextAfterAChecksAnswers)
         has("{\"event\":\"proof\",\"id\":1,\"line\":1,\"found\":true,\"lines\":[\"1. p → q :PR\""));
     CHECK(has("{\"event\":\"answer\",\"id\":2,\"firstLine\":2,\"line\":2,\"argument\":true"));
     CHECK(has("\"decision\":\"invalid\""));
+    // A check's derivation carries its lines and LaTeX, to draw it.
+    CHECK(has("\"fitch\":[{\"line\":3,\"depth\":1,\"indent\":4,\"assumption\":true,"
+              "\"text\":\"2. p :AS\"}"));
+    CHECK(has("\"latex\":\"\\\\fitchprf{"));
     CHECK(has("{\"event\":\"proof\",\"id\":2,\"line\":2,\"found\":false,\"lines\":[]"));
     CHECK(has("{\"event\":\"next\",\"id\":3,\"line\":2,\"found\":true,\"lines\":[\"2. q :∧E"));
     for (int id = 1; id <= 4; ++id)
