@@ -28,7 +28,7 @@ check_all() {
 }
 
 e2e_workdir
-cat >"$dir/hoja.txt" <<'SHEET'
+cat >"$dir/hoja" <<'SHEET'
 Ejercicio 1
 p -> q, p |- q
 1. p -> q :PR
@@ -44,7 +44,9 @@ p -> q, q -> r |- p -> r
     5. r :->E 1, 4
 6. p -> r :->I 3-5
 SHEET
-e2e_start "$dir" "$dir/hoja.txt"
+# As RTF, so that Ctrl+S saves over the document's own file: one paragraph a line.
+{ printf '{\\rtf1\\ansi\n'; sed 's/$/\\par/' "$dir/hoja"; printf '}\n'; } >"$dir/hoja.zvk"
+E2E_CAPTION=hoja e2e_start "$dir" "$dir/hoja.zvk"
 
 answer=$(check_all checked)
 printf '%s\n' "$answer" | grep -q 'Derivación correcta: demuestra el argumento de la línea 2' \
@@ -60,16 +62,16 @@ e2e_key ctrl+End Return Return
 e2e_type "p -> q, q -> r |- p -> r"
 e2e_key ctrl+s
 sleep 0.5
-cp "$dir/hoja.txt" "$dir/antes.txt"
+cp "$dir/hoja.zvk" "$dir/antes.zvk"
 start=$(date +%s%N)
 e2e_key ctrl+shift+Return
 sleep 1.5
+[ -n "$shots" ] && import -window root "$shots/proved.png" 2>/dev/null
 e2e_key ctrl+s
 sleep 0.5
-cmp -s "$dir/hoja.txt" "$dir/antes.txt" && fail "Demostrar inserted nothing"
-grep -q '^1\. p → q :PR' "$dir/hoja.txt" || grep -q ':PR' "$dir/hoja.txt" \
-  || fail "no derivation in the saved document: $(cat "$dir/hoja.txt")"
-[ -n "$shots" ] && import -window root "$shots/proved.png" 2>/dev/null
+cmp -s "$dir/hoja.zvk" "$dir/antes.zvk" && fail "Demostrar inserted nothing"
+[ "$(grep -o ':PR' "$dir/hoja.zvk" | wc -l)" = $(( $(grep -o ':PR' "$dir/antes.zvk" | wc -l) + 2 )) ] \
+  || fail "no derivation with two premises in the saved document: $(cat "$dir/hoja.zvk")"
 echo "Demostrar and its save took $(( ($(date +%s%N) - start) / 1000000 )) ms (sleeps included)"
 
 answer=$(check_all accepted)
@@ -79,5 +81,5 @@ answer=$(check_all accepted)
 e2e_click_at 100 150
 e2e_key ctrl+z ctrl+s
 sleep 0.5
-cmp "$dir/hoja.txt" "$dir/antes.txt" || fail "one Ctrl+Z does not give the document back"
+cmp "$dir/hoja.zvk" "$dir/antes.zvk" || fail "one Ctrl+Z does not give the document back"
 echo "PASS: derivations checked on their lines, Demostrar accepted by Comprobar, undone in one step"
