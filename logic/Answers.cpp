@@ -3,10 +3,13 @@
 #include "Analysis.h"
 #include "Engine.h"
 #include "Evaluator.h"
+#include "Lexer.h"
 #include "Parser.h"
+#include "Text.h"
 #include "TruthTable.h"
 #include "deduction/Checker.h"
 #include "deduction/Derivation.h"
+#include "deduction/Latex.h"
 
 #include <chrono>
 #include <new>
@@ -199,7 +202,8 @@ void answerProblem(ProblemResult &r, Logic &logic, const std::vector<int> &premi
     }
 }
 
-void answerDerivation(ProblemResult &r, Logic &logic, const DerivationInText &found)
+void answerDerivation(ProblemResult &r, Logic &logic, const DerivationInText &found,
+    std::span<const std::u32string> lines)
 {
     const Derivation &d = found.derivation;
     r.derivation = true;
@@ -212,6 +216,8 @@ void answerDerivation(ProblemResult &r, Logic &logic, const DerivationInText &fo
         = checkDerivation(logic, d, found.argument ? &*found.argument : nullptr, found.system);
     r.decision = check.correct() ? Decision::Valid : Decision::Invalid;
     r.provesArgument = check.provesArgument();
+    r.finished = check.finished;
+    r.latex = derivationLatex(logic, d, lines);
     if (check.correct()) {
         r.explanation = "Derivación correcta";
         r.explanation += r.provesArgument
@@ -227,7 +233,10 @@ void answerDerivation(ProblemResult &r, Logic &logic, const DerivationInText &fo
         r.reason = r.faults.front().message;
     }
     for (const DerivationLine &l : d.lines)
-        r.fitch.push_back({l.textLine + 1, l.depth, l.indent, l.opens >= 0});
+        r.fitch.push_back({l.textLine + 1, l.depth, l.indent, l.opens >= 0,
+            l.separator || static_cast<std::size_t>(l.textLine) >= lines.size()
+                ? std::string()
+                : toUtf8(trim(lines[static_cast<std::size_t>(l.textLine)]))});
 }
 
 } // namespace logic

@@ -7,6 +7,7 @@
 #include "Logic.h"
 
 #include <atomic>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -19,7 +20,8 @@ struct DerivationInText;
 void answerProblem(ProblemResult &r, Logic &logic, const std::vector<int> &premises, int conclusion,
     bool argument, const CheckOptions &options, const std::atomic<bool> &cancel);
 
-/// Checks @p found, a derivation of the text, into @p r: correct, or its faulty lines.
-void answerDerivation(ProblemResult &r, Logic &logic, const DerivationInText &found);
+/// Checks @p found, a derivation of @p lines, into @p r: correct, or its faulty lines.
+void answerDerivation(ProblemResult &r, Logic &logic, const DerivationInText &found,
+    std::span<const std::u32string> lines);
 
 } // namespace logic

@@ -180,7 +180,8 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
             if (item.prose) {
                 r.prose = true;
             } else if (item.derivation >= 0) {
-                answerDerivation(r, logic, derivations[static_cast<std::size_t>(item.derivation)]);
+                answerDerivation(
+                    r, logic, derivations[static_cast<std::size_t>(item.derivation)], lines);
             } else if (item.kind == LineKind::OneLine && item.error.empty()) {
                 answerProblem(
                     r, logic, item.parse.premises, item.parse.conclusion, true, options, cancel);

@@ -56,6 +56,8 @@ struct ProblemResult
     // and fitch says, line by line, where its subderivations stand.
     bool derivation = false;
     bool provesArgument = false;
+    bool finished = false; // ends where it must: every assumption discharged, in its goal
+    std::string latex;     // the derivation as one lplfitch \fitchprf
     struct Fault
     {
         int line = 0;        // 1-based line of the text
@@ -68,6 +70,7 @@ struct ProblemResult
         int depth = 0;  // subderivations open around it
         int indent = 0; // its leading spaces, a tab counting four
         bool assumption = false;
+        std::string text; // the line as written, without its indentation; empty for "--"
     };
     std::vector<FitchLine> fitch;
     // A line that could not be read: the problem is not decided.

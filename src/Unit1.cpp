@@ -3,6 +3,7 @@
 #include "Palette.h"
 #include "Unit2.h"
 
+#include "check/AssistRun.h"
 #include "check/CheckRun.h"
 #include "platform/app/Application.h"
 #include "platform/format/ReadableText.h"

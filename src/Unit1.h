@@ -1,6 +1,7 @@
 #pragma once
 
 #include "check/LogicProblem.h"
+#include "check/LogicWorker.h"
 #include "platform/dialogs/Dialogs.h"
 
 #include <QCursor>
@@ -18,6 +19,7 @@ class QKeyEvent;
 class QMenu;
 
 namespace zv {
+class AssistRun;
 class CheckRun;
 class CheckWindow;
 class LineMarks;
@@ -82,6 +84,8 @@ public:
     QAction *Comprobar1 = nullptr;
     QAction *TablaDeVerdad1 = nullptr;
     QMenu *SistemaModal1 = nullptr;
+    QAction *Demostrar1 = nullptr;
+    QAction *SiguientePaso1 = nullptr;
 
     // Non-visual components: what each dialog remembers between showings ---------------------
     zv::FileDialogOptions OpenDialog1{.filter = QStringLiteral("*.zvk;*.rtf|*.zvk;*.rtf"),
@@ -189,6 +193,13 @@ public:
     /// Checks the selection, or the caret's paragraph, with the logic engine.
     void Comprobar1Click(QObject *Sender);
     void TablaDeVerdad1Click(QObject *Sender);
+    /// Inserts below the argument at the caret (or the selection's first one) a derivation of
+    /// it, as one undo step; an invalid argument's countermodel goes to the check window.
+    void Demostrar1Click(QObject *Sender);
+    /// Inserts the next line of the derivation at the caret, as one undo step.
+    void SiguientePaso1Click(QObject *Sender);
+    /// The same for the derivation around document line @p line (1-based).
+    void nextStepAt(int line);
     void CopiarComoLatex1Click(QObject *Sender);
     void Exportar1Click(QObject *Sender);
     /// Another document takes the editor's place: the check under way stops, its answers go.
@@ -212,6 +223,7 @@ private:
     std::pair<int, int> checkedRange() const;
     void startCheck(bool truthTable);
     void cancelCheck();
+    void startAssist(zv::LogicWorker::Assist kind, int line, int to);
     /// The check window, made when first needed.
     zv::CheckWindow &checkWindow();
     zv::LineMarks &lineMarks();
@@ -242,6 +254,8 @@ private:
     zv::CheckWindow *m_checkWindow = nullptr; ///< made by the first check; a child of this window
     zv::LineMarks *m_lineMarks = nullptr;     ///< the margin of the checked lines, made likewise
     std::unique_ptr<zv::CheckRun> m_check;    ///< the check under way, or the last one
+    std::unique_ptr<zv::AssistRun> m_assist;  ///< "Demostrar" or "Siguiente paso" under way
+    QAction *m_cancelAssist = nullptr;        ///< Escape in the editor while one runs
     zv::ModalSystem m_modalSystem = zv::ModalSystem::K;
 };
 

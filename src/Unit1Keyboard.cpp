@@ -179,6 +179,13 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
 // Returns true when the event has been dealt with here.
 bool TForm1::filterKeyboard(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::KeyPress && watched == RichEdit1
+        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape
+        && m_cancelAssist->isEnabled()) {
+        // Escape in the text stops "Demostrar" or "Siguiente paso" under way.
+        m_cancelAssist->trigger();
+        return true;
+    }
     if (event->type() == QEvent::KeyPress && watched == RichEdit1 && !m_retyping) {
         bool consumed = false;
         zv::guarded([&] { consumed = typeKey(*static_cast<QKeyEvent *>(event)); });

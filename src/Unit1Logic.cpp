@@ -4,6 +4,7 @@
 
 #include "check/CheckWindow.h"
 
+#include "check/AssistRun.h"
 #include "check/CheckRun.h"
 #include "check/LineMarks.h"
 #include "platform/app/Application.h"
@@ -25,9 +26,13 @@ zv::CheckWindow &TForm1::checkWindow()
         connect(m_checkWindow, &zv::CheckWindow::cancelRequested, this, [this] {
             if (m_check)
                 m_check->cancel();
+            if (m_assist)
+                m_assist->cancel();
         });
         connect(m_checkWindow, &zv::CheckWindow::lineActivated, this,
             [this](int line) { selectDocumentLine(line); });
+        connect(m_checkWindow, &zv::CheckWindow::nextStepRequested, this,
+            [this](int line) { zv::guarded([&] { nextStepAt(line); }); });
     }
     return *m_checkWindow;
 }
@@ -118,6 +123,20 @@ void TForm1::createLogicCommands()
         connect(
             system, &QAction::triggered, this, [this, i] { m_modalSystem = zv::ModalSystem(i); });
     }
+    command(Logica1, Demostrar1, "Demostrar1", "Demostrar", &TForm1::Demostrar1Click);
+    Demostrar1->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Return),
+        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Enter)});
+    command(
+        Logica1, SiguientePaso1, "SiguientePaso1", "Siguiente paso", &TForm1::SiguientePaso1Click);
+    // Escape in the editor stops a search under way, and only then takes the key.
+    m_cancelAssist = new QAction(this);
+    m_cancelAssist->setShortcut(QKeySequence(Qt::Key_Escape));
+    m_cancelAssist->setEnabled(false);
+    connect(m_cancelAssist, &QAction::triggered, this, [this] {
+        if (m_assist)
+            m_assist->cancel();
+    });
+    addAction(m_cancelAssist);
 }
 
 std::pair<int, int> TForm1::checkedRange() const
@@ -164,6 +183,50 @@ void TForm1::cancelCheck()
     if (m_check)
         m_check->cancel();
     m_check.reset();
+    if (m_assist)
+        m_assist->cancel();
+    m_assist.reset();
+}
+
+void TForm1::Demostrar1Click(QObject *)
+{
+    // From the caret's line, or the selection's first, to the end of the last line it touches.
+    const QTextCursor cursor = RichEdit1->textCursor();
+    const QTextDocument &document = *RichEdit1->document();
+    const QTextBlock last = document.findBlock(cursor.selectionEnd());
+    const qsizetype soft
+        = last.text().indexOf(QChar::LineSeparator, cursor.selectionEnd() - last.position());
+    const int to = soft >= 0 ? last.position() + int(soft) : last.position() + last.length() - 1;
+    startAssist(
+        zv::LogicWorker::Assist::Prove, zv::documentLineAt(document, cursor.selectionStart()), to);
+}
+
+void TForm1::SiguientePaso1Click(QObject *)
+{
+    nextStepAt(zv::documentLineAt(*RichEdit1->document(), RichEdit1->textCursor().position()));
+}
+
+void TForm1::nextStepAt(int line)
+{
+    startAssist(zv::LogicWorker::Assist::Next, line, RichEdit1->document()->characterCount() - 1);
+}
+
+void TForm1::startAssist(zv::LogicWorker::Assist kind, int line, int to)
+{
+    cancelCheck();
+    m_assist = std::make_unique<zv::AssistRun>(
+        kind, *RichEdit1->document(), line, to, m_modalSystem, checkWindow());
+    m_cancelAssist->setEnabled(true);
+    connect(
+        m_assist.get(), &zv::AssistRun::insert, this, [this](int position, const QString &text) {
+            QTextCursor cursor = RichEdit1->textCursor();
+            cursor.setPosition(position);
+            RichEdit1->setTextCursor(cursor);
+            // As a paste: each symbol in a font that has it; one undo step takes it all back.
+            RichEdit1->insertReadable(text);
+        });
+    connect(
+        m_assist.get(), &zv::AssistRun::ended, this, [this] { m_cancelAssist->setEnabled(false); });
 }
 
 void TForm1::documentReplaced()

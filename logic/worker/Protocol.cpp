@@ -150,6 +150,12 @@ std::optional<Request> parseRequest(std::string_view text)
         r.options.truthTables = w[3] == "1";
         return r;
     }
+    if ((w[0] == "prove" || w[0] == "next") && w.size() == 5 && number(w[1], r.id)
+        && parseSystemName(w[2], r.options.system) && number(w[3], r.line) && r.line >= 1
+        && number(w[4], r.length)) {
+        r.kind = w[0] == "prove" ? Request::Kind::Prove : Request::Kind::Next;
+        return r;
+    }
     return std::nullopt;
 }
 
@@ -171,6 +177,41 @@ std::string doneMessage(int id)
 {
     JsonWriter json;
     json.begin().field("event", "done").field("id", id).end();
+    return line(json);
+}
+
+std::string proofMessage(int id, const ProofAnswer &proof)
+{
+    JsonWriter json;
+    json.begin()
+        .field("event", "proof")
+        .field("id", id)
+        .field("line", proof.line)
+        .field("found", proof.found);
+    json.beginArray("lines");
+    for (const std::string &l : proof.lines)
+        json.value(l);
+    json.endArray().field("method", proof.method).field("reason", proof.reason).end();
+    return line(json);
+}
+
+std::string nextMessage(int id, const NextAnswer &next)
+{
+    JsonWriter json;
+    json.begin()
+        .field("event", "next")
+        .field("id", id)
+        .field("line", next.line)
+        .field("found", next.found);
+    json.beginArray("lines");
+    for (const std::string &l : next.lines)
+        json.value(l);
+    json.endArray()
+        .field("formula", next.formula)
+        .field("justification", next.justification)
+        .field("depth", next.depth)
+        .field("reason", next.reason)
+        .end();
     return line(json);
 }
 
@@ -206,7 +247,10 @@ std::string answerMessage(int id, const ProblemResult &r)
     if (r.standing != Standing::None)
         json.field("standing", standingName(r.standing));
     if (r.derivation) {
-        json.field("derivation", true).field("provesArgument", r.provesArgument);
+        json.field("derivation", true)
+            .field("provesArgument", r.provesArgument)
+            .field("finished", r.finished)
+            .field("latex", r.latex);
         json.beginArray("faults");
         for (const ProblemResult::Fault &f : r.faults)
             json.begin().field("line", f.line).field("message", f.message).end();
@@ -217,6 +261,7 @@ std::string answerMessage(int id, const ProblemResult &r)
                 .field("depth", f.depth)
                 .field("indent", f.indent)
                 .field("assumption", f.assumption)
+                .field("text", f.text)
                 .end();
         json.endArray();
     }

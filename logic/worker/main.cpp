@@ -23,8 +23,10 @@ using namespace logic;
 
 struct Job
 {
+    Request::Kind kind = Request::Kind::Check;
     int id = 0;
     CheckOptions options;
+    int line = 0;
     std::string text;
 };
 
@@ -148,7 +150,8 @@ void readRequests(Shared &shared)
             shared.cancel = true;
             break;
         }
-        Job job{request->id, request->options, std::string(request->length, '\0')};
+        Job job{request->kind, request->id, request->options, request->line,
+            std::string(request->length, '\0')};
         if (!std::cin.read(job.text.data(), static_cast<std::streamsize>(request->length)))
             break;
         const std::lock_guard lock(shared.mutex);
@@ -182,6 +185,25 @@ int main()
             shared.jobs.pop_front();
             shared.running = job.id;
             shared.cancel = false;
+        }
+        if (job.kind != Request::Kind::Check) {
+            // One problem: the kernel's limit as for a check's, the search's own shorter.
+            output->write(startMessage(job.id, job.line));
+            limit.before();
+            if (job.kind == Request::Kind::Prove) {
+                const ProofAnswer proof
+                    = proveAt(job.text, job.line, job.options.system, shared.cancel);
+                if (proof.decided)
+                    output->write(answerMessage(job.id, *proof.decided));
+                output->write(proofMessage(job.id, proof));
+            } else {
+                output->write(nextMessage(
+                    job.id, nextStepAt(job.text, job.line, job.options.system, shared.cancel)));
+            }
+            output->write(doneMessage(job.id));
+            const std::lock_guard lock(shared.mutex);
+            shared.running = -1;
+            continue;
         }
         job.options.starting = [&](int line) {
             output->write(startMessage(job.id, line));

@@ -183,8 +183,6 @@ void CheckRun::add(const LogicProblem &problem)
     ++m_counts[int(problem.outcome)];
     if (m_marks)
         mark(problem);
-    if (m_window && !problem.syntaxError)
-        m_window->addProblem(documentLine(problem.firstLine), problem);
     if (problem.syntaxError && m_error.first < 0) {
         const std::pair<int, int> at = m_span.range(problem.errorLine, problem.errorColumn);
         const int lineStart = m_span.range(problem.errorLine, 1).first;
@@ -192,6 +190,9 @@ void CheckRun::add(const LogicProblem &problem)
             : lineStart >= 0    ? std::pair{lineStart, lineStart}
                                 : std::pair{m_span.at.back(), m_span.at.back()};
     }
+    // Kept by the line its answer names, so that the window draws it.
+    if (m_window && !problem.syntaxError)
+        m_window->addProblem(documentLine(problem.firstLine), problem);
     m_parts << answerText(problem);
 }
 
@@ -296,7 +297,7 @@ void CheckRun::mark(const LogicProblem &p)
                 open.pop_back();
             }
         };
-        for (const LogicProblem::FitchLine &f : p.fitch) {
+        for (const LogicProblem::FitchLine &f : p.fitchLines) {
             close(f.assumption ? f.depth : f.depth + 1);
             if (f.assumption && f.depth > 0)
                 open.push_back({f.line, f.depth});

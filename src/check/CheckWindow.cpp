@@ -1,6 +1,7 @@
 #include "check/CheckWindow.h"
 
 #include "check/DiagramView.h"
+#include "check/FitchDiagram.h"
 #include "check/ModelDiagram.h"
 #include "check/TreeDiagram.h"
 #include "platform/app/Application.h"
@@ -38,11 +39,13 @@ constexpr int kMaxAnswerLines = 5000;
 
 bool hasDrawing(const LogicProblem &p)
 {
-    return !p.tree.isEmpty() || !p.model.isEmpty();
+    return !p.tree.isEmpty() || !p.model.isEmpty() || FitchDiagram::draws(p);
 }
 
 std::unique_ptr<Diagram> diagramOf(const LogicProblem &p)
 {
+    if (FitchDiagram::draws(p))
+        return std::make_unique<FitchDiagram>(p);
     if (!p.tree.isEmpty()) {
         ShownTree tree = ShownTree::fromJson(p.tree);
         if (!tree.isEmpty())
@@ -58,8 +61,9 @@ std::unique_ptr<Diagram> diagramOf(const LogicProblem &p)
 
 QString diagramTitle(const LogicProblem &p)
 {
-    return (p.tree.isEmpty() ? QStringLiteral("Contramodelo de la línea %1")
-                             : QStringLiteral("Árbol de la línea %1"))
+    return (p.derivation       ? QStringLiteral("Derivación de la línea %1")
+            : p.tree.isEmpty() ? QStringLiteral("Contramodelo de la línea %1")
+                               : QStringLiteral("Árbol de la línea %1"))
         .arg(p.firstLine);
 }
 
@@ -146,6 +150,15 @@ CheckWindow::CheckWindow(QWidget *parent)
     layout->setSpacing(0);
     layout->setMenuBar(menuBar);
     layout->addWidget(answerTabs, 1);
+    // A derivation that is not finished: its next line, proposed and inserted in the document.
+    nextStepButton = new QPushButton(QStringLiteral("Siguiente paso"), this);
+    nextStepButton->setObjectName(QStringLiteral("nextStepButton"));
+    nextStepButton->hide();
+    connect(nextStepButton, &QPushButton::clicked, this, [this] {
+        if (m_nextStepLine > 0)
+            Q_EMIT nextStepRequested(m_nextStepLine);
+    });
+    layout->addWidget(nextStepButton, 0, Qt::AlignLeft);
     layout->addWidget(progressPanel);
     resize(688, 426 + menuBar->sizeHint().height());
 }
@@ -219,6 +232,7 @@ void CheckWindow::finishAnswers(const QString &firstShown)
         answerView->setTextCursor(cursor);
         answerView->centerCursor();
     }
+    offerNextStep(0);
     drawAnswerAtCursor();
     if (m_hasDrawn && hasDrawing(m_drawn))
         return;
@@ -264,6 +278,8 @@ void CheckWindow::clearProblems()
 void CheckWindow::showNothingDrawn()
 {
     m_hasDrawn = false;
+    m_nextStepLine = 0;
+    nextStepButton->hide();
     m_drawn = LogicProblem();
     diagramView->setDiagram(
         nullptr, QStringLiteral("Ninguna respuesta tiene árbol ni contramodelo."));
@@ -274,6 +290,7 @@ void CheckWindow::setDrawnProblem(const LogicProblem &problem)
 {
     m_drawn = problem;
     m_hasDrawn = true;
+
     diagramView->setDiagram(diagramOf(problem),
         QStringLiteral("La respuesta de la línea %1 no tiene árbol ni contramodelo.")
             .arg(problem.firstLine));
@@ -289,6 +306,21 @@ const LogicProblem *CheckWindow::drawnProblem() const
     return m_hasDrawn ? &m_drawn : nullptr;
 }
 
+void CheckWindow::offerNextStep(int answerLine)
+{
+    // The unfinished derivation at the cursor, else the check's first one: its last line in the
+    // document, where the next step goes.
+    m_nextStepLine = 0;
+    auto unfinished = [](const LogicProblem &p) { return p.derivation && !p.finished; };
+    const auto at = m_problems.constFind(answerLine);
+    if (at != m_problems.cend() && unfinished(*at))
+        m_nextStepLine = answerLine + at->line - at->firstLine;
+    for (auto it = m_problems.cbegin(); m_nextStepLine == 0 && it != m_problems.cend(); ++it)
+        if (unfinished(*it))
+            m_nextStepLine = it.key() + it->line - it->firstLine;
+    nextStepButton->setVisible(m_nextStepLine > 0);
+}
+
 int CheckWindow::answerLineAtCursor() const
 {
     // The answer is the one whose heading "Línea N" is nearest above the cursor.
@@ -296,7 +328,9 @@ int CheckWindow::answerLineAtCursor() const
     QTextBlock block = answerView->textCursor().block();
     for (int n = 0; block.isValid() && n < kMaxAnswerLines; ++n, block = block.previous()) {
         const QRegularExpressionMatch m = heading.match(block.text());
-        if (m.hasMatch())
+        // A heading opens its answer: the first line after a blank one. A derivation's faults,
+        // "Línea 5: …", are inside it.
+        if (m.hasMatch() && (!block.previous().isValid() || block.previous().text().isEmpty()))
             return m.captured(1).toInt();
     }
     return 0;
@@ -307,6 +341,7 @@ void CheckWindow::drawAnswerAtCursor()
     const int line = answerLineAtCursor();
     if (line == 0)
         return;
+    offerNextStep(line);
     const auto it = m_problems.constFind(line);
     if (it == m_problems.cend() || !hasDrawing(*it))
         return;
@@ -317,7 +352,15 @@ void CheckWindow::drawAnswerAtCursor()
 bool CheckWindow::showAnswerOf(int line)
 {
     const QRegularExpression heading(QStringLiteral("^Líneas? %1\\b").arg(line));
-    const QTextBlock found = answerView->document()->find(heading).block();
+    QTextBlock found;
+    for (QTextCursor at = answerView->document()->find(heading); !at.isNull();
+         at = answerView->document()->find(heading, at)) {
+        const QTextBlock before = at.block().previous();
+        if (!before.isValid() || before.text().isEmpty()) {
+            found = at.block();
+            break;
+        }
+    }
     if (!found.isValid())
         return false;
     answerTabs->setCurrentWidget(answerView);

@@ -42,6 +42,8 @@ public:
     QLabel *progressLabel = nullptr;
     QProgressBar *progressBar = nullptr;
     QPushButton *cancelButton = nullptr;
+    /// "Siguiente paso", under the answers while a derivation that is not finished is drawn.
+    QPushButton *nextStepButton = nullptr;
     zv::FileDialogOptions saveDialog{.filter = QStringLiteral("*.txt|*.txt"),
         .defaultSuffix = QStringLiteral(".txt"),
         .initialPath = {},
@@ -107,6 +109,8 @@ Q_SIGNALS:
     void cancelRequested();
     /// A click in the answer headed by document line @p line.
     void lineActivated(int line);
+    /// "Siguiente paso" for the derivation whose last line is document line @p line.
+    void nextStepRequested(int line);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -116,6 +120,7 @@ private:
     void drawAnswerAtCursor();
     /// The document line that heads the answer under the text cursor, or 0.
     int answerLineAtCursor() const;
+    void offerNextStep(int answerLine);
     void showNothingDrawn();
     void enableDiagramActions();
 
@@ -123,6 +128,7 @@ private:
     LogicProblem m_drawn;
     bool m_hasDrawn = false;
     bool m_finished = true; ///< the last check's answers are complete
+    int m_nextStepLine = 0; ///< what "Siguiente paso" asks about, or 0
 };
 
 } // namespace zv

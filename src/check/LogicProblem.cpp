@@ -23,6 +23,9 @@ LogicProblem problemFromMessage(const QJsonObject &m)
     p.tree = m.value(QLatin1String("tree")).toObject();
     p.model = m.value(QLatin1String("model")).toObject();
     p.prose = m.value(QLatin1String("prose")).toBool();
+    p.finished = m.value(QLatin1String("finished")).toBool();
+    p.fitch = m.value(QLatin1String("fitch")).toArray();
+    p.latex = m.value(QLatin1String("latex")).toString();
     const QString decision = m.value(QLatin1String("decision")).toString();
     p.outcome = p.syntaxError                  ? Outcome::Error
         : decision == QLatin1String("valid")   ? Outcome::Valid
@@ -50,9 +53,9 @@ LogicProblem problemFromMessage(const QJsonObject &m)
         for (const QJsonValue &f : m.value(QLatin1String("faults")).toArray())
             p.faults.push_back(
                 {f[QLatin1String("line")].toInt(), f[QLatin1String("message")].toString()});
-        for (const QJsonValue &f : m.value(QLatin1String("fitch")).toArray())
-            p.fitch.push_back({f[QLatin1String("line")].toInt(), f[QLatin1String("depth")].toInt(),
-                f[QLatin1String("assumption")].toBool()});
+        for (const QJsonValue &f : p.fitch)
+            p.fitchLines.push_back({f[QLatin1String("line")].toInt(),
+                f[QLatin1String("depth")].toInt(), f[QLatin1String("assumption")].toBool()});
     }
     if (p.verdict.isEmpty()) {
         // As salida.log words it; "No determinado: …" is the explanation's own first line.

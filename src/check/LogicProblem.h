@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
@@ -39,7 +40,6 @@ struct LogicProblem
     QJsonObject model;    ///< the countermodel, likewise
     /// A line of prose in a worksheet: passed over, and only counted.
     bool prose = false;
-    bool derivation = false; ///< the answer is a derivation's, from firstLine to line
     struct Fault
     {
         int line = 0; ///< 1-based, in the checked text
@@ -52,8 +52,14 @@ struct LogicProblem
         int depth = 0; ///< how many subproofs hold it
         bool assumption = false;
     };
-    QList<FitchLine> fitch; ///< one per line of a derivation
+    QList<FitchLine> fitchLines; ///< "fitch" read, to mark the editor's lines
     Outcome outcome = Outcome::Unknown;
+    /// A derivation's answer: correct or not (verdict), whether it ends where it must, and its
+    /// lines as the worker laid them out ("fitch"), to draw its bars.
+    bool derivation = false;
+    bool finished = false;
+    QJsonArray fitch;
+    QString latex; ///< the derivation as one lplfitch \fitchprf
 };
 
 /// The problem of one "answer" message of the worker (logic/worker/PROTOCOL.md).

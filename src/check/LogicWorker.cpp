@@ -54,8 +54,21 @@ void LogicWorker::start(const QByteArray &utf8, ModalSystem system, bool truthTa
     m_text = utf8;
     m_system = system;
     m_truthTables = truthTables;
+    m_request = "check";
     m_running = true;
     m_restarts = 0;
+    launch(1);
+}
+
+void LogicWorker::startAssist(Assist kind, const QByteArray &utf8, ModalSystem system, int line)
+{
+    m_text = utf8;
+    m_system = system;
+    m_request = kind == Assist::Prove ? "prove" : "next";
+    m_line = line;
+    m_running = true;
+    // One problem: a kernel stop ends it, there is nothing after it to go on with.
+    m_restarts = kMaxWorkerRestarts;
     launch(1);
 }
 
@@ -91,7 +104,12 @@ void LogicWorker::launch(int fromLine)
         ? QCoreApplication::applicationDirPath() + QStringLiteral("/zarvik-logic")
         : g_testProgram;
     m_process->start(program, g_testProgram.isEmpty() ? QStringList() : g_testArguments);
-    m_process->write(request(m_text, m_system, m_truthTables, fromLine));
+    if (m_request == "check") {
+        m_process->write(request(m_text, m_system, m_truthTables, fromLine));
+    } else {
+        m_process->write(m_request + " 1 " + kModalSystemNames[int(m_system)] + ' '
+            + QByteArray::number(m_line) + ' ' + QByteArray::number(m_text.size()) + '\n' + m_text);
+    }
 }
 
 void LogicWorker::readAnswers()
@@ -109,6 +127,8 @@ void LogicWorker::readAnswers()
         const QString event = message.value(QLatin1String("event")).toString();
         if (event == QLatin1String("answer")) {
             Q_EMIT answered(problemFromMessage(message));
+        } else if (event == QLatin1String("proof") || event == QLatin1String("next")) {
+            Q_EMIT assisted(message);
         } else if (event == QLatin1String("start")) {
             m_lastStart = message.value(QLatin1String("line")).toInt();
         } else if (event == QLatin1String("done")) {

@@ -34,12 +34,18 @@ public:
 
     /// Checks @p utf8, the text as the user sees it with '\n' between lines.
     void start(const QByteArray &utf8, ModalSystem system, bool truthTables);
+    /// "Demostrar" from @p line (1-based) of @p utf8, or "Siguiente paso" at it: the "proof" or
+    /// "next" message comes through assisted(), an invalid argument's answer through answered().
+    enum class Assist { Prove, Next };
+    void startAssist(Assist kind, const QByteArray &utf8, ModalSystem system, int line);
     /// Stops at once: the engine's process group is killed; no signal follows.
     void cancel();
     bool isRunning() const { return m_running; }
 
 Q_SIGNALS:
     void answered(const zv::LogicProblem &problem);
+    /// The "proof" or "next" message of logic/worker/PROTOCOL.md, as it came.
+    void assisted(const QJsonObject &message);
     /// Every answer was given.
     void finished();
     /// The engine could not start, or ended before it had answered everything; @p message says
@@ -57,6 +63,8 @@ private:
     QByteArray m_pending; ///< output not yet read as whole lines
     ModalSystem m_system = ModalSystem::K;
     bool m_truthTables = false;
+    QByteArray m_request = "check"; ///< "check", "prove" or "next"
+    int m_line = 0;                 ///< what prove and next ask about
     bool m_running = false;
     bool m_done = false;
     int m_lastStart = 0; ///< the line of the problem under way

@@ -7,11 +7,16 @@ add_executable(fake_logic_worker ${CMAKE_CURRENT_LIST_DIR}/fake_worker.cpp)
 set_target_properties(fake_logic_worker PROPERTIES AUTOMOC OFF AUTORCC OFF)
 add_dependencies(tst_logiccheck fake_logic_worker zarvik-logic)
 add_dependencies(tst_diagrams zarvik-logic)
+add_dependencies(tst_proving fake_logic_worker zarvik-logic)
 add_test(NAME check.e2e_drawing COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/e2e_drawing.sh)
 set_tests_properties(check.e2e_drawing PROPERTIES
     ENVIRONMENT "ZV_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZV_BUILD_DIR=${CMAKE_BINARY_DIR}"
     SKIP_RETURN_CODE 77 LABELS "check;e2e" TIMEOUT 120 RUN_SERIAL TRUE)
 add_test(NAME check.e2e_worksheet COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/e2e_worksheet.sh)
 set_tests_properties(check.e2e_worksheet PROPERTIES
+    ENVIRONMENT "ZV_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZV_BUILD_DIR=${CMAKE_BINARY_DIR}"
+    SKIP_RETURN_CODE 77 LABELS "check;e2e" TIMEOUT 120 RUN_SERIAL TRUE)
+add_test(NAME check.e2e_derivations COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/e2e_derivations.sh)
+set_tests_properties(check.e2e_derivations PROPERTIES
     ENVIRONMENT "ZV_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZV_BUILD_DIR=${CMAKE_BINARY_DIR}"
     SKIP_RETURN_CODE 77 LABELS "check;e2e" TIMEOUT 120 RUN_SERIAL TRUE)

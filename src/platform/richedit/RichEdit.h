@@ -46,6 +46,9 @@ public:
     void replaceSel(const QByteArray &bytes);
     /// Removes the selection ("Borrar"); the clipboard is untouched.
     void deleteSelection();
+    /// Puts @p text, as the user reads it, at the caret as a paste of it would (each symbol in
+    /// a font that has it), as one undoable step; the caret ends after it.
+    void insertReadable(const QString &text);
 
     // Typing attributes: the selection's, or those of the text typed next -------------------
     QString selFaceName() const;

@@ -189,6 +189,13 @@ bool RichEdit::canInsertFromMimeData(const QMimeData *source) const
     return source->hasHtml() || source->hasText();
 }
 
+void RichEdit::insertReadable(const QString &text)
+{
+    QMimeData plain;
+    plain.setText(text);
+    insertFromMimeData(&plain);
+}
+
 void RichEdit::insertFromMimeData(const QMimeData *source)
 {
     guarded([&] {

@@ -1,0 +1,163 @@
+#include "Assist.h"
+
+#include "Answers.h"
+#include "LargeStack.h"
+#include "Lexer.h"
+#include "Parser.h"
+#include "Text.h"
+#include "Worksheet.h"
+#include "deduction/Derivation.h"
+#include "deduction/NextStep.h"
+#include "deduction/Prover.h"
+
+#include <algorithm>
+
+namespace logic {
+namespace {
+
+std::vector<std::u32string> textLines(std::string_view utf8)
+{
+    return splitTextLines(utf8.substr(0, 3) == "\xEF\xBB\xBF" ? utf8.substr(3) : utf8);
+}
+
+// The system in force on line @p index: the last "sistema:" line above it.
+ModalSystem systemAt(
+    const std::vector<std::u32string> &lines, std::size_t index, ModalSystem system)
+{
+    for (std::size_t i = 0; i < index && i < lines.size(); ++i) {
+        std::string error;
+        ModalSystem named = system;
+        if (systemLine(lines[i], named, error) && error.empty())
+            system = named;
+    }
+    return system;
+}
+
+} // namespace
+
+ProofAnswer proveAt(std::string_view utf8, int line, ModalSystem system,
+    const std::atomic<bool> &cancel, CpuClock::duration propositionalTime,
+    CpuClock::duration otherTime)
+{
+    ProofAnswer out;
+    out.line = line;
+    runOnLargeStack([&] {
+        const std::vector<std::u32string> lines = textLines(utf8);
+        if (line < 1 || static_cast<std::size_t>(line) > lines.size()) {
+            out.reason = "la línea " + std::to_string(line) + " no está en el texto";
+            return;
+        }
+        Logic logic;
+        LineParse parsed;
+        std::size_t index = static_cast<std::size_t>(line - 1);
+        for (; index < lines.size(); ++index) {
+            const std::u32string_view text = lines[index];
+            parsed = parseLine(
+                logic, text.substr(static_cast<std::size_t>(labelLength(text))), Encoding::Utf8);
+            if (parsed.ok() && parsed.argument)
+                break;
+        }
+        if (index == lines.size()) {
+            out.reason = "no hay ningún argumento «premisas ⊢ conclusión» en "
+                + (lines.size() == static_cast<std::size_t>(line)
+                        ? "la línea " + std::to_string(line)
+                        : "las líneas " + std::to_string(line) + " a "
+                            + std::to_string(lines.size()));
+            return;
+        }
+        out.line = static_cast<int>(index) + 1;
+        system = systemAt(lines, index, system);
+        bool propositional = logic.isPropositional(parsed.conclusion);
+        int depth = logic.node(parsed.conclusion).depth;
+        for (int p : parsed.premises) {
+            propositional = propositional && logic.isPropositional(p);
+            depth = std::max(depth, logic.node(p).depth);
+        }
+        if (depth > kMaxFormulaDepth) {
+            out.reason
+                = "el argumento anida más de " + std::to_string(kMaxFormulaDepth) + " operadores";
+            return;
+        }
+        const Budget budget
+            = Budget::forTime(propositional ? propositionalTime : otherTime, &cancel);
+        FoundDerivation found
+            = proveArgument(logic, parsed.premises, parsed.conclusion, system, budget);
+        if (found.found) {
+            out.found = true;
+            out.lines = found.text();
+            out.method = std::move(found.method);
+            return;
+        }
+        if (cancel) {
+            out.reason = "cancelado";
+            return;
+        }
+        // No derivation: the argument as "Comprobar" decides it, a countermodel when invalid.
+        ProblemResult r;
+        r.firstLine = r.line = out.line;
+        r.system = system;
+        CheckOptions options;
+        options.system = system;
+        options.truthTables = false;
+        answerProblem(r, logic, parsed.premises, parsed.conclusion, true, options, cancel);
+        out.reason = r.decision == Decision::Invalid
+            ? "el argumento no es válido: no tiene derivación"
+            : "no se encontró una derivación en el tiempo disponible";
+        out.decided = std::move(r);
+    });
+    return out;
+}
+
+NextAnswer nextStepAt(std::string_view utf8, int line, ModalSystem system,
+    const std::atomic<bool> &cancel, CpuClock::duration time)
+{
+    NextAnswer out;
+    runOnLargeStack([&] {
+        const std::vector<std::u32string> lines = textLines(utf8);
+        const int at = std::clamp(line - 1, 0, std::max(0, static_cast<int>(lines.size()) - 1));
+        Logic logic;
+        const std::vector<DerivationInText> found = findDerivations(logic, lines, system);
+        // The derivation that holds the line or starts below it (the line of its argument),
+        // else the nearest above with nothing between but blank lines.
+        const DerivationInText *chosen = nullptr;
+        for (const DerivationInText &d : found) {
+            if (d.derivation.firstLine == at + 1) {
+                chosen = &d;
+                break;
+            }
+            if (d.derivation.firstLine > at)
+                break;
+            if (at < d.derivation.endLine) {
+                chosen = &d;
+                break;
+            }
+            bool blank = true;
+            for (int i = d.derivation.endLine; i <= at && blank; ++i)
+                blank = trim(lines[static_cast<std::size_t>(i)]).empty();
+            if (blank)
+                chosen = &d;
+        }
+        if (!chosen) {
+            out.reason = "no hay ninguna derivación en la línea " + std::to_string(line);
+            return;
+        }
+        const Derivation &d = chosen->derivation;
+        out.line = d.lines.back().textLine + 1;
+        if (!chosen->argument) {
+            out.reason = "la derivación de la línea " + std::to_string(d.firstLine + 1)
+                + " no tiene encima el argumento que demuestra";
+            return;
+        }
+        const NextStep step = nextStep(
+            logic, lines, d, *chosen->argument, chosen->system, Budget::forTime(time, &cancel));
+        out.found = step.found;
+        out.lines = step.lines;
+        out.formula = step.formula;
+        out.justification = step.justification;
+        out.depth = step.depth;
+        out.reason = cancel ? std::string("cancelado") : step.reason;
+    });
+    return out;
+}
+
+} // namespace logic

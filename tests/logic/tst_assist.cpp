@@ -1,0 +1,253 @@
+// "Demostrar" and "Siguiente paso" as the worker answers them: every derivation given, inserted
+// where the editor inserts it, is re-checked by the check of the whole text, which reads it
+// afresh and shares nothing with the search; and the worker's requests and answers.
+
+#include "Api.h"
+#include "Assist.h"
+#include "Harness.h"
+#include "Protocol.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+using namespace logic;
+
+namespace {
+
+const std::atomic<bool> kGoOn{false};
+
+std::vector<std::string> split(const std::string &text)
+{
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string l; std::getline(in, l);)
+        out.push_back(l);
+    return out;
+}
+
+std::string join(const std::vector<std::string> &lines)
+{
+    std::string out;
+    for (const std::string &l : lines)
+        out += l + "\n";
+    return out;
+}
+
+// @p lines put after line @p after (1-based) of @p text, as the editor inserts them.
+std::string inserted(const std::string &text, int after, const std::vector<std::string> &lines)
+{
+    std::vector<std::string> all = split(text);
+    all.insert(all.begin() + after, lines.begin(), lines.end());
+    return join(all);
+}
+
+// The derivations of @p text as "Comprobar" answers them.
+std::vector<ProblemResult> derivations(const std::string &text, ModalSystem system)
+{
+    std::vector<ProblemResult> out;
+    for (ProblemResult &r : checkText(text, system, kGoOn))
+        if (r.derivation)
+            out.push_back(std::move(r));
+    return out;
+}
+
+bool provesArgument(const std::string &text, ModalSystem system = ModalSystem::K)
+{
+    const std::vector<ProblemResult> d = derivations(text, system);
+    if (d.size() != 1 || !d[0].provesArgument || d[0].decision != Decision::Valid) {
+        std::printf("  not accepted:\n%s", text.c_str());
+        for (const ProblemResult &r : d)
+            std::printf("  %s\n", r.explanation.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+TEST(demostrarWritesDerivationsThatTheCheckAccepts)
+{
+    const std::pair<std::string, int> texts[] = {
+        {"p → q, q → r ⊢ p → r\n", 1},
+        {"Ejercicio 2: texto antes\n\n3) ¬(p ∧ q) ⊢ ¬p ∨ ¬q\n\nY después.\n", 3},
+        {"p ∧ q\nHola.\n¬(p ∨ q) ⊢ ¬p ∧ ¬q\n", 3},
+        {"p ∨ q, ¬p ⊢ q\n", 1},
+        {"∀x(Fx → Gx), Fa ⊢ Ga\n", 1},
+        {"⊢ p ∨ ¬p\n", 1},
+        {"sistema: T\n□p ⊢ p\n", 2},
+        {"p ⊢ q → p\r\n", 1},
+    };
+    for (const auto &[text, line] : texts) {
+        // From the first line of a selection: the first argument there.
+        const ProofAnswer proof = proveAt(text, 1, ModalSystem::K, kGoOn);
+        CHECK(proof.found);
+        CHECK_EQ(proof.line, line);
+        CHECK(!proof.decided);
+        if (proof.found)
+            CHECK(provesArgument(inserted(text, line, proof.lines), ModalSystem::K));
+    }
+}
+
+TEST(demostrarOnWhatHasNoDerivationSaysWhy)
+{
+    // An invalid argument: its countermodel, as "Comprobar" gives it, and no lines.
+    const ProofAnswer invalid = proveAt("p → q, q ⊢ p\n", 1, ModalSystem::K, kGoOn);
+    CHECK(!invalid.found);
+    CHECK(invalid.lines.empty());
+    CHECK(invalid.decided && invalid.decided->decision == Decision::Invalid);
+    CHECK(invalid.decided && invalid.decided->model);
+    CHECK_EQ(invalid.reason, std::string("el argumento no es válido: no tiene derivación"));
+
+    // Valid in T, not in K: the system of the text's "sistema:" line decides.
+    CHECK(!proveAt("□p ⊢ p\n", 1, ModalSystem::K, kGoOn).found);
+    CHECK(proveAt("□p ⊢ p\n", 1, ModalSystem::T, kGoOn).found);
+
+    for (const auto &[text, line] : {std::pair<std::string, int>{"p ∧ q\n", 1}, {"p ∧ ⊢ q\n", 1},
+             {"p ⊢ p\n", 0}, {"p ⊢ p\n", 2}, {"Hola, mundo.\n", 1}}) {
+        const ProofAnswer none = proveAt(text, line, ModalSystem::K, kGoOn);
+        CHECK(!none.found && !none.decided && !none.reason.empty());
+    }
+
+    // Cancelled before it starts: nothing, promptly, and no verdict.
+    const std::atomic<bool> cancelled{true};
+    const ProofAnswer stopped
+        = proveAt("p → q, q → r, r → s, s → t ⊢ p → t\n", 1, ModalSystem::K, cancelled);
+    CHECK(!stopped.found && !stopped.decided);
+    CHECK_EQ(stopped.reason, std::string("cancelado"));
+}
+
+TEST(siguientePasoStepByStepEndsInADerivationTheCheckAccepts)
+{
+    const std::string arguments[] = {"p → q, q → r ⊢ p → r", "p ∧ q ⊢ q ∧ p", "¬(p ∨ q) ⊢ ¬p ∧ ¬q",
+        "∀x(Fx → Gx), Fa ⊢ Ga", "p → (q → r) ⊢ (p ∧ q) → r"};
+    for (const std::string &argument : arguments) {
+        const ProofAnswer proof = proveAt(argument + "\n", 1, ModalSystem::K, kGoOn);
+        CHECK(proof.found);
+        if (!proof.found)
+            continue;
+        // The premises alone, then one step at a time, the caret on the last line.
+        std::vector<std::string> lines = {argument};
+        for (const std::string &l : proof.lines)
+            if (l.find(":PR") != std::string::npos)
+                lines.push_back(l);
+        std::string text = join(lines);
+        bool finished = false;
+        for (int step = 0; step < 40 && !finished; ++step) {
+            const int last = static_cast<int>(split(text).size());
+            const NextAnswer next = nextStepAt(text, last, ModalSystem::K, kGoOn);
+            if (!next.found) {
+                CHECK_EQ(next.reason, std::string("la derivación ya está terminada"));
+                finished = true;
+                break;
+            }
+            CHECK_EQ(next.line, last);
+            CHECK(!next.lines.empty() && !next.justification.empty());
+            text = inserted(text, next.line, next.lines);
+        }
+        CHECK(finished);
+        CHECK(provesArgument(text));
+    }
+}
+
+TEST(siguientePasoFindsTheDerivationAroundTheCaret)
+{
+    // Two derivations, the caret in the first, or on a blank line below it: the line goes after
+    // the first one's last line.
+    const std::string text = "p ∧ q ⊢ q\n"
+                             "1. p ∧ q :PR\n"
+                             "\n"
+                             "p, q ⊢ p ∧ q\n"
+                             "1. p :PR\n"
+                             "2. q :PR\n"
+                             "3. p ∧ q :∧I 1, 2\n";
+    for (int caret : {1, 2, 3}) {
+        const NextAnswer a = nextStepAt(text, caret, ModalSystem::K, kGoOn);
+        CHECK(a.found);
+        CHECK_EQ(a.line, 2);
+        CHECK(provesArgument(inserted("p ∧ q ⊢ q\n1. p ∧ q :PR\n", 2, a.lines)));
+    }
+    // The second is finished; a derivation with no argument above, and no derivation at all.
+    const NextAnswer done = nextStepAt(text, 7, ModalSystem::K, kGoOn);
+    CHECK(!done.found);
+    CHECK_EQ(done.line, 7);
+    CHECK_EQ(done.reason, std::string("la derivación ya está terminada"));
+    const NextAnswer orphan = nextStepAt("1. p ∧ q :PR\n", 1, ModalSystem::K, kGoOn);
+    CHECK(!orphan.found && !orphan.reason.empty());
+    const NextAnswer nothing = nextStepAt("p ∧ q\nHola.\n", 2, ModalSystem::K, kGoOn);
+    CHECK(!nothing.found);
+    CHECK_EQ(nothing.reason, std::string("no hay ninguna derivación en la línea 2"));
+}
+
+TEST(requestsOfTheProtocolAreReadStrictly)
+{
+    const std::optional<Request> prove = parseRequest("prove 7 S4 12 30");
+    CHECK(prove && prove->kind == Request::Kind::Prove && prove->id == 7 && prove->line == 12
+        && prove->length == 30 && prove->options.system == ModalSystem::S4);
+    const std::optional<Request> next = parseRequest("next 2 K 1 0");
+    CHECK(next && next->kind == Request::Kind::Next && next->line == 1);
+    for (const char *bad : {"prove 1 K 0 3", "prove 1 K -2 3", "prove 1 X 2 3", "prove 1 K 2",
+             "next 1 K 2 3 4", "next a K 2 3", "prove 1 K 2 3x"})
+        CHECK(!parseRequest(bad));
+
+    ProofAnswer proof;
+    proof.line = 3;
+    proof.found = true;
+    proof.lines = {"1. p → \"q\" :PR", "2. \\ :R 1"};
+    const std::string message = proofMessage(4, proof);
+    CHECK_EQ(message,
+        std::string("{\"event\":\"proof\",\"id\":4,\"line\":3,\"found\":true,\"lines\":[\"1. p → "
+                    "\\\"q\\\" :PR\",\"2. \\\\ :R 1\"],\"method\":\"\",\"reason\":\"\"}\n"));
+}
+
+TEST(theWorkerAnswersProveAndNextAfterAChecksAnswers)
+{
+    const char *worker = ZV_LOGIC_WORKER;
+    char dir[] = "/tmp/zv-assist-XXXXXX";
+    CHECK(mkdtemp(dir) != nullptr);
+    const std::string in = std::string(dir) + "/in", out = std::string(dir) + "/out";
+    const std::string valid = "p → q, q → r ⊢ p → r\n";
+    const std::string invalid = "x\np → q, q ⊢ p\n";
+    const std::string unfinished = "p ∧ q ⊢ q\n1. p ∧ q :PR\n";
+    {
+        std::ofstream f(in, std::ios::binary);
+        f << "prove 1 K 1 " << valid.size() << "\n" << valid;
+        f << "prove 2 K 2 " << invalid.size() << "\n" << invalid;
+        f << "next 3 K 2 " << unfinished.size() << "\n" << unfinished;
+        const std::string derivation = "p → q ⊢ p → q\n1. p → q :PR\n    2. p :AS\n    3. q "
+                                       ":→E 1, 2\n4. p → q :→I 2-3\n";
+        f << "check 4 K 0 1 " << derivation.size() << "\n" << derivation;
+    }
+    CHECK(std::system(("'" + std::string(worker) + "' <" + in + " >" + out).c_str()) == 0);
+    std::ifstream f(out);
+    std::vector<std::string> events;
+    for (std::string l; std::getline(f, l);)
+        events.push_back(l);
+    auto has = [&](const std::string &what) {
+        for (const std::string &e : events)
+            if (e.find(what) != std::string::npos)
+                return true;
+        return false;
+    };
+    CHECK(
+        has("{\"event\":\"proof\",\"id\":1,\"line\":1,\"found\":true,\"lines\":[\"1. p → q :PR\""));
+    CHECK(has("{\"event\":\"answer\",\"id\":2,\"firstLine\":2,\"line\":2,\"argument\":true"));
+    CHECK(has("\"decision\":\"invalid\""));
+    // A check's derivation carries its lines and LaTeX, to draw it.
+    CHECK(has("\"fitch\":[{\"line\":3,\"depth\":1,\"indent\":4,\"assumption\":true,"
+              "\"text\":\"2. p :AS\"}"));
+    CHECK(has("\"latex\":\"\\\\fitchprf{"));
+    CHECK(has("{\"event\":\"proof\",\"id\":2,\"line\":2,\"found\":false,\"lines\":[]"));
+    CHECK(has("{\"event\":\"next\",\"id\":3,\"line\":2,\"found\":true,\"lines\":[\"2. q :∧E"));
+    for (int id = 1; id <= 4; ++id)
+        CHECK(has("{\"event\":\"done\",\"id\":" + std::to_string(id) + "}"));
+    std::remove(in.c_str());
+    std::remove(out.c_str());
+    rmdir(dir);
+}
+
+TEST_MAIN()
