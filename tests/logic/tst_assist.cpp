@@ -238,8 +238,9 @@ TEST(theWorkerAnswersProveAndNextAfterAChecksAnswers)
     CHECK(has("{\"event\":\"answer\",\"id\":2,\"firstLine\":2,\"line\":2,\"argument\":true"));
     CHECK(has("\"decision\":\"invalid\""));
     // A check's derivation carries its lines and LaTeX, to draw it.
-    CHECK(has("\"fitch\":[{\"line\":3,\"depth\":1,\"indent\":4,\"assumption\":true,"
-              "\"text\":\"2. p :AS\"}"));
+    CHECK(has("\"fitch\":[{\"line\":2,\"depth\":0,\"indent\":0,\"assumption\":false,"
+              "\"text\":\"1. p → q :PR\"},{\"line\":3,\"depth\":1,\"indent\":4,"
+              "\"assumption\":true,\"text\":\"2. p :AS\"}"));
     CHECK(has("\"latex\":\"\\\\fitchprf{"));
     CHECK(has("{\"event\":\"proof\",\"id\":2,\"line\":2,\"found\":false,\"lines\":[]"));
     CHECK(has("{\"event\":\"next\",\"id\":3,\"line\":2,\"found\":true,\"lines\":[\"2. q :∧E"));
