@@ -53,7 +53,7 @@ printf '%s\n' "$answer" | grep -q 'Derivación correcta: demuestra el argumento 
   || { printf '%s\n' "$answer"; fail "the first derivation is not accepted"; }
 # Headings name a problem's first line; a fault names the derivation's line: one, the fifth.
 faults=$(printf '%s\n' "$answer" | grep '^Línea [0-9]*: ' | grep -v 'derivación de las líneas' \
-  | grep -v '[⊨⊢]')
+  | grep -v -e '[⊨⊢]' -e '|-')
 case "$faults" in "Línea 5: "*) ;; *) printf '%s\n' "$answer"; fail "faults: '$faults'" ;; esac
 [ "$(printf '%s\n' "$faults" | wc -l)" = 1 ] || fail "more than one fault: '$faults'"
 
