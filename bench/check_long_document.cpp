@@ -5,6 +5,7 @@
 
 #include "Unit1.h"
 #include "check/CheckWindow.h"
+#include "check/LineMarks.h"
 
 #include "platform/app/Application.h"
 #include "platform/format/ReadableText.h"
@@ -24,18 +25,21 @@
 
 namespace {
 
-// Formulas and arguments of every kind the check meets, a line each.
+// A worksheet: numbered formulas and arguments of every kind the check meets, a line each,
+// with a line of prose between exercises.
 QByteArray document(int lines)
 {
     QByteArray text;
     for (int i = 0; i < lines; ++i) {
         const QByteArray n = QByteArray::number(i % 40);
-        switch (i % 5) {
-        case 0: text += "p" + n + " -> (q V ~p" + n + ")"; break;
-        case 1: text += "p" + n + " & ~p" + n; break;
-        case 2: text += "(p -> q) <-> (~q -> ~p)"; break;
-        case 3: text += "p" + n + " -> q, p" + n + " |= q"; break;
-        case 4: text += "p V q |= p"; break;
+        const QByteArray label = QByteArray::number(i % 100 + 1) + ". ";
+        switch (i % 6) {
+        case 0: text += label + "p" + n + " -> (q V ~p" + n + ")"; break;
+        case 1: text += label + "p" + n + " & ~p" + n; break;
+        case 2: text += label + "(p -> q) <-> (~q -> ~p)"; break;
+        case 3: text += "a) p" + n + " -> q, p" + n + " |= q"; break;
+        case 4: text += "b) p V q |= p"; break;
+        case 5: text += "Demuestre que el argumento siguiente es válido."; break;
         }
         text += "\r\n";
     }
@@ -96,6 +100,16 @@ int main(int argc, char *argv[])
     const qint64 checkMs = clock.elapsed();
     tick.stop();
     const qsizetype answers = window->answerView->document()->blockCount();
+    const auto *marks = form.findChild<zv::LineMarks *>();
+    const qsizetype marked = marks ? marks->marks().size() : 0;
+    // The margin drawn once with every mark in place, as the user sees it after the check.
+    QElapsedTimer paintClock;
+    paintClock.start();
+    if (marks) {
+        QWidget *margin = const_cast<zv::LineMarks *>(marks);
+        margin->repaint();
+    }
+    const qint64 paintMs = paintClock.elapsed();
 
     // zarvik-pl on the same text, as a file of UTF-8 lines.
     QFile input(folder.filePath(QStringLiteral("largo.txt")));
@@ -119,6 +133,8 @@ int main(int argc, char *argv[])
     for (std::size_t i = 0; i < std::min<std::size_t>(3, gaps.size()); ++i)
         std::printf("  a gap of %lld ms, ending %lld ms after Ctrl+Enter\n",
             static_cast<long long>(gaps[i].first), static_cast<long long>(gaps[i].second));
+    std::printf("marks in the margin: %lld; the margin painted in %lld ms\n",
+        static_cast<long long>(marked), static_cast<long long>(paintMs));
     std::printf("reading the document as the check does: %lld ms for %lld characters\n",
         static_cast<long long>(spanMs), static_cast<long long>(span.text.size()));
     std::printf("zarvik-pl --verdict on the same text: %lld ms (%lld verdicts); ratio %.2f\n",

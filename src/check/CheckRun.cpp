@@ -168,7 +168,8 @@ QString CheckRun::answerText(const LogicProblem &problem)
     }
     if (!problem.system.isEmpty())
         part += QStringLiteral("Sistema modal: %1\n").arg(problem.system);
-    if (!problem.verdict.isEmpty())
+    // "Derivación correcta: demuestra…" says its verdict itself.
+    if (!problem.verdict.isEmpty() && !problem.explanation.startsWith(problem.verdict))
         part += problem.verdict + QLatin1Char('\n');
     return part + problem.explanation;
 }
