@@ -15,27 +15,6 @@
 namespace logic {
 namespace {
 
-// Lines as the user sees them: a line separator or a vertical tab from a soft line break ends one.
-std::vector<std::u32string> splitLines(std::u32string_view text)
-{
-    std::vector<std::u32string> lines;
-    std::u32string current;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char32_t c = text[i];
-        if (c == '\r' || c == '\n' || c == 0x2028 || c == 0x2029 || c == 0x0B) {
-            lines.push_back(current);
-            current.clear();
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
-                ++i;
-        } else {
-            current += c;
-        }
-    }
-    if (!current.empty())
-        lines.push_back(current);
-    return lines;
-}
-
 // One line of the text as read: what it is to the grouping, and what the reader made of it.
 struct Item
 {
@@ -85,9 +64,7 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
     const std::function<void(ProblemResult &&)> &emit)
 {
     runOnLargeStack([&] {
-        const std::u32string text
-            = decode(utf8.substr(0, 3) == "\xEF\xBB\xBF" ? utf8.substr(3) : utf8, Encoding::Utf8);
-        const std::vector<std::u32string> lines = splitLines(text);
+        const std::vector<std::u32string> lines = splitTextLines(utf8);
         Logic logic;
         // Derivations first: their lines are neither formulas nor prose.
         const std::vector<DerivationInText> derivations

@@ -15,11 +15,6 @@
 namespace logic {
 namespace {
 
-std::vector<std::u32string> textLines(std::string_view utf8)
-{
-    return splitTextLines(utf8.substr(0, 3) == "\xEF\xBB\xBF" ? utf8.substr(3) : utf8);
-}
-
 // The system in force on line @p index: the last "sistema:" line above it.
 ModalSystem systemAt(
     const std::vector<std::u32string> &lines, std::size_t index, ModalSystem system)
@@ -42,7 +37,7 @@ ProofAnswer proveAt(std::string_view utf8, int line, ModalSystem system,
     ProofAnswer out;
     out.line = line;
     runOnLargeStack([&] {
-        const std::vector<std::u32string> lines = textLines(utf8);
+        const std::vector<std::u32string> lines = splitTextLines(utf8);
         if (line < 1 || static_cast<std::size_t>(line) > lines.size()) {
             out.reason = "la línea " + std::to_string(line) + " no está en el texto";
             return;
@@ -113,7 +108,7 @@ NextAnswer nextStepAt(std::string_view utf8, int line, ModalSystem system,
 {
     NextAnswer out;
     runOnLargeStack([&] {
-        const std::vector<std::u32string> lines = textLines(utf8);
+        const std::vector<std::u32string> lines = splitTextLines(utf8);
         const int at = std::clamp(line - 1, 0, std::max(0, static_cast<int>(lines.size()) - 1));
         Logic logic;
         const std::vector<DerivationInText> found = findDerivations(logic, lines, system);

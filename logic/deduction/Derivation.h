@@ -108,7 +108,8 @@ struct DerivationInText
 std::vector<DerivationInText> findDerivations(
     Logic &logic, std::span<const std::u32string> lines, ModalSystem system);
 
-/// UTF-8 text split into lines as the editor shows them (CR, LF, CRLF, U+2028, U+2029, VT).
+/// UTF-8 text (a byte-order mark skipped) split into lines as the editor shows them (CR, LF,
+/// CRLF, U+2028, U+2029, VT).
 std::vector<std::u32string> splitTextLines(std::string_view utf8);
 
 } // namespace logic
