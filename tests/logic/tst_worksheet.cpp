@@ -10,6 +10,7 @@
 #include "Worksheet.h"
 
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -190,6 +191,30 @@ TEST(aWorksheetIsCheckedLineByLine)
     CHECK(answers[7]->fitch.size() == 5 && answers[7]->fitch[2].assumption
         && answers[7]->fitch[2].depth == 1);
     CHECK(answers[8]->syntaxError && answers[8]->errorLine == 18);
+}
+
+TEST(aFormulaIsClassifiedWithinOneLimitNotOnePerQuestion)
+{
+    // Valid? Satisfiable? Each question is a search, and the model search grounds nine nested
+    // quantifiers over its domain: all of it must end within the one limit of the problem.
+    std::string distinct = "¬∃x1∃x2∃x3∃x4∃x5∃x6∃x7∃x8∃x9(";
+    for (int i = 1; i <= 9; ++i)
+        for (int j = i + 1; j <= 9; ++j)
+            distinct += (i == 1 && j == 2 ? "x" : " ∧ x") + std::to_string(i) + " ≠ x"
+                + std::to_string(j);
+    distinct += ")";
+    CheckOptions options;
+    options.problemTime = std::chrono::milliseconds(400);
+    timespec before{}, after{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &before);
+    std::vector<ProblemResult> out;
+    checkText(distinct, options, std::atomic<bool>{false},
+        [&](ProblemResult &&r) { out.push_back(std::move(r)); });
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &after);
+    const double ms = (after.tv_sec - before.tv_sec) * 1e3 + (after.tv_nsec - before.tv_nsec) / 1e6;
+    std::printf("  nine distinct elements: %.0f ms of processor time for a limit of 400 ms\n", ms);
+    CHECK(out.size() == 1 && !out[0].syntaxError);
+    CHECK(ms < 600);
 }
 
 TEST_MAIN()
