@@ -34,8 +34,9 @@ constexpr Case kCases[] = {
     {"primer orden", "∀x(Fx → Gx), ∀x(Gx → Hx), ∃x Fx ⊢ ∃x Hx"},
 };
 
-// Milliseconds from "Demostrar" to the change of the document, or -1 after a minute.
-qint64 proveOnce(TForm1 &form, const QString &argument)
+// Milliseconds from "Demostrar" to the change of the document, or -1 after a minute;
+// @p lines gets the lines of the derivation.
+qint64 proveOnce(TForm1 &form, const QString &argument, int &lines)
 {
     zv::RichEdit &edit = *form.RichEdit1;
     edit.clearDocument();
@@ -53,6 +54,7 @@ qint64 proveOnce(TForm1 &form, const QString &argument)
     loop.exec();
     const qint64 ms = clock.elapsed();
     QObject::disconnect(changed);
+    lines = edit.document()->blockCount() - 1;
     return edit.document()->toPlainText().contains(QLatin1String(":PR")) ? ms : -1;
 }
 
@@ -71,13 +73,14 @@ int main(int argc, char *argv[])
 
     TForm1 form;
     form.show();
-    std::printf(
-        "%-22s %10s %10s %10s  (%d runs)\n", "Demostrar", "mediana", "mínimo", "máximo", runs);
+    std::printf("%-22s %10s %11s %11s %8s  (%d runs)\n", "Demostrar", "mediana", "mínimo", "máximo",
+        "líneas", runs);
     int status = 0;
     for (const Case &c : kCases) {
         std::vector<qint64> times;
+        int lines = 0;
         for (int i = 0; i < runs; ++i)
-            times.push_back(proveOnce(form, QString::fromUtf8(c.argument)));
+            times.push_back(proveOnce(form, QString::fromUtf8(c.argument), lines));
         std::sort(times.begin(), times.end());
         if (times.front() < 0) {
             std::printf("%-22s no derivation inserted\n", c.name);
@@ -87,9 +90,9 @@ int main(int argc, char *argv[])
         // Padding counts bytes: the names are UTF-8.
         const QByteArray name = QByteArray(c.name);
         const int pad = 22 + int(name.size() - QString::fromUtf8(name).size());
-        std::printf("%-*s %7lld ms %7lld ms %7lld ms\n", pad, c.name,
+        std::printf("%-*s %7lld ms %7lld ms %7lld ms %7d\n", pad, c.name,
             static_cast<long long>(times[times.size() / 2]), static_cast<long long>(times.front()),
-            static_cast<long long>(times.back()));
+            static_cast<long long>(times.back()), lines);
     }
     return status;
 }
