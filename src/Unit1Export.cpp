@@ -2,6 +2,7 @@
 // HTML or text.
 #include "Unit1.h"
 
+#include "check/DocumentDerivations.h"
 #include "platform/errors/PlatformError.h"
 #include "platform/export/DocumentExport.h"
 #include "platform/export/Latex.h"
@@ -18,9 +19,13 @@ void TForm1::CopiarComoLatex1Click(QObject *)
     if (!cursor.hasSelection())
         return;
     const int from = cursor.selectionStart(), to = cursor.selectionEnd();
-    const QString latex = zv::latexFragment(*RichEdit1->document(), from, to);
+    // A derivation goes as the engine writes it, with its bars; the rest as a teacher types it.
+    const QList<zv::DerivationLines> derivations
+        = zv::derivationsIn(*RichEdit1->document(), from, to);
+    const QString latex = zv::latexFragment(*RichEdit1->document(), from, to, derivations);
     // Pasted into a document as it is, the text says what its preamble needs.
-    const QString packages = zv::latexFragmentPackages(*RichEdit1->document(), from, to);
+    const QString packages
+        = zv::latexFragmentPackages(*RichEdit1->document(), from, to, derivations);
     auto *mime = new QMimeData;
     mime->setText(
         packages.isEmpty() ? latex : QStringLiteral("% \\usepackage{%1}\n").arg(packages) + latex);
@@ -43,5 +48,9 @@ void TForm1::Exportar1Click(QObject *)
     if (!format)
         throw zv::EPlatformError(QStringLiteral(
             "Zarvik exporta a PDF (.pdf), LaTeX (.tex), HTML (.html) y texto (.txt)"));
-    zv::exportDocument(*RichEdit1->document(), *chosen, *format);
+    const QTextDocument &document = *RichEdit1->document();
+    QList<zv::DerivationLines> derivations;
+    if (*format == zv::ExportFormat::Pdf || *format == zv::ExportFormat::Latex)
+        derivations = zv::derivationsIn(document, 0, document.characterCount() - 1);
+    zv::exportDocument(document, *chosen, *format, derivations);
 }

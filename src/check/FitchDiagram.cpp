@@ -32,7 +32,10 @@ FitchDiagram::Row rowOf(const QJsonObject &line)
     const qsizetype colon = text.lastIndexOf(QLatin1Char(':'));
     row.formula = (colon >= 0 ? text.left(colon) : text).trimmed();
     row.justification = colon >= 0 ? text.mid(colon + 1).trimmed() : QString();
-    row.premise = row.justification == QLatin1String("PR");
+    // Every way the notation writes a premise.
+    static const QRegularExpression premise(
+        QStringLiteral("^(PR|Premisa|P)$"), QRegularExpression::CaseInsensitiveOption);
+    row.premise = premise.match(row.justification).hasMatch();
     return row;
 }
 

@@ -30,7 +30,8 @@ std::unique_ptr<QTextDocument> readableCopy(const QTextDocument &document)
 }
 
 // Pages go to memory first, so that a failed export leaves no half-written file.
-QByteArray pdf(QTextDocument &document, const QString &title)
+QByteArray pdf(
+    QTextDocument &document, const QString &title, const QList<DerivationLines> &derivations = {})
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -41,7 +42,10 @@ QByteArray pdf(QTextDocument &document, const QString &title)
         // The page F4 prints on: A4 with the printer's margins, none unreachable here.
         writer.setPageLayout(withPageMargins(QPageLayout(QPageSize(QPageSize::A4),
             QPageLayout::Portrait, QMarginsF(), QPageLayout::Millimeter)));
-        printDocument(document, writer);
+        PageDecoration bars;
+        if (!derivations.isEmpty())
+            bars = [&](QPainter &painter) { drawDerivationBars(painter, document, derivations); };
+        printDocument(document, writer, bars);
     }
     return buffer.data();
 }
@@ -91,12 +95,13 @@ std::optional<ExportFormat> exportFormatFor(const QString &path)
     return std::nullopt;
 }
 
-void exportDocument(const QTextDocument &document, const QString &path, ExportFormat format)
+void exportDocument(const QTextDocument &document, const QString &path, ExportFormat format,
+    const QList<DerivationLines> &derivations)
 {
     QByteArray bytes;
     switch (format) {
-    case ExportFormat::Pdf: bytes = pdf(*readableCopy(document), title(path)); break;
-    case ExportFormat::Latex: bytes = latexDocument(document).toUtf8(); break;
+    case ExportFormat::Pdf: bytes = pdf(*readableCopy(document), title(path), derivations); break;
+    case ExportFormat::Latex: bytes = latexDocument(document, derivations).toUtf8(); break;
     case ExportFormat::Html: {
         const std::unique_ptr<QTextDocument> copy = readableCopy(document);
         copy->setMetaInformation(QTextDocument::DocumentTitle, title(path));

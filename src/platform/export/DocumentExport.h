@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/export/Derivations.h"
+
 #include <QString>
 
 #include <optional>
@@ -20,8 +22,11 @@ std::optional<ExportFormat> exportFormatFor(const QString &path);
  * with 2 cm margins and its fonts embedded, a LaTeX file (latexDocument()), one UTF-8 HTML file
  * or UTF-8 text. The file is replaced atomically. Throws EPlatformError: "Cannot create file %s",
  * "Stream write error", or "Printing in progress" while a PDF or a print is being produced.
+ * @p derivations, their lines counted from the document's first, are written with lplfitch in
+ * LaTeX and drawn with their bars in a PDF.
  */
-void exportDocument(const QTextDocument &document, const QString &path, ExportFormat format);
+void exportDocument(const QTextDocument &document, const QString &path, ExportFormat format,
+    const QList<DerivationLines> &derivations = {});
 
 /// Plain text, such as a results window's, as a PDF in @p font with tab stops every eight
 /// average characters, as the window shows it. Throws as exportDocument().

@@ -189,6 +189,14 @@ public:
         setLook(m_base);
     }
 
+    /// LaTeX of its own, such as a derivation's, as a paragraph.
+    void raw(const QString &latex)
+    {
+        if (m_paragraphs++ > 0)
+            m_out += QStringLiteral("\n\n");
+        m_out += latex;
+    }
+
     QString take() { return std::move(m_out); }
     bool usesAmssymb() const { return m_amssymb; }
 
@@ -342,25 +350,65 @@ struct Written
 {
     QString text;
     bool amssymb = false;
+    bool lplfitch = false;
 };
 
-Written write(const QTextDocument &document, int from, int to, bool full, Look base = {})
+Written write(const QTextDocument &document, int from, int to, bool full, Look base = {},
+    const QList<DerivationLines> &derivations = {})
 {
     Writer writer(full, base);
+    Written written;
     std::vector<Cell> cells;
+    // Lines as a check counts them: the derivations' lines go out as their LaTeX instead.
+    int line = 1;
+    qsizetype next = 0;
+    const DerivationLines *inside = nullptr;
+    const auto startLine = [&] {
+        while (next < derivations.size() && derivations[next].last < line)
+            ++next;
+        inside = next < derivations.size() && derivations[next].first <= line
+                && !derivations[next].latex.isEmpty()
+            ? &derivations[next]
+            : nullptr;
+    };
+    const auto endLine = [&] {
+        if (inside && line == inside->last) {
+            // What stood before it in the same paragraph goes first.
+            if (!cells.empty() && cells.back().ch == QChar::LineSeparator)
+                cells.pop_back();
+            if (!cells.empty())
+                writer.paragraph(cells);
+            cells.clear();
+            writer.raw(inside->latex.trimmed());
+            written.lplfitch = true;
+        }
+        ++line;
+        startLine();
+    };
+    startLine();
     visitReadable(
         document, from, to,
         [&](char16_t ch, int, const QTextCharFormat &format) {
-            Look look = lookOf(format, full);
-            if (look.points <= 0) // a format without a size has the document's
-                look.points = base.points;
-            cells.push_back({ch, look});
+            const bool lineEnds = ch == QChar::LineSeparator;
+            if (!inside) {
+                Look look = lookOf(format, full);
+                if (look.points <= 0) // a format without a size has the document's
+                    look.points = base.points;
+                cells.push_back({ch, look});
+            }
+            if (lineEnds)
+                endLine();
         },
         [&](int) {
-            writer.paragraph(cells);
+            const bool derivationLine = inside != nullptr;
+            endLine();
+            if (!derivationLine)
+                writer.paragraph(cells);
             cells.clear();
         });
-    return {writer.take(), writer.usesAmssymb()};
+    written.text = writer.take();
+    written.amssymb = writer.usesAmssymb() || written.lplfitch;
+    return written;
 }
 
 // The size and face most of the text has: the document's own, said once in the preamble.
@@ -388,14 +436,19 @@ Look baseLook(const QTextDocument &document)
 
 } // namespace
 
-QString latexFragment(const QTextDocument &document, int from, int to)
+QString latexFragment(
+    const QTextDocument &document, int from, int to, const QList<DerivationLines> &derivations)
 {
-    return write(document, from, to, false).text;
+    return write(document, from, to, false, {}, derivations).text;
 }
 
-QString latexFragmentPackages(const QTextDocument &document, int from, int to)
+QString latexFragmentPackages(
+    const QTextDocument &document, int from, int to, const QList<DerivationLines> &derivations)
 {
-    return write(document, from, to, false).amssymb ? QStringLiteral("amssymb") : QString();
+    const Written w = write(document, from, to, false, {}, derivations);
+    return w.lplfitch ? QStringLiteral("amssymb,lplfitch")
+        : w.amssymb   ? QStringLiteral("amssymb")
+                      : QString();
 }
 
 QString latexFormula(QStringView formula)
@@ -435,12 +488,13 @@ QString latexInline(QStringView text)
     return writer.take();
 }
 
-QString latexDocument(const QTextDocument &document)
+QString latexDocument(const QTextDocument &document, const QList<DerivationLines> &derivations)
 {
     // pdflatex reads UTF-8 through inputenc and sets accents with T1 fonts; lualatex takes
     // Unicode fonts from fontspec. amssymb gives \Box, \Diamond and \therefore; ulem underlines
     // and strikes out, xcolor colours.
     const Look base = baseLook(document);
+    const Written body = write(document, 0, document.characterCount() - 1, true, base, derivations);
     const QString family = base.family == Family::Sans ? QStringLiteral("\\sfdefault")
         : base.family == Family::Mono                  ? QStringLiteral("\\ttdefault")
                                                        : QStringLiteral("\\rmdefault");
@@ -456,6 +510,7 @@ QString latexDocument(const QTextDocument &document)
                           "\\usepackage{amssymb}\n"
                           "\\usepackage[normalem]{ulem}\n"
                           "\\usepackage{xcolor}\n"
+                          "%4"
                           "\\usepackage[margin=2cm]{geometry}\n"
                           "\\setlength{\\parindent}{0pt}\n"
                           "\\renewcommand{\\familydefault}{%1}\n"
@@ -463,9 +518,9 @@ QString latexDocument(const QTextDocument &document)
                           "\\fontsize{%2}{%3}\\selectfont\n")
                .arg(family)
                .arg(base.points)
-               .arg(QString::number(base.points * 1.2, 'f', 1))
-        + write(document, 0, document.characterCount() - 1, true, base).text
-        + QStringLiteral("\n\\end{document}\n");
+               .arg(QString::number(base.points * 1.2, 'f', 1),
+                   body.lplfitch ? QStringLiteral("\\usepackage{lplfitch}\n") : QString())
+        + body.text + QStringLiteral("\n\\end{document}\n");
 }
 
 } // namespace zv

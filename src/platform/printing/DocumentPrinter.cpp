@@ -52,7 +52,8 @@ std::unique_ptr<QPrinter> openDefaultPrinter(const QString &jobName)
     return printer;
 }
 
-void printDocument(QTextDocument &document, QPagedPaintDevice &printer)
+void printDocument(
+    QTextDocument &document, QPagedPaintDevice &printer, const PageDecoration &decorate)
 {
     if (g_printing)
         throw EPlatformError(QStringLiteral("Printing in progress"));
@@ -96,6 +97,11 @@ void printDocument(QTextDocument &document, QPagedPaintDevice &printer)
         // left out here, or the page would carry its text clipped out of sight.
         context.clip = view.adjusted(0, 0, 0, -1);
         document.documentLayout()->draw(&painter, context);
+        if (decorate) {
+            const qreal margin = paintRect.left();
+            painter.setClipRect(view.adjusted(-margin, 0, margin, 0));
+            decorate(painter);
+        }
         painter.restore();
         if (pageHook())
             pageHook()(page + 1);

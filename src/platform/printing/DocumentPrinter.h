@@ -7,6 +7,7 @@
 #include <memory>
 
 class QPagedPaintDevice;
+class QPainter;
 class QPrinter;
 class QTextDocument;
 
@@ -32,9 +33,13 @@ std::unique_ptr<QPrinter> openDefaultPrinter(const QString &jobName);
  * longer than the page wrap, so that nothing is lost at its edge. Pending
  * events are dispatched between pages, so the windows keep repainting; the document is laid out
  * anew for the printer, so pass a copy that nothing else touches meanwhile.
+ * With @p decorate, each page also gets what it draws in the document's coordinates over the
+ * page's band of the text, its left and right margins included.
  * Throws EPlatformError "Printing in progress" when a job is already being produced.
  */
-void printDocument(QTextDocument &document, QPagedPaintDevice &printer);
+using PageDecoration = std::function<void(QPainter &painter)>;
+void printDocument(
+    QTextDocument &document, QPagedPaintDevice &printer, const PageDecoration &decorate = {});
 
 /// Test seam: where the jobs of printTextDocument() go. An empty function restores the default
 /// printer.
