@@ -124,7 +124,7 @@ TEST(demostrarOnWhatHasNoDerivationSaysWhy)
 TEST(siguientePasoStepByStepEndsInADerivationTheCheckAccepts)
 {
     const std::string arguments[] = {"p → q, q → r ⊢ p → r", "p ∧ q ⊢ q ∧ p", "¬(p ∨ q) ⊢ ¬p ∧ ¬q",
-        "∀x(Fx → Gx), Fa ⊢ Ga", "p → (q → r) ⊢ (p ∧ q) → r"};
+        "∀x(Fx → Gx), Fa ⊢ Ga", "p → (q → r) ⊢ (p ∧ q) → r", "∀x(Fx → Gx), ∀x Fx ⊢ ∀x Gx"};
     for (const std::string &argument : arguments) {
         const ProofAnswer proof = proveAt(argument + "\n", 1, ModalSystem::K, kGoOn);
         CHECK(proof.found);
