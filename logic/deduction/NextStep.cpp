@@ -162,8 +162,15 @@ public:
     {
         NextStep out;
         const DerivationCheck check = checkDerivation(m_logic, m_d, &m_argument, m_system);
-        if (check.correct() && check.finished) {
-            out.reason = "la derivación ya está terminada";
+        // At the conclusion after a faulty line, more lines would only go round: the fault is
+        // the student's to mend. A faulty conclusion line is not an end.
+        bool lastFaulty = false;
+        for (const DerivationFault &f : check.faults)
+            lastFaulty = lastFaulty || (f.line == m_d.count() && !f.unfinished);
+        if (check.finished && !lastFaulty) {
+            out.reason = check.correct() ? "la derivación ya está terminada"
+                                         : "la derivación ya llega a la conclusión, pero la línea "
+                    + std::to_string(check.faults.front().line) + " tiene un fallo";
             return out;
         }
         const std::size_t total = m_d.lines.size();
