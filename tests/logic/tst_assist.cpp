@@ -6,10 +6,14 @@
 #include "Assist.h"
 #include "Harness.h"
 #include "Protocol.h"
+#include "RandomArguments.h"
+#include "Text.h"
+#include "deduction/Checker.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <span>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -68,6 +72,80 @@ bool provesArgument(const std::string &text, ModalSystem system = ModalSystem::K
     return true;
 }
 
+// Faults the checker finds in the derivation below the argument on @p text's first line, on
+// lines numbered above @p from, but that it is not finished.
+int faultsAfter(const std::string &text, int from, ModalSystem system = ModalSystem::K)
+{
+    std::vector<std::u32string> lines;
+    for (const std::string &l : split(text))
+        lines.push_back(decode(l, Encoding::Utf8));
+    Logic logic;
+    const Derivation d = readDerivation(logic, lines, 1);
+    const std::optional<ArgumentGoal> goal = argumentAbove(logic, lines, d);
+    if (!goal || d.endLine != static_cast<int>(lines.size()))
+        return 1000;
+    int out = 0;
+    for (const DerivationFault &f : checkDerivation(logic, d, &*goal, system).faults)
+        out += f.line > from && !f.unfinished ? 1 : 0;
+    return out;
+}
+
+int formulaLines(const std::string &text)
+{
+    int out = 0;
+    for (const std::string &l : split(text))
+        out += l.find(" :") != std::string::npos ? 1 : 0;
+    return out;
+}
+
+struct Stepped
+{
+    std::string text;
+    int steps = 0;
+    bool ended = false; // nothing more was proposed
+    std::string reason;
+    int newFaults = 0; // in the lines proposed
+};
+
+// "Siguiente paso" asked again and again on the last line of @p text, each line proposed inserted
+// where the editor puts it, at most @p most times.
+Stepped stepped(std::string text, int most, ModalSystem system = ModalSystem::K)
+{
+    Stepped out;
+    const int written = formulaLines(text);
+    for (;;) {
+        const int last = static_cast<int>(split(text).size());
+        const NextAnswer next = nextStepAt(text, last, system, kGoOn);
+        if (!next.found) {
+            out.ended = true;
+            out.reason = next.reason;
+            break;
+        }
+        if (out.steps == most || next.line != last)
+            break;
+        text = inserted(text, next.line, next.lines);
+        ++out.steps;
+    }
+    out.newFaults = faultsAfter(text, written, system);
+    out.text = std::move(text);
+    return out;
+}
+
+// @p argument, its premises written as "Demostrar" writes them, and how many lines "Demostrar"
+// writes after them; -1 when it finds no derivation.
+int premisesOf(const std::string &argument, std::string &text)
+{
+    const ProofAnswer proof = proveAt(argument + "\n", 1, ModalSystem::K, kGoOn);
+    if (!proof.found)
+        return -1;
+    std::vector<std::string> lines = {argument};
+    for (const std::string &l : proof.lines)
+        if (l.find(":PR") != std::string::npos)
+            lines.push_back(l);
+    text = join(lines);
+    return formulaLines(join(proof.lines)) - static_cast<int>(lines.size() - 1);
+}
+
 } // namespace
 
 TEST(demostrarWritesDerivationsThatTheCheckAccepts)
@@ -124,7 +202,7 @@ TEST(demostrarOnWhatHasNoDerivationSaysWhy)
 TEST(siguientePasoStepByStepEndsInADerivationTheCheckAccepts)
 {
     const std::string arguments[] = {"p → q, q → r ⊢ p → r", "p ∧ q ⊢ q ∧ p", "¬(p ∨ q) ⊢ ¬p ∧ ¬q",
-        "∀x(Fx → Gx), Fa ⊢ Ga", "p → (q → r) ⊢ (p ∧ q) → r"};
+        "∀x(Fx → Gx), Fa ⊢ Ga", "p → (q → r) ⊢ (p ∧ q) → r", "∀x(Fx → Gx), ∀x Fx ⊢ ∀x Gx"};
     for (const std::string &argument : arguments) {
         const ProofAnswer proof = proveAt(argument + "\n", 1, ModalSystem::K, kGoOn);
         CHECK(proof.found);
@@ -152,6 +230,93 @@ TEST(siguientePasoStepByStepEndsInADerivationTheCheckAccepts)
         CHECK(finished);
         CHECK(provesArgument(text));
     }
+}
+
+TEST(siguientePasoFinishesValidArgumentsAsShortlyAsDemostrar)
+{
+    // From the premises, every step proposed taken: it ends, in no more lines than "Demostrar"
+    // writes (and two to spare), with a derivation the checker accepts.
+    std::vector<std::string> arguments;
+    {
+        Logic logic;
+        for (const testing::RandomArgument &a : testing::validArguments(logic, 2024, 100)) {
+            std::string text;
+            for (int p : a.premises)
+                text += (text.empty() ? "" : ", ") + logic.text(p);
+            arguments.push_back(text + " ⊢ " + logic.text(a.conclusion));
+        }
+    }
+    // The first-order problems of the benchmark, those "Demostrar" proves.
+    const char *dir = std::getenv("ZPL_TEST_DATA");
+    std::ifstream in(std::string(dir ? dir : "bench/logic") + "/pelletier.txt");
+    int firstOrder = 0;
+    for (std::string line; std::getline(in, line);) {
+        // Arguments with premises: below a theorem alone there is no derivation to go on with,
+        // and its first assumption alone reads as a line of the outermost level.
+        if (line.find('x') != std::string::npos && line.find("⊨") != std::string::npos) {
+            ++firstOrder;
+            arguments.push_back(line);
+        }
+    }
+    CHECK_EQ(firstOrder, 17);
+    int tried = 0, finished = 0, extra = 0;
+    for (const std::string &argument : arguments) {
+        std::string text;
+        const int lines = premisesOf(argument, text);
+        if (lines < 0 || lines > 60) // the longest take a minute of steps
+            continue;
+        ++tried;
+        const Stepped s = stepped(text, lines + 2);
+        CHECK_EQ(s.newFaults, 0);
+        if (!s.ended || s.reason != "la derivación ya está terminada" || !provesArgument(s.text)) {
+            CHECK_EQ(argument + ": " + s.reason, std::string("finished"));
+            continue;
+        }
+        ++finished;
+        extra += s.steps - lines;
+    }
+    std::printf("  %d of %d finished by repeated steps, %d lines beyond Demostrar's\n", finished,
+        tried, extra);
+    CHECK(tried >= 100 + 8);
+}
+
+TEST(siguientePasoFinishesAfterLinesOfTheStudentsOwn)
+{
+    const char *texts[] = {
+        // A constant of the student's choosing, then a detour through another one.
+        "∀x(Fx → Gx), ∀x Fx ⊢ ∀x Gx\n1. ∀x(Fx → Gx) :PR\n2. ∀x Fx :PR\n3. Fb :∀E 2\n",
+        "∀x(Fx → Gx), ∀x Fx ⊢ ∀x Gx\n1. ∀x(Fx → Gx) :PR\n2. ∀x Fx :PR\n3. Fc → Gc :∀E 1\n4. "
+        "Fd :∀E 2\n",
+        // A subderivation opened by the student, in their own indentation, numbers left out.
+        "p → q, q → r ⊢ p → r\np → q :PR\nq → r :PR\n  p :AS\n",
+        "p ∨ q ⊢ q ∨ p\n1. p ∨ q :PR\n    2. q :AS\n",
+        "∃x Fx, ∀x(Fx → Gx) ⊢ ∃x Gx\n1. ∃x Fx :PR\n2. ∀x(Fx → Gx) :PR\n    3. Fa :AS\n",
+        // Only one premise written of two.
+        "p → q, p ⊢ q\n1. p :PR\n",
+    };
+    for (const char *text : texts) {
+        const Stepped s = stepped(text, 12);
+        CHECK_EQ(s.newFaults, 0);
+        CHECK(s.ended);
+        CHECK_EQ(s.reason, std::string("la derivación ya está terminada"));
+        CHECK(provesArgument(s.text));
+    }
+
+    // A faulty line is passed over and not cited; at the conclusion the steps stop, and say why.
+    const Stepped faulty = stepped("p → q, p ⊢ q\n1. p → q :PR\n2. p :PR\n3. p ∧ q :∧I 1, 2\n", 12);
+    CHECK_EQ(faulty.newFaults, 0);
+    CHECK(faulty.ended && faulty.steps == 1);
+    CHECK_EQ(faulty.reason,
+        std::string("la derivación ya llega a la conclusión, pero la línea 3 tiene un fallo"));
+    // A conclusion line that is itself faulty is no end: it is derived again.
+    const Stepped wrongEnd = stepped("p → q, p ⊢ q\n1. p → q :PR\n2. p :PR\n3. q :∧E 1\n", 12);
+    CHECK_EQ(wrongEnd.newFaults, 0);
+    CHECK(wrongEnd.ended && wrongEnd.steps >= 1);
+    CHECK(wrongEnd.reason.find("la línea 3 tiene un fallo") != std::string::npos);
+
+    // An invalid argument: nothing proposed, in time, and nothing faulty either.
+    const Stepped invalid = stepped("p → q, q ⊢ p\n1. p → q :PR\n2. q :PR\n", 5);
+    CHECK(invalid.ended && invalid.steps == 0 && !invalid.reason.empty());
 }
 
 TEST(siguientePasoFindsTheDerivationAroundTheCaret)
