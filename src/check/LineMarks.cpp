@@ -6,7 +6,6 @@
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -175,6 +174,9 @@ bool LineMarks::eventFilter(QObject *watched, QEvent *event)
 
 void LineMarks::forgetEdited(int position, int added)
 {
+    // Lines below an edit move: the margin follows them.
+    if (m_shown)
+        update();
     if (m_marks.isEmpty() && m_bars.isEmpty() && m_underlines.isEmpty())
         return;
     // The whole lines that the edit touched lose what was said of them.
