@@ -232,12 +232,13 @@ TEST(treesForcedToDepthTwelveCloseWithinASecond)
         const double ms
             = std::chrono::duration<double, std::milli>(CpuClock::now() - start).count();
         std::printf("  depth %d: %.0f ms, %zu lines\n", d, ms, r.tree.nodes.size());
-        CHECK(r.kind == WorldTableauResult::Kind::Closed);
+        CHECK(r.kind == WorldTableauResult::Kind::Closed
+            || (harness::kSlowBuild && r.kind == WorldTableauResult::Kind::Unknown));
+        if (r.kind != WorldTableauResult::Kind::Closed)
+            continue;
         if (const std::string fault = treeFault(p.logic, r.tree, ModalSystem::K); !fault.empty())
             CHECK_EQ("depth " + std::to_string(d) + ": " + fault, std::string("a labelled tree"));
-#if defined(NDEBUG) && !defined(__SANITIZE_ADDRESS__) // a second of an optimised build
-        CHECK(ms < 1000 || d < 12);
-#endif
+        CHECK(ms < 1000 || d < 12 || harness::kSlowBuild); // a second of an optimised build
     }
     // Without the leaf it asks for, the tree of depth 4 is a countermodel of 2^4 leaves at least.
     std::string open = branch(4);
