@@ -119,6 +119,15 @@ void SaturationProver::superpose(
     emit(std::move(out), ClauseRule::Superposition, {from, into});
 }
 
+bool SaturationProver::eligibleInstance(
+    const Clause &c, int i, std::size_t mark, std::vector<Literal> &out)
+{
+    m_renaming.reset();
+    const bool ok = instantiate(c, 0, out) && eligible(c, out, i);
+    m_sigma->undo(mark);
+    return ok;
+}
+
 void SaturationProver::factor(int id)
 {
     const Clause &C = m_clauses[static_cast<std::size_t>(id)];
@@ -137,11 +146,8 @@ void SaturationProver::factor(int id)
             const std::size_t mark = m_sigma->mark();
             if (!m_sigma->unify(li.lhs, 0, lj.lhs, 0))
                 continue;
-            m_renaming.reset();
             std::vector<Literal> a;
-            const bool ok = instantiate(C, 0, a) && eligible(C, a, static_cast<int>(i));
-            m_sigma->undo(mark);
-            if (!ok)
+            if (!eligibleInstance(C, static_cast<int>(i), mark, a))
                 continue;
             a.erase(a.begin() + static_cast<std::ptrdiff_t>(j));
             emit(std::move(a), ClauseRule::Factoring, {id});
@@ -161,11 +167,8 @@ void SaturationProver::equalityResolve(int id)
         const std::size_t mark = m_sigma->mark();
         if (!m_sigma->unify(l.lhs, 0, l.rhs, 0))
             continue;
-        m_renaming.reset();
         std::vector<Literal> a;
-        const bool ok = instantiate(C, 0, a) && eligible(C, a, static_cast<int>(i));
-        m_sigma->undo(mark);
-        if (!ok)
+        if (!eligibleInstance(C, static_cast<int>(i), mark, a))
             continue;
         a.erase(a.begin() + static_cast<std::ptrdiff_t>(i));
         emit(std::move(a), ClauseRule::EqualityResolution, {id});
@@ -191,11 +194,8 @@ void SaturationProver::equalityFactor(int id)
                     const std::size_t mark = m_sigma->mark();
                     if (!m_sigma->unify(side ? li.rhs : li.lhs, 0, side2 ? lj.rhs : lj.lhs, 0))
                         continue;
-                    m_renaming.reset();
                     std::vector<Literal> a;
-                    bool ok = instantiate(C, 0, a) && eligible(C, a, static_cast<int>(i));
-                    m_sigma->undo(mark);
-                    if (!ok)
+                    if (!eligibleInstance(C, static_cast<int>(i), mark, a))
                         continue;
                     const Literal &ai = a[i], &aj = a[j];
                     const Term s = side ? ai.rhs : ai.lhs, t = side ? ai.lhs : ai.rhs;

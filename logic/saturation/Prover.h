@@ -98,6 +98,9 @@ private:
     bool instantiate(const Clause &c, int bank, std::vector<Literal> &out);
     bool maximalIn(const std::vector<Literal> &literals, std::size_t i) const;
     bool eligible(const Clause &c, const std::vector<Literal> &instance, int i) const;
+    /// @p c under the unifier made since @p mark, when its literal @p i stays eligible there;
+    /// the unifier is undone either way.
+    bool eligibleInstance(const Clause &c, int i, std::size_t mark, std::vector<Literal> &out);
 
     // Simplification (Simplify.cpp).
     int simplify(int id); // rewritten copy (or id itself), -1 when deleted

@@ -5,6 +5,7 @@
 #include "Engine.h"
 #include "Harness.h"
 #include "Models.h"
+#include "Parsed.h"
 #include "Parser.h"
 #include "Text.h"
 
@@ -20,21 +21,6 @@
 using namespace logic;
 
 namespace {
-
-struct Parsed
-{
-    Logic logic;
-    LineParse line;
-};
-
-Parsed parse(const std::string &utf8)
-{
-    Parsed p;
-    p.line = parseLine(p.logic, decode(utf8, Encoding::Utf8), Encoding::Utf8);
-    if (!p.line.ok())
-        std::printf("  cannot parse %s: %s\n", utf8.c_str(), p.line.error.c_str());
-    return p;
-}
 
 Judgement decide(
     const std::string &utf8, ModalSystem system = ModalSystem::K, int milliseconds = 10'000)

@@ -6,6 +6,7 @@
 #include "Engine.h"
 #include "Harness.h"
 #include "Models.h"
+#include "Parsed.h"
 #include "Parser.h"
 #include "Text.h"
 #include "WorldTableau.h"
@@ -18,21 +19,6 @@
 using namespace logic;
 
 namespace {
-
-struct Parsed
-{
-    Logic logic;
-    LineParse line;
-};
-
-Parsed parse(const std::string &utf8)
-{
-    Parsed p;
-    p.line = parseLine(p.logic, decode(utf8, Encoding::Utf8), Encoding::Utf8);
-    if (!p.line.ok())
-        std::printf("  cannot parse %s: %s\n", utf8.c_str(), p.line.error.c_str());
-    return p;
-}
 
 // A K formula forcing a binary tree of depth d (b_i: at depth i or deeper; p_i: the choice made
 // at depth i, kept below it), implying that the leaf p1, ¬p2, p3... exists.
