@@ -1,7 +1,7 @@
 // libFuzzer entry point for the logic engine: any text, read as the editor's check reads it,
 // must come back without a crash, a hang or memory out of proportion to its size. Each problem
 // gets a short budget, so that inputs are many rather than long.
-#include "Api.h"
+#include "worksheet/Api.h"
 
 #include <cstdint>
 #include <string_view>

@@ -1,13 +1,13 @@
 #include "Engine.h"
 
-#include "Analysis.h"
-#include "Evaluator.h"
-#include "ModelText.h"
-#include "Models.h"
-#include "Parser.h"
-#include "WorldTableau.h"
+#include "propositional/Analysis.h"
+#include "propositional/Evaluator.h"
+#include "models/ModelText.h"
+#include "models/Models.h"
+#include "syntax/Parser.h"
+#include "tableau/WorldTableau.h"
 #include "saturation/Grounding.h"
-#include "saturation/Prover.h"
+#include "saturation/SaturationProver.h"
 
 #include <algorithm>
 #include <map>

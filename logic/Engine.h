@@ -3,9 +3,9 @@
 // propositional problems by the solver, first-order and modal ones by the tableau and the
 // countermodel finder, taking turns until one succeeds or the limits run out.
 
-#include "Logic.h"
-#include "Shown.h"
-#include "Tableau.h"
+#include "syntax/Logic.h"
+#include "ShownAnswer.h"
+#include "tableau/Tableau.h"
 
 #include <optional>
 #include <string>

@@ -6,8 +6,8 @@
 // processor time. Answers must agree, and our models are checked clause by clause. Times are
 // given as wall clock and as processor time; on a shared machine compare the latter.
 
-#include "Analysis.h"
-#include "Sat.h"
+#include "propositional/Analysis.h"
+#include "propositional/Sat.h"
 
 #include <fcntl.h>
 #include <spawn.h>

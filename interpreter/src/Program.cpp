@@ -1,14 +1,14 @@
 #include "Program.h"
 
-#include "Analysis.h"
-#include "Api.h"
-#include "Cp1252.h"
+#include "propositional/Analysis.h"
+#include "worksheet/Api.h"
+#include "syntax/Cp1252.h"
 #include "Engine.h"
-#include "Grouping.h"
-#include "Lexer.h"
-#include "Parser.h"
-#include "Text.h"
-#include "TruthTable.h"
+#include "worksheet/Grouping.h"
+#include "syntax/Lexer.h"
+#include "syntax/Parser.h"
+#include "syntax/Text.h"
+#include "propositional/TruthTable.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Tableau.h"
-#include "TruthTable.h"
+#include "tableau/Tableau.h"
+#include "propositional/TruthTable.h"
 
 #include <string>
 #include <string_view>

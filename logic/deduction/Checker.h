@@ -4,8 +4,8 @@
 // Spanish, as a teacher would say it. It knows nothing of how derivations are found.
 
 #include "Derivation.h"
-#include "Logic.h"
-#include "ModalSystem.h"
+#include "syntax/Logic.h"
+#include "syntax/ModalSystem.h"
 
 #include <string>
 #include <vector>

@@ -1,10 +1,10 @@
 #include "NextStep.h"
 
 #include "Checker.h"
-#include "Lexer.h"
-#include "Prover.h"
+#include "syntax/Lexer.h"
+#include "DerivationProver.h"
 #include "StepPlanner.h"
-#include "Text.h"
+#include "syntax/Text.h"
 
 #include <algorithm>
 #include <optional>

@@ -3,8 +3,8 @@
 
 #include "Budget.h"
 #include "Derivation.h"
-#include "Logic.h"
-#include "ModalSystem.h"
+#include "syntax/Logic.h"
+#include "syntax/ModalSystem.h"
 
 #include <string>
 #include <vector>

@@ -1,9 +1,9 @@
 #include "Derivation.h"
 
-#include "Lexer.h"
-#include "Parser.h"
-#include "Text.h"
-#include "Worksheet.h"
+#include "syntax/Lexer.h"
+#include "syntax/Parser.h"
+#include "syntax/Text.h"
+#include "worksheet/Worksheet.h"
 
 #include <algorithm>
 

@@ -2,8 +2,8 @@
 // The checker's second half: whether a line's formula follows by its rule from the formulas it
 // cites. Which lines may be cited is the first half's business (Checker.cpp).
 
-#include "Logic.h"
-#include "ModalSystem.h"
+#include "syntax/Logic.h"
+#include "syntax/ModalSystem.h"
 #include "Rules.h"
 
 #include <string>

@@ -1,6 +1,6 @@
 #include "Rules.h"
 
-#include "Lexer.h"
+#include "syntax/Lexer.h"
 
 #include <array>
 #include <string>

@@ -5,7 +5,7 @@
 // it that matter. Every new symbol keeps where it came from, for the proof's reader.
 
 #include "../Budget.h"
-#include "../Logic.h"
+#include "syntax/Logic.h"
 #include "Clause.h"
 
 #include <map>

@@ -1,6 +1,6 @@
 #include "Grounding.h"
 
-#include "../Sat.h"
+#include "propositional/Sat.h"
 #include "Writer.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 // included, renamed apart): each unifies, instantiates both clauses and keeps the conclusion only
 // when the literals it used are eligible in the instances (the selected literal, or one that no
 // other literal exceeds).
-#include "Prover.h"
+#include "SaturationProver.h"
 
 namespace logic {
 

@@ -1,6 +1,6 @@
 // The refutation read back from the clauses' rules and parents, with each rewrite replayed as a
 // step of its own, and every clause written as a formula of the problem's store.
-#include "Prover.h"
+#include "SaturationProver.h"
 #include "Writer.h"
 
 #include <algorithm>

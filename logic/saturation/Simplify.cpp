@@ -1,7 +1,7 @@
 // What keeps the clause sets small: rewriting by unit identities oriented by the ordering,
 // subsumption forwards (a new clause that an active one subsumes is dropped) and backwards (active
 // clauses that the given clause subsumes are dropped), and tautologies (by normalize()).
-#include "Prover.h"
+#include "SaturationProver.h"
 
 #include <algorithm>
 

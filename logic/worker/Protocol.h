@@ -1,8 +1,8 @@
 #pragma once
 // The worker's messages, as PROTOCOL.md describes them.
 
-#include "Api.h"
-#include "Assist.h"
+#include "worksheet/Api.h"
+#include "worksheet/Assist.h"
 
 #include <optional>
 #include <string>

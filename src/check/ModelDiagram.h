@@ -1,7 +1,7 @@
 #pragma once
 
 #include "check/Diagram.h"
-#include "check/Shown.h"
+#include "ShownJson.h"
 
 #include <QList>
 #include <QPointF>

@@ -5,7 +5,7 @@
 // variables, the order of its literals, repeated literals and literals t ≠ t. The ordering's side
 // conditions are not checked: they only make the search smaller, never a step unsound.
 
-#include "saturation/Proof.h"
+#include "saturation/ClauseProof.h"
 
 #include <functional>
 #include <map>

@@ -1,9 +1,9 @@
 #pragma once
 // One line read into a store of its own, as the engine's tests start from it.
 
-#include "Logic.h"
-#include "Parser.h"
-#include "Text.h"
+#include "syntax/Logic.h"
+#include "syntax/Parser.h"
+#include "syntax/Text.h"
 
 #include <cstdio>
 #include <string>

@@ -2,7 +2,7 @@
 // Seeded random propositional arguments over eight letters, and a truth-table evaluator of our
 // own: the derivation tests and the prover's benchmark decide validity without the engine.
 
-#include "Logic.h"
+#include "syntax/Logic.h"
 
 #include <random>
 #include <string>

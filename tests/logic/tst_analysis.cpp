@@ -1,13 +1,13 @@
 // The evaluator, the SAT procedure and the classification built on them.
 
-#include "Analysis.h"
-#include "Cp1252.h"
-#include "Evaluator.h"
+#include "propositional/Analysis.h"
+#include "syntax/Cp1252.h"
+#include "propositional/Evaluator.h"
 #include "Harness.h"
-#include "Parser.h"
-#include "Sat.h"
-#include "Text.h"
-#include "TruthTable.h"
+#include "syntax/Parser.h"
+#include "propositional/Sat.h"
+#include "syntax/Text.h"
+#include "propositional/TruthTable.h"
 
 #include <algorithm>
 #include <cctype>

@@ -2,12 +2,12 @@
 // where the editor inserts it, is re-checked by the check of the whole text, which reads it
 // afresh and shares nothing with the search; and the worker's requests and answers.
 
-#include "Api.h"
-#include "Assist.h"
+#include "worksheet/Api.h"
+#include "worksheet/Assist.h"
 #include "Harness.h"
 #include "Protocol.h"
 #include "RandomArguments.h"
-#include "Text.h"
+#include "syntax/Text.h"
 #include "deduction/Checker.h"
 
 #include <cstdio>

@@ -2,10 +2,10 @@
 // checker says of each rule's correct use and of the faulty uses students make.
 
 #include "Harness.h"
-#include "Text.h"
+#include "syntax/Text.h"
 #include "deduction/Checker.h"
 #include "deduction/Derivation.h"
-#include "deduction/Latex.h"
+#include "deduction/FitchLatex.h"
 #include "deduction/NextStep.h"
 
 #include <chrono>

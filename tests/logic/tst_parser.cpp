@@ -1,8 +1,8 @@
 // The parser: precedence, associativity, the ASCII spellings, and every error it can report.
 
 #include "Harness.h"
-#include "Parser.h"
-#include "Text.h"
+#include "syntax/Parser.h"
+#include "syntax/Text.h"
 
 #include <string>
 

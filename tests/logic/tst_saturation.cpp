@@ -2,16 +2,16 @@
 // step by a checker that shares no code with them, the clausal form against the models of what
 // it came from, the answers against the model search on random problems, and the limits.
 
-#include "Api.h"
+#include "worksheet/Api.h"
 #include "ClauseChecker.h"
 #include "Engine.h"
 #include "Harness.h"
-#include "Models.h"
+#include "models/Models.h"
 #include "Parsed.h"
-#include "Parser.h"
-#include "Text.h"
+#include "syntax/Parser.h"
+#include "syntax/Text.h"
 #include "saturation/Grounding.h"
-#include "saturation/Prover.h"
+#include "saturation/SaturationProver.h"
 
 #include <cstdlib>
 #include <fstream>

@@ -2,12 +2,12 @@
 // formulas classified in the teacher's terms and each standing re-checked by small models, and
 // derivations checked where they stand.
 
-#include "Api.h"
+#include "worksheet/Api.h"
 #include "Harness.h"
-#include "Models.h"
-#include "Parser.h"
-#include "Text.h"
-#include "Worksheet.h"
+#include "models/Models.h"
+#include "syntax/Parser.h"
+#include "syntax/Text.h"
+#include "worksheet/Worksheet.h"
 
 #include <cstdlib>
 #include <ctime>

@@ -5,11 +5,11 @@
 
 #include "Engine.h"
 #include "Harness.h"
-#include "Models.h"
+#include "models/Models.h"
 #include "Parsed.h"
-#include "Parser.h"
-#include "Text.h"
-#include "WorldTableau.h"
+#include "syntax/Parser.h"
+#include "syntax/Text.h"
+#include "tableau/WorldTableau.h"
 
 #include <algorithm>
 #include <functional>

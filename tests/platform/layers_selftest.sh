@@ -29,21 +29,21 @@ expect() {
     mv "$work/saved" "$work/$1"
 }
 
-expect logic/Formula.h '#include <QString>' 'logic/Formula.h includes QString: logic may not use'
-expect logic/Formula.h '#include "QtCore/qglobal.h"' 'logic may not use Qt'
-expect logic/Formula.h '#include "Unit1.h"' 'includes src/Unit1.h: the graph has no logic -> src'
-expect logic/Parser.cpp '#include "../src/check/CheckWindow.h"' 'no logic -> src/check'
-expect logic/Parser.cpp '#include "Verdicts.h"' 'no logic -> interpreter'
+expect logic/syntax/Formula.h '#include <QString>' 'logic/syntax/Formula.h includes QString: logic may not use'
+expect logic/syntax/Formula.h '#include "QtCore/qglobal.h"' 'logic may not use Qt'
+expect logic/syntax/Formula.h '#include "Unit1.h"' 'includes src/Unit1.h: the graph has no logic -> src'
+expect logic/syntax/Parser.cpp '#include "../src/check/CheckWindow.h"' 'no logic -> src/check'
+expect logic/syntax/Parser.cpp '#include "Verdicts.h"' 'no logic -> interpreter'
 expect interpreter/src/Program.cpp '#include <QFile>' 'interpreter may not use Qt'
 expect interpreter/src/Program.cpp '#include "platform/app/Application.h"' \
     'no interpreter -> src/platform'
-expect src/Unit1.cpp '#include "Tableau.h"' 'src/Unit1.cpp includes logic/Tableau.h'
+expect src/Unit1.cpp '#include "tableau/Tableau.h"' 'src/Unit1.cpp includes logic/tableau/Tableau.h'
 expect src/platform/rtf/RtfReader.cpp '#include "Unit3.h"' 'no src/platform -> src'
 expect src/Palette.h '#include "Unit1.h"' 'no src/Palette.h -> src'
 expect src/platform/rtf/RtfReader.cpp '#include "platform/dialogs/Dialogs.h"' \
     'src/platform/rtf includes dialogs'
 expect tools/zvkconv.cpp '#include "platform/richedit/RichEdit.h"' 'no tools -> src/platform'
-expect tools/zvkconv.cpp '#include <Api.h>' 'no tools -> logic'
+expect tools/zvkconv.cpp '#include <worksheet/Api.h>' 'no tools -> logic'
 
 mkdir "$work/worker" && echo 'int main() {}' >"$work/worker/main.cpp"
 sh "$here/layers.sh" "$work" | grep -qF 'worker/main.cpp: its folder is not in the graph' || {

@@ -4,7 +4,7 @@
 // the premises.
 
 #include "Derivation.h"
-#include "Logic.h"
+#include "syntax/Logic.h"
 
 #include <span>
 #include <string>

@@ -1,16 +1,16 @@
 // zarvik-pl --derivation and --prove: derivations checked and found from the command line.
 
-#include "Derivations.h"
+#include "DerivationCommands.h"
 
-#include "Api.h"
-#include "Cp1252.h"
+#include "worksheet/Api.h"
+#include "syntax/Cp1252.h"
 #include "Engine.h"
-#include "Lexer.h"
-#include "Parser.h"
-#include "Text.h"
+#include "syntax/Lexer.h"
+#include "syntax/Parser.h"
+#include "syntax/Text.h"
 #include "deduction/Checker.h"
 #include "deduction/Derivation.h"
-#include "deduction/Prover.h"
+#include "deduction/DerivationProver.h"
 
 #include <algorithm>
 #include <chrono>

@@ -3,9 +3,9 @@
 #include "Answers.h"
 #include "Grouping.h"
 #include "LargeStack.h"
-#include "Lexer.h"
-#include "Parser.h"
-#include "Text.h"
+#include "syntax/Lexer.h"
+#include "syntax/Parser.h"
+#include "syntax/Text.h"
 #include "Worksheet.h"
 #include "deduction/Derivation.h"
 

@@ -1,4 +1,4 @@
-#include "Proof.h"
+#include "ProofSteps.h"
 
 #include <algorithm>
 #include <unordered_map>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Budget.h"
-#include "Formula.h"
+#include "syntax/Formula.h"
 
 #include <cstdint>
 #include <vector>

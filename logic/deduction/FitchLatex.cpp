@@ -1,7 +1,7 @@
-#include "Latex.h"
+#include "FitchLatex.h"
 
-#include "Lexer.h"
-#include "Text.h"
+#include "syntax/Lexer.h"
+#include "syntax/Text.h"
 
 namespace logic {
 namespace {

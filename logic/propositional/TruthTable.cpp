@@ -1,9 +1,9 @@
 #include "TruthTable.h"
 
 #include "Evaluator.h"
-#include "Lexer.h"
-#include "Parser.h"
-#include "Text.h"
+#include "syntax/Lexer.h"
+#include "syntax/Parser.h"
+#include "syntax/Text.h"
 
 #include <cstring>
 #include <functional>

@@ -1,4 +1,4 @@
-#include "check/Shown.h"
+#include "ShownJson.h"
 
 #include <QJsonArray>
 

@@ -1,4 +1,4 @@
-#include "Prover.h"
+#include "SaturationProver.h"
 
 #include <algorithm>
 

@@ -1,15 +1,15 @@
 #include "Answers.h"
 
-#include "Analysis.h"
+#include "propositional/Analysis.h"
 #include "Engine.h"
-#include "Evaluator.h"
-#include "Lexer.h"
-#include "Parser.h"
-#include "Text.h"
-#include "TruthTable.h"
+#include "propositional/Evaluator.h"
+#include "syntax/Lexer.h"
+#include "syntax/Parser.h"
+#include "syntax/Text.h"
+#include "propositional/TruthTable.h"
 #include "deduction/Checker.h"
 #include "deduction/Derivation.h"
-#include "deduction/Latex.h"
+#include "deduction/FitchLatex.h"
 
 #include <chrono>
 #include <new>

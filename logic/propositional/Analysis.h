@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Formula.h"
+#include "syntax/Formula.h"
 #include "Sat.h"
 
 #include <chrono>

@@ -4,8 +4,8 @@
 // and a plain evaluator, independent of that encoding, that every model must pass before it is
 // reported.
 
-#include "Logic.h"
-#include "Tableau.h"
+#include "syntax/Logic.h"
+#include "tableau/Tableau.h"
 
 #include <optional>
 #include <set>

@@ -4,7 +4,7 @@
 // Its clauses are formulas of the problem's own store, in the document's symbols; the text reads
 // as a textbook proof ("7. De 3 y 5 por superposición: …").
 
-#include "../Logic.h"
+#include "syntax/Logic.h"
 
 #include <cstdint>
 #include <string>

@@ -4,8 +4,8 @@
 // textbook tree, with constants for its free variables and witnesses, once it closes.
 
 #include "Budget.h"
-#include "Logic.h"
-#include "ModalSystem.h"
+#include "syntax/Logic.h"
+#include "syntax/ModalSystem.h"
 #include "ProofTree.h"
 
 #include <cstdint>

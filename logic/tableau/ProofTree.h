@@ -3,8 +3,8 @@
 // line or lines it came from and its rule, branches splitting downwards, and each closed branch
 // ended by the pair that contradicts. The search builds it; the text and the drawing read it.
 
-#include "Logic.h"
-#include "Shown.h"
+#include "syntax/Logic.h"
+#include "ShownAnswer.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
 #include "Models.h"
 
-#include "Sat.h"
+#include "propositional/Sat.h"
 
 #include <algorithm>
 #include <functional>

@@ -4,7 +4,7 @@
 // validity, a derivation's check; each with what justifies it.
 
 #include "Api.h"
-#include "Logic.h"
+#include "syntax/Logic.h"
 
 #include <atomic>
 #include <span>

@@ -7,9 +7,9 @@
 // closed tree the labelled tableau shows, or a countermodel for the evaluator to check.
 
 #include "Budget.h"
-#include "Logic.h"
-#include "ModalSystem.h"
-#include "Models.h"
+#include "syntax/Logic.h"
+#include "syntax/ModalSystem.h"
+#include "models/Models.h"
 #include "ProofTree.h"
 
 #include <memory>

@@ -6,8 +6,8 @@
 // Exit status: 0 when every line was understood, 1 when some line has an error,
 // 2 when the program cannot be read or the output cannot be written.
 
-#include "Cp1252.h"
-#include "Derivations.h"
+#include "syntax/Cp1252.h"
+#include "DerivationCommands.h"
 #include "LogFile.h"
 #include "Program.h"
 #include "Verdicts.h"

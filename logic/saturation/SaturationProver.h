@@ -6,13 +6,13 @@
 // for a refutation of the premises and the negated conclusion, and can be resumed turn after
 // turn, so that the engine's scheduler shares the time with its other searches.
 
-#include "../Budget.h"
-#include "../Logic.h"
+#include "Budget.h"
+#include "syntax/Logic.h"
 #include "Clause.h"
 #include "Clausifier.h"
 #include "Index.h"
 #include "Ordering.h"
-#include "Proof.h"
+#include "ClauseProof.h"
 
 #include <deque>
 #include <memory>

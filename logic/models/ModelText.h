@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Models.h"
-#include "Shown.h"
+#include "ShownAnswer.h"
 
 #include <string>
 #include <vector>

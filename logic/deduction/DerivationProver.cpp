@@ -1,9 +1,9 @@
-#include "Prover.h"
+#include "DerivationProver.h"
 
 #include "Checker.h"
 #include "Derivation.h"
 #include "DerivationSearch.h"
-#include "Text.h"
+#include "syntax/Text.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Formula.h"
+#include "syntax/Formula.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "Proof.h"
+#include "ClauseProof.h"
 
 namespace logic {
 namespace {
