@@ -1,13 +1,13 @@
 #include "Engine.h"
 
-#include "propositional/Analysis.h"
-#include "propositional/Evaluator.h"
 #include "models/ModelText.h"
 #include "models/Models.h"
-#include "syntax/Parser.h"
-#include "tableau/WorldTableau.h"
+#include "propositional/Analysis.h"
+#include "propositional/Evaluator.h"
 #include "saturation/Grounding.h"
 #include "saturation/SaturationProver.h"
+#include "syntax/Parser.h"
+#include "tableau/WorldTableau.h"
 
 #include <algorithm>
 #include <map>

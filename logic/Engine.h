@@ -3,8 +3,8 @@
 // propositional problems by the solver, first-order and modal ones by the tableau and the
 // countermodel finder, taking turns until one succeeds or the limits run out.
 
-#include "syntax/Logic.h"
 #include "ShownAnswer.h"
+#include "syntax/Logic.h"
 #include "tableau/Tableau.h"
 
 #include <optional>

@@ -2,12 +2,12 @@
 // on Pelletier's problems 1-46. Every derivation is re-checked by the checker.
 // Usage: bench_deduction [arguments [seed]]   (defaults: 500, 2028)
 
-#include "syntax/Parser.h"
 #include "RandomArguments.h"
-#include "syntax/Text.h"
 #include "deduction/Checker.h"
 #include "deduction/Derivation.h"
 #include "deduction/DerivationProver.h"
+#include "syntax/Parser.h"
+#include "syntax/Text.h"
 
 #include <algorithm>
 #include <chrono>

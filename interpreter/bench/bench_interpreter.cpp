@@ -4,9 +4,9 @@
 // and the size of salida.log for a 20 KB formula, 10^5 separator lines and 64 KB programs.
 // Goal: each under a second, and salida.log at most a few MB.
 
+#include "Program.h"
 #include "propositional/Analysis.h"
 #include "syntax/Parser.h"
-#include "Program.h"
 
 #include <spawn.h>
 #include <sys/resource.h>

@@ -2,15 +2,15 @@
 
 #include "DerivationCommands.h"
 
-#include "worksheet/Api.h"
-#include "syntax/Cp1252.h"
 #include "Engine.h"
-#include "syntax/Lexer.h"
-#include "syntax/Parser.h"
-#include "syntax/Text.h"
 #include "deduction/Checker.h"
 #include "deduction/Derivation.h"
 #include "deduction/DerivationProver.h"
+#include "syntax/Cp1252.h"
+#include "syntax/Lexer.h"
+#include "syntax/Parser.h"
+#include "syntax/Text.h"
+#include "worksheet/Api.h"
 
 #include <algorithm>
 #include <chrono>

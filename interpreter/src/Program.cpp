@@ -1,14 +1,14 @@
 #include "Program.h"
 
-#include "propositional/Analysis.h"
-#include "worksheet/Api.h"
-#include "syntax/Cp1252.h"
 #include "Engine.h"
-#include "worksheet/Grouping.h"
+#include "propositional/Analysis.h"
+#include "propositional/TruthTable.h"
+#include "syntax/Cp1252.h"
 #include "syntax/Lexer.h"
 #include "syntax/Parser.h"
 #include "syntax/Text.h"
-#include "propositional/TruthTable.h"
+#include "worksheet/Api.h"
+#include "worksheet/Grouping.h"
 
 #include <algorithm>
 #include <cctype>

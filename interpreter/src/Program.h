@@ -1,7 +1,7 @@
 #pragma once
 
-#include "tableau/Tableau.h"
 #include "propositional/TruthTable.h"
+#include "tableau/Tableau.h"
 
 #include <string>
 #include <string_view>

@@ -2,9 +2,9 @@
 
 #include "Verdicts.h"
 
-#include "worksheet/Api.h"
 #include "syntax/Cp1252.h"
 #include "syntax/Text.h"
+#include "worksheet/Api.h"
 
 #include <atomic>
 #include <cstdio>

@@ -6,11 +6,11 @@
 // Exit status: 0 when every line was understood, 1 when some line has an error,
 // 2 when the program cannot be read or the output cannot be written.
 
-#include "syntax/Cp1252.h"
 #include "DerivationCommands.h"
 #include "LogFile.h"
 #include "Program.h"
 #include "Verdicts.h"
+#include "syntax/Cp1252.h"
 
 #include <cerrno>
 #include <clocale>

@@ -3,9 +3,9 @@
 // and "--" separators, read into formulas of a Logic store, rules, citations, the nesting of its
 // subderivations and where each part stands in the text, for the check and for Fitch bars.
 
+#include "Rules.h"
 #include "syntax/Logic.h"
 #include "syntax/ModalSystem.h"
-#include "Rules.h"
 
 #include <optional>
 #include <span>

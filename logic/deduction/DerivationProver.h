@@ -2,9 +2,9 @@
 // "Demostrar": a derivation, in the notation that the checker reads, for a valid argument.
 
 #include "Budget.h"
+#include "ProofSteps.h"
 #include "syntax/Logic.h"
 #include "syntax/ModalSystem.h"
-#include "ProofSteps.h"
 
 #include <string>
 #include <vector>

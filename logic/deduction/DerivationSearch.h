@@ -6,9 +6,9 @@
 // checker but the Logic store: the tests re-check what it finds.
 
 #include "Budget.h"
+#include "ProofSteps.h"
 #include "syntax/Logic.h"
 #include "syntax/ModalSystem.h"
-#include "ProofSteps.h"
 
 #include <cstdint>
 #include <string>

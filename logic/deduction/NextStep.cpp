@@ -1,9 +1,9 @@
 #include "NextStep.h"
 
 #include "Checker.h"
-#include "syntax/Lexer.h"
 #include "DerivationProver.h"
 #include "StepPlanner.h"
+#include "syntax/Lexer.h"
 #include "syntax/Text.h"
 
 #include <algorithm>

@@ -4,8 +4,8 @@
 // a formula already standing on a line that may be cited is not written again, and the lines are
 // numbered and indented in the notation that the checker reads.
 
-#include "syntax/Logic.h"
 #include "Rules.h"
+#include "syntax/Logic.h"
 
 #include <string>
 #include <vector>

@@ -2,9 +2,9 @@
 // The checker's second half: whether a line's formula follows by its rule from the formulas it
 // cites. Which lines may be cited is the first half's business (Checker.cpp).
 
+#include "Rules.h"
 #include "syntax/Logic.h"
 #include "syntax/ModalSystem.h"
-#include "Rules.h"
 
 #include <string>
 #include <vector>

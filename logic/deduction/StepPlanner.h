@@ -5,9 +5,9 @@
 
 #include "Budget.h"
 #include "Derivation.h"
+#include "ProofSteps.h"
 #include "syntax/Logic.h"
 #include "syntax/ModalSystem.h"
-#include "ProofSteps.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "syntax/Formula.h"
 #include "Sat.h"
+#include "syntax/Formula.h"
 
 #include <chrono>
 #include <cstdint>

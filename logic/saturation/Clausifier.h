@@ -5,8 +5,8 @@
 // it that matter. Every new symbol keeps where it came from, for the proof's reader.
 
 #include "../Budget.h"
-#include "syntax/Logic.h"
 #include "Clause.h"
+#include "syntax/Logic.h"
 
 #include <map>
 #include <vector>

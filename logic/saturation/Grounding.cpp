@@ -1,7 +1,7 @@
 #include "Grounding.h"
 
-#include "propositional/Sat.h"
 #include "Writer.h"
+#include "propositional/Sat.h"
 
 #include <algorithm>
 #include <map>

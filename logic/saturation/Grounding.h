@@ -6,8 +6,8 @@
 // hard when a few elements settle everything, as in the pigeonhole problem.
 
 #include "../Budget.h"
-#include "syntax/Logic.h"
 #include "SaturationProver.h"
+#include "syntax/Logic.h"
 
 #include <memory>
 #include <string>

@@ -7,12 +7,12 @@
 // turn, so that the engine's scheduler shares the time with its other searches.
 
 #include "Budget.h"
-#include "syntax/Logic.h"
 #include "Clause.h"
+#include "ClauseProof.h"
 #include "Clausifier.h"
 #include "Index.h"
 #include "Ordering.h"
-#include "ClauseProof.h"
+#include "syntax/Logic.h"
 
 #include <deque>
 #include <memory>

@@ -3,8 +3,8 @@
 // problem had, the clausal form's new ones by their names, and each clause's variables named
 // x, y, z, u, v, w (then x1...) in order of occurrence, none like a function of the problem.
 
-#include "syntax/Logic.h"
 #include "Clause.h"
+#include "syntax/Logic.h"
 
 #include <set>
 #include <string>

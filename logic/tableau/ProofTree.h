@@ -3,8 +3,8 @@
 // line or lines it came from and its rule, branches splitting downwards, and each closed branch
 // ended by the pair that contradicts. The search builds it; the text and the drawing read it.
 
-#include "syntax/Logic.h"
 #include "ShownAnswer.h"
+#include "syntax/Logic.h"
 
 #include <cstdint>
 #include <string>

@@ -4,9 +4,9 @@
 // textbook tree, with constants for its free variables and witnesses, once it closes.
 
 #include "Budget.h"
+#include "ProofTree.h"
 #include "syntax/Logic.h"
 #include "syntax/ModalSystem.h"
-#include "ProofTree.h"
 
 #include <cstdint>
 #include <string>

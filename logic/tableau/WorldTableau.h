@@ -7,10 +7,10 @@
 // closed tree the labelled tableau shows, or a countermodel for the evaluator to check.
 
 #include "Budget.h"
+#include "ProofTree.h"
+#include "models/Models.h"
 #include "syntax/Logic.h"
 #include "syntax/ModalSystem.h"
-#include "models/Models.h"
-#include "ProofTree.h"
 
 #include <memory>
 #include <vector>

@@ -1,15 +1,15 @@
 #include "Answers.h"
 
-#include "propositional/Analysis.h"
 #include "Engine.h"
-#include "propositional/Evaluator.h"
-#include "syntax/Lexer.h"
-#include "syntax/Parser.h"
-#include "syntax/Text.h"
-#include "propositional/TruthTable.h"
 #include "deduction/Checker.h"
 #include "deduction/Derivation.h"
 #include "deduction/FitchLatex.h"
+#include "propositional/Analysis.h"
+#include "propositional/Evaluator.h"
+#include "propositional/TruthTable.h"
+#include "syntax/Lexer.h"
+#include "syntax/Parser.h"
+#include "syntax/Text.h"
 
 #include <chrono>
 #include <new>

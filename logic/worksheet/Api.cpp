@@ -3,11 +3,11 @@
 #include "Answers.h"
 #include "Grouping.h"
 #include "LargeStack.h"
+#include "Worksheet.h"
+#include "deduction/Derivation.h"
 #include "syntax/Lexer.h"
 #include "syntax/Parser.h"
 #include "syntax/Text.h"
-#include "Worksheet.h"
-#include "deduction/Derivation.h"
 
 #include <algorithm>
 #include <cctype>

@@ -3,8 +3,8 @@
 // one result per problem out, in the order of their lines. No global state.
 
 #include "Engine.h"
-#include "syntax/ModalSystem.h"
 #include "ShownAnswer.h"
+#include "syntax/ModalSystem.h"
 
 #include <atomic>
 #include <functional>

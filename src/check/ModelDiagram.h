@@ -1,7 +1,7 @@
 #pragma once
 
-#include "check/Diagram.h"
 #include "ShownJson.h"
+#include "check/Diagram.h"
 
 #include <QList>
 #include <QPointF>

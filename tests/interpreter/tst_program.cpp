@@ -2,11 +2,11 @@
 // To refresh a golden file after a deliberate change of wording:
 //   build/zarvik-pl tests/interpreter/data/X.txt tests/interpreter/data/X.salida.log
 
-#include "worksheet/Api.h"
 #include "Harness.h"
-#include "syntax/Parser.h"
 #include "Program.h"
 #include "propositional/TruthTable.h"
+#include "syntax/Parser.h"
+#include "worksheet/Api.h"
 
 #include <cstdlib>
 #include <fstream>

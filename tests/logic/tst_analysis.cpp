@@ -1,13 +1,13 @@
 // The evaluator, the SAT procedure and the classification built on them.
 
-#include "propositional/Analysis.h"
-#include "syntax/Cp1252.h"
-#include "propositional/Evaluator.h"
 #include "Harness.h"
-#include "syntax/Parser.h"
+#include "propositional/Analysis.h"
+#include "propositional/Evaluator.h"
 #include "propositional/Sat.h"
-#include "syntax/Text.h"
 #include "propositional/TruthTable.h"
+#include "syntax/Cp1252.h"
+#include "syntax/Parser.h"
+#include "syntax/Text.h"
 
 #include <algorithm>
 #include <cctype>

@@ -2,13 +2,13 @@
 // where the editor inserts it, is re-checked by the check of the whole text, which reads it
 // afresh and shares nothing with the search; and the worker's requests and answers.
 
-#include "worksheet/Api.h"
-#include "worksheet/Assist.h"
 #include "Harness.h"
 #include "Protocol.h"
 #include "RandomArguments.h"
-#include "syntax/Text.h"
 #include "deduction/Checker.h"
+#include "syntax/Text.h"
+#include "worksheet/Api.h"
+#include "worksheet/Assist.h"
 
 #include <cstdio>
 #include <cstdlib>

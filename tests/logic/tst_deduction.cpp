@@ -2,11 +2,11 @@
 // checker says of each rule's correct use and of the faulty uses students make.
 
 #include "Harness.h"
-#include "syntax/Text.h"
 #include "deduction/Checker.h"
 #include "deduction/Derivation.h"
 #include "deduction/FitchLatex.h"
 #include "deduction/NextStep.h"
+#include "syntax/Text.h"
 
 #include <chrono>
 #include <cstdlib>

@@ -1,13 +1,13 @@
 // The first-order and modal engine: its verdicts against what logic books say, against its own
 // other method (a closed tree must have no small countermodel), and under hostile input.
 
-#include "worksheet/Api.h"
 #include "Engine.h"
 #include "Harness.h"
-#include "models/Models.h"
 #include "Parsed.h"
+#include "models/Models.h"
 #include "syntax/Parser.h"
 #include "syntax/Text.h"
+#include "worksheet/Api.h"
 
 #include <cstdlib>
 #include <cstring>

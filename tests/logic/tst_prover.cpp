@@ -6,14 +6,14 @@
 
 #include "Engine.h"
 #include "Harness.h"
-#include "syntax/Lexer.h"
-#include "syntax/Parser.h"
 #include "RandomArguments.h"
-#include "syntax/Text.h"
 #include "deduction/Checker.h"
 #include "deduction/Derivation.h"
-#include "deduction/NextStep.h"
 #include "deduction/DerivationProver.h"
+#include "deduction/NextStep.h"
+#include "syntax/Lexer.h"
+#include "syntax/Parser.h"
+#include "syntax/Text.h"
 
 #include <atomic>
 #include <chrono>

@@ -2,16 +2,16 @@
 // step by a checker that shares no code with them, the clausal form against the models of what
 // it came from, the answers against the model search on random problems, and the limits.
 
-#include "worksheet/Api.h"
 #include "ClauseChecker.h"
 #include "Engine.h"
 #include "Harness.h"
-#include "models/Models.h"
 #include "Parsed.h"
-#include "syntax/Parser.h"
-#include "syntax/Text.h"
+#include "models/Models.h"
 #include "saturation/Grounding.h"
 #include "saturation/SaturationProver.h"
+#include "syntax/Parser.h"
+#include "syntax/Text.h"
+#include "worksheet/Api.h"
 
 #include <cstdlib>
 #include <fstream>

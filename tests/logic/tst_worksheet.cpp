@@ -2,11 +2,11 @@
 // formulas classified in the teacher's terms and each standing re-checked by small models, and
 // derivations checked where they stand.
 
-#include "worksheet/Api.h"
 #include "Harness.h"
 #include "models/Models.h"
 #include "syntax/Parser.h"
 #include "syntax/Text.h"
+#include "worksheet/Api.h"
 #include "worksheet/Worksheet.h"
 
 #include <cstdlib>

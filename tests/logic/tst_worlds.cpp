@@ -5,8 +5,8 @@
 
 #include "Engine.h"
 #include "Harness.h"
-#include "models/Models.h"
 #include "Parsed.h"
+#include "models/Models.h"
 #include "syntax/Parser.h"
 #include "syntax/Text.h"
 #include "tableau/WorldTableau.h"
