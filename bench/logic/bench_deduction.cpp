@@ -87,7 +87,7 @@ int main(int argc, char **argv)
     std::printf("  lines: median %d, p90 %d, max %d\n", percentile(lengths, 0.5),
         percentile(lengths, 0.9), percentile(lengths, 1.0));
 
-    const char *dir = std::getenv("ZPL_TEST_DATA");
+    const char *dir = std::getenv("ZV_PROBLEM_SETS");
     std::ifstream in(std::string(dir ? dir : "bench/logic") + "/pelletier.txt");
     std::string line;
     int number = 0, proved = 0;

@@ -24,7 +24,7 @@
 #include <vector>
 
 using namespace logic;
-using namespace zpl;
+using namespace interpreter;
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include <iterator>
 #include <string>
 
-namespace zpl {
+namespace interpreter {
 
 using namespace logic;
 
@@ -153,4 +153,4 @@ int proveMain(int argc, char **argv)
     return status;
 }
 
-} // namespace zpl
+} // namespace interpreter

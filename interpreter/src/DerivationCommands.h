@@ -1,6 +1,6 @@
 #pragma once
 
-namespace zpl {
+namespace interpreter {
 
 /// "zarvik-pl --derivation [--system S] FILE": one UTF-8 line per derivation of the file,
 /// "correcta", or "incorrecta", a tab, "línea K: " and the reason of its first faulty line. 0
@@ -13,4 +13,4 @@ int derivationMain(int argc, char **argv);
 /// read.
 int proveMain(int argc, char **argv);
 
-} // namespace zpl
+} // namespace interpreter

@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace zpl {
+namespace interpreter {
 
 namespace {
 
@@ -174,4 +174,4 @@ bool writeLog(const std::filesystem::path &log, const std::string &bytes)
     return renamed;
 }
 
-} // namespace zpl
+} // namespace interpreter

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-namespace zpl {
+namespace interpreter {
 
 /// Makes SIGTERM, SIGINT and SIGHUP remove the temporary that writeLog() is writing before the
 /// process ends by that signal, as it would have without the handler. A signal that the run
@@ -26,4 +26,4 @@ void sweepStaleTemporaries(const std::filesystem::path &log, const timespec &sin
  */
 bool writeLog(const std::filesystem::path &log, const std::string &bytes);
 
-} // namespace zpl
+} // namespace interpreter

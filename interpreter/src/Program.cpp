@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-namespace zpl {
+namespace interpreter {
 
 using namespace logic;
 namespace {
@@ -458,4 +458,4 @@ Report runProgram(std::string_view input, ModalSystem system)
     return report;
 }
 
-} // namespace zpl
+} // namespace interpreter

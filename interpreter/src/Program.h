@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace zpl {
+namespace interpreter {
 
 struct Report
 {
@@ -20,4 +20,4 @@ struct Report
 /// is the modal system until a "sistema:" line changes it.
 Report runProgram(std::string_view input, logic::ModalSystem system = logic::ModalSystem::K);
 
-} // namespace zpl
+} // namespace interpreter

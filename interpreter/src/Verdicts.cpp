@@ -12,7 +12,7 @@
 #include <iterator>
 #include <string>
 
-namespace zpl {
+namespace interpreter {
 
 using namespace logic;
 
@@ -67,4 +67,4 @@ int verdictMain(int argc, char **argv)
     return status;
 }
 
-} // namespace zpl
+} // namespace interpreter

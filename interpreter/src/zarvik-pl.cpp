@@ -32,11 +32,11 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--verdict")
-            return zpl::verdictMain(argc, argv);
+            return interpreter::verdictMain(argc, argv);
         if (arg == "--derivation")
-            return zpl::derivationMain(argc, argv);
+            return interpreter::derivationMain(argc, argv);
         if (arg == "--prove")
-            return zpl::proveMain(argc, argv);
+            return interpreter::proveMain(argc, argv);
     }
     logic::ModalSystem system = logic::ModalSystem::K;
     if (argc > 2 && std::string(argv[1]) == "--system") {
@@ -57,15 +57,15 @@ int main(int argc, char **argv)
 
     // "Detener programa" and a closed terminal end the run; its temporary goes with it. What an
     // earlier run killed outright left behind goes now.
-    zpl::removeTemporaryOnSignals();
-    zpl::sweepStaleTemporaries(output, started);
+    interpreter::removeTemporaryOnSignals();
+    interpreter::sweepStaleTemporaries(output, started);
 
     std::error_code ec;
     std::ifstream in;
     if (std::filesystem::is_regular_file(input, ec))
         in.open(input, std::ios::binary);
     if (!in.is_open()) {
-        zpl::writeLog(
+        interpreter::writeLog(
             output, logic::toCp1252("No se puede leer el programa: " + input.string() + "\r\n"));
         std::cerr << "zarvik-pl: no se puede leer el programa " << input.string() << "\n";
         return 2;
@@ -73,8 +73,8 @@ int main(int argc, char **argv)
     const std::string program(
         (std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 
-    const zpl::Report report = zpl::runProgram(program, system);
-    if (!zpl::writeLog(output, report.text)) {
+    const interpreter::Report report = interpreter::runProgram(program, system);
+    if (!interpreter::writeLog(output, report.text)) {
         std::cerr << "zarvik-pl: no se puede escribir " << output.string() << ": "
                   << std::strerror(errno) << "\n";
         return 2;

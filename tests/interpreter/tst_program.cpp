@@ -15,7 +15,7 @@
 #include <string>
 
 using namespace logic;
-using namespace zpl;
+using namespace interpreter;
 
 namespace {
 
@@ -29,7 +29,7 @@ std::string slurp(const std::string &path)
 
 std::string dataPath(const char *name)
 {
-    const char *dir = std::getenv("ZPL_TEST_DATA");
+    const char *dir = std::getenv("ZV_INTERPRETER_TEST_DATA");
     return std::string(dir ? dir : "tests/interpreter/data") + "/" + name;
 }
 

@@ -78,11 +78,11 @@ inline int run()
 
 } // namespace harness
 
-#define ZPL_CAT2(a, b) a##b
-#define ZPL_CAT(a, b) ZPL_CAT2(a, b)
+#define HARNESS_CAT2(a, b) a##b
+#define HARNESS_CAT(a, b) HARNESS_CAT2(a, b)
 #define TEST(name)                                                                                 \
     static void name();                                                                            \
-    static harness::Register ZPL_CAT(reg_, name)(#name, name);                                     \
+    static harness::Register HARNESS_CAT(reg_, name)(#name, name);                                     \
     static void name()
 #define CHECK(cond)                                                                                \
     do {                                                                                           \

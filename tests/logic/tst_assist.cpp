@@ -247,7 +247,7 @@ TEST(siguientePasoFinishesValidArgumentsAsShortlyAsDemostrar)
         }
     }
     // The first-order problems of the benchmark, those "Demostrar" proves.
-    const char *dir = std::getenv("ZPL_TEST_DATA");
+    const char *dir = std::getenv("ZV_PROBLEM_SETS");
     std::ifstream in(std::string(dir ? dir : "bench/logic") + "/pelletier.txt");
     int firstOrder = 0;
     for (std::string line; std::getline(in, line);) {

@@ -575,7 +575,7 @@ TEST(latexDrawsEachSubderivationAsAFitchBarAndCompiles)
 
 TEST(everyExampleOfTheDocumentationIsACorrectDerivation)
 {
-    std::ifstream in(std::string(ZPL_SOURCE_DIR) + "/logic/README.md");
+    std::ifstream in(std::string(ZV_SOURCE_DIR) + "/logic/README.md");
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     int examples = 0;
     for (std::size_t at = text.find("```\n"); at != std::string::npos;

@@ -45,7 +45,7 @@ bool noSmallCountermodel(const std::string &utf8, ModalSystem system)
 
 std::string dataPath(const char *name)
 {
-    const char *dir = std::getenv("ZPL_TEST_DATA");
+    const char *dir = std::getenv("ZV_PROBLEM_SETS");
     return std::string(dir ? dir : "bench/logic") + "/" + name;
 }
 

@@ -274,7 +274,7 @@ TEST(randomValidArgumentsGetDerivationsThatTheCheckerAcceptsAndMutantsItRejects)
 
 TEST(pelletierProblemsGetDerivationsThatTheCheckerAcceptsAndMutantsItRejects)
 {
-    const char *dir = std::getenv("ZPL_TEST_DATA");
+    const char *dir = std::getenv("ZV_PROBLEM_SETS");
     std::ifstream in(std::string(dir ? dir : "bench/logic") + "/pelletier.txt");
     std::string line;
     std::mt19937 rng(11);
@@ -429,7 +429,7 @@ TEST(modalArgumentsGetDerivationsInTheirSystems)
 TEST(classicExercisesAreAsShortAsTheTextbooks)
 {
     // Ten exercises with the length of a textbook's derivation: ours may not be longer.
-    std::ifstream in(std::string(ZPL_SOURCE_DIR) + "/bench/logic/ejercicios.txt");
+    std::ifstream in(std::string(ZV_SOURCE_DIR) + "/bench/logic/ejercicios.txt");
     std::string line;
     int exercises = 0;
     while (std::getline(in, line)) {

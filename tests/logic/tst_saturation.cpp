@@ -25,7 +25,7 @@ namespace {
 
 std::vector<std::string> problemsOf(const char *file)
 {
-    const char *dir = std::getenv("ZPL_TEST_DATA");
+    const char *dir = std::getenv("ZV_PROBLEM_SETS");
     std::ifstream in(std::string(dir ? dir : "bench/logic") + "/" + file);
     std::vector<std::string> out;
     for (std::string line; std::getline(in, line);)
