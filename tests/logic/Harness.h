@@ -82,7 +82,7 @@ inline int run()
 #define HARNESS_CAT(a, b) HARNESS_CAT2(a, b)
 #define TEST(name)                                                                                 \
     static void name();                                                                            \
-    static harness::Register HARNESS_CAT(reg_, name)(#name, name);                                     \
+    static harness::Register HARNESS_CAT(reg_, name)(#name, name);                                 \
     static void name()
 #define CHECK(cond)                                                                                \
     do {                                                                                           \
