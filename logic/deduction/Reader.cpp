@@ -2,8 +2,8 @@
 
 #include "syntax/Lexer.h"
 #include "syntax/Parser.h"
+#include "syntax/Prose.h"
 #include "syntax/Text.h"
-#include "worksheet/Worksheet.h"
 
 #include <algorithm>
 

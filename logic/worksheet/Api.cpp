@@ -3,10 +3,10 @@
 #include "Answers.h"
 #include "Grouping.h"
 #include "LargeStack.h"
-#include "Worksheet.h"
 #include "deduction/Derivation.h"
 #include "syntax/Lexer.h"
 #include "syntax/Parser.h"
+#include "syntax/Prose.h"
 #include "syntax/Text.h"
 
 #include <algorithm>

@@ -2,12 +2,12 @@
 
 #include "Answers.h"
 #include "LargeStack.h"
-#include "Worksheet.h"
 #include "deduction/Derivation.h"
 #include "deduction/DerivationProver.h"
 #include "deduction/NextStep.h"
 #include "syntax/Lexer.h"
 #include "syntax/Parser.h"
+#include "syntax/Prose.h"
 #include "syntax/Text.h"
 
 #include <algorithm>

@@ -5,9 +5,9 @@
 #include "Harness.h"
 #include "models/Models.h"
 #include "syntax/Parser.h"
+#include "syntax/Prose.h"
 #include "syntax/Text.h"
 #include "worksheet/Api.h"
-#include "worksheet/Worksheet.h"
 
 #include <cstdlib>
 #include <ctime>

@@ -1,4 +1,4 @@
-#include "Worksheet.h"
+#include "Prose.h"
 
 #include <array>
 #include <cstddef>
