@@ -4,8 +4,9 @@
 // and a plain evaluator, independent of that encoding, that every model must pass before it is
 // reported.
 
+#include "Budget.h"
 #include "syntax/Logic.h"
-#include "tableau/Tableau.h"
+#include "syntax/ModalSystem.h"
 
 #include <optional>
 #include <set>

@@ -1,7 +1,5 @@
 #include "ProofTree.h"
 
-#include "Tableau.h"
-
 #include <algorithm>
 
 namespace logic {

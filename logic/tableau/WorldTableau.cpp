@@ -1,5 +1,7 @@
 #include "WorldTableau.h"
 
+#include "Tableau.h"
+
 #include <algorithm>
 #include <deque>
 #include <map>

@@ -132,20 +132,6 @@ const char *argumentWords(Decision d)
 
 } // namespace
 
-const char *standingWords(Standing s)
-{
-    switch (s) {
-    case Standing::Tautology: return "Tautología";
-    case Standing::Contradiction: return "Contradicción";
-    case Standing::Contingency: return "Contingencia";
-    case Standing::Valid: return "Válida";
-    case Standing::Unsatisfiable: return "Insatisfacible";
-    case Standing::Contingent: return "Contingente";
-    case Standing::None: break;
-    }
-    return "";
-}
-
 void answerProblem(ProblemResult &r, Logic &logic, const std::vector<int> &premises, int conclusion,
     bool argument, const CheckOptions &options, const std::atomic<bool> &cancel)
 {

@@ -3,7 +3,7 @@
 // (tautology, contradiction, contingency; valid, unsatisfiable, contingent), an argument's
 // validity, a derivation's check; each with what justifies it.
 
-#include "Api.h"
+#include "Results.h"
 #include "syntax/Logic.h"
 
 #include <atomic>

@@ -30,16 +30,6 @@ struct Item
 
 } // namespace
 
-const char *decisionWords(Decision d)
-{
-    switch (d) {
-    case Decision::Valid: return "válido";
-    case Decision::Invalid: return "no válido";
-    case Decision::Unknown: break;
-    }
-    return "no determinado";
-}
-
 bool systemLine(std::u32string_view line, ModalSystem &system, std::string &error)
 {
     std::u32string_view s = trim(line);
