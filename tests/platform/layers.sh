@@ -2,7 +2,9 @@
 # Fails when a source file includes one that the layer graph does not allow: the graph of the
 # tree's folders in ARCHITECTURE.md, and inside src/platform the graph of its folders in
 # src/platform/README.md. Every folder that holds C++ must be in the graph; a file may be a node
-# of its own.
+# of its own. The graph itself must run one way, no two sources may share a name (an include by
+# name would be ambiguous), and no file may reach itself through includes, a header and its
+# .cpp counting as one.
 #
 # An include is looked up as the compiler could find it, whatever the include path: beside the
 # including file, else as the tail of the path of any file of the tree. Otherwise <Q…> and
@@ -54,6 +56,34 @@ function allows(n, c, m,    t, i, k, list) {
     return 0
 }
 function has(n, what) { return index(" " targets[n] " ", " " what " ") > 0 }
+function unit(path) { sub(/\.(h|hpp|cpp)$/, "", path); return path }
+function edge(a, b) {
+    if (a == b || index(" " adj[a] " ", " " b " ") > 0) return
+    adj[a] = adj[a] " " b
+    vertex[a] = 1; vertex[b] = 1
+}
+# Depth first from u; a vertex met again while still open closes a circle, which is reported once.
+function visit(u, what,    i, k, list, v, j, path) {
+    color[u] = 1
+    open_[++depth] = u
+    k = split(adj[u], list, " ")
+    for (i = 1; i <= k; ++i) {
+        v = list[i]
+        if (color[v] == 1) {
+            path = v
+            for (j = depth; j > 0 && open_[j] != v; --j) path = open_[j] " -> " path
+            fail(what " circle: " v " -> " path)
+        } else if (color[v] == 0) visit(v, what)
+    }
+    color[u] = 2
+    --depth
+}
+function circles(what,    u) {
+    for (u in color) delete color[u]
+    for (u in vertex) color[u] = 0
+    depth = 0
+    for (u in vertex) if (color[u] == 0) visit(u, what)
+}
 function fail(message) { print message; status = 1 }
 
 $1 == "graph" {
@@ -63,7 +93,13 @@ $1 == "graph" {
     targets[kv[1]] = kv[2]
     next
 }
-$1 == "file" { files[++nfiles] = $2; isfile[$2] = 1; next }
+$1 == "file" {
+    files[++nfiles] = $2; isfile[$2] = 1
+    base = $2; sub(/.*\//, "", base)
+    if ((base in named) && named[base] != $2) fail($2 " and " named[base] " share a name")
+    named[base] = $2
+    next
+}
 $1 == "include" {
     sub(/^include /, "")
     colon = index($0, ":")
@@ -94,6 +130,7 @@ $1 == "include" {
         next
     }
     k = split(found, candidates, " ")
+    for (i = 1; i <= k; ++i) includes[unit(f) SUBSEP unit(candidates[i])] = 1
     # A name that a file of the includer'"'"'s own folder bears is taken to be that file.
     for (i = 1; i <= k; ++i)
         if (owner(candidates[i]) == n) next
@@ -105,6 +142,20 @@ $1 == "include" {
     next
 }
 END {
+    for (pair in includes) {
+        split(pair, ends, SUBSEP)
+        edge(ends[1], ends[2])
+    }
+    circles("include")
+    for (u in vertex) delete vertex[u]
+    for (u in adj) delete adj[u]
+    for (n in nodes) {
+        k = split(targets[n], list, " ")
+        for (i = 1; i <= k; ++i)
+            if (list[i] != "Qt" && list[i] != "*" && owner(list[i]) != "" && owner(list[i]) != n)
+                edge(n, owner(list[i]))
+    }
+    circles("graph")
     for (n in nodes)
         if (system("test -e \"" n "\"") != 0) fail("the graph names " n ", which is not in the tree")
     for (i = 1; i <= nfiles; ++i)

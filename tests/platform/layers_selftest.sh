@@ -29,11 +29,11 @@ expect() {
     mv "$work/saved" "$work/$1"
 }
 
-expect logic/syntax/Formula.h '#include <QString>' 'logic/syntax/Formula.h includes QString: logic may not use'
-expect logic/syntax/Formula.h '#include "QtCore/qglobal.h"' 'logic may not use Qt'
-expect logic/syntax/Formula.h '#include "Unit1.h"' 'includes src/Unit1.h: the graph has no logic -> src'
-expect logic/syntax/Parser.cpp '#include "../src/check/CheckWindow.h"' 'no logic -> src/check'
-expect logic/syntax/Parser.cpp '#include "Verdicts.h"' 'no logic -> interpreter'
+expect logic/syntax/Formula.h '#include <QString>' 'logic/syntax/Formula.h includes QString: logic/syntax may not use'
+expect logic/syntax/Formula.h '#include "QtCore/qglobal.h"' 'logic/syntax may not use Qt'
+expect logic/syntax/Formula.h '#include "Unit1.h"' 'includes src/Unit1.h: the graph has no logic/syntax -> src'
+expect logic/syntax/Parser.cpp '#include "../src/check/CheckWindow.h"' 'no logic/syntax -> src/check'
+expect logic/syntax/Parser.cpp '#include "Verdicts.h"' 'no logic/syntax -> interpreter'
 expect interpreter/src/Program.cpp '#include <QFile>' 'interpreter may not use Qt'
 expect interpreter/src/Program.cpp '#include "platform/app/Application.h"' \
     'no interpreter -> src/platform'
@@ -44,6 +44,29 @@ expect src/platform/rtf/RtfReader.cpp '#include "platform/dialogs/Dialogs.h"' \
     'src/platform/rtf includes dialogs'
 expect tools/zvkconv.cpp '#include "platform/richedit/RichEdit.h"' 'no tools -> src/platform'
 expect tools/zvkconv.cpp '#include <worksheet/Api.h>' 'no tools -> logic'
+
+# Inside the engine: its folders one way, no circle of includes, no two files of one name.
+expect logic/syntax/Parser.cpp '#include "tableau/Tableau.h"' 'the graph has no logic/syntax -> logic/tableau'
+expect logic/models/Models.cpp '#include "tableau/WorldTableau.h"' 'no logic/models -> logic/tableau'
+expect logic/deduction/Checker.cpp '#include "worksheet/Api.h"' 'no logic/deduction -> logic/worksheet'
+expect logic/propositional/Sat.cpp '#include "Engine.h"' 'no logic/propositional -> logic'
+expect logic/syntax/Logic.h '#include "LargeStack.h"' 'no logic/syntax -> logic/LargeStack.h'
+expect logic/worksheet/Api.h '#include "worker/Protocol.h"' 'no logic/worksheet -> logic/worker'
+expect logic/tableau/ProofTree.h '#include "WorldTableau.h"' 'include circle: logic/tableau/'
+expect logic/worksheet/Results.h '#include "Answers.h"' 'include circle: logic/worksheet/'
+cp "$work/ARCHITECTURE.md" "$work/saved"
+sed -i 's|^logic/syntax:$|logic/syntax: logic/tableau|' "$work/ARCHITECTURE.md"
+sh "$here/layers.sh" "$work" | grep -qF 'graph circle:' || {
+    echo "FAIL: a circle in the graph passed"
+    status=1
+}
+mv "$work/saved" "$work/ARCHITECTURE.md"
+echo '#pragma once' >"$work/logic/models/Parser.h"
+sh "$here/layers.sh" "$work" | grep -qF 'share a name' || {
+    echo "FAIL: two files of one name passed"
+    status=1
+}
+rm "$work/logic/models/Parser.h"
 
 mkdir "$work/worker" && echo 'int main() {}' >"$work/worker/main.cpp"
 sh "$here/layers.sh" "$work" | grep -qF 'worker/main.cpp: its folder is not in the graph' || {
