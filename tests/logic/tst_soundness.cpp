@@ -232,4 +232,302 @@ TEST(eachSystemBringsInWhatItsFramesAllow)
     checkCases(s5, ModalSystem::S5);
 }
 
+namespace {
+
+std::vector<std::u32string> decoded(const std::vector<std::string> &utf8)
+{
+    std::vector<std::u32string> out;
+    for (const std::string &l : utf8)
+        out.push_back(decode(l, Encoding::Utf8));
+    return out;
+}
+
+std::string leading(const std::string &line)
+{
+    return line.substr(0, line.find_first_not_of(" \t"));
+}
+
+std::string listed(const std::vector<std::string> &text)
+{
+    std::string all;
+    for (const std::string &t : text)
+        all += "\n      " + t;
+    return all;
+}
+
+std::string written(Logic &logic, const std::string &indent, int k, int formula, Rule rule,
+    const std::vector<Citation> &citations)
+{
+    std::string line = indent + std::to_string(k) + ". "
+        + (formula < 0 ? std::string("□") : logic.text(formula)) + " :" + ruleName(rule);
+    for (std::size_t i = 0; i < citations.size(); ++i)
+        line += (i ? ", " : " ") + std::to_string(citations[i].first)
+            + (citations[i].range ? "-" + std::to_string(citations[i].last) : "");
+    return line;
+}
+
+// A new line, an earlier one carried here whole, boxed or without its modal operator by a rule
+// that carries one line: what a student does who forgets where a subderivation's wall is. The
+// lines after it are renumbered. Sound derivations hold no unused line, so only an insertion
+// leaves the rest of a derivation as good as before.
+std::vector<std::string> inserted(
+    Logic &logic, const std::vector<std::string> &text, const Derivation &d, std::mt19937 &rng)
+{
+    // Before line j, in its subderivation; after it when it opens one.
+    const int j = 2 + static_cast<int>(rng() % static_cast<unsigned>(d.count() - 1));
+    const bool after = d.line(j).opens >= 0;
+    const int at = after ? j + 1 : j; // the new line's number
+    const int i = 1 + static_cast<int>(rng() % static_cast<unsigned>(at - 1));
+    int formula = d.line(i).formula;
+    if (formula >= 0) {
+        const int options[] = {formula, logic.modal(Fk::Box, formula),
+            isModalOp(logic.node(formula).kind) ? logic.node(formula).a : formula};
+        formula = options[rng() % 3];
+    }
+    static constexpr Rule kCarriers[]
+        = {Rule::Reiteration, Rule::BoxElim, Rule::RuleT, Rule::Rule4, Rule::Rule5};
+    const Rule rule = kCarriers[rng() % std::size(kCarriers)];
+    const auto renumbered = [&](int n) { return n >= at ? n + 1 : n; };
+    std::vector<std::string> out;
+    for (const DerivationLine &l : d.lines) {
+        const std::string &was = text[static_cast<std::size_t>(l.textLine)];
+        if (l.separator) {
+            out.push_back(was);
+            continue;
+        }
+        const std::string indent = leading(was);
+        if (l.number == j && !after)
+            out.push_back(written(logic, indent, at, formula, rule, {Citation{i, i, false}}));
+        std::vector<Citation> citations = l.citations;
+        for (Citation &c : citations) {
+            c.first = renumbered(c.first);
+            c.last = renumbered(c.last);
+        }
+        out.push_back(written(logic, indent, renumbered(l.number), l.formula, l.rule, citations));
+        if (l.number == j && after)
+            out.push_back(written(logic, indent, at, formula, rule, {Citation{i, i, false}}));
+    }
+    return out;
+}
+
+// One random change of one line: its formula (a modal operator dropped, swapped or added among
+// the options), its rule, one of its citations or its indentation, which moves it into or out of
+// a subderivation; or a line inserted.
+std::vector<std::string> mutate(
+    Logic &logic, const std::vector<std::string> &text, const Derivation &d, std::mt19937 &rng)
+{
+    int kind = static_cast<int>(rng() % 6);
+    if (kind >= 4 && d.count() > 1)
+        return inserted(logic, text, d, rng);
+    const int k = 1 + static_cast<int>(rng() % static_cast<unsigned>(d.count()));
+    const DerivationLine &l = d.line(k);
+    int formula = l.formula;
+    Rule rule = l.rule;
+    std::vector<Citation> citations = l.citations;
+    std::string indent = leading(text[static_cast<std::size_t>(l.textLine)]);
+    if (kind >= 4 || (kind == 2 && citations.empty()))
+        kind = 1;
+    if (kind == 0) {
+        std::vector<int> options;
+        if (formula >= 0) {
+            const FormulaNode n = logic.node(formula);
+            options = {logic.negation(formula), logic.modal(Fk::Box, formula),
+                logic.modal(Fk::Diamond, formula)};
+            if (isBinary(n.kind)) {
+                options.push_back(logic.binary(n.kind, n.b, n.a));
+                options.push_back(n.a);
+                options.push_back(logic.binary(n.kind == Fk::And ? Fk::Or : Fk::And, n.a, n.b));
+            }
+            if (n.kind == Fk::Not || isModalOp(n.kind))
+                options.push_back(n.a);
+            if (isModalOp(n.kind))
+                options.push_back(logic.modal(n.kind == Fk::Box ? Fk::Diamond : Fk::Box, n.a));
+        }
+        const int other
+            = d.line(1 + static_cast<int>(rng() % static_cast<unsigned>(d.count()))).formula;
+        if (other >= 0 && other != formula)
+            options.push_back(other);
+        if (!options.empty())
+            formula = options[rng() % options.size()];
+    } else if (kind == 1) {
+        do
+            rule = static_cast<Rule>(1 + rng() % static_cast<unsigned>(Rule::Rule5));
+        while (rule == l.rule);
+    } else if (kind == 2) {
+        Citation &c = citations[rng() % citations.size()];
+        if (c.range && d.subproofs.size() > 1 && rng() % 2) {
+            const Subderivation &other = d.subproofs[rng() % d.subproofs.size()];
+            c.first = other.first;
+            c.last = other.last;
+        } else {
+            int &end = (c.range && rng() % 2) ? c.last : c.first;
+            const int was = end;
+            do
+                end = 1 + static_cast<int>(rng() % static_cast<unsigned>(d.count()));
+            while (end == was);
+        }
+    } else if (indent.size() >= 4 && rng() % 2) {
+        indent.resize(indent.size() - 4);
+    } else {
+        indent += "    ";
+    }
+    std::vector<std::string> out = text;
+    out[static_cast<std::size_t>(l.textLine)] = written(logic, indent, k, formula, rule, citations);
+    return out;
+}
+
+// What line @p k asserts outside every subderivation: its formula under the assumptions (as
+// antecedents) and the strict openings (as □) around it, innermost first. A sound derivation's
+// lines all follow from its premises so read, in its system; a strict opening asserts nothing
+// (-1).
+int asserted(Logic &logic, const Derivation &d, int k)
+{
+    int f = d.line(k).formula;
+    if (f < 0)
+        return -1;
+    for (int s = d.line(k).subproof; s >= 0; s = d.subproofs[static_cast<std::size_t>(s)].parent) {
+        const Subderivation &sub = d.subproofs[static_cast<std::size_t>(s)];
+        if (sub.strict) {
+            f = logic.modal(Fk::Box, f);
+        } else {
+            const int assumption = d.line(sub.first).formula;
+            if (assumption < 0)
+                return -1;
+            f = logic.binary(Fk::Implies, assumption, f);
+        }
+    }
+    return f;
+}
+
+// Why the engine does not find derivation @p d sound in @p system: its premises must entail its
+// last line and what each line asserts. Empty when it does.
+std::string unsoundness(Logic &logic, const Derivation &d, ModalSystem system)
+{
+    std::vector<int> premises;
+    for (int k = 1; k <= d.count(); ++k)
+        if (d.line(k).rule == Rule::Premise && d.line(k).formula >= 0)
+            premises.push_back(d.line(k).formula);
+    const DerivationLine &last = d.line(d.count());
+    if (last.subproof >= 0 || last.formula < 0)
+        return "does not end at the outermost level";
+    if (judge(logic, premises, last.formula, true, system, seconds(10)).decision != Decision::Valid)
+        return "its premises do not entail " + logic.text(last.formula);
+    for (int k = 1; k < d.count(); ++k) {
+        const int f = asserted(logic, d, k);
+        if (f >= 0
+            && judge(logic, premises, f, true, system, seconds(10)).decision != Decision::Valid)
+            return "line " + std::to_string(k) + ": its premises do not entail " + logic.text(f);
+    }
+    return {};
+}
+
+struct Tally
+{
+    int derivations = 0, mutants = 0, rejected = 0, accepted = 0;
+};
+
+// Checks the derivation found for the argument, then @p count mutants of it: whatever the
+// checker accepts, under the argument or as a derivation standing alone, must be sound.
+void checkWithMutants(Logic &logic, const std::string &argument, const LineParse &p,
+    const FoundDerivation &found, ModalSystem system, std::mt19937 &rng, int count, Tally &tally)
+{
+    const std::vector<std::string> text = found.text();
+    const std::vector<std::u32string> lines = decoded(text);
+    const Derivation d = readDerivation(logic, lines, 0);
+    ArgumentGoal goal{p.premises, p.conclusion};
+    const DerivationCheck c = checkDerivation(logic, d, &goal, system);
+    ++tally.derivations;
+    if (!c.provesArgument() || d.endLine != static_cast<int>(text.size())) {
+        CHECK_EQ(argument + ": "
+                + (c.faults.empty() ? std::string("unread lines") : faultMessage(c.faults[0]))
+                + listed(text),
+            std::string("correcta"));
+        return;
+    }
+    if (const std::string why = unsoundness(logic, d, system); !why.empty()) {
+        CHECK_EQ(argument + ": " + why + listed(text), std::string("a sound derivation"));
+        return;
+    }
+    for (int i = 0; i < count; ++i) {
+        const std::vector<std::string> mutant = mutate(logic, text, d, rng);
+        const std::vector<std::u32string> mutantLines = decoded(mutant);
+        const Derivation m = readDerivation(logic, mutantLines, 0);
+        ++tally.mutants;
+        if (m.empty() || m.endLine != static_cast<int>(mutant.size())) {
+            ++tally.rejected;
+            continue;
+        }
+        const DerivationCheck alone = checkDerivation(logic, m, nullptr, system);
+        if (!alone.correct() || !alone.finished) {
+            ++tally.rejected;
+            continue;
+        }
+        ++tally.accepted;
+        if (const std::string why = unsoundness(logic, m, system); !why.empty())
+            CHECK_EQ(std::string(systemName(system)) + ": accepted an unsound mutant (" + why
+                    + "):" + listed(mutant),
+                std::string("rejection"));
+    }
+}
+
+struct ModalArguments
+{
+    ModalSystem system;
+    std::vector<const char *> arguments;
+};
+
+// Textbook arguments, valid in their systems and most of them in no weaker one.
+const std::vector<ModalArguments> kModalArguments = {
+    {ModalSystem::K,
+        {"□(p → q) ⊢ □p → □q", "□(p ∧ q) ⊢ □p ∧ □q", "□p ∧ □q ⊢ □(p ∧ q)", "□p ∨ □q ⊢ □(p ∨ q)",
+            "◇(p ∨ q) ⊢ ◇p ∨ ◇q", "◇p ∨ ◇q ⊢ ◇(p ∨ q)", "◇(p ∧ q) ⊢ ◇p ∧ ◇q", "¬◇p ⊢ □¬p",
+            "□¬p ⊢ ¬◇p", "⊢ □(p → q) → (◇p → ◇q)", "□(p → q), ◇p ⊢ ◇q", "□p, ◇q ⊢ ◇(p ∧ q)",
+            "◇¬p ⊢ ¬□p", "⊢ □⊤", "□(p ↔ q) ⊢ □p ↔ □q", "□(p → q), □(q → r) ⊢ □(p → r)",
+            "□□(p ∧ q) ⊢ □□p", "□p ⊢ □(q → p)", "□(p ∨ q), □¬p ⊢ □q"}},
+    {ModalSystem::T,
+        {"□p ⊢ p", "p ⊢ ◇p", "□p ⊢ ◇p", "⊢ □p → p", "□(p → q), □p ⊢ q", "□(p ∧ q) ⊢ p", "□□p ⊢ □p",
+            "□□p ⊢ p", "⊢ p → ◇p", "¬◇p ⊢ ¬p", "□¬p ⊢ ¬p", "□(p → q), ¬q ⊢ ¬p", "□p, □(p → q) ⊢ ◇q",
+            "p ⊢ ◇◇p", "□(p ∨ q), ¬p ⊢ q", "□p ∧ □q ⊢ p ∧ q", "¬p ⊢ ¬□p"}},
+    {ModalSystem::S4,
+        {"□p ⊢ □□p", "◇◇p ⊢ ◇p", "□p ⊢ □□□p", "⊢ □p → □□p", "□(p → q), □p ⊢ □□q", "□p ⊢ □(q → □p)",
+            "□p ∧ □q ⊢ □□(p ∧ q)", "□p ⊢ p", "◇◇◇p ⊢ ◇p", "□p ⊢ □◇p", "□□p ⊢ □p", "¬◇p ⊢ □□¬p",
+            "□p, □q ⊢ □(□p ∧ □q)", "□(p → q) ⊢ □(□p → □q)", "□p ∨ □q ⊢ □(□p ∨ □q)", "◇□◇p ⊢ ◇p"}},
+    {ModalSystem::S5,
+        {"◇p ⊢ □◇p", "◇□p ⊢ □p", "□p ⊢ □□p", "¬□p ⊢ □¬□p", "◇p, □(p → □q) ⊢ □q", "□◇□p ⊢ □p",
+            "□p ⊢ p", "◇◇p ⊢ ◇p", "◇p ∧ ◇q ⊢ □(◇p ∧ ◇q)", "⊢ ◇p → □◇p", "□◇p ⊢ ◇p", "◇□p ⊢ □□p",
+            "¬□p ⊢ □◇¬p", "◇p, □(p → q) ⊢ □◇q", "□(p ∨ □q) ⊢ □p ∨ □q", "◇□p ⊢ □◇□p"}},
+};
+
+} // namespace
+
+TEST(modalDerivationsOfTheProverAreAcceptedAndNoUnsoundMutantIs)
+{
+    std::mt19937 rng(2029);
+    ProverOptions raw;
+    raw.verify = false; // the checker must see what the search itself writes
+    for (const ModalArguments &set : kModalArguments) {
+        Tally tally;
+        int proved = 0;
+        for (const char *argument : set.arguments) {
+            Logic logic;
+            const LineParse p = parseLine(logic, decode(argument, Encoding::Utf8), Encoding::Utf8);
+            const FoundDerivation found
+                = proveArgument(logic, p.premises, p.conclusion, set.system, seconds(2), raw);
+            if (!found.found) {
+                CHECK_EQ(std::string(systemName(set.system)) + ": no derivation for " + argument,
+                    std::string("a derivation"));
+                continue;
+            }
+            ++proved;
+            checkWithMutants(logic, argument, p, found, set.system, rng, 200, tally);
+        }
+        std::printf("  %s: %d of %d proved; %d mutants: %d rejected, %d accepted and sound\n",
+            systemName(set.system), proved, static_cast<int>(set.arguments.size()), tally.mutants,
+            tally.rejected, tally.accepted);
+        CHECK(set.arguments.size() >= 15);
+        // A mutation rarely yields another derivation, even with no argument to prove.
+        CHECK(tally.rejected * 100 >= tally.mutants * 80);
+    }
+}
+
 TEST_MAIN()
