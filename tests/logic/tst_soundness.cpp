@@ -11,8 +11,8 @@
 #include "syntax/Parser.h"
 #include "syntax/Text.h"
 
+#include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -70,8 +70,6 @@ void checkCases(const std::vector<Case> &cases, ModalSystem system)
         const std::string v = verdict(c.text, system);
         const std::string want = c.expected;
         const bool ok = want == "correcta" ? v == want : v.rfind(want + ":", 0) == 0;
-        if (std::getenv("ZV_SHOW"))
-            std::printf("%s\n", v.c_str());
         if (!ok)
             CHECK_EQ(v + "\n    in " + systemName(system) + ":\n" + c.text, want);
     }
@@ -528,6 +526,205 @@ TEST(modalDerivationsOfTheProverAreAcceptedAndNoUnsoundMutantIs)
         // A mutation rarely yields another derivation, even with no argument to prove.
         CHECK(tally.rejected * 100 >= tally.mutants * 80);
     }
+}
+
+namespace {
+
+struct Spelling
+{
+    const char *text;
+    Rule rule;
+    const char *enumerator;
+};
+
+#define SPELLING(text, rule)                                                                       \
+    {                                                                                              \
+        text, Rule::rule, #rule                                                                    \
+    }
+
+// The reader's table of spellings, as it is written there: symbols as the reader leaves them,
+// letters in upper case.
+const std::vector<Spelling> kSpellings = {SPELLING("PR", Premise), SPELLING("PREMISA", Premise),
+    SPELLING("PREMISE", Premise), SPELLING("P", Premise), SPELLING("AS", Assumption),
+    SPELLING("SUPUESTO", Assumption), SPELLING("HIPOTESIS", Assumption),
+    SPELLING("HIP", Assumption), SPELLING("R", Reiteration), SPELLING("REIT", Reiteration),
+    SPELLING("∧I", AndIntro), SPELLING("I∧", AndIntro), SPELLING("∧E", AndElim),
+    SPELLING("E∧", AndElim), SPELLING("∨I", OrIntro), SPELLING("I∨", OrIntro),
+    SPELLING("∨E", OrElim), SPELLING("E∨", OrElim), SPELLING("→I", ImpliesIntro),
+    SPELLING("I→", ImpliesIntro), SPELLING("TD", ImpliesIntro), SPELLING("→E", ImpliesElim),
+    SPELLING("E→", ImpliesElim), SPELLING("MP", ImpliesElim), SPELLING("↔I", IffIntro),
+    SPELLING("I↔", IffIntro), SPELLING("NI", IffIntro), SPELLING("IN", IffIntro),
+    SPELLING("↔E", IffElim), SPELLING("E↔", IffElim), SPELLING("NE", IffElim),
+    SPELLING("EN", IffElim), SPELLING("¬I", NotIntro), SPELLING("I¬", NotIntro),
+    SPELLING("¬E", NotElim), SPELLING("E¬", NotElim), SPELLING("⊤I", TopIntro),
+    SPELLING("TI", TopIntro), SPELLING("X", Explosion), SPELLING("⊥E", Explosion),
+    SPELLING("E⊥", Explosion), SPELLING("EFQ", Explosion), SPELLING("IP", IndirectProof),
+    SPELLING("RAA", IndirectProof), SPELLING("DS", DisjunctiveSyllogism),
+    SPELLING("SD", DisjunctiveSyllogism), SPELLING("MT", ModusTollens),
+    SPELLING("DNE", DoubleNegation), SPELLING("DN", DoubleNegation),
+    SPELLING("LEM", ExcludedMiddle), SPELLING("TND", ExcludedMiddle), SPELLING("DEM", DeMorgan),
+    SPELLING("DM", DeMorgan), SPELLING("∀I", ForallIntro), SPELLING("AI", ForallIntro),
+    SPELLING("I∀", ForallIntro), SPELLING("∀E", ForallElim), SPELLING("AE", ForallElim),
+    SPELLING("E∀", ForallElim), SPELLING("∃I", ExistsIntro), SPELLING("EI", ExistsIntro),
+    SPELLING("I∃", ExistsIntro), SPELLING("∃E", ExistsElim), SPELLING("EE", ExistsElim),
+    SPELLING("E∃", ExistsElim), SPELLING("=I", IdentityIntro), SPELLING("=E", IdentityElim),
+    SPELLING("CQ", QuantifierConversion), SPELLING("□I", BoxIntro), SPELLING("□E", BoxElim),
+    SPELLING("DEF◇", DiamondDefinition), SPELLING("MC", ModalConversion), SPELLING("I□", BoxIntro),
+    SPELLING("E□", BoxElim), SPELLING("RT", RuleT), SPELLING("R4", Rule4), SPELLING("R5", Rule5)};
+
+#undef SPELLING
+
+// A short correct use of each rule, "{R}" standing for its spelling, in the system it needs.
+struct Use
+{
+    Rule rule;
+    int line; // the line that uses it
+    const char *text;
+    ModalSystem system = ModalSystem::K;
+};
+
+const std::vector<Use> kUses = {
+    {Rule::Premise, 1, "p ⊢ p\n1. p :{R}\n"},
+    {Rule::Assumption, 1, "⊢ p → p\n    1. p :{R}\n2. p → p :→I 1-1\n"},
+    {Rule::Reiteration, 2, "p ⊢ p\n1. p :PR\n2. p :{R} 1\n"},
+    {Rule::AndIntro, 3, "p, q ⊢ p ∧ q\n1. p :PR\n2. q :PR\n3. p ∧ q :{R} 1, 2\n"},
+    {Rule::AndElim, 2, "p ∧ q ⊢ q\n1. p ∧ q :PR\n2. q :{R} 1\n"},
+    {Rule::OrIntro, 2, "p ⊢ q ∨ p\n1. p :PR\n2. q ∨ p :{R} 1\n"},
+    {Rule::OrElim, 6,
+        "p ∨ q ⊢ q ∨ p\n1. p ∨ q :PR\n    2. p :AS\n    3. q ∨ p :∨I 2\n--\n    4. q :AS\n"
+        "    5. q ∨ p :∨I 4\n6. q ∨ p :{R} 1, 2-3, 4-5\n"},
+    {Rule::ImpliesIntro, 2, "⊢ p → p\n    1. p :AS\n2. p → p :{R} 1-1\n"},
+    {Rule::ImpliesElim, 3, "p → q, p ⊢ q\n1. p → q :PR\n2. p :PR\n3. q :{R} 1, 2\n"},
+    {Rule::IffIntro, 4,
+        "⊢ p ↔ p\n    1. p :AS\n    2. p :R 1\n--\n    3. p :AS\n4. p ↔ p :{R} 1-2, 3-3\n"},
+    {Rule::IffElim, 3, "p ↔ q, q ⊢ p\n1. p ↔ q :PR\n2. q :PR\n3. p :{R} 1, 2\n"},
+    {Rule::NotIntro, 5,
+        "p → ¬p ⊢ ¬p\n1. p → ¬p :PR\n    2. p :AS\n    3. ¬p :→E 1, 2\n    4. ⊥ :¬E 2, 3\n"
+        "5. ¬p :{R} 2-4\n"},
+    {Rule::NotElim, 3, "p, ¬p ⊢ ⊥\n1. p :PR\n2. ¬p :PR\n3. ⊥ :{R} 1, 2\n"},
+    {Rule::TopIntro, 1, "⊢ ⊤\n1. ⊤ :{R}\n"},
+    {Rule::Explosion, 2, "⊥ ⊢ q\n1. ⊥ :PR\n2. q :{R} 1\n"},
+    {Rule::IndirectProof, 4,
+        "¬¬p ⊢ p\n1. ¬¬p :PR\n    2. ¬p :AS\n    3. ⊥ :¬E 2, 1\n4. p :{R} 2-3\n"},
+    {Rule::DisjunctiveSyllogism, 3, "p ∨ q, ¬q ⊢ p\n1. p ∨ q :PR\n2. ¬q :PR\n3. p :{R} 1, 2\n"},
+    {Rule::ModusTollens, 3, "p → q, ¬q ⊢ ¬p\n1. p → q :PR\n2. ¬q :PR\n3. ¬p :{R} 1, 2\n"},
+    {Rule::DoubleNegation, 2, "¬¬p ⊢ p\n1. ¬¬p :PR\n2. p :{R} 1\n"},
+    {Rule::ExcludedMiddle, 7,
+        "p → q, ¬p → q ⊢ q\n1. p → q :PR\n2. ¬p → q :PR\n    3. p :AS\n    4. q :→E 1, 3\n--\n"
+        "    5. ¬p :AS\n    6. q :→E 2, 5\n7. q :{R} 3-4, 5-6\n"},
+    {Rule::DeMorgan, 2, "¬(p ∧ q) ⊢ ¬p ∨ ¬q\n1. ¬(p ∧ q) :PR\n2. ¬p ∨ ¬q :{R} 1\n"},
+    {Rule::ForallIntro, 3, "∀xFx ⊢ ∀yFy\n1. ∀xFx :PR\n2. Fb :∀E 1\n3. ∀yFy :{R} 2\n"},
+    {Rule::ForallElim, 2, "∀xFx ⊢ Fa\n1. ∀xFx :PR\n2. Fa :{R} 1\n"},
+    {Rule::ExistsIntro, 2, "Fa ⊢ ∃xFx\n1. Fa :PR\n2. ∃xFx :{R} 1\n"},
+    {Rule::ExistsElim, 5,
+        "∃x(Fx ∧ Gx) ⊢ ∃xFx\n1. ∃x(Fx ∧ Gx) :PR\n    2. Fc ∧ Gc :AS\n    3. Fc :∧E 2\n"
+        "    4. ∃xFx :∃I 3\n5. ∃xFx :{R} 1, 2-4\n"},
+    {Rule::IdentityIntro, 1, "⊢ a = a\n1. a = a :{R}\n"},
+    {Rule::IdentityElim, 3, "a = b, Fa ⊢ Fb\n1. a = b :PR\n2. Fa :PR\n3. Fb :{R} 1, 2\n"},
+    {Rule::QuantifierConversion, 2, "¬∃xFx ⊢ ∀x¬Fx\n1. ¬∃xFx :PR\n2. ∀x¬Fx :{R} 1\n"},
+    {Rule::BoxIntro, 3, "⊢ □⊤\n    1. □ :AS\n    2. ⊤ :⊤I\n3. □⊤ :{R} 1-2\n"},
+    {Rule::BoxElim, 3,
+        "□(p ∧ q) ⊢ □p\n1. □(p ∧ q) :PR\n    2. □ :AS\n    3. p ∧ q :{R} 1\n    4. p :∧E 3\n"
+        "5. □p :□I 2-4\n"},
+    {Rule::DiamondDefinition, 2, "◇p ⊢ ¬□¬p\n1. ◇p :PR\n2. ¬□¬p :{R} 1\n"},
+    {Rule::ModalConversion, 2, "¬◇p ⊢ □¬p\n1. ¬◇p :PR\n2. □¬p :{R} 1\n"},
+    {Rule::RuleT, 2, "□p ⊢ p\n1. □p :PR\n2. p :{R} 1\n", ModalSystem::T},
+    {Rule::Rule4, 3, "□p ⊢ □□p\n1. □p :PR\n    2. □ :AS\n    3. □p :{R} 1\n4. □□p :□I 2-3\n",
+        ModalSystem::S4},
+    {Rule::Rule5, 3, "¬□p ⊢ □¬□p\n1. ¬□p :PR\n    2. □ :AS\n    3. ¬□p :{R} 1\n4. □¬□p :□I 2-3\n",
+        ModalSystem::S5},
+};
+
+std::string replaced(std::string text, const std::string &spelling)
+{
+    const std::size_t at = text.find("{R}");
+    return text.replace(at, 3, spelling);
+}
+
+// ASCII letters in lower case; the symbols as they are.
+std::string lowered(std::string s)
+{
+    for (char &c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+// The rule the reader takes line @p k of @p utf8 to use.
+Rule ruleRead(const std::string &utf8, int k)
+{
+    Logic logic;
+    const std::vector<DerivationInText> found
+        = findDerivations(logic, splitTextLines(utf8), ModalSystem::K);
+    if (found.size() != 1 || found[0].derivation.count() < k)
+        return Rule::Unknown;
+    return found[0].derivation.line(k).rule;
+}
+
+} // namespace
+
+TEST(everySpellingOfTheReadersTableChecksARightUseOfItsRule)
+{
+    // The list above is the reader's own table, entry for entry.
+    std::ifstream in(std::string(ZV_SOURCE_DIR) + "/logic/deduction/Rules.cpp");
+    const std::string source(
+        (std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::regex entry(R"re(\{U"([^"]*)", Rule::(\w+)\})re");
+    std::set<std::pair<std::string, std::string>> table, listed;
+    for (auto it = std::sregex_iterator(source.begin(), source.end(), entry);
+         it != std::sregex_iterator(); ++it)
+        table.insert({(*it)[1].str(), (*it)[2].str()});
+    for (const Spelling &s : kSpellings)
+        listed.insert({s.text, s.enumerator});
+    CHECK_EQ(table.size(), std::size_t{77});
+    CHECK_EQ(listed.size(), kSpellings.size());
+    for (const auto &[text, rule] : table)
+        if (!listed.count({text, rule}))
+            CHECK_EQ("the table's " + text + " for " + rule, std::string("listed here"));
+    for (const auto &[text, rule] : listed)
+        if (!table.count({text, rule}))
+            CHECK_EQ(text + " for " + rule, std::string("in the table"));
+
+    std::set<Rule> used;
+    for (const Spelling &s : kSpellings) {
+        const auto use = std::find_if(
+            kUses.begin(), kUses.end(), [&](const Use &u) { return u.rule == s.rule; });
+        if (use == kUses.end()) {
+            CHECK_EQ(std::string("no use of ") + s.enumerator, std::string("a use"));
+            continue;
+        }
+        used.insert(s.rule);
+        // In either case; "R4" and "R5" cite a line after them, or they would be "R" of it.
+        for (const std::string &spelling : {std::string(s.text), lowered(s.text)}) {
+            const std::string text = replaced(use->text, spelling);
+            if (ruleRead(text, use->line) != s.rule)
+                CHECK_EQ(spelling + " read as " + ruleName(ruleRead(text, use->line)),
+                    spelling + " read as " + ruleName(s.rule));
+            checkCases({{text.c_str(), "correcta"}}, use->system);
+        }
+    }
+    CHECK_EQ(used.size(), kUses.size());
+
+    // Wrong uses under the spellings read least, each faulted at its line.
+    const std::vector<std::pair<Case, ModalSystem>> wrong = {
+        {{"p ⊢ q\n1. p :PREMISE\n2. q :PREMISE\n", "línea 2"}, ModalSystem::K},
+        {{"p ↔ q, r ⊢ p\n1. p ↔ q :PR\n2. r :PR\n3. p :NE 1, 2\n", "línea 3"}, ModalSystem::K},
+        {{"p ↔ q, q ⊢ q\n1. p ↔ q :PR\n2. q :PR\n3. q :en 1, 2\n", "línea 3"}, ModalSystem::K},
+        {{"p ⊢ p ↔ q\n1. p :PR\n    2. p :AS\n    3. p :R 2\n--\n    4. q :AS\n    5. p :R 1\n"
+          "6. p ↔ q :NI 2-3, 4-5\n",
+             "línea 6"},
+            ModalSystem::K},
+        {{"⊢ ⊤ ∧ ⊤\n1. ⊤ ∧ ⊤ :TI\n", "línea 1"}, ModalSystem::K},
+        {{"p ⊢ q\n1. p :PR\n2. q :E⊥ 1\n", "línea 2"}, ModalSystem::K},
+        {{"p ⊢ □p\n1. p :PR\n    2. q :AS\n    3. p :R 1\n4. □p :I□ 2-3\n", "línea 4"},
+            ModalSystem::K},
+        {{"□p ⊢ p\n1. □p :PR\n2. p :E□ 1\n", "línea 2"}, ModalSystem::K},
+        {{"□p ⊢ p\n1. □p :PR\n2. p :rt 1\n", "línea 2"}, ModalSystem::D},
+        {{"□p ⊢ □□p\n1. □p :PR\n    2. □ :AS\n    3. □p :r4 1\n4. □□p :□I 2-3\n", "línea 3"},
+            ModalSystem::B},
+    };
+    for (const auto &[c, system] : wrong)
+        checkCases({c}, system);
 }
 
 TEST_MAIN()
