@@ -1,6 +1,6 @@
 // What the checker must never accept: formulas carried into strict subderivations by anything
-// but the rules of the system in force, mutants of the prover's modal derivations that the engine
-// cannot show sound, and rules read under a spelling that no test has tried.
+// but the rules of the system in force, and mutants of the prover's modal derivations that the
+// engine cannot show sound; and every spelling of the reader's table, each read in a right use.
 
 #include "Engine.h"
 #include "Harness.h"
