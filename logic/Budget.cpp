@@ -1,8 +1,17 @@
 #include "Budget.h"
 
+#include "syntax/Logic.h"
+
+#include <algorithm>
 #include <time.h>
 
 namespace logic {
+namespace {
+
+// How often a budget that watches a store reads its size and the processor clock.
+constexpr std::chrono::milliseconds kStoreRead{2};
+
+} // namespace
 
 CpuClock::time_point CpuClock::now() noexcept
 {
@@ -34,10 +43,15 @@ bool Budget::timeUp() const
     if (wall < m_nextRead)
         return false;
     const auto cpu = CpuClock::now();
-    if (cpu >= m_deadline)
+    CpuClock::duration left = m_deadline - cpu;
+    if (m_store) {
+        // The store grows while the clock is not read: read it again soon.
+        left -= m_perEntry * static_cast<CpuClock::rep>(m_store->size());
+        left = std::min<CpuClock::duration>(left, kStoreRead);
+    }
+    if (left <= CpuClock::duration::zero())
         return m_timeUp = true;
-    m_nextRead
-        = wall + std::chrono::duration_cast<std::chrono::steady_clock::duration>(m_deadline - cpu);
+    m_nextRead = wall + std::chrono::duration_cast<std::chrono::steady_clock::duration>(left);
     return false;
 }
 

@@ -5,6 +5,8 @@
 
 namespace logic {
 
+class Logic;
+
 /// Processor time of the calling thread: what a search has really had, however busy the machine.
 struct CpuClock
 {
@@ -23,6 +25,10 @@ const char *stopWords(Stop stop);
 
 /// Processor time per problem: beyond it the answer is "no determinado", never a guess.
 inline constexpr std::chrono::seconds kProblemSeconds{10};
+
+/// What freeing one formula or term of a store costs (0.9 µs measured on a busy machine): a
+/// search that fills a store stops early enough to free it before its limit (Budget::leaving).
+inline constexpr std::chrono::nanoseconds kStoreEntryFreeing{1000};
 
 /**
  * When a search must give up: a deadline in the processor time of the thread that made the
@@ -46,7 +52,19 @@ public:
     /// This budget, ending at @p deadline if that comes first.
     Budget until(CpuClock::time_point deadline) const
     {
-        return Budget(deadline < m_deadline ? deadline : m_deadline, m_cancel);
+        Budget b(deadline < m_deadline ? deadline : m_deadline, m_cancel);
+        b.m_store = m_store;
+        b.m_perEntry = m_perEntry;
+        return b;
+    }
+    /// This budget, ending early enough that @p store, which the search fills, can still be
+    /// freed before the deadline, at @p perEntry of processor time for each formula and term.
+    Budget leaving(const Logic &store, CpuClock::duration perEntry) const
+    {
+        Budget b = until(m_deadline);
+        b.m_store = &store;
+        b.m_perEntry = perEntry;
+        return b;
     }
 
     bool expired() const { return cancelled() || timeUp(); }
@@ -60,6 +78,8 @@ public:
 private:
     CpuClock::time_point m_deadline = CpuClock::time_point::max();
     const std::atomic<bool> *m_cancel = nullptr;
+    const Logic *m_store = nullptr;
+    CpuClock::duration m_perEntry{};
     // A thread's processor time cannot run faster than the wall clock: until m_nextRead, the
     // deadline cannot have come.
     mutable std::chrono::steady_clock::time_point m_nextRead{};

@@ -21,19 +21,14 @@ namespace {
 // The tableau's first rounds are cheap; later ones get exponentially more steps, so that the
 // countermodel search keeps its turns.
 constexpr std::int64_t kTreeSteps = 400'000;
-// Once the solver has decided a propositional problem, its tree only explains: it gets this much
-// processor time, then the answer goes without it.
-constexpr auto kExplainingTree = std::chrono::milliseconds(150);
 constexpr int kFirstRoundMilliseconds = 20;
-// Once saturation has a proof, the tableau may still close within this much more processor
-// time: a tree, where there is one, is the explanation a student knows. Unoptimised and
-// sanitised builds (where the tests also run) do in it a tenth of the work, and get ten times.
+// Unoptimised and sanitised builds (where the tests also run) do a tenth of the work in the
+// tree's time after a proof, and get ten times as much.
 #if defined(NDEBUG) && !defined(__SANITIZE_ADDRESS__)
 constexpr int kSlowBuild = 1;
 #else
 constexpr int kSlowBuild = 10;
 #endif
-constexpr auto kTreeGrace = std::chrono::milliseconds(100 * kSlowBuild);
 
 std::string plural(int n, const char *one, const char *many)
 {
@@ -67,7 +62,8 @@ const char *checkedNote(const Problem &p)
                       : "comprobado: en él la fórmula es falsa";
 }
 
-Judgement valid(const Problem &p, TableauResult t)
+// @p store holds the tree's formulas: the problem's own, or a round's copy of it.
+Judgement valid(const Problem &p, const Logic &store, TableauResult t)
 {
     Judgement j;
     j.decision = Decision::Valid;
@@ -76,10 +72,10 @@ Judgement valid(const Problem &p, TableauResult t)
         = std::string(p.satisfiability ? "Árbol cerrado de la fórmula (" : "Árbol cerrado (")
         + (p.modal ? "sistema " : "") + (p.modal ? systemName(p.system) : "")
         + (p.modal ? "; " : "") + "cada rama acaba en × con las dos líneas que se contradicen):\n"
-        + treeText(p.logic, t.tree);
+        + treeText(store, t.tree);
     j.reason
         = "árbol cerrado de " + plural(static_cast<int>(t.tree.nodes.size()), "línea", "líneas");
-    j.tree = showTree(p.logic, t.tree);
+    j.tree = showTree(store, t.tree);
     return j;
 }
 
@@ -121,7 +117,7 @@ Judgement proved(const Problem &p, const ClauseProof &proof)
 
 // ---- propositional problems: the solver decides, the tableau explains ----------------------
 
-Judgement propositional(Problem &p, const Budget &budget)
+Judgement propositional(Problem &p, const Budget &budget, Explain explain)
 {
     Arena arena;
     std::vector<int> premises;
@@ -173,26 +169,31 @@ Judgement propositional(Problem &p, const Budget &budget)
         return j;
     }
     // The solver has decided; the tree only explains, and only while it fits the window.
+    j.decision = Decision::Valid;
+    j.reason = "sin valoración que lo refute";
+    j.explanation = "Ninguna valoración "
+        + std::string(p.argument ? "hace verdaderas las premisas y falsa la conclusión"
+                                 : "hace falsa la fórmula")
+        + " (lo ha comprobado el resolvedor SAT)";
+    if (explain == Explain::VerdictOnly) {
+        j.explanation += ".\n";
+        return j;
+    }
     TableauOptions options;
     options.conclusionIsFormula = !p.argument;
     options.stepLimit = kTreeSteps;
     options.branchLimit = kMaxTreeBranches;
     const TableauResult t = runTableau(p.logic, p.premises, p.conclusion, options,
-        budget.until(CpuClock::now() + kExplainingTree));
+        budget.until(CpuClock::now() + kTreeAfterSolver));
     if (t.kind == TableauResult::Kind::Closed)
-        return valid(p, t);
-    j.decision = Decision::Valid;
-    j.explanation = "Ninguna valoración "
-        + std::string(p.argument ? "hace verdaderas las premisas y falsa la conclusión"
-                                 : "hace falsa la fórmula")
-        + " (lo ha comprobado el resolvedor SAT); árbol omitido: "
+        return valid(p, p.logic, t);
+    j.explanation += "; árbol omitido: "
         + (t.closedBranches > kMaxTreeBranches
                 ? "más de " + std::to_string(kMaxTreeBranches)
                     + " ramas, que no caben en la ventana"
-                : "no se completó en " + std::to_string(kExplainingTree.count()) + " ms, con "
+                : "no se completó en " + std::to_string(kTreeAfterSolver.count()) + " ms, con "
                     + plural(t.closedBranches, "rama cerrada", "ramas cerradas"))
         + ".\n";
-    j.reason = "sin valoración que lo refute";
     return j;
 }
 
@@ -209,7 +210,7 @@ bool holdsAll(Problem &p, const std::vector<int> &formulas, const Structure &s)
     return true;
 }
 
-std::optional<Structure> branchModel(Problem &p, const OpenBranch &open)
+std::optional<Structure> branchModel(Problem &p, const Logic &store, const OpenBranch &open)
 {
     Structure s;
     const int m = open.worlds;
@@ -246,10 +247,10 @@ std::optional<Structure> branchModel(Problem &p, const OpenBranch &open)
                 r(u, u) = 1, changed = true;
     }
     std::vector<int> formulas = p.refutation();
-    for (int i = 0; i < p.logic.predicateCount(); ++i)
+    for (int i = 0; i < store.predicateCount(); ++i)
         s.predicates[i].assign(static_cast<std::size_t>(m), 0);
     for (const auto &[w, f] : open.literals) {
-        const FormulaNode &n = p.logic.node(f);
+        const FormulaNode &n = store.node(f);
         if (n.kind != Fk::Atom || n.b >= 0)
             return std::nullopt; // only propositional letters here
         s.predicates[n.a][static_cast<std::size_t>(w)] = 1;
@@ -367,7 +368,7 @@ struct Strategy
     int weight = 1; // its share of the time, against the others'
 };
 
-Judgement search(Problem &p, const Budget &budget)
+Judgement search(Problem &p, const Budget &budget, Explain explain)
 {
     const std::vector<int> refutation = p.refutation();
     // Model sizes in the order tried: domains for first-order logic, worlds for modal logic, and
@@ -396,7 +397,6 @@ Judgement search(Problem &p, const Budget &budget)
     if (!axioms.empty())
         strategies.push_back({Strategy::Identity, 2});
     // Saturation, for first-order logic with identity: resumed turn after turn.
-    CpuClock::time_point graceEnd = CpuClock::time_point::max();
     std::unique_ptr<SaturationProver> saturation;
     std::unique_ptr<GroundProver> ground;
     if (p.firstOrder && !p.modal) {
@@ -406,14 +406,20 @@ Judgement search(Problem &p, const Budget &budget)
         strategies[strategies.size() - 2].weight = strategies.back().weight = 2;
     }
     // The explanations, best first: a closed tree (returned at once), a saturation proof, ground
-    // instances. Once one is found the others get a little more time to bring a better one.
+    // instances. Either of the last two decides the problem: a bare verdict goes at once, a shown
+    // one lets the tree, and saturation after instances, go on within a time of their own.
     std::optional<ClauseProof> proof;
     std::optional<GroundRefutation> instances;
-    auto found = [&](Strategy::Kind kind) {
+    std::optional<Budget> explaining;
+    auto decided = [&] {
+        if (explain == Explain::VerdictOnly)
+            return false;
+        if (!explaining)
+            explaining = budget.until(CpuClock::now() + kTreeAfterProof * kSlowBuild);
         for (Strategy &c : strategies)
-            c.done = c.done || c.kind == Strategy::Models || c.kind == kind
-                || (proof && c.kind == Strategy::Ground);
-        graceEnd = std::min(graceEnd, CpuClock::now() + kTreeGrace);
+            c.done = c.done || c.kind == Strategy::Models || c.kind == Strategy::Ground
+                || (proof && c.kind == Strategy::Saturation);
+        return true;
     };
     // Propositional modal logic one world at a time, remembering worlds that close.
     // It decides these problems by itself; the labelled tableau and the model search wait, and
@@ -431,25 +437,28 @@ Judgement search(Problem &p, const Budget &budget)
     std::size_t nextSize = 0;
     int largestTried = 0, deepestLimit = 0;
     bool satisfiable = false;
-    while (!budget.expired()) {
+    for (;;) {
+        const Budget &left = explaining ? *explaining : budget;
+        if (left.expired())
+            break;
         Strategy *s = nullptr;
         for (Strategy &c : strategies)
             if (!c.done && (!s || c.spent * s->weight < s->spent * c.weight))
                 s = &c;
-        if (!s || CpuClock::now() >= graceEnd)
+        if (!s)
             break;
         const auto start = CpuClock::now();
         if (s->kind == Strategy::Worlds) {
             if (!worlds)
                 worlds = std::make_unique<WorldTableau>(
                     p.logic, p.premises, p.conclusion, p.system, !p.argument);
-            WorldTableauResult r = worlds->run(budget.until(start + s->slice));
+            WorldTableauResult r = worlds->run(left.until(start + s->slice));
             s->spent += CpuClock::now() - start;
             if (r.kind == WorldTableauResult::Kind::Closed) {
                 TableauResult t;
                 t.kind = TableauResult::Kind::Closed;
                 t.tree = std::move(r.tree);
-                return valid(p, t);
+                return valid(p, p.logic, t);
             }
             if (r.kind == WorldTableauResult::Kind::Open) {
                 if (holdsAll(p, refutation, r.model))
@@ -476,26 +485,28 @@ Judgement search(Problem &p, const Budget &budget)
         if (s->done)
             continue;
         if (s->kind == Strategy::Saturation) {
-            const Budget turn = budget.until(std::min(start + s->slice, graceEnd));
+            const Budget turn = left.until(start + s->slice);
             const SaturationStatus status = saturation->run(turn);
             s->spent += CpuClock::now() - start;
             if (status == SaturationStatus::Proved) {
                 proof = saturation->proof(!p.argument);
-                found(Strategy::Saturation);
+                if (!decided())
+                    break;
             } else if (status != SaturationStatus::Unknown) {
                 s->done = true;
             }
             continue;
         }
         if (s->kind == Strategy::Ground) {
-            const Budget turn = budget.until(std::min(start + s->slice, graceEnd));
+            const Budget turn = left.until(start + s->slice);
             if (!ground)
                 ground = std::make_unique<GroundProver>(*saturation);
             const SaturationStatus status = ground->run(turn);
             s->spent += CpuClock::now() - start;
             if (status == SaturationStatus::Proved) {
                 instances = ground->refutation(!p.argument);
-                found(Strategy::Ground);
+                if (!decided())
+                    break;
             } else if (status != SaturationStatus::Unknown) {
                 s->done = true;
             }
@@ -510,7 +521,7 @@ Judgement search(Problem &p, const Budget &budget)
             // search soon does not take the turns of the proof searches.
             const auto [d, w] = sizes[nextSize];
             const ModelSearch m
-                = findModel(p.logic, refutation, p.system, d, w, budget.until(start + s->slice));
+                = findModel(p.logic, refutation, p.system, d, w, left.until(start + s->slice));
             if (m.status == ModelStatus::Found)
                 return invalid(p, refutation, m.model);
             s->spent += CpuClock::now() - start;
@@ -531,19 +542,30 @@ Judgement search(Problem &p, const Budget &budget)
             options.axioms = axioms;
         if (p.firstOrder && p.modal)
             options.worldLimit = 3 + 2 * s->limit;
-        const TableauResult t = runTableau(p.logic, p.premises, p.conclusion, options,
-            budget.until(std::min(start + s->slice, graceEnd)));
+        // A round fills a copy of the problem's store with its instances, and frees them within
+        // its own time, stopping early enough for that: what piled up over the rounds would be
+        // freed only past the limit.
+        TableauResult t;
+        std::optional<Judgement> answer;
+        {
+            Logic round = p.logic;
+            t = runTableau(round, p.premises, p.conclusion, options,
+                left.until(start + s->slice).leaving(round, kStoreEntryFreeing));
+            if (t.kind == TableauResult::Kind::Closed)
+                answer = valid(p, round, std::move(t));
+            else if (t.kind == TableauResult::Kind::Open && p.modal && !p.firstOrder)
+                if (const auto model = branchModel(p, round, t.open))
+                    answer = invalid(p, refutation, *model);
+        }
         s->spent += CpuClock::now() - start;
-        if (t.kind == TableauResult::Kind::Closed)
-            return valid(p, t);
+        if (answer)
+            return std::move(*answer);
         if (t.kind == TableauResult::Kind::Open) {
-            // No rule is left on an open branch: not valid. Its countermodel, or a smaller one.
+            // No rule is left on an open branch: not valid. A countermodel of the model search's,
+            // smaller than the branch's.
             satisfiable = true;
             for (Strategy &c : strategies)
                 c.done = c.done || c.kind != Strategy::Models;
-            if (p.modal && !p.firstOrder)
-                if (const auto model = branchModel(p, t.open))
-                    return invalid(p, refutation, *model);
             continue;
         }
         if (t.stopped) {
@@ -622,7 +644,7 @@ std::string arityConflict(const Logic &logic, const std::vector<int> &formulas)
 namespace {
 
 // What judge and judgeUnsatisfiable share once their problem is in its own store.
-Judgement decide(Problem &p, const Budget &budget)
+Judgement decide(Problem &p, const Budget &budget, Explain explain)
 {
     std::vector<int> all = p.premises;
     all.push_back(p.conclusion);
@@ -640,14 +662,14 @@ Judgement decide(Problem &p, const Budget &budget)
     if (!p.modal)
         p.system = ModalSystem::K; // frames play no part
     if (p.propositional)
-        return propositional(p, budget);
-    return search(p, budget);
+        return propositional(p, budget, explain);
+    return search(p, budget, explain);
 }
 
 } // namespace
 
 Judgement judge(const Logic &logic, const std::vector<int> &premises, int conclusion, bool argument,
-    ModalSystem system, const Budget &budget)
+    ModalSystem system, const Budget &budget, Explain explain)
 {
     Problem p;
     for (int f : premises)
@@ -655,11 +677,11 @@ Judgement judge(const Logic &logic, const std::vector<int> &premises, int conclu
     p.conclusion = p.logic.import(logic, conclusion);
     p.argument = argument;
     p.system = system;
-    return decide(p, budget);
+    return decide(p, budget, explain);
 }
 
 Judgement judgeUnsatisfiable(
-    const Logic &logic, int formula, ModalSystem system, const Budget &budget)
+    const Logic &logic, int formula, ModalSystem system, const Budget &budget, Explain explain)
 {
     // "formula ⊨ ⊥": valid exactly when no model makes the formula true.
     Problem p;
@@ -668,7 +690,7 @@ Judgement judgeUnsatisfiable(
     p.argument = true;
     p.satisfiability = true;
     p.system = system;
-    return decide(p, budget);
+    return decide(p, budget, explain);
 }
 
 } // namespace logic

@@ -129,19 +129,20 @@ int proveMain(int argc, char **argv)
                 toUtf8(trim(line)).c_str(), kMaxFormulaDepth);
             continue;
         }
-        const Budget budget = Budget::forTime(
-            std::chrono::seconds(propositional ? kPropositionalSeconds : kOtherSeconds));
-        const FoundDerivation found
-            = proveArgument(logic, parsed.premises, parsed.conclusion, system, budget);
+        // The search and, when it finds nothing, the decision share the limit of one problem.
+        const Budget whole = Budget::forTime(kProblemSeconds);
+        const Budget budget = whole.until(CpuClock::now()
+            + std::chrono::seconds(propositional ? kPropositionalSeconds : kOtherSeconds));
+        const FoundDerivation found = proveArgument(logic, parsed.premises, parsed.conclusion,
+            system, budget.leaving(logic, kStoreEntryFreeing));
         std::printf("%s\n", toUtf8(trim(line)).c_str());
         if (found.found) {
             for (const std::string &l : found.text())
                 std::printf("%s\n", l.c_str());
         } else {
             status = 1;
-            const Budget judging = Budget::forTime(std::chrono::seconds(kOtherSeconds));
-            const Judgement j
-                = judge(logic, parsed.premises, parsed.conclusion, true, system, judging);
+            const Judgement j = judge(logic, parsed.premises, parsed.conclusion, true, system,
+                whole, Explain::VerdictOnly);
             std::printf("%s\n",
                 j.decision == Decision::Invalid
                     ? "// El argumento no es válido: no tiene derivación."

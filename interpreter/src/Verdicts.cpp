@@ -48,9 +48,14 @@ int verdictMain(int argc, char **argv)
     const std::string utf8 = detectEncoding(bytes) == Encoding::Utf8 ? bytes : fromCp1252(bytes);
     const std::atomic<bool> never{false};
     int status = 0;
-    for (const ProblemResult &r : checkText(utf8, system, never)) {
+    CheckOptions options;
+    options.system = system;
+    options.truthTables = false;
+    // A verdict waits for no tree: the answer goes the moment a search decides.
+    options.explain = Explain::VerdictOnly;
+    checkText(utf8, options, never, [&](ProblemResult &&r) {
         if (r.prose)
-            continue; // a worksheet's text, not a problem
+            return; // a worksheet's text, not a problem
         std::string out = decisionWords(r.decision);
         if (r.syntaxError) {
             status = 1;
@@ -63,7 +68,7 @@ int verdictMain(int argc, char **argv)
             out += "\t" + std::to_string(r.milliseconds);
         std::printf("%s\n", out.c_str());
         std::fflush(stdout);
-    }
+    });
     return status;
 }
 

@@ -50,8 +50,8 @@ void take(ProblemResult &r, Judgement &&j)
 
 // A propositional formula: the solver classifies it, each row it gives is checked by the plain
 // evaluator, and a tautology or a contradiction is explained by its closed tree.
-void classifyPropositional(
-    ProblemResult &r, Logic &logic, int formula, const ModalSystem system, const Budget &budget)
+void classifyPropositional(ProblemResult &r, Logic &logic, int formula, const ModalSystem system,
+    const Budget &budget, Explain explain)
 {
     Arena arena;
     const int root = toArena(logic, formula, arena);
@@ -70,12 +70,12 @@ void classifyPropositional(
     }
     switch (c.verdict) {
     case Verdict::Tautology:
-        take(r, judge(logic, {}, formula, false, system, budget));
+        take(r, judge(logic, {}, formula, false, system, budget, explain));
         r.standing = Standing::Tautology;
         r.decision = Decision::Valid;
         break;
     case Verdict::Contradiction:
-        take(r, judgeUnsatisfiable(logic, formula, system, budget));
+        take(r, judgeUnsatisfiable(logic, formula, system, budget, explain));
         r.standing = Standing::Contradiction;
         r.decision = Decision::Invalid;
         r.explanation = "Ninguna fila la hace verdadera.\n" + r.explanation;
@@ -92,17 +92,17 @@ void classifyPropositional(
 
 // A first-order or modal formula: valid, or false in a checked countermodel; then, if it is not
 // valid, unsatisfiable (its own tree closes) or contingent (true in a checked model too).
-void classifyFormula(
-    ProblemResult &r, Logic &logic, int formula, ModalSystem system, const Budget &budget)
+void classifyFormula(ProblemResult &r, Logic &logic, int formula, ModalSystem system,
+    const Budget &budget, Explain explain)
 {
-    Judgement valid = judge(logic, {}, formula, false, system, budget);
+    Judgement valid = judge(logic, {}, formula, false, system, budget, explain);
     if (valid.decision != Decision::Invalid) {
         if (valid.decision == Decision::Valid)
             r.standing = Standing::Valid;
         take(r, std::move(valid));
         return;
     }
-    Judgement unsat = judgeUnsatisfiable(logic, formula, system, budget);
+    Judgement unsat = judgeUnsatisfiable(logic, formula, system, budget, explain);
     if (unsat.decision == Decision::Valid) {
         take(r, std::move(unsat));
         r.decision = Decision::Invalid;
@@ -151,11 +151,12 @@ void answerProblem(ProblemResult &r, Logic &logic, const std::vector<int> &premi
         if (cancel.load()) {
             r.stop = Stop::Cancelled; // not even an easy one: the user has moved on
         } else if (argument) {
-            take(r, judge(logic, premises, conclusion, argument, r.system, budget));
+            take(
+                r, judge(logic, premises, conclusion, argument, r.system, budget, options.explain));
         } else if (propositional) {
-            classifyPropositional(r, logic, conclusion, r.system, budget);
+            classifyPropositional(r, logic, conclusion, r.system, budget, options.explain);
         } else {
-            classifyFormula(r, logic, conclusion, r.system, budget);
+            classifyFormula(r, logic, conclusion, r.system, budget, options.explain);
         }
     } catch (const std::bad_alloc &) {
         // The worker's memory limit: what the problem held is freed, the next may go on.

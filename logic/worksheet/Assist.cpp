@@ -32,11 +32,12 @@ ModalSystem systemAt(
 
 ProofAnswer proveAt(std::string_view utf8, int line, ModalSystem system,
     const std::atomic<bool> &cancel, CpuClock::duration propositionalTime,
-    CpuClock::duration otherTime)
+    CpuClock::duration otherTime, CpuClock::duration wholeTime)
 {
     ProofAnswer out;
     out.line = line;
     runOnLargeStack([&] {
+        const Budget whole = Budget::forTime(wholeTime, &cancel);
         const std::vector<std::u32string> lines = splitTextLines(utf8);
         if (line < 1 || static_cast<std::size_t>(line) > lines.size()) {
             out.reason = "la línea " + std::to_string(line) + " no está en el texto";
@@ -73,10 +74,16 @@ ProofAnswer proveAt(std::string_view utf8, int line, ModalSystem system,
                 = "el argumento anida más de " + std::to_string(kMaxFormulaDepth) + " operadores";
             return;
         }
-        const Budget budget
-            = Budget::forTime(propositional ? propositionalTime : otherTime, &cancel);
-        FoundDerivation found
-            = proveArgument(logic, parsed.premises, parsed.conclusion, system, budget);
+        // The search fills a copy of the store, freed within its own time, so that the decision
+        // after it, and the end of the request, have what is left of the limit.
+        FoundDerivation found;
+        {
+            Logic searched = logic;
+            const Budget budget
+                = whole.until(CpuClock::now() + (propositional ? propositionalTime : otherTime))
+                      .leaving(searched, kStoreEntryFreeing);
+            found = proveArgument(searched, parsed.premises, parsed.conclusion, system, budget);
+        }
         if (found.found) {
             out.found = true;
             out.lines = found.text();
@@ -94,6 +101,8 @@ ProofAnswer proveAt(std::string_view utf8, int line, ModalSystem system,
         CheckOptions options;
         options.system = system;
         options.truthTables = false;
+        options.problemTime
+            = std::max(CpuClock::duration::zero(), whole.deadline() - CpuClock::now());
         answerProblem(r, logic, parsed.premises, parsed.conclusion, true, options, cancel);
         out.reason = r.decision == Decision::Invalid
             ? "el argumento no es válido: no tiene derivación"
@@ -143,8 +152,8 @@ NextAnswer nextStepAt(std::string_view utf8, int line, ModalSystem system,
                 + " no tiene encima el argumento que demuestra";
             return;
         }
-        const NextStep step = nextStep(
-            logic, lines, d, *chosen->argument, chosen->system, Budget::forTime(time, &cancel));
+        const NextStep step = nextStep(logic, lines, d, *chosen->argument, chosen->system,
+            Budget::forTime(time, &cancel).leaving(logic, kStoreEntryFreeing));
         out.found = step.found;
         out.lines = step.lines;
         out.formula = step.formula;

@@ -32,10 +32,12 @@ struct ProofAnswer
 
 /// The derivation of the first argument "Γ ⊢ φ" of @p utf8 on @p line (1-based) or after it:
 /// the editor sends the text up to the end of the selection. "sistema:" lines above it set the
-/// modal system; an exercise's label before the argument is passed over.
+/// modal system; an exercise's label before the argument is passed over. The search for a
+/// derivation and, when it finds none, the argument's decision share @p wholeTime, the limit of
+/// one problem, so that the request ends within it.
 ProofAnswer proveAt(std::string_view utf8, int line, ModalSystem system,
     const std::atomic<bool> &cancel, CpuClock::duration propositionalTime = kProvePropositionalTime,
-    CpuClock::duration otherTime = kProveOtherTime);
+    CpuClock::duration otherTime = kProveOtherTime, CpuClock::duration wholeTime = kProblemSeconds);
 
 struct NextAnswer
 {

@@ -84,6 +84,7 @@ struct CheckOptions
     bool truthTables = true;             // the tables of propositional problems
     int fromLine = 1; // answers for earlier lines are left out: a restarted worker goes on
     CpuClock::duration problemTime = kProblemSeconds; // processor time per problem
+    Explain explain = Explain::Full; // VerdictOnly: no tree sought once another search decided
     std::function<void(int line)> starting; // before a problem ending at that line is decided
 };
 
