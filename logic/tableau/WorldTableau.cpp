@@ -111,17 +111,27 @@ struct WorldTableau::Search
     std::vector<Label> labels;
     std::map<Label, int> labelIds;
     std::vector<int> unsatCert; // per label: the root of its closed expansion, or -1
+    // In the order they were found to close: a closed expansion only cites labels found before
+    // its own, so that the tree read from them is finite.
     std::vector<int> unsatLabels;
-    std::unordered_map<int, int> satWorld; // K, T, D: a label's world in the countermodel
+    std::vector<int> unsatRank; // per label: its place in unsatLabels, or -1
+    // While a label's expansion is rebuilt: how many of unsatLabels it may cite.
+    std::size_t citable = static_cast<std::size_t>(-1);
+    std::unordered_map<int, int> satWorld; // a label's world in the countermodel
     std::deque<CNode> nodes;               // grows without moving what the search holds
     std::vector<CLine> clines;
     std::vector<Parts> parts;     // per formula, filled as met
     std::vector<char> known;      // per formula: parts[] is filled
     std::vector<int> complements; // per formula, -1 until asked
+    static constexpr int kOwn = 1 << 30;
     struct ModelWorld
     {
-        std::vector<int> atoms; // letters true there
+        std::vector<int> atoms;    // letters true there
+        std::vector<int> formulas; // everything that holds there, sorted
         std::vector<int> next;
+        // K4, S4: the shallowest place on the way down (an index into the ancestors) that a
+        // world below this one borrows by blocking; kOwn when none above this world is borrowed.
+        int reach = kOwn;
     };
     std::vector<ModelWorld> worlds;
     const Budget *budget = nullptr;
@@ -168,6 +178,7 @@ struct WorldTableau::Search
         if (fresh) {
             labels.push_back(label);
             unsatCert.push_back(-1);
+            unsatRank.push_back(-1);
             compacted.push_back(0);
         }
         return it->second;
@@ -279,7 +290,9 @@ struct WorldTableau::Search
 
     int knownUnsat(const Label &label) const
     {
-        for (int id : unsatLabels) {
+        const std::size_t n = std::min(citable, unsatLabels.size());
+        for (std::size_t i = 0; i < n; ++i) {
+            const int id = unsatLabels[i];
             const Label &u = labels[static_cast<std::size_t>(id)];
             if (std::includes(label.begin(), label.end(), u.begin(), u.end()))
                 return id;
@@ -288,7 +301,7 @@ struct WorldTableau::Search
     }
 
     // K4, S4: an earlier world on the way (or this one) holds every formula the new world
-    // starts from, so the new world can be that world.
+    // starts from, so the new world can be that world; its place on the way, or -1.
     int blockedBy(const Label &label, const std::vector<Ancestor> &ancestors) const
     {
         for (auto it = ancestors.rbegin(); it != ancestors.rend(); ++it) {
@@ -304,24 +317,24 @@ struct WorldTableau::Search
                     }
                 }
             if (all)
-                return it->world;
+                return static_cast<int>(ancestors.rend() - it) - 1;
         }
         return -1;
     }
 
     Res world(int label, std::vector<Ancestor> &ancestors, int &out)
     {
-        if (const int cert = unsatCert[static_cast<std::size_t>(label)]; cert >= 0) {
+        if (const int cert = unsatCert[static_cast<std::size_t>(label)]; cert >= 0
+            && static_cast<std::size_t>(unsatRank[static_cast<std::size_t>(label)]) < citable) {
             out = cert;
             return Res::Unsat;
         }
         if (compacting)
             return Res::Unknown; // only worlds known to close are used then
-        if (!transitive)
-            if (const auto it = satWorld.find(label); it != satWorld.end()) {
-                out = it->second;
-                return Res::Sat;
-            }
+        if (const auto it = satWorld.find(label); it != satWorld.end()) {
+            out = it->second;
+            return Res::Sat;
+        }
         if (static_cast<int>(ancestors.size()) > kMaxDepth / 4) {
             tooDeep = true;
             return Res::Unknown;
@@ -353,12 +366,18 @@ struct WorldTableau::Search
         ancestors.pop_back();
         if (r == Res::Unsat) {
             unsatCert[static_cast<std::size_t>(label)] = node;
+            unsatRank[static_cast<std::size_t>(label)] = static_cast<int>(unsatLabels.size());
             unsatLabels.push_back(label);
             out = node;
         } else if (r == Res::Sat) {
             out = me;
-            if (!transitive)
+            // In K4 and S4 a world is met again as it was only when nothing below it borrows a
+            // world above it: then its worlds make a model of its formulas on their own.
+            ModelWorld &w = worlds[static_cast<std::size_t>(me)];
+            if (!transitive || w.reach >= static_cast<int>(ancestors.size())) {
+                w.reach = kOwn;
                 satWorld.emplace(label, me);
+            }
         }
         return r;
     }
@@ -381,7 +400,9 @@ struct WorldTableau::Search
         const int node = newNode();
         std::vector<Ancestor> none;
         compacting = true;
+        citable = static_cast<std::size_t>(unsatRank[static_cast<std::size_t>(label)]);
         const Res r = branch(b, node, none, -1, 0);
+        citable = static_cast<std::size_t>(-1);
         compacting = false;
         if (r == Res::Unsat)
             unsatCert[static_cast<std::size_t>(label)] = node;
@@ -494,11 +515,13 @@ struct WorldTableau::Search
         }
         // Nothing left to branch on: the worlds this one sees.
         std::vector<int> next;
+        int reach = kOwn;
         auto open = [&](int pi) {
             const Label label = successor(b, pi);
             if (transitive)
                 if (const int by = blockedBy(label, ancestors); by >= 0) {
-                    next.push_back(by);
+                    next.push_back(ancestors[static_cast<std::size_t>(by)].world);
+                    reach = std::min(reach, by);
                     return Res::Sat;
                 }
             int out = -1;
@@ -510,6 +533,7 @@ struct WorldTableau::Search
                 n.label = labelId(label);
             } else if (r == Res::Sat) {
                 next.push_back(out);
+                reach = std::min(reach, worlds[static_cast<std::size_t>(out)].reach);
             }
             return r;
         };
@@ -523,6 +547,10 @@ struct WorldTableau::Search
             return Res::Sat;
         ModelWorld &w = worlds[static_cast<std::size_t>(me)];
         w.next = next;
+        w.reach = reach;
+        w.formulas = b.lines;
+        std::sort(w.formulas.begin(), w.formulas.end());
+        w.formulas.erase(std::unique(w.formulas.begin(), w.formulas.end()), w.formulas.end());
         w.atoms.clear();
         for (std::size_t i = 0; i < b.lines.size(); ++i) {
             const FormulaNode &n = L.node(b.lines[i]);
@@ -766,22 +794,33 @@ WorldTableauResult WorldTableau::run(const Budget &budget)
         result.tree = std::move(em.tree);
         return result;
     }
-    // Open: the worlds reachable from the root, numbered from 0, with the frame's closure.
-    std::vector<int> number(S.worlds.size(), -1), order{out};
-    number[static_cast<std::size_t>(out)] = 0;
-    for (std::size_t i = 0; i < order.size(); ++i)
-        for (int w : S.worlds[static_cast<std::size_t>(order[i])].next)
+    // Open: the worlds reachable from the root, with the frame's closure. Worlds that hold the
+    // same formulas are one world of the model: every edge of the search passes on what □ asks
+    // and every ◇ has its edge, so the smaller model holds them too, and in K4 and S4, where the
+    // search meets a world again on every way down to it, thousands of worlds become a few.
+    std::vector<int> number(S.worlds.size(), -1), order, seen{out};
+    std::map<std::vector<int>, int> byFormulas;
+    auto classOf = [&](int w) {
+        const auto [it, fresh] = byFormulas.emplace(
+            S.worlds[static_cast<std::size_t>(w)].formulas, static_cast<int>(order.size()));
+        if (fresh)
+            order.push_back(w);
+        number[static_cast<std::size_t>(w)] = it->second;
+    };
+    classOf(out);
+    for (std::size_t i = 0; i < seen.size(); ++i)
+        for (int w : S.worlds[static_cast<std::size_t>(seen[i])].next)
             if (number[static_cast<std::size_t>(w)] < 0) {
-                number[static_cast<std::size_t>(w)] = static_cast<int>(order.size());
-                order.push_back(w);
+                classOf(w);
+                seen.push_back(w);
             }
     Structure &s = result.model;
     const int m = static_cast<int>(order.size());
     s.worlds = m;
     s.access.assign(static_cast<std::size_t>(m), std::vector<char>(static_cast<std::size_t>(m), 0));
-    for (int i = 0; i < m; ++i)
-        for (int w : S.worlds[static_cast<std::size_t>(order[static_cast<std::size_t>(i)])].next)
-            s.access[static_cast<std::size_t>(i)]
+    for (int u : seen)
+        for (int w : S.worlds[static_cast<std::size_t>(u)].next)
+            s.access[static_cast<std::size_t>(number[static_cast<std::size_t>(u)])]
                     [static_cast<std::size_t>(number[static_cast<std::size_t>(w)])]
                 = 1;
     for (int i = 0; i < m; ++i) {
@@ -791,12 +830,16 @@ WorldTableauResult WorldTableau::run(const Budget &budget)
             row[static_cast<std::size_t>(i)] = 1;
     }
     if (S.transitive)
-        for (int k = 0; k < m; ++k)
-            for (int i = 0; i < m; ++i)
-                for (int j = 0; j < m; ++j)
-                    if (s.access[static_cast<std::size_t>(i)][static_cast<std::size_t>(k)]
-                        && s.access[static_cast<std::size_t>(k)][static_cast<std::size_t>(j)])
-                        s.access[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)] = 1;
+        for (std::size_t k = 0; k < s.access.size(); ++k) {
+            // Cubic in the worlds: a model of thousands of them must not outlast the budget.
+            if (budget.expired())
+                return {};
+            const std::vector<char> &via = s.access[k];
+            for (std::vector<char> &row : s.access)
+                if (row[k])
+                    for (std::size_t j = 0; j < row.size(); ++j)
+                        row[j] = static_cast<char>(row[j] | via[j]);
+        }
     for (int p = 0; p < S.L.predicateCount(); ++p)
         s.predicates[p].assign(static_cast<std::size_t>(m), 0);
     for (int i = 0; i < m; ++i)
