@@ -46,7 +46,7 @@ private Q_SLOTS:
     void showingClearsTheEditorIntoTextModeWithVerdanaTen()
     {
         m_form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get(), 60000));
         RichEdit *edit = m_form->RichEdit1;
         QCOMPARE(edit->toPlainText(), QString());
         QVERIFY(!edit->modified());
@@ -144,7 +144,7 @@ private Q_SLOTS:
     {
         m_form->show();
         m_form->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get(), 60000));
         RichEdit *edit = m_form->RichEdit1;
         auto ctrl = [edit](Qt::Key key, Qt::KeyboardModifier more = Qt::NoModifier) {
             QTest::keyClick(edit, key, Qt::ControlModifier | more);
@@ -189,7 +189,7 @@ private Q_SLOTS:
         for (QMenu *menu :
             {m_form->Archivo1, m_form->Editar1, m_form->Confifurar1, m_form->Simbolos1}) {
             QTest::keyClick(edit, Qt::Key(menu->title().at(0).unicode()), Qt::AltModifier);
-            QTRY_VERIFY(menu->isVisible());
+            QTRY_VERIFY_WITH_TIMEOUT(menu->isVisible(), 60000);
             menu->close();
         }
         QCOMPARE(edit->bytes(), QByteArray());

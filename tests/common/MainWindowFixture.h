@@ -35,7 +35,7 @@ inline std::unique_ptr<TForm1> shownMainWindow()
 {
     auto form = std::make_unique<TForm1>();
     form->show();
-    if (!QTest::qWaitForWindowExposed(form.get()))
+    if (!QTest::qWaitForWindowExposed(form.get(), 60000))
         return nullptr;
     return form;
 }
@@ -67,7 +67,7 @@ protected:
         if (!makeMainWindow())
             return false;
         m_form->show();
-        return QTest::qWaitForWindowExposed(m_form.get());
+        return QTest::qWaitForWindowExposed(m_form.get(), 60000);
     }
     /// The window goes first: closing, it may still ask its dialogs.
     void closeMainWindow()

@@ -39,7 +39,7 @@ e2e_start() {
     sleep 1
     kill -0 "$APP_PID" 2>/dev/null && break
   done
-  APP_WIN=$(e2e_wait_window "${E2E_CAPTION:-Zarvik - Editor de Lógica}" 30) || {
+  APP_WIN=$(e2e_wait_window "${E2E_CAPTION:-Zarvik - Editor de Lógica}" 120) || {
     echo "FAIL: no main window"; kill "$APP_PID" 2>/dev/null; sed 's/^/  zarvik: /' "$dir/zarvik.out"; exit 1; }
   xdotool windowfocus --sync "$APP_WIN" 2>/dev/null || true
   sleep 0.5
@@ -63,6 +63,49 @@ e2e_wait_window() {
   done
   return 1
 }
+
+# The waits below poll for what a step must bring about, with ceilings far above what it needs on
+# an idle machine: a busy one may take many times as long, and a fixed sleep would guess.
+
+# e2e_until SECONDS COMMAND...: runs COMMAND every tenth of a second until it succeeds; fails
+# after SECONDS.
+e2e_until() {
+  limit=$(( $1 * 10 )); shift
+  n=0
+  until "$@"; do
+    n=$((n + 1)); [ "$n" -lt "$limit" ] || return 1
+    sleep 0.1
+  done
+}
+
+# e2e_saved FILE: FILE is there and the same size twice a tenth of a second apart.
+e2e_saved() {
+  [ -s "$1" ] || return 1
+  s1=$(wc -c < "$1"); sleep 0.1; s2=$(wc -c < "$1" 2>/dev/null)
+  [ "$s1" = "$s2" ]
+}
+
+# e2e_wait_saved FILE [SECONDS]: waits for e2e_saved FILE, 60 s at most.
+e2e_wait_saved() { e2e_until "${2:-60}" e2e_saved "$1"; }
+
+# e2e_wait_rewritten FILE OLDSUM [SECONDS]: waits until FILE's cksum is no longer OLDSUM.
+e2e_rewritten() { [ "$(cksum < "$1" 2>/dev/null)" != "$2" ] && e2e_saved "$1"; }
+e2e_wait_rewritten() { e2e_until "${3:-60}" e2e_rewritten "$1" "$2"; }
+
+# e2e_focus_dialog NAME [SECONDS]: waits for a visible window whose name matches NAME, 60 s at
+# most, and gives it the keyboard; sets DIALOG_WIN.
+e2e_focus_dialog() {
+  DIALOG_WIN=$(e2e_wait_window "$1" "${2:-60}") || return 1
+  xdotool windowfocus --sync "$DIALOG_WIN" 2>/dev/null || true
+  sleep 0.3
+}
+
+# The platform's file dialogs, Spanish when the translations are installed.
+E2E_SAVE_TITLE='^(Guardar como|Save As)$'
+E2E_OPEN_TITLE='^(Abrir|Open)$'
+
+# e2e_gone PID: the process has ended.
+e2e_gone() { ! kill -0 "$1" 2>/dev/null; }
 
 # e2e_key KEY...: sends keys to the focused window.
 e2e_key() { xdotool key --delay 60 "$@"; sleep 0.3; }

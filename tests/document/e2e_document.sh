@@ -17,7 +17,7 @@ focus_main() { xdotool windowfocus --sync "$APP_WIN" 2>/dev/null || true; sleep 
 
 # focus_dialog TITLE: waits for a dialog of the application and gives it the keyboard.
 focus_dialog() {
-  w=$(e2e_wait_window "$1" 10) || fail "no window \"$1\""
+  w=$(e2e_wait_window "$1" 60) || fail "no window \"$1\""
   xdotool windowfocus --sync "$w" 2>/dev/null || true
   sleep 0.3
 }
@@ -26,6 +26,8 @@ app_windows() {
   xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | while read -r w; do
     xdotool getwindowname "$w"; done
 }
+only_main() { [ "$(app_windows | wc -l)" = 1 ]; }
+captioned() { [ "$(xdotool getwindowname "$APP_WIN")" = "$1" ]; }
 
 e2e_start "$dir"
 
@@ -35,7 +37,8 @@ e2e_key F3
 focus_dialog "$SAVE_TITLE"
 e2e_type "$dir/tema1"
 e2e_key Return
-sleep 0.5
+e2e_wait_saved "$dir/tema1.zvk"
+e2e_until 60 captioned tema1.zvk
 
 # 2. The default extension was added and the file is RTF holding the text.
 [ -f "$dir/tema1.zvk" ] || fail "tema1.zvk was not written: $(ls "$dir")"
@@ -60,8 +63,7 @@ e2e_type "x"
 e2e_key F1
 focus_dialog '^Atención$'
 e2e_key n
-sleep 0.5
-[ "$(app_windows | wc -l)" = 1 ] || fail "the prompt is still open: $(app_windows)"
+e2e_until 60 only_main || fail "the prompt is still open: $(app_windows)"
 
 # 4. The open dialog takes a name that does not exist; the load reports it. Then F2 opens a copy,
 #    named in the caption without its folder.
@@ -72,15 +74,14 @@ e2e_type "$dir/falta"
 e2e_key Return
 focus_dialog '^Zarvik$'
 e2e_key Return
-sleep 0.3
-[ "$(app_windows | wc -l)" = 1 ] || fail "still open after the error report: $(app_windows)"
+e2e_until 60 only_main || fail "still open after the error report: $(app_windows)"
 cp "$dir/tema1.zvk" "$dir/copia.zvk"
 focus_main
 e2e_key F2
 focus_dialog "$OPEN_TITLE"
 e2e_type "$dir/copia.zvk"
 e2e_key Return
-sleep 0.5
+e2e_until 60 captioned copia.zvk
 [ "$(xdotool getwindowname "$APP_WIN")" = copia.zvk ] || fail "caption after open: $(xdotool getwindowname "$APP_WIN")"
 focus_main
 
@@ -90,7 +91,7 @@ if lpstat -r 2>/dev/null | grep -q 'scheduler is running' && lpstat -d 2>/dev/nu
   before=$(ls "$pdfdir" 2>/dev/null | sort)
   e2e_key F4
   pdf=
-  for _ in $(seq 120); do
+  for _ in $(seq 360); do
     pdf=$(comm -13 <(echo "$before") <(ls "$pdfdir" 2>/dev/null | sort) | grep '\.pdf$' | head -n 1)
     [ -n "$pdf" ] && pdftotext "$pdfdir/$pdf" - 2>/dev/null | grep -q 'Todos ¬p' && break
     sleep 0.5
@@ -116,7 +117,6 @@ e2e_key Return
 focus_dialog "$SAVE_TITLE"
 e2e_type "$dir/final"
 e2e_key Return
-for _ in $(seq 50); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$APP_PID" 2>/dev/null && fail "the application is still running after F10"
+e2e_until 60 e2e_gone "$APP_PID" || fail "the application is still running after F10"
 grep -q 'y q' "$dir/final.zvk" || fail "final.zvk lacks the change: $(cat "$dir/final.zvk" 2>/dev/null)"
 echo "PASS"

@@ -21,7 +21,7 @@ if ! wm_running; then
   command -v openbox >/dev/null 2>&1 || { echo "SKIP: no window manager (openbox)"; exit 77; }
   HOME="$dir" openbox >/dev/null 2>&1 &
   wm_pid=$!
-  for _ in $(seq 50); do wm_running && break; sleep 0.1; done
+  e2e_until 60 wm_running
   wm_running || fail "openbox did not start"
 fi
 trap 'e2e_stop; [ -n "$wm_pid" ] && kill "$wm_pid"; rm -rf "$dir"' EXIT
@@ -32,13 +32,14 @@ activate() {
   xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1" 2>/dev/null
   sleep 0.4
 }
-focus_window() { w=$(e2e_wait_window "$1" 10) || fail "no window \"$1\""; activate "$w"; }
+focus_window() { w=$(e2e_wait_window "$1" 60) || fail "no window \"$1\""; activate "$w"; }
+captioned() { [ "$(caption)" = "$1" ]; }
 prompt_open() { e2e_wait_window '^Atención$' 2 >/dev/null; }
 caption() { xdotool getwindowname "$APP_WIN"; }
 # save_as PATH: F3, the name typed over the proposed one, Enter.
 save_as() {
   activate "$APP_WIN"; e2e_key F3; focus_window "$SAVE_TITLE"
-  e2e_key ctrl+a; e2e_type "$1"; e2e_key Return; sleep 0.5
+  e2e_key ctrl+a; e2e_type "$1"; e2e_key Return; e2e_wait_saved "$1"
 }
 # escape_and_close_leave_the_prompt: the prompt survives Escape and the window manager's close.
 escape_and_close_leave_the_prompt() {
@@ -61,7 +62,7 @@ save_as "$dir/a.zvk"
 cp "$dir/a.zvk" "$dir/a.before"
 printf '{\\rtf1 texto b}' >"$dir/b.zvk"
 activate "$APP_WIN"; e2e_key F2; focus_window "$OPEN_TITLE"
-e2e_type "$dir/b.zvk"; e2e_key Return; sleep 0.5
+e2e_type "$dir/b.zvk"; e2e_key Return; e2e_until 60 captioned b.zvk
 [ "$(caption)" = b.zvk ] || fail "caption after opening b.zvk: $(caption)"
 activate "$APP_WIN"; e2e_key End; e2e_type " x"
 e2e_key F3; focus_window "$SAVE_TITLE"; e2e_key Return
@@ -89,8 +90,7 @@ kill -0 "$APP_PID" 2>/dev/null || fail "F10 and Escape ended Zarvik"
 # The window manager's close does reach the application: it asks, and No ends it.
 activate "$APP_WIN"; xdotool key alt+F4
 focus_window '^Atención$'; e2e_key n
-for _ in $(seq 50); do kill -0 "$APP_PID" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$APP_PID" 2>/dev/null && fail "the close box did not close the main window"
+e2e_until 60 e2e_gone "$APP_PID" || fail "the close box did not close the main window"
 
 # 4. A document named on the command line opens: its name in the caption, its text in the editor.
 E2E_CAPTION='^a\.zvk$' e2e_start "$dir" "$dir/a.zvk"

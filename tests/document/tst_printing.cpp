@@ -35,7 +35,7 @@ QString run(const QString &program, const QStringList &arguments)
 {
     QProcess process;
     process.start(program, arguments);
-    if (!process.waitForFinished(60000))
+    if (!process.waitForFinished(180000))
         return QString();
     return QString::fromUtf8(process.readAllStandardOutput());
 }
@@ -238,11 +238,11 @@ private Q_SLOTS:
         QVERIFY2(errors().isEmpty(), qPrintable(errors().join('\n')));
 
         QString pdf;
-        QTRY_VERIFY_WITH_TIMEOUT(!(pdf = newPdf(pdfDir, before)).isEmpty(), 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(!(pdf = newPdf(pdfDir, before)).isEmpty(), 180000);
         // cups-pdf may still be writing the file.
         QString printed;
         QTRY_VERIFY_WITH_TIMEOUT(
-            (printed = run("pdftotext", {"-bbox", pdf, "-"})).contains("</doc>"), 10000);
+            (printed = run("pdftotext", {"-bbox", pdf, "-"})).contains("</doc>"), 60000);
         const QRegularExpressionMatch page
             = QRegularExpression("<page width=\"([0-9.]+)\" height=\"([0-9.]+)\"").match(printed);
         QVERIFY(page.hasMatch());

@@ -20,13 +20,10 @@ e2e_key End
 e2e_key F8         # Pegar
 
 e2e_key F3
-sleep 1.5
-if ! xdotool search --onlyvisible --class Zarvik 2>/dev/null | grep -qv "^$APP_WIN\$"; then
-  echo "SKIP: F3 shows no save dialog yet"; exit 77
-fi
+e2e_focus_dialog "$E2E_SAVE_TITLE" || { echo "FAIL: F3 shows no save dialog"; exit 1; }
 e2e_type "$dir/format.zvk"
 e2e_key Return
-sleep 1
+e2e_wait_saved "$dir/format.zvk"
 
 f="$dir/format.zvk"
 [ -f "$f" ] || { echo "FAIL: F3 saved nothing"; exit 1; }

@@ -18,10 +18,10 @@ e2e_key ctrl+b
 e2e_type ' \lnot\vee\wedge\rightarrow\bicond\gets\implies\iff.'
 
 e2e_key ctrl+s
-sleep 1.5
+e2e_focus_dialog "$E2E_SAVE_TITLE" || { echo "FAIL: Ctrl+S shows no save dialog"; exit 1; }
 e2e_type "$dir/teclado.zvk"
 e2e_key Return
-sleep 1
+e2e_wait_saved "$dir/teclado.zvk"
 
 f="$dir/teclado.zvk"
 [ -f "$f" ] || { echo "FAIL: Ctrl+S saved nothing"; exit 1; }
@@ -41,10 +41,11 @@ printf '%s\n' "$body" | grep -q '\\b[ \\][^}]*negrita\\b0' \
 # One Ctrl+Z right after a name gives back the name and the space that ended it, and nothing
 # more; Ctrl+S then saves over the file that the caption names, asking nothing.
 xdotool windowfocus --sync "$APP_WIN" 2>/dev/null || true
+first=$(cksum < "$f")
 e2e_key ctrl+End
 e2e_type ' \bot '
 e2e_key ctrl+z ctrl+s
-sleep 1
+e2e_wait_rewritten "$f" "$first"
 bytes=$("$ZV_BUILD_DIR/zvkconv" --ansi "$f" | od -An -tx1 | tr -d ' \n')
 want=$(printf '%s' "$want" | sed 's/0d0a$//')$(printf ' \\bot \r\n' | od -An -tx1 | tr -d ' \n')
 [ "$bytes" = "$want" ] || { echo "FAIL: after Ctrl+Z and Ctrl+S, bytes $bytes, expected $want"; exit 1; }

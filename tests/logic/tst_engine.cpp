@@ -444,12 +444,14 @@ TEST(checkTextGivesEachProblemItsLineColumnAndSystem)
 TEST(hostileProblemsEndUndecidedWithinTheirLimits)
 {
     // Only infinite models make these premises true with the conclusion false: never "no válido".
-    const auto start = std::chrono::steady_clock::now();
+    // The limit is processor time of this thread, and so is the bound: a busy machine stretches
+    // neither.
+    const auto start = CpuClock::now();
     const Judgement infinite
         = decide("∀x∃y Rxy, ∀x¬Rxx, ∀x∀y∀z((Rxy ∧ Ryz) → Rxz) ⊨ ⊥", ModalSystem::K, 400);
     CHECK(infinite.decision == Decision::Unknown);
     CHECK(infinite.explanation.rfind("No determinado", 0) == 0);
-    CHECK(std::chrono::steady_clock::now() - start < std::chrono::seconds(3));
+    CHECK(CpuClock::now() - start < std::chrono::seconds(3));
 
     // Deep nesting is refused by the parser rather than by the stack.
     std::string deep;

@@ -6,6 +6,7 @@
 #include "Engine.h"
 #include "Harness.h"
 #include "Parsed.h"
+#include "WorldTrees.h"
 #include "models/Models.h"
 #include "syntax/Parser.h"
 #include "syntax/Text.h"
@@ -19,48 +20,6 @@
 using namespace logic;
 
 namespace {
-
-// A K formula forcing a binary tree of depth d (b_i: at depth i or deeper; p_i: the choice made
-// at depth i, kept below it), implying that the leaf p1, ¬p2, p3... exists.
-std::string branch(int d)
-{
-    auto n = [](const char *letter, int i) { return std::string(letter) + std::to_string(i); };
-    std::vector<std::string> parts;
-    for (int i = 0; i <= d; ++i)
-        parts.push_back("(" + n("b", i + 1) + " → " + n("b", i) + ")");
-    for (int i = 0; i <= d; ++i) {
-        const std::string here = n("b", i) + " ∧ ¬" + n("b", i + 1);
-        std::string keep;
-        for (int j = 1; j <= i; ++j)
-            keep += std::string(j > 1 ? " ∧ " : "") + "(" + n("p", j) + " → □" + n("p", j)
-                + ") ∧ (¬" + n("p", j) + " → □¬" + n("p", j) + ")";
-        if (!keep.empty())
-            parts.push_back("((" + here + ") → (" + keep + "))");
-        if (i < d) {
-            const std::string next = n("b", i + 1) + " ∧ ¬" + n("b", i + 2);
-            parts.push_back("((" + here + ") → (◇(" + next + " ∧ " + n("p", i + 1) + ") ∧ ◇(" + next
-                + " ∧ ¬" + n("p", i + 1) + ")))");
-        }
-    }
-    std::string a = "(";
-    for (std::size_t i = 0; i < parts.size(); ++i)
-        a += (i ? " ∧ " : "") + parts[i];
-    a += ")";
-    std::string out = "(b0 ∧ ¬b1";
-    for (int k = 0; k <= d; ++k) {
-        out += " ∧ ";
-        for (int i = 0; i < k; ++i)
-            out += "□";
-        out += a;
-    }
-    out += ") → ";
-    for (int i = 0; i < d; ++i)
-        out += "◇";
-    out += "(";
-    for (int j = 1; j <= d; ++j)
-        out += std::string(j > 1 ? " ∧ " : "") + (j % 2 ? "" : "¬") + n("p", j);
-    return out + ")";
-}
 
 std::string chain(int d)
 {
@@ -209,22 +168,18 @@ WorldTableauResult decideByWorlds(Parsed &p, ModalSystem system, int millisecond
 
 } // namespace
 
-TEST(treesForcedToDepthTwelveCloseWithinASecond)
+// How fast they close is bench_worlds' figure; here a generous budget, and the trees' shape.
+TEST(treesForcedToDepthTwelveClose)
 {
     for (int d : {2, 4, 6, 8, 10, 12}) {
         Parsed p = parse(branch(d));
-        const auto start = CpuClock::now();
-        const WorldTableauResult r = decideByWorlds(p, ModalSystem::K);
-        const double ms
-            = std::chrono::duration<double, std::milli>(CpuClock::now() - start).count();
-        std::printf("  depth %d: %.0f ms, %zu lines\n", d, ms, r.tree.nodes.size());
+        const WorldTableauResult r = decideByWorlds(p, ModalSystem::K, 30'000);
         CHECK(r.kind == WorldTableauResult::Kind::Closed
             || (harness::kSlowBuild && r.kind == WorldTableauResult::Kind::Unknown));
         if (r.kind != WorldTableauResult::Kind::Closed)
             continue;
         if (const std::string fault = treeFault(p.logic, r.tree, ModalSystem::K); !fault.empty())
             CHECK_EQ("depth " + std::to_string(d) + ": " + fault, std::string("a labelled tree"));
-        CHECK(ms < 1000 || d < 12 || harness::kSlowBuild); // a second of an optimised build
     }
     // Without the leaf it asks for, the tree of depth 4 is a countermodel of 2^4 leaves at least.
     std::string open = branch(4);

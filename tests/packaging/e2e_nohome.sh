@@ -25,12 +25,18 @@ if [ "$(id -u)" = 0 ]; then
   as_user="setpriv --reuid=nobody --regid=nogroup --clear-groups --"
 fi
 
+clipboard_changed() {
+  now=$(xclip -o -selection clipboard 2>/dev/null)
+  [ -n "$now" ] && [ "$now" != "$before" ]
+}
 # box_text: the text of the message box captioned "Zarvik", through its own Ctrl+C; then OK.
 box_text() {
-  box=$(e2e_wait_window '^Zarvik$' 10) || { echo "no message box"; return 1; }
+  box=$(e2e_wait_window '^Zarvik$' 60) || { echo "no message box"; return 1; }
   xdotool windowfocus --sync "$box" 2>/dev/null || true
   sleep 0.3
+  before=$(xclip -o -selection clipboard 2>/dev/null)
   e2e_key ctrl+c
+  e2e_until 60 clipboard_changed
   xclip -o -selection clipboard 2>/dev/null
   xdotool windowfocus --sync "$box" 2>/dev/null || true
   e2e_key Return
@@ -45,7 +51,7 @@ case "$said" in
 *"Failed to set data for '.zvk'"*) ;;
 *) fail "the registration error reads: $said" ;;
 esac
-APP_WIN=$(e2e_wait_window 'Zarvik - Editor de Lógica' 30) || fail "no main window after the error"
+APP_WIN=$(e2e_wait_window 'Zarvik - Editor de Lógica' 120) || fail "no main window after the error"
 xdotool windowfocus --sync "$APP_WIN" 2>/dev/null || true
 sleep 0.5
 height=$(xdotool getwindowgeometry "$APP_WIN" | sed -n 's/.*Geometry: [0-9]*x\([0-9]*\).*/\1/p')

@@ -1,14 +1,14 @@
 # make install into a staging folder and make deb's package, checked with the desktop's validators.
 add_test(NAME packaging.install COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/install.sh)
 set_tests_properties(packaging.install PROPERTIES ENVIRONMENT "${ZV_TEST_ENV}" LABELS packaging
-                     SKIP_RETURN_CODE 77 TIMEOUT 600 RUN_SERIAL TRUE)
+                     SKIP_RETURN_CODE 77 TIMEOUT 1200 RUN_SERIAL TRUE)
 
 # The installed program as an ordinary user, from a read-only installation, on an X server.
 add_test(NAME packaging.e2e_installed COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/e2e_installed.sh)
 set_tests_properties(packaging.e2e_installed PROPERTIES ENVIRONMENT "${ZV_TEST_ENV}"
-                     LABELS "packaging;e2e" SKIP_RETURN_CODE 77 TIMEOUT 300 RUN_SERIAL TRUE)
+                     LABELS "packaging;e2e" SKIP_RETURN_CODE 77 TIMEOUT 900 RUN_SERIAL TRUE)
 
 # The installed program as a user whose home does not exist: every failure says what and where.
 add_test(NAME packaging.e2e_nohome COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/e2e_nohome.sh)
 set_tests_properties(packaging.e2e_nohome PROPERTIES ENVIRONMENT "${ZV_TEST_ENV}"
-                     LABELS "packaging;e2e" SKIP_RETURN_CODE 77 TIMEOUT 300 RUN_SERIAL TRUE)
+                     LABELS "packaging;e2e" SKIP_RETURN_CODE 77 TIMEOUT 900 RUN_SERIAL TRUE)

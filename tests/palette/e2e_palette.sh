@@ -17,10 +17,10 @@ e2e_click_button 600          # SpeedButton22: turnstile, two codes
 e2e_type "q"
 
 e2e_key F3
-sleep 1.5
+e2e_focus_dialog "$E2E_SAVE_TITLE" || { echo "FAIL: F3 shows no save dialog"; exit 1; }
 e2e_type "$dir/palette.zvk"
 e2e_key Return
-sleep 1
+e2e_wait_saved "$dir/palette.zvk"
 
 [ -f "$dir/palette.zvk" ] || { echo "FAIL: F3 saved nothing"; exit 1; }
 head -c 5 "$dir/palette.zvk" | grep -q '{\\rtf' || { echo "FAIL: not RTF"; exit 1; }

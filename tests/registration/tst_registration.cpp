@@ -59,7 +59,7 @@ std::optional<QString> runTool(const QString &name, const QStringList &arguments
         return std::nullopt;
     QProcess process;
     process.start(name, arguments);
-    if (!process.waitForFinished(30000))
+    if (!process.waitForFinished(120000))
         return QString();
     return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
 }
@@ -356,7 +356,7 @@ private Q_SLOTS:
         QProcess child;
         child.start(
             QCoreApplication::applicationFilePath(), {QStringLiteral("--mime-type-of"), document});
-        QVERIFY(child.waitForFinished(30000));
+        QVERIFY(child.waitForFinished(120000));
         QCOMPARE(QString::fromUtf8(child.readAllStandardOutput()).trimmed(), kMime);
     }
 
@@ -394,7 +394,7 @@ private Q_SLOTS:
         writeAll(document, "{\\rtf1\\ansi hola}");
         runTool(QStringLiteral("gio"), {"open", document});
         const QString launched = m_exe + QStringLiteral("launched.txt");
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(launched).size() > 0, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(launched).size() > 0, 60000);
         QCOMPARE(QString::fromUtf8(readAll(launched)), document + QLatin1Char('\n'));
     }
 
@@ -403,7 +403,7 @@ private:
     {
         m_form = std::make_unique<TForm1>();
         m_form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get(), 60000));
     }
 
     QByteArray rawValue(const char *key) const

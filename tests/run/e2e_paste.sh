@@ -30,14 +30,15 @@ e2e_key Return
 printf '(p \342\210\247 q) \342\206\222 p' | xclip -selection clipboard -i -quiet >/dev/null 2>&1 &
 CLIP_PID=$!
 trap 'kill "$CLIP_PID" 2>/dev/null; e2e_stop; rm -rf "$dir"' EXIT
-sleep 0.5
+clipboard_full() { xclip -selection clipboard -o 2>/dev/null | grep -q 'q'; }
+e2e_until 60 clipboard_full || { echo "FAIL: xclip did not fill the clipboard"; exit 1; }
 e2e_key F8
 e2e_key Return
 e2e_type "p & q"
 e2e_key shift+Return
 e2e_type "p V q"
 run_compile
-run_wait_results 30
+run_wait_results
 
 printf '%s\r\n(p \331 q) \256 p\r\np & q\r\np V q\r\n' "$long" >"$dir/expected"
 # Byte for byte, so with no VT anywhere.

@@ -14,7 +14,7 @@ run_compile() { run_archivo 5; }
 
 # run_wait_results: sets RES_WIN to the results window, or fails.
 run_wait_results() {
-  RES_WIN=$(e2e_wait_window "$RESULTS_TITLE" "${1:-20}") || { echo "FAIL: no results window"; exit 1; }
+  RES_WIN=$(e2e_wait_window "$RESULTS_TITLE" "${1:-120}") || { echo "FAIL: no results window"; exit 1; }
   sleep 0.5
 }
 
@@ -24,7 +24,7 @@ run_save_results() {
   xdotool mousemove --window "$RES_WIN" 30 8 click 1
   dialog=
   i=0
-  while [ -z "$dialog" ] && [ "$i" -lt 50 ]; do
+  while [ -z "$dialog" ] && [ "$i" -lt 600 ]; do
     sleep 0.1; i=$((i + 1))
     dialog=$(xdotool search --onlyvisible --name '.' 2>/dev/null | sort | grep -vxF "$before" | head -n 1)
   done
@@ -33,8 +33,7 @@ run_save_results() {
   sleep 0.5
   e2e_type "$1"
   e2e_key Return
-  i=0
-  while [ ! -f "$1" ] && [ "$i" -lt 50 ]; do sleep 0.1; i=$((i + 1)); done
+  e2e_wait_saved "$1"
 }
 
 # run_close_results: the results window's close box; it must go away and leave the main window.
@@ -43,7 +42,7 @@ run_close_results() {
   i=0
   while xdotool search --onlyvisible --name "$RESULTS_TITLE" >/dev/null 2>&1; do
     sleep 0.1; i=$((i + 1))
-    [ "$i" -lt 50 ] || { echo "FAIL: the results window stays open"; exit 1; }
+    [ "$i" -lt 600 ] || { echo "FAIL: the results window stays open"; exit 1; }
   done
   kill -0 "$APP_PID" 2>/dev/null || { echo "FAIL: Zarvik ended"; exit 1; }
 }

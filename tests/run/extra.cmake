@@ -9,5 +9,5 @@ endif()
 foreach(script e2e_compile e2e_interpreter e2e_paste e2e_close_running)
   add_test(NAME run.${script} COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/${script}.sh)
   set_tests_properties(run.${script} PROPERTIES ENVIRONMENT "${ZV_TEST_ENV}" LABELS "run;e2e"
-                       SKIP_RETURN_CODE 77 TIMEOUT 120 RUN_SERIAL TRUE)
+                       SKIP_RETURN_CODE 77 TIMEOUT 900 RUN_SERIAL TRUE)
 endforeach()
