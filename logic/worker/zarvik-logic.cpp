@@ -144,12 +144,9 @@ void readRequests(Shared &shared)
             std::erase_if(shared.jobs, [&](const Job &j) { return j.id == request->id; });
             continue;
         }
-        if (request->kind == Request::Kind::Quit) {
-            const std::lock_guard lock(shared.mutex);
-            shared.jobs.clear();
-            shared.cancel = true;
+        // As the end of the input: nothing more is read, and what was asked is answered.
+        if (request->kind == Request::Kind::Quit)
             break;
-        }
         Job job{request->kind, request->id, request->options, request->line,
             std::string(request->length, '\0')};
         if (!std::cin.read(job.text.data(), static_cast<std::streamsize>(request->length)))
@@ -158,7 +155,8 @@ void readRequests(Shared &shared)
         shared.jobs.push_back(std::move(job));
         shared.ready.notify_one();
     }
-    // The end of the input is the end of the requests: what was asked is still answered.
+    // The end of the input, or "quit", is the end of the requests: what was asked is still
+    // answered.
     const std::lock_guard lock(shared.mutex);
     shared.closed = true;
     shared.ready.notify_one();

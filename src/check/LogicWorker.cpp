@@ -20,20 +20,29 @@ namespace {
 QString g_testProgram;
 QStringList g_testArguments;
 
-// The request of the protocol: a header line, then the text.
-QByteArray request(const QByteArray &utf8, ModalSystem system, bool truthTables, int fromLine)
-{
-    QByteArray r = "check 1 ";
-    r += kModalSystemNames[int(system)];
-    r += truthTables ? " 1 " : " 0 ";
-    r += QByteArray::number(fromLine) + ' ' + QByteArray::number(utf8.size()) + '\n';
-    return r + utf8;
-}
-
 // Parsing a long answer must not keep the editor from its input for long.
 constexpr qint64 kParseSliceMs = 20;
 
 } // namespace
+
+QByteArray WorkerRequest::bytes() const
+{
+    QByteArray r;
+    switch (kind) {
+    case Kind::Cancel: return "cancel " + QByteArray::number(id) + '\n';
+    case Kind::Quit: return "quit\n";
+    case Kind::Check:
+        r = "check " + QByteArray::number(id) + ' ' + kModalSystemNames[int(system)]
+            + (truthTables ? " 1 " : " 0 ");
+        break;
+    case Kind::Prove:
+    case Kind::Next:
+        r = (kind == Kind::Prove ? "prove " : "next ") + QByteArray::number(id) + ' '
+            + kModalSystemNames[int(system)] + ' ';
+        break;
+    }
+    return r + QByteArray::number(line) + ' ' + QByteArray::number(text.size()) + '\n' + text;
+}
 
 void setLogicWorkerForTests(const QString &program, const QStringList &arguments)
 {
@@ -54,7 +63,7 @@ void LogicWorker::start(const QByteArray &utf8, ModalSystem system, bool truthTa
     m_text = utf8;
     m_system = system;
     m_truthTables = truthTables;
-    m_request = "check";
+    m_kind = WorkerRequest::Kind::Check;
     m_running = true;
     m_restarts = 0;
     launch(1);
@@ -64,7 +73,7 @@ void LogicWorker::startAssist(Assist kind, const QByteArray &utf8, ModalSystem s
 {
     m_text = utf8;
     m_system = system;
-    m_request = kind == Assist::Prove ? "prove" : "next";
+    m_kind = kind == Assist::Prove ? WorkerRequest::Kind::Prove : WorkerRequest::Kind::Next;
     m_line = line;
     m_running = true;
     // One problem: a kernel stop ends it, there is nothing after it to go on with.
@@ -104,12 +113,10 @@ void LogicWorker::launch(int fromLine)
         ? QCoreApplication::applicationDirPath() + QStringLiteral("/zarvik-logic")
         : g_testProgram;
     m_process->start(program, g_testProgram.isEmpty() ? QStringList() : g_testArguments);
-    if (m_request == "check") {
-        m_process->write(request(m_text, m_system, m_truthTables, fromLine));
-    } else {
-        m_process->write(m_request + " 1 " + kModalSystemNames[int(m_system)] + ' '
-            + QByteArray::number(m_line) + ' ' + QByteArray::number(m_text.size()) + '\n' + m_text);
-    }
+    WorkerRequest request{m_kind, 1, m_system, m_truthTables, fromLine, m_text};
+    if (m_kind != WorkerRequest::Kind::Check)
+        request.line = m_line;
+    m_process->write(request.bytes());
 }
 
 void LogicWorker::readAnswers()
@@ -121,10 +128,19 @@ void LogicWorker::readAnswers()
     slice.start();
     qsizetype from = 0;
     for (qsizetype end; m_running && (end = m_pending.indexOf('\n', from)) >= 0; from = end + 1) {
-        const QJsonObject message
-            = QJsonDocument::fromJson(QByteArray::fromRawData(m_pending.data() + from, end - from))
-                  .object();
-        const QString event = message.value(QLatin1String("event")).toString();
+        const QByteArray line = QByteArray::fromRawData(m_pending.data() + from, end - from);
+        if (line.trimmed().isEmpty())
+            continue;
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(line, &error);
+        const QJsonObject message = document.object();
+        const QJsonValue eventValue = message.value(QLatin1String("event"));
+        if (error.error != QJsonParseError::NoError || !document.isObject()
+            || !eventValue.isString()) {
+            illegible();
+            return;
+        }
+        const QString event = eventValue.toString();
         if (event == QLatin1String("answer")) {
             Q_EMIT answered(problemFromMessage(message));
         } else if (event == QLatin1String("proof") || event == QLatin1String("next")) {
@@ -134,7 +150,8 @@ void LogicWorker::readAnswers()
         } else if (event == QLatin1String("done")) {
             m_done = true;
             m_running = false;
-            m_process->closeWriteChannel(); // the worker ends once its input does
+            m_process->write(WorkerRequest::quit().bytes());
+            m_process->closeWriteChannel();
             Q_EMIT finished();
         }
         if (slice.elapsed() > kParseSliceMs) {
@@ -179,10 +196,27 @@ void LogicWorker::processEnded(int exitCode, QProcess::ExitStatus status)
                   .arg(exitCode));
 }
 
+void LogicWorker::illegible()
+{
+    // Whatever else it sends can no longer be trusted to be the engine's answers.
+    const bool running = m_running;
+    m_running = false;
+    m_pending.clear();
+    kill();
+    if (running)
+        Q_EMIT failed(QStringLiteral("El motor lógico envió una respuesta ilegible y se detuvo. "
+                                     "El documento no ha cambiado."));
+}
+
 void LogicWorker::cancel()
 {
     m_running = false;
     kill();
+}
+
+qint64 LogicWorker::processId() const
+{
+    return m_process && m_process->state() != QProcess::NotRunning ? m_process->processId() : 0;
 }
 
 void LogicWorker::kill()
@@ -190,11 +224,15 @@ void LogicWorker::kill()
     if (!m_process)
         return;
     m_process->disconnect(this);
-    if (m_process->state() != QProcess::NotRunning) {
-        ::kill(-pid_t(m_process->processId()), SIGKILL);
-        m_process->waitForFinished(1000);
+    QProcess *process = m_process.release();
+    if (process->state() == QProcess::NotRunning) {
+        process->deleteLater();
+        return;
     }
-    m_process.reset();
+    // The kill is at once; the process is reaped when it says it finished, so that this thread
+    // never waits on it (deleting a running QProcess would).
+    ::kill(-pid_t(process->processId()), SIGKILL);
+    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
 }
 
 } // namespace zv

@@ -18,6 +18,29 @@ inline constexpr qint64 kWorkerMemoryBytes = qint64{2} << 30;
 /// goes on with the next problem in a new one, at most this many times.
 inline constexpr int kMaxWorkerRestarts = 20;
 
+/// A request of logic/worker/PROTOCOL.md. bytes() is the one place where the editor writes
+/// the worker's requests.
+struct WorkerRequest
+{
+    enum class Kind { Check, Prove, Next, Cancel, Quit };
+    Kind kind = Kind::Check;
+    int id = 1;
+    ModalSystem system = ModalSystem::K;
+    bool truthTables = false; ///< check: the truth tables of propositional problems
+    int line = 1;    ///< check: the first line answered; prove and next: the line asked about
+    QByteArray text; ///< check, prove and next: UTF-8, '\n' between lines
+
+    /// "quit", which asks nothing else.
+    static WorkerRequest quit()
+    {
+        WorkerRequest r;
+        r.kind = Kind::Quit;
+        return r;
+    }
+    /// The header line and, for check, prove and next, the text after it.
+    QByteArray bytes() const;
+};
+
 /**
  * One check of a text by the logic engine, in a process of its own (zarvik-logic): whatever
  * the engine does, faults, runaway memory or endless searches included, cannot touch the
@@ -38,9 +61,12 @@ public:
     /// "next" message comes through assisted(), an invalid argument's answer through answered().
     enum class Assist { Prove, Next };
     void startAssist(Assist kind, const QByteArray &utf8, ModalSystem system, int line);
-    /// Stops at once: the engine's process group is killed; no signal follows.
+    /// Stops at once: the engine's process group is killed and reaped later, without waiting
+    /// on this thread; no signal follows.
     void cancel();
     bool isRunning() const { return m_running; }
+    /// The engine's process under way, or 0.
+    qint64 processId() const;
 
 Q_SIGNALS:
     void answered(const zv::LogicProblem &problem);
@@ -56,6 +82,8 @@ private:
     void launch(int fromLine);
     void readAnswers();
     void processEnded(int exitCode, QProcess::ExitStatus status);
+    /// A line of the worker's output that is no message of the protocol: the check stops.
+    void illegible();
     void kill();
 
     std::unique_ptr<QProcess> m_process;
@@ -63,8 +91,8 @@ private:
     QByteArray m_pending; ///< output not yet read as whole lines
     ModalSystem m_system = ModalSystem::K;
     bool m_truthTables = false;
-    QByteArray m_request = "check"; ///< "check", "prove" or "next"
-    int m_line = 0;                 ///< what prove and next ask about
+    WorkerRequest::Kind m_kind = WorkerRequest::Kind::Check;
+    int m_line = 0; ///< what prove and next ask about
     bool m_running = false;
     bool m_done = false;
     int m_lastStart = 0; ///< the line of the problem under way

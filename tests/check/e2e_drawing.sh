@@ -11,24 +11,27 @@ CHECK_TITLE="Resultado de la comprobación"
 FORALL=432; EXISTS=456; ARROW=360; BOX=552; DIAMOND=576; MODELS=600
 shots=${E2E_SHOTS:-}
 
-# drawing NAME: Ctrl+Enter, the tab "Dibujo", a screenshot, and the drawing's LaTeX.
+# drawing NAME: Ctrl+Enter, the tab "Dibujo", a screenshot, and the drawing's LaTeX, once there
+# is a drawing (a ceiling of minutes: a busy machine is slow, not wrong).
 drawing() {
   e2e_key F5 ctrl+Return
-  win=$(e2e_wait_window "$CHECK_TITLE" 20) || { echo "FAIL: no check window"; exit 1; }
-  sleep 1
+  win=$(e2e_wait_window "$CHECK_TITLE" 300) || { echo "FAIL: no check window"; exit 1; }
   # Without a window manager the main window stays small: the answer goes below it.
   xdotool windowmove --sync "$win" 0 640 2>/dev/null || true
   xdotool windowsize --sync "$win" 700 380 2>/dev/null || true
-  sleep 0.5
-  # The tab bar is under the menu bar; "Dibujo" is its second tab.
-  xdotool mousemove --window "$win" 75 $((MENU_H + 12)) click 1
-  sleep 0.8
-  xdotool mousemove --window "$win" 300 300 click 1
-  sleep 0.3
+  i=0; latex=
+  while [ -z "$latex" ] && [ "$i" -lt 600 ]; do
+    sleep 0.5; i=$((i + 1))
+    # The tab bar is under the menu bar; "Dibujo" is its second tab.
+    xdotool mousemove --window "$win" 75 $((MENU_H + 12)) click 1
+    sleep 0.3
+    xdotool mousemove --window "$win" 300 300 click 1
+    printf '' | xclip -selection clipboard
+    e2e_key ctrl+shift+c
+    latex=$(xclip -o -selection clipboard 2>/dev/null)
+  done
   [ -n "$shots" ] && import -window "$win" "$shots/$1.png" 2>/dev/null
-  printf '' | xclip -selection clipboard
-  e2e_key ctrl+shift+c
-  xclip -o -selection clipboard
+  printf '%s\n' "$latex"
   xdotool windowfocus --sync "$APP_WIN" 2>/dev/null || true
   e2e_click_at 100 150
 }

@@ -30,6 +30,9 @@ using namespace zv;
 
 namespace {
 
+// Far above what any wait here needs, on a machine as busy as it gets.
+constexpr int kCeilingMs = 300'000;
+
 QJsonObject fitchLine(int line, int depth, bool assumption, const QString &text)
 {
     return {{QStringLiteral("line"), line}, {QStringLiteral("depth"), depth},
@@ -171,7 +174,8 @@ private Q_SLOTS:
         cursor.setPosition(14);
         m_edit->setTextCursor(cursor);
         m_form->Demostrar1->trigger();
-        QTRY_VERIFY(m_edit->document()->toPlainText().contains(QStringLiteral(":PR")));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            m_edit->document()->toPlainText().contains(QStringLiteral(":PR")), kCeilingMs);
         // The palette's turnstile carries a mark of its two bytes; the text reads without it.
         const QStringList lines
             = m_edit->document()->toPlainText().remove(QChar(0xFE00)).split(QLatin1Char('\n'));
@@ -182,10 +186,11 @@ private Q_SLOTS:
 
         m_form->SeleccionatTodo1->trigger();
         m_form->Comprobar1->trigger();
-        QTRY_VERIFY(checks() && checks()->isVisible() && !checks()->inProgress());
-        QTRY_VERIFY2(checks()->answerView->toPlainText().contains(
-                         QStringLiteral("Derivación correcta: demuestra el argumento")),
-            qPrintable(checks()->answerView->toPlainText()));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            checks() && checks()->isVisible() && !checks()->inProgress(), kCeilingMs);
+        QTRY_VERIFY2_WITH_TIMEOUT(checks()->answerView->toPlainText().contains(QStringLiteral(
+                                      "Derivación correcta: demuestra el argumento")),
+            qPrintable(checks()->answerView->toPlainText()), kCeilingMs);
 
         m_edit->undo();
         QCOMPARE(m_edit->bytes(), before);
@@ -196,7 +201,8 @@ private Q_SLOTS:
         m_edit->insertReadable(QStringLiteral("p → q, q ⊢ p"));
         const QByteArray before = m_edit->bytes();
         m_form->Demostrar1->trigger();
-        QTRY_VERIFY(checks() && checks()->isVisible() && !checks()->inProgress());
+        QTRY_VERIFY_WITH_TIMEOUT(
+            checks() && checks()->isVisible() && !checks()->inProgress(), kCeilingMs);
         const QString said = checks()->answerView->toPlainText();
         QVERIFY2(said.contains(QStringLiteral("Argumento no válido"))
                 && said.contains(QStringLiteral("no tiene derivación")),
@@ -211,7 +217,8 @@ private Q_SLOTS:
         m_edit->insertReadable(QStringLiteral("p ∧ q ⊢ q ∧ p\n1. p ∧ q :PR"));
         const QByteArray before = m_edit->bytes();
         m_form->SiguientePaso1->trigger();
-        QTRY_COMPARE(m_edit->document()->toPlainText().count(QLatin1Char('\n')), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            m_edit->document()->toPlainText().count(QLatin1Char('\n')), 2, kCeilingMs);
         QVERIFY(m_edit->document()
                     ->toPlainText()
                     .split(QLatin1Char('\n'))
@@ -223,10 +230,12 @@ private Q_SLOTS:
         // "Comprobar", then the window's button: the line goes after the derivation's last.
         m_form->SeleccionatTodo1->trigger();
         m_form->Comprobar1->trigger();
-        QTRY_VERIFY(
-            checks() && !checks()->inProgress() && checks()->nextStepButton->isVisibleTo(checks()));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            checks() && !checks()->inProgress() && checks()->nextStepButton->isVisibleTo(checks()),
+            kCeilingMs);
         checks()->nextStepButton->click();
-        QTRY_COMPARE(m_edit->document()->toPlainText().count(QLatin1Char('\n')), 2);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            m_edit->document()->toPlainText().count(QLatin1Char('\n')), 2, kCeilingMs);
         QVERIFY(m_edit->document()->toPlainText().endsWith(QStringLiteral(":∧E 1")));
     }
 
@@ -245,7 +254,7 @@ private Q_SLOTS:
         m_edit->insertReadable(QStringLiteral("a\np ⊢ p"));
         const QByteArray before = m_edit->bytes();
         m_form->Demostrar1->trigger();
-        QTRY_VERIFY(checks() && checks()->inProgress());
+        QTRY_VERIFY_WITH_TIMEOUT(checks() && checks()->inProgress(), kCeilingMs);
         QFile recorded(record);
         QVERIFY(recorded.open(QIODevice::ReadOnly));
         const QString request = QString::fromUtf8(recorded.readAll());
@@ -253,9 +262,9 @@ private Q_SLOTS:
         const qint64 pid
             = request.mid(request.lastIndexOf(QStringLiteral("pid ")) + 4).toLongLong();
         QTest::keyClick(m_edit, Qt::Key_Escape);
-        QTRY_VERIFY(!checks()->inProgress());
+        QTRY_VERIFY_WITH_TIMEOUT(!checks()->inProgress(), kCeilingMs);
         QVERIFY(checks()->answerView->toPlainText().contains(QStringLiteral("cancelado")));
-        QTRY_VERIFY(pid > 0 && ::kill(pid_t(pid), 0) != 0);
+        QTRY_VERIFY_WITH_TIMEOUT(pid > 0 && ::kill(pid_t(pid), 0) != 0, kCeilingMs);
         QCOMPARE(m_edit->bytes(), before);
     }
 

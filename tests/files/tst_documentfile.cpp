@@ -17,6 +17,10 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace zv;
 
@@ -289,6 +293,80 @@ private Q_SLOTS:
         QCOMPARE(
             QFile::permissions(path("entrada.txt")) & 0x7077, QFile::ReadOwner | QFile::WriteOwner);
         QCOMPARE(readFile(path("entrada.txt")), QByteArray("q\r\n"));
+    }
+
+    void temporariesOfAKilledSaveAreSweptWhenStaleAndNothingElseIs()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("hoja.zvk"));
+        writeFileAtomically(path, "antes", "Failed to Save Stream");
+        // A save killed while its temporary is there, as kill -9 leaves one: the converter's,
+        // of a text long enough that its save takes a while.
+        QFile input(dir.filePath(QStringLiteral("largo.txt")));
+        QVERIFY(input.open(QIODevice::WriteOnly));
+        for (int i = 0; i < 200'000; ++i)
+            input.write("p -> q, q -> r |= p -> r; una línea de texto bastante larga\r\n");
+        input.close();
+        QString killed;
+        for (int attempt = 0; attempt < 50 && killed.isEmpty(); ++attempt) {
+            QProcess zvkconv;
+            zvkconv.start(qEnvironmentVariable("ZV_BUILD_DIR") + "/zvkconv",
+                {"--rtf", path, input.fileName()});
+            QVERIFY(zvkconv.waitForStarted(300'000));
+            const QString prefix = QStringLiteral(".hoja.zvk.~zv%1.").arg(zvkconv.processId());
+            const auto temporaries = [&] {
+                return QDir(dir.path()).entryList({prefix + '*'}, QDir::Hidden | QDir::Files);
+            };
+            while (temporaries().isEmpty() && zvkconv.state() == QProcess::Running)
+                zvkconv.waitForFinished(1);
+            ::kill(pid_t(zvkconv.processId()), SIGKILL);
+            zvkconv.waitForFinished(300'000);
+            if (!temporaries().isEmpty())
+                killed = dir.filePath(temporaries().first());
+        }
+        QVERIFY(!killed.isEmpty());
+        // Beside it, what is not a stale temporary of this document.
+        const QString live = dir.filePath(QStringLiteral(".hoja.zvk.~zv%1.AbC123").arg(::getpid()));
+        const QStringList others = {dir.filePath(QStringLiteral(".hoja.zvk.backup")),
+            dir.filePath(QStringLiteral(".hoja.zvk.a1B2c3")),
+            dir.filePath(QStringLiteral(".otra.zvk.~zv999999999.abcdef")),
+            dir.filePath(QStringLiteral(".hoja.zvk.~zv999999999.abcdef.txt")),
+            dir.filePath(QStringLiteral("hoja.zvk.~zv999999999.abcdef"))};
+        const QStringList planted = QStringList(others) << live;
+        for (const QString &name : planted) {
+            QFile f(name);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("del usuario");
+        }
+        const QString link = dir.filePath(QStringLiteral(".hoja.zvk.~zv999999999.zzzzzz"));
+        QVERIFY(QFile::link(others.first(), link));
+        auto age = [](const QString &name, int seconds) {
+            const timespec times[2]
+                = {{::time(nullptr) - seconds, 0}, {::time(nullptr) - seconds, 0}};
+            return ::utimensat(
+                       AT_FDCWD, QFile::encodeName(name).constData(), times, AT_SYMLINK_NOFOLLOW)
+                == 0;
+        };
+
+        // Its writer is gone, but it was touched a moment ago: an open leaves it.
+        QVERIFY(loadDocument(path, false));
+        QVERIFY(QFile::exists(killed));
+        QVERIFY(age(killed, 60) && age(live, 60));
+        QVERIFY(loadDocument(path, false));
+        QVERIFY(!QFile::exists(killed));
+        QVERIFY(QFile::exists(live)); // its writer runs
+
+        // Untouched for long, whoever wrote it: the next save takes it.
+        const QStringList aged = QStringList(planted) << link;
+        for (const QString &name : aged)
+            QVERIFY(age(name, 2 * 60 * 60));
+        writeFileAtomically(path, "después", "Failed to Save Stream");
+        QVERIFY(!QFile::exists(live));
+        for (const QString &name : others)
+            QVERIFY2(QFile::exists(name), qPrintable(name));
+        QVERIFY(QFileInfo(link).isSymLink());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Hidden | QDir::Files | QDir::System).size(),
+            others.size() + 3); // and the document, the text and the link
     }
 
     void loadRaisesTheTextLimit()

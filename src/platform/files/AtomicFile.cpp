@@ -8,6 +8,9 @@
 
 #include <cerrno>
 #include <climits>
+#include <csignal>
+#include <ctime>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -58,15 +61,77 @@ QByteArray folderOf(const QByteArray &name)
     return slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : name.left(slash);
 }
 
+// A temporary beside NAME is ".NAME.~zvPID.XXXXXX": hidden, named after its writer so that one
+// left by a killed save can be told from one being written, and, for a long NAME, cut to fit.
+constexpr char kTemporaryMark[] = ".~zv";
+constexpr qsizetype kTemporaryRoom = 1 + (sizeof kTemporaryMark - 1) + 10 + 1 + 6;
+
+QByteArray temporaryPrefix(const QByteArray &fileName)
+{
+    return '.' + fileName.left(NAME_MAX - kTemporaryRoom) + kTemporaryMark;
+}
+
+// Whether @p rest, what follows the prefix, is "PID.XXXXXX" as mkstemp() fills it in; its PID.
+pid_t writerOf(const QByteArray &rest)
+{
+    const qsizetype dot = rest.indexOf('.');
+    if (dot < 1 || dot > 10 || rest.size() != dot + 7)
+        return 0;
+    for (qsizetype i = 0; i < rest.size(); ++i) {
+        const char c = rest[i];
+        const bool digit = c >= '0' && c <= '9';
+        if (i < dot ? !digit
+                    : i > dot && !digit && !(c >= 'a' && c <= 'z') && !(c >= 'A' && c <= 'Z'))
+            return 0;
+    }
+    bool ok = false;
+    const long pid = rest.left(dot).toLong(&ok);
+    return ok && pid > 0 && pid <= INT_MAX ? pid_t(pid) : 0;
+}
+
+// Removes the temporaries of saves of @p name that were killed: only names of our own pattern
+// for this file, only regular files of ours with no other link, and only stale ones: untouched
+// for kDeadWriterSeconds with their writer gone, or for kAnyWriterSeconds whatever it is (its PID
+// may since belong to another process). A save under way keeps touching its file or lives.
+constexpr time_t kDeadWriterSeconds = 30;
+constexpr time_t kAnyWriterSeconds = 60 * 60;
+
+void sweepBeside(const QByteArray &name)
+{
+    const qsizetype slash = name.lastIndexOf('/');
+    const QByteArray prefix = temporaryPrefix(name.mid(slash + 1));
+    DIR *folder = ::opendir(folderOf(name).constData());
+    if (!folder)
+        return;
+    const time_t now = ::time(nullptr);
+    while (const dirent *entry = ::readdir(folder)) {
+        const QByteArray entryName(entry->d_name);
+        if (!entryName.startsWith(prefix))
+            continue;
+        const pid_t writer = writerOf(entryName.mid(prefix.size()));
+        struct stat info = {};
+        if (writer == 0
+            || ::fstatat(::dirfd(folder), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0
+            || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() || info.st_nlink != 1)
+            continue;
+        const time_t untouched = now - info.st_mtime;
+        const bool writerGone = ::kill(writer, 0) != 0 && errno == ESRCH;
+        if ((writerGone && untouched >= kDeadWriterSeconds) || untouched >= kAnyWriterSeconds)
+            ::unlinkat(::dirfd(folder), entry->d_name, 0);
+    }
+    ::closedir(folder);
+}
+
 // The one way every file is written: a new file beside @p name, flushed to disk with mode
 // @p mode, then renamed to @p name, so that the name holds the old bytes or the new, never a
-// part. The temporary's name is hidden and, for a long name, cut to fit.
+// part.
 void writeBeside(const QByteArray &name, const QByteArray &data, mode_t mode,
     const char *writeError, const QString &shownPath)
 {
+    sweepBeside(name);
     const qsizetype slash = name.lastIndexOf('/');
-    QByteArray temporary
-        = name.left(slash + 1) + '.' + name.mid(slash + 1).left(NAME_MAX - 8) + ".XXXXXX";
+    QByteArray temporary = name.left(slash + 1) + temporaryPrefix(name.mid(slash + 1))
+        + QByteArray::number(::getpid()) + ".XXXXXX";
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0)
         throw fileError("Cannot create file %s", shownPath);
@@ -120,6 +185,13 @@ SaveTarget saveTarget(const QString &path)
         name = target.startsWith('/') ? target : folderOf(name) + '/' + target;
     }
     return {QString(), true, false};
+}
+
+void sweepStaleTemporaries(const QString &path)
+{
+    const SaveTarget target = saveTarget(path);
+    if (!target.path.isEmpty())
+        sweepBeside(QFile::encodeName(target.path));
 }
 
 void writeFileAtomically(const QString &path, const QByteArray &data, const char *writeError)

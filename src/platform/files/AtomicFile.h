@@ -22,6 +22,12 @@ struct SaveTarget
 /// The file that a save to @p path would write. Tells the user where a link leads before a save.
 SaveTarget saveTarget(const QString &path);
 
+/// Removes what saves of @p path (of the file a link at it leads to) that were killed left
+/// beside it: temporaries of writeFileAtomically()'s own naming, of this user, untouched for
+/// half a minute with their writer gone, or for an hour. Nothing else is touched; a save or an
+/// open calls it.
+void sweepStaleTemporaries(const QString &path);
+
 /**
  * Replaces @p path with @p data atomically: a temporary file in the same folder is written,
  * flushed to disk and renamed over the target, so a failure leaves the old file as it was. Where

@@ -67,6 +67,8 @@ std::unique_ptr<QTextDocument> loadDocument(
     // Opening a FIFO waits for a writer, and a device never ends: only files are documents.
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         throw fileError("Cannot open file %s", path);
+    // What a killed save of it left beside it goes now rather than never.
+    sweepStaleTemporaries(path);
     std::unique_ptr<QTextDocument> document = readDocument(file, plainText, breathe);
     if (!document)
         throw EPlatformError(QStringLiteral("Failed to Load Stream"));
