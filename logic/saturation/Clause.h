@@ -63,6 +63,7 @@ struct Clause
     std::vector<char> maximal; // per literal: no other literal is greater (before instances)
     ClauseSignature signature;
     bool empty() const { return literals.empty(); }
+    const Literal &literal(int i) const { return nth(literals, i); }
 };
 
 /// Drops literals t ≠ t and repeated literals (s = t and t = s are one), and numbers the variables

@@ -79,10 +79,9 @@ private:
     void chooseSelection(Clause &c);
     void index(int id);
     int entry(int clause, int literal, int side, const std::vector<int> &path);
-    bool alive(int id) const
-    {
-        return m_clauses[static_cast<std::size_t>(id)].state == Clause::State::Active;
-    }
+    Clause &clause(int id) { return saturation::nth(m_clauses, id); }
+    const Clause &clause(int id) const { return saturation::nth(m_clauses, id); }
+    bool alive(int id) const { return clause(id).state == Clause::State::Active; }
     void found(int id);
 
     // Generating inferences (Inferences.cpp).
@@ -96,7 +95,7 @@ private:
     void emit(
         std::vector<Literal> &&literals, saturation::ClauseRule rule, std::vector<int> parents);
     bool instantiate(const Clause &c, int bank, std::vector<Literal> &out);
-    bool maximalIn(const std::vector<Literal> &literals, std::size_t i) const;
+    bool maximalIn(const std::vector<Literal> &literals, int i) const;
     bool eligible(const Clause &c, const std::vector<Literal> &instance, int i) const;
     /// @p c under the unifier made since @p mark, when its literal @p i stays eligible there;
     /// the unifier is undone either way.
