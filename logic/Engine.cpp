@@ -430,7 +430,7 @@ Judgement search(Problem &p, const Budget &budget)
     };
     std::size_t nextSize = 0;
     int largestTried = 0, deepestLimit = 0;
-    bool satisfiable = false;
+    bool satisfiable = false, saturatedOpen = false;
     while (!budget.expired()) {
         Strategy *s = nullptr;
         for (Strategy &c : strategies)
@@ -482,6 +482,13 @@ Judgement search(Problem &p, const Budget &budget)
             if (status == SaturationStatus::Proved) {
                 proof = saturation->proof(!p.argument);
                 found(Strategy::Saturation);
+            } else if (status == SaturationStatus::Saturated && saturation->complete()) {
+                // Not valid: nothing can close now; the model search gets a moment to show a
+                // finite countermodel instead.
+                saturatedOpen = true;
+                for (Strategy &c : strategies)
+                    c.done = c.done || c.kind != Strategy::Models;
+                graceEnd = std::min(graceEnd, CpuClock::now() + kTreeGrace);
             } else if (status != SaturationStatus::Unknown) {
                 s->done = true;
             }
@@ -561,6 +568,17 @@ Judgement search(Problem &p, const Budget &budget)
         j.explanation = groundText(p.logic, *instances);
         j.reason = "refutación por "
             + plural(static_cast<int>(instances->instances), "ejemplar", "ejemplares");
+        return j;
+    }
+    if (saturatedOpen) {
+        Judgement j;
+        j.decision = Decision::Invalid;
+        j.explanation = "El conjunto de cláusulas se satura sin contradicción";
+        if (largestTried > 0)
+            j.explanation += "; no tiene modelos finitos de hasta "
+                + plural(largestTried, "elemento", "elementos");
+        j.explanation += ".\n";
+        j.reason = "saturación sin contradicción";
         return j;
     }
     Judgement j;

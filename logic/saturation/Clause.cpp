@@ -4,8 +4,13 @@
 
 namespace logic::saturation {
 
-bool normalize(TermBank &terms, std::vector<Literal> &literals)
+bool normalize(TermBank &terms, std::vector<Literal> &literals, bool *beyondLimits)
 {
+    auto beyond = [&] {
+        if (beyondLimits)
+            *beyondLimits = true;
+        return false;
+    };
     std::vector<Literal> kept;
     kept.reserve(literals.size());
     for (const Literal &l : literals) {
@@ -47,12 +52,12 @@ bool normalize(TermBank &terms, std::vector<Literal> &literals)
     };
     for (const Literal &l : kept) {
         if (terms.depth(l.lhs) > kMaxTermDepth || terms.depth(l.rhs) > kMaxTermDepth)
-            return false;
+            return beyond();
         visit(visit, l.lhs);
         visit(visit, l.rhs);
     }
     if (next > kMaxClauseVariables)
-        return false;
+        return beyond();
     bool identity = true;
     for (int v = 0; v < limit; ++v) {
         Term &m = nth(map, v);

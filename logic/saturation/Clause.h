@@ -68,8 +68,9 @@ struct Clause
 
 /// Drops literals t ≠ t and repeated literals (s = t and t = s are one), and numbers the variables
 /// from 0 in order of occurrence. False for a tautology (t = t, or a literal and its negation), and
-/// for clauses beyond the prover's size limits.
-bool normalize(TermBank &terms, std::vector<Literal> &literals);
+/// for clauses beyond the prover's size limits, which also set @p beyondLimits: dropping those
+/// costs the calculus its completeness.
+bool normalize(TermBank &terms, std::vector<Literal> &literals, bool *beyondLimits = nullptr);
 
 /// The same literal, s = t and t = s being one.
 inline bool sameLiteral(const Literal &a, const Literal &b)

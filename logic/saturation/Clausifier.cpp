@@ -584,8 +584,8 @@ bool Clausifier::run(const std::vector<int> &premises, int conclusion, const Bud
         if (m_failed || !clausify(skolem, clauses, 0))
             return false;
         for (auto &c : clauses) {
-            if (!normalize(T, c))
-                continue; // a tautology
+            if (!normalize(T, c, &m_beyondLimits))
+                continue; // a tautology, or beyond the limits
             m_clauses.push_back({std::move(c), m_current});
             if (sizeOf(m_clauses) > kMaxInputClauses)
                 return false;

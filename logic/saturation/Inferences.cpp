@@ -23,8 +23,10 @@ bool SaturationProver::instantiate(const Clause &c, int bank, std::vector<Litera
     for (const Literal &l : c.literals) {
         const Term a = m_sigma->instantiate(l.lhs, bank, m_renaming);
         const Term b = a < 0 ? -1 : m_sigma->instantiate(l.rhs, bank, m_renaming);
-        if (b < 0)
+        if (b < 0) {
+            m_incomplete = true; // a conclusion too deep to keep
             return false;
+        }
         out.push_back({a, b, l.positive});
     }
     return true;
@@ -49,7 +51,7 @@ void SaturationProver::emit(
     std::vector<Literal> &&literals, ClauseRule rule, std::vector<int> parents)
 {
     ++m_stats.generated;
-    if (!normalize(*m_terms, literals))
+    if (!normalize(*m_terms, literals, &m_incomplete))
         return;
     Clause c;
     c.literals = std::move(literals);

@@ -25,6 +25,7 @@ SaturationStatus SaturationProver::load(
         return m_status = SaturationStatus::Refused;
     m_inputs = clausifier.formulas();
     m_inputClauses = clausifier.clauses();
+    m_incomplete = clausifier.beyondLimits();
     // Rarer symbols rank higher: they are the ones a proof tends to rewrite away last.
     std::vector<int> uses(static_cast<std::size_t>(m_terms->symbolCount()), 0);
     auto count = [&](auto &self, Term t) -> void {

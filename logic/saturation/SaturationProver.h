@@ -5,6 +5,14 @@
 // part in inferences) that picks the lightest clause four times and the oldest once. It looks
 // for a refutation of the premises and the negated conclusion, and can be resumed turn after
 // turn, so that the engine's scheduler shares the time with its other searches.
+//
+// It decides too: ordered resolution and superposition under a Knuth–Bendix ordering (total on
+// ground terms), with one negative literal selected wherever there is one, is refutationally
+// complete for first-order logic with identity; the loop is fair (every clause becomes the oldest
+// one day), and subsumption, tautology deletion and rewriting by a smaller instance of a unit
+// identity only delete redundant clauses. So when no inference is left and no clause was dropped
+// by the size limits nor rewritten outside those terms (complete()), the clauses have a model.
+// Skolem functions and definitions keep satisfiability both ways, so the problem is not valid.
 
 #include "Budget.h"
 #include "Clause.h"
@@ -23,8 +31,7 @@ namespace logic {
 
 enum class SaturationStatus {
     Proved,    // the empty clause: valid
-    Saturated, // nothing left to infer; not claimed as "not valid" (the calculus is incomplete
-               // here by its limits on term depth and clause size)
+    Saturated, // nothing left to infer: not valid if SaturationProver::complete()
     Unknown,   // the budget ran out; run() may be called again
     Refused    // the clausal form is beyond the prover (modal, too big)
 };
@@ -45,6 +52,10 @@ public:
     /// Goes on with the search until a proof, saturation, or the end of @p budget.
     SaturationStatus run(const Budget &budget);
     SaturationStatus status() const { return m_status; }
+    /// Whether no clause was lost to the limits on term depth and clause size, nor replaced by a
+    /// rewrite that is not a simplification of the calculus: then Saturated means that the
+    /// clausal form has a model, the calculus being refutationally complete.
+    bool complete() const { return !m_incomplete; }
 
     /// After Proved: the refutation, in the store's symbols.
     ClauseProof proof(bool conclusionIsFormula);
@@ -136,6 +147,7 @@ private:
     const Budget *m_budget = nullptr;
     SaturationStatus m_status = SaturationStatus::Unknown;
     int m_empty = -1;
+    bool m_incomplete = false; // see complete()
     Statistics m_stats;
 };
 

@@ -68,13 +68,19 @@ bool SaturationProver::findRewrite(
     const Clause &c = clause(self);
     const bool cache = !(
         c.literals.size() == 1 && c.literals[0].positive && c.literals[0].rhs != m_terms->truth());
-    for (std::size_t i = 0; i < literals.size(); ++i) {
-        const Literal &l = literals[i];
+    for (int i = 0; i < sizeOf(literals); ++i) {
+        const Literal &l = nth(literals, i);
         for (int side = 0; side < (l.rhs == m_terms->truth() ? 1 : 2); ++side) {
             std::vector<int> path;
             if (rewriteAt(side ? l.rhs : l.lhs, self, cache, path, rw, result)) {
-                rw.literal = static_cast<int>(i);
+                rw.literal = i;
                 rw.side = side;
+                // At the top of a side of a positive identity s = t, the instance l = r used is
+                // smaller than the clause only when r < t; otherwise the clause is not redundant
+                // in the calculus's sense, and a saturation after it proves nothing.
+                if (rw.path.empty() && l.positive && l.rhs != m_terms->truth()
+                    && m_kbo->compare(side ? l.lhs : l.rhs, result) != Order::Greater)
+                    m_incomplete = true;
                 return true;
             }
         }
@@ -100,7 +106,7 @@ int SaturationProver::simplify(int id)
         return id;
     Clause &old = clause(id);
     old.state = Clause::State::Dead;
-    if (!normalize(*m_terms, literals))
+    if (!normalize(*m_terms, literals, &m_incomplete))
         return -1;
     Clause c;
     c.literals = std::move(literals);
