@@ -436,7 +436,7 @@ Judgement search(Problem &p, const Budget &budget, Explain explain)
     };
     std::size_t nextSize = 0;
     int largestTried = 0, deepestLimit = 0;
-    bool satisfiable = false;
+    bool satisfiable = false, saturatedOpen = false;
     for (;;) {
         const Budget &left = explaining ? *explaining : budget;
         if (left.expired())
@@ -492,6 +492,14 @@ Judgement search(Problem &p, const Budget &budget, Explain explain)
                 proof = saturation->proof(!p.argument);
                 if (!decided())
                     break;
+            } else if (status == SaturationStatus::Saturated && saturation->complete()) {
+                // Not valid: nothing can close now; the model search gets a moment of its own to
+                // show a finite countermodel instead.
+                saturatedOpen = true;
+                for (Strategy &c : strategies)
+                    c.done = c.done || c.kind != Strategy::Models;
+                if (!explaining)
+                    explaining = budget.until(CpuClock::now() + kTreeAfterProof * kSlowBuild);
             } else if (status != SaturationStatus::Unknown) {
                 s->done = true;
             }
@@ -583,6 +591,17 @@ Judgement search(Problem &p, const Budget &budget, Explain explain)
         j.explanation = groundText(p.logic, *instances);
         j.reason = "refutación por "
             + plural(static_cast<int>(instances->instances), "ejemplar", "ejemplares");
+        return j;
+    }
+    if (saturatedOpen) {
+        Judgement j;
+        j.decision = Decision::Invalid;
+        j.explanation = "El conjunto de cláusulas se satura sin contradicción";
+        if (largestTried > 0)
+            j.explanation += "; no tiene modelos finitos de hasta "
+                + plural(largestTried, "elemento", "elementos");
+        j.explanation += ".\n";
+        j.reason = "saturación sin contradicción";
         return j;
     }
     Judgement j;

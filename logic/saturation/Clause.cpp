@@ -4,8 +4,13 @@
 
 namespace logic::saturation {
 
-bool normalize(TermBank &terms, std::vector<Literal> &literals)
+bool normalize(TermBank &terms, std::vector<Literal> &literals, bool *beyondLimits)
 {
+    auto beyond = [&] {
+        if (beyondLimits)
+            *beyondLimits = true;
+        return false;
+    };
     std::vector<Literal> kept;
     kept.reserve(literals.size());
     for (const Literal &l : literals) {
@@ -37,7 +42,7 @@ bool normalize(TermBank &terms, std::vector<Literal> &literals)
         if (terms.ground(t))
             return;
         if (terms.isVar(t)) {
-            Term &m = map[static_cast<std::size_t>(terms.varIndex(t))];
+            Term &m = nth(map, terms.varIndex(t));
             if (m < 0)
                 m = next++;
             return;
@@ -47,15 +52,15 @@ bool normalize(TermBank &terms, std::vector<Literal> &literals)
     };
     for (const Literal &l : kept) {
         if (terms.depth(l.lhs) > kMaxTermDepth || terms.depth(l.rhs) > kMaxTermDepth)
-            return false;
+            return beyond();
         visit(visit, l.lhs);
         visit(visit, l.rhs);
     }
     if (next > kMaxClauseVariables)
-        return false;
+        return beyond();
     bool identity = true;
     for (int v = 0; v < limit; ++v) {
-        Term &m = map[static_cast<std::size_t>(v)];
+        Term &m = nth(map, v);
         identity = identity && (m < 0 || m == v);
         m = m < 0 ? terms.var(v) : terms.var(m);
     }
@@ -163,17 +168,17 @@ struct Matcher
             return true;
         const Literal &a = c[order[k]];
         for (int j : candidates[order[k]]) {
-            if (used[static_cast<std::size_t>(j)] || --steps < 0)
+            if (nth(used, j) || --steps < 0)
                 continue;
-            const Literal &b = d[static_cast<std::size_t>(j)];
+            const Literal &b = nth(d, j);
             for (int swap = 0; swap < (b.rhs == truth ? 1 : 2); ++swap) {
                 const std::size_t mark = sigma.mark();
                 if (!matchLiteral(sigma, a, b, swap != 0))
                     continue;
-                used[static_cast<std::size_t>(j)] = 1;
+                nth(used, j) = 1;
                 if (from(k + 1))
                     return true;
-                used[static_cast<std::size_t>(j)] = 0;
+                nth(used, j) = 0;
                 sigma.undo(mark);
             }
         }

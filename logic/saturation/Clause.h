@@ -63,12 +63,14 @@ struct Clause
     std::vector<char> maximal; // per literal: no other literal is greater (before instances)
     ClauseSignature signature;
     bool empty() const { return literals.empty(); }
+    const Literal &literal(int i) const { return nth(literals, i); }
 };
 
 /// Drops literals t ≠ t and repeated literals (s = t and t = s are one), and numbers the variables
 /// from 0 in order of occurrence. False for a tautology (t = t, or a literal and its negation), and
-/// for clauses beyond the prover's size limits.
-bool normalize(TermBank &terms, std::vector<Literal> &literals);
+/// for clauses beyond the prover's size limits, which also set @p beyondLimits: dropping those
+/// costs the calculus its completeness.
+bool normalize(TermBank &terms, std::vector<Literal> &literals, bool *beyondLimits = nullptr);
 
 /// The same literal, s = t and t = s being one.
 inline bool sameLiteral(const Literal &a, const Literal &b)

@@ -1,5 +1,7 @@
 #include "ClauseProof.h"
 
+#include "Terms.h"
+
 namespace logic {
 namespace {
 
@@ -68,8 +70,7 @@ std::string proofText(const Logic &L, const ClauseProof &p)
             break;
         case ProofRule::Definition:
             out += "Definición de "
-                + L.predicateSymbol(p.definitions[static_cast<std::size_t>(s.source)].predicate)
-                      .name;
+                + L.predicateSymbol(saturation::nth(p.definitions, s.source).predicate).name;
             break;
         default: {
             out += "De " + std::to_string(s.from[0] + 1);

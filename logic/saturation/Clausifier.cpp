@@ -59,7 +59,7 @@ int Clausifier::functionSymbol(int f)
 {
     if (static_cast<std::size_t>(f) >= m_functions.size())
         m_functions.resize(static_cast<std::size_t>(f) + 1, -1);
-    int &s = m_functions[static_cast<std::size_t>(f)];
+    int &s = nth(m_functions, f);
     if (s < 0) {
         const Symbol &sym = L.functionSymbol(f);
         s = T.addSymbol({sym.name, sym.arity, false, SymbolKind::User, f});
@@ -71,7 +71,7 @@ int Clausifier::predicateSymbol(int p)
 {
     if (static_cast<std::size_t>(p) >= m_predicates.size())
         m_predicates.resize(static_cast<std::size_t>(p) + 1, -1);
-    int &s = m_predicates[static_cast<std::size_t>(p)];
+    int &s = nth(m_predicates, p);
     if (s < 0) {
         const Symbol &sym = L.predicateSymbol(p);
         s = T.addSymbol({sym.name, sym.arity, true, SymbolKind::User, p});
@@ -210,7 +210,7 @@ int Clausifier::named(int f, bool negated, bool both, Env &env)
         predicate = it2->second;
     const std::vector<int> free = freeVariables(f);
     if (predicate < 0) {
-        predicate = L.predicate(freshName(L, "D", true), static_cast<int>(free.size()));
+        predicate = L.predicate(freshName(L, "D", true), sizeOf(free));
         std::vector<int> vars;
         for (int v : free)
             vars.push_back(L.var(v));
@@ -225,7 +225,7 @@ int Clausifier::named(int f, bool negated, bool both, Env &env)
         m_formulas.push_back({definition, InputRole::Definition, number, predicate, m_current});
         const int s = predicateSymbol(predicate);
         T.symbol(s).kind = SymbolKind::Definition;
-        T.symbol(s).origin = static_cast<int>(m_formulas.size()) - 1;
+        T.symbol(s).origin = sizeOf(m_formulas) - 1;
         m_names[{f, mode}] = predicate;
     }
     std::vector<Term> args;
@@ -291,7 +291,7 @@ int Clausifier::translate(int f, bool negated, Env &env, int depth)
             if (!name)
                 return translate(g, !positive, env, depth + 1);
             const int atom = named(g, false, true, env);
-            Literal l = m_nodes[static_cast<std::size_t>(atom)].lit;
+            Literal l = nth(m_nodes, atom).lit;
             l.positive = positive;
             return literal(l);
         };
@@ -330,7 +330,7 @@ int Clausifier::definitionNode(const InputFormula &g, Env &env)
     }
     const FormulaNode body = L.node(f);
     const int atom = translate(body.a, false, env, 1);
-    Literal negative = m_nodes[static_cast<std::size_t>(atom)].lit;
+    Literal negative = nth(m_nodes, atom).lit;
     negative.positive = false;
     int root;
     if (body.kind == Fk::Iff) {
@@ -355,7 +355,7 @@ int Clausifier::literal(const Literal &l)
     varsOf(T, l.rhs, n.vars);
     sortUnique(n.vars);
     m_nodes.push_back(std::move(n));
-    return static_cast<int>(m_nodes.size()) - 1;
+    return sizeOf(m_nodes) - 1;
 }
 
 int Clausifier::make(Kind kind, std::vector<int> kids)
@@ -366,7 +366,7 @@ int Clausifier::make(Kind kind, std::vector<int> kids)
         const Kind unit = kind == Kind::And ? Kind::True : Kind::False;
         const Kind zero = kind == Kind::And ? Kind::False : Kind::True;
         for (int k : kids) {
-            const Node &c = m_nodes[static_cast<std::size_t>(k)];
+            const Node &c = nth(m_nodes, k);
             if (c.kind == zero)
                 return make(zero, {});
             if (c.kind == unit)
@@ -381,13 +381,13 @@ int Clausifier::make(Kind kind, std::vector<int> kids)
         if (n.kids.size() == 1)
             return n.kids[0];
         for (int k : n.kids) {
-            const Node &c = m_nodes[static_cast<std::size_t>(k)];
+            const Node &c = nth(m_nodes, k);
             n.vars.insert(n.vars.end(), c.vars.begin(), c.vars.end());
         }
         sortUnique(n.vars);
     }
     m_nodes.push_back(std::move(n));
-    return static_cast<int>(m_nodes.size()) - 1;
+    return sizeOf(m_nodes) - 1;
 }
 
 int Clausifier::quantifier(Kind kind, int var, int logicVar, int body)
@@ -399,14 +399,14 @@ int Clausifier::quantifier(Kind kind, int var, int logicVar, int body)
     n.var = var;
     n.logicVar = logicVar;
     n.kids = {body};
-    n.vars = m_nodes[static_cast<std::size_t>(body)].vars;
+    n.vars = nth(m_nodes, body).vars;
     m_nodes.push_back(std::move(n));
-    return static_cast<int>(m_nodes.size()) - 1;
+    return sizeOf(m_nodes) - 1;
 }
 
 bool Clausifier::hasVar(int n, int v) const
 {
-    const std::vector<int> &vs = m_nodes[static_cast<std::size_t>(n)].vars;
+    const std::vector<int> &vs = nth(m_nodes, n).vars;
     return std::binary_search(vs.begin(), vs.end(), v);
 }
 
@@ -418,7 +418,7 @@ int Clausifier::miniscope(int n, int depth)
         m_failed = true;
         return n;
     }
-    const Node node = m_nodes[static_cast<std::size_t>(n)];
+    const Node node = nth(m_nodes, n);
     switch (node.kind) {
     case Kind::And:
     case Kind::Or: {
@@ -442,7 +442,7 @@ int Clausifier::push(Kind q, int var, int logicVar, int body, int depth)
         m_failed = true;
         return body;
     }
-    const Node b = m_nodes[static_cast<std::size_t>(body)];
+    const Node b = nth(m_nodes, body);
     const Kind spread = q == Kind::All ? Kind::And : Kind::Or; // the one it distributes over
     if (b.kind == spread) {
         std::vector<int> kids;
@@ -468,7 +468,7 @@ int Clausifier::skolemize(int n, std::vector<int> &universals, int formula, int 
         m_failed = true;
         return n;
     }
-    const Node node = m_nodes[static_cast<std::size_t>(n)];
+    const Node node = nth(m_nodes, n);
     switch (node.kind) {
     case Kind::Lit: {
         Literal l = node.lit;
@@ -494,7 +494,7 @@ int Clausifier::skolemize(int n, std::vector<int> &universals, int formula, int 
         // the witnesses of the ∃ above it.
         std::vector<int> free;
         for (int v : node.vars) {
-            const Term m = m_map[static_cast<std::size_t>(v)];
+            const Term m = nth(m_map, v);
             if (T.isVar(m) && T.varIndex(m) == v)
                 free.push_back(v);
             else
@@ -507,12 +507,12 @@ int Clausifier::skolemize(int n, std::vector<int> &universals, int formula, int 
                 args.push_back(T.var(u));
         const std::string base(1, L.variableName(node.logicVar)[0]);
         const std::string name = freshName(L, base, false);
-        const int logicFunction = L.function(name, static_cast<int>(args.size()), true);
+        const int logicFunction = L.function(name, sizeOf(args), true);
         const int f = functionSymbol(logicFunction);
         T.symbol(f).kind = SymbolKind::Skolem;
         T.symbol(f).origin = formula;
         T.symbol(f).variable = node.logicVar;
-        m_map[static_cast<std::size_t>(node.var)] = T.app(f, args);
+        nth(m_map, node.var) = T.app(f, args);
         return skolemize(node.kids[0], universals, formula, depth + 1);
     }
     default: return n;
@@ -523,14 +523,14 @@ bool Clausifier::clausify(int n, std::vector<std::vector<Literal>> &out, int dep
 {
     if (depth > kMaxDepth || m_budget->expired())
         return false;
-    const Node node = m_nodes[static_cast<std::size_t>(n)];
+    const Node node = nth(m_nodes, n);
     switch (node.kind) {
     case Kind::True: return true;
     case Kind::False: out.emplace_back(); return true;
     case Kind::Lit: out.push_back({node.lit}); return true;
     case Kind::And:
         for (int k : node.kids)
-            if (!clausify(k, out, depth + 1) || static_cast<int>(out.size()) > kMaxInputClauses)
+            if (!clausify(k, out, depth + 1) || sizeOf(out) > kMaxInputClauses)
                 return false;
         return true;
     case Kind::Or: {
@@ -584,10 +584,10 @@ bool Clausifier::run(const std::vector<int> &premises, int conclusion, const Bud
         if (m_failed || !clausify(skolem, clauses, 0))
             return false;
         for (auto &c : clauses) {
-            if (!normalize(T, c))
-                continue; // a tautology
+            if (!normalize(T, c, &m_beyondLimits))
+                continue; // a tautology, or beyond the limits
             m_clauses.push_back({std::move(c), m_current});
-            if (static_cast<int>(m_clauses.size()) > kMaxInputClauses)
+            if (sizeOf(m_clauses) > kMaxInputClauses)
                 return false;
         }
     }

@@ -46,6 +46,8 @@ public:
 
     const std::vector<InputFormula> &formulas() const { return m_formulas; }
     const std::vector<InputClause> &clauses() const { return m_clauses; }
+    /// Some clause was left out for its size: the clausal form is then weaker than the problem.
+    bool beyondLimits() const { return m_beyondLimits; }
 
 private:
     enum class Kind : std::uint8_t { True, False, Lit, And, Or, All, Ex };
@@ -102,6 +104,7 @@ private:
     int m_nextVar = 0;
     int m_current = 0; // the input formula being translated
     bool m_failed = false;
+    bool m_beyondLimits = false;
 };
 
 } // namespace logic::saturation

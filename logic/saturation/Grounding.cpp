@@ -74,9 +74,8 @@ GroundProver::GroundProver(SaturationProver &source)
                 if (S.T.isVar(t))
                     return;
                 const int f = S.T.head(t);
-                if (!S.T.symbol(f).predicate && S.T.symbol(f).arity > 0
-                    && !seen[static_cast<std::size_t>(f)]) {
-                    seen[static_cast<std::size_t>(f)] = 1;
+                if (!S.T.symbol(f).predicate && S.T.symbol(f).arity > 0 && !nth(seen, f)) {
+                    nth(seen, f) = 1;
                     S.functions.push_back(f);
                 }
                 for (Term a : S.T.args(t))
@@ -134,7 +133,7 @@ bool GroundProver::State::build()
         std::vector<Term> map(static_cast<std::size_t>(vars));
         for (;;) {
             for (int v = 0; v < vars; ++v)
-                map[static_cast<std::size_t>(v)] = universe[pick[static_cast<std::size_t>(v)]];
+                nth(map, v) = universe[nth(pick, v)];
             std::vector<Literal> g;
             for (const Literal &l : c.literals) {
                 g.push_back({T.rename(l.lhs, map), T.rename(l.rhs, map), l.positive});
@@ -146,8 +145,8 @@ bool GroundProver::State::build()
                 return false;
             ground.push_back(std::move(g));
             int v = 0;
-            while (v < vars && ++pick[static_cast<std::size_t>(v)] == universe.size())
-                pick[static_cast<std::size_t>(v++)] = 0;
+            while (v < vars && ++nth(pick, v) == universe.size())
+                nth(pick, v++) = 0;
             if (v == vars)
                 break;
         }

@@ -4,7 +4,7 @@ namespace logic::saturation {
 
 int DiscriminationTree::child(int node, int key) const
 {
-    for (const auto &[k, c] : m_nodes[static_cast<std::size_t>(node)].children)
+    for (const auto &[k, c] : nth(m_nodes, node).children)
         if (k == key)
             return c;
     return -1;
@@ -20,9 +20,9 @@ void DiscriminationTree::insert(Term t, int value)
         const int key = m_terms.isVar(u) ? kStar : m_terms.head(u);
         int next = child(node, key);
         if (next < 0) {
-            next = static_cast<int>(m_nodes.size());
+            next = sizeOf(m_nodes);
             m_nodes.emplace_back();
-            m_nodes[static_cast<std::size_t>(node)].children.emplace_back(key, next);
+            nth(m_nodes, node).children.emplace_back(key, next);
         }
         node = next;
         if (key != kStar) {
@@ -31,7 +31,7 @@ void DiscriminationTree::insert(Term t, int value)
                 stack.push_back(as[i]);
         }
     }
-    m_nodes[static_cast<std::size_t>(node)].values.push_back(value);
+    nth(m_nodes, node).values.push_back(value);
 }
 
 void DiscriminationTree::retrieve(Term query, Mode mode, std::vector<int> &out) const
@@ -46,11 +46,11 @@ void DiscriminationTree::retrieve(Term query, Mode mode, std::vector<int> &out) 
             const auto [u, closing] = stack.back();
             stack.pop_back();
             if (closing) {
-                m_after[static_cast<std::size_t>(open.back())] = static_cast<int>(m_flat.size());
+                nth(m_after, open.back()) = sizeOf(m_flat);
                 open.pop_back();
                 continue;
             }
-            open.push_back(static_cast<int>(m_flat.size()));
+            open.push_back(sizeOf(m_flat));
             m_flat.push_back(u);
             m_after.push_back(0);
             stack.emplace_back(u, 1);
@@ -61,18 +61,18 @@ void DiscriminationTree::retrieve(Term query, Mode mode, std::vector<int> &out) 
             }
         }
     }
-    const int end = static_cast<int>(m_flat.size());
+    const int end = sizeOf(m_flat);
     m_todo.assign(1, {0, 0});
     while (!m_todo.empty()) {
         const auto [node, at] = m_todo.back();
         m_todo.pop_back();
-        const Node &n = m_nodes[static_cast<std::size_t>(node)];
+        const Node &n = nth(m_nodes, node);
         if (at == end) {
             out.insert(out.end(), n.values.begin(), n.values.end());
             continue;
         }
-        const Term q = m_flat[static_cast<std::size_t>(at)];
-        const int after = m_after[static_cast<std::size_t>(at)];
+        const Term q = nth(m_flat, at);
+        const int after = nth(m_after, at);
         const bool variable = m_terms.isVar(q);
         if (variable && mode != Mode::Generalize) {
             // The query's variable stands for any one stored term: skip one in the tree.
@@ -80,7 +80,7 @@ void DiscriminationTree::retrieve(Term query, Mode mode, std::vector<int> &out) 
             while (!m_skip.empty()) {
                 const auto [s, pending] = m_skip.back();
                 m_skip.pop_back();
-                for (const auto &[key, c] : m_nodes[static_cast<std::size_t>(s)].children) {
+                for (const auto &[key, c] : nth(m_nodes, s).children) {
                     const int left = pending - 1 + arity(key);
                     if (left == 0)
                         m_todo.emplace_back(c, after);

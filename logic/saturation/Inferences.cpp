@@ -8,23 +8,34 @@ namespace logic {
 
 using namespace saturation;
 
+namespace {
+void appendExcept(std::vector<Literal> &out, const std::vector<Literal> &from, int skip)
+{
+    for (int k = 0; k < sizeOf(from); ++k)
+        if (k != skip)
+            out.push_back(nth(from, k));
+}
+} // namespace
+
 bool SaturationProver::instantiate(const Clause &c, int bank, std::vector<Literal> &out)
 {
     out.clear();
     for (const Literal &l : c.literals) {
         const Term a = m_sigma->instantiate(l.lhs, bank, m_renaming);
         const Term b = a < 0 ? -1 : m_sigma->instantiate(l.rhs, bank, m_renaming);
-        if (b < 0)
+        if (b < 0) {
+            m_incomplete = true; // a conclusion too deep to keep
             return false;
+        }
         out.push_back({a, b, l.positive});
     }
     return true;
 }
 
-bool SaturationProver::maximalIn(const std::vector<Literal> &literals, std::size_t i) const
+bool SaturationProver::maximalIn(const std::vector<Literal> &literals, int i) const
 {
-    for (std::size_t j = 0; j < literals.size(); ++j)
-        if (j != i && m_kbo->compare(literals[j], literals[i]) == Order::Greater)
+    for (int j = 0; j < sizeOf(literals); ++j)
+        if (j != i && m_kbo->compare(nth(literals, j), nth(literals, i)) == Order::Greater)
             return false;
     return true;
 }
@@ -33,32 +44,30 @@ bool SaturationProver::eligible(const Clause &c, const std::vector<Literal> &ins
 {
     if (c.selected >= 0)
         return c.selected == i;
-    return c.maximal[static_cast<std::size_t>(i)]
-        && maximalIn(instance, static_cast<std::size_t>(i));
+    return nth(c.maximal, i) && maximalIn(instance, i);
 }
 
 void SaturationProver::emit(
     std::vector<Literal> &&literals, ClauseRule rule, std::vector<int> parents)
 {
     ++m_stats.generated;
-    if (!normalize(*m_terms, literals))
+    if (!normalize(*m_terms, literals, &m_incomplete))
         return;
     Clause c;
     c.literals = std::move(literals);
     c.rule = rule;
     for (int p : parents)
-        c.goal = c.goal || m_clauses[static_cast<std::size_t>(p)].goal;
+        c.goal = c.goal || clause(p).goal;
     c.parents = std::move(parents);
     m_fresh.push_back(std::move(c));
 }
 
 void SaturationProver::resolve(int pos, int i, int neg, int j)
 {
-    const Clause &P = m_clauses[static_cast<std::size_t>(pos)];
-    const Clause &N = m_clauses[static_cast<std::size_t>(neg)];
+    const Clause &P = clause(pos);
+    const Clause &N = clause(neg);
     const std::size_t mark = m_sigma->mark();
-    if (!m_sigma->unify(P.literals[static_cast<std::size_t>(i)].lhs, 0,
-            N.literals[static_cast<std::size_t>(j)].lhs, 1))
+    if (!m_sigma->unify(P.literal(i).lhs, 0, N.literal(j).lhs, 1))
         return;
     m_renaming.reset();
     std::vector<Literal> a, b;
@@ -68,22 +77,18 @@ void SaturationProver::resolve(int pos, int i, int neg, int j)
     if (!ok)
         return;
     std::vector<Literal> out;
-    for (std::size_t k = 0; k < a.size(); ++k)
-        if (static_cast<int>(k) != i)
-            out.push_back(a[k]);
-    for (std::size_t k = 0; k < b.size(); ++k)
-        if (static_cast<int>(k) != j)
-            out.push_back(b[k]);
+    appendExcept(out, a, i);
+    appendExcept(out, b, j);
     emit(std::move(out), ClauseRule::Resolution, {pos, neg});
 }
 
 void SaturationProver::superpose(
     int from, int i, int fside, int into, int j, int side, const std::vector<int> &path)
 {
-    const Clause &F = m_clauses[static_cast<std::size_t>(from)];
-    const Clause &D = m_clauses[static_cast<std::size_t>(into)];
-    const Literal &e = F.literals[static_cast<std::size_t>(i)];
-    const Literal &target = D.literals[static_cast<std::size_t>(j)];
+    const Clause &F = clause(from);
+    const Clause &D = clause(into);
+    const Literal &e = F.literal(i);
+    const Literal &target = D.literal(j);
     const Term l = fside ? e.rhs : e.lhs;
     const Term s = side ? target.rhs : target.lhs;
     const Term u = m_terms->subtermAt(s, path);
@@ -96,7 +101,7 @@ void SaturationProver::superpose(
     m_sigma->undo(mark);
     if (!ok)
         return;
-    const Literal &ei = a[static_cast<std::size_t>(i)], &dj = b[static_cast<std::size_t>(j)];
+    const Literal ei = nth(a, i), dj = nth(b, j);
     const Term li = fside ? ei.rhs : ei.lhs, ri = fside ? ei.lhs : ei.rhs;
     const Term si = side ? dj.rhs : dj.lhs, ti = side ? dj.lhs : dj.rhs;
     auto larger = [&](Term x, Term y) {
@@ -109,13 +114,9 @@ void SaturationProver::superpose(
         return;
     const Term replaced = m_terms->replaceAt(si, path, ri);
     std::vector<Literal> out;
-    for (std::size_t k = 0; k < b.size(); ++k)
-        out.push_back(static_cast<int>(k) != j ? b[k]
-                : side                         ? Literal{ti, replaced, dj.positive}
-                                               : Literal{replaced, ti, dj.positive});
-    for (std::size_t k = 0; k < a.size(); ++k)
-        if (static_cast<int>(k) != i)
-            out.push_back(a[k]);
+    appendExcept(out, b, -1);
+    nth(out, j) = side ? Literal{ti, replaced, dj.positive} : Literal{replaced, ti, dj.positive};
+    appendExcept(out, a, i);
     emit(std::move(out), ClauseRule::Superposition, {from, into});
 }
 
@@ -130,16 +131,16 @@ bool SaturationProver::eligibleInstance(
 
 void SaturationProver::factor(int id)
 {
-    const Clause &C = m_clauses[static_cast<std::size_t>(id)];
+    const Clause &C = clause(id);
     if (C.selected >= 0)
         return;
     const Term truth = m_terms->truth();
-    for (std::size_t i = 0; i < C.literals.size(); ++i) {
-        const Literal &li = C.literals[i];
-        if (!li.positive || li.rhs != truth || !C.maximal[i])
+    for (int i = 0; i < sizeOf(C.literals); ++i) {
+        const Literal &li = C.literal(i);
+        if (!li.positive || li.rhs != truth || !nth(C.maximal, i))
             continue;
-        for (std::size_t j = 0; j < C.literals.size(); ++j) {
-            const Literal &lj = C.literals[j];
+        for (int j = 0; j < sizeOf(C.literals); ++j) {
+            const Literal &lj = C.literal(j);
             if (j == i || !lj.positive || lj.rhs != truth
                 || m_terms->head(li.lhs) != m_terms->head(lj.lhs))
                 continue;
@@ -147,9 +148,9 @@ void SaturationProver::factor(int id)
             if (!m_sigma->unify(li.lhs, 0, lj.lhs, 0))
                 continue;
             std::vector<Literal> a;
-            if (!eligibleInstance(C, static_cast<int>(i), mark, a))
+            if (!eligibleInstance(C, i, mark, a))
                 continue;
-            a.erase(a.begin() + static_cast<std::ptrdiff_t>(j));
+            a.erase(a.begin() + j);
             emit(std::move(a), ClauseRule::Factoring, {id});
         }
     }
@@ -157,37 +158,37 @@ void SaturationProver::factor(int id)
 
 void SaturationProver::equalityResolve(int id)
 {
-    const Clause &C = m_clauses[static_cast<std::size_t>(id)];
-    for (std::size_t i = 0; i < C.literals.size(); ++i) {
-        const Literal &l = C.literals[i];
+    const Clause &C = clause(id);
+    for (int i = 0; i < sizeOf(C.literals); ++i) {
+        const Literal &l = C.literal(i);
         if (l.positive || l.rhs == m_terms->truth())
             continue;
-        if (C.selected >= 0 ? C.selected != static_cast<int>(i) : !C.maximal[i])
+        if (C.selected >= 0 ? C.selected != i : !nth(C.maximal, i))
             continue;
         const std::size_t mark = m_sigma->mark();
         if (!m_sigma->unify(l.lhs, 0, l.rhs, 0))
             continue;
         std::vector<Literal> a;
-        if (!eligibleInstance(C, static_cast<int>(i), mark, a))
+        if (!eligibleInstance(C, i, mark, a))
             continue;
-        a.erase(a.begin() + static_cast<std::ptrdiff_t>(i));
+        a.erase(a.begin() + i);
         emit(std::move(a), ClauseRule::EqualityResolution, {id});
     }
 }
 
 void SaturationProver::equalityFactor(int id)
 {
-    const Clause &C = m_clauses[static_cast<std::size_t>(id)];
+    const Clause &C = clause(id);
     if (C.selected >= 0)
         return;
     const Term truth = m_terms->truth();
-    for (std::size_t i = 0; i < C.literals.size(); ++i) {
-        const Literal &li = C.literals[i];
-        if (!li.positive || li.rhs == truth || !C.maximal[i])
+    for (int i = 0; i < sizeOf(C.literals); ++i) {
+        const Literal &li = C.literal(i);
+        if (!li.positive || li.rhs == truth || !nth(C.maximal, i))
             continue;
         for (int side = 0; side < 2; ++side)
-            for (std::size_t j = 0; j < C.literals.size(); ++j) {
-                const Literal &lj = C.literals[j];
+            for (int j = 0; j < sizeOf(C.literals); ++j) {
+                const Literal &lj = C.literal(j);
                 if (j == i || !lj.positive || lj.rhs == truth)
                     continue;
                 for (int side2 = 0; side2 < 2; ++side2) {
@@ -195,18 +196,16 @@ void SaturationProver::equalityFactor(int id)
                     if (!m_sigma->unify(side ? li.rhs : li.lhs, 0, side2 ? lj.rhs : lj.lhs, 0))
                         continue;
                     std::vector<Literal> a;
-                    if (!eligibleInstance(C, static_cast<int>(i), mark, a))
+                    if (!eligibleInstance(C, i, mark, a))
                         continue;
-                    const Literal &ai = a[i], &aj = a[j];
+                    const Literal &ai = nth(a, i), &aj = nth(a, j);
                     const Term s = side ? ai.rhs : ai.lhs, t = side ? ai.lhs : ai.rhs;
                     const Term t2 = side2 ? aj.lhs : aj.rhs;
                     const Order o = m_kbo->compare(s, t);
                     if (o == Order::Less || o == Order::Equal)
                         continue;
                     std::vector<Literal> out;
-                    for (std::size_t k = 0; k < a.size(); ++k)
-                        if (k != i)
-                            out.push_back(a[k]);
+                    appendExcept(out, a, i);
                     out.push_back({t, t2, false});
                     emit(std::move(out), ClauseRule::EqualityFactoring, {id});
                 }
@@ -216,16 +215,15 @@ void SaturationProver::equalityFactor(int id)
 
 void SaturationProver::generate(int given)
 {
-    const Clause &g = m_clauses[static_cast<std::size_t>(given)];
+    const Clause &g = clause(given);
     const TermBank &T = *m_terms;
     const Kbo &kbo = *m_kbo;
     std::size_t work = 0;
     auto stop = [&] { return (++work & 127) == 0 && m_budget->expired(); };
     std::vector<int> found;
-    for (std::size_t i = 0; i < g.literals.size(); ++i) {
-        const Literal &l = g.literals[i];
-        const int li = static_cast<int>(i);
-        const bool candidate = g.selected >= 0 ? g.selected == li : g.maximal[i] != 0;
+    for (int li = 0; li < sizeOf(g.literals); ++li) {
+        const Literal &l = g.literal(li);
+        const bool candidate = g.selected >= 0 ? g.selected == li : nth(g.maximal, li) != 0;
         if (!candidate)
             continue;
         const bool predicate = l.rhs == T.truth();
@@ -233,7 +231,7 @@ void SaturationProver::generate(int given)
             found.clear();
             (l.positive ? m_negative : m_positive)->unifiable(l.lhs, found);
             for (int e : found) {
-                const Entry en = m_entries[static_cast<std::size_t>(e)];
+                const Entry en = nth(m_entries, e);
                 if (!alive(en.clause) || stop())
                     continue;
                 if (l.positive)
@@ -251,7 +249,7 @@ void SaturationProver::generate(int given)
                 found.clear();
                 m_into->unifiable(s, found);
                 for (int e : found) {
-                    const Entry en = m_entries[static_cast<std::size_t>(e)];
+                    const Entry en = nth(m_entries, e);
                     if (!alive(en.clause) || stop())
                         continue;
                     const std::vector<int> path(
@@ -268,15 +266,15 @@ void SaturationProver::generate(int given)
                     std::vector<int> from;
                     m_from->unifiable(t, from);
                     for (int e : from) {
-                        const Entry en = m_entries[static_cast<std::size_t>(e)];
+                        const Entry en = nth(m_entries, e);
                         if (alive(en.clause) && !stop())
                             superpose(en.clause, en.literal, en.side, given, li, side, path);
                     }
                 }
                 // Superposition makes terms, which may move the arguments: read them afresh.
-                for (std::size_t k = 0; k < T.args(t).size(); ++k) {
-                    path.push_back(static_cast<int>(k));
-                    self(self, T.args(t)[k]);
+                for (int k = 0; k < sizeOf(T.args(t)); ++k) {
+                    path.push_back(k);
+                    self(self, nth(T.args(t), k));
                     path.pop_back();
                 }
             };

@@ -13,9 +13,7 @@ void Kbo::setPrecedence(const std::vector<int> &occurrences)
     std::iota(order.begin(), order.end(), 0);
     auto key = [&](int f) {
         const SymbolInfo &s = m_terms.symbol(f);
-        const int uses = static_cast<std::size_t>(f) < occurrences.size()
-            ? occurrences[static_cast<std::size_t>(f)]
-            : 0;
+        const int uses = static_cast<std::size_t>(f) < occurrences.size() ? nth(occurrences, f) : 0;
         // ⊤ lowest, then functions, then predicates; more arguments higher; rarer higher.
         return std::make_tuple(s.kind == SymbolKind::Internal ? 0
                 : s.predicate                                 ? 2
@@ -25,15 +23,15 @@ void Kbo::setPrecedence(const std::vector<int> &occurrences)
     std::sort(order.begin(), order.end(), [&](int a, int b) { return key(a) < key(b); });
     m_rank.assign(static_cast<std::size_t>(n), 0);
     for (int i = 0; i < n; ++i)
-        m_rank[static_cast<std::size_t>(order[static_cast<std::size_t>(i)])] = i;
+        nth(m_rank, nth(order, i)) = i;
 }
 
 int Kbo::rank(int symbol) const
 {
     // Symbols made after the precedence was set (none in practice) rank by number.
     if (static_cast<std::size_t>(symbol) < m_rank.size())
-        return m_rank[static_cast<std::size_t>(symbol)];
-    return static_cast<int>(m_rank.size()) + symbol;
+        return nth(m_rank, symbol);
+    return sizeOf(m_rank) + symbol;
 }
 
 void Kbo::count(Term t, int delta) const

@@ -48,18 +48,18 @@ struct SaturationProver::Assembler
     // negated conclusion (a definition made inside a definition goes back to its premise).
     int rootOf(int input) const
     {
-        while (P.m_inputs[static_cast<std::size_t>(input)].role == InputRole::Definition)
-            input = P.m_inputs[static_cast<std::size_t>(input)].origin;
-        const InputFormula &f = P.m_inputs[static_cast<std::size_t>(input)];
+        while (nth(P.m_inputs, input).role == InputRole::Definition)
+            input = nth(P.m_inputs, input).origin;
+        const InputFormula &f = nth(P.m_inputs, input);
         return f.role == InputRole::Premise ? f.number : -1;
     }
 
     int definition(int input)
     {
-        int &d = definitionIndex[static_cast<std::size_t>(input)];
+        int &d = nth(definitionIndex, input);
         if (d < 0) {
-            const InputFormula &f = P.m_inputs[static_cast<std::size_t>(input)];
-            d = static_cast<int>(out.definitions.size());
+            const InputFormula &f = nth(P.m_inputs, input);
+            d = sizeOf(out.definitions);
             out.definitions.push_back({f.predicate, f.formula, rootOf(f.origin)});
         }
         return d;
@@ -85,12 +85,12 @@ struct SaturationProver::Assembler
             note(l.lhs), note(l.rhs);
         s.clause = writer.clause(literals);
         out.steps.push_back(std::move(s));
-        return static_cast<int>(out.steps.size()) - 1;
+        return sizeOf(out.steps) - 1;
     }
 
     int input(const std::vector<Literal> &literals, int formula)
     {
-        const InputFormula &f = P.m_inputs[static_cast<std::size_t>(formula)];
+        const InputFormula &f = nth(P.m_inputs, formula);
         ClauseStep s;
         s.rule = f.role == InputRole::Premise ? ProofRule::Premise
             : f.role == InputRole::Negation   ? ProofRule::Negation
@@ -121,30 +121,29 @@ ClauseProof SaturationProver::proof(bool conclusionIsFormula)
     while (!stack.empty()) {
         const int id = stack.back();
         stack.pop_back();
-        if (seen[static_cast<std::size_t>(id)])
+        if (nth(seen, id))
             continue;
-        seen[static_cast<std::size_t>(id)] = 1;
+        nth(seen, id) = 1;
         ids.push_back(id);
-        for (int p : m_clauses[static_cast<std::size_t>(id)].parents)
+        for (int p : clause(id).parents)
             stack.push_back(p);
     }
     std::sort(ids.begin(), ids.end());
     std::vector<int> stepOf(m_clauses.size(), -1);
     for (int id : ids) {
-        const Clause &c = m_clauses[static_cast<std::size_t>(id)];
+        const Clause &c = clause(id);
         if (c.rule == ClauseRule::Input) {
-            stepOf[static_cast<std::size_t>(id)] = a.input(c.literals, c.input);
+            nth(stepOf, id) = a.input(c.literals, c.input);
             continue;
         }
         if (c.rule == ClauseRule::Rewriting) {
             // One step per rewrite, replayed exactly as the search made it.
-            std::vector<Literal> literals
-                = m_clauses[static_cast<std::size_t>(c.parents[0])].literals;
-            int previous = stepOf[static_cast<std::size_t>(c.parents[0])];
+            std::vector<Literal> literals = clause(c.parents[0]).literals;
+            int previous = nth(stepOf, c.parents[0]);
             for (const Rewrite &rw : c.rewrites) {
-                const Literal &eq = m_clauses[static_cast<std::size_t>(rw.equation)].literals[0];
+                const Literal &eq = clause(rw.equation).literals[0];
                 const Term l = rw.reversed ? eq.rhs : eq.lhs, r = rw.reversed ? eq.lhs : eq.rhs;
-                const Literal &at = literals[static_cast<std::size_t>(rw.literal)];
+                const Literal &at = nth(literals, rw.literal);
                 const Term t = T.subtermAt(rw.side ? at.rhs : at.lhs, rw.path);
                 const std::size_t mark = m_sigma->mark();
                 m_sigma->match(l, 0, t, 1);
@@ -157,17 +156,17 @@ ClauseProof SaturationProver::proof(bool conclusionIsFormula)
                 applyRewrite(T, literals, rw, result);
                 ClauseStep r1;
                 r1.rule = ProofRule::Rewriting;
-                r1.from = {previous, stepOf[static_cast<std::size_t>(rw.equation)]};
+                r1.from = {previous, nth(stepOf, rw.equation)};
                 previous = a.add(r1, literals);
             }
-            stepOf[static_cast<std::size_t>(id)] = previous;
+            nth(stepOf, id) = previous;
             continue;
         }
         ClauseStep s;
         s.rule = ruleOf(c.rule);
         for (int p : c.parents)
-            s.from.push_back(stepOf[static_cast<std::size_t>(p)]);
-        stepOf[static_cast<std::size_t>(id)] = a.add(s, c.literals);
+            s.from.push_back(nth(stepOf, p));
+        nth(stepOf, id) = a.add(s, c.literals);
     }
     return a.out;
 }

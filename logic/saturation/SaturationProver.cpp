@@ -25,12 +25,13 @@ SaturationStatus SaturationProver::load(
         return m_status = SaturationStatus::Refused;
     m_inputs = clausifier.formulas();
     m_inputClauses = clausifier.clauses();
+    m_incomplete = clausifier.beyondLimits();
     // Rarer symbols rank higher: they are the ones a proof tends to rewrite away last.
     std::vector<int> uses(static_cast<std::size_t>(m_terms->symbolCount()), 0);
     auto count = [&](auto &self, Term t) -> void {
         if (m_terms->isVar(t))
             return;
-        ++uses[static_cast<std::size_t>(m_terms->head(t))];
+        ++nth(uses, m_terms->head(t));
         for (Term a : m_terms->args(t))
             self(self, a);
     };
@@ -43,15 +44,15 @@ SaturationStatus SaturationProver::load(
     for (std::size_t i = 0; i < m_inputs.size(); ++i) {
         const InputFormula &f = m_inputs[i];
         goal[i] = f.role == InputRole::Negation
-            || (f.role == InputRole::Definition && goal[static_cast<std::size_t>(f.origin)]);
+            || (f.role == InputRole::Definition && nth(goal, f.origin));
     }
     for (const InputClause &ic : clausifier.clauses()) {
         Clause c;
         c.literals = ic.literals;
         c.input = ic.formula;
-        c.goal = goal[static_cast<std::size_t>(ic.formula)] != 0;
+        c.goal = nth(goal, ic.formula) != 0;
         const int id = addClause(std::move(c));
-        if (m_clauses[static_cast<std::size_t>(id)].empty()) {
+        if (clause(id).empty()) {
             found(id);
             return m_status;
         }
@@ -62,16 +63,16 @@ SaturationStatus SaturationProver::load(
 
 int SaturationProver::addClause(Clause &&c)
 {
-    c.id = static_cast<int>(m_clauses.size());
+    c.id = sizeOf(m_clauses);
     c.weight = clauseWeight(*m_terms, c.literals);
     m_clauses.push_back(std::move(c));
     ++m_stats.kept;
-    return static_cast<int>(m_clauses.size()) - 1;
+    return sizeOf(m_clauses) - 1;
 }
 
 void SaturationProver::enqueue(int id)
 {
-    const Clause &c = m_clauses[static_cast<std::size_t>(id)];
+    const Clause &c = clause(id);
     // Clauses from the negated conclusion weigh less: a refutation needs them.
     const long weight = c.goal ? c.weight * 2L : c.weight * 3L;
     m_byWeight.emplace(weight, id);
@@ -84,15 +85,13 @@ int SaturationProver::selectGiven()
         int id = -1;
         if (m_pick++ % 5 == 4) {
             while (!m_byAge.empty() && id < 0) {
-                if (m_clauses[static_cast<std::size_t>(m_byAge.front())].state
-                    == Clause::State::Passive)
+                if (clause(m_byAge.front()).state == Clause::State::Passive)
                     id = m_byAge.front();
                 m_byAge.pop_front();
             }
         } else {
             while (!m_byWeight.empty() && id < 0) {
-                if (m_clauses[static_cast<std::size_t>(m_byWeight.top().second)].state
-                    == Clause::State::Passive)
+                if (clause(m_byWeight.top().second).state == Clause::State::Passive)
                     id = m_byWeight.top().second;
                 m_byWeight.pop();
             }
@@ -116,15 +115,15 @@ SaturationStatus SaturationProver::run(const Budget &budget)
         int id = selectGiven();
         if (id < 0)
             return m_status = SaturationStatus::Saturated;
-        m_clauses[static_cast<std::size_t>(id)].state = Clause::State::Dead;
+        clause(id).state = Clause::State::Dead;
         id = simplify(id);
         if (id < 0)
             continue;
-        if (m_clauses[static_cast<std::size_t>(id)].empty()) {
+        if (clause(id).empty()) {
             found(id);
             break;
         }
-        if (forwardSubsumed(m_clauses[static_cast<std::size_t>(id)].literals)) {
+        if (forwardSubsumed(clause(id).literals)) {
             ++m_stats.subsumed;
             continue;
         }
@@ -167,15 +166,14 @@ void SaturationProver::chooseSelection(Clause &c)
 
 int SaturationProver::entry(int clause, int literal, int side, const std::vector<int> &path)
 {
-    m_entries.push_back(
-        {clause, literal, side, static_cast<int>(m_paths.size()), static_cast<int>(path.size())});
+    m_entries.push_back({clause, literal, side, sizeOf(m_paths), sizeOf(path)});
     m_paths.insert(m_paths.end(), path.begin(), path.end());
-    return static_cast<int>(m_entries.size()) - 1;
+    return sizeOf(m_entries) - 1;
 }
 
 void SaturationProver::index(int id)
 {
-    const Clause &c = m_clauses[static_cast<std::size_t>(id)];
+    const Clause &c = clause(id);
     const Kbo &kbo = *m_kbo;
     const TermBank &T = *m_terms;
     std::vector<int> path;
@@ -238,7 +236,7 @@ void SaturationProver::index(int id)
 void SaturationProver::activate(int id)
 {
     backwardSubsume(id);
-    Clause &c = m_clauses[static_cast<std::size_t>(id)];
+    Clause &c = clause(id);
     chooseSelection(c);
     c.state = Clause::State::Active;
     m_active.push_back(id);
@@ -261,13 +259,13 @@ bool SaturationProver::processFresh()
         const int kept = simplify(added);
         if (kept < 0)
             continue;
-        if (m_clauses[static_cast<std::size_t>(kept)].empty()) {
+        if (clause(kept).empty()) {
             found(kept);
             return true;
         }
-        if (forwardSubsumed(m_clauses[static_cast<std::size_t>(kept)].literals)) {
+        if (forwardSubsumed(clause(kept).literals)) {
             ++m_stats.subsumed;
-            m_clauses[static_cast<std::size_t>(kept)].state = Clause::State::Dead;
+            clause(kept).state = Clause::State::Dead;
             continue;
         }
         enqueue(kept);

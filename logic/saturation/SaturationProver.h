@@ -5,6 +5,14 @@
 // part in inferences) that picks the lightest clause four times and the oldest once. It looks
 // for a refutation of the premises and the negated conclusion, and can be resumed turn after
 // turn, so that the engine's scheduler shares the time with its other searches.
+//
+// It decides too: ordered resolution and superposition under a Knuth–Bendix ordering (total on
+// ground terms), with one negative literal selected wherever there is one, is refutationally
+// complete for first-order logic with identity; the loop is fair (every clause becomes the oldest
+// one day), and subsumption, tautology deletion and rewriting by a smaller instance of a unit
+// identity only delete redundant clauses. So when no inference is left and no clause was dropped
+// by the size limits nor rewritten outside those terms (complete()), the clauses have a model.
+// Skolem functions and definitions keep satisfiability both ways, so the problem is not valid.
 
 #include "Budget.h"
 #include "Clause.h"
@@ -23,8 +31,7 @@ namespace logic {
 
 enum class SaturationStatus {
     Proved,    // the empty clause: valid
-    Saturated, // nothing left to infer; not claimed as "not valid" (the calculus is incomplete
-               // here by its limits on term depth and clause size)
+    Saturated, // nothing left to infer: not valid if SaturationProver::complete()
     Unknown,   // the budget ran out; run() may be called again
     Refused    // the clausal form is beyond the prover (modal, too big)
 };
@@ -45,6 +52,10 @@ public:
     /// Goes on with the search until a proof, saturation, or the end of @p budget.
     SaturationStatus run(const Budget &budget);
     SaturationStatus status() const { return m_status; }
+    /// Whether no clause was lost to the limits on term depth and clause size, nor replaced by a
+    /// rewrite that is not a simplification of the calculus: then Saturated means that the
+    /// clausal form has a model, the calculus being refutationally complete.
+    bool complete() const { return !m_incomplete; }
 
     /// After Proved: the refutation, in the store's symbols.
     ClauseProof proof(bool conclusionIsFormula);
@@ -79,10 +90,9 @@ private:
     void chooseSelection(Clause &c);
     void index(int id);
     int entry(int clause, int literal, int side, const std::vector<int> &path);
-    bool alive(int id) const
-    {
-        return m_clauses[static_cast<std::size_t>(id)].state == Clause::State::Active;
-    }
+    Clause &clause(int id) { return saturation::nth(m_clauses, id); }
+    const Clause &clause(int id) const { return saturation::nth(m_clauses, id); }
+    bool alive(int id) const { return clause(id).state == Clause::State::Active; }
     void found(int id);
 
     // Generating inferences (Inferences.cpp).
@@ -96,7 +106,7 @@ private:
     void emit(
         std::vector<Literal> &&literals, saturation::ClauseRule rule, std::vector<int> parents);
     bool instantiate(const Clause &c, int bank, std::vector<Literal> &out);
-    bool maximalIn(const std::vector<Literal> &literals, std::size_t i) const;
+    bool maximalIn(const std::vector<Literal> &literals, int i) const;
     bool eligible(const Clause &c, const std::vector<Literal> &instance, int i) const;
     /// @p c under the unifier made since @p mark, when its literal @p i stays eligible there;
     /// the unifier is undone either way.
@@ -137,6 +147,7 @@ private:
     const Budget *m_budget = nullptr;
     SaturationStatus m_status = SaturationStatus::Unknown;
     int m_empty = -1;
+    bool m_incomplete = false; // see complete()
     Statistics m_stats;
 };
 

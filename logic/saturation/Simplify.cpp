@@ -29,10 +29,10 @@ bool SaturationProver::rewriteAt(
         std::vector<int> found;
         m_rewriters->generalizations(t, found);
         for (int e : found) {
-            const Entry en = m_entries[static_cast<std::size_t>(e)];
+            const Entry en = nth(m_entries, e);
             if (en.clause == self || !alive(en.clause))
                 continue;
-            const Literal &eq = m_clauses[static_cast<std::size_t>(en.clause)].literals[0];
+            const Literal &eq = clause(en.clause).literals[0];
             const Term l = en.side ? eq.rhs : eq.lhs, r = en.side ? eq.lhs : eq.rhs;
             const std::size_t mark = m_sigma->mark();
             if (!m_sigma->match(l, 0, t, 1))
@@ -65,16 +65,22 @@ bool SaturationProver::findRewrite(
 {
     // A unit identity is not rewritten by itself, so terms found irreducible then are not
     // remembered as irreducible for everyone.
-    const Clause &c = m_clauses[static_cast<std::size_t>(self)];
+    const Clause &c = clause(self);
     const bool cache = !(
         c.literals.size() == 1 && c.literals[0].positive && c.literals[0].rhs != m_terms->truth());
-    for (std::size_t i = 0; i < literals.size(); ++i) {
-        const Literal &l = literals[i];
+    for (int i = 0; i < sizeOf(literals); ++i) {
+        const Literal &l = nth(literals, i);
         for (int side = 0; side < (l.rhs == m_terms->truth() ? 1 : 2); ++side) {
             std::vector<int> path;
             if (rewriteAt(side ? l.rhs : l.lhs, self, cache, path, rw, result)) {
-                rw.literal = static_cast<int>(i);
+                rw.literal = i;
                 rw.side = side;
+                // At the top of a side of a positive identity s = t, the instance l = r used is
+                // smaller than the clause only when r < t; otherwise the clause is not redundant
+                // in the calculus's sense, and a saturation after it proves nothing.
+                if (rw.path.empty() && l.positive && l.rhs != m_terms->truth()
+                    && m_kbo->compare(side ? l.lhs : l.rhs, result) != Order::Greater)
+                    m_incomplete = true;
                 return true;
             }
         }
@@ -84,24 +90,23 @@ bool SaturationProver::findRewrite(
 
 int SaturationProver::simplify(int id)
 {
-    std::vector<Literal> literals = m_clauses[static_cast<std::size_t>(id)].literals;
+    std::vector<Literal> literals = clause(id).literals;
     std::vector<Rewrite> trace;
     Rewrite rw;
     Term result = -1;
-    while (static_cast<int>(trace.size()) < kMaxRewritesPerClause
-        && findRewrite(literals, id, rw, result)) {
+    while (sizeOf(trace) < kMaxRewritesPerClause && findRewrite(literals, id, rw, result)) {
         ++m_stats.rewrites;
         trace.push_back(rw);
         if (!applyRewrite(*m_terms, literals, rw, result)) {
-            m_clauses[static_cast<std::size_t>(id)].state = Clause::State::Dead;
+            clause(id).state = Clause::State::Dead;
             return -1; // rewritten into a tautology
         }
     }
     if (trace.empty())
         return id;
-    Clause &old = m_clauses[static_cast<std::size_t>(id)];
+    Clause &old = clause(id);
     old.state = Clause::State::Dead;
-    if (!normalize(*m_terms, literals))
+    if (!normalize(*m_terms, literals, &m_incomplete))
         return -1;
     Clause c;
     c.literals = std::move(literals);
@@ -109,7 +114,7 @@ int SaturationProver::simplify(int id)
     c.goal = old.goal;
     c.parents.push_back(id);
     for (const Rewrite &r : trace) {
-        c.goal = c.goal || m_clauses[static_cast<std::size_t>(r.equation)].goal;
+        c.goal = c.goal || clause(r.equation).goal;
         if (std::find(c.parents.begin(), c.parents.end(), r.equation) == c.parents.end())
             c.parents.push_back(r.equation);
     }
@@ -126,9 +131,8 @@ bool SaturationProver::forwardSubsumed(const std::vector<Literal> &literals)
             found.clear();
             m_keys->generalizations(literalTerm(*m_terms, l, swapped != 0), found);
             for (int c : found)
-                if (alive(c) && m_clauses[static_cast<std::size_t>(c)].signature.fitsIn(mine)
-                    && subsumes(*m_sigma, *m_terms, m_clauses[static_cast<std::size_t>(c)].literals,
-                        literals))
+                if (alive(c) && clause(c).signature.fitsIn(mine)
+                    && subsumes(*m_sigma, *m_terms, clause(c).literals, literals))
                     return true;
         }
     return false;
@@ -136,7 +140,7 @@ bool SaturationProver::forwardSubsumed(const std::vector<Literal> &literals)
 
 void SaturationProver::backwardSubsume(int given)
 {
-    const std::vector<Literal> &g = m_clauses[static_cast<std::size_t>(given)].literals;
+    const std::vector<Literal> &g = clause(given).literals;
     if (g.empty())
         return;
     const ClauseSignature mine = signatureOf(*m_terms, g);
@@ -151,11 +155,10 @@ void SaturationProver::backwardSubsume(int given)
     std::sort(found.begin(), found.end());
     found.erase(std::unique(found.begin(), found.end()), found.end());
     for (int c : found) {
-        if (c == given || !alive(c)
-            || !mine.fitsIn(m_clauses[static_cast<std::size_t>(c)].signature))
+        if (c == given || !alive(c) || !mine.fitsIn(clause(c).signature))
             continue;
-        if (subsumes(*m_sigma, *m_terms, g, m_clauses[static_cast<std::size_t>(c)].literals)) {
-            m_clauses[static_cast<std::size_t>(c)].state = Clause::State::Dead;
+        if (subsumes(*m_sigma, *m_terms, g, clause(c).literals)) {
+            clause(c).state = Clause::State::Dead;
             ++m_stats.subsumed;
         }
     }
@@ -166,7 +169,7 @@ void SaturationProver::backwardSubsume(int given)
 bool SaturationProver::rewritable(const Clause &c, int by)
 {
     const TermBank &T = *m_terms;
-    const Literal &eq = m_clauses[static_cast<std::size_t>(by)].literals[0];
+    const Literal &eq = clause(by).literals[0];
     int heads[2] = {T.isVar(eq.lhs) ? -2 : T.head(eq.lhs), T.isVar(eq.rhs) ? -2 : T.head(eq.rhs)};
     auto has = [&](auto &self, Term t) -> bool {
         if (T.isVar(t))
@@ -186,7 +189,7 @@ bool SaturationProver::rewritable(const Clause &c, int by)
 
 void SaturationProver::backwardRewrite(int given)
 {
-    const Clause &g = m_clauses[static_cast<std::size_t>(given)];
+    const Clause &g = clause(given);
     if (g.literals.size() != 1 || !g.literals[0].positive || g.literals[0].rhs == m_terms->truth())
         return;
     std::vector<int> active;
@@ -195,14 +198,14 @@ void SaturationProver::backwardRewrite(int given)
             active.push_back(c);
     m_active = active;
     for (int c : active) {
-        if (c == given || !alive(c) || !rewritable(m_clauses[static_cast<std::size_t>(c)], given))
+        if (c == given || !alive(c) || !rewritable(clause(c), given))
             continue;
         const int made = simplify(c);
         if (made == c)
             continue;
         if (made < 0)
             continue;
-        if (m_clauses[static_cast<std::size_t>(made)].empty()) {
+        if (clause(made).empty()) {
             found(made);
             return;
         }

@@ -48,7 +48,7 @@ Term TermBank::var(int v)
 {
     if (static_cast<std::size_t>(v) >= m_vars.size())
         m_vars.resize(static_cast<std::size_t>(v) + 1, -1);
-    Term &slot = m_vars[static_cast<std::size_t>(v)];
+    Term &slot = nth(m_vars, v);
     if (slot < 0) {
         Node n;
         n.symbol = -1 - v;
@@ -65,14 +65,14 @@ Term TermBank::app(int f, std::span<const Term> args)
     const std::size_t mask = m_table.size() - 1;
     std::size_t at = hashOf(f, args) & mask;
     for (; m_table[at] >= 0; at = (at + 1) & mask) {
-        const Node &n = m_nodes[static_cast<std::size_t>(m_table[at])];
+        const Node &n = nth(m_nodes, m_table[at]);
         if (n.symbol == f && n.arity == args.size()
             && std::equal(args.begin(), args.end(), m_args.begin() + n.first))
             return m_table[at];
     }
     Node n;
     n.symbol = f;
-    n.first = static_cast<int>(m_args.size());
+    n.first = sizeOf(m_args);
     n.arity = static_cast<std::uint16_t>(args.size());
     for (Term a : args) {
         const Node &c = node(a);
@@ -102,7 +102,7 @@ Term TermBank::replaceAt(Term t, std::span<const int> path, Term by)
     if (path.empty())
         return by;
     std::vector<Term> as(args(t).begin(), args(t).end());
-    Term &a = as[static_cast<std::size_t>(path[0])];
+    Term &a = nth(as, path[0]);
     a = replaceAt(a, path.subspan(1), by);
     return app(head(t), as);
 }
@@ -122,7 +122,7 @@ bool TermBank::occurs(int v, Term t) const
 Term TermBank::rename(Term t, std::span<const Term> map)
 {
     if (isVar(t))
-        return map[static_cast<std::size_t>(varIndex(t))];
+        return nth(map, varIndex(t));
     if (ground(t))
         return t;
     std::vector<Term> as(args(t).begin(), args(t).end());
@@ -153,15 +153,15 @@ Binding &Substitution::slot(int v, int bank)
     std::vector<Binding> &b = m_bind[bank];
     if (static_cast<std::size_t>(v) >= b.size())
         b.resize(static_cast<std::size_t>(v) + 1);
-    return b[static_cast<std::size_t>(v)];
+    return nth(b, v);
 }
 
 const Binding *Substitution::find(int v, int bank) const
 {
     const std::vector<Binding> &b = m_bind[bank];
-    if (static_cast<std::size_t>(v) >= b.size() || b[static_cast<std::size_t>(v)].term < 0)
+    if (static_cast<std::size_t>(v) >= b.size() || nth(b, v).term < 0)
         return nullptr;
-    return &b[static_cast<std::size_t>(v)];
+    return &nth(b, v);
 }
 
 void Substitution::undo(std::size_t mark)
@@ -318,9 +318,9 @@ Term Substitution::instantiate(Term t, int bank, Fresh &fresh, int depth)
         const int v = m_terms.varIndex(t);
         if (static_cast<std::size_t>(v) >= map.size())
             map.resize(static_cast<std::size_t>(v) + 1, -1);
-        if (map[static_cast<std::size_t>(v)] < 0)
-            map[static_cast<std::size_t>(v)] = fresh.next++;
-        return m_terms.var(map[static_cast<std::size_t>(v)]);
+        if (nth(map, v) < 0)
+            nth(map, v) = fresh.next++;
+        return m_terms.var(nth(map, v));
     }
     if (m_terms.ground(t))
         return depth + m_terms.depth(t) > kMaxTermDepth ? -1 : t;

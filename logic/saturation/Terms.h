@@ -12,6 +12,17 @@ namespace logic::saturation {
 
 using Term = int;
 
+// The prover numbers clauses, terms, symbols and positions with int; these read its arrays by
+// such a number, so that the conversion is written once.
+template <class Vector> constexpr auto &nth(Vector &&v, int i)
+{
+    return v[static_cast<std::size_t>(i)];
+}
+template <class Vector> constexpr int sizeOf(const Vector &v)
+{
+    return static_cast<int>(v.size());
+}
+
 // Deeper terms are not kept: every recursive walk over a term stays this shallow, and a search
 // that only builds ever deeper terms is going nowhere.
 inline constexpr int kMaxTermDepth = 40;
@@ -41,9 +52,9 @@ public:
     TermBank();
 
     int addSymbol(SymbolInfo symbol);
-    const SymbolInfo &symbol(int f) const { return m_symbols[static_cast<std::size_t>(f)]; }
-    SymbolInfo &symbol(int f) { return m_symbols[static_cast<std::size_t>(f)]; }
-    int symbolCount() const { return static_cast<int>(m_symbols.size()); }
+    const SymbolInfo &symbol(int f) const { return nth(m_symbols, f); }
+    SymbolInfo &symbol(int f) { return nth(m_symbols, f); }
+    int symbolCount() const { return sizeOf(m_symbols); }
 
     Term var(int v);
     Term app(int f, std::span<const Term> args);
@@ -99,7 +110,7 @@ private:
         std::uint32_t varCount = 0; // occurrences of variables
         int varLimit = 0;
     };
-    const Node &node(Term t) const { return m_nodes[static_cast<std::size_t>(t)]; }
+    const Node &node(Term t) const { return nth(m_nodes, t); }
     std::uint64_t hashOf(int symbol, std::span<const Term> args) const;
     void grow();
 

@@ -12,7 +12,7 @@ int ClauseWriter::variable(int v)
 {
     if (static_cast<std::size_t>(v) >= m_names.size())
         m_names.resize(static_cast<std::size_t>(v) + 1, -1);
-    int &n = m_names[static_cast<std::size_t>(v)];
+    int &n = nth(m_names, v);
     static const char *const kNames[] = {"x", "y", "z", "u", "v", "w"};
     while (n < 0) {
         const int k = m_used++;
