@@ -1,6 +1,7 @@
 #include "Rules.h"
 
 #include "syntax/Lexer.h"
+#include "syntax/TexNames.h"
 
 #include <array>
 #include <string>
@@ -15,7 +16,7 @@ struct Spelling
 };
 
 // Every spelling, with symbols as canonical() leaves them and letters in upper case.
-constexpr std::array<Spelling, 72> kSpellings = {{
+constexpr std::array<Spelling, 73> kSpellings = {{
     {U"PR", Rule::Premise},
     {U"PREMISA", Rule::Premise},
     {U"PREMISE", Rule::Premise},
@@ -66,6 +67,7 @@ constexpr std::array<Spelling, 72> kSpellings = {{
     {U"MT", Rule::ModusTollens},
     {U"DNE", Rule::DoubleNegation},
     {U"DN", Rule::DoubleNegation},
+    {U"¬¬E", Rule::DoubleNegation},
     {U"LEM", Rule::ExcludedMiddle},
     {U"TND", Rule::ExcludedMiddle},
     {U"DEM", Rule::DeMorgan},
@@ -97,36 +99,6 @@ constexpr std::array<Spelling, 5> kMoreSpellings = {{
     {U"RT", Rule::RuleT},
     {U"R4", Rule::Rule4},
     {U"R5", Rule::Rule5},
-}};
-
-struct Command
-{
-    std::u32string_view name;
-    char32_t symbol;
-};
-
-constexpr std::array<Command, 21> kCommands = {{
-    {U"\\land", U'∧'},
-    {U"\\wedge", U'∧'},
-    {U"\\lor", U'∨'},
-    {U"\\vee", U'∨'},
-    {U"\\rightarrow", U'→'},
-    {U"\\implies", U'→'},
-    {U"\\supset", U'→'},
-    {U"\\to", U'→'},
-    {U"\\leftrightarrow", U'↔'},
-    {U"\\iff", U'↔'},
-    {U"\\equiv", U'↔'},
-    {U"\\neg", U'¬'},
-    {U"\\lnot", U'¬'},
-    {U"\\forall", U'∀'},
-    {U"\\exists", U'∃'},
-    {U"\\bot", U'⊥'},
-    {U"\\top", U'⊤'},
-    {U"\\Box", U'□'},
-    {U"\\Diamond", U'◇'},
-    {U"\\/", U'∨'},
-    {U"\\", 0},
 }};
 
 char32_t foldLetter(char32_t c)
@@ -199,18 +171,15 @@ std::u32string canonical(std::u32string_view text, std::u32string &ends)
             put(U'□', 2);
         } else if (startsWith(rest, U"/\\")) {
             put(U'∧', 2);
+        } else if (startsWith(rest, U"\\/")) {
+            put(U'∨', 2);
         } else if (rest[0] == '\\') {
-            std::size_t len = 1;
-            char32_t symbol = 0;
-            for (const Command &command : kCommands)
-                if (startsWith(rest, command.name)) {
-                    len = command.name.size();
-                    symbol = command.symbol;
-                    break;
-                }
+            // A TeX name, whole or with the rule's suffix glued on: "\topI" is ⊤I, not "\to".
+            std::size_t letters = 0;
+            const char32_t symbol = texSymbolInRule(rest.substr(1, texWordLength(rest)), letters);
             if (!symbol)
                 break; // an unknown command ends the name
-            put(symbol, len);
+            put(canonicalSymbol(symbol), letters + 1);
         } else {
             const char32_t palette = symbolFor(rest[0], rest.size() > 1 ? rest[1] : 0);
             put(canonicalSymbol(palette && palette != U'⊨' && palette != U'⊢' ? palette : rest[0]),

@@ -1,6 +1,6 @@
 #include "Lexer.h"
 
-#include <array>
+#include "TexNames.h"
 
 namespace logic {
 namespace {
@@ -86,40 +86,6 @@ Tok single(char32_t c)
     default: return Tok::Bad;
     }
 }
-
-struct Command
-{
-    std::u32string_view name;
-    Tok kind;
-};
-
-// TeX's names, for text written with a keyboard and no palette.
-constexpr std::array<Command, 24> kCommands = {{
-    {U"forall", Tok::Forall},
-    {U"exists", Tok::Exists},
-    {U"neg", Tok::Not},
-    {U"lnot", Tok::Not},
-    {U"land", Tok::And},
-    {U"wedge", Tok::And},
-    {U"lor", Tok::Or},
-    {U"vee", Tok::Or},
-    {U"to", Tok::Implies},
-    {U"rightarrow", Tok::Implies},
-    {U"implies", Tok::Implies},
-    {U"supset", Tok::Implies},
-    {U"leftrightarrow", Tok::Iff},
-    {U"iff", Tok::Iff},
-    {U"equiv", Tok::Iff},
-    {U"top", Tok::Top},
-    {U"bot", Tok::Bottom},
-    {U"Box", Tok::Box},
-    {U"Diamond", Tok::Diamond},
-    {U"models", Tok::Turnstile},
-    {U"vdash", Tok::Turnstile},
-    {U"therefore", Tok::Turnstile},
-    {U"neq", Tok::NotEquals},
-    {U"ne", Tok::NotEquals},
-}};
 
 bool startsWith(std::u32string_view s, std::u32string_view prefix)
 {
@@ -216,14 +182,10 @@ Token Lexer::next(int pos) const
     if (c == 0xF7 && rest.size() > 1 && (rest[1] == '=' || rest[1] == '-'))
         return make(Tok::Turnstile, 2);
     if (c == '\\' && rest.size() > 1 && isLetter(rest[1])) {
-        std::size_t end = 1;
-        while (end < rest.size() && isLetter(rest[end]))
-            ++end;
-        const std::u32string_view word = rest.substr(1, end - 1);
-        for (const Command &command : kCommands)
-            if (word == command.name)
-                return make(command.kind, end);
-        return make(Tok::Bad, end);
+        // A whole word or nothing: "\top" is never "\to" and a letter.
+        const std::size_t letters = texWordLength(rest);
+        const char32_t symbol = texSymbol(rest.substr(1, letters));
+        return make(symbol ? single(symbol) : Tok::Bad, letters + 1);
     }
     const Tok kind = single(c);
     t.square = c == '[' || c == ']';
