@@ -22,6 +22,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTextBlock>
@@ -95,8 +96,10 @@ CheckWindow::CheckWindow(QWidget *parent)
     // A report: read from top to bottom, never scrolled sideways to find "Error en".
     answerView->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     answerView->viewport()->installEventFilter(this);
-    connect(
-        answerView, &QPlainTextEdit::cursorPositionChanged, this, [this] { drawAnswerAtCursor(); });
+    connect(answerView, &QPlainTextEdit::cursorPositionChanged, this, [this] {
+        if (!m_appending)
+            drawAnswerAtCursor();
+    });
 
     // The text stays first: it is what a screen reader reads and what copies, and it has the
     // whole of a tree too large to draw.
@@ -207,6 +210,8 @@ void CheckWindow::showAnswer(const QString &text, const QString &firstShown)
 void CheckWindow::appendAnswers(const QString &text)
 {
     // Each answer ends its last line; a blank line goes between two, as between chunks.
+    // Text going in is not the user moving the cursor: what is drawn stays.
+    const QScopedValueRollback appending(m_appending, true);
     QTextCursor end(answerView->document());
     end.movePosition(QTextCursor::End);
     end.insertText(answerView->document()->isEmpty() ? text : QLatin1Char('\n') + text);
@@ -214,6 +219,7 @@ void CheckWindow::appendAnswers(const QString &text)
 
 void CheckWindow::prependAnswers(const QString &text)
 {
+    const QScopedValueRollback appending(m_appending, true);
     QTextCursor start(answerView->document());
     start.insertText(answerView->document()->isEmpty() ? text : text + QLatin1Char('\n'));
 }
@@ -267,11 +273,20 @@ void CheckWindow::addProblem(int answerLine, const LogicProblem &problem)
         clearProblems();
     m_finished = false;
     m_problems.insert(answerLine, problem);
+    const auto at = std::lower_bound(m_unfinished.begin(), m_unfinished.end(), answerLine);
+    const bool listed = at != m_unfinished.end() && *at == answerLine;
+    if (problem.derivation && !problem.finished) {
+        if (!listed)
+            m_unfinished.insert(at, answerLine);
+    } else if (listed) {
+        m_unfinished.erase(at);
+    }
 }
 
 void CheckWindow::clearProblems()
 {
     m_problems.clear();
+    m_unfinished.clear();
     showNothingDrawn();
 }
 
@@ -315,9 +330,10 @@ void CheckWindow::offerNextStep(int answerLine)
     const auto at = m_problems.constFind(answerLine);
     if (at != m_problems.cend() && unfinished(*at))
         m_nextStepLine = answerLine + at->line - at->firstLine;
-    for (auto it = m_problems.cbegin(); m_nextStepLine == 0 && it != m_problems.cend(); ++it)
-        if (unfinished(*it))
-            m_nextStepLine = it.key() + it->line - it->firstLine;
+    if (m_nextStepLine == 0 && !m_unfinished.isEmpty()) {
+        const auto first = m_problems.constFind(m_unfinished.front());
+        m_nextStepLine = first.key() + first->line - first->firstLine;
+    }
     nextStepButton->setVisible(m_nextStepLine > 0);
 }
 

@@ -125,10 +125,14 @@ private:
     void enableDiagramActions();
 
     QMap<int, LogicProblem> m_problems; ///< by the line their answers name
+    /// The keys of m_problems that are unfinished derivations: the first is found at once, not
+    /// by a walk through every answer each time the cursor moves.
+    QList<int> m_unfinished;
     LogicProblem m_drawn;
     bool m_hasDrawn = false;
-    bool m_finished = true; ///< the last check's answers are complete
-    int m_nextStepLine = 0; ///< what "Siguiente paso" asks about, or 0
+    bool m_finished = true;   ///< the last check's answers are complete
+    bool m_appending = false; ///< answers going in move no cursor the user moved
+    int m_nextStepLine = 0;   ///< what "Siguiente paso" asks about, or 0
 };
 
 } // namespace zv

@@ -6,9 +6,11 @@
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QTimer>
 #include <QToolTip>
 
@@ -40,7 +42,7 @@ LineMarks::LineMarks(RichEdit &editor) : QWidget(&editor), m_editor(editor)
     hide();
     m_editor.installEventFilter(this);
     connect(m_editor.verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { update(); });
-    m_editor.setOverlay([this](QPainter &painter) { paintBars(painter); });
+    m_editor.setOverlay([this](QPainter &painter) { paintOverlay(painter); });
 }
 
 QString LineMarks::symbol(Outcome outcome)
@@ -64,20 +66,35 @@ void LineMarks::follow()
     if (m_document)
         disconnect(m_document, nullptr, this, nullptr);
     m_document = document;
+    m_blockCount = document->blockCount();
     connect(document, &QTextDocument::contentsChange, this,
-        [this](int position, int, int added) { forgetEdited(position, added); });
+        [this](int position, int, int added) { edited(position, added); });
     connect(document, &QObject::destroyed, this, [this] { m_document = nullptr; });
+}
+
+LineMarks::Place LineMarks::placeAt(int position) const
+{
+    const QTextBlock block
+        = m_document->findBlock(std::clamp(position, 0, m_document->characterCount() - 1));
+    return {block.blockNumber(), position - block.position()};
+}
+
+int LineMarks::positionOf(const Place &place) const
+{
+    if (!m_document)
+        return 0;
+    const QTextBlock block = m_document->findBlockByNumber(place.block);
+    return block.isValid() ? block.position() + std::min(place.offset, block.length() - 1) : 0;
 }
 
 void LineMarks::add(int position, Outcome outcome, const QString &toolTip, int answerLine)
 {
     follow();
-    Mark mark{QTextCursor(m_document), outcome, toolTip, answerLine};
-    mark.at.setPosition(std::clamp(position, 0, m_document->characterCount() - 1));
+    Mark mark{placeAt(position), outcome, toolTip, answerLine};
     // Answers come in the order of their lines, so this is an append but for a derivation's
     // faults, which come with its last line.
-    const auto at = std::upper_bound(m_marks.begin(), m_marks.end(), mark.at.position(),
-        [](int p, const Mark &m) { return p < m.at.position(); });
+    const auto at = std::upper_bound(m_marks.begin(), m_marks.end(), mark.at,
+        [](const Place &p, const Mark &m) { return p < m.at; });
     m_marks.insert(at, std::move(mark));
     showMargin();
     update();
@@ -87,42 +104,31 @@ void LineMarks::add(int position, Outcome outcome, const QString &toolTip, int a
 void LineMarks::addBar(int fromPosition, int toPosition, int depth)
 {
     follow();
-    Bar bar{QTextCursor(m_document), QTextCursor(m_document), depth};
-    const int last = m_document->characterCount() - 1;
-    bar.from.setPosition(std::clamp(fromPosition, 0, last));
-    bar.to.setPosition(std::clamp(toPosition, 0, last));
-    m_bars.push_back(std::move(bar));
+    m_bars.push_back({placeAt(fromPosition), placeAt(toPosition), depth});
     m_editor.viewport()->update();
 }
 
 void LineMarks::underline(int from, int to)
 {
     follow();
-    QTextCursor cursor(m_document);
-    cursor.setPosition(std::clamp(from, 0, m_document->characterCount() - 1));
+    const int last = m_document->characterCount() - 1;
+    from = std::clamp(from, 0, last);
+    const QTextBlock block = m_document->findBlock(from);
+    const int start = block.position();
+    const int end = start + block.length() - 1; // before the paragraph's break
     if (to > from) {
-        cursor.setPosition(std::min(to, m_document->characterCount() - 1), QTextCursor::KeepAnchor);
-    } else if (!cursor.movePosition(QTextCursor::Left, QTextCursor::KeepAnchor)
-        || cursor.selectedText() == QString(QChar::ParagraphSeparator)) {
-        // The error is at the start of a line: the character after it, or the line's end.
-        cursor.clearSelection();
-        cursor.movePosition(QTextCursor::Right, QTextCursor::KeepAnchor);
+        to = std::min(to, end);
+    } else if (from > start) {
+        to = from--;
+    } else {
+        // The error is at the start of a paragraph: the character after it, or the line's end.
+        to = std::min(from + 1, end);
     }
-    m_underlines.push_back(cursor);
-    showUnderlines();
-}
-
-void LineMarks::showUnderlines()
-{
-    QList<QTextEdit::ExtraSelection> all;
-    for (const QTextCursor &cursor : m_underlines) {
-        QTextEdit::ExtraSelection wavy;
-        wavy.cursor = cursor;
-        wavy.format.setUnderlineStyle(QTextCharFormat::WaveUnderline);
-        wavy.format.setUnderlineColor(Qt::red);
-        all.push_back(wavy);
-    }
-    m_editor.setExtraSelections(all);
+    const Underline wavy{block.blockNumber(), from - start, std::max(from, to) - start};
+    const auto at = std::upper_bound(m_underlines.begin(), m_underlines.end(), wavy.block,
+        [](int b, const Underline &u) { return b < u.block; });
+    m_underlines.insert(at, wavy);
+    m_editor.viewport()->update();
 }
 
 void LineMarks::clear()
@@ -130,7 +136,6 @@ void LineMarks::clear()
     m_marks.clear();
     m_bars.clear();
     m_underlines.clear();
-    m_editor.setExtraSelections({});
     if (m_shown) {
         m_shown = false;
         m_editor.setMarginWidth(0);
@@ -142,10 +147,13 @@ void LineMarks::clear()
 
 void LineMarks::clearRange(int from, int to)
 {
-    if (m_document && m_document == m_editor.document())
-        forgetEdited(from, std::max(0, to - from));
-    else
+    if (!m_document || m_document != m_editor.document()) {
         clear();
+        return;
+    }
+    const int last = m_document->characterCount() - 1;
+    forget(m_document->findBlock(std::clamp(from, 0, last)).blockNumber(),
+        m_document->findBlock(std::clamp(to, 0, last)).blockNumber(), 0);
 }
 
 void LineMarks::showMargin()
@@ -172,33 +180,59 @@ bool LineMarks::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void LineMarks::forgetEdited(int position, int added)
+void LineMarks::edited(int position, int added)
 {
     // Lines below an edit move: the margin follows them.
     if (m_shown)
         update();
+    const int count = m_document->blockCount();
+    const int moved = count - m_blockCount;
+    m_blockCount = count;
     if (m_marks.isEmpty() && m_bars.isEmpty() && m_underlines.isEmpty())
         return;
-    // The whole lines that the edit touched lose what was said of them.
-    const QTextBlock first = m_document->findBlock(position);
-    const QTextBlock last = m_document->findBlock(position + added);
-    const int from = first.position();
-    const int to = last.isValid() ? last.position() + last.length() : m_document->characterCount();
-    const auto begin = std::lower_bound(m_marks.begin(), m_marks.end(), from,
-        [](const Mark &m, int p) { return m.at.position() < p; });
-    auto end = begin;
-    while (end != m_marks.end() && end->at.position() < to)
-        ++end;
+    // The paragraphs the edit touched, as they are now and as they were.
+    const int first = m_document->findBlock(position).blockNumber();
+    const QTextBlock end = m_document->findBlock(position + added);
+    const int last = (end.isValid() ? end.blockNumber() : count - 1) - moved;
+    if (first < 0 || last < first - 1) {
+        // An edit that these numbers cannot follow: nothing said of the text is trusted.
+        clear();
+        return;
+    }
+    forget(first, last, moved);
+}
+
+void LineMarks::forget(int first, int last, int moved)
+{
+    // The whole lines that the edit touched lose what was said of them; those below move.
+    const auto byBlock = [](const Mark &m, int b) { return m.at.block < b; };
+    const auto begin = std::lower_bound(m_marks.begin(), m_marks.end(), first, byBlock);
+    const auto end = std::lower_bound(begin, m_marks.end(), last + 1, byBlock);
     const bool changed = begin != end;
-    m_marks.erase(begin, end);
-    const auto touches = [&](int a, int b) { return a < to && b >= from; };
+    const auto below = m_marks.erase(begin, end);
+    if (moved != 0)
+        for (auto it = below; it != m_marks.end(); ++it)
+            it->at.block += moved;
+
     const qsizetype bars = m_bars.size();
-    m_bars.removeIf(
-        [&](const Bar &bar) { return touches(bar.from.position(), bar.to.position()); });
-    if (m_underlines.removeIf(
-            [&](const QTextCursor &c) { return touches(c.selectionStart(), c.selectionEnd()); }))
-        showUnderlines();
-    if (bars != m_bars.size())
+    m_bars.removeIf([&](const Bar &b) { return b.from.block <= last && b.to.block >= first; });
+    bool barsMoved = false;
+    if (moved != 0)
+        for (Bar &b : m_bars)
+            if (b.from.block > last) {
+                b.from.block += moved;
+                b.to.block += moved;
+                barsMoved = true;
+            }
+
+    const qsizetype underlines = m_underlines.size();
+    m_underlines.removeIf([&](const Underline &u) { return u.block >= first && u.block <= last; });
+    if (moved != 0)
+        for (Underline &u : m_underlines)
+            if (u.block > last)
+                u.block += moved;
+
+    if (bars != m_bars.size() || barsMoved || underlines != m_underlines.size())
         m_editor.viewport()->update();
     if (changed) {
         update();
@@ -206,16 +240,25 @@ void LineMarks::forgetEdited(int position, int added)
     }
 }
 
+std::pair<int, int> LineMarks::visibleBlocks() const
+{
+    const int height = m_editor.viewport()->height();
+    return {m_editor.cursorForPosition(QPoint(0, 0)).blockNumber(),
+        m_editor.cursorForPosition(QPoint(0, std::max(0, height - 1))).blockNumber()};
+}
+
 QList<std::pair<const LineMarks::Mark *, QRect>> LineMarks::visibleMarks(int top, int bottom) const
 {
     QList<std::pair<const Mark *, QRect>> out;
-    const int first = m_editor.cursorForPosition(QPoint(0, std::max(0, top))).position();
-    const QTextBlock block = m_editor.document()->findBlock(first);
-    const int from = block.isValid() ? block.position() : 0;
-    auto it = std::lower_bound(m_marks.begin(), m_marks.end(), from,
-        [](const Mark &m, int p) { return m.at.position() < p; });
+    if (!m_document || m_document != m_editor.document())
+        return out;
+    const int first = m_editor.cursorForPosition(QPoint(0, std::max(0, top))).blockNumber();
+    auto it = std::lower_bound(
+        m_marks.begin(), m_marks.end(), first, [](const Mark &m, int b) { return m.at.block < b; });
+    QTextCursor at(m_document);
     for (; it != m_marks.end(); ++it) {
-        const QRect line = m_editor.cursorRect(it->at);
+        at.setPosition(positionOf(it->at));
+        const QRect line = m_editor.cursorRect(at);
         if (line.top() > bottom)
             break;
         if (line.bottom() >= top)
@@ -251,31 +294,82 @@ void LineMarks::paintEvent(QPaintEvent *)
     }
 }
 
-void LineMarks::paintBars(QPainter &painter)
+void LineMarks::paintOverlay(QPainter &painter)
 {
-    if (m_bars.isEmpty())
+    if ((m_bars.isEmpty() && m_underlines.isEmpty()) || m_document != m_editor.document())
         return;
+    const auto [first, last] = visibleBlocks();
+    paintBars(painter, first, last);
+    paintUnderlines(painter, first, last);
+}
+
+void LineMarks::paintBars(QPainter &painter, int firstBlock, int lastBlock)
+{
     painter.setPen(QPen(QColor(0x40, 0x40, 0x40), 1));
-    const int height = m_editor.viewport()->height();
+    QTextCursor text(m_document);
+    const auto rectAt = [&](int position) {
+        text.setPosition(position);
+        return m_editor.cursorRect(text);
+    };
     for (const Bar &bar : m_bars) {
-        const QRect from = m_editor.cursorRect(bar.from);
-        const QRect to = m_editor.cursorRect(bar.to);
-        if (to.bottom() < 0 || from.top() > height)
+        if (bar.to.block < firstBlock || bar.from.block > lastBlock)
             continue;
+        const QRect from = rectAt(positionOf(bar.from));
+        const QRect to = rectAt(positionOf(bar.to));
         // The bar stands just left of the assumption's text; the line under the assumption runs
         // as far as it does.
-        QTextCursor text = bar.from;
-        const QString line = text.block().text();
+        const QTextBlock block = m_document->findBlockByNumber(bar.from.block);
+        const QString line = block.text();
         int indent = 0;
         while (indent < line.size()
             && (line[indent] == QLatin1Char(' ') || line[indent] == QLatin1Char('\t')))
             ++indent;
-        text.setPosition(text.block().position() + indent);
-        const int x = m_editor.cursorRect(text).left() - 3;
-        text.movePosition(QTextCursor::EndOfBlock);
+        const int x = rectAt(block.position() + indent).left() - 3;
+        const int right = rectAt(block.position() + block.length() - 1).left();
         painter.drawLine(x, from.top() + 1, x, to.bottom() - 1);
-        painter.drawLine(x, from.bottom(), m_editor.cursorRect(text).left(), from.bottom());
+        painter.drawLine(x, from.bottom(), right, from.bottom());
     }
+}
+
+void LineMarks::paintUnderlines(QPainter &painter, int firstBlock, int lastBlock)
+{
+    const auto begin = std::lower_bound(m_underlines.begin(), m_underlines.end(), firstBlock,
+        [](const Underline &u, int b) { return u.block < b; });
+    if (begin == m_underlines.end() || begin->block > lastBlock)
+        return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(Qt::red, 1));
+    QTextCursor text(m_document);
+    for (auto it = begin; it != m_underlines.end() && it->block <= lastBlock; ++it) {
+        const QTextBlock block = m_document->findBlockByNumber(it->block);
+        const QTextLayout *layout = block.layout();
+        if (!layout || layout->lineCount() == 0)
+            continue;
+        // The layout's origin in the viewport, from where the paragraph's start is drawn.
+        text.setPosition(block.position());
+        const QTextLine top = layout->lineAt(0);
+        const QRect start = m_editor.cursorRect(text);
+        const QPointF origin(start.left() - top.cursorToX(0), start.top() - top.y());
+        // A visual line at a time: a wrapped error is underlined on each of its lines.
+        for (int i = 0; i < layout->lineCount(); ++i) {
+            const QTextLine line = layout->lineAt(i);
+            const int from = std::max(it->from, line.textStart());
+            const int to = std::min(it->to, line.textStart() + line.textLength());
+            if (from >= to)
+                continue;
+            const qreal left = origin.x() + line.cursorToX(from);
+            const qreal right = origin.x() + line.cursorToX(to);
+            const qreal y = origin.y() + line.y() + line.ascent() + 2;
+            // A wave two pixels high under the characters, as a spelling checker draws it.
+            QPainterPath wave(QPointF(std::min(left, right), y));
+            int up = 1;
+            for (qreal x = std::min(left, right); x < std::max(left, right); x += 2, up = -up)
+                wave.lineTo(std::min(x + 2, std::max(left, right)), y - up);
+            painter.drawPath(wave);
+        }
+    }
+    painter.restore();
 }
 
 const LineMarks::Mark *LineMarks::markAt(int y) const
@@ -324,9 +418,8 @@ void LineMarks::writeDump() const
     const QString path = qEnvironmentVariable("ZARVIK_TEST_MARKS");
     QString text;
     for (const Mark &m : m_marks)
-        text += QStringLiteral("%1\t%2\t%3\n")
-                    .arg(m.at.block().blockNumber() + 1)
-                    .arg(symbol(m.outcome), m.toolTip);
+        text
+            += QStringLiteral("%1\t%2\t%3\n").arg(m.at.block + 1).arg(symbol(m.outcome), m.toolTip);
     QFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write(text.toUtf8());

@@ -4,9 +4,9 @@
 
 #include <QList>
 #include <QString>
-#include <QTextCursor>
 #include <QWidget>
 
+class QTextBlock;
 class QTextDocument;
 
 namespace zv {
@@ -19,6 +19,10 @@ class RichEdit;
  * of the derivations. All of it is a view: nothing goes into the document, so nothing is saved,
  * copied, printed or exported. Editing a line takes its mark away; the margin appears with the
  * first mark and goes with clear().
+ *
+ * A check of a long worksheet leaves a mark on most of its lines, so they are kept by line
+ * number, not as text cursors (which every edit of the document would move, each of them), and
+ * only what the view shows is looked up and drawn.
  */
 class LineMarks : public QWidget
 {
@@ -27,9 +31,18 @@ class LineMarks : public QWidget
 public:
     explicit LineMarks(RichEdit &editor);
 
+    /// A place in the document as its paragraph's number and the offset in it: edits in other
+    /// paragraphs leave the offset as it is, and those above move the number.
+    struct Place
+    {
+        int block = 0;
+        int offset = 0;
+        int blockNumber() const { return block; }
+        auto operator<=>(const Place &) const = default;
+    };
     struct Mark
     {
-        QTextCursor at; ///< the start of the line; moves with the edits before it
+        Place at; ///< the start of the line (a soft line break starts one inside a paragraph)
         Outcome outcome = Outcome::Unknown;
         QString toolTip;
         int answerLine = 0; ///< the document line under which the check window answers
@@ -37,8 +50,14 @@ public:
     /// A subproof's bar: from its assumption's line to its last line, at its depth.
     struct Bar
     {
-        QTextCursor from, to;
+        Place from, to;
         int depth = 1;
+    };
+    /// A syntax error's characters [from, to) in one paragraph.
+    struct Underline
+    {
+        int block = 0;
+        int from = 0, to = 0;
     };
 
     void add(int position, Outcome outcome, const QString &toolTip, int answerLine);
@@ -51,7 +70,9 @@ public:
 
     const QList<Mark> &marks() const { return m_marks; }
     const QList<Bar> &bars() const { return m_bars; }
-    const QList<QTextCursor> &underlines() const { return m_underlines; }
+    const QList<Underline> &underlines() const { return m_underlines; }
+    /// Where @p place stands in the document now.
+    int positionOf(const Place &place) const;
     /// The symbol drawn for @p outcome: ✔ ✘ ◐ ? or the error's mark.
     static QString symbol(Outcome outcome);
 
@@ -67,11 +88,18 @@ protected:
 
 private:
     void follow();
-    void showUnderlines();
+    Place placeAt(int position) const;
     void showMargin();
     void place();
-    void forgetEdited(int position, int added);
-    void paintBars(QPainter &painter);
+    void edited(int position, int added);
+    /// Forgets what was said of paragraphs @p first to @p last, then moves what stands below
+    /// them by @p moved paragraphs.
+    void forget(int first, int last, int moved);
+    /// The first and last paragraphs the view shows.
+    std::pair<int, int> visibleBlocks() const;
+    void paintOverlay(QPainter &painter);
+    void paintBars(QPainter &painter, int firstBlock, int lastBlock);
+    void paintUnderlines(QPainter &painter, int firstBlock, int lastBlock);
     const Mark *markAt(int y) const;
     void dump();
     void writeDump() const;
@@ -82,7 +110,8 @@ private:
     QTextDocument *m_document = nullptr; ///< the one the marks are in
     QList<Mark> m_marks;                 ///< in the order of their positions
     QList<Bar> m_bars;
-    QList<QTextCursor> m_underlines; ///< the syntax errors' characters
+    QList<Underline> m_underlines; ///< in the order of their paragraphs
+    int m_blockCount = 0;          ///< the document's, after the last edit seen
     bool m_shown = false;
     bool m_dumpPending = false;
 };
