@@ -20,3 +20,4 @@ add_test(NAME check.e2e_derivations COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/e2e_der
 set_tests_properties(check.e2e_derivations PROPERTIES
     ENVIRONMENT "ZV_SOURCE_DIR=${CMAKE_SOURCE_DIR};ZV_BUILD_DIR=${CMAKE_BINARY_DIR}"
     SKIP_RETURN_CODE 77 LABELS "check;e2e" TIMEOUT 120 RUN_SERIAL TRUE)
+add_dependencies(tst_longanswers fake_logic_worker)
