@@ -92,6 +92,16 @@ void AssistRun::answered(const QJsonObject &message)
     const qsizetype end = std::size_t(line) < m_span.lineStarts.size()
         ? m_span.lineStarts[std::size_t(line)] - 1
         : m_span.text.size();
+    if (m_kind == Kind::Prove && lines.size() > kMaxInsertedDerivationLines) {
+        m_tooLong = lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+        m_said << QStringLiteral("Demostrar, línea %1: la derivación encontrada tiene %2 líneas, "
+                                 "más de las %3 que se insertan en el documento; no se ha "
+                                 "tocado. «Copiar la derivación» la pone en el portapapeles.\n")
+                      .arg(line)
+                      .arg(lines.size())
+                      .arg(kMaxInsertedDerivationLines);
+        return;
+    }
     if (m_kind == Kind::Next)
         m_said << QStringLiteral("Siguiente paso: %1 :%2\n")
                       .arg(message.value(QLatin1String("formula")).toString(),
@@ -124,6 +134,8 @@ void AssistRun::finish()
                                          : QStringLiteral("Paso insertado.\n"))
                 : m_said.join(QLatin1Char('\n')));
         m_window->finishAnswers(QString());
+        if (!m_tooLong.isEmpty())
+            m_window->offerDerivationCopy(m_tooLong);
         m_window->showBeside();
     }
     Q_EMIT ended();

@@ -17,6 +17,10 @@ namespace zv {
 
 class CheckWindow;
 
+/// "Demostrar" inserts a derivation of at most this many lines; a longer one is offered to copy
+/// instead, since the worksheet it would swamp is the user's, and no exercise wants it.
+inline constexpr int kMaxInsertedDerivationLines = 500;
+
 /**
  * One "Demostrar" or "Siguiente paso": the document is read up to @p to as the user sees it, the
  * worker is asked, and the lines it proposes come back with the document position where they
@@ -60,6 +64,7 @@ private:
     bool m_shown = false;
     bool m_over = false;
     QStringList m_said;
+    QString m_tooLong; ///< a derivation past kMaxInsertedDerivationLines, offered to copy
     QTimer m_quiet;
 };
 

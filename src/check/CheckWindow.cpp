@@ -162,6 +162,15 @@ CheckWindow::CheckWindow(QWidget *parent)
             Q_EMIT nextStepRequested(m_nextStepLine);
     });
     layout->addWidget(nextStepButton, 0, Qt::AlignLeft);
+    copyDerivationButton = new QPushButton(QStringLiteral("Copiar la derivación"), this);
+    copyDerivationButton->setObjectName(QStringLiteral("copyDerivationButton"));
+    copyDerivationButton->hide();
+    connect(copyDerivationButton, &QPushButton::clicked, this, [this] {
+        auto *mime = new QMimeData;
+        mime->setText(m_derivationToCopy);
+        QGuiApplication::clipboard()->setMimeData(mime);
+    });
+    layout->addWidget(copyDerivationButton, 0, Qt::AlignLeft);
     layout->addWidget(progressPanel);
     resize(688, 426 + menuBar->sizeHint().height());
 }
@@ -185,6 +194,8 @@ void CheckWindow::showProgress(const QString &what)
 {
     progressLabel->setText(what);
     answerView->clear();
+    m_derivationToCopy.clear();
+    copyDerivationButton->hide();
     // A new check: its problems may have come already, a quick answer's before its progress.
     if (m_finished)
         clearProblems();
@@ -247,6 +258,12 @@ void CheckWindow::finishAnswers(const QString &firstShown)
             setDrawnProblem(*it);
             return;
         }
+}
+
+void CheckWindow::offerDerivationCopy(const QString &text)
+{
+    m_derivationToCopy = text;
+    copyDerivationButton->show();
 }
 
 bool CheckWindow::inProgress() const

@@ -44,6 +44,8 @@ public:
     QPushButton *cancelButton = nullptr;
     /// "Siguiente paso", under the answers while a derivation that is not finished is drawn.
     QPushButton *nextStepButton = nullptr;
+    /// "Copiar la derivación": a derivation too long to insert, put on the clipboard.
+    QPushButton *copyDerivationButton = nullptr;
     zv::FileDialogOptions saveDialog{.filter = QStringLiteral("*.txt|*.txt"),
         .defaultSuffix = QStringLiteral(".txt"),
         .initialPath = {},
@@ -78,6 +80,8 @@ public:
     /// that starts with @p firstShown.
     void finishAnswers(const QString &firstShown);
     bool inProgress() const;
+    /// Offers @p text, a derivation that was not inserted, to copy, until the next check.
+    void offerDerivationCopy(const QString &text);
 
     /**
      * Keeps @p problem, whose answer the text heads "Línea @p answerLine" (the line of the
@@ -130,9 +134,10 @@ private:
     QList<int> m_unfinished;
     LogicProblem m_drawn;
     bool m_hasDrawn = false;
-    bool m_finished = true;   ///< the last check's answers are complete
-    bool m_appending = false; ///< answers going in move no cursor the user moved
-    int m_nextStepLine = 0;   ///< what "Siguiente paso" asks about, or 0
+    bool m_finished = true;     ///< the last check's answers are complete
+    bool m_appending = false;   ///< answers going in move no cursor the user moved
+    int m_nextStepLine = 0;     ///< what "Siguiente paso" asks about, or 0
+    QString m_derivationToCopy; ///< what "Copiar la derivación" copies
 };
 
 } // namespace zv

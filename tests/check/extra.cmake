@@ -25,3 +25,4 @@ add_dependencies(tst_worker zarvik-logic)
 # length on the wall clock.
 set_tests_properties(check.tst_logiccheck check.tst_proving check.tst_diagrams check.tst_worker
     PROPERTIES TIMEOUT 1800)
+add_dependencies(tst_longanswers fake_logic_worker)
