@@ -2,10 +2,12 @@
 """Zarvik's verdicts against E's on random and structured first-order problems, many of them not
 valid, to catch a wrong "no válido" of the saturation (or any other wrong verdict).
 
-    bench/logic/saturation_vs_e.py BUILD_DIR [--count N] [--seed S] [--cpu-limit S] [--jobs J]
+    bench/logic/saturation_vs_e.py BUILD_DIR [--count N] [--infinite M] [--seed S] [--cpu-limit S]
+        [--jobs J] [--no-structured]
 
 Problems: N random ones (seeded, so a run repeats exactly) over small signatures, with and without
-identity, a few premises and a conclusion; the structured sets of this folder (Pelletier,
+identity, a few premises and a conclusion; M more with axioms that leave only infinite models (an
+injection that misses a constant), which no finite countermodel can settle; the structured sets of this folder (Pelletier,
 identidad); and families with only infinite countermodels (surjections, injections, orders).
 Zarvik: `zarvik-pl --verdict --times`, the problems split over J processes. E: `eprover --auto -s
 --cpu-limit=S` on each problem, its SZS status read as valid (Theorem, ContradictoryAxioms,
@@ -84,10 +86,15 @@ class Maker:
         body = ' ∨ '.join(lits)
         return ''.join('∀' + v for v in bound) + '(' + body + ')'
 
-    def problem(self):
+    def problem(self, infinite=False):
         self.signature()
         r = self.rng
-        premises = []
+        # s injective and o outside its range: every model infinite, so only a proof or a
+        # saturation decides.
+        premises = ['∀x∀y(s(x) = s(y) → x = y)', '∀x ¬s(x) = o'] if infinite else []
+        if infinite:
+            self.funcs.append(('s', 1))
+            self.consts.append('o')
         for _ in range(r.randint(0, 4)):
             premises.append(self.universal() if r.random() < 0.5 else self.formula(3, []))
         conclusion = self.formula(3, [])
@@ -165,6 +172,9 @@ def main():
                                  formatter_class=argparse.RawDescriptionHelpFormatter)
     ap.add_argument('build')
     ap.add_argument('--count', type=int, default=2000, help='random problems (default 2000)')
+    ap.add_argument('--infinite', type=int, default=200,
+                    help='random problems with axioms that only infinite models satisfy (default '
+                    '200; each undecided one costs Zarvik its 10 s)')
     ap.add_argument('--seed', type=int, default=1)
     ap.add_argument('--cpu-limit', type=int, default=5, help="E's seconds per problem")
     ap.add_argument('--jobs', type=int, default=2)
@@ -173,6 +183,7 @@ def main():
     rng = random.Random(args.seed)
     maker = Maker(rng)
     problems = [maker.problem() for _ in range(args.count)]
+    problems += [maker.problem(infinite=True) for _ in range(args.infinite)]
     if not args.no_structured:
         problems += [p for p in structured() if not vp.is_modal(vp.Reader(p).problem()[1])]
     with tempfile.TemporaryDirectory() as workdir:
@@ -193,8 +204,8 @@ def main():
             onlyZ.append((text, z, reason))
         else:
             onlyE.append((text, e))
-    print('%d problems (%d random, seed %d; E with --cpu-limit=%d)'
-          % (len(problems), args.count, args.seed, args.cpu_limit))
+    print('%d problems (%d random, %d random with only infinite models, seed %d; E with '
+          '--cpu-limit=%d)' % (len(problems), args.count, args.infinite, args.seed, args.cpu_limit))
     print('agree: %d valid, %d not valid, %d undecided by both'
           % (agree['valid'], agree['invalid'], agree['unknown']))
     print('disagree: %d' % len(disagree))

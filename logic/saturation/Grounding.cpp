@@ -50,6 +50,10 @@ struct GroundProver::State
     int level = 0;
     std::unique_ptr<Solver> solver;
     std::size_t instances = 0;
+    // The instances of the last build: clause, what its variables became, the literals.
+    std::vector<int> groundClause;
+    std::vector<std::vector<Term>> groundMap;
+    std::vector<std::vector<Literal>> ground;
     SaturationStatus status = SaturationStatus::Unknown;
 
     State(SaturationProver &prover, Logic &logic)
@@ -119,7 +123,9 @@ bool GroundProver::State::build()
     solver = std::make_unique<Solver>();
     std::map<Term, int> atomVar;
     std::vector<Term> terms = universe;
-    std::vector<std::vector<Literal>> ground;
+    ground.clear();
+    groundClause.clear();
+    groundMap.clear();
     std::size_t literals = 0;
     for (std::size_t k = 0; k < clauses.size(); ++k) {
         const InputClause &c = clauses[k];
@@ -144,6 +150,8 @@ bool GroundProver::State::build()
             if (literals > kMaxInstanceLiterals)
                 return false;
             ground.push_back(std::move(g));
+            groundClause.push_back(static_cast<int>(k));
+            groundMap.push_back(map);
             int v = 0;
             while (v < vars && ++nth(pick, v) == universe.size())
                 nth(pick, v++) = 0;
@@ -158,6 +166,11 @@ bool GroundProver::State::build()
             for (Term c : closure)
                 g.push_back({t, c, true});
             ground.push_back(std::move(g));
+            groundClause.push_back(closureClause);
+            int vars = 0;
+            for (const Literal &l : nth(clauses, closureClause).literals)
+                vars = std::max({vars, T.varLimit(l.lhs), T.varLimit(l.rhs)});
+            groundMap.emplace_back(static_cast<std::size_t>(vars), t);
         }
     instances = ground.size();
     if (terms.size() > 2 * kMaxTerms)
@@ -288,8 +301,39 @@ GroundRefutation GroundProver::refutation(bool conclusionIsFormula)
         g.terms.push_back(writer.groundTerm(t));
     g.instances = S.instances;
     g.closure = S.closureClause >= 0;
+    if (S.ground.size() <= kMaxListedInstances)
+        for (std::size_t i = 0; i < S.ground.size(); ++i) {
+            GroundInstance in;
+            in.step = S.groundClause[i];
+            for (Term t : S.groundMap[i])
+                in.terms.push_back(writer.groundTerm(t));
+            in.clause = writer.clause(S.ground[i]);
+            g.used.push_back(std::move(in));
+        }
     return g;
 }
+
+namespace {
+
+// "Ejemplar 4, de la cláusula 2 con x := a, y := f(b): Pa ∨ ¬R(a, f(b))", one a line.
+std::string instancesText(const Logic &L, const GroundRefutation &g)
+{
+    if (g.used.empty())
+        return g.instances ? "Los ejemplares son demasiados para enumerarlos aquí.\n" : "";
+    std::string out = "Los ejemplares:\n";
+    for (std::size_t i = 0; i < g.used.size(); ++i) {
+        const GroundInstance &in = g.used[i];
+        out += std::to_string(i + 1) + ". De la cláusula " + std::to_string(in.step + 1);
+        int f = nth(g.clausalForm.steps, in.step).clause;
+        for (std::size_t v = 0; L.node(f).kind == Fk::Forall; ++v, f = L.node(f).b)
+            out += std::string(v ? ", " : " con ") + L.variableName(L.node(f).a)
+                + " := " + (v < in.terms.size() ? L.termText(in.terms[v]) : "?");
+        out += ": " + L.text(in.clause) + "\n";
+    }
+    return out;
+}
+
+} // namespace
 
 std::string groundText(const Logic &L, const GroundRefutation &g)
 {
@@ -302,7 +346,7 @@ std::string groundText(const Logic &L, const GroundRefutation &g)
         + ", los " + std::to_string(g.instances)
         + " ejemplares de estas cláusulas no pueden ser verdaderos a la vez (lo ha comprobado el "
           "resolvedor SAT con las leyes de la identidad):\n"
-        + proofText(L, g.clausalForm);
+        + proofText(L, g.clausalForm) + instancesText(L, g);
 }
 
 } // namespace logic

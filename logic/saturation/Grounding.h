@@ -15,13 +15,25 @@
 
 namespace logic {
 
+/// One instance handed to the SAT solver: which clause, what for its variables, what it became.
+struct GroundInstance
+{
+    int step = -1;          // the clause, a step of the clausal form
+    std::vector<int> terms; // for the clause's variables, in the order of its ∀: store terms
+    int clause = -1;        // the instance: a disjunction of ground literals (⊥ when empty)
+};
+
 struct GroundRefutation
 {
     ClauseProof clausalForm; // every clause, as input steps
     std::vector<int> terms;  // the ground terms put for the variables, as terms of the store
     std::size_t instances = 0;
     bool closure = false; // the terms are those a clause ∀x(x = t1 ∨ …) allows
+    // Every instance, so that the refutation can be checked; empty beyond kMaxListedInstances.
+    std::vector<GroundInstance> used;
 };
+
+inline constexpr std::size_t kMaxListedInstances = 4000;
 
 class GroundProver
 {
