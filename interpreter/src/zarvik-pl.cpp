@@ -1,5 +1,5 @@
 // The companion interpreter of Zarvik: reads a program, writes its analysis.
-// Usage: zarvik-pl [--system S] [entrada.txt [salida.log]]
+// Usage (also zarvik-pl --help): zarvik-pl [--system S] [entrada.txt [salida.log]]
 //        zarvik-pl --verdict [--system S] FILE   (one verdict line per problem)
 //        zarvik-pl --derivation [--system S] FILE   (one line per derivation: correcta/incorrecta)
 //        zarvik-pl --prove [--system S] FILE   (each argument with a derivation under it)
@@ -23,8 +23,45 @@
 #include <string>
 #include <system_error>
 
+namespace {
+
+const char kUsage[] = "uso: zarvik-pl [--system S] [entrada.txt [salida.log]]\n"
+                      "     zarvik-pl --verdict [--times] [--system S] ARCHIVO\n"
+                      "     zarvik-pl --derivation [--system S] ARCHIVO\n"
+                      "     zarvik-pl --prove [--system S] ARCHIVO\n"
+                      "     zarvik-pl --help\n"
+                      "S: K, T, D, B, K4, S4 o S5 (K si no se da).\n"
+                      "Sin opciones lee el programa de entrada.txt y escribe su análisis en "
+                      "salida.log.\n";
+
+// An option nobody knows must never be taken for a file: the default mode writes its log over
+// its second argument, which may be the user's document.
+bool knownOption(const std::string &arg)
+{
+    return arg == "--verdict" || arg == "--derivation" || arg == "--prove" || arg == "--system"
+        || arg == "--times";
+}
+
+} // namespace
+
 int main(int argc, char **argv)
 {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kUsage;
+            return 0;
+        }
+        if (arg == "--system") {
+            ++i; // its value may be anything; the modes say what is wrong with it
+            continue;
+        }
+        if (arg.size() > 1 && arg[0] == '-' && !knownOption(arg)) {
+            std::cerr << "zarvik-pl: opción desconocida: " << arg
+                      << "\nPruebe «zarvik-pl --help» para ver las opciones.\n";
+            return 2;
+        }
+    }
     timespec started = {};
     clock_gettime(CLOCK_REALTIME, &started);
     // The system's reasons for a failure in the user's language; the output stays as it is.

@@ -12,8 +12,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 printf 'p -> q\r\np\r\n' >hoja.txt
 cp hoja.txt original.txt
 
-for opt in --wrk -x --verdic --help=1 -; do
-    [ "$opt" = - ] && continue
+for opt in --wrk -x --verdic --help=1; do
     "$pl" "$opt" hoja.txt >out 2>err
     status=$?
     [ $status -eq 2 ] || fail "$opt hoja.txt: exit $status, not 2"
