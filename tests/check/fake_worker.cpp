@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -61,9 +62,13 @@ int main(int argc, char **argv)
         } else if (line == "xcpu") {
             std::raise(SIGXCPU);
         } else if (line == "alloc") {
-            std::vector<std::vector<char>> hoard;
-            for (;;)
-                hoard.emplace_back(std::size_t{64} << 20, 'x');
+            // Address space is what the limit counts: blocks touched once each reach it as
+            // surely as filled ones, without the seconds of a busy machine filling gigabytes.
+            std::vector<std::unique_ptr<char[]>> hoard;
+            for (;;) {
+                hoard.emplace_back(new char[std::size_t{64} << 20]);
+                static_cast<volatile char *>(hoard.back().get())[0] = 'x';
+            }
         } else if (line.rfind("exit ", 0) == 0) {
             return std::stoi(line.substr(5));
         }

@@ -503,7 +503,8 @@ private:
     {
         const QString r = recorded();
         const qsizetype at = r.lastIndexOf(QStringLiteral("\npid "));
-        return at < 0 ? -1 : r.mid(at + 5).trimmed().toLongLong();
+        // Only a whole line: the worker's write may be read half done.
+        return at < 0 || !r.endsWith(QLatin1Char('\n')) ? -1 : r.mid(at + 5).trimmed().toLongLong();
     }
 
     QTemporaryDir m_exeFolder, m_work;

@@ -255,9 +255,16 @@ private Q_SLOTS:
         const QByteArray before = m_edit->bytes();
         m_form->Demostrar1->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(checks() && checks()->inProgress(), kCeilingMs);
-        QFile recorded(record);
-        QVERIFY(recorded.open(QIODevice::ReadOnly));
-        const QString request = QString::fromUtf8(recorded.readAll());
+        // The worker writes down the request once it has read it, which on a busy machine may
+        // come well after the check has started.
+        const auto recorded = [&record] {
+            QFile file(record);
+            return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(
+            recorded().contains(QStringLiteral("\npid ")) && recorded().endsWith(QLatin1Char('\n')),
+            kCeilingMs);
+        const QString request = recorded();
         QVERIFY2(request.startsWith(QStringLiteral("prove 1 K 2 ")), qPrintable(request));
         const qint64 pid
             = request.mid(request.lastIndexOf(QStringLiteral("pid ")) + 4).toLongLong();
