@@ -13,7 +13,8 @@ fi
 if [ "$what" = test ]; then
   pkgs="$pkgs xvfb xauth xdotool x11-utils cups cups-client cups-bsd printer-driver-cups-pdf
         poppler-utils shared-mime-info desktop-file-utils xdg-utils libfile-mimeinfo-perl
-        libglib2.0-bin clang libclang-rt-14-dev imagemagick xclip lintian appstream openbox"
+        libglib2.0-bin clang libclang-rt-14-dev imagemagick xclip lintian appstream openbox
+        x11-xserver-utils"
 fi
 
 missing=""

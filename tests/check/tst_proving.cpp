@@ -258,8 +258,8 @@ private Q_SLOTS:
         // The worker writes down the request once it has read it, which on a busy machine may
         // come well after the check has started.
         const auto recorded = [&record] {
-            QFile file(record);
-            return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+            QFile log(record);
+            return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
         };
         QTRY_VERIFY_WITH_TIMEOUT(
             recorded().contains(QStringLiteral("\npid ")) && recorded().endsWith(QLatin1Char('\n')),
