@@ -3,6 +3,8 @@
 // which shares nothing with the engine's. A step that some other rule gives gets no model.
 
 #include "Harness.h"
+#include "deduction/Checker.h"
+#include "deduction/Derivation.h"
 #include "syntax/Parser.h"
 #include "syntax/Text.h"
 #include "worksheet/Api.h"
@@ -213,6 +215,25 @@ TEST(aStepThatAnotherRuleGivesOrThatAModelCannotJudgeGetsNone)
             && (r[0].model || r[0].explanation.find("Contraejemplo") != std::string::npos))
             CHECK_EQ(std::string(sheet) + r[0].explanation, std::string(sheet) + "no model");
     }
+}
+
+TEST(aStepNamedWronglyIsNotAWrongStepEvenWhereAModelWouldExist)
+{
+    // Line 2 is wrong, so Fa and ¬∀x Fx hold together somewhere; yet line 3 is ∀I on a name of
+    // no premise: named ∃I, it is a slip of the name, not a step to refute.
+    Logic logic;
+    const std::vector<std::u32string> lines = splitTextLines("∃x Fx ⊢ ∀x Fx\n"
+                                                             "1. ∃x Fx :PR\n"
+                                                             "2. Fa :R 1\n"
+                                                             "3. ∀x Fx :∃I 2\n");
+    const std::vector<DerivationInText> found = findDerivations(logic, lines, ModalSystem::K);
+    CHECK_EQ(found.size(), std::size_t{1});
+    if (found.size() != 1)
+        return;
+    CHECK(wrongStep(logic, found[0].derivation, 2, ModalSystem::K).has_value());
+    CHECK(!wrongStep(logic, found[0].derivation, 3, ModalSystem::K).has_value());
+    const auto r = derivations(std::string("∃x Fx ⊢ ∀x Fx\n1. ∃x Fx :PR\n2. Fa :R 1\n"));
+    CHECK(r.size() == 1 && modelShows(r[0], {"∃x Fx"}, "Fa"));
 }
 
 TEST_MAIN()
