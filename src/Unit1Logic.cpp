@@ -6,6 +6,7 @@
 
 #include "check/AssistRun.h"
 #include "check/CheckRun.h"
+#include "check/CheckedPiece.h"
 #include "check/LineMarks.h"
 #include "platform/app/Application.h"
 #include "platform/format/ReadableText.h"
@@ -144,8 +145,7 @@ std::pair<int, int> TForm1::checkedRange() const
     const QTextCursor cursor = RichEdit1->textCursor();
     if (cursor.hasSelection())
         return {cursor.selectionStart(), cursor.selectionEnd()};
-    const QTextBlock block = cursor.block();
-    return {block.position(), block.position() + block.length() - 1};
+    return zv::pieceAround(*RichEdit1->document(), cursor.position());
 }
 
 void TForm1::Comprobar1Click(QObject *)

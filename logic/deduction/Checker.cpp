@@ -60,6 +60,52 @@ public:
         return result;
     }
 
+    std::optional<WrongStep> wrongStep(int k) const
+    {
+        const DerivationLine &l = m_d.line(k);
+        if (!l.error.empty() || l.formula < 0 || l.citations.empty() || l.strictOpening
+            || l.rule == Rule::Premise || l.rule == Rule::Assumption || strictOf(l.subproof) >= 0)
+            return std::nullopt;
+        WrongStep step;
+        step.formula = l.formula;
+        std::string why;
+        for (const Citation &c : l.citations) {
+            if (c.range) {
+                CitedRange range;
+                if (citeRange(c, l, range, why) != Outcome::Ok || range.strict
+                    || range.assumption < 0)
+                    return std::nullopt;
+                step.hypotheses.push_back(
+                    m_logic.binary(Fk::Implies, range.assumption, range.conclusion));
+            } else {
+                int formula = -1;
+                if (citeLine(c.first, l, Access::Same, formula, why) != Outcome::Ok)
+                    return std::nullopt;
+                step.hypotheses.push_back(formula);
+            }
+        }
+        // Named wrongly is not wrong: the model is for a step no rule gives.
+        DerivationLine other = l;
+        for (int r = static_cast<int>(Rule::Reiteration); r <= static_cast<int>(Rule::Rule5); ++r) {
+            other.rule = static_cast<Rule>(r);
+            if (justified(other).empty())
+                return std::nullopt;
+        }
+        auto add = [&](int f) {
+            if (std::find(step.hypotheses.begin(), step.hypotheses.end(), f)
+                == step.hypotheses.end())
+                step.hypotheses.push_back(f);
+        };
+        std::vector<int> cited;
+        cited.swap(step.hypotheses);
+        for (int f : cited)
+            add(f);
+        step.cited = static_cast<int>(step.hypotheses.size());
+        for (const OpenHypothesis &h : openHypotheses(l))
+            add(h.formula);
+        return step;
+    }
+
 private:
     // Subderivation @p outer holds @p inner (or is it); -1 is the outermost level.
     bool encloses(int outer, int inner) const
@@ -331,6 +377,14 @@ DerivationCheck checkDerivation(
     Logic &logic, const Derivation &derivation, const ArgumentGoal *argument, ModalSystem system)
 {
     return Checker(logic, derivation, argument, system).run();
+}
+
+std::optional<WrongStep> wrongStep(
+    Logic &logic, const Derivation &derivation, int k, ModalSystem system)
+{
+    if (k < 1 || k > derivation.count())
+        return std::nullopt;
+    return Checker(logic, derivation, nullptr, system).wrongStep(k);
 }
 
 std::string faultMessage(const DerivationFault &fault)

@@ -7,6 +7,7 @@
 #include "syntax/Logic.h"
 #include "syntax/ModalSystem.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,23 @@ struct DerivationCheck
 /// the derivation must end in its conclusion. @p system decides which modal rules hold.
 DerivationCheck checkDerivation(
     Logic &logic, const Derivation &derivation, const ArgumentGoal *argument, ModalSystem system);
+
+/// What a faulty line is measured against when no rule at all gives it from the lines it cites:
+/// the formulas of those lines (a cited subderivation as its assumption → its last line), and the
+/// premises and the assumptions in force at it. A model of these with the line false shows that
+/// the step cannot be mended by naming another rule.
+struct WrongStep
+{
+    std::vector<int> hypotheses; // in the Logic store, each once: the cited lines' first
+    int cited = 0;               // how many of them the citations give
+    int formula = -1;            // the line's
+};
+
+/// The wrong step at line @p k of @p derivation, or nothing: when some rule justifies the line
+/// as cited, when it cites nothing or what it may not cite, when a line it stands on cannot be
+/// read, or when it stands inside a strict subderivation (its lines hold in another world).
+std::optional<WrongStep> wrongStep(
+    Logic &logic, const Derivation &derivation, int k, ModalSystem system);
 
 /// "Línea 5: ∀I no se puede aplicar: ...", as the check window shows a fault.
 std::string faultMessage(const DerivationFault &fault);

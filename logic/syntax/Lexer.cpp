@@ -178,6 +178,13 @@ Token Lexer::next(int pos) const
         return make(Tok::Turnstile, 2);
     if (startsWith(rest, U"!=") || startsWith(rest, U"/="))
         return make(Tok::NotEquals, 2);
+    // What students paste from web checkers; none of these spelt anything before.
+    if (startsWith(rest, U"/\\"))
+        return make(Tok::And, 2);
+    if (startsWith(rest, U"\\/"))
+        return make(Tok::Or, 2);
+    if (startsWith(rest, U"_|_"))
+        return make(Tok::Bottom, 3);
     // The palette's ⊨ and ⊢ are two "Symbol" bytes: 0xF7 then '=' or '-'.
     if (c == 0xF7 && rest.size() > 1 && (rest[1] == '=' || rest[1] == '-'))
         return make(Tok::Turnstile, 2);

@@ -335,6 +335,10 @@ private:
             } else if (k == Tok::Forall || k == Tok::Exists) {
                 advance();
                 quantifierVariable(k, prefixes);
+            } else if (k == Tok::Predicate && asciiQuantifier()) {
+                const Tok q = m_lexer.text(m_tok) == U"A" ? Tok::Forall : Tok::Exists;
+                advance();
+                quantifierVariable(q, prefixes);
             } else if (k == Tok::Open && bracketedQuantifier()) {
                 advance(); // "(∀x)Fx", as some textbooks write it
                 const Tok q = m_tok.kind;
@@ -360,6 +364,63 @@ private:
             return false;
         const Token v = m_lexer.next(q.pos + q.len);
         return v.kind == Tok::Name && m_lexer.next(v.pos + v.len).kind == Tok::Close;
+    }
+
+    // "AxFx", "Ex(Fx ∧ Gx)": A or E, a variable glued to it, and then a formula with no
+    // connective between are a quantifier. Wherever the predicate A or E with its terms reads,
+    // it stays: "Ax", "Ax → Bx", "Axy", "Ax(a, b)".
+    bool asciiQuantifier() const
+    {
+        const std::u32string_view letter = m_lexer.text(m_tok);
+        if (letter != U"A" && letter != U"E")
+            return false;
+        const Token v = m_lexer.next(m_tok.pos + m_tok.len);
+        if (v.kind != Tok::Name || v.pos != m_tok.pos + m_tok.len)
+            return false;
+        const Token after = m_lexer.next(v.pos + v.len);
+        switch (after.kind) {
+        case Tok::Predicate:
+        case Tok::Not:
+        case Tok::Forall:
+        case Tok::Exists:
+        case Tok::Box:
+        case Tok::Diamond:
+        case Tok::Top: return true;
+        case Tok::Bottom: return !after.caret; // "Ax^Bx" is a slip for a conjunction
+        case Tok::Open:
+            // Glued to the variable, terms in parentheses make it a function's arguments.
+            return after.square || after.pos != v.pos + v.len || !termsAhead(after);
+        default: return false;
+        }
+    }
+
+    // Whether the parenthesis @p open begins a list of terms closed by its own parenthesis, as
+    // a function's arguments; read without building anything, and without recursion.
+    bool termsAhead(const Token &open) const
+    {
+        int depth = 1;
+        Token t = m_lexer.next(open.pos + open.len);
+        for (;;) {
+            const bool name
+                = t.kind == Tok::Name || (t.kind == Tok::Iff && m_lexer.text(t) == U"n");
+            if (!name)
+                return false;
+            const int end = t.pos + t.len;
+            t = m_lexer.next(end);
+            if (t.kind == Tok::Open && !t.square && t.pos == end) {
+                ++depth;
+                t = m_lexer.next(t.pos + t.len);
+                continue;
+            }
+            while (t.kind == Tok::Close && !t.square) {
+                if (--depth == 0)
+                    return true;
+                t = m_lexer.next(t.pos + t.len);
+            }
+            if (t.kind != Tok::Comma)
+                return false;
+            t = m_lexer.next(t.pos + t.len);
+        }
     }
 
     bool isBound(const std::string &name) const

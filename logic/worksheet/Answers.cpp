@@ -4,6 +4,8 @@
 #include "deduction/Checker.h"
 #include "deduction/Derivation.h"
 #include "deduction/FitchLatex.h"
+#include "models/ModelText.h"
+#include "models/Models.h"
 #include "propositional/Analysis.h"
 #include "propositional/Evaluator.h"
 #include "propositional/TruthTable.h"
@@ -130,6 +132,59 @@ const char *argumentWords(Decision d)
                                  : "Argumento no determinado";
 }
 
+// Processor time for the models of a derivation's wrong steps, all of them together: they are
+// small or not worth the wait.
+constexpr std::chrono::milliseconds kWrongStepTime{400};
+
+// A model of the first wrong step among @p faults that has one, found for sizes up to three and
+// checked by the evaluator: its hypotheses true, its line false.
+void counterexampleToStep(ProblemResult &r, Logic &logic, const DerivationInText &found,
+    const std::vector<DerivationFault> &faults)
+{
+    const Derivation &d = found.derivation;
+    const Budget budget = Budget::forTime(kWrongStepTime);
+    for (const DerivationFault &f : faults) {
+        if (f.unfinished || budget.expired())
+            continue;
+        const std::optional<WrongStep> step = wrongStep(logic, d, f.line, found.system);
+        if (!step)
+            continue;
+        std::vector<int> formulas = step->hypotheses;
+        formulas.push_back(logic.negation(step->formula));
+        bool firstOrder = false, modal = false;
+        for (int g : formulas) {
+            firstOrder = firstOrder || logic.isFirstOrder(g);
+            modal = modal || logic.hasModal(g);
+        }
+        for (int size = 1; size <= 3 && !budget.expired(); ++size) {
+            const ModelSearch m = findModel(
+                logic, formulas, found.system, firstOrder ? size : 1, modal ? size : 1, budget);
+            if (m.status != ModelStatus::Found)
+                continue;
+            bool holds = !modal || frameFits(m.model, found.system);
+            for (int g : formulas)
+                holds = holds && holdsIn(logic, m.model, g);
+            if (!holds)
+                break;
+            const DerivationLine &line = d.line(f.line);
+            std::string cited;
+            for (const Citation &c : line.citations)
+                cited += (cited.empty() ? "" : ", ") + std::to_string(c.first)
+                    + (c.range ? "-" + std::to_string(c.last) : "");
+            const bool inForce = static_cast<int>(step->hypotheses.size()) > step->cited;
+            r.explanation += "Contraejemplo al paso: en este modelo son verdaderas "
+                + std::string(
+                    line.citations.size() > 1 ? "las líneas citadas (" : "la línea citada (")
+                + cited + ")" + (inForce ? " y las premisas y supuestos en vigor" : "")
+                + ", y es falsa la línea " + std::to_string(f.line) + ", «"
+                + logic.text(step->formula) + "»:\n"
+                + describeModel(logic, formulas, m.model, firstOrder, modal);
+            r.model = showModel(logic, formulas, m.model, firstOrder, modal);
+            return;
+        }
+    }
+}
+
 } // namespace
 
 void answerProblem(ProblemResult &r, Logic &logic, const std::vector<int> &premises, int conclusion,
@@ -218,6 +273,7 @@ void answerDerivation(ProblemResult &r, Logic &logic, const DerivationInText &fo
             r.explanation += r.faults.back().message + ".\n";
         }
         r.reason = r.faults.front().message;
+        counterexampleToStep(r, logic, found, check.faults);
     }
     for (const DerivationLine &l : d.lines)
         r.fitch.push_back({l.textLine + 1, l.depth, l.indent, l.opens >= 0,

@@ -3,6 +3,7 @@
 #include "check/DiagramView.h"
 #include "check/FitchDiagram.h"
 #include "check/ModelDiagram.h"
+#include "check/StepDiagram.h"
 #include "check/TreeDiagram.h"
 #include "platform/app/Application.h"
 #include "platform/export/DocumentExport.h"
@@ -45,8 +46,15 @@ bool hasDrawing(const LogicProblem &p)
 
 std::unique_ptr<Diagram> diagramOf(const LogicProblem &p)
 {
-    if (FitchDiagram::draws(p))
+    if (FitchDiagram::draws(p)) {
+        // A wrong step's model goes under the derivation whose step it refutes.
+        ShownModel model = ShownModel::fromJson(p.model);
+        if (!model.isEmpty())
+            return std::make_unique<StepDiagram>(std::make_unique<FitchDiagram>(p),
+                QStringLiteral("Contraejemplo al paso"),
+                std::make_unique<ModelDiagram>(std::move(model)));
         return std::make_unique<FitchDiagram>(p);
+    }
     if (!p.tree.isEmpty()) {
         ShownTree tree = ShownTree::fromJson(p.tree);
         if (!tree.isEmpty())

@@ -4,8 +4,10 @@
 
 #include "check/CheckWindow.h"
 #include "check/DiagramView.h"
+#include "check/FitchDiagram.h"
 #include "check/LogicWorker.h"
 #include "check/ModelDiagram.h"
+#include "check/StepDiagram.h"
 #include "check/TreeDiagram.h"
 
 #include "FakeDialogs.h"
@@ -377,6 +379,29 @@ private Q_SLOTS:
         window.appendAnswers(QStringLiteral("La selección no contiene ninguna fórmula.\n"));
         window.finishAnswers(QString());
         QVERIFY(!window.drawnProblem() && !window.diagramView->diagram());
+    }
+
+    void aWrongStepIsDrawnUnderItsDerivationWithItsModel()
+    {
+        const LogicProblem problem = problemFromMessage(
+            engineAnswer("K", QStringLiteral("∃x Fx ⊢ ∀x Fx\n1. ∃x Fx :PR\n2. ∀x Fx :∀I 1")));
+        QVERIFY(problem.derivation && !problem.model.isEmpty());
+        CheckWindow window;
+        window.setDrawnProblem(problem);
+        const auto *step = dynamic_cast<const StepDiagram *>(window.diagramView->diagram());
+        QVERIFY(step);
+        QCOMPARE(step->caption(), QStringLiteral("Contraejemplo al paso"));
+        QVERIFY(step->modelTop() > FitchDiagram(problem).size().height());
+        QVERIFY(step->size().height() > step->modelTop());
+        QVERIFY(diagramSvg(*step, QStringLiteral("paso")).contains("Contraejemplo al paso"));
+        QVERIFY(step->latex().contains(QStringLiteral("\\fitchprf")));
+        QVERIFY(step->latex().contains(QStringLiteral("Contraejemplo al paso")));
+        QCOMPARE(step->latexPackages(), QStringLiteral("lplfitch,tikz"));
+
+        // A correct derivation is drawn alone.
+        window.setDrawnProblem(
+            problemFromMessage(engineAnswer("K", QStringLiteral("p ⊢ p\n1. p :PR\n2. p :R 1"))));
+        QVERIFY(dynamic_cast<const FitchDiagram *>(window.diagramView->diagram()));
     }
 
     void theDrawingFitsZoomsAndLeavesAsPdfSvgLatexAndImage()

@@ -472,6 +472,43 @@ private Q_SLOTS:
             qPrintable(checks()->answerView->toPlainText()));
     }
 
+    void theCaretOnOneLineOfADerivationChecksItWholeUnderItsArgument()
+    {
+        setLogicWorkerForTests(QString()); // zarvik-logic beside the executable
+        m_form->SeleccionatTodo1->trigger();
+        m_form->Borrar1->trigger();
+        m_edit->replaceSel("Hoja 1\r\n\r\np -> q, p |- q\r\n1. p -> q :PR\r\n2. p :PR\r\n"
+                           "3. q :->E 1, 2\r\n\r\np -> q, q |- p\r\n1. p -> q :PR\r\n"
+                           "2. q :PR\r\n3. p :->E 1, 2\r\n");
+        const QByteArray bytes = m_edit->bytes();
+        // The caret inside the second line of the first derivation, the document's fifth.
+        m_edit->setSelStart(int(m_edit->bytes().indexOf("2. p :PR")) + 3);
+        QTest::keyClick(m_edit, Qt::Key_Return, Qt::ControlModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            checks() && checks()->isVisible() && !checks()->inProgress(), kCeilingMs);
+        QString text = checks()->answerView->toPlainText();
+        QVERIFY2(text.contains(QStringLiteral("\nLínea 3: p -> q, p |- q\nArgumento válido\n")),
+            qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("Líneas 4 a 6: derivación\nDerivación correcta")),
+            qPrintable(text));
+        QVERIFY2(!text.contains(QStringLiteral("número")) && !text.contains(QStringLiteral("Hoja")),
+            qPrintable(text));
+        QCOMPARE(m_edit->bytes(), bytes);
+
+        // On the wrong step of the second, its fault and its model, under the document's lines.
+        m_edit->setSelStart(int(m_edit->bytes().indexOf("3. p :->E")) + 1);
+        m_form->Comprobar1->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(checks()->answerView->toPlainText().contains(
+                                     QStringLiteral("Líneas 9 a 11: derivación")),
+            kCeilingMs);
+        QTRY_VERIFY_WITH_TIMEOUT(!checks()->inProgress(), kCeilingMs);
+        text = checks()->answerView->toPlainText();
+        QVERIFY2(text.contains(QStringLiteral("\nLínea 8: p -> q, q |- p\nArgumento no válido\n")),
+            qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("Contraejemplo al paso: ")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("p: falsa\nq: verdadera")), qPrintable(text));
+    }
+
 private:
     CheckWindow *checks() const { return m_form->findChild<CheckWindow *>(); }
 

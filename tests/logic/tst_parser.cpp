@@ -220,6 +220,55 @@ TEST(quantifiersPredicatesIdentityAndModalitiesInEverySpelling)
         CHECK_EQ(readLine(c.line), std::string(c.read));
 }
 
+TEST(webCheckerSpellingsReadAsTheSymbolsAndTheOldSpellingsStay)
+{
+    struct Case
+    {
+        const char *line, *read;
+    };
+    const Case cases[] = {
+        {"p /\\ q \\/ _|_", "(p ∧ q) ∨ ⊥"},
+        {"p/\\q\\/r", "(p ∧ q) ∨ r"},
+        {"~(p \\/ q) -> ~p /\\ ~q", "¬(p ∨ q) → (¬p ∧ ¬q)"},
+        {"_|_ -> p", "⊥ → p"},
+        {"AxFx", "∀x Fx"},
+        {"Ax(Fx -> Gx)", "∀x(Fx → Gx)"},
+        {"Ax (Fx -> Gx)", "∀x(Fx → Gx)"},
+        {"ExAyRxy", "∃x∀y Rxy"},
+        {"Ax~Fx /\\ Ey[Gy]", "∀x¬Fx ∧ ∃y Gy"},
+        {"AxEy(Rxy \\/ x = y)", "∀x∃y(Rxy ∨ x = y)"},
+        {"Ax1Fx1", "∀x1 Fx1"},
+        {"Ax_|_", "∀x ⊥"},
+        {"ExFx, AxGx |= Ex(Fx /\\ Gx)", "∃x Fx ; ∀x Gx ; ⊨ ∃x(Fx ∧ Gx)"},
+        // Where the predicate reads, it stays.
+        {"Ax", "Ax"},
+        {"Ax -> Bx", "Ax → Bx"},
+        {"Ax V Ex", "Ax ∨ Ex"},
+        {"Axy & Eab", "Axy ∧ Eab"},
+        {"Ax(a, b)", "A(x(a, b))"},
+        {"Ax(f(a))", "A(x(f(a)))"},
+        {"AxFx & Ax", "∀x Fx ∧ Ax"},
+        {"A1xFx",
+            "error at 4: se esperaba un conector (&, V, -> o <->) o el final de la línea, "
+            "pero se encontró el predicado F."},
+        // Old spellings that look alike keep their meaning.
+        {"p \\ q", "p ; ⊨ q"},
+        {"p |- q | r", "p ; ⊨ q ∨ r"},
+        {"a /= b", "a ≠ b"},
+        {"\\top \\lor \\bot", "⊤ ∨ ⊥"},
+    };
+    for (const Case &c : cases)
+        CHECK_EQ(readLine(c.line), std::string(c.read));
+    // Each spelling is the same node as the symbols', so it is decided as they are.
+    Arena arena;
+    CHECK_EQ(parseFormula(arena, "p /\\ q \\/ _|_").root,
+        parseFormula(arena, decode("p ∧ q ∨ ⊥", Encoding::Utf8), Encoding::Utf8).root);
+    // "Ax^Bx" keeps its hint: the caret there is a conjunction mistyped.
+    CHECK(mentions(failure("Ax ^ Bx"), "¿quería escribir & (conjunción)?"));
+    CHECK(mentions(failure("Ax^Bx"), "¿quería escribir & (conjunción)?"));
+    CHECK(mentions(failure("Ax y"), "los términos van pegados al predicado: Axy."));
+}
+
 TEST(boundVariablesAreNotConstantsAndInstancesRespectScopes)
 {
     Logic logic;

@@ -148,6 +148,39 @@ TEST(formulasAreClassifiedInTheTeachersTermsAndEachStandingHolds)
     CHECK(c[0].truthTable.find("→") != std::string::npos); // as the document writes it
 }
 
+TEST(webCheckerSpellingsAreDecidedAsTheSymbols)
+{
+    const std::pair<const char *, const char *> pairs[] = {
+        {"AxFx -> Fa", "∀x Fx → Fa"},
+        {"ExFx /\\ Ex~Fx", "∃x Fx ∧ ∃x ¬Fx"},
+        {"p \\/ ~p", "p ∨ ¬p"},
+        {"_|_ -> p", "⊥ → p"},
+        {"Ax(Fx -> Gx), Fa |= Ga", "∀x(Fx → Gx), Fa ⊨ Ga"},
+        {"AyExRxy |= ExAyRxy", "∀y∃x Rxy ⊨ ∃x∀y Rxy"},
+        {"Ax -> Bx", "Ax → Bx"},
+    };
+    for (const auto &[ascii, symbols] : pairs) {
+        const std::vector<ProblemResult> a = check(ascii), s = check(symbols);
+        CHECK(a.size() == 1 && s.size() == 1);
+        if (a.size() != 1 || s.size() != 1)
+            continue;
+        CHECK(!a[0].syntaxError && !s[0].syntaxError);
+        CHECK_EQ(std::string(ascii) + ": " + decisionWords(a[0].decision) + ", "
+                + standingWords(a[0].standing),
+            std::string(ascii) + ": " + decisionWords(s[0].decision) + ", "
+                + standingWords(s[0].standing));
+    }
+    // A derivation written so is read and checked as one in symbols.
+    const std::vector<ProblemResult> d = check("ExAyRxy |- AyExRxy\n"
+                                               "1. ExAyRxy :PR\n"
+                                               "    2. AyRay :AS\n"
+                                               "    3. Rab :AE 2\n"
+                                               "    4. ExRxb :EI 3\n"
+                                               "5. ExRxb :EE 1, 2-4\n"
+                                               "6. AyExRxy :AI 5\n");
+    CHECK(d.size() == 2 && d[1].derivation && d[1].provesArgument);
+}
+
 TEST(aWorksheetIsCheckedLineByLine)
 {
     const std::string sheet = "Hoja 3: lógica proposicional y de predicados\n"
