@@ -26,10 +26,11 @@ void TForm1::CopiarComoLatex1Click(QObject *)
     // Pasted into a document as it is, the text says what its preamble needs.
     const QString packages
         = zv::latexFragmentPackages(*RichEdit1->document(), from, to, derivations);
+    const QString pasted
+        = packages.isEmpty() ? latex : QStringLiteral("% \\usepackage{%1}\n").arg(packages) + latex;
     auto *mime = new QMimeData;
-    mime->setText(
-        packages.isEmpty() ? latex : QStringLiteral("% \\usepackage{%1}\n").arg(packages) + latex);
-    mime->setData(QStringLiteral("text/x-tex"), latex.toUtf8());
+    mime->setText(pasted);
+    mime->setData(QStringLiteral("text/x-tex"), pasted.toUtf8());
     QGuiApplication::clipboard()->setMimeData(mime);
 }
 

@@ -93,7 +93,32 @@ bool isShortProseWord(std::u32string_view w)
     return false;
 }
 
+// Without what ends a sentence or introduces one: "Fin." "Nota:" "Fin!" "Fin…".
+std::u32string_view withoutClosingMarks(std::u32string_view line)
+{
+    std::u32string_view t = line.substr(skipSpaces(line, 0));
+    while (!t.empty()
+        && (isSpace(t.back()) || t.back() == '.' || t.back() == ':' || t.back() == '!'
+            || t.back() == U'…'))
+        t.remove_suffix(1);
+    return t;
+}
+
 } // namespace
+
+bool isClosingWord(std::u32string_view line)
+{
+    // Short enough to read as a predicate and its terms, or a formula cut short; longer words
+    // are prose on their own (readsAsProseAnyway()).
+    static constexpr std::array<std::u32string_view, 20> kWords
+        = {U"Fin", U"FIN", U"Nota", U"NOTA", U"Obs", U"OBS", U"Sol", U"SOL", U"Resp", U"Dem", U"Ej",
+            U"Etc", U"Ok", U"OK", U"Vale", U"QED", U"CQD", U"Bien", U"Mal", U"Idem"};
+    const std::u32string_view t = withoutClosingMarks(line);
+    for (std::u32string_view w : kWords)
+        if (t == w)
+            return true;
+    return false;
+}
 
 int labelLength(std::u32string_view line)
 {
@@ -135,10 +160,7 @@ int labelLength(std::u32string_view line)
 
 bool readsAsProseAnyway(std::u32string_view line)
 {
-    std::u32string_view t = line.substr(skipSpaces(line, 0));
-    while (
-        !t.empty() && (isSpace(t.back()) || t.back() == '.' || t.back() == ':' || t.back() == '!'))
-        t.remove_suffix(1);
+    const std::u32string_view t = withoutClosingMarks(line);
     // "Q.E.D", "N.B": initials, which would read as a conjunction.
     bool initials = t.size() >= 3 && t.size() % 2 == 1;
     for (std::size_t k = 0; initials && k < t.size(); ++k)
@@ -152,7 +174,7 @@ bool readsAsProseAnyway(std::u32string_view line)
 
 bool looksLikeProse(std::u32string_view line)
 {
-    if (readsAsProseAnyway(line))
+    if (readsAsProseAnyway(line) || isClosingWord(line))
         return true;
     for (std::size_t i = 0; i < line.size();) {
         if (!isLetter(line[i])) {

@@ -18,6 +18,12 @@ int labelLength(std::u32string_view line);
 /// the kind is taken for logic, so that its error is said.
 bool looksLikeProse(std::u32string_view line);
 
+/// Whether @p line is a word that closes or heads a worksheet's part, alone with its
+/// punctuation: "Fin.", "FIN", "Nota:", "Obs.". Such a line that cannot be read is
+/// prose; one that reads as logic ("Fin" is F with two terms) only where it would be a formula
+/// standing alone, never a premise.
+bool isClosingWord(std::u32string_view line);
+
 /// Whether @p line, though it reads as logic, is prose: a word alone ("Premisas", a predicate
 /// with seven terms) or initials ("Q.E.D.").
 bool readsAsProseAnyway(std::u32string_view line);

@@ -24,8 +24,9 @@ struct Item
     ModalSystem system = ModalSystem::K;
     std::string error; // unreadable, or an unknown "sistema:"
     int column = 0;
-    bool prose = false;  // a worksheet's text: passed over, only counted
-    int derivation = -1; // the derivation that ends on this line
+    bool prose = false;   // a worksheet's text: passed over, only counted
+    bool closing = false; // "Fin": prose unless it is a premise or a conclusion
+    int derivation = -1;  // the derivation that ends on this line
 };
 
 } // namespace
@@ -105,6 +106,7 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
                                                  : LineKind::Formula;
                     item.error = item.parse.error;
                     item.column = item.parse.column + label;
+                    item.closing = item.parse.ok() && isClosingWord(rest);
                 }
             }
             item.system = system;
@@ -144,7 +146,9 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
             ProblemResult r;
             r.firstLine = r.line = item.line;
             r.system = item.system;
-            if (item.prose) {
+            if (item.prose
+                || (item.closing && item.kind == LineKind::Formula
+                    && grouping.roles[i] == Role::Alone)) {
                 r.prose = true;
             } else if (item.derivation >= 0) {
                 answerDerivation(

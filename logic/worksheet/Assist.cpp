@@ -39,8 +39,14 @@ ProofAnswer proveAt(std::string_view utf8, int line, ModalSystem system,
     runOnLargeStack([&] {
         const Budget whole = Budget::forTime(wholeTime, &cancel);
         const std::vector<std::u32string> lines = splitTextLines(utf8);
-        if (line < 1 || static_cast<std::size_t>(line) > lines.size()) {
+        if (line < 1) {
             out.reason = "la línea " + std::to_string(line) + " no está en el texto";
+            return;
+        }
+        // Past the text's last line break: the empty line that the caret is on.
+        if (static_cast<std::size_t>(line) > lines.size()) {
+            out.reason = "no hay ningún argumento «premisas ⊢ conclusión» en la línea "
+                + std::to_string(line);
             return;
         }
         Logic logic;

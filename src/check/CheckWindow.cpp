@@ -68,12 +68,29 @@ std::unique_ptr<Diagram> diagramOf(const LogicProblem &p)
     return nullptr;
 }
 
-QString diagramTitle(const LogicProblem &p)
+// What the drawing of @p p shows, @p line being the document's line where its answer starts:
+// "Árbol de las líneas 4 a 7: Argumento válido en S4".
+QString diagramTitle(const LogicProblem &p, int line)
 {
-    return (p.derivation       ? QStringLiteral("Derivación de la línea %1")
-            : p.tree.isEmpty() ? QStringLiteral("Contramodelo de la línea %1")
-                               : QStringLiteral("Árbol de la línea %1"))
-        .arg(p.firstLine);
+    const int last = line + std::max(0, p.line - p.firstLine);
+    const QString lines = last > line ? QStringLiteral("las líneas %1 a %2").arg(line).arg(last)
+                                      : QStringLiteral("la línea %1").arg(line);
+    QString verdict = p.verdict;
+    if (p.derivation) {
+        // "Derivación de la línea 3: Derivación correcta" says it twice.
+        verdict = p.outcome == Outcome::Valid ? QStringLiteral("correcta")
+                                              : QStringLiteral("incorrecta");
+        if (!p.finished)
+            verdict += QStringLiteral(", sin terminar");
+    }
+    if (verdict.isEmpty())
+        verdict = QStringLiteral("no determinado");
+    if (!p.system.isEmpty())
+        verdict += QStringLiteral(" en ") + p.system;
+    const QString what = FitchDiagram::draws(p) ? QStringLiteral("Derivación")
+        : !p.tree.isEmpty()                     ? QStringLiteral("Árbol")
+                                                : QStringLiteral("Contramodelo");
+    return QStringLiteral("%1 de %2: %3").arg(what, lines, verdict);
 }
 
 } // namespace
@@ -263,7 +280,7 @@ void CheckWindow::finishAnswers(const QString &firstShown)
         return;
     for (auto it = m_problems.cend(); it != m_problems.cbegin();)
         if (hasDrawing(*--it)) {
-            setDrawnProblem(*it);
+            setDrawnProblem(it.key(), *it);
             return;
         }
 }
@@ -328,16 +345,26 @@ void CheckWindow::showNothingDrawn()
 
 void CheckWindow::setDrawnProblem(const LogicProblem &problem)
 {
+    setDrawnProblem(problem.firstLine, problem);
+}
+
+void CheckWindow::setDrawnProblem(int answerLine, const LogicProblem &problem)
+{
     m_drawn = problem;
+    m_drawnLine = answerLine;
     m_hasDrawn = true;
 
-    diagramView->setDiagram(diagramOf(problem),
-        QStringLiteral("La respuesta de la línea %1 no tiene árbol ni contramodelo.")
-            .arg(problem.firstLine));
-    if (diagramView->diagram())
-        diagramView->setAccessibleDescription(
-            QStringLiteral("%1: el texto lo dice en la pestaña «Texto».")
-                .arg(diagramTitle(problem)));
+    std::unique_ptr<Diagram> drawing = diagramOf(problem);
+    if (!drawing) {
+        diagramView->setDiagram(nullptr,
+            QStringLiteral("La respuesta de la línea %1 no tiene dibujo: ni árbol, ni "
+                           "contramodelo, ni derivación.")
+                .arg(answerLine));
+    } else {
+        const QString caption = diagramTitle(problem, answerLine);
+        diagramView->setDiagram(std::make_unique<CaptionedDiagram>(std::move(drawing), caption),
+            QStringLiteral("%1. El texto lo dice en la pestaña «Texto».").arg(caption));
+    }
     enableDiagramActions();
 }
 
@@ -384,10 +411,11 @@ void CheckWindow::drawAnswerAtCursor()
         return;
     offerNextStep(line);
     const auto it = m_problems.constFind(line);
-    if (it == m_problems.cend() || !hasDrawing(*it))
+    if (it == m_problems.cend())
         return;
-    if (!m_hasDrawn || m_drawn.firstLine != it->firstLine || m_drawn.text != it->text)
-        setDrawnProblem(*it);
+    // An answer without a drawing says so, rather than leave another line's picture beside it.
+    if (!m_hasDrawn || m_drawnLine != line || m_drawn.text != it->text)
+        setDrawnProblem(line, *it);
 }
 
 bool CheckWindow::showAnswerOf(int line)
@@ -442,7 +470,7 @@ void CheckWindow::exportDiagram()
     if (!chosen)
         return;
     const QString suffix = QFileInfo(*chosen).suffix().toLower();
-    const QString title = diagramTitle(m_drawn);
+    const QString title = diagram->caption();
     const QByteArray bytes = suffix == QLatin1String("svg") ? diagramSvg(*diagram, title)
         : suffix == QLatin1String("tex") ? diagramLatexDocument(*diagram).toUtf8()
                                          : diagramPdf(*diagram, title);
@@ -457,7 +485,7 @@ void CheckWindow::copyDiagramImage()
     auto *mime = new QMimeData;
     // Twice the screen's size, sharp on a slide; the SVG for programs that take it.
     mime->setImageData(diagramImage(*diagram, 2));
-    mime->setData(QStringLiteral("image/svg+xml"), diagramSvg(*diagram, diagramTitle(m_drawn)));
+    mime->setData(QStringLiteral("image/svg+xml"), diagramSvg(*diagram, diagram->caption()));
     QGuiApplication::clipboard()->setMimeData(mime);
 }
 

@@ -85,14 +85,18 @@ public:
 
     /**
      * Keeps @p problem, whose answer the text heads "Línea @p answerLine" (the line of the
-     * checked document where it starts), to draw it when the text cursor is in that answer;
-     * finishAnswers() draws the answer under the cursor, or else the last one that has a
-     * drawing. The first problem or showProgress() after finishAnswers() starts a new check,
-     * which forgets the problems of the one before, whichever of the two comes first.
+     * checked document where it starts), to draw it when the text cursor is in that answer, or
+     * say that it has no drawing; finishAnswers() draws the answer under the cursor, or else
+     * the last one that has a drawing. The first problem or showProgress() after
+     * finishAnswers() starts a new check, which forgets the problems of the one before,
+     * whichever of the two comes first.
      */
     void addProblem(int answerLine, const LogicProblem &problem);
     void clearProblems();
-    /// Draws @p problem's tree or countermodel in "Dibujo", or says that it has none.
+    /// Draws @p problem's tree, countermodel or derivation in "Dibujo" under a caption that
+    /// names document line @p answerLine and the verdict, or says that it has none.
+    void setDrawnProblem(int answerLine, const LogicProblem &problem);
+    /// As above, at the line where the checked text starts it.
     void setDrawnProblem(const LogicProblem &problem);
     /// The problem drawn, or nullptr.
     const LogicProblem *drawnProblem() const;
@@ -133,6 +137,7 @@ private:
     /// by a walk through every answer each time the cursor moves.
     QList<int> m_unfinished;
     LogicProblem m_drawn;
+    int m_drawnLine = 0; ///< the document line that heads m_drawn's answer
     bool m_hasDrawn = false;
     bool m_finished = true;     ///< the last check's answers are complete
     bool m_appending = false;   ///< answers going in move no cursor the user moved

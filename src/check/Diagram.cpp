@@ -1,6 +1,9 @@
 #include "check/Diagram.h"
 
+#include "platform/export/Latex.h"
+
 #include <QBuffer>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QPageSize>
 #include <QPainter>
@@ -23,6 +26,16 @@ QFont Diagram::font(qreal pixels, bool bold, bool italic)
 
 namespace {
 
+constexpr qreal kCaptionPx = 15, kCaptionGap = 14;
+const QColor kCaptionInk(0x20, 0x20, 0x20);
+
+QString captionLatex(const QString &caption)
+{
+    return caption.isEmpty()
+        ? QString()
+        : QStringLiteral("\\noindent\\textbf{%1}\\par\\medskip\n").arg(latexInline(caption));
+}
+
 QSize outer(const Diagram &diagram)
 {
     const QSizeF s = diagram.size();
@@ -31,6 +44,37 @@ QSize outer(const Diagram &diagram)
 }
 
 } // namespace
+
+CaptionedDiagram::CaptionedDiagram(std::unique_ptr<Diagram> content, QString caption)
+    : m_content(std::move(content)), m_caption(std::move(caption))
+{
+    const QFontMetricsF metrics(font(kCaptionPx, true));
+    m_captionWidth = metrics.horizontalAdvance(m_caption);
+    m_captionHeight = metrics.height() + kCaptionGap;
+}
+
+QSizeF CaptionedDiagram::size() const
+{
+    const QSizeF inner = m_content->size();
+    return QSizeF(std::max(inner.width(), m_captionWidth), inner.height() + m_captionHeight);
+}
+
+void CaptionedDiagram::paint(QPainter &painter) const
+{
+    painter.save();
+    const QFont bold = font(kCaptionPx, true);
+    painter.setFont(bold);
+    painter.setPen(kCaptionInk);
+    painter.drawText(QPointF(0, QFontMetricsF(bold).ascent()), m_caption);
+    painter.translate(0, m_captionHeight);
+    m_content->paint(painter);
+    painter.restore();
+}
+
+QString CaptionedDiagram::latex() const
+{
+    return captionLatex(m_caption) + m_content->latex();
+}
 
 QByteArray diagramSvg(const Diagram &diagram, const QString &title)
 {
@@ -72,11 +116,13 @@ QByteArray diagramPdf(const Diagram &diagram, const QString &title)
 QString diagramLatexDocument(const Diagram &diagram)
 {
     const bool tree = diagram.latexPackages() == QLatin1String("forest");
-    QString body = diagram.latex();
+    QString body = diagram.content().latex();
     if (tree)
         body = QStringLiteral(
                    "\\resizebox{\\ifdim\\width>\\linewidth\\linewidth\\else\\width\\fi}{!}{%\n")
             + body + QStringLiteral("}\n");
+    // The caption stays its own size however wide the tree is.
+    body = captionLatex(diagram.caption()) + body;
     return QStringLiteral("\\documentclass[a4paper,landscape]{article}\n"
                           "\\usepackage{iftex}\n"
                           "\\ifPDFTeX\n"

@@ -17,6 +17,7 @@ constexpr qreal kTextPx = 14, kSmallPx = 12;
 constexpr qreal kCellPad = 6;
 constexpr qreal kTableGap = 22;
 constexpr qreal kArrowHead = 9;
+constexpr qsizetype kValuesPerRow = 3;
 const QColor kInk(0x20, 0x20, 0x20), kGrid(0x80, 0x80, 0x80), kHeader(0xEE, 0xEE, 0xEE),
     kTrue(0x1F, 0x5F, 0xA8);
 
@@ -55,9 +56,15 @@ ModelDiagram::ModelDiagram(ShownModel model) : m_model(std::move(model))
     layOutTables();
 }
 
-QString ModelDiagram::worldLabel(int world) const
+QStringList ModelDiagram::worldLabel(int world) const
 {
-    return m_model.lettersAt(world).join(QStringLiteral(", "));
+    // False letters too: a world without them would say nothing of what fails there. A few a
+    // line, so that a formula of many letters does not run into the next world.
+    const QStringList values = m_model.valuationAt(world);
+    QStringList rows;
+    for (qsizetype i = 0; i < values.size(); i += kValuesPerRow)
+        rows << values.mid(i, kValuesPerRow).join(QStringLiteral(", "));
+    return rows;
 }
 
 void ModelDiagram::layOutGraph()
@@ -68,9 +75,15 @@ void ModelDiagram::layOutGraph()
     const qreal ring = n <= 1 ? 0 : n == 2 ? 70 : std::max(80.0, n * 26.0);
     const QFont small = font(kSmallPx);
     qreal label = 0;
-    for (int w = 0; w < n; ++w)
-        label = std::max(label, width(small, worldLabel(w)));
-    const qreal margin = kWorldRadius + 34 + std::max(0.0, label / 2 - kWorldRadius);
+    qsizetype rows = 1;
+    for (int w = 0; w < n; ++w) {
+        const QStringList lines = worldLabel(w);
+        for (const QString &line : lines)
+            label = std::max(label, width(small, line));
+        rows = std::max(rows, lines.size());
+    }
+    const qreal margin = kWorldRadius + 34 + std::max(0.0, label / 2 - kWorldRadius)
+        + (rows - 1) * QFontMetricsF(small).height();
     for (int w = 0; w < n; ++w) {
         const qreal angle = std::numbers::pi - 2 * std::numbers::pi * w / std::max(1, n);
         m_centres << QPointF(ring * std::cos(angle), -ring * std::sin(angle));
@@ -226,11 +239,12 @@ void ModelDiagram::paintGraph(QPainter &painter) const
         painter.setPen(QPen(kInk, w == 0 ? 2.6 : 1.3));
         painter.setBrush(Qt::white);
         painter.drawEllipse(c, kWorldRadius, kWorldRadius);
-        // The letters true there inside, under the name, where they fit; below it otherwise.
-        const QString letters = worldLabel(w);
+        // Each letter's value inside, under the name, where it fits; below the circle otherwise.
+        const QStringList rows = worldLabel(w);
         const QFontMetricsF m(name), s(small);
-        const bool inside = s.horizontalAdvance(letters) <= 2 * kWorldRadius - 10;
-        const qreal lift = letters.isEmpty() || !inside ? 0 : 7;
+        const bool inside
+            = rows.size() == 1 && s.horizontalAdvance(rows.first()) <= 2 * kWorldRadius - 10;
+        const qreal lift = rows.isEmpty() || !inside ? 0 : 7;
         const QString label = QStringLiteral("w%1").arg(w);
         painter.setFont(name);
         painter.setPen(kInk);
@@ -238,10 +252,11 @@ void ModelDiagram::paintGraph(QPainter &painter) const
             c + QPointF(-m.horizontalAdvance(label) / 2, m.ascent() / 2 - 2 - lift), label);
         painter.setFont(small);
         painter.setPen(kTrue);
-        painter.drawText(c
-                + QPointF(-s.horizontalAdvance(letters) / 2,
-                    inside ? s.ascent() + 1 : kWorldRadius + s.ascent() + 3),
-            letters);
+        for (qsizetype r = 0; r < rows.size(); ++r)
+            painter.drawText(c
+                    + QPointF(-s.horizontalAdvance(rows[r]) / 2,
+                        inside ? s.ascent() + 1 : kWorldRadius + s.ascent() + 3 + r * s.height()),
+                rows[r]);
     }
 }
 
@@ -293,16 +308,16 @@ QString ModelDiagram::latex() const
                               "minimum size=1.2cm, align=center, inner sep=1pt}]\n");
         for (int w = 0; w < m_model.worlds; ++w) {
             const QPointF c = m_centres[w] * (2.54 / 96) * 1.4;
-            // The letters true there inside the circle, under its name.
-            const QString letters = worldLabel(w);
+            // Each letter's value inside the circle, under its name.
+            QStringList letters;
+            for (const QString &row : worldLabel(w))
+                letters << QStringLiteral("\\\\ \\small $%1$").arg(latexFormula(row));
             out += QStringLiteral("\\node[world%1] (w%2) at (%3,%4) {$w_{%2}$%5};\n")
                        .arg(w == 0 ? QStringLiteral(", very thick") : QString())
                        .arg(w)
                        .arg(c.x(), 0, 'f', 2)
                        .arg(-c.y(), 0, 'f', 2)
-                       .arg(letters.isEmpty()
-                               ? QString()
-                               : QStringLiteral("\\\\ \\small $%1$").arg(latexFormula(letters)));
+                       .arg(letters.join(QString()));
         }
         const QPointF middle = m_graph.center() * (2.54 / 96) * 1.4;
         for (const auto &[u, v] : m_model.access) {

@@ -12,9 +12,9 @@ namespace zv {
 
 /**
  * A countermodel as a textbook draws it: the domain and each predicate's extension as small
- * tables; a Kripke model as a graph, its worlds circles with the letters true there, its
- * accessibility arrows (a world that sees itself has a loop), w0 drawn bolder as the world
- * where the formulas are evaluated.
+ * tables; a Kripke model as a graph, its worlds circles with each letter's value there ("p",
+ * "¬q"), its accessibility arrows (a world that sees itself has a loop), w0 drawn bolder as the
+ * world where the formulas are evaluated.
  */
 class ModelDiagram : public Diagram
 {
@@ -42,7 +42,8 @@ private:
     void layOutGraph();
     void layOutTables();
     void paintGraph(QPainter &painter) const;
-    QString worldLabel(int world) const;
+    /// The values of the letters at @p world, a few to a row.
+    QStringList worldLabel(int world) const;
 
     ShownModel m_model;
     QList<QPointF> m_centres;

@@ -95,6 +95,15 @@ QStringList ShownModel::lettersAt(int world) const
     return out;
 }
 
+QStringList ShownModel::valuationAt(int world) const
+{
+    QStringList out;
+    for (const Symbol &s : predicates)
+        if (s.arity == 0)
+            out << (holds(s, world, {}) ? s.name : QStringLiteral("¬") + s.name);
+    return out;
+}
+
 bool ShownModel::holds(const Symbol &symbol, int world, const QList<int> &tuple) const
 {
     return world >= 0 && world < symbol.rows.size() && symbol.rows.at(world).contains(tuple);

@@ -56,6 +56,8 @@ struct ShownModel
     bool isEmpty() const { return worlds == 0 && domain == 0; }
     /// The letters (predicates without arguments) true at @p world.
     QStringList lettersAt(int world) const;
+    /// Every letter's value at @p world, as the letter or its negation: "p", "¬q".
+    QStringList valuationAt(int world) const;
     /// Whether the tuple @p tuple is in @p symbol's extension at @p world.
     bool holds(const Symbol &symbol, int world, const QList<int> &tuple) const;
 };

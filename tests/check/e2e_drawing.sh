@@ -46,6 +46,9 @@ e2e_click_button $FORALL; e2e_type "x Rxy"
 latex=$(drawing countermodel)
 case "$latex" in *'{\textbf{Dominio}}'*'{\textbf{R}}'*) ;; *)
   printf "FAIL: the countermodel is not drawn; the drawing's LaTeX is '%s'\n" "$latex"; exit 1 ;; esac
+# It says what it shows: the document's line and the verdict.
+case "$latex" in *'\textbf{Contramodelo de la línea 1: Argumento no válido}'*) ;; *)
+  printf "FAIL: the drawing does not name its line and verdict: '%s'\n" "$latex"; exit 1 ;; esac
 
 # ◇p → □◇p in S4: "Lógica", "Sistema modal", S4 (the sixth system).
 e2e_key F5 F9

@@ -20,6 +20,7 @@
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLabel>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProcess>
@@ -344,7 +345,7 @@ private Q_SLOTS:
         window.finishAnswers(QString());
         QVERIFY(window.drawnProblem());
         QCOMPARE(window.drawnProblem()->text, tree.text);
-        QVERIFY(dynamic_cast<const TreeDiagram *>(window.diagramView->diagram()));
+        QVERIFY(dynamic_cast<const TreeDiagram *>(&window.diagramView->diagram()->content()));
 
         const auto moveTo = [&](int block) {
             QTextCursor c(window.answerView->document()->findBlockByNumber(block));
@@ -352,9 +353,23 @@ private Q_SLOTS:
         };
         moveTo(4); // "Fórmula no válida" of line 5
         QCOMPARE(window.drawnProblem()->text, model.text);
-        QVERIFY(dynamic_cast<const ModelDiagram *>(window.diagramView->diagram()));
-        moveTo(7); // line 9 has nothing to draw: the picture stays
+        QVERIFY(dynamic_cast<const ModelDiagram *>(&window.diagramView->diagram()->content()));
+        // Line 9 has nothing to draw: the tab says so, rather than keep line 5's picture.
+        moveTo(7);
+        QVERIFY(!window.diagramView->diagram());
+        QVERIFY(!window.exportDiagramAction->isEnabled());
+        const QLabel *said = window.diagramView->findChild<QLabel *>();
+        QVERIFY(said && said->text().startsWith(QStringLiteral("La respuesta de la línea 9 ")));
+        QVERIFY(said->text().contains(QStringLiteral("no tiene dibujo")));
+        moveTo(4);
         QCOMPARE(window.drawnProblem()->text, model.text);
+        QVERIFY(window.diagramView->diagram());
+        // The same from a click on line 9's mark in the editor's margin.
+        QVERIFY(window.showAnswerOf(9));
+        QVERIFY(!window.diagramView->diagram());
+        QVERIFY(said->text().startsWith(QStringLiteral("La respuesta de la línea 9 ")));
+        QVERIFY(window.showAnswerOf(2));
+        QCOMPARE(window.drawnProblem()->text, tree.text);
 
         // From a heading without a picture, the last answer that has one. A quick check's
         // problems come before its progress, and the check before is forgotten all the same.
@@ -448,8 +463,126 @@ private Q_SLOTS:
         const QImage image = QApplication::clipboard()->image();
         QVERIFY(!image.isNull() && image.width() > size.width());
         window.copyDiagramLatexAction->trigger();
-        QVERIFY(QApplication::clipboard()->text().startsWith(
-            QStringLiteral("% \\usepackage{amssymb,forest}\n\\begin{forest}")));
+        // What it shows above it, as on the screen.
+        QCOMPARE(problemFromMessage(m_answers[2]).verdict, QStringLiteral("Válida"));
+        QVERIFY2(QApplication::clipboard()->text().startsWith(
+                     QStringLiteral("% \\usepackage{amssymb,forest}\n\\noindent\\textbf{Árbol de "
+                                    "la línea 1: Válida en S4}\\par\\medskip\n\\begin{forest}")),
+            qPrintable(QApplication::clipboard()->text().left(200)));
+    }
+
+    void aDrawingNamesTheDocumentsLineAndItsVerdictOnScreenAndInEveryExport()
+    {
+        // A check of a selection that starts on the document's line 4: the worker counts from
+        // the selection, the answer is headed by the document's line.
+        LogicProblem tree = problemFromMessage(m_answers[0]);
+        tree.firstLine = tree.line = 1;
+        CheckWindow window;
+        window.showProgress(QString());
+        window.addProblem(4, tree);
+        window.appendAnswers(QStringLiteral("Línea 4: p → q, q → r ⊨ p → r\nArgumento válido\n"));
+        window.finishAnswers(QString());
+        const Diagram *shown = window.diagramView->diagram();
+        QVERIFY(shown);
+        const QString caption = QStringLiteral("Árbol de la línea 4: Argumento válido");
+        QCOMPARE(shown->caption(), caption);
+        QVERIFY(dynamic_cast<const TreeDiagram *>(&shown->content()));
+        QVERIFY(window.diagramView->accessibleDescription().startsWith(caption));
+
+        // The caption is painted above the picture, in every form of it.
+        const QImage whole = diagramImage(*shown, 1), bare = diagramImage(shown->content(), 1);
+        QVERIFY(whole.height() > bare.height() + 10);
+        int dark = 0;
+        for (int y = int(kDiagramMargin); y < kDiagramMargin + 16; ++y)
+            for (int x = 0; x < whole.width(); ++x)
+                dark += qGray(whole.pixel(x, y)) < 128 ? 1 : 0;
+        QVERIFY(dark > 20);
+        keepImage(whole, QStringLiteral("captioned-tree"));
+
+        QTemporaryDir folder;
+        for (const char *name : {"a.svg", "a.pdf", "a.tex"}) {
+            m_dialogs->queueSaveFile(folder.filePath(QLatin1String(name)));
+            window.exportDiagramAction->trigger();
+        }
+        QFile svg(folder.filePath(QStringLiteral("a.svg")));
+        QVERIFY(svg.open(QIODevice::ReadOnly));
+        const QString svgText = QString::fromUtf8(svg.readAll());
+        QVERIFY2(svgText.contains(QStringLiteral("<title>%1</title>").arg(caption)),
+            qPrintable(svgText.left(600)));
+        QVERIFY(svgText.contains(QStringLiteral(">%1</text>").arg(caption)));
+        QFile tex(folder.filePath(QStringLiteral("a.tex")));
+        QVERIFY(tex.open(QIODevice::ReadOnly));
+        QVERIFY(QString::fromUtf8(tex.readAll())
+                    .contains(QStringLiteral("\\textbf{%1}\\par").arg(caption)));
+        if (!QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty()) {
+            const QString info = run(QStringLiteral("pdfinfo"),
+                {folder.filePath(QStringLiteral("a.pdf"))}, folder.path());
+            QVERIFY2(info.contains(caption), qPrintable(info));
+        }
+        if (!QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()) {
+            const QString text = run(QStringLiteral("pdftotext"),
+                {folder.filePath(QStringLiteral("a.pdf")), QStringLiteral("-")}, folder.path());
+            QVERIFY2(text.contains(QStringLiteral("línea 4")), qPrintable(text));
+        }
+        window.copyDiagramImageAction->trigger();
+        QVERIFY(QString::fromUtf8(
+            QApplication::clipboard()->mimeData()->data(QStringLiteral("image/svg+xml")))
+                    .contains(QStringLiteral("<title>%1</title>").arg(caption)));
+
+        // An argument over several lines names them all; a modal verdict its system.
+        LogicProblem model = problemFromMessage(m_answers[4]);
+        model.firstLine = 2;
+        model.line = 5;
+        window.setDrawnProblem(7, model);
+        QCOMPARE(window.diagramView->diagram()->caption(),
+            QStringLiteral("Contramodelo de las líneas 7 a 10: %1 en S4").arg(model.verdict));
+        QVERIFY(!model.verdict.isEmpty());
+    }
+
+    void aKripkeWorldShowsTheValueOfEveryLetterTheFormulaNames()
+    {
+        // □p → p in K: one world that sees none, where p is false; nothing else would say so.
+        const QJsonObject answer = engineAnswer("K", QStringLiteral("□p → p"));
+        QCOMPARE(answer.value(QLatin1String("decision")).toString(), QStringLiteral("invalid"));
+        const ShownModel model
+            = ShownModel::fromJson(answer.value(QLatin1String("model")).toObject());
+        QVERIFY(model.modal && model.worlds >= 1);
+        QVERIFY(!model.lettersAt(0).contains(QStringLiteral("p")));
+        // Re-checked here: □p holds at w0 (every world it sees has p), p does not.
+        for (const auto &[u, v] : model.access)
+            if (u == 0)
+                QVERIFY(model.lettersAt(v).contains(QStringLiteral("p")));
+        const ModelDiagram diagram(model);
+        const QString svg = QString::fromUtf8(diagramSvg(diagram, QString()));
+        QVERIFY2(svg.contains(QStringLiteral(">¬p</text>")), qPrintable(svg));
+        QVERIFY(diagram.latex().contains(QStringLiteral("\\neg p")));
+        keepImage(diagramImage(diagram, 1), QStringLiteral("kripke-k"));
+
+        // Letters true and false at each world, a few to a row, in the names' order.
+        const QJsonObject letters{{QStringLiteral("modal"), true}, {QStringLiteral("worlds"), 2},
+            {QStringLiteral("access"), QJsonArray{QJsonArray{0, 1}}},
+            {QStringLiteral("predicates"), [] {
+                 QJsonArray out;
+                 for (const char *name : {"p", "q", "r", "s"})
+                     out.append(QJsonObject{{QStringLiteral("name"), QLatin1String(name)},
+                         {QStringLiteral("arity"), 0},
+                         {QStringLiteral("rows"),
+                             QJsonArray{
+                                 qstrcmp(name, "q") == 0 ? QJsonArray{QJsonArray{}} : QJsonArray{},
+                                 QJsonArray{QJsonArray{}}}}});
+                 return out;
+             }()}};
+        const ShownModel four = ShownModel::fromJson(letters);
+        QCOMPARE(four.valuationAt(0),
+            (QStringList{QStringLiteral("¬p"), QStringLiteral("q"), QStringLiteral("¬r"),
+                QStringLiteral("¬s")}));
+        QCOMPARE(four.valuationAt(1),
+            (QStringList{QStringLiteral("p"), QStringLiteral("q"), QStringLiteral("r"),
+                QStringLiteral("s")}));
+        const QString drawn = QString::fromUtf8(diagramSvg(ModelDiagram(four), QString()));
+        QVERIFY(drawn.contains(QStringLiteral(">¬p, q, ¬r</text>")));
+        QVERIFY(drawn.contains(QStringLiteral(">¬s</text>")));
+        QVERIFY(drawn.contains(QStringLiteral(">p, q, r</text>")));
     }
 
     void aLargeTreeIsDrawnUpToTheCapQuickly()
@@ -497,6 +630,13 @@ private Q_SLOTS:
     }
 
 private:
+    void keepImage(const QImage &image, const QString &name)
+    {
+        const QString kept = qEnvironmentVariable("ZV_DIAGRAM_OUT");
+        if (!kept.isEmpty())
+            QVERIFY(image.save(kept + QLatin1Char('/') + name + QStringLiteral(".png")));
+    }
+
     void keepPicture(const Diagram &diagram, int index)
     {
         QTemporaryDir fallback;

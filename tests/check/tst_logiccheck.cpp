@@ -4,6 +4,8 @@
 
 #include "Unit1.h"
 #include "check/CheckWindow.h"
+#include "check/Diagram.h"
+#include "check/DiagramView.h"
 
 #include "FakeDialogs.h"
 #include "MainWindowFixture.h"
@@ -15,6 +17,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLabel>
@@ -144,6 +147,36 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(checks()->answerView->toPlainText(),
             QStringLiteral("Línea 2: q ⊨ r #\np\tq\n"), kCeilingMs);
         QVERIFY(request().startsWith(QStringLiteral("check 1 S4 1 1 ")));
+    }
+
+    void aDrawingAfterAOneLineCheckNamesTheDocumentsLineInItsExports()
+    {
+        // The worker counts from the selection: its line 1 is the document's line 2.
+        QJsonObject drawn
+            = QJsonDocument::fromJson(answer(1, QStringLiteral("q ⊨ r"), "valid").toUtf8())
+                  .object();
+        drawn[QStringLiteral("tree")] = QJsonObject{{QStringLiteral("modal"), false},
+            {QStringLiteral("nodes"),
+                QJsonArray{QJsonObject{{QStringLiteral("parent"), -1},
+                    {QStringLiteral("text"), QStringLiteral("q")},
+                    {QStringLiteral("origin"), QStringLiteral("premisa")}}}}};
+        script({QString::fromUtf8(QJsonDocument(drawn).toJson(QJsonDocument::Compact)), kDone});
+        m_edit->setSelStart(4);
+        QTest::keyClick(m_edit, Qt::Key_Return, Qt::ControlModifier);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            checks() && checks()->isVisible() && !checks()->inProgress(), kCeilingMs);
+        QVERIFY(checks()->answerView->toPlainText().startsWith(QStringLiteral("Línea 2: ")));
+        const QString caption = QStringLiteral("Árbol de la línea 2: Argumento válido");
+        QVERIFY(checks()->diagramView->diagram());
+        QCOMPARE(checks()->diagramView->diagram()->caption(), caption);
+        const QString svg = m_work.filePath(QStringLiteral("arbol.svg"));
+        m_dialogs->queueSaveFile(svg);
+        checks()->exportDiagramAction->trigger();
+        QFile file(svg);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString written = QString::fromUtf8(file.readAll());
+        QVERIFY(written.contains(QStringLiteral("<title>%1</title>").arg(caption)));
+        QVERIFY(written.contains(QStringLiteral(">%1</text>").arg(caption)));
     }
 
     void aSyntaxErrorSelectsItsCharacterPastTheTurnstile()

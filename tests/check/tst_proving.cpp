@@ -138,7 +138,10 @@ private Q_SLOTS:
         // The checked text started on document line 10: its line 2 is the document's 11.
         window.addProblem(11, syllogism(false));
         window.finishAnswers(QString());
-        QVERIFY(dynamic_cast<const FitchDiagram *>(window.diagramView->diagram()));
+        QVERIFY(dynamic_cast<const FitchDiagram *>(&window.diagramView->diagram()->content()));
+        // Named by the document's lines, as the answer's heading.
+        QCOMPARE(window.diagramView->diagram()->caption(),
+            QStringLiteral("Derivación de las líneas 11 a 15: incorrecta, sin terminar"));
         QVERIFY(window.nextStepButton->isVisibleTo(&window));
         window.nextStepButton->click();
         QCOMPARE(asked.size(), 1);

@@ -183,6 +183,50 @@ private Q_SLOTS:
         QCOMPARE(documentBytes(*loaded), QByteArray("p \xd9 q\r\n"));
     }
 
+    void textFileInUtf8OpensAsUtf8AndAnyOtherAsWindows1252_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QByteArray>("bytes"); // as the editor keeps them
+        QTest::newRow("utf-8 symbols and accents")
+            << QByteArray("\xe2\x88\x80x (Px \xe2\x86\x92 Qx)\nsi \xc2\xac"
+                          "p, \xc3\xb1"
+                          "and\xc3\xba\r\n")
+            << QString::fromUtf8("∀x (Px → Qx)\nsi ¬p, ñandú\n")
+            << QByteArray("\x22x (Px \xae Qx)\r\nsi \xacp, \xf1"
+                          "and\xfa\r\n");
+        QTest::newRow("utf-8 after a byte order mark")
+            << QByteArray("\xef\xbb\xbfp \xe2\x88\xa7 q") << QString::fromUtf8("p ∧ q")
+            << QByteArray("p \xd9 q");
+        QTest::newRow("windows-1252") << QByteArray("ma\xf1"
+                                                    "ana \xac p")
+                                      << QString::fromUtf8("mañana ¬ p")
+                                      << QByteArray("ma\xf1"
+                                                    "ana \xac p");
+        // One byte that UTF-8 cannot read, and the whole file is read as before.
+        QTest::newRow("utf-8 with one stray byte")
+            << QByteArray("\xc3\xb1 y \xf1") << QString::fromUtf8("Ã± y ñ")
+            << QByteArray("\xc3\xb1 y \xf1");
+        QTest::newRow("utf-8 cut short in the middle")
+            << QByteArray("\xc3\xb1 \xe2\x88 q") << QString::fromUtf8("Ã± â\u02c6 q")
+            << QByteArray("\xc3\xb1 \xe2\x88 q");
+        QTest::newRow("ascii") << QByteArray("p & q") << QStringLiteral("p & q")
+                               << QByteArray("p & q");
+    }
+
+    void textFileInUtf8OpensAsUtf8AndAnyOtherAsWindows1252()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, shown);
+        QFETCH(QByteArray, bytes);
+        writeFile(path("u.txt"), file);
+        for (const bool plainText : {false, true}) {
+            const std::unique_ptr<QTextDocument> loaded = loadDocument(path("u.txt"), plainText);
+            QCOMPARE(loaded->toPlainText(), shown);
+            QCOMPARE(documentBytes(*loaded), bytes);
+        }
+    }
+
     void plainTextSwitchSavesBytesAndLoadsWithoutFallback()
     {
         const QString file = path("plain.txt");

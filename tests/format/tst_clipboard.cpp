@@ -18,6 +18,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -78,6 +79,17 @@ private Q_SLOTS:
         QCOMPARE(data->text(), QStringLiteral("∀"));
         QVERIFY(data->html().contains(QStringLiteral("∀")));
         QVERIFY(!data->html().contains(QLatin1Char('"') + QStringLiteral("</")));
+        // A mail program without the symbol font still draws the sign in a face of its kind.
+        const QRegularExpression family(QStringLiteral("font-family:([^;\"]*)"));
+        int families = 0;
+        for (const QRegularExpressionMatch &m : family.globalMatch(data->html())) {
+            ++families;
+            const QString generic = m.captured(1).section(QLatin1Char(','), -1).trimmed();
+            QVERIFY2(generic == QLatin1String("serif") || generic == QLatin1String("sans-serif")
+                    || generic == QLatin1String("monospace"),
+                qPrintable(m.captured(0)));
+        }
+        QVERIFY(families > 0);
         for (const char *type : {"text/rtf", "application/rtf"}) {
             const QByteArray rtf = data->data(QLatin1String(type));
             QVERIFY2(rtf.startsWith("{\\rtf"), type);

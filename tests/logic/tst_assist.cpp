@@ -191,6 +191,13 @@ TEST(demostrarOnWhatHasNoDerivationSaysWhy)
         CHECK(!none.found && !none.decided && !none.reason.empty());
     }
 
+    // The caret on the empty line after the text's last line break: that line has no argument,
+    // whatever comes above it.
+    const ProofAnswer empty = proveAt("p ⊢ p\np ∧ q ⊢ q\n", 3, ModalSystem::K, kGoOn);
+    CHECK(!empty.found && !empty.decided);
+    CHECK_EQ(
+        empty.reason, std::string("no hay ningún argumento «premisas ⊢ conclusión» en la línea 3"));
+
     // Cancelled before it starts: nothing, promptly, and no verdict.
     const std::atomic<bool> cancelled{true};
     const ProofAnswer stopped

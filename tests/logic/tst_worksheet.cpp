@@ -106,6 +106,27 @@ TEST(proseIsPassedOverAndNoFormulaIsTakenForProse)
     CHECK(lines + formulas >= 200);
 }
 
+TEST(aClosingWordThatReadsAsLogicIsProseOnlyWhereItStandsAlone)
+{
+    // "Fin" is F of i and n: above a line of dashes it is a premise, and the argument needs it.
+    const std::vector<ProblemResult> argument = check("Fin\nFin → p\n---\np\n\nFin\n");
+    CHECK_EQ(argument.size(), std::size_t{2});
+    if (argument.size() == 2) {
+        CHECK(argument[0].argument && argument[0].firstLine == 1 && argument[0].line == 4);
+        CHECK(argument[0].decision == Decision::Valid);
+        CHECK(!smallModel("Fin, Fin → p ⊨ p", true));
+        CHECK(argument[1].prose && argument[1].line == 6);
+    }
+    // As the conclusion it is answered too.
+    const std::vector<ProblemResult> conclusion = check("Fin ∧ p\n---\nFin\n");
+    CHECK(conclusion.size() == 1 && !conclusion[0].prose
+        && conclusion[0].decision == Decision::Valid);
+    // After a conclusion, closing the sheet.
+    const std::vector<ProblemResult> closing = check("p → q\np\n---\nq\nFin.\n");
+    CHECK(closing.size() == 2 && closing[0].decision == Decision::Valid && closing[1].prose);
+    CHECK(isClosingWord(U"  Nota: ") && !isClosingWord(U"F") && !isClosingWord(U"Fin ∧ p"));
+}
+
 TEST(formulasAreClassifiedInTheTeachersTermsAndEachStandingHolds)
 {
     struct Case

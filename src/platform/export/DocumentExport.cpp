@@ -1,9 +1,9 @@
 #include "platform/export/DocumentExport.h"
 
 #include "platform/errors/PlatformError.h"
-#include "platform/export/FontKind.h"
 #include "platform/export/Latex.h"
 #include "platform/files/AtomicFile.h"
+#include "platform/format/FontKind.h"
 #include "platform/format/ReadableText.h"
 #include "platform/printing/DocumentPrinter.h"
 
@@ -11,7 +11,6 @@
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QPdfWriter>
-#include <QRegularExpression>
 #include <QTextDocument>
 #include <QTextOption>
 
@@ -48,30 +47,6 @@ QByteArray pdf(
         printDocument(document, writer, bars);
     }
     return buffer.data();
-}
-
-// Each font the page names is followed by the generic family that looks like it, so that a
-// browser without "Verdana" still shows a sans face.
-QString withGenericFamilies(const QString &html)
-{
-    // Only in style attributes: the text itself has its quotes escaped.
-    static const QRegularExpression style(QStringLiteral("style=\"([^\"]*)\""));
-    static const QRegularExpression family(
-        QStringLiteral("font-family:\\s*((?:'[^']*'|[^;']+)(?:,\\s*(?:'[^']*'|[^;',]+))*)"));
-    QString out;
-    qsizetype at = 0;
-    for (const QRegularExpressionMatch &s : style.globalMatch(html)) {
-        const QRegularExpressionMatch m = family.match(s.captured(1));
-        if (!m.hasMatch())
-            continue;
-        const qsizetype end = s.capturedStart(1) + m.capturedEnd(1);
-        out += QStringView(html).mid(at, end - at);
-        QString first = m.captured(1).section(QLatin1Char(','), 0, 0).trimmed();
-        first.remove(QLatin1Char('\''));
-        out += QStringLiteral(", ") + QLatin1String(cssGenericFamily(fontKind(first)));
-        at = end;
-    }
-    return out + html.mid(at);
 }
 
 QString title(const QString &path)

@@ -1,8 +1,8 @@
 #include "platform/export/Latex.h"
 
 #include "platform/codepages/CodePage.h"
-#include "platform/export/FontKind.h"
 #include "platform/export/FormulaWords.h"
+#include "platform/format/FontKind.h"
 #include "platform/format/ReadableText.h"
 #include "platform/format/TextFormat.h"
 

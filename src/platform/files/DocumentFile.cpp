@@ -4,16 +4,37 @@
 #include "platform/errors/PlatformError.h"
 #include "platform/files/AtomicFile.h"
 #include "platform/files/DocumentStream.h"
+#include "platform/format/ReadableText.h"
 #include "platform/format/TextFormat.h"
 #include "platform/rtf/RtfReader.h"
 #include "platform/rtf/RtfWriter.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextDocument>
 
+#include <algorithm>
+#include <optional>
+
 namespace zv {
+
+std::optional<QString> decodedUtf8(const QByteArray &bytes)
+{
+    // ASCII reads the same either way. Windows-1252 passes for UTF-8 only where each accented
+    // letter is followed by signs such as "©" or "±", which no Spanish word has.
+    const bool ascii = std::all_of(
+        bytes.cbegin(), bytes.cend(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii)
+        return std::nullopt;
+    // Stateless: a sequence cut short at the end is an error, not a wait for more bytes.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
 
 std::unique_ptr<QTextDocument> documentFromBytes(
     const QByteArray &bytes, bool plainText, const std::function<void()> &breathe)
@@ -26,7 +47,14 @@ std::unique_ptr<QTextDocument> documentFromBytes(
     // A file that is not RTF is read again from its start; QTextDocument takes CR, LF and CR LF
     // each as one paragraph end.
     auto document = std::make_unique<QTextDocument>();
-    document->setPlainText(CodePage::windows1252().decode(bytes));
+    if (const std::optional<QString> utf8 = decodedUtf8(bytes)) {
+        // Written by another editor: its symbols go to the fonts that keep them as bytes, as
+        // a paste of the same text would.
+        document->setPlainText(*utf8);
+        keepCharactersAsBytes(*document);
+    } else {
+        document->setPlainText(CodePage::windows1252().decode(bytes));
+    }
     return document;
 }
 

@@ -11,7 +11,7 @@ namespace zv {
 
 /**
  * Reads a document file: RTF, or, when the RTF reader rejects it, plain text (CR, LF and CR LF
- * end a line; bytes as Windows-1252). With @p plainText the file is read as plain text only.
+ * end a line; bytes as UTF-8 when they are valid UTF-8 beyond ASCII, else as Windows-1252). With @p plainText the file is read as plain text only.
  * @p breathe, when given, is called about every 50 ms of a long read.
  * Throws EPlatformError: "Cannot open file %s" (also for a FIFO, a device or a folder),
  * "Failed to Load Stream".

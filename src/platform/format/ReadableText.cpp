@@ -1,5 +1,6 @@
 #include "platform/format/ReadableText.h"
 
+#include "platform/codepages/ByteFaces.h"
 #include "platform/codepages/CodePage.h"
 #include "platform/format/TextFormat.h"
 
@@ -207,6 +208,51 @@ std::pair<int, int> ReadableSpan::range(int line, int column) const
         return {at[std::size_t(i)], at[std::size_t(i)]};
     const qsizetype next = text[i].isHighSurrogate() && i + 1 < text.size() ? i + 2 : i + 1;
     return {at[std::size_t(i)], at[std::size_t(next)]};
+}
+
+void keepCharactersAsBytes(QTextDocument &document)
+{
+    struct Run
+    {
+        int from;
+        int to;
+        const ByteFace *face;
+        int formatIndex; ///< of the characters' own format, which the run keeps
+        QTextCharFormat format;
+    };
+    std::vector<Run> runs;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const CodePage &page = codePage(fragment.charFormat());
+            const QString text = fragment.text();
+            for (qsizetype i = 0; i < text.size(); ++i) {
+                const char16_t ch = text.at(i).unicode();
+                if (ch < 0x20 || ch == QChar::LineSeparator || page.fromUnicode(ch) >= 0)
+                    continue;
+                const ByteFace *face = byteFaceFor(ch);
+                if (!face)
+                    continue;
+                const int at = fragment.position() + int(i);
+                const int index = fragment.charFormatIndex();
+                if (!runs.empty() && runs.back().to == at && runs.back().face == face
+                    && runs.back().formatIndex == index)
+                    ++runs.back().to;
+                else
+                    runs.push_back({at, at + 1, face, index, fragment.charFormat()});
+            }
+        }
+    }
+    QTextCursor cursor(&document);
+    for (Run &run : runs) {
+        setCharset(run.format, run.face->charset);
+        setFaceName(run.format, QString::fromUtf16(run.face->name));
+        cursor.setPosition(run.from);
+        cursor.setPosition(run.to, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(run.format);
+    }
+    // A turnstile from outside is one character for two bytes.
+    fromReadable(document);
 }
 
 } // namespace zv

@@ -38,6 +38,13 @@ void makeReadable(QTextDocument &document);
 void fromReadable(QTextDocument &document);
 
 /**
+ * Text from outside carries Unicode but no bytes: each character stays in its own font where
+ * that font's code page has it, so that saving keeps it, and otherwise moves to a font that has
+ * it (byteFaceFor()); then fromReadable(). What a paste and a UTF-8 text file go through.
+ */
+void keepCharactersAsBytes(QTextDocument &document);
+
+/**
  * The characters [from, to) of a document as the user sees them, each tied to where it stands
  * in the document: what logic is checked in, and how an error in it finds its character again.
  */

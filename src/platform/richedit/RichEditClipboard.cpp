@@ -3,8 +3,8 @@
 #include "platform/richedit/RichEdit.h"
 
 #include "platform/app/Application.h"
-#include "platform/codepages/ByteFaces.h"
 #include "platform/codepages/CodePage.h"
+#include "platform/format/FontKind.h"
 #include "platform/format/ReadableText.h"
 #include "platform/format/TextFormat.h"
 #include "platform/rtf/RtfReader.h"
@@ -28,54 +28,6 @@ const QLatin1String kRtfTypes[] = {QLatin1String("text/rtf"), QLatin1String("app
 bool readRtfInto(const QByteArray &rtf, QTextDocument &document)
 {
     return rtf::readRtf(rtf, document);
-}
-
-// Text from outside carries Unicode but no bytes. Each character stays in its own font where
-// that font's code page has it, so saving keeps it; otherwise it moves to a font that has it
-// (byteFaceFor()).
-void keepCharactersAsBytes(QTextDocument &document)
-{
-    struct Run
-    {
-        int from;
-        int to;
-        const ByteFace *face;
-        int formatIndex; ///< of the characters' own format, which the run keeps
-        QTextCharFormat format;
-    };
-    std::vector<Run> runs;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            const CodePage &page = codePage(fragment.charFormat());
-            const QString text = fragment.text();
-            for (qsizetype i = 0; i < text.size(); ++i) {
-                const char16_t ch = text.at(i).unicode();
-                if (ch < 0x20 || ch == QChar::LineSeparator || page.fromUnicode(ch) >= 0)
-                    continue;
-                const ByteFace *face = byteFaceFor(ch);
-                if (!face)
-                    continue;
-                const int at = fragment.position() + int(i);
-                const int index = fragment.charFormatIndex();
-                if (!runs.empty() && runs.back().to == at && runs.back().face == face
-                    && runs.back().formatIndex == index)
-                    ++runs.back().to;
-                else
-                    runs.push_back({at, at + 1, face, index, fragment.charFormat()});
-            }
-        }
-    }
-    QTextCursor cursor(&document);
-    for (Run &run : runs) {
-        setCharset(run.format, run.face->charset);
-        setFaceName(run.format, QString::fromUtf16(run.face->name));
-        cursor.setPosition(run.from);
-        cursor.setPosition(run.to, QTextCursor::KeepAnchor);
-        cursor.setCharFormat(run.format);
-    }
-    // A turnstile from outside is one character for two bytes.
-    fromReadable(document);
 }
 
 // HTML gives the looks; the typing attributes give what HTML cannot say.
@@ -173,7 +125,7 @@ QMimeData *RichEdit::createMimeDataFromSelection() const
             mime->setData(type, rtf);
         // What the editor shows, so that a symbol stays a symbol outside Zarvik.
         makeReadable(copy);
-        mime->setHtml(copy.toHtml());
+        mime->setHtml(withGenericFamilies(copy.toHtml()));
         mime->setText(copy.toPlainText());
     });
     return mime.release();

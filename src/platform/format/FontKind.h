@@ -14,4 +14,9 @@ FontKind fontKind(const QString &face);
 /// The CSS generic family of @p kind: "serif", "sans-serif" or "monospace".
 const char *cssGenericFamily(FontKind kind);
 
+/// @p html with each font its style attributes name followed by the generic family that looks
+/// like it ("font-family:'Verdana', sans-serif"), so that a browser or a mail program without
+/// the face still shows one of its kind.
+QString withGenericFamilies(const QString &html);
+
 } // namespace zv
