@@ -59,8 +59,8 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
     runOnLargeStack([&] {
         const std::vector<std::u32string> lines = splitTextLines(utf8);
         Logic logic;
-        // Derivations first: their lines are neither formulas nor prose.
-        // A verdict under a derivation reads as one more of its lines: it is none.
+        // Derivations first: their lines are neither formulas nor prose. A verdict under a
+        // derivation would read as one more of its lines.
         std::vector<std::u32string> deductionLines = lines;
         for (std::u32string &l : deductionLines)
             if (answerText(l))
@@ -179,6 +179,10 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
         std::vector<int> exerciseOf(pieces.size());
         for (std::size_t w = 0; w < pieces.size(); ++w)
             exerciseOf[w] = exerciseLine(pieces[w].first);
+        std::map<int, std::size_t> lastAnswer; // by the exercise's line index
+        for (std::size_t w = 0; w < pieces.size(); ++w)
+            if (pieces[w].kind == WorkKind::Answer && exerciseOf[w] >= 0)
+                lastAnswer[exerciseOf[w]] = w;
         std::map<int, ExerciseTruth> truths; // by the exercise's line index
         auto answerPiece = [&](ProblemResult &r, int w) {
             const WorkPiece &piece = pieces[static_cast<std::size_t>(w)];
@@ -188,10 +192,9 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
                 exercise = exerciseAt(ex);
             r.line = piece.end;
             if (piece.kind == WorkKind::Table) {
-                bool answered = false;
-                for (std::size_t o = static_cast<std::size_t>(w) + 1; o < pieces.size(); ++o)
-                    answered = answered
-                        || (pieces[o].kind == WorkKind::Answer && exerciseOf[o] == ex && ex >= 0);
+                const auto verdict = lastAnswer.find(ex);
+                const bool answered
+                    = verdict != lastAnswer.end() && verdict->second > static_cast<std::size_t>(w);
                 r.firstLine = workFirstLine(lines, piece) + 1;
                 r.text = "tabla de verdad de las líneas " + std::to_string(r.firstLine) + " a "
                     + std::to_string(r.line);

@@ -3,6 +3,7 @@
 // test's own.
 
 #include "Harness.h"
+#include "Protocol.h"
 #include "worksheet/Api.h"
 
 #include <cstdint>
@@ -299,6 +300,21 @@ TEST(verdicts_and_tables_agree_with_the_tests_own_truth_table)
         }
     }
     CHECK_EQ(judged, 180);
+}
+
+TEST(the_worker_sends_a_pieces_faults_with_its_kind)
+{
+    const std::vector<ProblemResult> r = work(replaced(4, "V | F |   V   | V  | F"));
+    CHECK_EQ(r.size(), std::size_t{2});
+    const std::string table = answerMessage(1, r.at(0));
+    CHECK(table.find("\"firstLine\":2,\"line\":6") != std::string::npos);
+    CHECK(table.find("\"decision\":\"invalid\"") != std::string::npos);
+    CHECK(table.find("\"work\":\"table\",\"faults\":[{\"line\":4,\"message\":\"fila 2, "
+                     "columna «p → q»: el valor es F\"}]")
+        != std::string::npos);
+    const std::string answer = answerMessage(1, r.at(1));
+    CHECK(answer.find("\"decision\":\"valid\"") != std::string::npos);
+    CHECK(answer.find("\"work\":\"answer\",\"faults\":[]") != std::string::npos);
 }
 
 } // namespace
