@@ -13,6 +13,7 @@
 #include "worksheet/Api.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -94,6 +95,37 @@ int derivationMain(int argc, char **argv)
         std::printf("%s\n", out.c_str());
     }
     std::fflush(stdout);
+    return status;
+}
+
+int workMain(int argc, char **argv)
+{
+    Options options;
+    std::string utf8;
+    if (!readOptions(argc, argv, "--work", options) || !readText(options.file, utf8))
+        return 2;
+    CheckOptions check;
+    check.system = options.system;
+    check.truthTables = false;
+    check.explain = Explain::VerdictOnly;
+    int status = 0;
+    checkText(utf8, check, std::atomic<bool>{false}, [&](ProblemResult &&r) {
+        if (r.work.empty() && !r.derivation)
+            return;
+        std::string out = std::to_string(r.firstLine) + "\t";
+        if (r.decision == Decision::Valid) {
+            out += "correcta";
+        } else {
+            status = 1;
+            const bool judged = r.decision == Decision::Invalid && !r.faults.empty();
+            out += judged
+                ? "incorrecta\tlínea " + std::to_string(r.faults.front().line) + ": "
+                    + r.faults.front().reason
+                : "no determinado\tlínea " + std::to_string(r.firstLine) + ": " + r.reason;
+        }
+        std::printf("%s\n", out.c_str());
+        std::fflush(stdout);
+    });
     return status;
 }
 

@@ -13,4 +13,11 @@ int derivationMain(int argc, char **argv);
 /// read.
 int proveMain(int argc, char **argv);
 
+/// "zarvik-pl --work [--system S] FILE": one UTF-8 line per piece of the student's work in the
+/// file (a truth table, a "Respuesta:" line, a derivation), in the file's order: the number of
+/// its first line, a tab, and "correcta", or "incorrecta", a tab, "línea K: " and the reason of
+/// its first fault ("no determinado" likewise when the engine could not judge it). 0 when every
+/// piece is right, 1 otherwise, 2 when the file cannot be read.
+int workMain(int argc, char **argv);
+
 } // namespace interpreter

@@ -3,6 +3,7 @@
 //        zarvik-pl --verdict [--system S] FILE   (one verdict line per problem)
 //        zarvik-pl --derivation [--system S] FILE   (one line per derivation: correcta/incorrecta)
 //        zarvik-pl --prove [--system S] FILE   (each argument with a derivation under it)
+//        zarvik-pl --work [--system S] FILE   (one line per piece of the student's work)
 // Exit status: 0 when every line was understood, 1 when some line has an error,
 // 2 when the program cannot be read or the output cannot be written.
 
@@ -29,6 +30,7 @@ const char kUsage[] = "uso: zarvik-pl [--system S] [entrada.txt [salida.log]]\n"
                       "     zarvik-pl --verdict [--times] [--system S] ARCHIVO\n"
                       "     zarvik-pl --derivation [--system S] ARCHIVO\n"
                       "     zarvik-pl --prove [--system S] ARCHIVO\n"
+                      "     zarvik-pl --work [--system S] ARCHIVO\n"
                       "     zarvik-pl --help\n"
                       "S: K, T, D, B, K4, S4 o S5 (K si no se da).\n"
                       "Sin opciones lee el programa de entrada.txt y escribe su análisis en "
@@ -38,8 +40,8 @@ const char kUsage[] = "uso: zarvik-pl [--system S] [entrada.txt [salida.log]]\n"
 // its second argument, which may be the user's document.
 bool knownOption(const std::string &arg)
 {
-    return arg == "--verdict" || arg == "--derivation" || arg == "--prove" || arg == "--system"
-        || arg == "--times";
+    return arg == "--verdict" || arg == "--derivation" || arg == "--prove" || arg == "--work"
+        || arg == "--system" || arg == "--times";
 }
 
 } // namespace
@@ -74,6 +76,8 @@ int main(int argc, char **argv)
             return interpreter::derivationMain(argc, argv);
         if (arg == "--prove")
             return interpreter::proveMain(argc, argv);
+        if (arg == "--work")
+            return interpreter::workMain(argc, argv);
     }
     logic::ModalSystem system = logic::ModalSystem::K;
     if (argc > 2 && std::string(argv[1]) == "--system") {

@@ -265,6 +265,12 @@ std::string answerMessage(int id, const ProblemResult &r)
                 .end();
         json.endArray();
     }
+    if (!r.work.empty()) {
+        json.field("work", r.work).beginArray("faults");
+        for (const ProblemResult::Fault &f : r.faults)
+            json.begin().field("line", f.line).field("message", f.message).end();
+        json.endArray();
+    }
     if (r.syntaxError)
         json.field("syntaxError", true)
             .field("errorLine", r.errorLine)

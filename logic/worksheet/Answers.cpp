@@ -269,7 +269,7 @@ void answerDerivation(ProblemResult &r, Logic &logic, const DerivationInText &fo
                                     : "derivación correcta";
     } else {
         for (const DerivationFault &f : check.faults) {
-            r.faults.push_back({f.textLine + 1, faultMessage(f)});
+            r.faults.push_back({f.textLine + 1, faultMessage(f), f.reason});
             r.explanation += r.faults.back().message + ".\n";
         }
         r.reason = r.faults.front().message;
@@ -280,6 +280,56 @@ void answerDerivation(ProblemResult &r, Logic &logic, const DerivationInText &fo
             l.separator || static_cast<std::size_t>(l.textLine) >= lines.size()
                 ? std::string()
                 : toUtf8(trim(lines[static_cast<std::size_t>(l.textLine)]))});
+}
+
+ExerciseTruth exerciseTruth(const ProblemResult &r)
+{
+    using Known = ExerciseTruth::Known;
+    ExerciseTruth t;
+    if (r.argument) {
+        t.valid = r.decision == Decision::Valid ? Known::Yes
+            : r.decision == Decision::Invalid   ? Known::No
+                                                : Known::Unknown;
+        return t;
+    }
+    switch (r.standing) {
+    case Standing::Tautology:
+    case Standing::Valid: t.valid = t.satisfiable = Known::Yes; break;
+    case Standing::Contradiction:
+    case Standing::Unsatisfiable: t.valid = t.satisfiable = Known::No; break;
+    case Standing::Contingency:
+    case Standing::Contingent:
+        t.valid = Known::No;
+        t.satisfiable = Known::Yes;
+        break;
+    case Standing::None:
+        if (r.decision == Decision::Invalid)
+            t.valid = Known::No;
+        break;
+    }
+    return t;
+}
+
+void answerWork(ProblemResult &r, WorkKind kind, std::vector<WorkFault> faults, bool decided)
+{
+    const bool table = kind == WorkKind::Table;
+    r.work = table ? "table" : "answer";
+    r.decision = !decided ? Decision::Unknown
+        : faults.empty()  ? Decision::Valid
+                          : Decision::Invalid;
+    for (WorkFault &f : faults) {
+        r.explanation += "Línea " + std::to_string(f.line) + ": " + f.message + ".\n";
+        r.faults.push_back({f.line, f.message, f.message});
+    }
+    if (!decided) {
+        r.reason = r.faults.front().reason;
+        r.faults.clear();
+    } else if (r.faults.empty()) {
+        r.explanation = table ? "Tabla correcta.\n" : "Respuesta correcta.\n";
+        r.reason = table ? "tabla correcta" : "respuesta correcta";
+    } else {
+        r.reason = r.faults.front().reason;
+    }
 }
 
 } // namespace logic

@@ -5,6 +5,7 @@
 
 #include "Results.h"
 #include "syntax/Logic.h"
+#include "work/Work.h"
 
 #include <atomic>
 #include <span>
@@ -23,5 +24,12 @@ void answerProblem(ProblemResult &r, Logic &logic, const std::vector<int> &premi
 /// Checks @p found, a derivation of @p lines, into @p r: correct, or its faulty lines.
 void answerDerivation(ProblemResult &r, Logic &logic, const DerivationInText &found,
     std::span<const std::u32string> lines);
+
+/// What @p r, the engine's answer to an exercise, says of it: the facts a verdict asserts.
+ExerciseTruth exerciseTruth(const ProblemResult &r);
+
+/// The answer for a piece of the student's work of @p kind with these @p faults: right when
+/// there are none; undecided when the engine could not judge it.
+void answerWork(ProblemResult &r, WorkKind kind, std::vector<WorkFault> faults, bool decided);
 
 } // namespace logic

@@ -8,9 +8,11 @@
 #include "syntax/Parser.h"
 #include "syntax/Prose.h"
 #include "syntax/Text.h"
+#include "work/Work.h"
 
 #include <algorithm>
 #include <cctype>
+#include <map>
 
 namespace logic {
 namespace {
@@ -27,6 +29,7 @@ struct Item
     bool prose = false;   // a worksheet's text: passed over, only counted
     bool closing = false; // "Fin": prose unless it is a premise or a conclusion
     int derivation = -1;  // the derivation that ends on this line
+    int work = -1;        // the piece of the student's work that starts on this line
 };
 
 } // namespace
@@ -57,14 +60,26 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
     runOnLargeStack([&] {
         const std::vector<std::u32string> lines = splitTextLines(utf8);
         Logic logic;
-        // Derivations first: their lines are neither formulas nor prose.
+        // Derivations first: their lines are neither formulas nor prose. A verdict under a
+        // derivation would read as one more of its lines.
+        std::vector<std::u32string> deductionLines = lines;
+        for (std::u32string &l : deductionLines)
+            if (answerText(l))
+                l.clear();
         const std::vector<DerivationInText> derivations
-            = findDerivations(logic, lines, options.system);
+            = findDerivations(logic, deductionLines, options.system);
         std::vector<int> inDerivation(lines.size(), -1);
         for (std::size_t d = 0; d < derivations.size(); ++d)
             for (int l = derivations[d].derivation.firstLine; l < derivations[d].derivation.endLine;
                  ++l)
                 inDerivation[static_cast<std::size_t>(l)] = static_cast<int>(d);
+
+        // The student's tables and verdicts, outside derivations: no formulas either.
+        const std::vector<WorkPiece> pieces = findWork(lines, inDerivation);
+        std::vector<int> inWork(lines.size(), -1);
+        for (std::size_t w = 0; w < pieces.size(); ++w)
+            for (int l = pieces[w].first; l < pieces[w].end; ++l)
+                inWork[static_cast<std::size_t>(l)] = static_cast<int>(w);
 
         ModalSystem system = options.system;
         std::vector<Item> items(lines.size());
@@ -73,7 +88,12 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
             Item &item = items[i];
             item.line = static_cast<int>(i) + 1;
             const std::u32string_view t = trim(lines[i]);
-            if (inDerivation[i] >= 0) {
+            if (inWork[i] >= 0) {
+                // A piece of work ends a paragraph too; it is answered on its first line.
+                item.kind = LineKind::Blank;
+                if (static_cast<int>(i) == pieces[static_cast<std::size_t>(inWork[i])].first)
+                    item.work = inWork[i];
+            } else if (inDerivation[i] >= 0) {
                 // A derivation ends a paragraph, as an empty line does; it is answered on its
                 // last line.
                 item.kind = LineKind::Blank;
@@ -114,6 +134,102 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
         }
         const Grouping grouping = groupLines(kinds);
 
+        // Each piece answers the nearest exercise above it in its paragraph, past other pieces
+        // and derivations under the same exercise: its line index, or -1.
+        auto exerciseLine = [&](int from) {
+            for (int l = from - 1; l >= 0;) {
+                const std::size_t at = static_cast<std::size_t>(l);
+                if (inWork[at] >= 0) {
+                    l = pieces[static_cast<std::size_t>(inWork[at])].first - 1;
+                    continue;
+                }
+                if (inDerivation[at] >= 0) {
+                    l = derivations[static_cast<std::size_t>(inDerivation[at])].derivation.firstLine
+                        - 1;
+                    continue;
+                }
+                const Item &item = items[at];
+                if (item.kind == LineKind::Skip) {
+                    --l;
+                    continue;
+                }
+                const bool exercise = item.error.empty()
+                    && ((item.kind == LineKind::OneLine && item.parse.argument)
+                        || (item.kind == LineKind::Formula && grouping.roles[at] != Role::Premise));
+                return exercise ? l : -1;
+            }
+            return -1;
+        };
+        auto exerciseAt = [&](int l) {
+            Exercise e;
+            const std::size_t at = static_cast<std::size_t>(l);
+            e.line = l + 1;
+            e.conclusion = items[at].parse.conclusion;
+            e.argument = items[at].parse.argument;
+            e.premises = items[at].parse.premises;
+            if (grouping.roles[at] == Role::Conclusion) {
+                e.argument = true;
+                for (int p :
+                    grouping.arguments[static_cast<std::size_t>(grouping.argumentOf[at])].premises)
+                    e.premises.push_back(items[static_cast<std::size_t>(p)].parse.conclusion);
+                for (int p : e.premises)
+                    if (p < 0)
+                        return std::optional<Exercise>();
+            }
+            return std::optional<Exercise>(std::move(e));
+        };
+        std::vector<int> exerciseOf(pieces.size());
+        for (std::size_t w = 0; w < pieces.size(); ++w)
+            exerciseOf[w] = exerciseLine(pieces[w].first);
+        std::map<int, std::size_t> lastAnswer; // by the exercise's line index
+        for (std::size_t w = 0; w < pieces.size(); ++w)
+            if (pieces[w].kind == WorkKind::Answer && exerciseOf[w] >= 0)
+                lastAnswer[exerciseOf[w]] = w;
+        std::map<int, ExerciseTruth> truths; // by the exercise's line index
+        auto answerPiece = [&](ProblemResult &r, int w) {
+            const WorkPiece &piece = pieces[static_cast<std::size_t>(w)];
+            const int ex = exerciseOf[static_cast<std::size_t>(w)];
+            std::optional<Exercise> exercise;
+            if (ex >= 0)
+                exercise = exerciseAt(ex);
+            r.line = piece.end;
+            if (piece.kind == WorkKind::Table) {
+                const auto verdict = lastAnswer.find(ex);
+                const bool answered
+                    = verdict != lastAnswer.end() && verdict->second > static_cast<std::size_t>(w);
+                r.firstLine = workFirstLine(lines, piece) + 1;
+                r.text = "tabla de verdad de las líneas " + std::to_string(r.firstLine) + " a "
+                    + std::to_string(r.line);
+                answerWork(r, piece.kind,
+                    checkTable(logic, lines, piece, exercise ? &*exercise : nullptr, answered),
+                    true);
+                return;
+            }
+            const WorkPiece *table = nullptr;
+            for (int o = w - 1; o >= 0 && !table; --o)
+                if (pieces[static_cast<std::size_t>(o)].kind == WorkKind::Table
+                    && exerciseOf[static_cast<std::size_t>(o)] == ex)
+                    table = &pieces[static_cast<std::size_t>(o)];
+            ExerciseTruth truth;
+            if (exercise) {
+                auto known = truths.find(ex);
+                if (known == truths.end()) {
+                    // Its exercise came before the lines asked for: decided now, not shown.
+                    ProblemResult decided;
+                    decided.line = r.line;
+                    decided.system = r.system;
+                    answerProblem(decided, logic, exercise->premises, exercise->conclusion,
+                        exercise->argument, options, cancel);
+                    known = truths.emplace(ex, exerciseTruth(decided)).first;
+                }
+                truth = known->second;
+            }
+            r.text = "respuesta de la línea " + std::to_string(r.firstLine);
+            AnswerCheck check = checkAnswer(
+                logic, lines, piece.first, exercise ? &*exercise : nullptr, truth, table);
+            answerWork(r, piece.kind, std::move(check.faults), check.decided);
+        };
+
         auto syntaxError = [&](const Item &item, int column, const std::string &message) {
             if (item.line < options.fromLine)
                 return;
@@ -150,6 +266,8 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
                 || (item.closing && item.kind == LineKind::Formula
                     && grouping.roles[i] == Role::Alone)) {
                 r.prose = true;
+            } else if (item.work >= 0) {
+                answerPiece(r, item.work);
             } else if (item.derivation >= 0) {
                 answerDerivation(
                     r, logic, derivations[static_cast<std::size_t>(item.derivation)], lines);
@@ -182,6 +300,8 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
             } else {
                 continue; // a premise, a separator, a blank or skipped line
             }
+            if (!r.prose && r.work.empty() && !r.derivation)
+                truths.emplace(static_cast<int>(i), exerciseTruth(r));
             emit(std::move(r));
         }
     });

@@ -56,10 +56,15 @@ struct ProblemResult
     bool provesArgument = false;
     bool finished = false; // ends where it must: every assumption discharged, in its goal
     std::string latex;     // the derivation as one lplfitch \fitchprf
+    // A piece of the student's own work: "table" (a truth table filled in) or "answer" (a
+    // "Respuesta:" line); its verdict is decision (Valid when right, Unknown when the engine
+    // could not judge it) and its faults name the faulty lines.
+    std::string work;
     struct Fault
     {
         int line = 0;        // 1-based line of the text
         std::string message; // "Línea 5: ∀I no se puede aplicar: ..."
+        std::string reason;  // the same without the derivation's own line number
     };
     std::vector<Fault> faults;
     struct FitchLine

@@ -159,6 +159,8 @@ QString CheckRun::answerText(const LogicProblem &problem)
     if (m_truthTable) {
         if (!problem.truthTable.isEmpty())
             part += problem.truthTable;
+        else if (!problem.work.isEmpty())
+            part += problem.verdict + QLatin1Char('\n') + problem.explanation;
         else if (problem.verdict.isEmpty() && problem.stop.isEmpty()
             && !problem.explanation.isEmpty())
             part += problem.explanation; // an argument with a line in error
@@ -275,6 +277,16 @@ void CheckRun::mark(const LogicProblem &p)
         const std::pair<int, int> error = m_span.range(p.errorLine, p.errorColumn);
         if (error.first >= 0)
             m_marks->underline(error.first, error.second);
+        return;
+    }
+    if (!p.work.isEmpty()) {
+        // The student's work is marked where it fails; when right, on its first line.
+        for (const LogicProblem::Fault &f : p.faults)
+            if (const int at = linePosition(f.line); at >= 0)
+                m_marks->add(at, Outcome::Invalid, f.message, answerLine);
+        if (p.faults.isEmpty())
+            if (const int at = linePosition(p.firstLine); at >= 0)
+                m_marks->add(at, p.outcome, p.reason.isEmpty() ? p.verdict : p.reason, answerLine);
         return;
     }
     if (p.derivation) {

@@ -57,6 +57,18 @@ LogicProblem problemFromMessage(const QJsonObject &m)
             p.fitchLines.push_back({f[QLatin1String("line")].toInt(),
                 f[QLatin1String("depth")].toInt(), f[QLatin1String("assumption")].toBool()});
     }
+    p.work = m.value(QLatin1String("work")).toString();
+    if (!p.work.isEmpty()) {
+        const bool table = p.work == QLatin1String("table");
+        p.verdict = p.outcome == Outcome::Valid
+            ? (table ? QStringLiteral("Tabla correcta") : QStringLiteral("Respuesta correcta"))
+            : p.outcome == Outcome::Invalid
+            ? (table ? QStringLiteral("Tabla incorrecta") : QStringLiteral("Respuesta incorrecta"))
+            : QStringLiteral("No determinado");
+        for (const QJsonValue &f : m.value(QLatin1String("faults")).toArray())
+            p.faults.push_back(
+                {f[QLatin1String("line")].toInt(), f[QLatin1String("message")].toString()});
+    }
     if (p.verdict.isEmpty()) {
         // As salida.log words it; "No determinado: …" is the explanation's own first line.
         const bool argument = m.value(QLatin1String("argument")).toBool();

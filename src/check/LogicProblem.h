@@ -45,7 +45,9 @@ struct LogicProblem
         int line = 0; ///< 1-based, in the checked text
         QString message;
     };
-    QList<Fault> faults; ///< a derivation's faulty lines
+    QList<Fault> faults; ///< a derivation's or a piece of work's faulty lines
+    /// A piece of the student's own work: "table" or "answer"; empty for anything else.
+    QString work;
     struct FitchLine
     {
         int line = 0;  ///< 1-based, in the checked text

@@ -394,6 +394,45 @@ private Q_SLOTS:
             QStringLiteral("Error en la línea 2, columna 1: la fórmula anida más de")));
     }
 
+    void theStudentsTableAndVerdictAreMarkedOnTheirLines()
+    {
+        setLogicWorkerForTests(QString()); // zarvik-logic beside the executable
+        m_form->SeleccionatTodo1->trigger();
+        m_form->Borrar1->trigger();
+        // A table with one wrong cell under a valid argument, its right verdict; a wrong verdict.
+        m_edit->insertPlainText(QStringLiteral("p → q, ¬q ⊨ ¬p\n"
+                                               "p | q | p → q | ¬q | ¬p\n"
+                                               "V | V | V | F | F\n"
+                                               "V | F | V | V | F\n"
+                                               "F | V | V | F | V\n"
+                                               "F | F | V | V | V\n"
+                                               "Respuesta: válido\n"
+                                               "p ∨ ¬p\n"
+                                               "Respuesta: contingencia"));
+        m_form->SeleccionatTodo1->trigger();
+        m_form->Comprobar1->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            checks() && checks()->isVisible() && !checks()->inProgress(), kCeilingMs);
+        const QString shown = checks()->answerView->toPlainText();
+        QVERIFY2(shown.contains(QStringLiteral(
+                     "Tabla incorrecta\nLínea 4: fila 2, columna «p → q»: el valor es F.\n")),
+            qPrintable(shown));
+        QVERIFY2(shown.contains(QStringLiteral("Respuesta correcta")), qPrintable(shown));
+        QVERIFY(!shown.contains(QStringLiteral("Error en la línea")));
+        auto *marks = m_form->findChild<zv::LineMarks *>(QStringLiteral("lineMarks"));
+        QVERIFY(marks && marks->isVisible());
+        QStringList seen;
+        for (const zv::LineMarks::Mark &m : marks->marks())
+            seen << QStringLiteral("%1 %2 %3")
+                        .arg(m.at.blockNumber() + 1)
+                        .arg(zv::LineMarks::symbol(m.outcome), m.toolTip);
+        QCOMPARE(seen.join(QLatin1Char('|')),
+            QStringLiteral("1 ✔ Argumento válido (árbol cerrado de 6 líneas)"
+                           "|4 ✘ fila 2, columna «p → q»: el valor es F"
+                           "|7 ✔ respuesta correcta|8 ✔ Tautología (árbol cerrado de 3 líneas)"
+                           "|9 ✘ la fórmula es una tautología"));
+    }
+
     void aWorksheetIsMarkedLineByLineAndTheMarksAreOnlyAView()
     {
         setLogicWorkerForTests(QString()); // zarvik-logic beside the executable
