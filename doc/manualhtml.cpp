@@ -1,0 +1,38 @@
+// manualhtml MANUAL.md MANUAL.html: the manual as one HTML page for a browser, through the same
+// Markdown reader that shows it in the editor, so that both say the same.
+#include <QFile>
+#include <QGuiApplication>
+#include <QTextDocument>
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    if (argc != 3) {
+        std::fputs("uso: manualhtml MANUAL.md MANUAL.html\n", stderr);
+        return 2;
+    }
+    // Fonts need a GUI application; no window is ever shown.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QFile in(QString::fromLocal8Bit(argv[1]));
+    if (!in.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "manualhtml: no se puede leer %s\n", argv[1]);
+        return 1;
+    }
+    QTextDocument document;
+    document.setMarkdown(QString::fromUtf8(in.readAll()));
+    document.setMetaInformation(QTextDocument::DocumentTitle, QStringLiteral("Manual de Zarvik"));
+    QByteArray html = document.toHtml().toUtf8();
+    // The page says its encoding and its language, so that a browser reads it right from disk.
+    html.replace("<head>", "<head><meta charset=\"utf-8\" />");
+    html.replace("<html>", "<html lang=\"es\">");
+    QFile out(QString::fromLocal8Bit(argv[2]));
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(html) != html.size()
+        || !out.flush()) {
+        std::fprintf(stderr, "manualhtml: no se puede escribir %s\n", argv[2]);
+        return 1;
+    }
+    return 0;
+}
