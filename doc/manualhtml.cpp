@@ -1,6 +1,7 @@
 // manualhtml MANUAL.md MANUAL.html: the manual as one HTML page for a browser, through the same
 // Markdown reader that shows it in the editor, so that both say the same.
 #include <QFile>
+#include <QFont>
 #include <QGuiApplication>
 #include <QTextDocument>
 
@@ -22,11 +23,14 @@ int main(int argc, char **argv)
         return 1;
     }
     QTextDocument document;
+    document.setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 11));
     document.setMarkdown(QString::fromUtf8(in.readAll()));
     document.setMetaInformation(QTextDocument::DocumentTitle, QStringLiteral("Manual de Zarvik"));
     QByteArray html = document.toHtml().toUtf8();
-    // The page says its encoding and its language, so that a browser reads it right from disk.
-    html.replace("<head>", "<head><meta charset=\"utf-8\" />");
+    // Every face with its generic family, so that a browser without it still draws sans-serif
+    // text and fixed-width examples; and the page's language, for hyphenation and voices.
+    html.replace("font-family:'DejaVu Sans';", "font-family:'DejaVu Sans', sans-serif;");
+    html.replace("font-family:'monospace';", "font-family:monospace;");
     html.replace("<html>", "<html lang=\"es\">");
     QFile out(QString::fromLocal8Bit(argv[2]));
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) || out.write(html) != html.size()
