@@ -1,5 +1,6 @@
 #include "Unit1.h"
 
+#include "ManualWindow.h"
 #include "Palette.h"
 #include "Unit2.h"
 
@@ -90,6 +91,16 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     createMenus();
     createKeyboardCommands();
     createLogicCommands();
+    // Among the added items, before the about item, which stays last. F1 is "Nuevo Texto":
+    // the manual takes the key that help has beside it.
+    ManualDeZarvik1 = new QAction(QStringLiteral("Manual de Zarvik"), this);
+    ManualDeZarvik1->setObjectName(QStringLiteral("ManualDeZarvik1"));
+    ManualDeZarvik1->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F1));
+    ManualDeZarvik1->setShortcutContext(Qt::WindowShortcut);
+    ManualDeZarvik1->setToolTip(QStringLiteral("Manual de Zarvik (Mayús+F1)"));
+    connect(ManualDeZarvik1, &QAction::triggered, this,
+        zv::guard([this] { ManualDeZarvik1Click(this); }));
+    menuBar()->insertAction(AyudayCaercade1, ManualDeZarvik1);
     RichEdit1->installEventFilter(this);
     connect(this, &QWidget::windowTitleChanged, this, [this] { keepRunningCaption(); });
 
@@ -297,4 +308,14 @@ void TForm1::FormShow(QObject *)
 void TForm1::AyudayCaercade1Click(QObject *)
 {
     Form2->ShowModal();
+}
+
+void TForm1::ManualDeZarvik1Click(QObject *)
+{
+    // Not modal: the manual stays open beside the document it helps to write.
+    if (!m_manualWindow)
+        m_manualWindow = new zv::ManualWindow(this);
+    m_manualWindow->show();
+    m_manualWindow->raise();
+    m_manualWindow->activateWindow();
 }

@@ -23,6 +23,7 @@ class AssistRun;
 class CheckRun;
 class CheckWindow;
 class LineMarks;
+class ManualWindow;
 class RichEdit;
 struct ReadableSpan;
 class SpeedButton;
@@ -70,6 +71,8 @@ public:
     QAction *Fuentes1 = nullptr;
     QAction *Fondo1 = nullptr;
     QAction *AyudayCaercade1 = nullptr;
+    // The manual, a bar item of its own beside the about window's.
+    QAction *ManualDeZarvik1 = nullptr;
     // Added beside the layout's menus: undo and redo at the end of "Editar", and "Símbolos".
     QAction *Deshacer1 = nullptr;
     QAction *Rehacer1 = nullptr;
@@ -188,6 +191,7 @@ public:
 
     // About -----------------------------------------------------------------------------------
     void AyudayCaercade1Click(QObject *Sender);
+    void ManualDeZarvik1Click(QObject *Sender);
 
     // Logic, LaTeX and exports ------------------------------------------------------------------
     /// Checks the selection, or the caret's paragraph, with the logic engine.
@@ -257,6 +261,8 @@ private:
     std::unique_ptr<zv::AssistRun> m_assist;  ///< "Demostrar" or "Siguiente paso" under way
     QAction *m_cancelAssist = nullptr;        ///< Escape in the editor while one runs
     zv::ModalSystem m_modalSystem = zv::ModalSystem::K;
+    // Made when first asked for, then shown again as the reader left it.
+    zv::ManualWindow *m_manualWindow = nullptr;
 };
 
 extern TForm1 *Form1;

@@ -16,15 +16,44 @@
 
 namespace {
 
+const char kUsage[]
+    = "uso: zvkconv [--ansi] ARCHIVO\n"
+      "     zvkconv --rtf SALIDA ARCHIVO\n"
+      "     zvkconv --help\n"
+      "Escribe ARCHIVO como texto UTF-8, tal como lo muestra el editor, un párrafo\n"
+      "por línea; con --ansi, en los bytes de 8 bits del editor, con CR LF tras cada\n"
+      "párrafo; con --rtf, lo guarda como RTF de Zarvik en SALIDA.\n"
+      "  -h, --help   muestra este texto y termina\n";
+
 int usage()
 {
-    std::fputs("usage: zvkconv [--ansi] FILE\n"
-               "       zvkconv --rtf OUT FILE\n"
-               "Prints FILE as UTF-8 text as the editor shows it, a paragraph a line (--ansi:\n"
-               "the editor's 8-bit bytes, CR LF after each paragraph), or saves it as Zarvik RTF\n"
-               "to OUT (--rtf).\n",
-        stderr);
+    std::fputs(kUsage, stderr);
     return 2;
+}
+
+// Read before the file is: an option nobody knows must not become the name of the output.
+// Returns -1 to go on, else the exit status.
+int checkOptions(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const char *arg = argv[i];
+        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (std::strcmp(arg, "--rtf") == 0) {
+            ++i; // its output may be any name
+            continue;
+        }
+        if (arg[0] == '-' && arg[1] != '\0' && std::strcmp(arg, "--ansi") != 0) {
+            std::fprintf(stderr,
+                "zvkconv: opción desconocida: %s\nPruebe «zvkconv --help» para ver las "
+                "opciones.\n",
+                arg);
+            return 2;
+        }
+    }
+    return -1;
 }
 
 QByteArray utf8Text(const QTextDocument &document)
@@ -50,6 +79,8 @@ bool writeOut(const QByteArray &bytes)
 
 int main(int argc, char **argv)
 {
+    if (const int status = checkOptions(argc, argv); status >= 0)
+        return status;
     enum class Mode { Text, Ansi, Rtf } mode = Mode::Text;
     const char *out = nullptr;
     const char *in = nullptr;

@@ -31,7 +31,7 @@ const char kUsage[] = "uso: zarvik-pl [--system S] [entrada.txt [salida.log]]\n"
                       "     zarvik-pl --derivation [--system S] ARCHIVO\n"
                       "     zarvik-pl --prove [--system S] ARCHIVO\n"
                       "     zarvik-pl --work [--system S] ARCHIVO\n"
-                      "     zarvik-pl --help\n"
+                      "     zarvik-pl --help  (o -h)\n"
                       "S: K, T, D, B, K4, S4 o S5 (K si no se da).\n"
                       "Sin opciones lee el programa de entrada.txt y escribe su análisis en "
                       "salida.log.\n";

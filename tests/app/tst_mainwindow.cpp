@@ -117,15 +117,17 @@ private Q_SLOTS:
         }
         const QList<QAction *> bar = m_form->menuBar()->actions();
         // Added menus come after the specified ones, the help item last.
-        QCOMPARE(bar.size(), 6);
+        QCOMPARE(bar.size(), 7);
         QCOMPARE(bar[0]->text(), QStringLiteral("Archivo"));
         QCOMPARE(bar[1]->text(), QStringLiteral("Editar"));
         QCOMPARE(bar[2]->text(), QStringLiteral("Configurar"));
         QCOMPARE(bar[3]->text(), QStringLiteral("Símbolos"));
         QCOMPARE(bar[4], m_form->Logica1->menuAction());
-        QCOMPARE(bar[5], m_form->AyudayCaercade1);
-        QCOMPARE(bar[5]->text(), QStringLiteral("Ayuda y Acerca de ..."));
+        QCOMPARE(bar[5], m_form->ManualDeZarvik1);
         QVERIFY(!bar[5]->menu());
+        QCOMPARE(bar[6], m_form->AyudayCaercade1);
+        QCOMPARE(bar[6]->text(), QStringLiteral("Ayuda y Acerca de ..."));
+        QVERIFY(!bar[6]->menu());
         const QList<QAction *> archivo = m_form->Archivo1->actions();
         QCOMPARE(archivo.size(), 14);
         QVERIFY(

@@ -1,8 +1,8 @@
 #!/bin/bash
 # The installed program, started by an ordinary user from a read-only installation: no error, its
 # marker and working files in that user's data folder, nothing written to the installation nor
-# to the user's folder where the installation provides it, and "Compilar Programa" shows the
-# shipped interpreter's answer.
+# to the user's folder where the installation provides it, "Compilar Programa" shows the
+# shipped interpreter's answer, and Shift+F1 shows the manual.
 set -u
 . "$ZV_SOURCE_DIR/tests/common/e2e.sh"
 . "$ZV_SOURCE_DIR/tests/run/e2e_program.sh"
@@ -59,6 +59,18 @@ run_save_results "$home/resultado"
 grep -q "$(printf 'Tautolog\355a')" "$home/resultado" ||
   fail "the results window shows: $(od -c "$home/resultado" | head -20)"
 run_close_results
+
+# The manual: its page in share/doc, and its window from the menu bar's own key, with no
+# source tree or build folder in sight.
+[ -s "$inst/share/doc/zarvik/manual.html" ] || fail "no share/doc/zarvik/manual.html"
+xdotool windowfocus "$APP_WIN"
+e2e_key shift+F1
+manual=$(e2e_wait_window '^Manual de Zarvik$' 120) || fail "Shift+F1 opened no manual"
+xdotool windowfocus "$manual"
+sleep 0.3
+e2e_key Escape
+e2e_until 120 sh -c "! xdotool search --onlyvisible --name '^Manual de Zarvik\$' >/dev/null" ||
+  fail "Escape left the manual open"
 
 [ "$(ls -lR "$dir/inst")" = "$installed_before" ] || fail "the installation changed"
 echo "PASS"

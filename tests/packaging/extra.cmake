@@ -12,3 +12,8 @@ set_tests_properties(packaging.e2e_installed PROPERTIES ENVIRONMENT "${ZV_TEST_E
 add_test(NAME packaging.e2e_nohome COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/e2e_nohome.sh)
 set_tests_properties(packaging.e2e_nohome PROPERTIES ENVIRONMENT "${ZV_TEST_ENV}"
                      LABELS "packaging;e2e" SKIP_RETURN_CODE 77 TIMEOUT 900 RUN_SERIAL TRUE)
+
+# Each command's --help against its manual page, and unknown options refused before any file.
+add_test(NAME packaging.options COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/options.sh)
+set_tests_properties(packaging.options PROPERTIES ENVIRONMENT "${ZV_TEST_ENV}" LABELS packaging
+                     TIMEOUT 900)

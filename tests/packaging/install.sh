@@ -25,7 +25,8 @@ link=$(readlink "$top/bin/zarvik")
 for f in applications/zarvik.desktop mime/packages/zarvik.xml \
          icons/hicolor/scalable/apps/zarvik.svg \
          icons/hicolor/scalable/mimetypes/application-x-zarvik.svg man/man1/zarvik.1.gz \
-         man/man1/zvkconv.1.gz man/man1/zarvik-pl.1.gz doc/zarvik/copyright; do
+         man/man1/zvkconv.1.gz man/man1/zarvik-pl.1.gz doc/zarvik/copyright \
+         doc/zarvik/manual.html; do
   [ -s "$top/share/$f" ] || fail "share/$f is missing"
 done
 metainfo=$(ls "$top"/share/metainfo/*.metainfo.xml 2>/dev/null | head -n 1)

@@ -6,7 +6,7 @@ source=${1:?usage: layers_selftest.sh SOURCE-ROOT}
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/zarvik-layers.XXXXXX")
 trap 'rm -rf "$work"' EXIT
-(cd "$source" && tar cf - --exclude=resources ARCHITECTURE.md logic interpreter src tools) |
+(cd "$source" && tar cf - --exclude=resources ARCHITECTURE.md logic interpreter src tools doc) |
     (cd "$work" && tar xf - && mkdir tests bench fuzz)
 status=0
 
@@ -44,6 +44,7 @@ expect src/platform/rtf/RtfReader.cpp '#include "platform/dialogs/Dialogs.h"' \
     'src/platform/rtf includes dialogs'
 expect tools/zvkconv.cpp '#include "platform/richedit/RichEdit.h"' 'no tools -> src/platform'
 expect tools/zvkconv.cpp '#include <worksheet/Api.h>' 'no tools -> logic'
+expect doc/manualhtml.cpp '#include "platform/app/Application.h"' 'no doc -> src/platform'
 
 # Inside the engine: its folders one way, no circle of includes, no two files of one name.
 expect logic/syntax/Parser.cpp '#include "tableau/Tableau.h"' 'the graph has no logic/syntax -> logic/tableau'
