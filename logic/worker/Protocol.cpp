@@ -129,6 +129,50 @@ std::string line(JsonWriter &json)
 
 } // namespace
 
+std::vector<OverlongLine> setAsideOverlongLines(std::string &text)
+{
+    std::vector<OverlongLine> found;
+    std::string kept;
+    std::size_t copied = 0; // text before this is in kept
+    int line = 1;
+    for (std::size_t start = 0; start <= text.size(); ++line) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        if (end - start > kMaxLineBytes) {
+            std::size_t characters = 0;
+            for (std::size_t i = start; i < end; ++i)
+                characters += (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
+            found.push_back({line, characters});
+            kept.append(text, copied, start - copied);
+            kept += '(';
+            copied = end;
+        }
+        start = end + 1;
+    }
+    if (!found.empty()) {
+        kept.append(text, copied, std::string::npos);
+        text = std::move(kept);
+    }
+    return found;
+}
+
+void explainOverlong(ProblemResult &r, const std::vector<OverlongLine> &lines)
+{
+    if (!r.syntaxError)
+        return;
+    for (const OverlongLine &l : lines)
+        if (l.line == r.errorLine) {
+            r.errorColumn = 1;
+            r.errorMessage = "línea demasiado larga: tiene " + std::to_string(l.characters)
+                + " caracteres, y se leen líneas de hasta " + std::to_string(kMaxLineBytes)
+                + " bytes";
+            r.text.clear();
+            r.explanation.clear();
+            return;
+        }
+}
+
 std::optional<Request> parseRequest(std::string_view text)
 {
     const std::vector<std::string_view> w = words(text);

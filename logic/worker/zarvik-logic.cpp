@@ -184,15 +184,17 @@ int main()
             shared.running = job.id;
             shared.cancel = false;
         }
+        const std::vector<OverlongLine> overlong = setAsideOverlongLines(job.text);
         if (job.kind != Request::Kind::Check) {
             // One problem: the kernel's limit as for a check's, the search's own shorter.
             output->write(startMessage(job.id, job.line));
             limit.before();
             if (job.kind == Request::Kind::Prove) {
-                const ProofAnswer proof
-                    = proveAt(job.text, job.line, job.options.system, shared.cancel);
-                if (proof.decided)
+                ProofAnswer proof = proveAt(job.text, job.line, job.options.system, shared.cancel);
+                if (proof.decided) {
+                    explainOverlong(*proof.decided, overlong);
                     output->write(answerMessage(job.id, *proof.decided));
+                }
                 output->write(proofMessage(job.id, proof));
             } else {
                 output->write(nextMessage(
@@ -212,6 +214,7 @@ int main()
             // Trees and models are read one answer at a time: a long text's later answers come
             // with their verdict and its reason alone, so that a hundred thousand lines cost
             // what their verdicts cost.
+            explainOverlong(r, overlong);
             if (++answers > kMaxDetailedAnswers && !r.syntaxError) {
                 r.tree.reset();
                 r.model.reset();

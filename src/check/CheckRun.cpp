@@ -23,6 +23,12 @@ constexpr int kReadChars = 20'000;
 // A line longer than this is named by its start above its answer.
 constexpr int kHeadingChars = 120;
 
+bool continuesCharacter(QChar ch)
+{
+    return ch.isLowSurrogate() || ch.unicode() == kTurnstiles[0].mark
+        || ch.unicode() == kTurnstiles[1].mark;
+}
+
 } // namespace
 
 CheckRun::CheckRun(const QTextDocument &document, int from, int to, ModalSystem system,
@@ -85,6 +91,14 @@ void CheckRun::readSome()
                 break;
             }
         }
+        // A paragraph longer than a piece (a line of megabytes) is cut inside, but never before
+        // the mark of a turnstile pair nor between the halves of a surrogate pair, which read
+        // as one character with the one before them.
+        if (end - m_readAt > kReadChars) {
+            end = m_readAt + kReadChars;
+            while (end < m_to && continuesCharacter(m_document.characterAt(end)))
+                ++end;
+        }
         end = std::max(end, m_readAt);
         m_span.append(readableSpan(m_document, m_readAt, end));
         m_readAt = end;
@@ -142,8 +156,9 @@ QString CheckRun::answerText(const LogicProblem &problem)
         m_firstBrief = documentLine(problem.firstLine);
     // Under its line number and the line as the document writes it; a derivation or an
     // argument of several lines under its first.
-    QString written = lineText(problem.firstLine).trimmed();
-    if (written.size() > kHeadingChars)
+    // Of a line of megabytes, only what the heading shows is copied.
+    QString written = lineText(problem.firstLine, kHeadingChars * 4).trimmed();
+    if (written.size() > kHeadingChars || lineLength(problem.firstLine) > kHeadingChars * 4)
         written = written.left(kHeadingChars) + QStringLiteral("…");
     QString part = problem.derivation ? QStringLiteral("Líneas %1 a %2: derivación\n")
                                             .arg(documentLine(problem.firstLine))
@@ -257,13 +272,19 @@ void CheckRun::conclude()
     Q_EMIT ended(unchanged ? m_error.first : -1, unchanged ? m_error.second : -1);
 }
 
-QString CheckRun::lineText(int line) const
+int CheckRun::lineLength(int line) const
+{
+    if (line < 1 || line > m_lineStarts.size())
+        return 0;
+    const int end = line < m_lineStarts.size() ? m_lineStarts[line] - 1 : int(m_span.text.size());
+    return end - m_lineStarts[line - 1];
+}
+
+QString CheckRun::lineText(int line, int most) const
 {
     if (line < 1 || line > m_lineStarts.size())
         return {};
-    const int start = m_lineStarts[line - 1];
-    const int end = line < m_lineStarts.size() ? m_lineStarts[line] - 1 : int(m_span.text.size());
-    return m_span.text.mid(start, end - start);
+    return m_span.text.mid(m_lineStarts[line - 1], std::min(lineLength(line), most));
 }
 
 void CheckRun::mark(const LogicProblem &p)

@@ -56,8 +56,9 @@ private:
     void mark(const LogicProblem &problem);
     /// "12 líneas comprobadas: 5 válidas, …; 7 líneas de texto"
     QString summary() const;
-    /// Line @p line (1-based) of the checked text, as it reads.
-    QString lineText(int line) const;
+    /// Line @p line (1-based) of the checked text, as it reads, at most @p most characters.
+    QString lineText(int line, int most) const;
+    int lineLength(int line) const;
     /// Where line @p line of the checked text starts in the document, or -1.
     int linePosition(int line) const { return m_span.range(line, 1).first; }
     int documentLine(int line) const { return m_firstLine + line - 1; }

@@ -2,6 +2,7 @@
 
 #include "platform/richedit/RichEdit.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QFile>
 #include <QHelpEvent>
 #include <QMouseEvent>
@@ -13,6 +14,7 @@
 #include <QTextLayout>
 #include <QTimer>
 #include <QToolTip>
+#include <QtMath>
 
 #include <algorithm>
 
@@ -255,16 +257,30 @@ QList<std::pair<const LineMarks::Mark *, QRect>> LineMarks::visibleMarks(int top
     const int first = m_editor.cursorForPosition(QPoint(0, std::max(0, top))).blockNumber();
     auto it = std::lower_bound(
         m_marks.begin(), m_marks.end(), first, [](const Mark &m, int b) { return m.at.block < b; });
-    QTextCursor at(m_document);
     for (; it != m_marks.end(); ++it) {
-        at.setPosition(positionOf(it->at));
-        const QRect line = m_editor.cursorRect(at);
+        const QRect line = lineBox(it->at);
         if (line.top() > bottom)
             break;
         if (line.bottom() >= top)
             out.push_back({&*it, QRect(0, line.top(), kMarginWidth, line.height())});
     }
     return out;
+}
+
+QRect LineMarks::lineBox(const Place &place) const
+{
+    // From the layout's lines, not from a cursor's rectangle: that one measures the text up to
+    // the cursor, which along a line of megabytes costs the line.
+    const QTextBlock block = m_document->findBlockByNumber(place.block);
+    if (!block.isValid())
+        return {};
+    m_document->documentLayout()->blockBoundingRect(block); // lays the paragraph out if need be
+    const QTextLayout *layout = block.layout();
+    const QTextLine line = layout->lineForTextPosition(std::min(place.offset, block.length() - 1));
+    const qreal top = layout->position().y() + (line.isValid() ? line.y() : 0);
+    const qreal height = line.isValid() ? line.height() : layout->boundingRect().height();
+    const int y = qFloor(top) - m_editor.verticalScrollBar()->value();
+    return QRect(0, y, kMarginWidth, std::max(1, qCeil(top + height) - qFloor(top)));
 }
 
 void LineMarks::paintEvent(QPaintEvent *)
@@ -340,20 +356,22 @@ void LineMarks::paintUnderlines(QPainter &painter, int firstBlock, int lastBlock
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(Qt::red, 1));
-    QTextCursor text(m_document);
     for (auto it = begin; it != m_underlines.end() && it->block <= lastBlock; ++it) {
         const QTextBlock block = m_document->findBlockByNumber(it->block);
         const QTextLayout *layout = block.layout();
         if (!layout || layout->lineCount() == 0)
             continue;
         // The layout's origin in the viewport, from where the paragraph's start is drawn.
-        text.setPosition(block.position());
-        const QTextLine top = layout->lineAt(0);
-        const QRect start = m_editor.cursorRect(text);
-        const QPointF origin(start.left() - top.cursorToX(0), start.top() - top.y());
-        // A visual line at a time: a wrapped error is underlined on each of its lines.
-        for (int i = 0; i < layout->lineCount(); ++i) {
+        const QPointF origin = layout->position()
+            - QPointF(
+                m_editor.horizontalScrollBar()->value(), m_editor.verticalScrollBar()->value());
+        // A visual line at a time: a wrapped error is underlined on each of its lines, and a
+        // paragraph of thousands of lines is not walked through for it.
+        const int firstLine = std::max(0, layout->lineForTextPosition(it->from).lineNumber());
+        for (int i = firstLine; i < layout->lineCount(); ++i) {
             const QTextLine line = layout->lineAt(i);
+            if (line.textStart() >= it->to)
+                break;
             const int from = std::max(it->from, line.textStart());
             const int to = std::min(it->to, line.textStart() + line.textLength());
             if (from >= to)

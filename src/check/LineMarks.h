@@ -103,6 +103,8 @@ private:
     const Mark *markAt(int y) const;
     void dump();
     void writeDump() const;
+    /// Where the line of @p place is drawn, across the margin, in the viewport's coordinates.
+    QRect lineBox(const Place &place) const;
     /// The marks whose line is drawn between @p top and @p bottom, and where.
     QList<std::pair<const Mark *, QRect>> visibleMarks(int top, int bottom) const;
 

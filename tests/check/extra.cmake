@@ -26,3 +26,5 @@ add_dependencies(tst_worker zarvik-logic)
 set_tests_properties(check.tst_logiccheck check.tst_proving check.tst_diagrams check.tst_worker
     PROPERTIES TIMEOUT 1800)
 add_dependencies(tst_longanswers fake_logic_worker)
+add_dependencies(tst_edgetexts fake_logic_worker zarvik-logic)
+set_tests_properties(check.tst_edgetexts PROPERTIES TIMEOUT 1800)

@@ -372,7 +372,8 @@ private Q_SLOTS:
         setLogicWorkerForTests(QString()); // zarvik-logic beside the executable
         m_form->SeleccionatTodo1->trigger();
         m_form->Borrar1->trigger();
-        // A chain of 10^4 conditionals, and a line of 10^6 negations: past the one depth limit.
+        // A chain of 10^4 conditionals, and a line of 10^6 negations: past the length a line
+        // may have.
         QByteArray chain = "p0";
         for (int i = 1; i < 10'000; ++i)
             chain += " -> p" + QByteArray::number(i % 50);
@@ -391,7 +392,8 @@ private Q_SLOTS:
             shown.contains(QStringLiteral(" -> p2…\n")) || shown.contains(QStringLiteral("…\n")));
         QVERIFY(shown.contains(QStringLiteral("Tautología")));
         QVERIFY(shown.contains(
-            QStringLiteral("Error en la línea 2, columna 1: la fórmula anida más de")));
+            QStringLiteral("Error en la línea 2, columna 1: línea demasiado larga: tiene 1000005 "
+                           "caracteres")));
     }
 
     void theStudentsTableAndVerdictAreMarkedOnTheirLines()

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -76,6 +77,9 @@ ReadableSpan readableSpan(const QTextDocument &document, int from, int to);
  * turnstile pair is one call, at its first position), then @p paragraphEnd(separator) for each
  * paragraph the range touches, with the position of its end.
  */
+/// A fragment longer than this is read only as far as a visit asks.
+inline constexpr int kWholeFragmentChars = 1 << 16;
+
 template <class Character, class ParagraphEnd>
 void visitReadable(const QTextDocument &document, int from, int to, Character &&character,
     ParagraphEnd &&paragraphEnd)
@@ -97,11 +101,23 @@ void visitReadable(const QTextDocument &document, int from, int to, Character &&
             if (begin >= end)
                 continue;
             const QTextCharFormat format = fragment.charFormat();
-            const QString text = fragment.text();
-            codePage(format).visitReadable(QStringView(text).mid(begin - start, end - begin),
-                [&](char16_t ch, qsizetype at, qsizetype) {
-                    character(ch, begin + int(at), format);
-                });
+            // A piece of a long fragment (a line of megabytes read a slice at a time) is copied
+            // out alone: the whole fragment, each time, would cost its length per slice.
+            QString text;
+            QStringView shown;
+            if (end - begin < length && length > kWholeFragmentChars) {
+                QTextCursor piece(const_cast<QTextDocument *>(&document));
+                piece.setPosition(begin);
+                piece.setPosition(end, QTextCursor::KeepAnchor);
+                text = piece.selectedText();
+                shown = text;
+            } else {
+                text = fragment.text();
+                shown = QStringView(text).mid(begin - start, end - begin);
+            }
+            codePage(format).visitReadable(shown, [&](char16_t ch, qsizetype at, qsizetype) {
+                character(ch, begin + int(at), format);
+            });
         }
         paragraphEnd(blockAt + block.length() - 1);
     }
