@@ -23,7 +23,7 @@ public:
     QString latex() const override;
     QString latexPackages() const override;
 
-    const QString &caption() const { return m_caption; }
+    const QString &stepCaption() const { return m_caption; }
     /// Where the model's picture starts, below the derivation and the caption.
     qreal modelTop() const { return m_modelTop; }
 

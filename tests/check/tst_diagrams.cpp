@@ -403,9 +403,11 @@ private Q_SLOTS:
         QVERIFY(problem.derivation && !problem.model.isEmpty());
         CheckWindow window;
         window.setDrawnProblem(problem);
-        const auto *step = dynamic_cast<const StepDiagram *>(window.diagramView->diagram());
+        QVERIFY(window.diagramView->diagram());
+        const auto *step
+            = dynamic_cast<const StepDiagram *>(&window.diagramView->diagram()->content());
         QVERIFY(step);
-        QCOMPARE(step->caption(), QStringLiteral("Contraejemplo al paso"));
+        QCOMPARE(step->stepCaption(), QStringLiteral("Contraejemplo al paso"));
         QVERIFY(step->modelTop() > FitchDiagram(problem).size().height());
         QVERIFY(step->size().height() > step->modelTop());
         QVERIFY(diagramSvg(*step, QStringLiteral("paso")).contains("Contraejemplo al paso"));
