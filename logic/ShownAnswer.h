@@ -20,6 +20,9 @@ struct ShownTree
         std::string origin;                 ///< "de 3 y 5, ∧", "premisa"...
         int from1 = -1, from2 = -1;         ///< the nodes it came from
         int closedBy1 = -1, closedBy2 = -1; ///< on a closed branch's last line: the pair
+        /// A note, not a line of the tableau: its world is blocked, for it repeats this earlier
+        /// world (every formula of its world is one of this world's); else -1.
+        int repeats = -1;
     };
     std::vector<Node> nodes; ///< depth first, left before right; number = index + 1
     bool modal = false;

@@ -3,18 +3,22 @@
 
     bench/logic/limits.py BUILD_DIR [FILE]
 
-FILE (bench/logic/infinitos.txt by default) holds arguments whose countermodels are all
-infinite. Each one goes through `zarvik-pl --verdict --times` (the answer's own processor time)
-and through the worker `zarvik-logic` as a check, as "Demostrar" (`prove`) and as "Siguiente
-paso" (`next`) on a derivation begun under it, each request in a process of its own, whose whole
-processor time (user + system, from the kernel) is printed against the limit: 10 s a problem,
-and the worker's kernel limit of 12 s. A row over 110 % of the limit is marked.
+FILE (bench/logic/infinitos.txt and bench/logic/capas.txt by default) holds problems that no
+search decides within the limit: arguments whose countermodels are all infinite, and modal
+formulas whose worlds multiply; a line "sistema: S4" sets the system of the problems below it
+(K until one does). Each one goes through `zarvik-pl --verdict --times` (the answer's own
+processor time) and through the worker `zarvik-logic` as a check, as "Demostrar" (`prove`) and
+as "Siguiente paso" (`next`) on a derivation begun under it, each request in a process of its
+own, whose whole processor time (user + system, from the kernel) is printed against the limit:
+10 s a problem, and the worker's kernel limit of 12 s. A row over 110 % of the limit is marked,
+and so is a worker ended by a signal.
 """
 
 import os
 import resource
 import subprocess
 import sys
+import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 LIMIT = 10.0
@@ -33,15 +37,50 @@ def worker(build, request):
     return proc.returncode, proc.stdout.decode('utf-8', 'replace')
 
 
-def request(kind, text, line=1):
+def request(kind, text, system, line=1):
     body = text.encode('utf-8')
     if kind == 'check':
-        return b'check 1 K 0 1 %d\n' % len(body) + body
-    return b'%s 1 K %d %d\n' % (kind.encode(), line, len(body)) + body
+        return b'check 1 %s 0 1 %d\n' % (system.encode(), len(body)) + body
+    return b'%s 1 %s %d %d\n' % (kind.encode(), system.encode(), line, len(body)) + body
 
 
-def mark(seconds):
+def mark(seconds, code=0):
+    if code < 0:
+        return '  <-- señal %d' % -code
     return '  <-- más del 110 %' if seconds > 1.1 * LIMIT else ''
+
+
+def read_problems(paths):
+    """(system, problem) per line, "sistema:" lines setting the system below them."""
+    out = []
+    for path in paths:
+        system = 'K'
+        for line in open(path, encoding='utf-8'):
+            line = line.strip()
+            if not line or line.startswith('//'):
+                continue
+            if line.startswith('sistema:'):
+                system = line.split(':', 1)[1].strip()
+                continue
+            out.append((system, line))
+    return out
+
+
+def begun(argument):
+    """The argument with the first line of a derivation under it: its first premise, or for a
+    formula φ → ψ with none, the supposition φ."""
+    premises, conclusion = argument.split('⊢', 1)
+    first = premises.split(',')[0].strip()
+    if first:
+        return argument + '\n1. ' + first + ' :PR\n'
+    conclusion = conclusion.strip()
+    depth = 0
+    for at, c in enumerate(conclusion):
+        depth += c == '('
+        depth -= c == ')'
+        if depth == 0 and conclusion.startswith('→', at):
+            return argument + '\n    1. ' + conclusion[:at].strip() + ' :AS\n'
+    return argument + '\n'
 
 
 def main():
@@ -49,35 +88,40 @@ def main():
         print(__doc__)
         return 2
     build = sys.argv[1]
-    path = sys.argv[2] if len(sys.argv) > 2 else os.path.join(HERE, 'infinitos.txt')
-    problems = [l.strip() for l in open(path, encoding='utf-8')
-                if l.strip() and not l.startswith('//')]
+    paths = sys.argv[2:] or [os.path.join(HERE, 'infinitos.txt'), os.path.join(HERE, 'capas.txt')]
     worst = 0.0
-    print('%-4s %-10s %8s %8s  %s' % ('n', 'vía', 's CPU', 'límite', 'respuesta'))
-    for n, problem in enumerate(problems, 1):
+    signals = 0
+    print('%-4s %-4s %-10s %8s %8s  %s' % ('n', 'sis', 'vía', 's CPU', 'límite', 'respuesta'))
+    for n, (system, problem) in enumerate(read_problems(paths), 1):
         line = problem + '\n'
-        with open('/tmp/zarvik-limits.txt', 'w', encoding='utf-8') as f:
+        # A file of its own, so that runs side by side do not read each other's problems.
+        with tempfile.NamedTemporaryFile('w', encoding='utf-8', suffix='.txt') as f:
             f.write(line)
-        out, total = child_seconds(lambda: subprocess.run(
-            [os.path.join(build, 'zarvik-pl'), '--verdict', '--times', '/tmp/zarvik-limits.txt'],
-            capture_output=True, text=True).stdout.strip())
+            f.flush()
+            out, total = child_seconds(lambda: subprocess.run(
+                [os.path.join(build, 'zarvik-pl'), '--verdict', '--times', '--system', system,
+                 f.name], capture_output=True, text=True).stdout.strip())
         fields = out.split('\t')
         own = float(fields[-1]) / 1000 if fields and fields[-1].replace('.', '').isdigit() else 0
-        print('%-4d %-10s %8.2f %8.0f  %s (el propio: %.2f s)%s'
-              % (n, '--verdict', total, LIMIT, fields[0], own, mark(total)))
+        print('%-4d %-4s %-10s %8.2f %8.0f  %s (el propio: %.2f s)%s'
+              % (n, system, '--verdict', total, LIMIT, fields[0], own, mark(total)))
         worst = max(worst, total)
         argument = problem.replace('⊨', '⊢')
-        begun = argument + '\n1. ' + argument.split('⊢')[0].split(',')[0].strip() + ' :PR\n'
+        if '⊢' not in argument:
+            argument = '⊢ ' + argument
         for kind, text, at in (('check', line, 1), ('prove', argument + '\n', 1),
-                               ('next', begun, 2)):
-            (code, answer), seconds = child_seconds(lambda: worker(build, request(kind, text, at)))
+                               ('next', begun(argument), 2)):
+            (code, answer), seconds = child_seconds(
+                lambda: worker(build, request(kind, text, system, at)))
             said = 'señal %d' % -code if code < 0 else (
                 'no determinado' if '"unknown"' in answer or '"found":false' in answer else 'respuesta')
-            print('%-4s %-10s %8.2f %8.0f  %s%s' % ('', kind, seconds, LIMIT, said, mark(seconds)))
+            print('%-4s %-4s %-10s %8.2f %8.0f  %s%s'
+                  % ('', system, kind, seconds, LIMIT, said, mark(seconds, code)))
             worst = max(worst, seconds)
-    print('peor: %.2f s de procesador para un límite de %.0f s (%.0f %%)'
-          % (worst, LIMIT, 100 * worst / LIMIT))
-    return 0
+            signals += code < 0
+    print('peor: %.2f s de procesador para un límite de %.0f s (%.0f %%); %d señales'
+          % (worst, LIMIT, 100 * worst / LIMIT, signals))
+    return 1 if worst > 1.1 * LIMIT or signals else 0
 
 
 if __name__ == '__main__':

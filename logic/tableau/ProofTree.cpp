@@ -29,6 +29,7 @@ const char *ruleSymbol(TreeRule r)
     case TreeRule::Transitive: return "transitividad";
     case TreeRule::Serial: return "serialidad";
     case TreeRule::Identity: return "=";
+    case TreeRule::Blocked: return "bloqueo";
     case TreeRule::Axiom:
     case TreeRule::Premise:
     case TreeRule::Negation: break;
@@ -62,9 +63,17 @@ std::string nodeOrigin(const ProofTree &tree, int i)
     return s + ", " + ruleSymbol(x.rule);
 }
 
+std::string blockingNote(int world, int repeated)
+{
+    const std::string w = "w" + std::to_string(world), u = "w" + std::to_string(repeated);
+    return w + " se bloquea: repite " + u + " (sus fórmulas están en " + u + ")";
+}
+
 std::string nodeText(const Logic &logic, const ProofTree &tree, int i)
 {
     const TreeNode &x = tree.nodes[static_cast<std::size_t>(i)];
+    if (x.isNote())
+        return blockingNote(x.world, x.world2);
     if (x.formula < 0)
         return "w" + std::to_string(x.world) + " R w" + std::to_string(x.world2);
     std::string text = logic.text(x.formula);
@@ -87,10 +96,12 @@ ShownTree showTree(const Logic &logic, const ProofTree &tree)
         const TreeNode &x = tree.nodes[i];
         ShownTree::Node &n = shown.nodes.emplace_back();
         n.parent = x.parent;
-        n.text = x.formula < 0 ? "w" + std::to_string(x.world) + " R w" + std::to_string(x.world2)
-                               : logic.text(x.formula);
+        n.text = x.isNote() ? blockingNote(x.world, x.world2)
+            : x.formula < 0 ? "w" + std::to_string(x.world) + " R w" + std::to_string(x.world2)
+                            : logic.text(x.formula);
         n.world = tree.modal ? x.world : -1;
-        n.world2 = x.formula < 0 ? x.world2 : -1;
+        n.world2 = x.formula < 0 && !x.isNote() ? x.world2 : -1;
+        n.repeats = x.isNote() ? x.world2 : -1;
         n.origin = nodeOrigin(tree, static_cast<int>(i));
         n.from1 = x.from1;
         n.from2 = x.from2;

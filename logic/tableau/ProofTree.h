@@ -42,6 +42,9 @@ enum class TreeRule : std::uint8_t {
     Transitive,
     Serial,
     Identity,
+    /// Not a rule but a note: the world of the line repeats world2 and opens no world of its
+    /// own (formula -1, no lines cited; world2 is the world it repeats, not an edge's).
+    Blocked,
 };
 
 /// The rule's symbol as the tree names it ("¬∨", "∀", "transitividad"); empty for the root lines.
@@ -50,7 +53,8 @@ const char *ruleSymbol(TreeRule rule);
 struct TreeNode
 {
     int parent = -1;  ///< the node above it, -1 for the first line
-    int formula = -1; ///< in the store, with no free variable; -1: accessibility "w R w2"
+    int formula = -1; ///< in the store, with no free variable; -1: accessibility "w R w2", or
+                      ///< a blocking note (rule Blocked)
     int world = 0, world2 = 0;
     TreeRule rule = TreeRule::Premise;
     int from1 = -1, from2 = -1; ///< the nodes it came from, or -1
@@ -58,6 +62,7 @@ struct TreeNode
     /// line closes on its own, as ⊥ or a ≠ a).
     int closedBy1 = -1, closedBy2 = -1;
     bool closes() const { return closedBy1 >= 0; }
+    bool isNote() const { return rule == TreeRule::Blocked; }
 };
 
 struct ProofTree
@@ -75,7 +80,9 @@ struct ProofTree
 std::vector<std::vector<int>> childrenOf(const ProofTree &tree);
 /// "de 3 y 5, ∧", "premisa", "negación de la conclusión"...: where node @p i came from.
 std::string nodeOrigin(const ProofTree &tree, int i);
-/// The node's formula, or "w0 R w1", with "  [w2]" after it in a modal tree.
+/// "w3 se bloquea: repite w1 (sus fórmulas están en w1)": why world @p world opens no world.
+std::string blockingNote(int world, int repeated);
+/// The node's formula, or "w0 R w1", with "  [w2]" after it in a modal tree; a note's words.
 std::string nodeText(const Logic &logic, const ProofTree &tree, int i);
 /// The tree with its formulas as text, for a reader without the store.
 ShownTree showTree(const Logic &logic, const ProofTree &tree);

@@ -716,6 +716,28 @@ private:
         return -1;
     }
 
+    bool isBlocked(const Branch &b, int w) const
+    {
+        for (const Cell<std::pair<int, int>> *c = b.blocked; c; c = c->tail)
+            if (c->head.first == w)
+                return true;
+        return false;
+    }
+
+    // The branch says where a world stopped opening worlds, and which world it repeats: a line
+    // of the tree that no rule reads, so it is never queued.
+    void note(Branch &b, int w, int u)
+    {
+        Line *x = m_pool.make<Line>();
+        x->parent = b.tip;
+        x->world = w;
+        x->world2 = u;
+        x->length = b.tip ? b.tip->length + 1 : 1;
+        x->seq = ++m_seq;
+        x->rule = Rule::Blocked;
+        b.tip = x;
+    }
+
     // The possibility rule, unless it is not needed: in S5 a world already holds the formula (every
     // world sees every other); in K4 and S4 an earlier world on the way here holds every formula
     // of this one, so this world can borrow that world's successors.
@@ -733,9 +755,10 @@ private:
             for (int u = creator(b, w); u >= 0; u = creator(b, u)) {
                 const std::vector<int> theirs = formulasAt(b, u);
                 if (std::includes(theirs.begin(), theirs.end(), mine.begin(), mine.end())) {
-                    if (final)
+                    if (final && !isBlocked(b, w)) {
                         b.blocked = push(b.blocked, std::pair<int, int>{w, u});
-                    else
+                        note(b, w, u);
+                    } else if (!final)
                         b.parked = push(b.parked, x);
                     return false;
                 }

@@ -78,6 +78,8 @@ void writeTree(JsonWriter &json, const ShownTree &tree)
             .field("origin", n.origin);
         json.beginArray("from").value(n.from1).value(n.from2).endArray();
         json.beginArray("closedBy").value(n.closedBy1).value(n.closedBy2).endArray();
+        if (n.repeats >= 0) // only on a note, so that every other node reads as before
+            json.field("repeats", n.repeats);
         json.end();
     }
     json.endArray().end();

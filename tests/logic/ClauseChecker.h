@@ -4,11 +4,18 @@
 // code of the prover): the conclusion must be the instance the rule gives, up to the names of its
 // variables, the order of its literals, repeated literals and literals t ≠ t. The ordering's side
 // conditions are not checked: they only make the search smaller, never a step unsound.
+// A refutation by ground instances is read likewise: each instance is its clause with the terms
+// it names put for the clause's variables, and the instances together have no model, by a small
+// search of its own over their atoms with the laws of identity (congruence) among their terms.
 
 #include "saturation/ClauseProof.h"
+#include "saturation/Grounding.h"
 
+#include <cstdlib>
 #include <functional>
 #include <map>
+#include <numeric>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -429,6 +436,235 @@ inline std::string checkProof(const Logic &L, const logic::ClauseProof &proof)
         if (const std::string fault = checkStep(L, proof, i); !fault.empty())
             return "step " + std::to_string(i + 1) + ": " + fault;
     return "";
+}
+
+// ---- ground instances ----------------------------------------------------------------------
+
+// Ground literals over interned terms; a model is a truth value per atom that is consistent
+// with identity: equal terms are interchangeable in every function and predicate.
+class GroundSet
+{
+public:
+    void add(const Clause &c)
+    {
+        std::vector<int> out;
+        for (const Lit &l : c) {
+            const int a = atom(l);
+            out.push_back(l.positive ? a + 1 : -(a + 1));
+        }
+        clauses.push_back(out);
+    }
+
+    /// Whether some assignment satisfies every clause and identity; nullopt past @p maxNodes.
+    std::optional<bool> satisfiable(long maxNodes)
+    {
+        value.assign(atoms.size(), 0);
+        nodes = 0;
+        limit = maxNodes;
+        const int r = search();
+        if (r < 0)
+            return std::nullopt;
+        return r == 1;
+    }
+
+private:
+    struct AtomKey
+    {
+        bool identity;
+        int predicate;
+        std::vector<int> args;
+        auto operator<=>(const AtomKey &) const = default;
+    };
+    std::map<std::pair<int, std::vector<int>>, int> termIds; // (function, argument ids)
+    std::vector<std::pair<int, std::vector<int>>> termList;
+    std::map<AtomKey, int> atomIds;
+    std::vector<AtomKey> atoms;
+    std::vector<std::vector<int>> clauses;
+    std::vector<signed char> value; // per atom: 1 true, -1 false, 0 open
+    long nodes = 0, limit = 0;
+
+    int term(const Term &t)
+    {
+        std::vector<int> args;
+        for (const Term &a : t.args)
+            args.push_back(term(a));
+        const auto [it, fresh] = termIds.emplace(std::pair{t.f, args}, int(termList.size()));
+        if (fresh)
+            termList.emplace_back(t.f, args);
+        return it->second;
+    }
+
+    int atom(const Lit &l)
+    {
+        AtomKey k{l.identity, l.predicate, {}};
+        for (const Term &a : l.args)
+            k.args.push_back(term(a));
+        if (l.identity && k.args[0] > k.args[1])
+            std::swap(k.args[0], k.args[1]);
+        const auto [it, fresh] = atomIds.emplace(k, int(atoms.size()));
+        if (fresh)
+            atoms.push_back(k);
+        return it->second;
+    }
+
+    // The identities assigned, closed under congruence; false when they clash with a ≠, or
+    // make an atom true and false at once.
+    bool consistent() const
+    {
+        std::vector<int> rep(termList.size());
+        std::iota(rep.begin(), rep.end(), 0);
+        std::function<int(int)> find
+            = [&](int x) { return rep[x] == x ? x : rep[x] = find(rep[x]); };
+        for (std::size_t a = 0; a < atoms.size(); ++a)
+            if (atoms[a].identity && value[a] > 0)
+                rep[find(atoms[a].args[0])] = find(atoms[a].args[1]);
+        for (bool changed = true; changed;) {
+            changed = false;
+            std::map<std::pair<int, std::vector<int>>, int> seen;
+            for (std::size_t t = 0; t < termList.size(); ++t) {
+                std::vector<int> args;
+                for (int x : termList[t].second)
+                    args.push_back(find(x));
+                const auto [it, fresh] = seen.emplace(std::pair{termList[t].first, args}, int(t));
+                if (!fresh && find(it->second) != find(int(t))) {
+                    rep[find(int(t))] = find(it->second);
+                    changed = true;
+                }
+            }
+        }
+        std::map<std::pair<int, std::vector<int>>, signed char> truth;
+        for (std::size_t a = 0; a < atoms.size(); ++a) {
+            if (!value[a])
+                continue;
+            const AtomKey &k = atoms[a];
+            if (k.identity) {
+                if (value[a] < 0 && find(k.args[0]) == find(k.args[1]))
+                    return false;
+                continue;
+            }
+            std::vector<int> args;
+            for (int x : k.args)
+                args.push_back(find(x));
+            const auto [it, fresh] = truth.emplace(std::pair{k.predicate, args}, value[a]);
+            if (!fresh && it->second != value[a])
+                return false;
+        }
+        return true;
+    }
+
+    // 1 satisfiable, 0 not, -1 past the limit: unit propagation, then a split on an open atom
+    // of the first clause not yet true; identity is checked at every node.
+    int search()
+    {
+        if (++nodes > limit)
+            return -1;
+        std::vector<int> assigned;
+        auto undo = [&] {
+            for (int a : assigned)
+                value[static_cast<std::size_t>(a)] = 0;
+        };
+        for (bool again = true; again;) {
+            again = false;
+            for (const std::vector<int> &c : clauses) {
+                int open = 0, last = 0;
+                bool isTrue = false;
+                for (int l : c) {
+                    const signed char v = value[static_cast<std::size_t>(std::abs(l) - 1)];
+                    if (v == 0)
+                        ++open, last = l;
+                    else if ((v > 0) == (l > 0))
+                        isTrue = true;
+                }
+                if (isTrue)
+                    continue;
+                if (open == 0) {
+                    undo();
+                    return 0;
+                }
+                if (open == 1) {
+                    value[static_cast<std::size_t>(std::abs(last) - 1)] = last > 0 ? 1 : -1;
+                    assigned.push_back(std::abs(last) - 1);
+                    again = true;
+                }
+            }
+        }
+        if (!consistent()) {
+            undo();
+            return 0;
+        }
+        int pick = 0;
+        for (const std::vector<int> &c : clauses) {
+            bool isTrue = false;
+            int open = 0;
+            for (int l : c) {
+                const signed char v = value[static_cast<std::size_t>(std::abs(l) - 1)];
+                isTrue = isTrue || (v != 0 && (v > 0) == (l > 0));
+                if (v == 0 && !open)
+                    open = l;
+            }
+            if (!isTrue) {
+                pick = open;
+                break;
+            }
+        }
+        if (pick == 0) { // every clause true, and identity holds
+            undo();
+            return 1;
+        }
+        int result = 0;
+        for (const signed char v : {pick > 0 ? 1 : -1, pick > 0 ? -1 : 1}) {
+            const auto a = static_cast<std::size_t>(std::abs(pick) - 1);
+            value[a] = static_cast<signed char>(v);
+            const int r = search();
+            value[a] = 0;
+            if (r != 0) {
+                result = r;
+                break;
+            }
+        }
+        undo();
+        return result;
+    }
+};
+
+/// "" when every listed instance is its clause under its terms and the instances have no model
+/// with identity; the first fault otherwise.
+inline std::string checkGround(
+    const Logic &L, const logic::GroundRefutation &g, long maxNodes = 2'000'000)
+{
+    if (g.used.empty())
+        return "no instances listed";
+    if (g.used.size() != g.instances)
+        return "the text counts " + std::to_string(g.instances) + " instances and lists "
+            + std::to_string(g.used.size());
+    GroundSet set;
+    for (std::size_t i = 0; i < g.used.size(); ++i) {
+        const logic::GroundInstance &in = g.used[i];
+        const std::string at = "instance " + std::to_string(i + 1) + ": ";
+        if (in.step < 0 || static_cast<std::size_t>(in.step) >= g.clausalForm.steps.size())
+            return at + "names no clause";
+        const int clause = g.clausalForm.steps[static_cast<std::size_t>(in.step)].clause;
+        std::size_t vars = 0;
+        for (int f = clause; L.node(f).kind == Fk::Forall; f = L.node(f).b)
+            ++vars;
+        if (in.terms.size() != vars)
+            return at + "puts " + std::to_string(in.terms.size()) + " terms for "
+                + std::to_string(vars) + " variables";
+        Subst sigma;
+        for (std::size_t v = 0; v < vars; ++v) {
+            const Term t = termOf(L, in.terms[v], {});
+            sigma[static_cast<int>(v)] = t;
+        }
+        const Clause expected = substituteAll(sigma, read(L, clause, 0));
+        const Clause stated = read(L, in.clause, 0);
+        if (!sameClause(expected, stated))
+            return at + "is not clause " + std::to_string(in.step + 1) + " under its terms";
+        set.add(cleanup(stated));
+    }
+    const std::optional<bool> sat = set.satisfiable(maxNodes);
+    if (!sat)
+        return "too many instances to search for a model";
+    return *sat ? "the instances have a model" : "";
 }
 
 } // namespace checker

@@ -1,10 +1,13 @@
 #pragma once
-// Reads a closed propositional modal tree as the engine shows it (the lines of the drawing, with
-// their formulas as text) and checks it by the tableau rules alone, reading every formula anew
-// into a store of its own: the tree is finite and whole, every line follows from the lines it
-// cites, which are above it on its branch, at the worlds the rule says; accessibility lines obey
-// the frame of the system; a ◇ opens a world new on its branch; a β line splits its branch in two;
-// and every branch ends in ⊥ or in a formula and its negation at one world.
+// Reads a closed modal tree as the engine shows it (the lines of the drawing, with their formulas
+// as text) and checks it by the tableau rules alone, reading every formula anew into a store of
+// its own: the tree is finite and whole, every line follows from the lines it cites, which are
+// above it on its branch, at the worlds the rule says; accessibility lines obey the frame of the
+// system; a ◇ opens a world new on its branch; a β line splits its branch in two; a ∀ (or ¬∃)
+// line gives instances with closed terms (trees with ∃ or ¬∀ lines are not read); and every
+// branch ends in ⊥ or in a formula and its negation at one world. A blocking note, in a
+// transitive system, names a world that opened its own, on the way back to w0, and holds every
+// formula its own holds above the note; nothing may cite it.
 
 #include "ShownAnswer.h"
 #include "syntax/Logic.h"
@@ -46,6 +49,17 @@ public:
                 children[static_cast<std::size_t>(x.parent)].push_back(i);
             if (x.world < 0)
                 return at(i) + "no world";
+            if (isNote(i)) {
+                if (x.world2 >= 0 || x.from1 >= 0 || x.from2 >= 0 || x.origin != "bloqueo")
+                    return at(i) + "a note that reads as a line of the tableau";
+                const std::string w = "w" + std::to_string(x.world),
+                                  u = "w" + std::to_string(x.repeats);
+                if (x.text != w + " se bloquea: repite " + u + " (sus fórmulas están en " + u + ")")
+                    return at(i) + "a note reads " + x.text;
+                continue;
+            }
+            if (x.origin == "bloqueo")
+                return at(i) + "a note without the world it repeats";
             if (x.world2 >= 0) {
                 if (x.text != "w" + std::to_string(x.world) + " R w" + std::to_string(x.world2))
                     return at(i) + "an accessibility line reads " + x.text;
@@ -103,6 +117,7 @@ private:
     const logic::ShownTree::Node &node(int i) const { return t.nodes[static_cast<std::size_t>(i)]; }
     int f(int i) const { return formula[static_cast<std::size_t>(i)]; }
     bool isEdge(int i) const { return i >= 0 && node(i).world2 >= 0; }
+    bool isNote(int i) const { return i >= 0 && node(i).repeats >= 0; }
     bool isEdge(int i, int u, int v) const
     {
         return isEdge(i) && node(i).world == u && node(i).world2 == v;
@@ -184,8 +199,12 @@ private:
             cited = "de " + std::to_string(x.from1 + 1)
                 + (x.from2 >= 0 ? " y " + std::to_string(x.from2 + 1) : std::string()) + ", "
                 + rule;
+        if (isNote(i))
+            return noteFault(i);
         if (cited != x.origin)
             return "its origin " + x.origin + " does not name the lines it cites";
+        if (isNote(x.from1) || isNote(x.from2))
+            return "it cites a note";
         for (int from : {x.from1, x.from2})
             if (from >= 0 && (from >= i || !onBranch(i, from)))
                 return "it cites a line that is not above it on its branch";
@@ -240,6 +259,28 @@ private:
             if (!in(alt[side], f(i)) || f(i) == f(up))
                 return "not the second formula of its case";
             return "";
+        }
+        if (rule == "∀" || rule == "¬∃") {
+            // An instance with a closed term, at the world of its line.
+            if (edge || a < 0 || isEdge(a) || b >= 0 || node(a).world != w)
+                return rule + " cites one formula at its own world";
+            logic::FormulaNode q = shape(f(a));
+            const bool negated = rule == "¬∃";
+            if (negated && q.kind == Fk::Not)
+                q = shape(q.a);
+            if (q.kind != (negated ? Fk::Exists : Fk::Forall))
+                return rule + " does not apply to line " + std::to_string(a + 1);
+            const int goal = negated ? shape(f(i)).a : f(i);
+            if (negated && shape(f(i)).kind != Fk::Not)
+                return "¬∃ gives a negation";
+            std::vector<int> terms;
+            termsOf(goal, terms);
+            if (terms.empty() && q.b == goal) // ∀x with no x in its body
+                return "";
+            for (int term : terms)
+                if (L.substitute(q.b, q.a, term) == goal)
+                    return "";
+            return rule + " does not give this instance of line " + std::to_string(a + 1);
         }
         if (rule == "□" || rule == "¬◇") {
             if (edge || a < 0 || isEdge(a) || !isEdge(b, node(a).world, w))
@@ -319,7 +360,8 @@ private:
         const int a = x.closedBy1, b = x.closedBy2;
         if (a < 0)
             return "a branch ends without ✕";
-        if (!onBranch(i, a) || (b >= 0 && !onBranch(i, b)) || isEdge(a) || isEdge(b))
+        if (!onBranch(i, a) || (b >= 0 && !onBranch(i, b)) || isEdge(a) || isEdge(b) || isNote(a)
+            || isNote(b))
             return "its ✕ cites lines off its branch";
         if (b < 0) {
             const logic::FormulaNode p = shape(f(a));
@@ -332,6 +374,89 @@ private:
         if (f(a) != neg(f(b)) && f(b) != neg(f(a)))
             return "lines " + std::to_string(a + 1) + " and " + std::to_string(b + 1)
                 + " do not contradict";
+        return "";
+    }
+
+    // Every closed term in @p g, subterms included.
+    void termsOf(int g, std::vector<int> &out) const
+    {
+        using logic::Fk;
+        const logic::FormulaNode n = L.node(g);
+        std::vector<int> stack;
+        if (n.kind == Fk::Atom)
+            stack.assign(L.atomArgs(g).begin(), L.atomArgs(g).end());
+        else if (n.kind == Fk::Equal)
+            stack = {n.a, n.b};
+        else if (n.kind == Fk::Not || n.kind == Fk::Box || n.kind == Fk::Diamond)
+            termsOf(n.a, out);
+        else if (n.kind == Fk::Forall || n.kind == Fk::Exists)
+            termsOf(n.b, out);
+        else if (n.kind == Fk::And || n.kind == Fk::Or || n.kind == Fk::Implies
+            || n.kind == Fk::Iff) {
+            termsOf(n.a, out);
+            termsOf(n.b, out);
+        }
+        while (!stack.empty()) {
+            const int term = stack.back();
+            stack.pop_back();
+            if (L.term(term).kind != logic::Tk::App)
+                continue;
+            out.push_back(term);
+            for (int x : L.args(term))
+                stack.push_back(x);
+        }
+    }
+
+    // The formulas of world @p w on the branch above line @p i.
+    std::vector<int> formulasAbove(int i, int w) const
+    {
+        std::vector<int> out;
+        for (int k = node(i).parent; k >= 0; k = node(k).parent)
+            if (node(k).world == w && !isEdge(k) && !isNote(k))
+                out.push_back(f(k));
+        return out;
+    }
+
+    // The world whose possibility opened @p w on the branch above line @p i; -1 for w0.
+    int opener(int i, int w) const
+    {
+        for (int k = node(i).parent; k >= 0; k = node(k).parent)
+            if (isEdge(k) && node(k).world2 == w && node(k).world != w) {
+                const std::string r = ruleOf(node(k).origin);
+                if (r == "◇" || r == "¬□" || r == "serialidad")
+                    return node(k).world;
+            }
+        return -1;
+    }
+
+    // Blocking is sound where accessibility is transitive: the blocked world may see what the
+    // world it repeats sees, which then holds whatever its □ formulas ask.
+    std::string noteFault(int i)
+    {
+        const logic::ShownTree::Node &x = node(i);
+        const int w = x.world, u = x.repeats;
+        if (!logic::isTransitive(sys))
+            return "a blocked world in " + sysName() + ", which is not transitive";
+        if (w == 0 || !worldAbove(i, w) || !worldAbove(i, u))
+            return "a note on a world not on its branch";
+        bool onTheWay = false;
+        int steps = 0; // a malformed tree may name its worlds in a circle
+        for (int v = opener(i, w); v >= 0 && steps++ <= i; v = v == 0 ? -1 : opener(i, v))
+            if (v == u) {
+                onTheWay = true;
+                break;
+            }
+        if (!onTheWay)
+            return "w" + std::to_string(u) + " did not open w" + std::to_string(w)
+                + " on the way from w0";
+        const std::vector<int> theirs = formulasAbove(i, u);
+        for (int g : formulasAbove(i, w))
+            if (!in(theirs, g))
+                return "w" + std::to_string(w) + " holds " + L.text(g) + ", which w"
+                    + std::to_string(u) + " does not";
+        for (int k = i + 1; k < static_cast<int>(t.nodes.size()); ++k)
+            if (isNote(k) && node(k).world == w && onBranch(k, i))
+                return "w" + std::to_string(w) + " is blocked twice on one branch";
         return "";
     }
 

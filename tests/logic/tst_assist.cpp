@@ -393,6 +393,8 @@ TEST(theWorkerAnswersProveAndNextAfterAChecksAnswers)
         const std::string derivation = "p → q ⊢ p → q\n1. p → q :PR\n    2. p :AS\n    3. q "
                                        ":→E 1, 2\n4. p → q :→I 2-3\n";
         f << "check 4 K 0 1 " << derivation.size() << "\n" << derivation;
+        const std::string blocked = "□◇p ∧ p, ∀x Fx ⊨ Fa\n";
+        f << "check 5 S4 0 1 " << blocked.size() << "\n" << blocked;
     }
     CHECK(std::system(("'" + std::string(worker) + "' <" + in + " >" + out).c_str()) == 0);
     std::ifstream f(out);
@@ -416,7 +418,11 @@ TEST(theWorkerAnswersProveAndNextAfterAChecksAnswers)
     CHECK(has("\"latex\":\"\\\\fitchprf{"));
     CHECK(has("{\"event\":\"proof\",\"id\":2,\"line\":2,\"found\":false,\"lines\":[]"));
     CHECK(has("{\"event\":\"next\",\"id\":3,\"line\":2,\"found\":true,\"lines\":[\"2. q :∧E"));
-    for (int id = 1; id <= 4; ++id)
+    // A blocked world's note: a node of its own, that names the world it repeats.
+    CHECK(has("{\"parent\":10,\"text\":\"w1 se bloquea: repite w0 (sus fórmulas están en "
+              "w0)\",\"world\":1,\"world2\":-1,\"origin\":\"bloqueo\",\"from\":[-1,-1],"
+              "\"closedBy\":[-1,-1],\"repeats\":0}"));
+    for (int id = 1; id <= 5; ++id)
         CHECK(has("{\"event\":\"done\",\"id\":" + std::to_string(id) + "}"));
     std::remove(in.c_str());
     std::remove(out.c_str());

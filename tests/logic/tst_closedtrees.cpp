@@ -12,7 +12,9 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <map>
+#include <random>
 #include <sstream>
 
 using namespace logic;
@@ -244,6 +246,129 @@ TEST(theCheckerRefusesTreesThatAreNotProofs)
         bad.nodes.resize(keep);
         CHECK(!treecheck::fault(bad, ModalSystem::K, rootsOf(q)).empty());
     }
+}
+
+TEST(aBlockedWorldSaysWhichWorldItRepeatsOnItsBranch)
+{
+    // With ∀ the labelled tree decides, and it blocks a world whose formulas an earlier world
+    // holds before its ∀ closes the branch: the tree says so, and the checker reads the note.
+    struct Case
+    {
+        const char *text;
+        ModalSystem system;
+        const char *note;
+    };
+    const Case cases[] = {
+        {"□◇p ∧ p, ∀x Fx ⊨ Fa", ModalSystem::S4,
+            "w1 se bloquea: repite w0 (sus fórmulas están en w0)"},
+        {"p ∧ ◇p ∧ □◇p ∧ □p, ∀x Fx ⊨ Fa", ModalSystem::K4,
+            "w1 se bloquea: repite w0 (sus fórmulas están en w0)"},
+        {"◇q ∧ □◇q, ∀x Fx ⊨ Fa", ModalSystem::S4,
+            "w2 se bloquea: repite w1 (sus fórmulas están en w1)"},
+    };
+    for (const Case &c : cases) {
+        Parsed p = parse(c.text);
+        const Judgement j = judgeFor(p, c.system);
+        CHECK(j.decision == Decision::Valid && j.tree);
+        if (!j.tree)
+            continue;
+        CHECK_EQ(treeFault(p, j, c.system), std::string());
+        CHECK(j.explanation.find(std::string(c.note) + "  (bloqueo)\n") != std::string::npos);
+        int notes = 0;
+        for (const auto &n : j.tree->nodes)
+            notes += n.repeats >= 0 && n.text == c.note;
+        CHECK_EQ(notes, 1);
+    }
+    // Many trees: every note where the search put it, on branches of every shape.
+    std::mt19937 rng(5);
+    const char *parts[] = {"◇p", "□◇p", "◇¬p", "□(p ∨ q)", "◇(q ∧ ◇p)", "□◇q", "p", "□□p", "◇□p",
+        "(p → ◇q)", "□(q → ◇p)"};
+    int noted = 0, checked = 0;
+    for (int round = 0; round < 120; ++round) {
+        std::string text;
+        for (int k = 0; k < 4; ++k)
+            text += std::string(k ? " ∧ " : "") + parts[rng() % std::size(parts)];
+        text += ", ∀x Fx ⊨ Fa";
+        Parsed p = parse(text);
+        const ModalSystem system = round % 2 ? ModalSystem::K4 : ModalSystem::S4;
+        const Judgement j = judgeFor(p, system);
+        if (!j.tree)
+            continue;
+        ++checked;
+        if (const std::string f = treeFault(p, j, system); !f.empty())
+            CHECK_EQ(text + ": " + f, std::string());
+        noted += j.explanation.find("se bloquea: repite") != std::string::npos;
+    }
+    std::printf("  %d trees checked, %d with a blocked world\n", checked, noted);
+    CHECK(checked > 100 && noted > 20);
+}
+
+TEST(theCheckerHoldsABlockingNoteToItsRule)
+{
+    Parsed p = parse("◇q ∧ □◇q, ∀x Fx ⊨ Fa");
+    const Judgement j = judgeFor(p, ModalSystem::S4);
+    CHECK(j.tree);
+    if (!j.tree)
+        return;
+    const ShownTree good = *j.tree;
+    const std::vector<std::string> roots = rootsOf(p);
+    CHECK_EQ(treecheck::fault(good, ModalSystem::S4, roots), std::string());
+    int note = -1;
+    for (std::size_t i = 0; i < good.nodes.size(); ++i)
+        if (good.nodes[i].repeats >= 0)
+            note = static_cast<int>(i);
+    CHECK(note > 0);
+    if (note <= 0)
+        return;
+    // Blocking needs a transitive frame: a tree with one world besides w0 is else a tree of T.
+    Parsed k = parse("p ∧ ◇p ∧ □◇p ∧ □p, ∀x Fx ⊨ Fa");
+    const Judgement k4 = judgeFor(k, ModalSystem::K4);
+    CHECK(k4.tree);
+    if (k4.tree) {
+        CHECK_EQ(treecheck::fault(*k4.tree, ModalSystem::K4, rootsOf(k)), std::string());
+        CHECK(treecheck::fault(*k4.tree, ModalSystem::T, rootsOf(k)).find("not transitive")
+            != std::string::npos);
+    }
+    auto refused = [&](const char *what, const char *expected, auto change) {
+        ShownTree bad = good;
+        change(bad.nodes[static_cast<std::size_t>(note)], bad);
+        const std::string f = treecheck::fault(bad, ModalSystem::S4, roots);
+        if (f.find(expected) == std::string::npos)
+            CHECK_EQ(std::string(what) + ": " + f, std::string(expected));
+    };
+    auto repeat = [](ShownTree::Node &n, int u) {
+        n.repeats = u;
+        const std::string w = "w" + std::to_string(u);
+        n.text = "w" + std::to_string(n.world) + " se bloquea: repite " + w
+            + " (sus fórmulas están en " + w + ")";
+    };
+    // w2 holds q, which w0, the world that opened w1, does not.
+    refused("a world that lacks a formula", "which w0 does not",
+        [&](ShownTree::Node &n, ShownTree &) { repeat(n, 0); });
+    refused("the blocked world itself", "did not open",
+        [&](ShownTree::Node &n, ShownTree &) { repeat(n, n.world); });
+    refused("a world not on the branch", "not on its branch",
+        [&](ShownTree::Node &n, ShownTree &) { repeat(n, 7); });
+    refused("words that do not say it", "a note reads",
+        [](ShownTree::Node &n, ShownTree &) { n.text = "w2 se bloquea"; });
+    refused("a note that cites lines", "reads as a line",
+        [](ShownTree::Node &n, ShownTree &) { n.from1 = 0; });
+    refused("a note without its world", "without the world",
+        [](ShownTree::Node &n, ShownTree &) { n.repeats = -1; });
+    refused("a line that cites the note", "cites a note", [&](ShownTree::Node &, ShownTree &t) {
+        for (std::size_t i = static_cast<std::size_t>(note) + 1; i < t.nodes.size(); ++i)
+            if (t.nodes[i].from1 >= 0 && t.nodes[i].from2 < 0) {
+                t.nodes[i].from1 = note;
+                t.nodes[i].origin = "de " + std::to_string(note + 1) + ", "
+                    + t.nodes[i].origin.substr(t.nodes[i].origin.rfind(", ") + 2);
+                return;
+            }
+    });
+    refused("a branch closed by the note", "off its branch", [&](ShownTree::Node &, ShownTree &t) {
+        for (auto &n : t.nodes)
+            if (n.closedBy1 >= 0)
+                n.closedBy1 = note;
+    });
 }
 
 TEST(layeredPossibilitiesGetTheirCountermodelOrStopAtTheirBudget)

@@ -272,6 +272,10 @@ TEST(randomProblemsMeetNoCountermodelWhenSaturationProvesThem)
                     ++grounded;
                     if (smallCountermodel(q, 3))
                         CHECK_EQ(text, std::string("no countermodel of what instances refute"));
+                    if (const std::string fault
+                        = checker::checkGround(q.logic, ground.refutation(true));
+                        !fault.empty())
+                        CHECK_EQ(text + ": " + fault, std::string("instances that check"));
                 }
             }
         }
@@ -312,6 +316,7 @@ TEST(groundInstancesRefuteWhatTheDomainsLeave)
     CHECK(ground.run(Budget::forTime(std::chrono::seconds(5))) == SaturationStatus::Proved);
     const GroundRefutation g = ground.refutation(false);
     CHECK(g.closure && g.terms.size() == 2);
+    CHECK_EQ(checker::checkGround(p.logic, g), std::string());
     CHECK(!smallCountermodel(p, 2));
     const std::string text = groundText(p.logic, g);
     CHECK(text.rfind("Refutación por ejemplares: una de las cláusulas dice que todo es uno de ", 0)
@@ -325,13 +330,66 @@ TEST(groundInstancesRefuteWhatTheDomainsLeave)
     source2.load(ph.line.premises, ph.line.conclusion, Budget{});
     GroundProver ground2(source2);
     CHECK(ground2.run(Budget::forTime(std::chrono::seconds(5))) == SaturationStatus::Proved);
-    CHECK(!ground2.refutation(false).closure);
+    const GroundRefutation g2 = ground2.refutation(false);
+    CHECK(!g2.closure);
+    CHECK_EQ(checker::checkGround(ph.logic, g2), std::string());
     // What only infinite models refute stays undecided: instances never contradict there.
     Parsed inf = parse("∀x∃y(h(y) = x) ⊨ ∀x∀y(h(x) = h(y) → x = y)");
     SaturationProver source3(inf.logic);
     source3.load(inf.line.premises, inf.line.conclusion, Budget{});
     GroundProver ground3(source3);
     CHECK(ground3.run(Budget::forTime(std::chrono::seconds(2))) != SaturationStatus::Proved);
+}
+
+TEST(theInstanceCheckerRefusesInstancesThatAreWrongOrThatHaveAModel)
+{
+    // Pelletier 53 again: its refutation checks, and each kind of fault in its list is caught.
+    Parsed p = parse(problemsOf("pelletier47-75.txt")[6]);
+    SaturationProver source(p.logic);
+    source.load(p.line.premises, p.line.conclusion, Budget{});
+    GroundProver ground(source);
+    CHECK(ground.run(Budget::forTime(std::chrono::seconds(5))) == SaturationStatus::Proved);
+    const GroundRefutation g = ground.refutation(false);
+    CHECK_EQ(checker::checkGround(p.logic, g), std::string());
+    CHECK(g.terms.size() == 2 && !g.used.empty());
+    // A term put for a variable that the ground clause does not have.
+    bool swapped = false;
+    for (std::size_t i = 0; i < g.used.size() && !swapped; ++i)
+        if (!g.used[i].terms.empty()) {
+            GroundRefutation h = g;
+            int &t = h.used[i].terms[0];
+            t = t == g.terms[0] ? g.terms[1] : g.terms[0];
+            const std::string fault = checker::checkGround(p.logic, h);
+            // The same clause may come out of both terms (a variable it does not use).
+            swapped = fault.find("under its terms") != std::string::npos;
+        }
+    CHECK(swapped);
+    // A ground clause that is another instance's, and an instance of no clause.
+    GroundRefutation other = g;
+    other.used[0].step = static_cast<int>(g.clausalForm.steps.size());
+    CHECK(checker::checkGround(p.logic, other).find("names no clause") != std::string::npos);
+    // Too few instances for a contradiction: half of them have a model.
+    GroundRefutation half = g;
+    half.used.resize(1);
+    half.instances = 1;
+    CHECK_EQ(checker::checkGround(p.logic, half), std::string("the instances have a model"));
+    // Identity: a = b and Pa, ¬Pb have no model; a = b, f(a) ≠ f(b) neither; a ≠ b, Pa, ¬Pb has.
+    for (const auto &[text, expected] :
+        {std::pair{"a = b ∧ Pa ⊨ Pb", ""}, std::pair{"a = b ⊨ f(a) = f(b)", ""},
+            std::pair{"a ≠ b ∧ Pa ⊨ Pb", "the instances have a model"}}) {
+        Parsed q = parse(text);
+        SaturationProver s(q.logic);
+        s.load(q.line.premises, q.line.conclusion, Budget{});
+        GroundProver gp(s);
+        gp.run(Budget::forTime(std::chrono::seconds(5)));
+        GroundRefutation r = gp.refutation(false);
+        if (r.used.empty()) { // nothing proved: the clausal form itself, as instances
+            for (std::size_t i = 0; i < r.clausalForm.steps.size(); ++i)
+                r.used.push_back({static_cast<int>(i), {}, r.clausalForm.steps[i].clause});
+            r.instances = r.used.size();
+        }
+        CHECK_EQ(checker::checkGround(q.logic, r), std::string(expected));
+    }
 }
 
 TEST(aSetThatSaturatesIsNotValidEvenWithOnlyInfiniteCountermodels)
