@@ -20,6 +20,9 @@ struct ShownTree
         int world2 = -1; ///< an accessibility line's second world, else -1
         QString origin;  ///< "de 3 y 5, ∧", "premisa"…
         int closedBy1 = -1, closedBy2 = -1;
+        /// A note, not a line: its world is blocked, for it repeats this earlier world.
+        int repeats = -1;
+        bool isNote() const { return repeats >= 0; }
         bool closes() const { return closedBy1 >= 0 && closedBy2 >= 0; }
     };
     QList<Node> nodes; ///< depth first, left branch first; a node's number is its index + 1

@@ -108,8 +108,8 @@ void TreeDiagram::layOut()
         for (int i : b.nodes) {
             const ShownTree::Node &n = m_tree.nodes[i];
             numbers = std::max(numbers, width(small, number(i)));
-            qreal text = width(formula, n.text);
-            if (m_tree.modal && n.world2 < 0 && n.world >= 0)
+            qreal text = width(n.isNote() ? small : formula, n.text);
+            if (m_tree.modal && n.world2 < 0 && n.world >= 0 && !n.isNote())
                 text += kGap / 2 + width(world, worldName(n.world));
             texts = std::max(texts, text);
             origins = std::max(origins, width(small, n.origin));
@@ -192,10 +192,11 @@ void TreeDiagram::paint(QPainter &painter) const
             painter.setPen(kNumber);
             painter.drawText(QPointF(left + numbers - width(small, number(i)), base), number(i));
             qreal x = left + numbers + kGap;
-            painter.setFont(formula);
-            painter.setPen(n.world2 >= 0 ? kAccess : QColor(Qt::black));
+            // A blocked world's note is said in words, as an origin is, not as a formula.
+            painter.setFont(n.isNote() ? small : formula);
+            painter.setPen(n.isNote() ? kOrigin : n.world2 >= 0 ? kAccess : QColor(Qt::black));
             painter.drawText(QPointF(x, base), n.text);
-            if (m_tree.modal && n.world2 < 0 && n.world >= 0) {
+            if (m_tree.modal && n.world2 < 0 && n.world >= 0 && !n.isNote()) {
                 painter.setFont(world);
                 painter.setPen(kWorld);
                 painter.drawText(
@@ -269,6 +270,13 @@ QString TreeDiagram::branchLatex(const Branch &b) const
         const QString text = n.world2 >= 0 && n.world >= 0
             ? QStringLiteral("w_{%1} R w_{%2}").arg(n.world).arg(n.world2)
             : latexFormula(n.text);
+        if (n.isNote()) {
+            // Words with accents, which math mode would not set.
+            out += QStringLiteral("%1. & \\textit{%2} & %3\\\\\n")
+                       .arg(i + 1)
+                       .arg(latexInline(n.text), latexInline(n.origin));
+            continue;
+        }
         out += QStringLiteral("%1. & $%2$").arg(i + 1).arg(text);
         if (m_tree.modal && n.world2 < 0 && n.world >= 0)
             out += QStringLiteral(", $w_{%1}$").arg(n.world);

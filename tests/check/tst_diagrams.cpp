@@ -32,6 +32,9 @@
 #include <QTest>
 #include <QTextBlock>
 
+#include <algorithm>
+#include <iterator>
+
 using namespace zv;
 
 namespace {
@@ -41,13 +44,16 @@ struct Case
     const char *name, *system, *text;
 };
 
-// Propositional, first order with identity, S4 with three worlds, three elements, Kripke.
+// Propositional, first order with identity, S4 with three worlds, three elements, Kripke, and a
+// tree that blocks a world.
 const Case kCases[] = {
     {"propositional", "K", "p → q, q → r ⊨ p → r"},
     {"identity", "K", "∀x(Fx → Gx), a = b, Fa ⊨ Gb"},
     {"s4", "S4", "□p → □□p"},
     {"three-elements", "K", "∃x Fx, ∃x Gx, ∃x Hx ⊨ ∃x(Fx ∧ Gx) ∨ ∃x(Fx ∧ Hx) ∨ ∃x(Gx ∧ Hx)"},
     {"kripke", "S4", "◇p → □◇p"},
+    // A closed tree with a blocked world's note, said in words.
+    {"blocked", "S4", "□◇p ∧ p, ∀x Fx ⊨ Fa"},
 };
 
 // Far above what any wait here needs, on a machine as busy as it gets.
@@ -174,7 +180,7 @@ private Q_SLOTS:
     void treesHaveALineElementPerNodeAndACrossPerClosedBranch_data()
     {
         QTest::addColumn<int>("index");
-        for (int i : {0, 1, 2})
+        for (int i : {0, 1, 2, 5})
             QTest::newRow(kCases[i].name) << i;
     }
 
@@ -214,6 +220,13 @@ private Q_SLOTS:
             QVERIFY2(
                 svg.contains(QStringLiteral(">%1.</text>").arg(i)), qPrintable(QString::number(i)));
         QCOMPARE(matches(svg, QStringLiteral(">✕</text>")), leaves);
+        if (index == 5) {
+            const auto note = std::find_if(nodes.begin(), nodes.end(),
+                [](const QJsonValue &n) { return n[QLatin1String("repeats")].toInt(-1) >= 0; });
+            QVERIFY2(note != nodes.end(), "no blocked world");
+            QVERIFY(svg.contains((*note)[QLatin1String("text")].toString().toHtmlEscaped()));
+            QVERIFY(tree.latex().contains(QStringLiteral("\\textit{")));
+        }
         if (index == 2) {
             QCOMPARE(worlds.size(), 3);
             for (int w : worlds)
@@ -283,7 +296,7 @@ private Q_SLOTS:
     void latexOfEachPictureCompilesWithPdflatexAndHoldsEveryFormula_data()
     {
         QTest::addColumn<int>("index");
-        for (int i = 0; i < 5; ++i)
+        for (int i = 0; i < int(std::size(kCases)); ++i)
             QTest::newRow(kCases[i].name) << i;
     }
 
@@ -418,7 +431,8 @@ private Q_SLOTS:
         // A correct derivation is drawn alone.
         window.setDrawnProblem(
             problemFromMessage(engineAnswer("K", QStringLiteral("p ⊢ p\n1. p :PR\n2. p :R 1"))));
-        QVERIFY(dynamic_cast<const FitchDiagram *>(window.diagramView->diagram()));
+        QVERIFY(window.diagramView->diagram());
+        QVERIFY(dynamic_cast<const FitchDiagram *>(&window.diagramView->diagram()->content()));
     }
 
     void theDrawingFitsZoomsAndLeavesAsPdfSvgLatexAndImage()
