@@ -3,6 +3,7 @@
 # opening line promises, so that the manual cannot drift from what the engine reads:
 #   ```zarvik veredictos: A, B, …        zarvik-pl --verdict gives these verdicts, in order
 #   ```zarvik derivación: correcta, incorrecta línea K, …   zarvik-pl --derivation
+#   ```zarvik trabajo: correcta, incorrecta línea K, …   zarvik-pl --work, a piece a line
 #   ```zarvik programa: TEXTO | TEXTO    salida.log holds each text
 #   ```zarvik demostrable                --prove finds derivations that --derivation accepts
 # Usage: manual_examples.sh BUILD-DIR MANUAL.md [--expect-failure]
@@ -44,6 +45,11 @@ for txt in "$work"/*.txt; do
       if [ "$want" = correcta ]; then
         rules_used="$rules_used $(sed -n 's/.*:\([^ :0-9][^ ]*\).*/\1/p' "$txt" | tr '\n' ' ')"
       fi
+      ;;
+    "trabajo: "*)
+      want=$(echo "${tag#trabajo: }" | sed 's/, */\n/g')
+      got=$("$pl" --work "$txt" 2>&1 | cut -f 2- | sed 's/\t\(línea [0-9]*\):.*/ \1/')
+      [ "$got" = "$want" ] || fail "$where: '$(echo $got)', the manual says '$(echo $want)'"
       ;;
     "programa: "*)
       "$pl" "$txt" "$work/salida.log" >/dev/null 2>&1
