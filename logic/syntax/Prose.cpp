@@ -147,15 +147,19 @@ int labelLength(std::u32string_view line)
         i = numbering(line, i);
     if (i == start)
         return 0;
-    // "1. a)": numbering after numbering.
-    for (std::size_t more; (more = numbering(line, skipSpaces(line, i))) > skipSpaces(line, i);)
-        i = more;
-    i = skipSpaces(line, i);
     // "(p) ∧ q": what follows a label starts a formula; a connective between two formulas does not.
-    if (i >= line.size()
-        || std::u32string_view(U"∧∨→↔⊨⊢&|=≠,)").find(line[i]) != std::u32string_view::npos)
+    const auto startsFormula = [&line](std::size_t at) {
+        at = skipSpaces(line, at);
+        return at < line.size()
+            && std::u32string_view(U"∧∨→↔⊨⊢&|=≠,)").find(line[at]) == std::u32string_view::npos;
+    };
+    // "1. a)": numbering after numbering, unless it is the formula's own "(p)" ("(iii) (p) ∧ q").
+    for (std::size_t more; (more = numbering(line, skipSpaces(line, i))) > skipSpaces(line, i)
+         && startsFormula(more);)
+        i = more;
+    if (!startsFormula(i))
         return 0;
-    return static_cast<int>(i);
+    return static_cast<int>(skipSpaces(line, i));
 }
 
 bool readsAsProseAnyway(std::u32string_view line)

@@ -63,14 +63,24 @@ bool smallModel(const std::string &utf8, bool negate, ModalSystem system = Modal
 
 TEST(labelsOfExercisesAreNotPartOfTheirFormulas)
 {
-    const std::pair<std::u32string, int> cases[]
-        = {{U"1. p", 3}, {U"12) p", 4}, {U"a) p", 3}, {U"(iii) p", 6}, {U"(2) p", 4}, {U"(b) p", 4},
-            {U"Ejercicio 3: p", 13}, {U"Ejercicio 3. p", 13}, {U"  1. a) p", 8},
-            {U"Ejercicio 5 b) p", 15}, {U"Pregunta 2: p", 12}, {U"p", 0}, {U"(p) ∧ q", 0},
-            {U"(i)", 0}, {U"1.", 0}, {U"Fa ∧ Ga", 0}, {U"ab) p", 0}, {U"La 1 p", 0}};
+    const std::pair<std::u32string, int> cases[] = {{U"1. p", 3}, {U"12) p", 4}, {U"a) p", 3},
+        {U"(iii) p", 6}, {U"(2) p", 4}, {U"(b) p", 4}, {U"Ejercicio 3: p", 13},
+        {U"Ejercicio 3. p", 13}, {U"  1. a) p", 8}, {U"Ejercicio 5 b) p", 15},
+        {U"Pregunta 2: p", 12}, {U"p", 0}, {U"(p) ∧ q", 0}, {U"(i)", 0}, {U"1.", 0},
+        {U"Fa ∧ Ga", 0}, {U"ab) p", 0}, {U"La 1 p", 0},
+        // A label before a formula that opens with its own "(p)".
+        {U"(iii) (p) ∧ q → q", 6}, {U"(2) (p) ∧ q", 4}, {U"a) (q) → q", 3}, {U"1. a) (p) ∨ q", 6}};
     for (const auto &[line, length] : cases)
         CHECK_EQ(toUtf8(line) + " → " + std::to_string(labelLength(line)),
             toUtf8(line) + " → " + std::to_string(length));
+
+    // Such an exercise is answered, not passed over as prose.
+    const std::vector<ProblemResult> labelled = check("(iii) (p) ∧ q → q\n");
+    CHECK_EQ(labelled.size(), std::size_t{1});
+    if (labelled.size() == 1) {
+        CHECK(!labelled[0].prose);
+        CHECK(labelled[0].standing == Standing::Tautology);
+    }
 
     // The answer reads the formula alone; an error is placed in the whole line.
     const std::vector<ProblemResult> r = check("3) ¬(p ∧ q) ↔ (¬p ∨ ¬q)\nEjercicio 4: p ∧\n");
