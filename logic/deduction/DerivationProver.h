@@ -16,6 +16,9 @@ struct ProverOptions
     // Re-read and re-check each derivation found before giving it; the tests turn this off to
     // see what the search itself writes.
     bool verify = true;
+    // Only the course's basic rules (no DS, MT, DNE, LEM, DeM, CQ...): a sheet under
+    // "reglas: básicas" asks for derivations its students could write.
+    bool basicRules = false;
 };
 
 struct FoundDerivation

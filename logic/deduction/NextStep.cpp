@@ -303,7 +303,8 @@ private:
 } // namespace
 
 NextStep nextStep(Logic &logic, std::span<const std::u32string> lines, const Derivation &derivation,
-    const ArgumentGoal &argument, ModalSystem system, const Budget &budget)
+    const ArgumentGoal &argument, ModalSystem system, const Budget &budget,
+    [[maybe_unused]] const ProverOptions &options)
 {
     for (int f : argument.premises)
         if (logic.node(f).depth > kMaxFormulaDepth)

@@ -3,6 +3,7 @@
 
 #include "Budget.h"
 #include "Derivation.h"
+#include "DerivationProver.h"
 #include "syntax/Logic.h"
 #include "syntax/ModalSystem.h"
 
@@ -29,6 +30,7 @@ struct NextStep
 /// reached, else the first line of a derivation of that goal found from the correct lines
 /// above. @p lines are the text lines @p derivation was read from.
 NextStep nextStep(Logic &logic, std::span<const std::u32string> lines, const Derivation &derivation,
-    const ArgumentGoal &argument, ModalSystem system, const Budget &budget);
+    const ArgumentGoal &argument, ModalSystem system, const Budget &budget,
+    const ProverOptions &options = {});
 
 } // namespace logic
