@@ -44,6 +44,10 @@ struct ShownModel
         std::vector<std::vector<std::vector<int>>> rows;
     };
     std::vector<Symbol> predicates, functions;
+    /// A student's model: the names written for its elements and worlds (none: 0, 1… and w0,
+    /// w1…), and the fault said under its drawing, if it has one.
+    std::vector<std::string> elementNames, worldNames;
+    std::string fault;
 };
 
 } // namespace logic

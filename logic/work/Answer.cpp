@@ -113,8 +113,11 @@ void splitRow(const std::string &answer, std::string &verdict, int &row)
     row = j > i ? n : -1;
 }
 
-std::string truthWords(bool argument, bool propositional, const ExerciseTruth &t)
+std::string truthWords(bool argument, bool propositional, const ExerciseTruth &t, bool list)
 {
+    if (list)
+        return t.satisfiable == Known::Yes ? "las fórmulas son consistentes"
+                                           : "las fórmulas son inconsistentes";
     if (argument)
         return t.valid == Known::Yes ? "el argumento es válido" : "el argumento no es válido";
     if (t.valid == Known::Yes)
@@ -161,6 +164,12 @@ AnswerCheck checkAnswer(Logic &logic, std::span<const std::u32string> lines, int
     const Term term = termOf(verdict);
     const bool argument = exercise->argument;
     const bool propositional = allPropositional(logic, *exercise);
+    if (exercise->list && term != Term::Consistent && term != Term::Inconsistent) {
+        fault("«" + toUtf8(*text)
+            + "» no es una respuesta a un conjunto de fórmulas: se responde consistentes o "
+              "inconsistentes");
+        return out;
+    }
     if (term == Term::None || (argument && term != Term::Valid && term != Term::NotValid)) {
         fault("«" + toUtf8(*text) + "» no es una respuesta" + (argument ? " a un argumento" : "")
             + ": se responde " + expectedTerms(argument, propositional));
@@ -196,11 +205,11 @@ AnswerCheck checkAnswer(Logic &logic, std::span<const std::u32string> lines, int
     const bool undecided = (valid != Known::Unknown && truth.valid == Known::Unknown)
         || (satisfiable != Known::Unknown && truth.satisfiable == Known::Unknown);
     if (!holds(valid, truth.valid) && truth.valid != Known::Unknown) {
-        fault(truthWords(argument, propositional, truth));
+        fault(truthWords(argument, propositional, truth, exercise->list));
         return out;
     }
     if (!holds(satisfiable, truth.satisfiable) && truth.satisfiable != Known::Unknown) {
-        fault(truthWords(argument, propositional, truth));
+        fault(truthWords(argument, propositional, truth, exercise->list));
         return out;
     }
     if (undecided) {

@@ -130,6 +130,17 @@ std::vector<WorkPiece> findWork(std::span<const std::u32string> lines, std::span
             ++i;
             continue;
         }
+        if (modelHeading(lines[i])) {
+            std::size_t end = i + 1;
+            while (free(end) && modelEntry(lines[end]))
+                ++end;
+            // A heading with no entry under it is a line of prose.
+            if (end > i + 1) {
+                pieces.push_back({WorkKind::Model, static_cast<int>(i), static_cast<int>(end)});
+                i = end;
+                continue;
+            }
+        }
         if (answerText(lines[i])) {
             pieces.push_back({WorkKind::Answer, static_cast<int>(i), static_cast<int>(i) + 1});
             ++i;

@@ -211,6 +211,12 @@ std::vector<WorkFault> checkTable(Logic &logic, std::span<const std::u32string> 
             if (!has(exercise->conclusion))
                 fault(header,
                     "falta la columna de la conclusión «" + logic.text(exercise->conclusion) + "»");
+        } else if (exercise->list) {
+            for (std::size_t i = 0; i < exercise->premises.size(); ++i)
+                if (!has(exercise->premises[i]))
+                    fault(header,
+                        "falta la columna de la fórmula " + std::to_string(i + 1) + " «"
+                            + logic.text(exercise->premises[i]) + "»");
         } else if (!has(exercise->conclusion)) {
             fault(header,
                 "falta la columna de la fórmula «" + logic.text(exercise->conclusion) + "»");

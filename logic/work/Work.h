@@ -3,6 +3,9 @@
 // and the verdict written under it, found among the lines of the text and judged as a teacher
 // marks it, one fault a line, in the student's terms.
 
+#include "ShownAnswer.h"
+#include "syntax/ModalSystem.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -20,6 +23,8 @@ struct Exercise
     std::vector<int> premises; ///< formulas of the Logic store
     int conclusion = -1;
     bool argument = false;
+    /// Formulas written as a list ("p, q, ¬p"): premises holds them, conclusion their conjunction.
+    bool list = false;
 };
 
 /// What the engine decided about an exercise: each fact known, or not.
@@ -36,7 +41,7 @@ struct WorkFault
     std::string message;
 };
 
-enum class WorkKind : std::uint8_t { Table, Answer };
+enum class WorkKind : std::uint8_t { Table, Answer, Model };
 
 /// One piece of work as found: lines [first, end) of the text, 0-based.
 struct WorkPiece
@@ -49,7 +54,8 @@ struct WorkPiece
 /// The pieces of @p lines, in order, outside the lines that @p taken gives a number of 0 or more
 /// (a derivation's).
 /// A table is a block of lines that hold '|' (rule lines such as "--+--" among them) with at
-/// least one row of truth values under its header; an answer is a "Respuesta:" line.
+/// least one row of truth values under its header; an answer is a "Respuesta:" line; a model is
+/// a "Contramodelo:" or "Modelo:" line and the entry lines ("nombre: valor") under it.
 std::vector<WorkPiece> findWork(std::span<const std::u32string> lines, std::span<const int> taken);
 
 /// Where @p piece is answered, 0-based: a table's header (past a border above it), an answer's
@@ -76,5 +82,23 @@ struct AnswerCheck
 /// serves a counterexample row ("no válido (fila 3)").
 AnswerCheck checkAnswer(Logic &logic, std::span<const std::u32string> lines, int line,
     const Exercise *exercise, const ExerciseTruth &truth, const WorkPiece *table);
+
+struct ModelWork
+{
+    std::vector<WorkFault> faults;
+    bool counter = false;            ///< "Contramodelo:", not "Modelo:"
+    std::optional<ShownModel> shown; ///< the student's model as far as it could be read
+};
+
+/// The student's model @p piece of @p lines, judged for @p exercise in @p system: each entry
+/// read, the frame held to the system, and each formula of the exercise given the value that the
+/// heading asks of it.
+ModelWork checkModel(Logic &logic, std::span<const std::u32string> lines, const WorkPiece &piece,
+    const Exercise *exercise, ModalSystem system);
+
+/// Whether @p line heads a model: "Contramodelo:" (then @p counter) or "Modelo:".
+bool modelHeading(std::u32string_view line, bool *counter = nullptr);
+/// Whether @p line is an entry of a model, "nombre: valor" or "nombre = valor".
+bool modelEntry(std::u32string_view line);
 
 } // namespace logic

@@ -119,6 +119,17 @@ void writeModel(JsonWriter &json, const ShownModel &model)
     json.endArray();
     writeSymbols(json, "predicates", model.predicates);
     writeSymbols(json, "functions", model.functions);
+    // Only a student's model has these: the engine's own read as before.
+    for (const auto &[key, names] : {std::pair{"elementNames", &model.elementNames},
+             std::pair{"worldNames", &model.worldNames}})
+        if (!names->empty()) {
+            json.beginArray(key);
+            for (const std::string &n : *names)
+                json.value(n);
+            json.endArray();
+        }
+    if (!model.fault.empty())
+        json.field("fault", model.fault);
     json.end();
 }
 

@@ -312,8 +312,8 @@ ExerciseTruth exerciseTruth(const ProblemResult &r)
 
 void answerWork(ProblemResult &r, WorkKind kind, std::vector<WorkFault> faults, bool decided)
 {
-    const bool table = kind == WorkKind::Table;
-    r.work = table ? "table" : "answer";
+    const bool table = kind == WorkKind::Table, model = kind == WorkKind::Model;
+    r.work = table ? "table" : model ? "model" : "answer";
     r.decision = !decided ? Decision::Unknown
         : faults.empty()  ? Decision::Valid
                           : Decision::Invalid;
@@ -325,8 +325,10 @@ void answerWork(ProblemResult &r, WorkKind kind, std::vector<WorkFault> faults, 
         r.reason = r.faults.front().reason;
         r.faults.clear();
     } else if (r.faults.empty()) {
-        r.explanation = table ? "Tabla correcta.\n" : "Respuesta correcta.\n";
-        r.reason = table ? "tabla correcta" : "respuesta correcta";
+        r.explanation = table ? "Tabla correcta.\n"
+            : model           ? "Modelo correcto.\n"
+                              : "Respuesta correcta.\n";
+        r.reason = table ? "tabla correcta" : model ? "modelo correcto" : "respuesta correcta";
     } else {
         r.reason = r.faults.front().reason;
     }

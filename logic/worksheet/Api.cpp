@@ -30,7 +30,39 @@ struct Item
     bool closing = false; // "Fin": prose unless it is a premise or a conclusion
     int derivation = -1;  // the derivation that ends on this line
     int work = -1;        // the piece of the student's work that starts on this line
+    bool list = false;    // formulas written as a list, an exercise of the work under it
 };
+
+// "p, q, ¬p": the formulas of a list, and their conjunction as the formula to decide; nothing
+// when @p text is no list of two or more formulas.
+std::optional<LineParse> readList(Logic &logic, std::u32string_view text)
+{
+    std::vector<std::u32string_view> parts;
+    int depth = 0;
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char32_t c = text[i];
+        depth += c == '(' || c == '[' || c == '{' ? 1 : c == ')' || c == ']' || c == '}' ? -1 : 0;
+        if (c == ',' && depth == 0) {
+            parts.push_back(text.substr(from, i - from));
+            from = i + 1;
+        }
+    }
+    parts.push_back(text.substr(from));
+    if (parts.size() < 2)
+        return std::nullopt;
+    LineParse list;
+    for (std::u32string_view part : parts) {
+        const LineParse p = parseLine(logic, part, Encoding::Utf8);
+        if (!p.ok() || p.argument)
+            return std::nullopt;
+        list.premises.push_back(p.conclusion);
+        list.conclusion = list.conclusion < 0
+            ? p.conclusion
+            : logic.binary(Fk::And, list.conclusion, p.conclusion);
+    }
+    return list;
+}
 
 } // namespace
 
@@ -81,6 +113,18 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
             for (int l = pieces[w].first; l < pieces[w].end; ++l)
                 inWork[static_cast<std::size_t>(l)] = static_cast<int>(w);
 
+        auto workBelow = [&](std::size_t i) {
+            ModalSystem unused;
+            std::string error;
+            for (std::size_t j = i + 1; j < lines.size(); ++j) {
+                if (inWork[j] >= 0)
+                    return true;
+                if (!systemLine(lines[j], unused, error) && trim(lines[j]).substr(0, 2) != U"//")
+                    return false;
+            }
+            return false;
+        };
+
         ModalSystem system = options.system;
         std::vector<Item> items(lines.size());
         std::vector<LineKind> kinds(lines.size());
@@ -117,6 +161,13 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
                 const std::u32string_view rest
                     = std::u32string_view(lines[i]).substr(static_cast<std::size_t>(label));
                 item.parse = parseLine(logic, rest, Encoding::Utf8);
+                // A list of formulas is an exercise only with work under it that answers it;
+                // elsewhere it stays the argument that lacks its conclusion.
+                if (!item.parse.ok() && workBelow(i))
+                    if (std::optional<LineParse> list = readList(logic, rest)) {
+                        item.parse = std::move(*list);
+                        item.list = true;
+                    }
                 if (item.parse.ok() ? readsAsProseAnyway(rest) : looksLikeProse(rest)) {
                     item.kind = LineKind::Blank;
                     item.prose = true;
@@ -167,6 +218,7 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
             e.conclusion = items[at].parse.conclusion;
             e.argument = items[at].parse.argument;
             e.premises = items[at].parse.premises;
+            e.list = items[at].list;
             if (grouping.roles[at] == Role::Conclusion) {
                 e.argument = true;
                 for (int p :
@@ -193,6 +245,21 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
             if (ex >= 0)
                 exercise = exerciseAt(ex);
             r.line = piece.end;
+            if (piece.kind == WorkKind::Model) {
+                r.firstLine = piece.first + 1;
+                ModelWork m
+                    = checkModel(logic, lines, piece, exercise ? &*exercise : nullptr, r.system);
+                r.text = std::string(m.counter ? "contramodelo" : "modelo") + " de las líneas "
+                    + std::to_string(r.firstLine) + " a " + std::to_string(r.line);
+                r.modal = m.shown && m.shown->modal;
+                r.model = std::move(m.shown);
+                answerWork(r, piece.kind, std::move(m.faults), true);
+                if (m.counter && r.faults.empty()) {
+                    r.explanation = "Contramodelo correcto.\n";
+                    r.reason = "contramodelo correcto";
+                }
+                return;
+            }
             if (piece.kind == WorkKind::Table) {
                 const auto verdict = lastAnswer.find(ex);
                 const bool answered
@@ -276,6 +343,11 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
                     r, logic, item.parse.premises, item.parse.conclusion, true, options, cancel);
             } else if (item.kind == LineKind::Formula && grouping.roles[i] == Role::Alone) {
                 answerProblem(r, logic, {}, item.parse.conclusion, false, options, cancel);
+                if (item.list) {
+                    r.text.clear();
+                    for (int f : item.parse.premises)
+                        r.text += (r.text.empty() ? "" : ", ") + logic.text(f);
+                }
             } else if (grouping.roles[i] == Role::Conclusion) {
                 const ArgumentLines &a
                     = grouping.arguments[static_cast<std::size_t>(grouping.argumentOf[i])];
