@@ -268,15 +268,22 @@ ModelWork checkModel(Logic &logic, std::span<const std::u32string> lines, const 
     const Entry *domainEntry = nullptr, *worldsEntry = nullptr, *relationEntry = nullptr;
     std::map<int, const Entry *> predicateEntry, functionEntry;
     std::map<std::u32string, int> seen;
+    bool twice = false;
     for (const Entry &e : entries) {
         const Role role = roleOf(e);
         if (role == Role::Other)
             continue; // a symbol that the exercise does not have changes nothing
-        const auto [it, fresh] = seen.emplace(e.name, e.line);
+        // "Dominio" and "D" name the same thing.
+        const std::u32string key = role == Role::Domain ? U"\1D"
+            : role == Role::Worlds                      ? U"\1W"
+            : role == Role::Relation                    ? U"\1R"
+                                                        : e.name;
+        const auto [it, fresh] = seen.emplace(key, e.line);
         if (!fresh) {
             fault(e.line,
                 "«" + toUtf8(e.name) + "» ya tiene valor en la línea "
                     + std::to_string(it->second));
+            twice = true;
             continue;
         }
         switch (role) {
@@ -367,7 +374,7 @@ ModelWork checkModel(Logic &logic, std::span<const std::u32string> lines, const 
         shown.elementNames = domain.utf8();
     if (worldsEntry)
         shown.worldNames = worlds.utf8();
-    bool complete = true;
+    bool complete = !twice; // which of two values the student meant is not for us to say
 
     // Members of a set, as indices: of the domain, or (the first place, when @p world) of the
     // worlds. A message for the first that does not fit; empty when all do.

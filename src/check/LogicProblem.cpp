@@ -59,12 +59,14 @@ LogicProblem problemFromMessage(const QJsonObject &m)
     }
     p.work = m.value(QLatin1String("work")).toString();
     if (!p.work.isEmpty()) {
-        const bool table = p.work == QLatin1String("table");
-        p.verdict = p.outcome == Outcome::Valid
-            ? (table ? QStringLiteral("Tabla correcta") : QStringLiteral("Respuesta correcta"))
-            : p.outcome == Outcome::Invalid
-            ? (table ? QStringLiteral("Tabla incorrecta") : QStringLiteral("Respuesta incorrecta"))
-            : QStringLiteral("No determinado");
+        const QString what = p.work == QLatin1String("table") ? QStringLiteral("Tabla")
+            : p.work == QLatin1String("model")                ? QStringLiteral("Modelo")
+                                                              : QStringLiteral("Respuesta");
+        const QString ending
+            = p.work == QLatin1String("model") ? QStringLiteral("o") : QStringLiteral("a");
+        p.verdict = p.outcome == Outcome::Valid ? what + QStringLiteral(" correct") + ending
+            : p.outcome == Outcome::Invalid     ? what + QStringLiteral(" incorrect") + ending
+                                                : QStringLiteral("No determinado");
         for (const QJsonValue &f : m.value(QLatin1String("faults")).toArray())
             p.faults.push_back(
                 {f[QLatin1String("line")].toInt(), f[QLatin1String("message")].toString()});

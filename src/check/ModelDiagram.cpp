@@ -19,18 +19,18 @@ constexpr qreal kTableGap = 22;
 constexpr qreal kArrowHead = 9;
 constexpr qsizetype kValuesPerRow = 3;
 const QColor kInk(0x20, 0x20, 0x20), kGrid(0x80, 0x80, 0x80), kHeader(0xEE, 0xEE, 0xEE),
-    kTrue(0x1F, 0x5F, 0xA8);
+    kTrue(0x1F, 0x5F, 0xA8), kFault(0xB0, 0x1C, 0x1C);
 
 qreal width(const QFont &font, const QString &text)
 {
     return QFontMetricsF(font).horizontalAdvance(text);
 }
 
-QString tuple(const QList<int> &t)
+QString tuple(const ShownModel &model, const QList<int> &t)
 {
     QStringList parts;
     for (int e : t)
-        parts << QString::number(e);
+        parts << model.element(e);
     return t.size() == 1 ? parts.first()
                          : QLatin1Char('(') + parts.join(QStringLiteral(", ")) + QLatin1Char(')');
 }
@@ -102,7 +102,7 @@ void ModelDiagram::layOutTables()
     constexpr int kMaxRows = 64; // a larger extension is listed in the text
     QStringList elements;
     for (int e = 0; e < n; ++e)
-        elements << QString::number(e);
+        elements << m_model.element(e);
     if (m_model.firstOrder)
         m_tables << Table{QStringLiteral("Dominio"), {elements}, false, {}, {}};
     const int worlds = m_model.modal ? m_model.worlds : 1;
@@ -111,7 +111,8 @@ void ModelDiagram::layOutTables()
             continue; // the letters are in the worlds' circles
         for (int w = 0; w < worlds; ++w) {
             Table t;
-            t.title = m_model.modal ? QStringLiteral("%1 en w%2").arg(s.name).arg(w) : s.name;
+            t.title
+                = m_model.modal ? QStringLiteral("%1 en %2").arg(s.name, m_model.world(w)) : s.name;
             if (s.arity == 0) {
                 t.cells = {{s.name},
                     {m_model.holds(s, w, {}) ? QStringLiteral("V") : QStringLiteral("F")}};
@@ -120,7 +121,7 @@ void ModelDiagram::layOutTables()
                 t.headerColumn = true;
                 t.cells << (QStringList{s.name} << elements);
                 for (int x = 0; x < n; ++x) {
-                    QStringList row{QString::number(x)};
+                    QStringList row{m_model.element(x)};
                     for (int y = 0; y < n; ++y)
                         row << (m_model.holds(s, w, {x, y}) ? QStringLiteral("✓") : QString());
                     t.cells << row;
@@ -135,7 +136,7 @@ void ModelDiagram::layOutTables()
                 t.cells << QStringList{s.name};
                 const QList<QList<int>> rows = w < s.rows.size() ? s.rows[w] : QList<QList<int>>();
                 for (qsizetype r = 0; r < std::min<qsizetype>(rows.size(), kMaxRows); ++r)
-                    t.cells << QStringList{tuple(rows[r])};
+                    t.cells << QStringList{tuple(m_model, rows[r])};
                 if (rows.isEmpty())
                     t.cells << QStringList{QStringLiteral("∅")};
                 else if (rows.size() > kMaxRows)
@@ -156,7 +157,7 @@ void ModelDiagram::layOutTables()
         for (qsizetype r = 0; r < std::min<qsizetype>(rows.size(), kMaxRows); ++r) {
             QStringList row;
             for (int e : rows[r])
-                row << QString::number(e);
+                row << m_model.element(e);
             t.cells << row;
         }
         m_tables << t;
@@ -191,6 +192,12 @@ void ModelDiagram::layOutTables()
         x += w + kTableGap;
         right = std::max(right, t.box.right());
         lineBottom = std::max(lineBottom, t.box.bottom());
+    }
+    if (!m_model.fault.isEmpty()) {
+        const qreal top = m_tables.isEmpty() && m_graph.isEmpty() ? 0 : lineBottom + kTableGap;
+        m_fault = QPointF(0, top + QFontMetricsF(bold).ascent());
+        right = std::max(right, width(bold, m_model.fault));
+        lineBottom = top + QFontMetricsF(bold).height();
     }
     m_size = QSizeF(std::max<qreal>(right, 1), std::max<qreal>(lineBottom, 1));
 }
@@ -245,7 +252,7 @@ void ModelDiagram::paintGraph(QPainter &painter) const
         const bool inside
             = rows.size() == 1 && s.horizontalAdvance(rows.first()) <= 2 * kWorldRadius - 10;
         const qreal lift = rows.isEmpty() || !inside ? 0 : 7;
-        const QString label = QStringLiteral("w%1").arg(w);
+        const QString label = m_model.world(w);
         painter.setFont(name);
         painter.setPen(kInk);
         painter.drawText(
@@ -296,6 +303,11 @@ void ModelDiagram::paint(QPainter &painter) const
             y += rowHeight;
         }
     }
+    if (!m_model.fault.isEmpty()) {
+        painter.setFont(bold);
+        painter.setPen(kFault);
+        painter.drawText(m_fault, m_model.fault);
+    }
     painter.restore();
 }
 
@@ -312,12 +324,14 @@ QString ModelDiagram::latex() const
             QStringList letters;
             for (const QString &row : worldLabel(w))
                 letters << QStringLiteral("\\\\ \\small $%1$").arg(latexFormula(row));
-            out += QStringLiteral("\\node[world%1] (w%2) at (%3,%4) {$w_{%2}$%5};\n")
+            const QString name = m_model.worldNames.isEmpty() ? QStringLiteral("$w_{%1}$").arg(w)
+                                                              : latexInline(m_model.world(w));
+            out += QStringLiteral("\\node[world%1] (w%2) at (%3,%4) {%6%5};\n")
                        .arg(w == 0 ? QStringLiteral(", very thick") : QString())
                        .arg(w)
                        .arg(c.x(), 0, 'f', 2)
                        .arg(-c.y(), 0, 'f', 2)
-                       .arg(letters.join(QString()));
+                       .arg(letters.join(QString()), name);
         }
         const QPointF middle = m_graph.center() * (2.54 / 96) * 1.4;
         for (const auto &[u, v] : m_model.access) {
@@ -357,6 +371,8 @@ QString ModelDiagram::latex() const
         }
         out += QStringLiteral("\\end{tabular}\\quad\n");
     }
+    if (!m_model.fault.isEmpty())
+        out += QStringLiteral("\n\n\\textbf{%1}\n").arg(latexInline(m_model.fault));
     return out;
 }
 

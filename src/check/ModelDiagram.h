@@ -14,7 +14,8 @@ namespace zv {
  * A countermodel as a textbook draws it: the domain and each predicate's extension as small
  * tables; a Kripke model as a graph, its worlds circles with each letter's value there ("p",
  * "¬q"), its accessibility arrows (a world that sees itself has a loop), w0 drawn bolder as the
- * world where the formulas are evaluated.
+ * world where the formulas are evaluated. A student's model is drawn with its own names, and its
+ * first fault written under it.
  */
 class ModelDiagram : public Diagram
 {
@@ -49,6 +50,7 @@ private:
     QList<QPointF> m_centres;
     QRectF m_graph;
     QList<Table> m_tables;
+    QPointF m_fault; ///< where a student's model's fault is written, under all the rest
     QSizeF m_size;
 };
 

@@ -84,6 +84,16 @@ ShownModel ShownModel::fromJson(const QJsonObject &model)
     };
     symbols("predicates", out.predicates);
     symbols("functions", out.functions);
+    // Names only when there is one for each: a short list would name some elements wrongly.
+    const auto names = [&](const char *key, int count) {
+        QStringList list;
+        for (const QJsonValue &n : model.value(QLatin1String(key)).toArray())
+            list << n.toString();
+        return list.size() == count ? list : QStringList();
+    };
+    out.elementNames = names("elementNames", out.domain);
+    out.worldNames = names("worldNames", out.worlds);
+    out.fault = model.value(QLatin1String("fault")).toString();
     return out;
 }
 
@@ -103,6 +113,16 @@ QStringList ShownModel::valuationAt(int world) const
         if (s.arity == 0)
             out << (holds(s, world, {}) ? s.name : QStringLiteral("¬") + s.name);
     return out;
+}
+
+QString ShownModel::element(int e) const
+{
+    return e >= 0 && e < elementNames.size() ? elementNames[e] : QString::number(e);
+}
+
+QString ShownModel::world(int w) const
+{
+    return w >= 0 && w < worldNames.size() ? worldNames[w] : QStringLiteral("w%1").arg(w);
 }
 
 bool ShownModel::holds(const Symbol &symbol, int world, const QList<int> &tuple) const

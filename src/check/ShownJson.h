@@ -52,6 +52,9 @@ struct ShownModel
     int worlds = 0;
     QList<std::pair<int, int>> access;
     QList<Symbol> predicates, functions;
+    /// A student's model: the names written for its elements and worlds, and its first fault.
+    QStringList elementNames, worldNames;
+    QString fault;
 
     /// Out-of-range worlds and elements are dropped; a domain or a number of worlds beyond the
     /// limits of a drawing is capped (kMaxModelSize).
@@ -63,6 +66,10 @@ struct ShownModel
     QStringList valuationAt(int world) const;
     /// Whether the tuple @p tuple is in @p symbol's extension at @p world.
     bool holds(const Symbol &symbol, int world, const QList<int> &tuple) const;
+    /// The name of element @p e, "0", "1"… unless the model names them.
+    QString element(int e) const;
+    /// The name of world @p w, "w0", "w1"… unless the model names them.
+    QString world(int w) const;
 };
 
 /// Beyond this, a model is read no further: its picture would be unreadable anyway.

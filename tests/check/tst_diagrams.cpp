@@ -601,6 +601,49 @@ private Q_SLOTS:
         QVERIFY(drawn.contains(QStringLiteral(">p, q, r</text>")));
     }
 
+    void aStudentsModelIsDrawnWithItsOwnNamesAndItsFault()
+    {
+        // The worker's answer for the model piece, the last answer of the text.
+        const QJsonObject kripke = engineAnswer("T",
+            QStringLiteral("□p ⊨ p\nContramodelo:\nMundos: {w1, w2}\nR: {(w1, w2)}\np: {w2}\n"));
+        QCOMPARE(kripke.value(QLatin1String("work")).toString(), QStringLiteral("model"));
+        QCOMPARE(problemFromMessage(kripke).verdict, QStringLiteral("Modelo incorrecto"));
+        const ShownModel model
+            = ShownModel::fromJson(kripke.value(QLatin1String("model")).toObject());
+        QCOMPARE(model.worldNames, (QStringList{QStringLiteral("w1"), QStringLiteral("w2")}));
+        const QString fault = QStringLiteral("R no es reflexiva: falta (w1, w1)");
+        QCOMPARE(model.fault, fault);
+        const ModelDiagram diagram(model);
+        keepImage(diagramImage(diagram, 1), QStringLiteral("student-kripke"));
+        const QString svg = QString::fromUtf8(diagramSvg(diagram, QString()));
+        QVERIFY2(svg.contains(QStringLiteral(">w1</text>"))
+                && svg.contains(QStringLiteral(">w2</text>"))
+                && !svg.contains(QStringLiteral(">w0</text>")),
+            qPrintable(svg));
+        QVERIFY(svg.contains(QStringLiteral(">R no es reflexiva")));
+        QVERIFY(diagram.latex().contains(QStringLiteral("R no es reflexiva")));
+        // The fault is under the graph, inside the picture.
+        QVERIFY(diagram.size().height() > 2 * kWorldRadius + 20);
+
+        // A domain of its own names, right: no fault written.
+        const QJsonObject tables = engineAnswer(
+            "K", QStringLiteral("Fa ⊨ Ga\nContramodelo:\nD: {3, 7}\na: 7\nF: {7}\nG: {}\n"));
+        QCOMPARE(problemFromMessage(tables).verdict, QStringLiteral("Modelo correcto"));
+        const ShownModel domain
+            = ShownModel::fromJson(tables.value(QLatin1String("model")).toObject());
+        QVERIFY(domain.fault.isEmpty());
+        const QString drawn = QString::fromUtf8(diagramSvg(ModelDiagram(domain), QString()));
+        QVERIFY2(drawn.contains(QStringLiteral(">7</text>"))
+                && drawn.contains(QStringLiteral(">3</text>"))
+                && !drawn.contains(QStringLiteral(">0</text>")),
+            qPrintable(drawn));
+        QCOMPARE(matches(drawn, QStringLiteral(">✓</text>")), 1);
+        // Names that do not match the domain are not used: the indices are.
+        QJsonObject wrong = tables.value(QLatin1String("model")).toObject();
+        wrong.insert(QStringLiteral("elementNames"), QJsonArray{QStringLiteral("3")});
+        QCOMPARE(ShownModel::fromJson(wrong).element(1), QStringLiteral("1"));
+    }
+
     void aLargeTreeIsDrawnUpToTheCapQuickly()
     {
         QElapsedTimer clock;

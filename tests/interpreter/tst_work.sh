@@ -1,9 +1,10 @@
 #!/bin/sh
-# zarvik-pl --work: one line per piece of the student's work against a golden file, a sheet in
-# Windows-1252, --help and the exit codes.
+# zarvik-pl --work: one line per piece of the student's work against golden files (tables and
+# verdicts; the student's models), a sheet in Windows-1252, --help and the exit codes.
 # Usage: tst_work.sh BUILD_DIR DATA_DIR
 # To refresh the golden file after a deliberate change of wording:
 #   build/zarvik-pl --work tests/interpreter/data/trabajo.txt > tests/interpreter/data/trabajo.esperado
+#   (and the same for modelos.txt)
 set -u
 pl=$1/zarvik-pl
 data=$2
@@ -26,6 +27,17 @@ check "formulas and arguments without work under them print nothing" \
     sh -c '! grep -q "^1	" "$1" && ! grep -q "^3	" "$1"' sh "$work/out"
 check "a derivation prints through the same format, at its first line" \
     grep -q "^35	incorrecta	línea 37: " "$work/out"
+
+# Models right and with one fault each: the verdict, and the fault on its line.
+"$pl" --work "$data/modelos.txt" >"$work/models"
+check "each model's line as the golden file has it" cmp -s "$work/models" "$data/modelos.esperado"
+check "a model is answered at its Contramodelo: or Modelo: line" \
+    sh -c '[ "$(cut -f 1 "$1" | tr "\n" " ")" = "4 9 12 19 25 31 38 46 54 62 69 75 78 81 84 87 92 " ]' \
+    sh "$work/models"
+check "a missing extension is given at the model's first line" \
+    grep -q "^19	incorrecta	línea 19: falta la extensión de «G»$" "$work/models"
+check "a frame without the system's property names the missing pair on R's line" \
+    grep -q "^54	incorrecta	línea 56: R no es reflexiva: falta (w2, w2)$" "$work/models"
 
 # Windows-1252: "válido" with 0xE1, "~" and "->" for the connectives.
 printf 'p -> q, ~q |= ~p\np | q | p -> q | ~q | ~p\nV | V | V | F | F\nV | F | F | V | F\nF | V | V | F | V\nF | F | V | V | V\nRespuesta: v\341lido\n' >"$work/cp1252.txt"
