@@ -36,7 +36,7 @@ struct WorkFault
     std::string message;
 };
 
-enum class WorkKind : std::uint8_t { Table, Answer };
+enum class WorkKind : std::uint8_t { Table, Answer, Tree };
 
 /// One piece of work as found: lines [first, end) of the text, 0-based.
 struct WorkPiece

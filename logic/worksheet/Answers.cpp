@@ -313,7 +313,7 @@ ExerciseTruth exerciseTruth(const ProblemResult &r)
 void answerWork(ProblemResult &r, WorkKind kind, std::vector<WorkFault> faults, bool decided)
 {
     const bool table = kind == WorkKind::Table;
-    r.work = table ? "table" : "answer";
+    r.work = table ? "table" : kind == WorkKind::Tree ? "tree" : "answer";
     r.decision = !decided ? Decision::Unknown
         : faults.empty()  ? Decision::Valid
                           : Decision::Invalid;
@@ -325,8 +325,12 @@ void answerWork(ProblemResult &r, WorkKind kind, std::vector<WorkFault> faults, 
         r.reason = r.faults.front().reason;
         r.faults.clear();
     } else if (r.faults.empty()) {
-        r.explanation = table ? "Tabla correcta.\n" : "Respuesta correcta.\n";
-        r.reason = table ? "tabla correcta" : "respuesta correcta";
+        r.explanation = table        ? "Tabla correcta.\n"
+            : kind == WorkKind::Tree ? "Árbol correcto.\n"
+                                     : "Respuesta correcta.\n";
+        r.reason = table             ? "tabla correcta"
+            : kind == WorkKind::Tree ? "árbol correcto"
+                                     : "respuesta correcta";
     } else {
         r.reason = r.faults.front().reason;
     }
