@@ -498,8 +498,8 @@ private:
             const std::vector<int> &out = e.alternatives.front();
             if (std::find(out.begin(), out.end(), l.formula) == out.end())
                 fault(l,
-                    quoted(text(l.formula)) + " no sale de " + source + ": de ella sale "
-                        + listed(out));
+                    quoted(text(l.formula)) + " no sale de " + source
+                        + (out.size() > 1 ? ": de ella salen " : ": de ella sale ") + listed(out));
             return;
         }
         case K::Branching: checkBranching(l, from, e, source); return;
@@ -563,7 +563,7 @@ private:
         if (e.kind != Expansion::Kind::Existential)
             return;
         if (t >= 0 && !L.args(t).empty()) {
-            fault(l, source + " pide una constante nueva, no " + quoted(L.termText(t)));
+            fault(l, source + ", pide una constante nueva, no " + quoted(L.termText(t)));
             return;
         }
         if (t < 0)
@@ -572,7 +572,7 @@ private:
             if (m->formula >= 0 && occurs(L, t, m->formula)) {
                 fault(l,
                     quoted(L.termText(t)) + " ya está en la rama (línea " + std::to_string(m->k)
-                        + "): " + source + " pide una constante nueva");
+                        + "): " + source + ", pide una constante nueva");
                 return;
             }
     }
@@ -707,9 +707,7 @@ private:
             if (a < 0)
                 return; // faulty on its own
             if (c >= e.alternatives.size()) {
-                fault(head,
-                    "sobra esta rama: la línea " + std::to_string(from) + " abre solo "
-                        + std::to_string(e.alternatives.size()));
+                fault(head, "sobra esta rama: la línea " + std::to_string(from) + " abre solo dos");
                 return;
             }
             if (seen[static_cast<std::size_t>(a)] >= 0) {
@@ -925,10 +923,13 @@ private:
                     = m_exercise && !m_exercise->argument ? "fórmula negada" : "conclusión negada";
             else if (!l.cites.empty() && l.mark == TreeMark::None)
                 n.origin = "de " + citeList(l.cites);
-            if (l.mark == TreeMark::Closed && l.cites.size() == 2) {
+            // Only lines above it can close it: a drawing names them by number.
+            auto above = [&](int k) { return k >= 1 && k < l.k; };
+            if (l.mark == TreeMark::Closed && l.cites.size() == 2 && above(l.cites[0])
+                && above(l.cites[1])) {
                 n.closedBy1 = l.cites[0] - 1;
                 n.closedBy2 = l.cites[1] - 1;
-            } else if (l.mark == TreeMark::Closed && l.cites.size() == 1) {
+            } else if (l.mark == TreeMark::Closed && l.cites.size() == 1 && above(l.cites[0])) {
                 n.closedBy1 = n.closedBy2 = l.cites[0] - 1;
             }
             n.fault = m_faulty.count(l.k) > 0;
