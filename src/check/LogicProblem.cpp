@@ -59,12 +59,18 @@ LogicProblem problemFromMessage(const QJsonObject &m)
     }
     p.work = m.value(QLatin1String("work")).toString();
     if (!p.work.isEmpty()) {
-        const bool table = p.work == QLatin1String("table");
-        p.verdict = p.outcome == Outcome::Valid
-            ? (table ? QStringLiteral("Tabla correcta") : QStringLiteral("Respuesta correcta"))
-            : p.outcome == Outcome::Invalid
-            ? (table ? QStringLiteral("Tabla incorrecta") : QStringLiteral("Respuesta incorrecta"))
-            : QStringLiteral("No determinado");
+        QString right = QStringLiteral("Respuesta correcta"),
+                wrong = QStringLiteral("Respuesta incorrecta");
+        if (p.work == QLatin1String("table")) {
+            right = QStringLiteral("Tabla correcta");
+            wrong = QStringLiteral("Tabla incorrecta");
+        } else if (p.work == QLatin1String("tree")) {
+            right = QStringLiteral("Árbol correcto");
+            wrong = QStringLiteral("Árbol incorrecto");
+        }
+        p.verdict = p.outcome == Outcome::Valid ? right
+            : p.outcome == Outcome::Invalid     ? wrong
+                                                : QStringLiteral("No determinado");
         for (const QJsonValue &f : m.value(QLatin1String("faults")).toArray())
             p.faults.push_back(
                 {f[QLatin1String("line")].toInt(), f[QLatin1String("message")].toString()});

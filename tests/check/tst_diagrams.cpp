@@ -616,6 +616,31 @@ private Q_SLOTS:
         QVERIFY(!svg.contains(QStringLiteral("rama abierta")));
     }
 
+    void aFaultyLineOfTheStudentsTreeIsDrawnInRedAndNoOtherIs()
+    {
+        auto node = [](int parent, const char *text, bool fault) {
+            QJsonObject n{{QStringLiteral("parent"), parent},
+                {QStringLiteral("text"), QString::fromUtf8(text)}};
+            if (fault)
+                n.insert(QStringLiteral("fault"), true);
+            return n;
+        };
+        const QJsonArray nodes{node(-1, "p ∧ q", false), node(0, "¬q", false), node(1, "r", true),
+            node(2, "✕", false)};
+        const ShownTree tree = ShownTree::fromJson(QJsonObject{{QStringLiteral("nodes"), nodes}});
+        QCOMPARE(tree.nodes.size(), 4);
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(tree.nodes[i].fault, i == 2);
+        const QString svg = QString::fromUtf8(diagramSvg(TreeDiagram(tree), QString()));
+        // Only the faulty formula is drawn in red.
+        const QRegularExpression red(
+            QStringLiteral("<text fill=\"#c01010\"[^>]*>\\s*([^<]*)</text>"));
+        QStringList drawn;
+        for (auto m = red.globalMatch(svg); m.hasNext();)
+            drawn << m.next().captured(1);
+        QCOMPARE(drawn, QStringList{QStringLiteral("r")});
+    }
+
     void malformedTreesAndModelsAreReadAsFarAsTheyMakeSense()
     {
         // A second root, and a parent after its child: the tree ends before them.
