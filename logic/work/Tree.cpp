@@ -367,12 +367,21 @@ private:
     {
         return m.k < l.k && within(l.branch, m.branch);
     }
+    // Walked up branch by branch, so that a long tree costs its path, not all its lines.
     std::vector<const Line *> path(const Line &l, bool inclusive) const
     {
         std::vector<const Line *> out;
-        for (const Line &m : m_lines)
-            if (onBranchOf(m, l) || (inclusive && &m == &l))
-                out.push_back(&m);
+        int below = l.k + (inclusive ? 1 : 0); // lines numbered before this one
+        for (int b = l.branch; b >= 0;) {
+            const Branch &branch = m_branches[static_cast<std::size_t>(b)];
+            for (int i : branch.lines)
+                if (m_lines[static_cast<std::size_t>(i)].k < below)
+                    out.push_back(&m_lines[static_cast<std::size_t>(i)]);
+            if (branch.head >= 0)
+                below = std::min(below, m_lines[static_cast<std::size_t>(branch.head)].k);
+            b = branch.parent;
+        }
+        std::sort(out.begin(), out.end(), [](const Line *a, const Line *b) { return a->k < b->k; });
         return out;
     }
 
@@ -740,6 +749,7 @@ private:
         for (const Line *m : on)
             if (m->formula >= 0)
                 formulas.insert(m->formula);
+        std::map<int, int> numberOf; // formula → the first line on the branch that holds it
         for (const Line *m : on) {
             if (m->formula < 0)
                 continue;
@@ -749,13 +759,15 @@ private:
                         + quoted(text(m->formula)));
                 return;
             }
-            for (const Line *n : on)
-                if (n->formula >= 0 && n->k > m->k && contradict(m->formula, n->formula)) {
-                    fault(mark,
-                        "la rama se cierra: las líneas " + std::to_string(m->k) + " y "
-                            + std::to_string(n->k) + " se contradicen");
-                    return;
-                }
+            const FormulaNode &n = L.node(m->formula);
+            auto other = numberOf.find(n.kind == Fk::Not ? n.a : L.negation(m->formula));
+            if (other != numberOf.end()) {
+                fault(mark,
+                    "la rama se cierra: las líneas " + std::to_string(other->second) + " y "
+                        + std::to_string(m->k) + " se contradicen");
+                return;
+            }
+            numberOf.emplace(m->formula, m->k);
         }
         std::set<int> terms;
         for (int f : formulas)
@@ -906,12 +918,14 @@ private:
     void draw()
     {
         ShownTree &tree = m_check.tree;
+        std::vector<int> last(m_branches.size(), -1); // per branch, its last node so far
         for (const Line &l : m_lines) {
             ShownTree::Node n;
             // Above a branch's first line, the last line above it on its branch.
-            for (const Line &m : m_lines)
-                if (onBranchOf(m, l))
-                    n.parent = m.k - 1;
+            for (int b = l.branch; b >= 0 && n.parent < 0;
+                 b = m_branches[static_cast<std::size_t>(b)].parent)
+                n.parent = last[static_cast<std::size_t>(b)];
+            last[static_cast<std::size_t>(l.branch)] = l.k - 1;
             n.text = l.mark == TreeMark::Closed ? "✕"
                 : l.mark == TreeMark::Open      ? "○"
                 : l.formula >= 0                ? text(l.formula)
