@@ -553,7 +553,7 @@ private:
         if (l.branch == 0 || &head != &l)
             fault(l,
                 source + " abre dos ramas: " + quoted(text(l.formula))
-                    + " va al principio de una rama nueva");
+                    + " va al principio de una rama nueva, sangrada, con «--» entre las ramas");
     }
 
     void checkInstance(const Line &l, const Expansion &e, const std::string &source)
