@@ -6,6 +6,7 @@
 
 #include "Harness.h"
 #include "Protocol.h"
+#include "deduction/Derivation.h"
 #include "syntax/Parser.h"
 #include "syntax/Text.h"
 #include "worksheet/Api.h"
@@ -341,6 +342,41 @@ harness::Register derivations("a derivation is still a derivation, and a tree be
         CHECK_EQ(static_cast<int>(rs[0].decision), static_cast<int>(Decision::Valid));
         CHECK_EQ(rs[1].work, std::string("tree"));
         CHECK_EQ(static_cast<int>(rs[1].decision), static_cast<int>(Decision::Valid));
+    });
+
+harness::Register finder("the derivation finder passes over a tree whose first line is NC, and one "
+                         "that only a mark makes a tree, and still finds the derivation after them",
+    [] {
+        Logic logic;
+        const std::vector<std::u32string> lines = splitTextLines("¬(p ∧ ¬p)\n"
+                                                                 "1. ¬¬(p ∧ ¬p) :NC\n"
+                                                                 "2. p ∧ ¬p :1\n"
+                                                                 "3. p :2\n"
+                                                                 "4. ¬p :2\n"
+                                                                 "5. ✕ :3, 4\n"
+                                                                 "\n"
+                                                                 "p ⊨ p\n"
+                                                                 "1. p :PR\n"
+                                                                 "2. ¬p :PR\n"
+                                                                 "3. abierta\n"
+                                                                 "\n"
+                                                                 "p ⊢ p ∨ q\n"
+                                                                 "1. p :PR\n"
+                                                                 "2. p ∨ q :∨I 1\n");
+        const std::vector<DerivationInText> found = findDerivations(logic, lines, ModalSystem::K);
+        CHECK(found.size() == 1u);
+        if (found.size() == 1)
+            CHECK_EQ(found[0].derivation.firstLine, 13);
+        // The tree for the formula alone is right; the second calls open a branch that closes.
+        const std::vector<ProblemResult> rs = check("¬(p ∧ ¬p)\n"
+                                                    "1. ¬¬(p ∧ ¬p) :NC\n"
+                                                    "2. p ∧ ¬p :1\n"
+                                                    "3. p :2\n"
+                                                    "4. ¬p :2\n"
+                                                    "5. ✕ :3, 4\n");
+        CHECK(rs.size() == 1u);
+        if (rs.size() == 1)
+            CHECK_EQ(static_cast<int>(rs[0].decision), static_cast<int>(Decision::Valid));
     });
 
 } // namespace
