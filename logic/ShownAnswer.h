@@ -23,6 +23,8 @@ struct ShownTree
         /// A note, not a line of the tableau: its world is blocked, for it repeats this earlier
         /// world (every formula of its world is one of this world's); else -1.
         int repeats = -1;
+        /// A line of the student's own tree that holds a fault.
+        bool fault = false;
     };
     std::vector<Node> nodes; ///< depth first, left before right; number = index + 1
     bool modal = false;

@@ -85,6 +85,19 @@ Derivation readDerivation(Logic &logic, std::span<const std::u32string> lines, i
 /// The same for UTF-8 lines.
 Derivation readDerivation(Logic &logic, std::span<const std::string> utf8Lines, int start);
 
+/// The same from a line that need only be numbered and hold a formula before its colon, whatever
+/// its justification: the block of a tree (tableau), which cites lines by number alone.
+Derivation readNumberedBlock(Logic &logic, std::span<const std::u32string> lines, int start);
+
+enum class TreeMark { None, Closed, Open };
+/// "✕", "X", "cerrada" close a branch of a tree; "○", "abierta" say it is open.
+TreeMark treeMark(std::u32string_view text);
+/// "NC", "CN", "¬C": a tree's line for the negated conclusion.
+bool isNegatedConclusion(std::u32string_view justification);
+/// A numbered block is a tree, not a derivation, when a line of it is a branch's mark or a
+/// justification is the negated conclusion.
+bool isTreeBlock(std::span<const std::u32string> lines, const Derivation &block);
+
 /// What a derivation is asked to prove: the argument on the line above it.
 struct ArgumentGoal
 {

@@ -6,6 +6,7 @@
 #include "syntax/Text.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace logic {
 namespace {
@@ -108,9 +109,10 @@ bool isStrictOpening(std::u32string_view text)
 enum class Shape { None, Separator, Line };
 
 // What line @p text is, given that the block would number it @p expected; @p inside tells
-// whether a block is already open (a first line must have a known rule and clean citations).
-Shape classify(
-    Logic &logic, std::u32string_view text, int expected, bool inside, DerivationLine &out)
+// whether a block is already open (a first line must have a known rule and clean citations,
+// or, @p anyRule, be numbered and hold a formula before its colon).
+Shape classify(Logic &logic, std::u32string_view text, int expected, bool inside,
+    DerivationLine &out, bool anyRule = false)
 {
     const std::u32string_view t = trim(text);
     if (t.empty() || t.substr(0, 2) == U"//" || isSystemLine(t))
@@ -220,7 +222,8 @@ Shape classify(
     }
     if (!inside) {
         // A block opens only at an unmistakable line: prose with a colon is not one.
-        if (!justificationError.empty())
+        if (!justificationError.empty()
+            && !(anyRule && hasColon && written >= 0 && formulaError.empty()))
             return Shape::None;
     } else if (out.rule == Rule::Unknown && !formulaError.empty() && written != expected) {
         return Shape::None;
@@ -331,15 +334,17 @@ void structure(Derivation &d)
 
 } // namespace
 
-Derivation readDerivation(Logic &logic, std::span<const std::u32string> lines, int start)
+namespace {
+
+Derivation readBlock(Logic &logic, std::span<const std::u32string> lines, int start, bool anyRule)
 {
     Derivation d;
     if (start < 0 || start >= static_cast<int>(lines.size()))
         return d;
     for (int i = start; i < static_cast<int>(lines.size()); ++i) {
         DerivationLine l;
-        const Shape shape
-            = classify(logic, lines[static_cast<std::size_t>(i)], d.count() + 1, !d.empty(), l);
+        const Shape shape = classify(
+            logic, lines[static_cast<std::size_t>(i)], d.count() + 1, !d.empty(), l, anyRule);
         if (shape == Shape::None || (d.empty() && shape == Shape::Separator))
             break;
         l.textLine = i;
@@ -358,6 +363,71 @@ Derivation readDerivation(Logic &logic, std::span<const std::u32string> lines, i
     d.endLine = d.lines.back().textLine + 1;
     structure(d);
     return d;
+}
+
+bool isWord(std::u32string_view text, std::u32string_view word)
+{
+    if (text.size() != word.size())
+        return false;
+    for (std::size_t i = 0; i < word.size(); ++i)
+        if ((text[i] < 0x80 ? static_cast<char32_t>(std::tolower(static_cast<int>(text[i])))
+                            : text[i])
+            != word[i])
+            return false;
+    return true;
+}
+
+} // namespace
+
+Derivation readDerivation(Logic &logic, std::span<const std::u32string> lines, int start)
+{
+    return readBlock(logic, lines, start, false);
+}
+
+Derivation readNumberedBlock(Logic &logic, std::span<const std::u32string> lines, int start)
+{
+    return readBlock(logic, lines, start, true);
+}
+
+TreeMark treeMark(std::u32string_view text)
+{
+    const std::u32string_view t = trim(text);
+    if (t == U"✕" || t == U"✗" || t == U"×" || t == U"X" || t == U"x" || isWord(t, U"cerrada"))
+        return TreeMark::Closed;
+    if (t == U"○" || t == U"◯" || isWord(t, U"abierta"))
+        return TreeMark::Open;
+    return TreeMark::None;
+}
+
+bool isNegatedConclusion(std::u32string_view justification)
+{
+    std::u32string j;
+    for (char32_t c : justification)
+        if (!isSpaceChar(c))
+            j += c;
+    return isWord(j, U"nc") || isWord(j, U"cn") || isWord(j, U"¬c") || isWord(j, U"~c")
+        || isWord(j, U"-c");
+}
+
+bool isTreeBlock(std::span<const std::u32string> lines, const Derivation &block)
+{
+    for (const DerivationLine &l : block.lines) {
+        if (l.separator)
+            continue;
+        const std::u32string_view text = lines[static_cast<std::size_t>(l.textLine)];
+        const TreeMark mark = l.formulaBegin < 0
+            ? TreeMark::None
+            : treeMark(text.substr(static_cast<std::size_t>(l.formulaBegin),
+                static_cast<std::size_t>(l.formulaEnd - l.formulaBegin)));
+        // "X" is also a sentence letter: a derivation's line of it names a rule.
+        if (mark != TreeMark::None && l.rule == Rule::Unknown)
+            return true;
+        if (l.ruleBegin >= 0
+            && isNegatedConclusion(text.substr(static_cast<std::size_t>(l.ruleBegin),
+                static_cast<std::size_t>(l.justificationEnd - l.ruleBegin))))
+            return true;
+    }
+    return false;
 }
 
 Derivation readDerivation(Logic &logic, std::span<const std::string> utf8Lines, int start)
@@ -401,6 +471,12 @@ std::vector<DerivationInText> findDerivations(
         if (isSystemLine(trim(lines[static_cast<std::size_t>(i)]), &name)) {
             parseSystemName(toUtf8(name), system); // an unknown name leaves the system as it was
             ++i;
+            continue;
+        }
+        // A tree has a derivation's layout; it is the student's work of another kind.
+        const Derivation block = readNumberedBlock(logic, lines, i);
+        if (!block.empty() && isTreeBlock(lines, block)) {
+            i = block.endLine;
             continue;
         }
         Derivation d = readDerivation(logic, lines, i);

@@ -41,7 +41,7 @@ struct WorkFault
     std::string message;
 };
 
-enum class WorkKind : std::uint8_t { Table, Answer, Model };
+enum class WorkKind : std::uint8_t { Table, Answer, Model, Tree };
 
 /// One piece of work as found: lines [first, end) of the text, 0-based.
 struct WorkPiece

@@ -80,6 +80,8 @@ void writeTree(JsonWriter &json, const ShownTree &tree)
         json.beginArray("closedBy").value(n.closedBy1).value(n.closedBy2).endArray();
         if (n.repeats >= 0) // only on a note, so that every other node reads as before
             json.field("repeats", n.repeats);
+        if (n.fault) // only on a faulty line of the student's own tree
+            json.field("fault", true);
         json.end();
     }
     json.endArray().end();

@@ -312,8 +312,9 @@ ExerciseTruth exerciseTruth(const ProblemResult &r)
 
 void answerWork(ProblemResult &r, WorkKind kind, std::vector<WorkFault> faults, bool decided)
 {
-    const bool table = kind == WorkKind::Table, model = kind == WorkKind::Model;
-    r.work = table ? "table" : model ? "model" : "answer";
+    const bool table = kind == WorkKind::Table, model = kind == WorkKind::Model,
+               tree = kind == WorkKind::Tree;
+    r.work = table ? "table" : model ? "model" : tree ? "tree" : "answer";
     r.decision = !decided ? Decision::Unknown
         : faults.empty()  ? Decision::Valid
                           : Decision::Invalid;
@@ -327,8 +328,12 @@ void answerWork(ProblemResult &r, WorkKind kind, std::vector<WorkFault> faults, 
     } else if (r.faults.empty()) {
         r.explanation = table ? "Tabla correcta.\n"
             : model           ? "Modelo correcto.\n"
+            : tree            ? "Árbol correcto.\n"
                               : "Respuesta correcta.\n";
-        r.reason = table ? "tabla correcta" : model ? "modelo correcto" : "respuesta correcta";
+        r.reason = table ? "tabla correcta"
+            : model      ? "modelo correcto"
+            : tree       ? "árbol correcto"
+                         : "respuesta correcta";
     } else {
         r.reason = r.faults.front().reason;
     }

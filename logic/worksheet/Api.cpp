@@ -8,6 +8,7 @@
 #include "syntax/Parser.h"
 #include "syntax/Prose.h"
 #include "syntax/Text.h"
+#include "work/Tree.h"
 #include "work/Work.h"
 
 #include <algorithm>
@@ -106,8 +107,15 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
                  ++l)
                 inDerivation[static_cast<std::size_t>(l)] = static_cast<int>(d);
 
-        // The student's tables and verdicts, outside derivations: no formulas either.
-        const std::vector<WorkPiece> pieces = findWork(lines, inDerivation);
+        // The student's trees, tables and verdicts, outside derivations: no formulas either.
+        const std::vector<WorkPiece> trees = findTrees(logic, deductionLines);
+        std::vector<int> taken = inDerivation;
+        for (const WorkPiece &t : trees)
+            std::fill(taken.begin() + t.first, taken.begin() + t.end, 0);
+        std::vector<WorkPiece> pieces = findWork(lines, taken);
+        pieces.insert(pieces.end(), trees.begin(), trees.end());
+        std::stable_sort(pieces.begin(), pieces.end(),
+            [](const WorkPiece &a, const WorkPiece &b) { return a.first < b.first; });
         std::vector<int> inWork(lines.size(), -1);
         for (std::size_t w = 0; w < pieces.size(); ++w)
             for (int l = pieces[w].first; l < pieces[w].end; ++l)
@@ -270,6 +278,20 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
                 answerWork(r, piece.kind,
                     checkTable(logic, lines, piece, exercise ? &*exercise : nullptr, answered),
                     true);
+                return;
+            }
+            if (piece.kind == WorkKind::Tree) {
+                r.firstLine = piece.first + 1;
+                r.text = "árbol de las líneas " + std::to_string(r.firstLine) + " a "
+                    + std::to_string(r.line);
+                TreeCheck check = checkTree(logic, lines, piece, exercise ? &*exercise : nullptr);
+                const bool right = check.faults.empty();
+                answerWork(r, piece.kind, std::move(check.faults), true);
+                r.tree = std::move(check.tree);
+                if (right && check.model) {
+                    r.model = std::move(check.model);
+                    r.explanation += check.modelText;
+                }
                 return;
             }
             const WorkPiece *table = nullptr;

@@ -57,6 +57,13 @@ std::unique_ptr<Diagram> diagramOf(const LogicProblem &p)
     }
     if (!p.tree.isEmpty()) {
         ShownTree tree = ShownTree::fromJson(p.tree);
+        // The student's tree with an open branch: the model it describes goes under it.
+        ShownModel model
+            = p.work == QLatin1String("tree") ? ShownModel::fromJson(p.model) : ShownModel();
+        if (!tree.isEmpty() && !model.isEmpty())
+            return std::make_unique<StepDiagram>(std::make_unique<TreeDiagram>(std::move(tree)),
+                QStringLiteral("Modelo de la rama abierta"),
+                std::make_unique<ModelDiagram>(std::move(model)));
         if (!tree.isEmpty())
             return std::make_unique<TreeDiagram>(std::move(tree));
     }

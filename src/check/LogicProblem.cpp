@@ -61,9 +61,11 @@ LogicProblem problemFromMessage(const QJsonObject &m)
     if (!p.work.isEmpty()) {
         const QString what = p.work == QLatin1String("table") ? QStringLiteral("Tabla")
             : p.work == QLatin1String("model")                ? QStringLiteral("Modelo")
+            : p.work == QLatin1String("tree")                 ? QStringLiteral("Árbol")
                                                               : QStringLiteral("Respuesta");
-        const QString ending
-            = p.work == QLatin1String("model") ? QStringLiteral("o") : QStringLiteral("a");
+        const QString ending = p.work == QLatin1String("model") || p.work == QLatin1String("tree")
+            ? QStringLiteral("o")
+            : QStringLiteral("a");
         p.verdict = p.outcome == Outcome::Valid ? what + QStringLiteral(" correct") + ending
             : p.outcome == Outcome::Invalid     ? what + QStringLiteral(" incorrect") + ending
                                                 : QStringLiteral("No determinado");

@@ -46,7 +46,7 @@ struct LogicProblem
         QString message;
     };
     QList<Fault> faults; ///< a derivation's or a piece of work's faulty lines
-    /// A piece of the student's own work: "table" or "answer"; empty for anything else.
+    /// A piece of the student's own work: "table", "tree" or "answer"; empty for anything else.
     QString work;
     struct FitchLine
     {

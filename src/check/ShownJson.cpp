@@ -44,6 +44,7 @@ ShownTree ShownTree::fromJson(const QJsonObject &tree)
         n.world2 = o.value(QLatin1String("world2")).toInt(-1);
         n.origin = o.value(QLatin1String("origin")).toString();
         n.repeats = o.value(QLatin1String("repeats")).toInt(-1);
+        n.fault = o.value(QLatin1String("fault")).toBool();
         const QJsonArray closedBy = o.value(QLatin1String("closedBy")).toArray();
         n.closedBy1 = at(closedBy, 0);
         n.closedBy2 = at(closedBy, 1);

@@ -22,6 +22,7 @@ struct ShownTree
         int closedBy1 = -1, closedBy2 = -1;
         /// A note, not a line: its world is blocked, for it repeats this earlier world.
         int repeats = -1;
+        bool fault = false; ///< a faulty line of the student's own tree: drawn in red
         bool isNote() const { return repeats >= 0; }
         bool closes() const { return closedBy1 >= 0 && closedBy2 >= 0; }
     };

@@ -17,8 +17,9 @@ constexpr qreal kBranchGap = 26; ///< between two branches side by side
 constexpr qreal kDrop = 30;      ///< from a branch down to those it splits into
 constexpr qreal kPad = 6;        ///< inside a branch's box
 
-const QColor kNumber(0x60, 0x60, 0x60), kOrigin(0x70, 0x70, 0x70), kWorld(0x1F, 0x5F, 0xA8),
-    kAccess(0x1F, 0x6F, 0x5F), kClosed(0xB0, 0x20, 0x20), kOpen(0x20, 0x80, 0x30);
+const QColor kFault(0xC0, 0x10, 0x10), kNumber(0x60, 0x60, 0x60), kOrigin(0x70, 0x70, 0x70),
+    kWorld(0x1F, 0x5F, 0xA8), kAccess(0x1F, 0x6F, 0x5F), kClosed(0xB0, 0x20, 0x20),
+    kOpen(0x20, 0x80, 0x30);
 
 QString number(int node)
 {
@@ -194,7 +195,10 @@ void TreeDiagram::paint(QPainter &painter) const
             qreal x = left + numbers + kGap;
             // A blocked world's note is said in words, as an origin is, not as a formula.
             painter.setFont(n.isNote() ? small : formula);
-            painter.setPen(n.isNote() ? kOrigin : n.world2 >= 0 ? kAccess : QColor(Qt::black));
+            painter.setPen(n.fault  ? kFault
+                    : n.isNote()    ? kOrigin
+                    : n.world2 >= 0 ? kAccess
+                                    : QColor(Qt::black));
             painter.drawText(QPointF(x, base), n.text);
             if (m_tree.modal && n.world2 < 0 && n.world >= 0 && !n.isNote()) {
                 painter.setFont(world);

@@ -435,6 +435,34 @@ private Q_SLOTS:
         QVERIFY(dynamic_cast<const FitchDiagram *>(&window.diagramView->diagram()->content()));
     }
 
+    void theStudentsTreeIsDrawnAsATreeWithItsOpenBranchsModelUnderIt()
+    {
+        const LogicProblem open = problemFromMessage(engineAnswer("K",
+            QStringLiteral("p ∨ q ⊨ p\n1. p ∨ q :PR\n2. ¬p :NC\n    3. p :1\n    4. ✕ :2, 3\n"
+                           "--\n    5. q :1\n    6. ○\n")));
+        QCOMPARE(open.work, QStringLiteral("tree"));
+        QCOMPARE(open.verdict, QStringLiteral("Árbol correcto"));
+        CheckWindow window;
+        window.setDrawnProblem(open);
+        QVERIFY(window.diagramView->diagram());
+        const auto *both
+            = dynamic_cast<const StepDiagram *>(&window.diagramView->diagram()->content());
+        QVERIFY(both);
+        QCOMPARE(both->stepCaption(), QStringLiteral("Modelo de la rama abierta"));
+        QVERIFY(both->latex().contains(QStringLiteral("Modelo de la rama abierta")));
+
+        // A faulty tree: drawn alone, as a tree, with no model.
+        const LogicProblem faulty = problemFromMessage(engineAnswer(
+            "K", QStringLiteral("p ∧ q ⊨ q\n1. p ∧ q :PR\n2. ¬q :NC\n3. r :1\n4. ✕ :2, 3\n")));
+        QCOMPARE(faulty.verdict, QStringLiteral("Árbol incorrecto"));
+        window.setDrawnProblem(faulty);
+        QVERIFY(window.diagramView->diagram());
+        const auto *tree
+            = dynamic_cast<const TreeDiagram *>(&window.diagramView->diagram()->content());
+        QVERIFY(tree);
+        QCOMPARE(tree->drawnNodes(), 4);
+    }
+
     void theDrawingFitsZoomsAndLeavesAsPdfSvgLatexAndImage()
     {
         CheckWindow window;
@@ -657,6 +685,31 @@ private Q_SLOTS:
         // A branch cut at the cap is not marked closed nor open.
         QVERIFY(svg.contains(QStringLiteral("sigue en el texto")));
         QVERIFY(!svg.contains(QStringLiteral("rama abierta")));
+    }
+
+    void aFaultyLineOfTheStudentsTreeIsDrawnInRedAndNoOtherIs()
+    {
+        auto node = [](int parent, const char *text, bool fault) {
+            QJsonObject n{{QStringLiteral("parent"), parent},
+                {QStringLiteral("text"), QString::fromUtf8(text)}};
+            if (fault)
+                n.insert(QStringLiteral("fault"), true);
+            return n;
+        };
+        const QJsonArray nodes{node(-1, "p ∧ q", false), node(0, "¬q", false), node(1, "r", true),
+            node(2, "✕", false)};
+        const ShownTree tree = ShownTree::fromJson(QJsonObject{{QStringLiteral("nodes"), nodes}});
+        QCOMPARE(tree.nodes.size(), 4);
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(tree.nodes[i].fault, i == 2);
+        const QString svg = QString::fromUtf8(diagramSvg(TreeDiagram(tree), QString()));
+        // Only the faulty formula is drawn in red.
+        const QRegularExpression red(
+            QStringLiteral("<text fill=\"#c01010\"[^>]*>\\s*([^<]*)</text>"));
+        QStringList drawn;
+        for (auto m = red.globalMatch(svg); m.hasNext();)
+            drawn << m.next().captured(1);
+        QCOMPARE(drawn, QStringList{QStringLiteral("r")});
     }
 
     void malformedTreesAndModelsAreReadAsFarAsTheyMakeSense()
