@@ -422,6 +422,12 @@ private Q_SLOTS:
         QVERIFY(step);
         QCOMPARE(step->stepCaption(), QStringLiteral("Contraejemplo al paso"));
         QVERIFY(step->modelTop() > FitchDiagram(problem).size().height());
+        // The engine's fault is drawn on the line it names: its text line is the fitch line's.
+        const FitchDiagram drawn(problem);
+        QVERIFY(!problem.faults.isEmpty());
+        QVERIFY(!drawn.rows().at(0).faulty && drawn.rows().at(1).faulty);
+        QCOMPARE(drawn.notes().first(), problem.faults.first().message);
+        QVERIFY(drawn.notes().first().startsWith(QStringLiteral("Línea 2: ")));
         QVERIFY(step->size().height() > step->modelTop());
         QVERIFY(diagramSvg(*step, QStringLiteral("paso")).contains("Contraejemplo al paso"));
         QVERIFY(step->latex().contains(QStringLiteral("\\fitchprf")));
