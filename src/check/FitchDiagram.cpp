@@ -168,9 +168,11 @@ void FitchDiagram::paint(QPainter &painter) const
         painter.drawLine(QPointF(barX(b.depth), rowTop(b.first) + 3),
             QPointF(barX(b.depth), rowTop(b.last + 1) - 3));
     // Without premises the rule stands at the top: nothing is assumed above it.
-    if (m_lastPremise < 0 && !m_rows.isEmpty())
-        painter.drawLine(
-            QPointF(barX(0), rowTop(0) + 3), QPointF(barX(0) + 2 * kStep, rowTop(0) + 3));
+    // It stops short of a subderivation's bar that opens on the first line.
+    if (m_lastPremise < 0 && !m_rows.isEmpty()) {
+        const qreal stub = m_rows[0].depth > 0 ? kStep - 4 : 2 * kStep;
+        painter.drawLine(QPointF(barX(0), rowTop(0) + 3), QPointF(barX(0) + stub, rowTop(0) + 3));
+    }
     for (int i = 0; i < m_rows.size(); ++i) {
         const Row &r = m_rows[i];
         if (r.separator)

@@ -376,8 +376,13 @@ void LineMarks::paintBars(QPainter &painter, int firstBlock, int lastBlock)
         const int x = rectAt(positionOf(bar.beside)).left() - 3;
         painter.drawLine(x, from.top() + 1, x, to.bottom() - 1);
         if (!bar.rule) {
-            // No premises: a stub at the top says that nothing is assumed above it.
-            painter.drawLine(x, from.top() + 1, x + 2 * from.height(), from.top() + 1);
+            // No premises: a stub at the top says that nothing is assumed above it; it stops
+            // short of a subproof's bar that opens on the same line.
+            const QTextBlock first = m_document->findBlockByNumber(bar.from.block);
+            const int inner = rectAt(first.position() + indentation(first.text())).left() - 3;
+            const int stub
+                = inner > x + 6 ? std::min(inner - 3, x + from.height()) : x + from.height();
+            painter.drawLine(x, from.top() + 1, stub, from.top() + 1);
             continue;
         }
         // The rule under the premises spans the widest of them; a few lines are enough to

@@ -183,7 +183,8 @@ private Q_SLOTS:
         const QImage image = painted(d, QStringLiteral("fitch-theorem"));
         const int x0 = qRound(d.barX(0));
         QVERIFY(darkInColumn(image, x0, int(d.rowTop(0)) + 4, int(d.rowTop(3)) - 4));
-        QVERIFY(darkAlongRow(image, qRound(d.rowTop(0)) + 3, x0 + 2, x0 + int(FitchDiagram::kStep))
+        QVERIFY(
+            darkAlongRow(image, qRound(d.rowTop(0)) + 3, x0 + 2, x0 + int(FitchDiagram::kStep) - 5)
             > 0.95);
         // The assumption's rule is still under the assumption.
         QVERIFY(d.ruleRight(0) > d.barX(1) && d.ruleRight(1) == 0);
