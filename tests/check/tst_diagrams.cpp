@@ -428,6 +428,25 @@ private Q_SLOTS:
         QVERIFY(!drawn.rows().at(0).faulty && drawn.rows().at(1).faulty);
         QCOMPARE(drawn.notes().first(), problem.faults.first().message);
         QVERIFY(drawn.notes().first().startsWith(QStringLiteral("Línea 2: ")));
+        // Its LaTeX, the fault under the \fitchprf, compiles, and says the fault.
+        if (!QStandardPaths::findExecutable(QStringLiteral("pdflatex")).isEmpty()
+            && !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()
+            && texHas("lplfitch.sty")) {
+            QTemporaryDir folder;
+            QFile tex(folder.filePath(QStringLiteral("paso.tex")));
+            QVERIFY(tex.open(QIODevice::WriteOnly));
+            tex.write(diagramLatexDocument(drawn).toUtf8());
+            tex.close();
+            QVERIFY2(!run(QStringLiteral("pdflatex"),
+                         {QStringLiteral("-interaction=nonstopmode"),
+                             QStringLiteral("-halt-on-error"), tex.fileName()},
+                         folder.path())
+                          .isNull(),
+                qPrintable(diagramLatexDocument(drawn)));
+            const QString text = plain(run(QStringLiteral("pdftotext"),
+                {folder.filePath(QStringLiteral("paso.pdf")), QStringLiteral("-")}, folder.path()));
+            QVERIFY2(text.contains(QStringLiteral("Línea2:")), qPrintable(text));
+        }
         QVERIFY(step->size().height() > step->modelTop());
         QVERIFY(diagramSvg(*step, QStringLiteral("paso")).contains("Contraejemplo al paso"));
         QVERIFY(step->latex().contains(QStringLiteral("\\fitchprf")));
