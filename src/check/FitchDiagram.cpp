@@ -3,6 +3,7 @@
 #include "platform/export/Latex.h"
 
 #include <QFontMetricsF>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QPainter>
@@ -60,12 +61,20 @@ FitchDiagram::FitchDiagram(const LogicProblem &problem) : m_latex(problem.latex)
 {
     for (const QJsonValue &line : problem.fitch)
         m_rows << rowOf(line.toObject());
+    QHash<int, int> rowOfLine;
+    for (int i = 0; i < m_rows.size(); ++i)
+        if (!m_rows[i].separator)
+            rowOfLine.insert(m_rows[i].line, i);
     for (const LogicProblem::Fault &f : problem.faults) {
-        m_notes << f.message;
-        for (Row &r : m_rows)
-            if (r.line == f.line && !r.separator)
-                r.faulty = true;
+        if (const auto it = rowOfLine.constFind(f.line); it != rowOfLine.cend())
+            m_rows[*it].faulty = true;
+        // Every faulty line is red; past a screenful of notes, the rest are counted.
+        if (m_notes.size() < kMaxNotes)
+            m_notes << f.message;
     }
+    if (problem.faults.size() > kMaxNotes)
+        m_notes << QStringLiteral("… y otras %1 líneas incorrectas, en rojo arriba")
+                       .arg(problem.faults.size() - kMaxNotes);
     // Each subderivation's bar runs from its assumption down while the lines stay inside it:
     // it ends before a shallower line, a "--" or the next assumption of its own depth.
     if (!m_rows.isEmpty())

@@ -53,7 +53,8 @@ public:
     const QList<Row> &rows() const { return m_rows; }
     /// The vertical bars, outermost first.
     const QList<Bar> &bars() const { return m_bars; }
-    /// The faults' messages, in the order of their lines, as written under the derivation.
+    /// The faults' messages, in the order of their lines, as written under the derivation: the
+    /// first kMaxNotes, then how many more there are.
     const QStringList &notes() const { return m_notes; }
     /// Where bar @p depth stands, and the top of row @p row.
     qreal barX(int depth) const { return m_barsLeft + depth * kStep; }
@@ -71,6 +72,7 @@ public:
     static constexpr qreal kStep = 16;
     static constexpr qreal kNotesGap = 10;
     static constexpr qreal kNoteWidth = 420;
+    static constexpr int kMaxNotes = 30;
     static QColor faultInk();
 
 private:

@@ -241,6 +241,27 @@ private Q_SLOTS:
         QVERIFY(d.size().height() - d.notesTop() > 3 * QFontMetricsF(Diagram::font(13)).height());
     }
 
+    void everyFaultyLineOfAManyFaultedDerivationIsRedAndItsNotesStopAtAScreenful()
+    {
+        LogicProblem p;
+        p.derivation = true;
+        p.fitch.append(fitchLine(1, 0, false, QStringLiteral("1. p :PR")));
+        for (int k = 2; k <= 100; ++k) {
+            p.fitch.append(fitchLine(k, 0, false, QStringLiteral("%1. q :R 1").arg(k)));
+            p.faults.append({k, QStringLiteral("Línea %1: la línea 1 es p").arg(k)});
+        }
+        const FitchDiagram d(p);
+        for (int i = 1; i < 100; ++i)
+            QVERIFY(d.rows().at(i).faulty);
+        QVERIFY(!d.rows().at(0).faulty);
+        QCOMPARE(d.notes().size(), FitchDiagram::kMaxNotes + 1);
+        QCOMPARE(d.notes().at(FitchDiagram::kMaxNotes - 1),
+            QStringLiteral("Línea %1: la línea 1 es p").arg(FitchDiagram::kMaxNotes + 1));
+        QCOMPARE(d.notes().last(),
+            QStringLiteral("… y otras %1 líneas incorrectas, en rojo arriba")
+                .arg(99 - FitchDiagram::kMaxNotes));
+    }
+
     void theExportedPdfShowsTheBarsTheRuleAndTheFaultInRed()
     {
         const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
