@@ -151,6 +151,41 @@ QString FitchDiagram::latex() const
     if (m_notes.isEmpty())
         return m_latex;
     QString out = m_latex;
+    // The worker labels its lines by their place among the derivation's lines, "--" aside, and
+    // in order: a faulty one gets the cross after its rule, or else beside its number.
+    int k = 0;
+    qsizetype from = 0;
+    for (const Row &r : m_rows) {
+        if (r.separator)
+            continue;
+        const QString label = QStringLiteral("\\pline[%1.]").arg(++k);
+        const qsizetype at = out.indexOf(label, from);
+        if (at < 0)
+            continue;
+        from = at + label.size();
+        if (!r.faulty)
+            continue;
+        // After the rule, as the drawing has it: past the formula's braces, the rule's "]".
+        qsizetype end = -1;
+        if (from < out.size() && out[from] == QLatin1Char('{')) {
+            int depth = 0;
+            for (qsizetype i = from; i < out.size() && end < 0; ++i) {
+                if (out[i] == QLatin1Char('\\'))
+                    ++i;
+                else if (out[i] == QLatin1Char('{'))
+                    ++depth;
+                else if (out[i] == QLatin1Char('}') && --depth == 0)
+                    end = i + 1;
+            }
+        }
+        const qsizetype rule = end >= 0 && end < out.size() && out[end] == QLatin1Char('[')
+            ? out.indexOf(QLatin1Char(']'), end)
+            : -1;
+        static const QString cross = QStringLiteral("\\quad$\\times$");
+        const qsizetype place = rule >= 0 ? rule : from - 1;
+        out.insert(place, cross);
+        from = place + cross.size();
+    }
     for (const QString &n : m_notes)
         out += QStringLiteral("\\par\\smallskip\\noindent$\\times$ %1\n").arg(latexInline(n));
     return out;

@@ -428,6 +428,21 @@ private Q_SLOTS:
         QVERIFY(!drawn.rows().at(0).faulty && drawn.rows().at(1).faulty);
         QCOMPARE(drawn.notes().first(), problem.faults.first().message);
         QVERIFY(drawn.notes().first().startsWith(QStringLiteral("Línea 2: ")));
+        QVERIFY2(drawn.latex().contains(
+                     QStringLiteral("\\pline[2.]{\\forall x\\, Fx}[$\\forall$I 1\\quad$\\times$]")),
+            qPrintable(drawn.latex()));
+        QCOMPARE(drawn.latex().count(QStringLiteral("$\\times$]")), 1);
+        // Past a "--", which the drawing has as a row and the LaTeX has not, the cross still
+        // goes to the faulty line.
+        const LogicProblem cases = problemFromMessage(engineAnswer("K",
+            QStringLiteral("p ∨ q ⊢ q ∨ p\n1. p ∨ q :PR\n    2. p :AS\n    3. q ∨ p :∨I 2\n    --\n"
+                           "    4. q :AS\n    5. q ∨ p :∧I 4\n6. q ∨ p :∨E 1, 2-3, 4-5")));
+        const FitchDiagram casesDrawn(cases);
+        QVERIFY(casesDrawn.rows().at(3).separator && casesDrawn.rows().at(5).faulty);
+        QVERIFY2(casesDrawn.latex().contains(
+                     QStringLiteral("\\pline[5.]{q \\lor p}[$\\land$I 4\\quad$\\times$]")),
+            qPrintable(casesDrawn.latex()));
+        QCOMPARE(casesDrawn.latex().count(QStringLiteral("$\\times$]")), 1);
         // Its LaTeX, the fault under the \fitchprf, compiles, and says the fault.
         if (!QStandardPaths::findExecutable(QStringLiteral("pdflatex")).isEmpty()
             && !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()

@@ -222,6 +222,26 @@ private Q_SLOTS:
         QVERIFY(svg.toLower().contains("#c62828"));
     }
 
+    void theLatexCrossesTheFaultyLineAfterItsRuleWhateverItsFormulaHolds()
+    {
+        // A line that could not be read is set as written, braces and backslashes escaped.
+        LogicProblem p;
+        p.derivation = true;
+        p.fitch = {fitchLine(1, 0, false, QStringLiteral("1. p :PR")),
+            fitchLine(2, 0, false, QStringLiteral("2. {p \\ :R 1")),
+            fitchLine(3, 0, false, QStringLiteral("3. p :R 1"))};
+        p.latex = QStringLiteral("\\fitchprf{\\pline[1.]{p}[PR]}\n"
+                                 "{\\pline[2.]{\\mbox{\\texttt{\\{p \\textbackslash{}}}}[R 1]\\\\\n"
+                                 "\\pline[3.]{p}[R 1]}\n");
+        p.faults = {{2, QStringLiteral("Línea 2: no se entiende la fórmula")}};
+        const QString latex = FitchDiagram(p).latex();
+        QVERIFY2(latex.contains(QStringLiteral("\\textbackslash{}}}}[R 1\\quad$\\times$]\\\\")),
+            qPrintable(latex));
+        QCOMPARE(latex.count(QStringLiteral("\\quad$\\times$")), 1);
+        QVERIFY(latex.endsWith(QStringLiteral(
+            "\\par\\smallskip\\noindent$\\times$ Línea 2: no se entiende la fórmula\n")));
+    }
+
     void aFaultWithoutItsLineAndALongFaultAreNotesThatKeepTheDrawingReadable()
     {
         LogicProblem p = derivation(false);
