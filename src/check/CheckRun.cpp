@@ -338,6 +338,22 @@ void CheckRun::mark(const LogicProblem &p)
             previous = f.line;
         }
         close(1);
+        // The derivation's own bar, beside its unindented lines, with the rule under its
+        // premises.
+        if (!p.fitchLines.isEmpty() && linePosition(p.fitchLines.front().line) >= 0
+            && linePosition(p.fitchLines.back().line) >= 0) {
+            int lastPremise = -1, beside = -1;
+            for (const LogicProblem::FitchLine &f : p.fitchLines) {
+                if (f.depth == 0 && f.premise)
+                    lastPremise = f.line;
+                if (f.depth == 0 && beside < 0)
+                    beside = f.line;
+            }
+            m_marks->addOuterBar(linePosition(p.fitchLines.front().line),
+                linePosition(p.fitchLines.back().line),
+                lastPremise > 0 ? linePosition(lastPremise) : -1,
+                beside > 0 ? linePosition(beside) : -1);
+        }
         return;
     }
     // An argument of several lines is marked on its conclusion.

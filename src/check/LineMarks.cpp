@@ -103,10 +103,42 @@ void LineMarks::add(int position, Outcome outcome, const QString &toolTip, int a
     dump();
 }
 
+namespace {
+
+int indentation(const QString &line)
+{
+    int indent = 0;
+    while (indent < line.size()
+        && (line[indent] == QLatin1Char(' ') || line[indent] == QLatin1Char('\t')))
+        ++indent;
+    return indent;
+}
+
+} // namespace
+
 void LineMarks::addBar(int fromPosition, int toPosition, int depth)
 {
     follow();
-    m_bars.push_back({placeAt(fromPosition), placeAt(toPosition), depth});
+    const Place from = placeAt(fromPosition);
+    const QTextBlock block = m_document->findBlockByNumber(from.block);
+    m_bars.push_back({from, placeAt(toPosition), std::max(depth, 1), from,
+        {from.block, indentation(block.text())}});
+    m_editor.viewport()->update();
+}
+
+void LineMarks::addOuterBar(int fromPosition, int toPosition, int lastPremise, int besidePosition)
+{
+    follow();
+    const Place from = placeAt(fromPosition);
+    Place beside{from.block, 0};
+    if (besidePosition >= 0) {
+        beside = placeAt(besidePosition);
+        beside.offset = indentation(m_document->findBlockByNumber(beside.block).text());
+    }
+    std::optional<Place> rule;
+    if (lastPremise >= 0)
+        rule = placeAt(lastPremise);
+    m_bars.push_back({from, placeAt(toPosition), 0, rule, beside});
     m_editor.viewport()->update();
 }
 
@@ -224,6 +256,9 @@ void LineMarks::forget(int first, int last, int moved)
             if (b.from.block > last) {
                 b.from.block += moved;
                 b.to.block += moved;
+                b.beside.block += moved;
+                if (b.rule)
+                    b.rule->block += moved;
                 barsMoved = true;
             }
 
@@ -327,23 +362,37 @@ void LineMarks::paintBars(QPainter &painter, int firstBlock, int lastBlock)
         text.setPosition(position);
         return m_editor.cursorRect(text);
     };
+    const auto lineEnd = [&](int blockNumber) {
+        const QTextBlock block = m_document->findBlockByNumber(blockNumber);
+        return rectAt(block.position() + block.length() - 1).left();
+    };
     for (const Bar &bar : m_bars) {
         if (bar.to.block < firstBlock || bar.from.block > lastBlock)
             continue;
         const QRect from = rectAt(positionOf(bar.from));
         const QRect to = rectAt(positionOf(bar.to));
-        // The bar stands just left of the assumption's text; the line under the assumption runs
-        // as far as it does.
-        const QTextBlock block = m_document->findBlockByNumber(bar.from.block);
-        const QString line = block.text();
-        int indent = 0;
-        while (indent < line.size()
-            && (line[indent] == QLatin1Char(' ') || line[indent] == QLatin1Char('\t')))
-            ++indent;
-        const int x = rectAt(block.position() + indent).left() - 3;
-        const int right = rectAt(block.position() + block.length() - 1).left();
+        // The bar stands just left of the text of its line, as far in as the line's own
+        // indentation puts it.
+        const int x = rectAt(positionOf(bar.beside)).left() - 3;
         painter.drawLine(x, from.top() + 1, x, to.bottom() - 1);
-        painter.drawLine(x, from.bottom(), right, from.bottom());
+        if (!bar.rule) {
+            // No premises: a stub at the top says that nothing is assumed above it; it stops
+            // short of a subproof's bar that opens on the same line.
+            const QTextBlock first = m_document->findBlockByNumber(bar.from.block);
+            const int inner = rectAt(first.position() + indentation(first.text())).left() - 3;
+            const int stub
+                = inner > x + 6 ? std::min(inner - 3, x + from.height()) : x + from.height();
+            painter.drawLine(x, from.top() + 1, stub, from.top() + 1);
+            continue;
+        }
+        // The rule under the premises spans the widest of them; a few lines are enough to
+        // look at, for a sheet's premises fit in them.
+        int right = lineEnd(bar.rule->block);
+        if (bar.depth == 0)
+            for (int b = std::max(bar.from.block, bar.rule->block - 20); b < bar.rule->block; ++b)
+                right = std::max(right, lineEnd(b));
+        const int y = rectAt(positionOf(*bar.rule)).bottom();
+        painter.drawLine(x, y, std::max(right, x + 8), y);
     }
 }
 

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <optional>
+
 class QTextBlock;
 class QTextDocument;
 
@@ -47,11 +49,18 @@ public:
         QString toolTip;
         int answerLine = 0; ///< the document line under which the check window answers
     };
-    /// A subproof's bar: from its assumption's line to its last line, at its depth.
+    /// A derivation's bar (depth 0) or a subproof's: from its first line to its last, with the
+    /// rule under the premises or the assumption.
     struct Bar
     {
         Place from, to;
         int depth = 1;
+        /// The line under which the rule runs; none (the outer bar of a derivation without
+        /// premises) puts it at the top.
+        std::optional<Place> rule;
+        /// The bar stands just left of this place: the text of its first line, or, for the
+        /// outer bar, that of its first unindented line.
+        Place beside;
     };
     /// A syntax error's characters [from, to) in one paragraph.
     struct Underline
@@ -61,7 +70,12 @@ public:
     };
 
     void add(int position, Outcome outcome, const QString &toolTip, int answerLine);
+    /// A subproof's bar, from its assumption's line to its last line, at @p depth > 0.
     void addBar(int fromPosition, int toPosition, int depth);
+    /// The derivation's own bar, from its first line to its last; the rule goes under the line
+    /// at @p lastPremise, or at the top when it is negative. The bar stands left of the text of
+    /// the line at @p besidePosition, or of the derivation's start when that is negative.
+    void addOuterBar(int fromPosition, int toPosition, int lastPremise, int besidePosition);
     /// Underlines [@p from, @p to) with a red wavy line; an empty span takes the character before.
     void underline(int from, int to);
     void clear();

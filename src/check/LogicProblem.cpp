@@ -1,8 +1,16 @@
 #include "check/LogicProblem.h"
 
 #include <QJsonArray>
+#include <QRegularExpression>
 
 namespace zv {
+
+bool isPremiseLine(const QString &text)
+{
+    static const QRegularExpression premise(
+        QStringLiteral(":\\s*(PR|Premisa|P)\\s*$"), QRegularExpression::CaseInsensitiveOption);
+    return premise.match(text).hasMatch();
+}
 
 LogicProblem problemFromMessage(const QJsonObject &m)
 {
@@ -55,7 +63,8 @@ LogicProblem problemFromMessage(const QJsonObject &m)
                 {f[QLatin1String("line")].toInt(), f[QLatin1String("message")].toString()});
         for (const QJsonValue &f : p.fitch)
             p.fitchLines.push_back({f[QLatin1String("line")].toInt(),
-                f[QLatin1String("depth")].toInt(), f[QLatin1String("assumption")].toBool()});
+                f[QLatin1String("depth")].toInt(), f[QLatin1String("assumption")].toBool(),
+                isPremiseLine(f[QLatin1String("text")].toString())});
     }
     p.work = m.value(QLatin1String("work")).toString();
     if (!p.work.isEmpty()) {

@@ -53,6 +53,7 @@ struct LogicProblem
         int line = 0;  ///< 1-based, in the checked text
         int depth = 0; ///< how many subproofs hold it
         bool assumption = false;
+        bool premise = false;
     };
     QList<FitchLine> fitchLines; ///< "fitch" read, to mark the editor's lines
     Outcome outcome = Outcome::Unknown;
@@ -63,6 +64,10 @@ struct LogicProblem
     QJsonArray fitch;
     QString latex; ///< the derivation as one lplfitch \fitchprf
 };
+
+/// Whether a derivation's line as the worker sends it ("1. p → q :PR") is a premise, in any of
+/// the ways the notation writes one.
+bool isPremiseLine(const QString &text);
 
 /// The problem of one "answer" message of the worker (logic/worker/PROTOCOL.md).
 LogicProblem problemFromMessage(const QJsonObject &message);

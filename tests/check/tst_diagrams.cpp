@@ -422,6 +422,46 @@ private Q_SLOTS:
         QVERIFY(step);
         QCOMPARE(step->stepCaption(), QStringLiteral("Contraejemplo al paso"));
         QVERIFY(step->modelTop() > FitchDiagram(problem).size().height());
+        // The engine's fault is drawn on the line it names: its text line is the fitch line's.
+        const FitchDiagram drawn(problem);
+        QVERIFY(!problem.faults.isEmpty());
+        QVERIFY(!drawn.rows().at(0).faulty && drawn.rows().at(1).faulty);
+        QCOMPARE(drawn.notes().first(), problem.faults.first().message);
+        QVERIFY(drawn.notes().first().startsWith(QStringLiteral("Línea 2: ")));
+        QVERIFY2(drawn.latex().contains(
+                     QStringLiteral("\\pline[2.]{\\forall x\\, Fx}[$\\forall$I 1\\quad$\\times$]")),
+            qPrintable(drawn.latex()));
+        QCOMPARE(drawn.latex().count(QStringLiteral("$\\times$]")), 1);
+        // Past a "--", which the drawing has as a row and the LaTeX has not, the cross still
+        // goes to the faulty line.
+        const LogicProblem cases = problemFromMessage(engineAnswer("K",
+            QStringLiteral("p ∨ q ⊢ q ∨ p\n1. p ∨ q :PR\n    2. p :AS\n    3. q ∨ p :∨I 2\n    --\n"
+                           "    4. q :AS\n    5. q ∨ p :∧I 4\n6. q ∨ p :∨E 1, 2-3, 4-5")));
+        const FitchDiagram casesDrawn(cases);
+        QVERIFY(casesDrawn.rows().at(3).separator && casesDrawn.rows().at(5).faulty);
+        QVERIFY2(casesDrawn.latex().contains(
+                     QStringLiteral("\\pline[5.]{q \\lor p}[$\\land$I 4\\quad$\\times$]")),
+            qPrintable(casesDrawn.latex()));
+        QCOMPARE(casesDrawn.latex().count(QStringLiteral("$\\times$]")), 1);
+        // Its LaTeX, the fault under the \fitchprf, compiles, and says the fault.
+        if (!QStandardPaths::findExecutable(QStringLiteral("pdflatex")).isEmpty()
+            && !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty()
+            && texHas("lplfitch.sty")) {
+            QTemporaryDir folder;
+            QFile tex(folder.filePath(QStringLiteral("paso.tex")));
+            QVERIFY(tex.open(QIODevice::WriteOnly));
+            tex.write(diagramLatexDocument(drawn).toUtf8());
+            tex.close();
+            QVERIFY2(!run(QStringLiteral("pdflatex"),
+                         {QStringLiteral("-interaction=nonstopmode"),
+                             QStringLiteral("-halt-on-error"), tex.fileName()},
+                         folder.path())
+                          .isNull(),
+                qPrintable(diagramLatexDocument(drawn)));
+            const QString text = plain(run(QStringLiteral("pdftotext"),
+                {folder.filePath(QStringLiteral("paso.pdf")), QStringLiteral("-")}, folder.path()));
+            QVERIFY2(text.contains(QStringLiteral("Línea2:")), qPrintable(text));
+        }
         QVERIFY(step->size().height() > step->modelTop());
         QVERIFY(diagramSvg(*step, QStringLiteral("paso")).contains("Contraejemplo al paso"));
         QVERIFY(step->latex().contains(QStringLiteral("\\fitchprf")));

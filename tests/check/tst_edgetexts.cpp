@@ -186,13 +186,15 @@ private Q_SLOTS:
         // The bar of depth d runs from its assumption, derivation line d + 1, to the p that its
         // →I discharges: line 1002 at the bottom, two lines further out for each depth above.
         // Derivation line k is block k, the argument being block 0.
-        QCOMPARE(marks->bars().size(), 200);
+        // The derivation's own bar, depth 0, spans all of it.
+        QCOMPARE(marks->bars().size(), 201);
         QList<std::tuple<int, int, int>> bars;
         for (const LineMarks::Bar &b : marks->bars())
             bars.append({b.depth, b.from.blockNumber(), b.to.blockNumber()});
         std::sort(bars.begin(), bars.end());
+        QCOMPARE(bars.at(0), std::make_tuple(0, 1, lines - 1));
         for (int d = 1; d <= 200; ++d)
-            QCOMPARE(bars.at(d - 1), std::make_tuple(d, d + 1, depth + 2 + 2 * (depth - d)));
+            QCOMPARE(bars.at(d), std::make_tuple(d, d + 1, depth + 2 + 2 * (depth - d)));
         // Painted where every bar crosses the view.
         QTextCursor middle(m_edit->document()->findBlockByNumber(1500));
         m_edit->setTextCursor(middle);

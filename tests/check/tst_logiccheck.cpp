@@ -484,9 +484,17 @@ private Q_SLOTS:
         QCOMPARE(marks->marks().at(1).toolTip.left(13), QStringLiteral("Contradicción"));
         QVERIFY(marks->marks().at(6).toolTip.startsWith(QStringLiteral("Error: se esperaba")));
         QCOMPARE(marks->underlines().size(), 1);
-        QCOMPARE(marks->bars().size(), 1); // the subproof of lines 10 to 12
-        QCOMPARE(marks->bars().at(0).from.blockNumber() + 1, 10);
-        QCOMPARE(marks->bars().at(0).to.blockNumber() + 1, 12);
+        // The subproof of lines 10 to 12, ruled under its assumption, and the derivation's own
+        // bar over lines 8 to 13, ruled under its last premise.
+        QCOMPARE(marks->bars().size(), 2);
+        QStringList bars;
+        for (const zv::LineMarks::Bar &b : marks->bars())
+            bars << QStringLiteral("%1: %2-%3 under %4")
+                        .arg(b.depth)
+                        .arg(b.from.blockNumber() + 1)
+                        .arg(b.to.blockNumber() + 1)
+                        .arg(b.rule ? b.rule->blockNumber() + 1 : 0);
+        QCOMPARE(bars.join(QLatin1Char(',')), QStringLiteral("1: 10-12 under 10,0: 8-13 under 9"));
 
         // Views, never the document: the same bytes, nothing to undo, nothing modified.
         QCOMPARE(m_edit->bytes(), before);
