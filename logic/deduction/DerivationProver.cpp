@@ -116,8 +116,12 @@ FoundDerivation proveArgument(Logic &logic, const std::vector<int> &premises, in
         if (r < 0)
             continue;
         std::vector<WrittenLine> lines = search.proof().write(logic, r);
-        if (options.verify && !accepted(logic, premises, conclusion, system, lines))
-            continue;
+        if (options.verify && !accepted(logic, premises, conclusion, system, lines)) {
+            // Lines moved out of a subderivation may break a condition on a constant: as found.
+            lines = search.proof().write(logic, r, false);
+            if (!accepted(logic, premises, conclusion, system, lines))
+                continue;
+        }
         if (!best.found || lines.size() < best.lines.size()) {
             best.found = true;
             best.lines = std::move(lines);

@@ -51,12 +51,20 @@ class Writer
 public:
     Writer(const Logic &logic, const std::vector<ProofStep> &steps,
         const std::vector<ProofBlock> &blocks)
-        : m_logic(logic), m_steps(steps), m_blocks(blocks), m_alias(steps.size(), -1)
-    {}
+        : m_logic(logic), m_steps(steps), m_blocks(blocks), m_alias(steps.size(), -1),
+          m_blockOf(steps.size()), m_parentOf(blocks.size()), m_seen(steps.size(), 0)
+    {
+        for (std::size_t s = 0; s < steps.size(); ++s)
+            m_blockOf[s] = steps[s].block;
+        for (std::size_t b = 0; b < blocks.size(); ++b)
+            m_parentOf[b] = blocks[b].parent;
+    }
 
-    std::vector<WrittenLine> run(int conclusion)
+    std::vector<WrittenLine> run(int conclusion, bool simplify)
     {
         m_conclusion = conclusion;
+        if (simplify)
+            hoist();
         // Each pass drops what the previous one found written twice; a few settle it.
         for (int pass = 0; pass < 6; ++pass) {
             const std::vector<int> before = m_alias;
@@ -81,9 +89,146 @@ private:
     // new lines only continue.
     int lastOf(int b) const
     {
-        if (b == st(m_conclusion).block)
+        if (b == m_blockOf[static_cast<std::size_t>(m_conclusion)])
             return m_conclusion;
         return b == 0 || st(bl(b).opening).given > 0 ? -1 : bl(b).last;
+    }
+
+    // A subderivation that reaches what it discharges into without its assumption is a detour
+    // (a witness never used, a case that does not need its case, IP around what was derived
+    // anyway): the step that gives the formula without the assumption stands for the
+    // discharging one, and the lines it rests on move out to the level around.
+    void hoist()
+    {
+        for (int round = 0; round < 16; ++round) {
+            bool changed = false;
+            const int visit = ++m_generation;
+            std::vector<int> stack{m_conclusion};
+            while (!stack.empty()) {
+                int s = resolve(stack.back());
+                stack.pop_back();
+                if (m_seen[static_cast<std::size_t>(s)] == visit)
+                    continue;
+                m_seen[static_cast<std::size_t>(s)] = visit;
+                const ProofStep &p = st(s);
+                if (p.given == 0 && p.formula >= 0 && discharges(p.rule))
+                    for (int b : p.blocks)
+                        if (const int t = standIn(b, p.formula); t >= 0) {
+                            m_alias[static_cast<std::size_t>(s)] = t;
+                            lift(b, t);
+                            changed = true;
+                            m_seen[static_cast<std::size_t>(s)] = 0;
+                            stack.push_back(t);
+                            s = -1;
+                            break;
+                        }
+                if (s < 0)
+                    continue;
+                for (int c : p.cites)
+                    stack.push_back(c);
+                for (int b : p.blocks) {
+                    stack.push_back(bl(b).opening);
+                    stack.push_back(bl(b).last);
+                }
+            }
+            if (!changed)
+                break;
+        }
+    }
+
+    static bool discharges(Rule r)
+    {
+        return r == Rule::ExistsElim || r == Rule::OrElim || r == Rule::IndirectProof
+            || r == Rule::NotIntro || r == Rule::ImpliesIntro;
+    }
+
+    // A step of block @p b with formula @p f that does not rest on the block's assumption.
+    int standIn(int b, int f)
+    {
+        const ProofBlock &block = bl(b);
+        if (block.strict || block.opening < 0 || st(block.opening).given > 0 || block.last < 0)
+            return -1;
+        const int visit = ++m_generation;
+        std::vector<int> stack{block.last}, found;
+        while (!stack.empty()) {
+            const int s = resolve(stack.back());
+            stack.pop_back();
+            if (m_seen[static_cast<std::size_t>(s)] == visit)
+                continue;
+            m_seen[static_cast<std::size_t>(s)] = visit;
+            if (m_blockOf[static_cast<std::size_t>(s)] != b || s == block.opening)
+                continue;
+            if (st(s).formula == f && st(s).given == 0)
+                found.push_back(s);
+            for (int c : st(s).cites)
+                stack.push_back(c);
+        }
+        for (int t : found)
+            if (!restsOn(t, block.opening))
+                return t;
+        return -1;
+    }
+
+    bool restsOn(int from, int target)
+    {
+        const int visit = ++m_generation;
+        std::vector<int> stack{from};
+        while (!stack.empty()) {
+            const int s = resolve(stack.back());
+            stack.pop_back();
+            if (s == target)
+                return true;
+            if (m_seen[static_cast<std::size_t>(s)] == visit)
+                continue;
+            m_seen[static_cast<std::size_t>(s)] = visit;
+            for (int c : st(s).cites)
+                stack.push_back(c);
+            for (int x : st(s).blocks) {
+                stack.push_back(bl(x).opening);
+                stack.push_back(bl(x).last);
+            }
+        }
+        return false;
+    }
+
+    // Moves @p t, and what it rests on inside block @p b, to the level around @p b; the
+    // subderivations inside @p b that it cites go with them, and what those cite in @p b too.
+    void lift(int b, int t)
+    {
+        const int parent = m_parentOf[static_cast<std::size_t>(b)];
+        const int visit = ++m_generation;
+        std::vector<int> stack{t}, steps, blocks;
+        while (!stack.empty()) {
+            const int s = resolve(stack.back());
+            stack.pop_back();
+            if (m_seen[static_cast<std::size_t>(s)] == visit || !inside(s, b))
+                continue;
+            m_seen[static_cast<std::size_t>(s)] = visit;
+            if (m_blockOf[static_cast<std::size_t>(s)] == b)
+                steps.push_back(s);
+            for (int c : st(s).cites)
+                stack.push_back(c);
+            for (int x : st(s).blocks) {
+                if (m_parentOf[static_cast<std::size_t>(x)] == b)
+                    blocks.push_back(x);
+                stack.push_back(bl(x).opening);
+                stack.push_back(bl(x).last);
+            }
+        }
+        for (int s : steps)
+            m_blockOf[static_cast<std::size_t>(s)] = parent;
+        for (int x : blocks)
+            m_parentOf[static_cast<std::size_t>(x)] = parent;
+    }
+
+    // Step @p s is in block @p b or in a block inside it.
+    bool inside(int s, int b) const
+    {
+        for (int x = m_blockOf[static_cast<std::size_t>(s)]; x >= 0;
+             x = x == 0 ? -1 : m_parentOf[static_cast<std::size_t>(x)])
+            if (x == b)
+                return true;
+        return false;
     }
 
     void mark(int conclusion)
@@ -110,7 +255,8 @@ private:
                 stack.push_back(bl(b).last);
             }
             // A block is written with everything around it that leads to it.
-            for (int b = st(s).block; b > 0; b = bl(b).parent)
+            for (int b = m_blockOf[static_cast<std::size_t>(s)]; b > 0;
+                 b = m_parentOf[static_cast<std::size_t>(b)])
                 if (!m_blockNeeded[static_cast<std::size_t>(b)]) {
                     m_blockNeeded[static_cast<std::size_t>(b)] = true;
                     stack.push_back(bl(b).opening);
@@ -119,13 +265,11 @@ private:
         m_children.assign(m_blocks.size(), {});
         for (std::size_t b = 1; b < m_blocks.size(); ++b)
             if (m_blockNeeded[b])
-                m_children[static_cast<std::size_t>(m_blocks[b].parent)].push_back(
-                    static_cast<int>(b));
+                m_children[static_cast<std::size_t>(m_parentOf[b])].push_back(static_cast<int>(b));
         m_members.assign(m_blocks.size(), {});
         for (std::size_t s = 0; s < m_steps.size(); ++s)
             if (m_needed[s] && m_alias[s] < 0 && m_steps[s].given == 0)
-                m_members[static_cast<std::size_t>(m_steps[s].block)].push_back(
-                    static_cast<int>(s));
+                m_members[static_cast<std::size_t>(m_blockOf[s])].push_back(static_cast<int>(s));
     }
 
     void emit()
@@ -247,6 +391,9 @@ private:
     const std::vector<ProofStep> &m_steps;
     const std::vector<ProofBlock> &m_blocks;
     std::vector<int> m_alias;
+    std::vector<int> m_blockOf, m_parentOf; // after hoisting
+    std::vector<int> m_seen;                // visits, by generation
+    int m_generation = 0;
     std::vector<bool> m_needed, m_blockNeeded;
     std::vector<std::vector<int>> m_children, m_members;
     std::vector<WrittenLine> m_lines;
@@ -259,9 +406,9 @@ private:
 
 } // namespace
 
-std::vector<WrittenLine> Proof::write(const Logic &logic, int conclusion) const
+std::vector<WrittenLine> Proof::write(const Logic &logic, int conclusion, bool simplify) const
 {
-    return Writer(logic, m_steps, m_blocks).run(conclusion);
+    return Writer(logic, m_steps, m_blocks).run(conclusion, simplify);
 }
 
 } // namespace logic
