@@ -48,6 +48,20 @@ bool accepted(Logic &logic, const std::vector<int> &premises, int conclusion, Mo
 
 } // namespace
 
+bool basicRule(Rule rule)
+{
+    switch (rule) {
+    case Rule::DisjunctiveSyllogism:
+    case Rule::ModusTollens:
+    case Rule::DoubleNegation:
+    case Rule::ExcludedMiddle:
+    case Rule::DeMorgan:
+    case Rule::QuantifierConversion:
+    case Rule::Unknown: return false;
+    default: return true;
+    }
+}
+
 std::vector<std::string> FoundDerivation::text() const
 {
     std::vector<std::string> out;
@@ -83,6 +97,7 @@ FoundDerivation proveArgument(Logic &logic, const std::vector<int> &premises, in
         l.natural = natural;
         l.instances = instances;
         l.strictDepth = strict;
+        l.basicRules = options.basicRules;
         return l;
     };
     const int strictMost = depth + 1 + (isTransitive(system) ? 2 : 0);
@@ -116,6 +131,10 @@ FoundDerivation proveArgument(Logic &logic, const std::vector<int> &premises, in
         if (r < 0)
             continue;
         std::vector<WrittenLine> lines = search.proof().write(logic, r);
+        if (options.basicRules
+            && !std::all_of(lines.begin(), lines.end(),
+                [](const WrittenLine &l) { return l.number == 0 || basicRule(l.rule); }))
+            continue;
         if (options.verify && !accepted(logic, premises, conclusion, system, lines)) {
             // Lines moved out of a subderivation may break a condition on a constant: as found.
             lines = search.proof().write(logic, r, false);

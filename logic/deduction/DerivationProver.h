@@ -29,6 +29,11 @@ struct FoundDerivation
     std::vector<std::string> text() const;
 };
 
+/// Whether @p rule is one of the course's basic rules: premise, assumption, R, the introduction
+/// and elimination rules, X, IP, identity, quantifier and modal rules; not DS, MT, DNE, LEM, DeM
+/// or CQ.
+bool basicRule(Rule rule);
+
 /// A derivation of @p conclusion from @p premises (formulas of @p logic) in @p system, found
 /// within @p budget; nothing when the argument is not valid or none was found in time. The
 /// shortest of what a natural search and a complete one find is kept.

@@ -40,6 +40,7 @@ public:
             m_s.m_facts.pop_back();
         }
         m_s.m_saturated = m_saturated;
+        ++m_s.m_version;
         m_s.m_block = m_block;
         m_s.m_world = m_world;
         m_s.m_strictDepth = m_strictDepth;
@@ -337,11 +338,16 @@ bool DerivationSearch::leadsTo(int f, int goal, int budget) const
         return false;
     const FormulaNode c = n(f);
     switch (c.kind) {
+    case Fk::Or:
+        if (m_limits.basicRules)
+            return false; // DS
+        [[fallthrough]];
     case Fk::And:
-    case Fk::Iff:
-    case Fk::Or: return leadsTo(c.a, goal, budget - 1) || leadsTo(c.b, goal, budget - 1);
+    case Fk::Iff: return leadsTo(c.a, goal, budget - 1) || leadsTo(c.b, goal, budget - 1);
     case Fk::Implies: return leadsTo(c.b, goal, budget - 1);
-    case Fk::Not: return n(c.a).kind == Fk::Not && leadsTo(n(c.a).a, goal, budget - 1);
+    case Fk::Not:
+        return !m_limits.basicRules && n(c.a).kind == Fk::Not
+            && leadsTo(n(c.a).a, goal, budget - 1);
     default: return false;
     }
 }
@@ -517,7 +523,8 @@ int DerivationSearch::chainUniversal(std::size_t fact, int goal, int depth)
     prefix.terms.assign(prefix.vars.size(), -1);
     std::vector<int> parts;
     reachable(m_logic, matrix, kExtraction, parts);
-    const std::vector<int> candidates = terms(goal, false);
+    std::vector<int> candidates;
+    bool listed = false; // the terms in sight, read once a match leaves a variable free
     std::unordered_set<int> tried;
     for (int part : parts) {
         Binding b = prefix;
@@ -528,6 +535,10 @@ int DerivationSearch::chainUniversal(std::size_t fact, int goal, int depth)
         for (std::size_t i = 0; i < b.terms.size(); ++i)
             if (b.terms[i] < 0)
                 open.push_back(i);
+        if (!open.empty() && !listed) {
+            candidates = terms(goal, false);
+            listed = true;
+        }
         if (!open.empty() && candidates.empty())
             continue;
         std::size_t choices = 1;
@@ -624,7 +635,7 @@ int DerivationSearch::contradiction(int depth)
     struct Choice
     {
         std::size_t fact;
-        int order; // 0 negation, 1 conditional, 2 biconditional, 3 ¬□, 4 ∀
+        int order; // 0 negation, 1 conditional, 2 biconditional, 3 ¬□, 4 ∀ or ¬∃
         int size;
         int term;
         int from, to;      // a conditional's antecedent and consequent
@@ -642,8 +653,22 @@ int DerivationSearch::contradiction(int depth)
         const int size = c.depth;
         if (c.kind == Fk::Not) {
             const FormulaNode d = n(c.a);
-            const bool saturated = d.kind == Fk::Not || d.kind == Fk::Or || isQuantifier(d.kind)
-                || d.kind == Fk::Diamond || d.kind == Fk::Atom || d.kind == Fk::Bottom
+            if (m_limits.basicRules && d.kind == Fk::Exists) {
+                // No CQ: ⊥ from an instance, ∃I and ¬E, as ∀ is used below.
+                if (f.instances >= m_limits.instances)
+                    continue;
+                for (int t : universe) {
+                    const int inst = m_logic.substitute(d.b, d.a, t);
+                    if (known(neg(inst)) >= 0)
+                        continue;
+                    const int score = known(inst) >= 0 ? 0 : isLiteral(m_logic, inst) ? 2 : 3;
+                    choices.push_back({i, 4, score, t, -1, -1});
+                }
+                continue;
+            }
+            const bool saturated = d.kind == Fk::Not || d.kind == Fk::Or
+                || (isQuantifier(d.kind) && !m_limits.basicRules) || d.kind == Fk::Diamond
+                || d.kind == Fk::Atom || d.kind == Fk::Bottom
                 || (d.kind == Fk::Equal && d.a != d.b);
             if (!saturated)
                 choices.push_back({i, d.kind == Fk::Box ? 3 : 0, size, -1, -1, -1});
@@ -693,6 +718,17 @@ int DerivationSearch::contradiction(int depth)
                 addFact(choice.to, make(choice.to, rule, {f.step, a}));
                 r = prove(m_bottom, depth);
             }
+        } else if (n(f.formula).kind == Fk::Not) {
+            const int existential = n(f.formula).a;
+            const FormulaNode q = n(existential);
+            const int inst = m_logic.substitute(q.b, q.a, choice.term);
+            Scope scope(*this);
+            ++m_facts[choice.fact].instances;
+            const int s = prove(inst, depth);
+            --m_facts[choice.fact].instances;
+            if (s >= 0)
+                r = make(
+                    m_bottom, Rule::NotElim, {make(existential, Rule::ExistsIntro, {s}), f.step});
         } else {
             const FormulaNode q = n(f.formula);
             const int inst = m_logic.substitute(q.b, q.a, choice.term);

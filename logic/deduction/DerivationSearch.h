@@ -24,6 +24,7 @@ struct SearchLimits
     int instances = 1;       // instances of each ∀ per branch
     int attemptSteps = 4000; // work allowed to one natural attempt
     int strictDepth = 4;     // strict subderivations one inside another
+    bool basicRules = false; // no DS, MT, DNE, LEM, DeM, CQ: what they give, by the basic rules
 };
 
 class DerivationSearch
@@ -69,6 +70,8 @@ private:
     void saturate();
     void consequences(std::size_t i);
     void identities(std::size_t i);
+    int byContradiction(int assumed, int against, Rule rule, int formula);
+    int disjunctRefuted(int side, int disjunction, int step);
 
     // The search.
     int prove(int goal, int depth);
@@ -89,6 +92,7 @@ private:
 
     // Terms and names.
     std::vector<int> terms(int goal, bool orNew = true);
+    std::vector<int> listTerms(int goal, bool orNew);
     int freshConstant();
     void collectNames(int formula);
     const FormulaNode &n(int f) const { return m_logic.node(f); }
@@ -115,6 +119,11 @@ private:
     std::vector<std::string> m_fresh; // constants made by the search, newest last
     int m_defaultConstant = -1;
     std::int64_t m_work = 0, m_limit = INT64_MAX;
+    std::uint64_t m_version = 0; // of the facts: any change makes a new one
+    std::uint64_t m_termsVersion = UINT64_MAX;
+    int m_termsGoal = -1, m_termsWorld = -1;
+    bool m_termsOrNew = false;
+    std::vector<int> m_termsLast;
     bool m_stopped = false;
 };
 

@@ -35,6 +35,7 @@ void DerivationSearch::addFact(int formula, int step)
         return;
     m_facts.push_back({formula, step, m_world});
     m_known.emplace(factKey(m_world, formula), step);
+    ++m_version;
 }
 
 int DerivationSearch::make(int formula, Rule rule, std::vector<int> cites, std::vector<int> blocks)
@@ -94,6 +95,20 @@ void DerivationSearch::consequences(std::size_t i)
         break;
     case Fk::Not: {
         const FormulaNode inner = n(node.a);
+        if (m_limits.basicRules) {
+            // What DNE and DeM give, by the rules they stand for: IP around ¬φ, ¬I around each
+            // disjunct. The lines are written only if the derivation cites them.
+            if (inner.kind == Fk::Not && known(inner.a) < 0) {
+                addFact(inner.a, byContradiction(node.a, s, Rule::IndirectProof, inner.a));
+            } else if (inner.kind == Fk::Or) {
+                for (int side : {inner.a, inner.b})
+                    if (known(neg(side)) < 0)
+                        addFact(neg(side), disjunctRefuted(side, node.a, s));
+            } else if (inner.kind == Fk::Diamond) {
+                add(m_logic.modal(Fk::Box, neg(inner.a)), Rule::ModalConversion, {s});
+            }
+            break;
+        }
         if (inner.kind == Fk::Not)
             add(inner.a, Rule::DoubleNegation, {s});
         else if (inner.kind == Fk::Or)
@@ -116,7 +131,7 @@ void DerivationSearch::consequences(std::size_t i)
     case Fk::Implies:
         if (const int a = known(node.a); a >= 0)
             add(node.b, Rule::ImpliesElim, {s, a});
-        else if (const int nb = known(neg(node.b)); nb >= 0)
+        else if (const int nb = known(neg(node.b)); nb >= 0 && !m_limits.basicRules)
             add(neg(node.a), Rule::ModusTollens, {s, nb});
         break;
     case Fk::Iff:
@@ -126,6 +141,8 @@ void DerivationSearch::consequences(std::size_t i)
             add(node.a, Rule::IffElim, {s, b});
         break;
     case Fk::Or:
+        if (m_limits.basicRules)
+            break;
         if (const int na = known(neg(node.a)); na >= 0)
             add(node.b, Rule::DisjunctiveSyllogism, {s, na});
         else if (const int nb = known(neg(node.b)); nb >= 0)
@@ -145,14 +162,38 @@ void DerivationSearch::consequences(std::size_t i)
         const FormulaNode cn = n(c);
         if (cn.kind == Fk::Implies && cn.a == f)
             add(cn.b, Rule::ImpliesElim, {cs, s});
-        else if (cn.kind == Fk::Implies && node.kind == Fk::Not && cn.b == node.a)
+        else if (cn.kind == Fk::Implies && node.kind == Fk::Not && cn.b == node.a
+            && !m_limits.basicRules)
             add(neg(cn.a), Rule::ModusTollens, {cs, s});
         else if (cn.kind == Fk::Iff && (cn.a == f || cn.b == f))
             add(cn.a == f ? cn.b : cn.a, Rule::IffElim, {cs, s});
-        else if (cn.kind == Fk::Or && node.kind == Fk::Not && (cn.a == node.a || cn.b == node.a))
+        else if (cn.kind == Fk::Or && node.kind == Fk::Not && (cn.a == node.a || cn.b == node.a)
+            && !m_limits.basicRules)
             add(cn.a == node.a ? cn.b : cn.a, Rule::DisjunctiveSyllogism, {cs, s});
     }
     identities(i);
+}
+
+// φ by IP (or ¬φ by ¬I, @p rule): a block that assumes @p assumed and reaches ⊥ at once
+// with the line @p against, which denies it, at the current level. Steps only, no facts.
+int DerivationSearch::byContradiction(int assumed, int against, Rule rule, int formula)
+{
+    const int block = m_proof.open(m_block, assumed, false);
+    const int a = m_proof.block(block).opening;
+    const int bottom = m_proof.step(block, m_bottom, Rule::NotElim, {a, against});
+    m_proof.close(block, bottom);
+    return make(formula, rule, {}, {block});
+}
+
+// ¬φ from ¬(φ ∨ ψ) (line @p step): φ, then φ ∨ ψ by ∨I, against it.
+int DerivationSearch::disjunctRefuted(int side, int disjunction, int step)
+{
+    const int block = m_proof.open(m_block, side, false);
+    const int a = m_proof.block(block).opening;
+    const int d = m_proof.step(block, disjunction, Rule::OrIntro, {a});
+    const int bottom = m_proof.step(block, m_bottom, Rule::NotElim, {d, step});
+    m_proof.close(block, bottom);
+    return make(neg(side), Rule::NotIntro, {}, {block});
 }
 
 namespace {
@@ -222,6 +263,14 @@ int DerivationSearch::converted(int goal)
 {
     const FormulaNode g = n(goal);
     auto from = [&](int f, Rule rule) { return known(f) >= 0 ? make(goal, rule, {known(f)}) : -1; };
+    if (m_limits.basicRules) {
+        // The modal chapter's Def◇ and MC only.
+        if (g.kind == Fk::Diamond)
+            return from(neg(m_logic.modal(Fk::Box, neg(g.a))), Rule::DiamondDefinition);
+        if (g.kind == Fk::Box && n(g.a).kind == Fk::Not)
+            return from(neg(m_logic.modal(Fk::Diamond, n(g.a).a)), Rule::ModalConversion);
+        return -1;
+    }
     auto negatedKind
         = [&](int f, Fk kind) { return n(f).kind == Fk::Not && n(n(f).a).kind == kind; };
     if ((g.kind == Fk::And || g.kind == Fk::Or) && n(g.a).kind == Fk::Not && n(g.b).kind == Fk::Not)
@@ -267,6 +316,20 @@ int DerivationSearch::converted(int goal)
 // The closed terms of the context and of @p goal, to instantiate with; a new constant when there
 // are none, since the domain is never empty.
 std::vector<int> DerivationSearch::terms(int goal, bool orNew)
+{
+    // Asked again and again with nothing new in the context: the last answer.
+    if (m_termsVersion == m_version && m_termsGoal == goal && m_termsWorld == m_world
+        && m_termsOrNew == orNew)
+        return m_termsLast;
+    m_termsLast = listTerms(goal, orNew);
+    m_termsVersion = m_version;
+    m_termsGoal = goal;
+    m_termsWorld = m_world;
+    m_termsOrNew = orNew;
+    return m_termsLast;
+}
+
+std::vector<int> DerivationSearch::listTerms(int goal, bool orNew)
 {
     std::vector<int> out, formulas{goal}, pending;
     for (const Fact &f : m_facts)
