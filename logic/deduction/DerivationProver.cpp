@@ -131,6 +131,12 @@ FoundDerivation proveArgument(Logic &logic, const std::vector<int> &premises, in
         if (r < 0)
             continue;
         std::vector<WrittenLine> lines = search.proof().write(logic, r);
+        if (std::count_if(
+                lines.begin(), lines.end(), [](const WrittenLine &l) { return l.number > 0; })
+            > options.maxLines) {
+            best.tooLong = !best.found;
+            continue;
+        }
         if (options.basicRules
             && !std::all_of(lines.begin(), lines.end(),
                 [](const WrittenLine &l) { return l.number == 0 || basicRule(l.rule); }))
@@ -143,6 +149,7 @@ FoundDerivation proveArgument(Logic &logic, const std::vector<int> &premises, in
         }
         if (!best.found || lines.size() < best.lines.size()) {
             best.found = true;
+            best.tooLong = false;
             best.lines = std::move(lines);
             best.method = a.method;
         }

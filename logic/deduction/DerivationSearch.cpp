@@ -133,6 +133,10 @@ int DerivationSearch::prove(int goal, int depth)
     if (stop())
         return -1;
     saturate();
+    // Both conjuncts already there: ∧I, not DeM from further up, which gets the goal afresh.
+    if (const FormulaNode &g = n(goal); g.kind == Fk::And && known(g.a) >= 0 && known(g.b) >= 0
+        && (known(goal) < 0 || m_proof.at(known(goal)).rule == Rule::DeMorgan))
+        return make(goal, Rule::AndIntro, {known(g.a), known(g.b)});
     if (const int s = known(goal); s >= 0)
         return s;
     if (const int b = known(m_bottom); b >= 0)
@@ -266,6 +270,11 @@ int DerivationSearch::introduce(int goal, int depth)
     case Fk::Equal:
         if (g.a == g.b)
             return make(goal, Rule::IdentityIntro);
+        if (const int e = known(m_logic.equal(g.b, g.a)); e >= 0) {
+            // b = a from a = b: a = a, and its first a made b.
+            const int same = make(m_logic.equal(g.b, g.b), Rule::IdentityIntro);
+            return make(goal, Rule::IdentityElim, {e, same});
+        }
         break;
     default: break;
     }
