@@ -325,7 +325,7 @@ int DerivationSearch::natural(int goal, int depth)
         const FormulaNode c = n(f);
         if (goal == m_bottom && c.kind == Fk::Not && !m_facts[i].used) {
             if (const int s = attempt(c.a, depth - 1); s >= 0)
-                return make(goal, Rule::NotElim, {s, fs});
+                return refute(s, fs);
         } else if (c.kind == Fk::Forall) {
             if (const int s = chainUniversal(i, goal, depth); s >= 0)
                 return s;
@@ -717,7 +717,7 @@ int DerivationSearch::contradiction(int depth)
         if (choice.order == 0 || choice.order == 3) {
             Spent spent(m_facts, choice.fact, m_used);
             const int s = prove(n(f.formula).a, depth);
-            r = s < 0 ? -1 : make(m_bottom, Rule::NotElim, {s, f.step});
+            r = s < 0 ? -1 : refute(s, f.step);
         } else if (choice.order == 1 || choice.order == 2) {
             Spent spent(m_facts, choice.fact, m_used, choice.back);
             Scope scope(*this);

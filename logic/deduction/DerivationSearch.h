@@ -72,6 +72,7 @@ private:
     void identities(std::size_t i);
     int byContradiction(int assumed, int against, Rule rule, int formula);
     int disjunctRefuted(int side, int disjunction, int step);
+    int refute(int step, int negation);
 
     // The search.
     int prove(int goal, int depth);
@@ -124,6 +125,8 @@ private:
     int m_termsGoal = -1, m_termsWorld = -1;
     bool m_termsOrNew = false;
     std::vector<int> m_termsLast;
+    // ¬φ refuted from ¬(φ ∨ ψ): its step → (φ ∨ ψ, the step of ¬(φ ∨ ψ)).
+    std::unordered_map<int, std::pair<int, int>> m_refuted;
     bool m_stopped = false;
 };
 

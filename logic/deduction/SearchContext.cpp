@@ -150,10 +150,11 @@ void DerivationSearch::consequences(std::size_t i)
         break;
     default: break;
     }
-    if (node.kind == Fk::Not && known(node.a) >= 0)
-        add(m_bottom, Rule::NotElim, {known(node.a), s});
+    if (known(m_bottom) >= 0) {
+    } else if (node.kind == Fk::Not && known(node.a) >= 0)
+        addFact(m_bottom, refute(known(node.a), s));
     else if (const int nf = known(neg(f)); nf >= 0)
-        add(m_bottom, Rule::NotElim, {s, nf});
+        addFact(m_bottom, refute(s, nf));
     // The new fact as what an earlier one was waiting for.
     for (std::size_t j = 0; j < i && known(m_bottom) < 0; ++j) {
         if (m_facts[j].world != m_world)
@@ -193,7 +194,20 @@ int DerivationSearch::disjunctRefuted(int side, int disjunction, int step)
     const int d = m_proof.step(block, disjunction, Rule::OrIntro, {a});
     const int bottom = m_proof.step(block, m_bottom, Rule::NotElim, {d, step});
     m_proof.close(block, bottom);
-    return make(neg(side), Rule::NotIntro, {}, {block});
+    const int r = make(neg(side), Rule::NotIntro, {}, {block});
+    m_refuted[r] = {disjunction, step};
+    return r;
+}
+
+// ⊥ by ¬E from @p step and @p negation, the line that denies it. A disjunct refuted by ¬I from
+// ¬(φ ∨ ψ) costs a subderivation of its own: ∨I and ¬E against ¬(φ ∨ ψ) itself take two lines.
+int DerivationSearch::refute(int step, int negation)
+{
+    if (const auto it = m_refuted.find(negation); it != m_refuted.end()) {
+        const int d = make(it->second.first, Rule::OrIntro, {step});
+        return make(m_bottom, Rule::NotElim, {d, it->second.second});
+    }
+    return make(m_bottom, Rule::NotElim, {step, negation});
 }
 
 namespace {
