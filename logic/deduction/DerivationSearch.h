@@ -119,7 +119,7 @@ private:
     std::unordered_set<std::string> m_names;
     std::vector<std::string> m_fresh; // constants made by the search, newest last
     int m_defaultConstant = -1;
-    std::int64_t m_work = 0, m_limit = INT64_MAX;
+    std::int64_t m_work = 0, m_limit = INT64_MAX, m_nextCheck = 256;
     std::uint64_t m_version = 0; // of the facts: any change makes a new one
     std::uint64_t m_termsVersion = UINT64_MAX;
     int m_termsGoal = -1, m_termsWorld = -1;

@@ -1,6 +1,7 @@
 #include "ProofSteps.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <unordered_map>
 
 namespace logic {
@@ -105,11 +106,11 @@ private:
     // assumptions in between, the deeper one stands for it, and what it rests on moves out.
     void hoist()
     {
-        for (int round = 0; round < 16; ++round) {
+        for (int round = 0; round < 16 && m_hoistWork < kHoistWork; ++round) {
             bool changed = false;
             const int visit = ++m_generation;
             std::vector<int> stack{m_conclusion};
-            while (!stack.empty()) {
+            while (!stack.empty() && m_hoistWork < kHoistWork) {
                 int s = resolve(stack.back());
                 stack.pop_back();
                 if (m_seen[static_cast<std::size_t>(s)] == visit)
@@ -157,6 +158,7 @@ private:
         };
         push(s);
         for (int visited = 0; !stack.empty() && visited < kHoistReach; ++visited) {
+            ++m_hoistWork;
             const int u = resolve(stack.back());
             stack.pop_back();
             if (m_seen[static_cast<std::size_t>(u)] == visit)
@@ -189,6 +191,7 @@ private:
         const int visit = ++m_generation;
         std::vector<int> stack{from};
         while (!stack.empty()) {
+            ++m_hoistWork;
             const int s = resolve(stack.back());
             stack.pop_back();
             if (std::find(targets.begin(), targets.end(), s) != targets.end())
@@ -428,6 +431,9 @@ private:
 
     static constexpr int kBarrier = -2;
     static constexpr int kHoistReach = 20000; // steps looked through for a stand-in
+    // Steps looked through in all: a long derivation is written as found past it, in time.
+    static constexpr std::int64_t kHoistWork = 400000;
+    std::int64_t m_hoistWork = 0;
     const Logic &m_logic;
     const std::vector<ProofStep> &m_steps;
     const std::vector<ProofBlock> &m_blocks;

@@ -63,9 +63,12 @@ void DerivationSearch::finishBlock(int block, int last, int formula)
 bool DerivationSearch::stop()
 {
     ++m_work;
-    if (!m_stopped && (m_work & 255) == 0
-        && (m_budget.expired() || m_proof.stepCount() > kMaxSteps))
-        m_stopped = true;
+    // Every 256 units of work, however they were counted since: make() counts too, and a
+    // fixed residue could be stepped over for ever.
+    if (!m_stopped && m_work >= m_nextCheck) {
+        m_nextCheck = m_work + 256;
+        m_stopped = m_budget.expired() || m_proof.stepCount() > kMaxSteps;
+    }
     return m_stopped || m_work > m_limit;
 }
 
