@@ -107,8 +107,7 @@ FoundDerivation proveArgument(Logic &logic, const std::vector<int> &premises, in
         for (int strict = 1; strict < strictMost; ++strict)
             attempts.push_back({limits(2, 2, strict), "búsqueda dirigida por la conclusión", 0.15});
     }
-    attempts.push_back(
-        {limits(2, 2, strictMost), "búsqueda dirigida por la conclusión", firstOrder ? 0.1 : 0.3});
+    attempts.push_back({limits(2, 2, strictMost), "búsqueda dirigida por la conclusión", 0.3});
     if (!firstOrder) {
         attempts.push_back({limits(0, 1, strictMost), "reglas del cálculo de secuentes", 1.0});
     } else {
