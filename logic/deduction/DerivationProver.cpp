@@ -48,6 +48,20 @@ bool accepted(Logic &logic, const std::vector<int> &premises, int conclusion, Mo
 
 } // namespace
 
+bool basicRule(Rule rule)
+{
+    switch (rule) {
+    case Rule::DisjunctiveSyllogism:
+    case Rule::ModusTollens:
+    case Rule::DoubleNegation:
+    case Rule::ExcludedMiddle:
+    case Rule::DeMorgan:
+    case Rule::QuantifierConversion:
+    case Rule::Unknown: return false;
+    default: return true;
+    }
+}
+
 std::vector<std::string> FoundDerivation::text() const
 {
     std::vector<std::string> out;
@@ -83,6 +97,7 @@ FoundDerivation proveArgument(Logic &logic, const std::vector<int> &premises, in
         l.natural = natural;
         l.instances = instances;
         l.strictDepth = strict;
+        l.basicRules = options.basicRules;
         return l;
     };
     const int strictMost = depth + 1 + (isTransitive(system) ? 2 : 0);
@@ -92,8 +107,7 @@ FoundDerivation proveArgument(Logic &logic, const std::vector<int> &premises, in
         for (int strict = 1; strict < strictMost; ++strict)
             attempts.push_back({limits(2, 2, strict), "búsqueda dirigida por la conclusión", 0.15});
     }
-    attempts.push_back(
-        {limits(2, 2, strictMost), "búsqueda dirigida por la conclusión", firstOrder ? 0.1 : 0.3});
+    attempts.push_back({limits(2, 2, strictMost), "búsqueda dirigida por la conclusión", 0.3});
     if (!firstOrder) {
         attempts.push_back({limits(0, 1, strictMost), "reglas del cálculo de secuentes", 1.0});
     } else {
@@ -116,10 +130,25 @@ FoundDerivation proveArgument(Logic &logic, const std::vector<int> &premises, in
         if (r < 0)
             continue;
         std::vector<WrittenLine> lines = search.proof().write(logic, r);
-        if (options.verify && !accepted(logic, premises, conclusion, system, lines))
+        if (std::count_if(
+                lines.begin(), lines.end(), [](const WrittenLine &l) { return l.number > 0; })
+            > options.maxLines) {
+            best.tooLong = !best.found;
             continue;
+        }
+        if (options.basicRules
+            && !std::all_of(lines.begin(), lines.end(),
+                [](const WrittenLine &l) { return l.number == 0 || basicRule(l.rule); }))
+            continue;
+        if (options.verify && !accepted(logic, premises, conclusion, system, lines)) {
+            // Lines moved out of a subderivation may break a condition on a constant: as found.
+            lines = search.proof().write(logic, r, false);
+            if (!accepted(logic, premises, conclusion, system, lines))
+                continue;
+        }
         if (!best.found || lines.size() < best.lines.size()) {
             best.found = true;
+            best.tooLong = false;
             best.lines = std::move(lines);
             best.method = a.method;
         }

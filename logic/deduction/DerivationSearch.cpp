@@ -26,6 +26,8 @@ public:
           m_names(s.m_fresh.size())
     {}
     ~Scope() { restore(); }
+    // What was added stays: the branch goes on with it.
+    void keep() { m_done = true; }
     void restore()
     {
         if (m_done)
@@ -38,6 +40,7 @@ public:
             m_s.m_facts.pop_back();
         }
         m_s.m_saturated = m_saturated;
+        ++m_s.m_version;
         m_s.m_block = m_block;
         m_s.m_world = m_world;
         m_s.m_strictDepth = m_strictDepth;
@@ -130,6 +133,10 @@ int DerivationSearch::prove(int goal, int depth)
     if (stop())
         return -1;
     saturate();
+    // Both conjuncts already there: ∧I, not DeM from further up, which gets the goal afresh.
+    if (const FormulaNode &g = n(goal); g.kind == Fk::And && known(g.a) >= 0 && known(g.b) >= 0
+        && (known(goal) < 0 || m_proof.at(known(goal)).rule == Rule::DeMorgan))
+        return make(goal, Rule::AndIntro, {known(g.a), known(g.b)});
     if (const int s = known(goal); s >= 0)
         return s;
     if (const int b = known(m_bottom); b >= 0)
@@ -166,8 +173,15 @@ int DerivationSearch::attempt(int goal, int depth)
         return -1;
     const std::int64_t saved = m_limit;
     m_limit = std::min(m_limit, m_work + m_limits.attemptSteps);
+    // A failed attempt leaves nothing behind: instances it made would otherwise be split by
+    // cases further down, one ∨E inside another, for nothing.
+    Scope scope(*this);
     const int s = lemma(goal, depth);
     m_limit = saved;
+    if (s >= 0) {
+        scope.keep();
+        addFact(goal, s);
+    }
     return s;
 }
 
@@ -256,6 +270,11 @@ int DerivationSearch::introduce(int goal, int depth)
     case Fk::Equal:
         if (g.a == g.b)
             return make(goal, Rule::IdentityIntro);
+        if (const int e = known(m_logic.equal(g.b, g.a)); e >= 0) {
+            // b = a from a = b: a = a, and its first a made b.
+            const int same = make(m_logic.equal(g.b, g.b), Rule::IdentityIntro);
+            return make(goal, Rule::IdentityElim, {e, same});
+        }
         break;
     default: break;
     }
@@ -306,7 +325,7 @@ int DerivationSearch::natural(int goal, int depth)
         const FormulaNode c = n(f);
         if (goal == m_bottom && c.kind == Fk::Not && !m_facts[i].used) {
             if (const int s = attempt(c.a, depth - 1); s >= 0)
-                return make(goal, Rule::NotElim, {s, fs});
+                return refute(s, fs);
         } else if (c.kind == Fk::Forall) {
             if (const int s = chainUniversal(i, goal, depth); s >= 0)
                 return s;
@@ -328,11 +347,16 @@ bool DerivationSearch::leadsTo(int f, int goal, int budget) const
         return false;
     const FormulaNode c = n(f);
     switch (c.kind) {
+    case Fk::Or:
+        if (m_limits.basicRules)
+            return false; // DS
+        [[fallthrough]];
     case Fk::And:
-    case Fk::Iff:
-    case Fk::Or: return leadsTo(c.a, goal, budget - 1) || leadsTo(c.b, goal, budget - 1);
+    case Fk::Iff: return leadsTo(c.a, goal, budget - 1) || leadsTo(c.b, goal, budget - 1);
     case Fk::Implies: return leadsTo(c.b, goal, budget - 1);
-    case Fk::Not: return n(c.a).kind == Fk::Not && leadsTo(n(c.a).a, goal, budget - 1);
+    case Fk::Not:
+        return !m_limits.basicRules && n(c.a).kind == Fk::Not
+            && leadsTo(n(c.a).a, goal, budget - 1);
     default: return false;
     }
 }
@@ -381,31 +405,179 @@ int DerivationSearch::extract(int f, int step, int goal, int depth, int budget)
     }
 }
 
-// ∀E with the terms of the goal, when the instance leads to the goal.
+namespace {
+
+// Bindings of the variables of a ∀ prefix to closed terms, -1 while free.
+struct Binding
+{
+    std::vector<int> vars, terms;
+    int slot(int v) const
+    {
+        for (std::size_t i = 0; i < vars.size(); ++i)
+            if (vars[i] == v)
+                return static_cast<int>(i);
+        return -1;
+    }
+};
+
+bool matchTerm(const Logic &logic, int pattern, int t, Binding &b)
+{
+    if (pattern == t && logic.term(pattern).vars == 0)
+        return true;
+    const TermNode &p = logic.term(pattern);
+    if (p.kind == Tk::Var) {
+        const int i = b.slot(p.sym);
+        if (i < 0)
+            return pattern == t;
+        int &bound = b.terms[static_cast<std::size_t>(i)];
+        if (bound >= 0)
+            return bound == t;
+        // Only closed terms may stand for a variable of the prefix.
+        if (logic.term(t).kind != Tk::App || logic.term(t).vars != 0)
+            return false;
+        bound = t;
+        return true;
+    }
+    const TermNode &q = logic.term(t);
+    if (p.kind != Tk::App || q.kind != Tk::App || p.sym != q.sym)
+        return false;
+    const auto pa = logic.args(pattern), qa = logic.args(t);
+    if (pa.size() != qa.size())
+        return false;
+    for (std::size_t i = 0; i < pa.size(); ++i)
+        if (!matchTerm(logic, pa[i], qa[i], b))
+            return false;
+    return true;
+}
+
+// Whether @p pattern, with the prefix's variables free in it, becomes @p f under a binding that
+// extends @p b.
+bool matchFormula(const Logic &logic, int pattern, int f, Binding &b, int budget = 64)
+{
+    if (pattern == f && (logic.node(pattern).vars == 0))
+        return true;
+    if (budget == 0)
+        return false;
+    const FormulaNode &p = logic.node(pattern), &q = logic.node(f);
+    if (p.kind != q.kind)
+        return false;
+    switch (p.kind) {
+    case Fk::Atom: {
+        if (p.a != q.a)
+            return false;
+        const auto pa = logic.atomArgs(pattern), qa = logic.atomArgs(f);
+        if (pa.size() != qa.size())
+            return false;
+        for (std::size_t i = 0; i < pa.size(); ++i)
+            if (!matchTerm(logic, pa[i], qa[i], b))
+                return false;
+        return true;
+    }
+    case Fk::Equal: return matchTerm(logic, p.a, q.a, b) && matchTerm(logic, p.b, q.b, b);
+    case Fk::Not:
+    case Fk::Box:
+    case Fk::Diamond: return matchFormula(logic, p.a, q.a, b, budget - 1);
+    case Fk::Forall:
+    case Fk::Exists:
+        // The same bound variable on both sides, and not one of the prefix's.
+        return p.a == q.a && b.slot(p.a) < 0 && matchFormula(logic, p.b, q.b, b, budget - 1);
+    default:
+        if (!isBinary(p.kind))
+            return pattern == f;
+        return matchFormula(logic, p.a, q.a, b, budget - 1)
+            && matchFormula(logic, p.b, q.b, b, budget - 1);
+    }
+}
+
+// The parts of @p f that elimination rules reach, as leadsTo follows them.
+void reachable(const Logic &logic, int f, int budget, std::vector<int> &out)
+{
+    out.push_back(f);
+    if (budget == 0 || out.size() > 64)
+        return;
+    const FormulaNode &c = logic.node(f);
+    switch (c.kind) {
+    case Fk::And:
+    case Fk::Iff:
+    case Fk::Or:
+        reachable(logic, c.a, budget - 1, out);
+        reachable(logic, c.b, budget - 1, out);
+        break;
+    case Fk::Implies: reachable(logic, c.b, budget - 1, out); break;
+    case Fk::Not:
+        if (logic.node(c.a).kind == Fk::Not)
+            reachable(logic, logic.node(c.a).a, budget - 1, out);
+        break;
+    default: break;
+    }
+}
+
+} // namespace
+
+// ∀E towards the goal: the instance whose part matches the goal, the terms read off the match,
+// however many quantifiers deep; a variable the match leaves free takes the terms in sight.
 int DerivationSearch::chainUniversal(std::size_t fact, int goal, int depth)
 {
-    std::vector<std::pair<int, int>> frontier{{m_facts[fact].formula, m_facts[fact].step}};
-    const std::vector<int> candidates = terms(goal, false);
-    for (int level = 0; level < 3 && !frontier.empty(); ++level) {
-        std::vector<std::pair<int, int>> next;
-        for (const auto &[f, s] : frontier) {
-            const FormulaNode q = n(f);
-            for (int t : candidates) {
-                const int inst = m_logic.substitute(q.b, q.a, t);
-                if (n(inst).kind == Fk::Forall) {
-                    if (next.size() < 64)
-                        next.push_back({inst, make(inst, Rule::ForallElim, {s})});
-                    continue;
-                }
-                if (!leadsTo(inst, goal, kExtraction))
-                    continue;
-                const int e = known(inst) >= 0 ? known(inst) : make(inst, Rule::ForallElim, {s});
-                addFact(inst, e);
-                if (const int r = extract(inst, e, goal, depth, kExtraction); r >= 0)
-                    return r;
+    const int top = m_facts[fact].formula, topStep = m_facts[fact].step;
+    Binding prefix;
+    int matrix = top;
+    while (n(matrix).kind == Fk::Forall && prefix.vars.size() < 16) {
+        if (prefix.slot(n(matrix).a) >= 0)
+            break; // a variable bound again: the outer one is vacuous beyond here
+        prefix.vars.push_back(n(matrix).a);
+        matrix = n(matrix).b;
+    }
+    if (n(matrix).kind == Fk::Forall)
+        return -1;
+    prefix.terms.assign(prefix.vars.size(), -1);
+    std::vector<int> parts;
+    reachable(m_logic, matrix, kExtraction, parts);
+    std::vector<int> candidates;
+    bool listed = false; // the terms in sight, read once a match leaves a variable free
+    std::unordered_set<int> tried;
+    for (int part : parts) {
+        Binding b = prefix;
+        if (!matchFormula(m_logic, part, goal, b))
+            continue;
+        // The free ones: every choice of the terms in sight, a few at most.
+        std::vector<std::size_t> open;
+        for (std::size_t i = 0; i < b.terms.size(); ++i)
+            if (b.terms[i] < 0)
+                open.push_back(i);
+        if (!open.empty() && !listed) {
+            candidates = terms(goal, false);
+            listed = true;
+        }
+        if (!open.empty() && candidates.empty())
+            continue;
+        std::size_t choices = 1;
+        for (std::size_t k = 0; k < open.size() && choices <= 16; ++k)
+            choices *= candidates.size();
+        choices = std::min<std::size_t>(choices, 16);
+        for (std::size_t choice = 0; choice < choices; ++choice) {
+            if (m_stopped)
+                return -1;
+            std::size_t rest = choice;
+            for (std::size_t i : open) {
+                b.terms[i] = candidates[rest % candidates.size()];
+                rest /= candidates.size();
+            }
+            // One ∀E for each quantifier, outermost first.
+            Scope scope(*this);
+            int f = top, s = topStep;
+            for (std::size_t i = 0; i < b.vars.size(); ++i) {
+                const int inst = m_logic.substitute(n(f).b, n(f).a, b.terms[i]);
+                s = known(inst) >= 0 ? known(inst) : make(inst, Rule::ForallElim, {s});
+                f = inst;
+            }
+            if (!tried.insert(f).second)
+                continue;
+            addFact(f, s);
+            if (const int r = extract(f, s, goal, depth, kExtraction); r >= 0) {
+                scope.keep();
+                return r;
             }
         }
-        frontier = std::move(next);
     }
     return -1;
 }
@@ -472,7 +644,7 @@ int DerivationSearch::contradiction(int depth)
     struct Choice
     {
         std::size_t fact;
-        int order; // 0 negation, 1 conditional, 2 biconditional, 3 ¬□, 4 ∀
+        int order; // 0 negation, 1 conditional, 2 biconditional, 3 ¬□, 4 ∀ or ¬∃
         int size;
         int term;
         int from, to;      // a conditional's antecedent and consequent
@@ -490,8 +662,22 @@ int DerivationSearch::contradiction(int depth)
         const int size = c.depth;
         if (c.kind == Fk::Not) {
             const FormulaNode d = n(c.a);
-            const bool saturated = d.kind == Fk::Not || d.kind == Fk::Or || isQuantifier(d.kind)
-                || d.kind == Fk::Diamond || d.kind == Fk::Atom || d.kind == Fk::Bottom
+            if (m_limits.basicRules && d.kind == Fk::Exists) {
+                // No CQ: ⊥ from an instance, ∃I and ¬E, as ∀ is used below.
+                if (f.instances >= m_limits.instances)
+                    continue;
+                for (int t : universe) {
+                    const int inst = m_logic.substitute(d.b, d.a, t);
+                    if (known(neg(inst)) >= 0)
+                        continue;
+                    const int score = known(inst) >= 0 ? 0 : isLiteral(m_logic, inst) ? 2 : 3;
+                    choices.push_back({i, 4, score, t, -1, -1});
+                }
+                continue;
+            }
+            const bool saturated = d.kind == Fk::Not || d.kind == Fk::Or
+                || (isQuantifier(d.kind) && !m_limits.basicRules) || d.kind == Fk::Diamond
+                || d.kind == Fk::Atom || d.kind == Fk::Bottom
                 || (d.kind == Fk::Equal && d.a != d.b);
             if (!saturated)
                 choices.push_back({i, d.kind == Fk::Box ? 3 : 0, size, -1, -1, -1});
@@ -531,7 +717,7 @@ int DerivationSearch::contradiction(int depth)
         if (choice.order == 0 || choice.order == 3) {
             Spent spent(m_facts, choice.fact, m_used);
             const int s = prove(n(f.formula).a, depth);
-            r = s < 0 ? -1 : make(m_bottom, Rule::NotElim, {s, f.step});
+            r = s < 0 ? -1 : refute(s, f.step);
         } else if (choice.order == 1 || choice.order == 2) {
             Spent spent(m_facts, choice.fact, m_used, choice.back);
             Scope scope(*this);
@@ -541,6 +727,17 @@ int DerivationSearch::contradiction(int depth)
                 addFact(choice.to, make(choice.to, rule, {f.step, a}));
                 r = prove(m_bottom, depth);
             }
+        } else if (n(f.formula).kind == Fk::Not) {
+            const int existential = n(f.formula).a;
+            const FormulaNode q = n(existential);
+            const int inst = m_logic.substitute(q.b, q.a, choice.term);
+            Scope scope(*this);
+            ++m_facts[choice.fact].instances;
+            const int s = prove(inst, depth);
+            --m_facts[choice.fact].instances;
+            if (s >= 0)
+                r = make(
+                    m_bottom, Rule::NotElim, {make(existential, Rule::ExistsIntro, {s}), f.step});
         } else {
             const FormulaNode q = n(f.formula);
             const int inst = m_logic.substitute(q.b, q.a, choice.term);

@@ -24,6 +24,7 @@ struct SearchLimits
     int instances = 1;       // instances of each ∀ per branch
     int attemptSteps = 4000; // work allowed to one natural attempt
     int strictDepth = 4;     // strict subderivations one inside another
+    bool basicRules = false; // no DS, MT, DNE, LEM, DeM, CQ: what they give, by the basic rules
 };
 
 class DerivationSearch
@@ -69,6 +70,9 @@ private:
     void saturate();
     void consequences(std::size_t i);
     void identities(std::size_t i);
+    int byContradiction(int assumed, int against, Rule rule, int formula);
+    int disjunctRefuted(int side, int disjunction, int step);
+    int refute(int step, int negation);
 
     // The search.
     int prove(int goal, int depth);
@@ -89,6 +93,7 @@ private:
 
     // Terms and names.
     std::vector<int> terms(int goal, bool orNew = true);
+    std::vector<int> listTerms(int goal, bool orNew);
     int freshConstant();
     void collectNames(int formula);
     const FormulaNode &n(int f) const { return m_logic.node(f); }
@@ -114,7 +119,14 @@ private:
     std::unordered_set<std::string> m_names;
     std::vector<std::string> m_fresh; // constants made by the search, newest last
     int m_defaultConstant = -1;
-    std::int64_t m_work = 0, m_limit = INT64_MAX;
+    std::int64_t m_work = 0, m_limit = INT64_MAX, m_nextCheck = 256;
+    std::uint64_t m_version = 0; // of the facts: any change makes a new one
+    std::uint64_t m_termsVersion = UINT64_MAX;
+    int m_termsGoal = -1, m_termsWorld = -1;
+    bool m_termsOrNew = false;
+    std::vector<int> m_termsLast;
+    // ¬φ refuted from ¬(φ ∨ ψ): its step → (φ ∨ ψ, the step of ¬(φ ∨ ψ)).
+    std::unordered_map<int, std::pair<int, int>> m_refuted;
     bool m_stopped = false;
 };
 

@@ -22,6 +22,7 @@ struct PlannedLine
     std::string formula;       // Unicode; "□" opens a strict subderivation
     std::string justification; // "→E 1, 3"
     std::string text;          // as the prover writes it, to compare with what was written
+    Rule rule = Rule::Unknown;
 };
 
 struct Candidate
@@ -42,6 +43,7 @@ Candidate detached(
         p.separator = w.number == 0;
         p.depth = w.depth;
         p.text = w.text;
+        p.rule = w.rule;
         if (!p.separator) {
             p.formula = w.formula < 0 ? "□" : logic.text(w.formula);
             p.justification = w.text.substr(w.text.rfind(" :") + 2);
@@ -142,9 +144,10 @@ class StepFinder
 {
 public:
     StepFinder(Logic &logic, std::span<const std::u32string> lines, const Derivation &d,
-        const ArgumentGoal &argument, ModalSystem system, const Budget &budget)
+        const ArgumentGoal &argument, ModalSystem system, const Budget &budget,
+        const ProverOptions &options)
         : m_logic(logic), m_lines(lines), m_d(d), m_argument(argument), m_system(system),
-          m_budget(budget), m_style(d, lines)
+          m_budget(budget), m_options(options), m_style(d, lines)
     {}
 
     // The derivation "Demostrar" writes, in a store of its own.
@@ -152,8 +155,10 @@ public:
     {
         Logic fresh;
         const ArgumentGoal goal = imported(fresh, m_logic, m_argument);
+        ProverOptions options = m_options;
+        options.verify = true;
         const FoundDerivation found
-            = proveArgument(fresh, goal.premises, goal.conclusion, m_system, budget);
+            = proveArgument(fresh, goal.premises, goal.conclusion, m_system, budget, options);
         return detached(
             fresh, found.found, "no se encontró una derivación del argumento", found.lines);
     }
@@ -212,7 +217,8 @@ private:
         const Derivation prefix = readDerivation(fresh, m_lines.first(end), m_d.firstLine);
         if (prefix.lines.size() != keep)
             return {};
-        const StepPlan plan = planNextLines(fresh, prefix, goal, m_system, budget);
+        const StepPlan plan
+            = planNextLines(fresh, prefix, goal, m_system, budget, m_options.basicRules);
         return detached(fresh, plan.found, plan.reason, plan.lines);
     }
 
@@ -255,6 +261,9 @@ private:
         for (std::size_t i = from; i < plan.size(); ++i) {
             if (!plan[i].separator)
                 ++number;
+            // The course's basic rules: a plan with any other is no plan.
+            if (m_options.basicRules && !plan[i].separator && !basicRule(plan[i].rule))
+                return false;
             text.push_back(decode(styledLine(plan[i], number), Encoding::Utf8));
             if (firstOnly && !plan[i].separator)
                 break;
@@ -297,6 +306,7 @@ private:
     const ArgumentGoal &m_argument;
     ModalSystem m_system;
     const Budget &m_budget;
+    const ProverOptions &m_options;
     Style m_style;
 };
 
@@ -304,14 +314,14 @@ private:
 
 NextStep nextStep(Logic &logic, std::span<const std::u32string> lines, const Derivation &derivation,
     const ArgumentGoal &argument, ModalSystem system, const Budget &budget,
-    [[maybe_unused]] const ProverOptions &options)
+    const ProverOptions &options)
 {
     for (int f : argument.premises)
         if (logic.node(f).depth > kMaxFormulaDepth)
             return {};
     if (logic.node(argument.conclusion).depth > kMaxFormulaDepth)
         return {};
-    StepFinder finder(logic, lines, derivation, argument, system, budget);
+    StepFinder finder(logic, lines, derivation, argument, system, budget, options);
     if (derivation.empty()) {
         // Nothing written yet: the derivation's first line, as "Demostrar" writes it.
         NextStep out;

@@ -57,7 +57,8 @@ public:
 
     /// The lines that derive @p conclusion, a step of block 0, or of the innermost block opened
     /// by a given line when the derivation is being continued; numbered after the given lines.
-    std::vector<WrittenLine> write(const Logic &logic, int conclusion) const;
+    /// With @p simplify, a subderivation whose result stands without its assumption is left out.
+    std::vector<WrittenLine> write(const Logic &logic, int conclusion, bool simplify = true) const;
 
 private:
     std::vector<ProofStep> m_steps;

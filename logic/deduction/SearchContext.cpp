@@ -35,6 +35,7 @@ void DerivationSearch::addFact(int formula, int step)
         return;
     m_facts.push_back({formula, step, m_world});
     m_known.emplace(factKey(m_world, formula), step);
+    ++m_version;
 }
 
 int DerivationSearch::make(int formula, Rule rule, std::vector<int> cites, std::vector<int> blocks)
@@ -62,9 +63,12 @@ void DerivationSearch::finishBlock(int block, int last, int formula)
 bool DerivationSearch::stop()
 {
     ++m_work;
-    if (!m_stopped && (m_work & 255) == 0
-        && (m_budget.expired() || m_proof.stepCount() > kMaxSteps))
-        m_stopped = true;
+    // Every 256 units of work, however they were counted since: make() counts too, and a
+    // fixed residue could be stepped over for ever.
+    if (!m_stopped && m_work >= m_nextCheck) {
+        m_nextCheck = m_work + 256;
+        m_stopped = m_budget.expired() || m_proof.stepCount() > kMaxSteps;
+    }
     return m_stopped || m_work > m_limit;
 }
 
@@ -94,6 +98,20 @@ void DerivationSearch::consequences(std::size_t i)
         break;
     case Fk::Not: {
         const FormulaNode inner = n(node.a);
+        if (m_limits.basicRules) {
+            // What DNE and DeM give, by the rules they stand for: IP around ¬φ, ¬I around each
+            // disjunct. The lines are written only if the derivation cites them.
+            if (inner.kind == Fk::Not && known(inner.a) < 0) {
+                addFact(inner.a, byContradiction(node.a, s, Rule::IndirectProof, inner.a));
+            } else if (inner.kind == Fk::Or) {
+                for (int side : {inner.a, inner.b})
+                    if (known(neg(side)) < 0)
+                        addFact(neg(side), disjunctRefuted(side, node.a, s));
+            } else if (inner.kind == Fk::Diamond) {
+                add(m_logic.modal(Fk::Box, neg(inner.a)), Rule::ModalConversion, {s});
+            }
+            break;
+        }
         if (inner.kind == Fk::Not)
             add(inner.a, Rule::DoubleNegation, {s});
         else if (inner.kind == Fk::Or)
@@ -116,7 +134,7 @@ void DerivationSearch::consequences(std::size_t i)
     case Fk::Implies:
         if (const int a = known(node.a); a >= 0)
             add(node.b, Rule::ImpliesElim, {s, a});
-        else if (const int nb = known(neg(node.b)); nb >= 0)
+        else if (const int nb = known(neg(node.b)); nb >= 0 && !m_limits.basicRules)
             add(neg(node.a), Rule::ModusTollens, {s, nb});
         break;
     case Fk::Iff:
@@ -126,6 +144,8 @@ void DerivationSearch::consequences(std::size_t i)
             add(node.a, Rule::IffElim, {s, b});
         break;
     case Fk::Or:
+        if (m_limits.basicRules)
+            break;
         if (const int na = known(neg(node.a)); na >= 0)
             add(node.b, Rule::DisjunctiveSyllogism, {s, na});
         else if (const int nb = known(neg(node.b)); nb >= 0)
@@ -133,10 +153,11 @@ void DerivationSearch::consequences(std::size_t i)
         break;
     default: break;
     }
-    if (node.kind == Fk::Not && known(node.a) >= 0)
-        add(m_bottom, Rule::NotElim, {known(node.a), s});
+    if (known(m_bottom) >= 0) {
+    } else if (node.kind == Fk::Not && known(node.a) >= 0)
+        addFact(m_bottom, refute(known(node.a), s));
     else if (const int nf = known(neg(f)); nf >= 0)
-        add(m_bottom, Rule::NotElim, {s, nf});
+        addFact(m_bottom, refute(s, nf));
     // The new fact as what an earlier one was waiting for.
     for (std::size_t j = 0; j < i && known(m_bottom) < 0; ++j) {
         if (m_facts[j].world != m_world)
@@ -145,14 +166,51 @@ void DerivationSearch::consequences(std::size_t i)
         const FormulaNode cn = n(c);
         if (cn.kind == Fk::Implies && cn.a == f)
             add(cn.b, Rule::ImpliesElim, {cs, s});
-        else if (cn.kind == Fk::Implies && node.kind == Fk::Not && cn.b == node.a)
+        else if (cn.kind == Fk::Implies && node.kind == Fk::Not && cn.b == node.a
+            && !m_limits.basicRules)
             add(neg(cn.a), Rule::ModusTollens, {cs, s});
         else if (cn.kind == Fk::Iff && (cn.a == f || cn.b == f))
             add(cn.a == f ? cn.b : cn.a, Rule::IffElim, {cs, s});
-        else if (cn.kind == Fk::Or && node.kind == Fk::Not && (cn.a == node.a || cn.b == node.a))
+        else if (cn.kind == Fk::Or && node.kind == Fk::Not && (cn.a == node.a || cn.b == node.a)
+            && !m_limits.basicRules)
             add(cn.a == node.a ? cn.b : cn.a, Rule::DisjunctiveSyllogism, {cs, s});
     }
     identities(i);
+}
+
+// φ by IP (or ¬φ by ¬I, @p rule): a block that assumes @p assumed and reaches ⊥ at once
+// with the line @p against, which denies it, at the current level. Steps only, no facts.
+int DerivationSearch::byContradiction(int assumed, int against, Rule rule, int formula)
+{
+    const int block = m_proof.open(m_block, assumed, false);
+    const int a = m_proof.block(block).opening;
+    const int bottom = m_proof.step(block, m_bottom, Rule::NotElim, {a, against});
+    m_proof.close(block, bottom);
+    return make(formula, rule, {}, {block});
+}
+
+// ¬φ from ¬(φ ∨ ψ) (line @p step): φ, then φ ∨ ψ by ∨I, against it.
+int DerivationSearch::disjunctRefuted(int side, int disjunction, int step)
+{
+    const int block = m_proof.open(m_block, side, false);
+    const int a = m_proof.block(block).opening;
+    const int d = m_proof.step(block, disjunction, Rule::OrIntro, {a});
+    const int bottom = m_proof.step(block, m_bottom, Rule::NotElim, {d, step});
+    m_proof.close(block, bottom);
+    const int r = make(neg(side), Rule::NotIntro, {}, {block});
+    m_refuted[r] = {disjunction, step};
+    return r;
+}
+
+// ⊥ by ¬E from @p step and @p negation, the line that denies it. A disjunct refuted by ¬I from
+// ¬(φ ∨ ψ) costs a subderivation of its own: ∨I and ¬E against ¬(φ ∨ ψ) itself take two lines.
+int DerivationSearch::refute(int step, int negation)
+{
+    if (const auto it = m_refuted.find(negation); it != m_refuted.end()) {
+        const int d = make(it->second.first, Rule::OrIntro, {step});
+        return make(m_bottom, Rule::NotElim, {d, it->second.second});
+    }
+    return make(m_bottom, Rule::NotElim, {step, negation});
 }
 
 namespace {
@@ -222,6 +280,14 @@ int DerivationSearch::converted(int goal)
 {
     const FormulaNode g = n(goal);
     auto from = [&](int f, Rule rule) { return known(f) >= 0 ? make(goal, rule, {known(f)}) : -1; };
+    if (m_limits.basicRules) {
+        // The modal chapter's Def◇ and MC only.
+        if (g.kind == Fk::Diamond)
+            return from(neg(m_logic.modal(Fk::Box, neg(g.a))), Rule::DiamondDefinition);
+        if (g.kind == Fk::Box && n(g.a).kind == Fk::Not)
+            return from(neg(m_logic.modal(Fk::Diamond, n(g.a).a)), Rule::ModalConversion);
+        return -1;
+    }
     auto negatedKind
         = [&](int f, Fk kind) { return n(f).kind == Fk::Not && n(n(f).a).kind == kind; };
     if ((g.kind == Fk::And || g.kind == Fk::Or) && n(g.a).kind == Fk::Not && n(g.b).kind == Fk::Not)
@@ -267,6 +333,20 @@ int DerivationSearch::converted(int goal)
 // The closed terms of the context and of @p goal, to instantiate with; a new constant when there
 // are none, since the domain is never empty.
 std::vector<int> DerivationSearch::terms(int goal, bool orNew)
+{
+    // Asked again and again with nothing new in the context: the last answer.
+    if (m_termsVersion == m_version && m_termsGoal == goal && m_termsWorld == m_world
+        && m_termsOrNew == orNew)
+        return m_termsLast;
+    m_termsLast = listTerms(goal, orNew);
+    m_termsVersion = m_version;
+    m_termsGoal = goal;
+    m_termsWorld = m_world;
+    m_termsOrNew = orNew;
+    return m_termsLast;
+}
+
+std::vector<int> DerivationSearch::listTerms(int goal, bool orNew)
 {
     std::vector<int> out, formulas{goal}, pending;
     for (const Fact &f : m_facts)

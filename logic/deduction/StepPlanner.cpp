@@ -22,8 +22,9 @@ class Planner
 {
 public:
     Planner(Logic &logic, const Derivation &d, const ArgumentGoal &argument, ModalSystem system,
-        const Budget &budget)
-        : m_logic(logic), m_d(d), m_argument(argument), m_system(system), m_budget(budget)
+        const Budget &budget, bool basicRules)
+        : m_logic(logic), m_d(d), m_argument(argument), m_system(system), m_budget(budget),
+          m_basicRules(basicRules)
     {}
 
     StepPlan run()
@@ -328,6 +329,7 @@ private:
         SearchLimits limits;
         limits.natural = 2;
         limits.instances = 3;
+        limits.basicRules = m_basicRules;
         DerivationSearch s(m_logic, m_system, m_budget, limits);
         Proof &proof = s.proof();
         std::vector<int> blocks{0};
@@ -462,6 +464,7 @@ private:
     const ArgumentGoal &m_argument;
     ModalSystem m_system;
     const Budget &m_budget;
+    bool m_basicRules;
     std::set<int> m_faulty;
     std::vector<int> m_chain; // -1, then the open subderivations around the last line
     std::vector<Level> m_levels;
@@ -470,9 +473,9 @@ private:
 } // namespace
 
 StepPlan planNextLines(Logic &logic, const Derivation &derivation, const ArgumentGoal &argument,
-    ModalSystem system, const Budget &budget)
+    ModalSystem system, const Budget &budget, bool basicRules)
 {
-    return Planner(logic, derivation, argument, system, budget).run();
+    return Planner(logic, derivation, argument, system, budget, basicRules).run();
 }
 
 } // namespace logic

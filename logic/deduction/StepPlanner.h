@@ -26,7 +26,8 @@ struct StepPlan
 /// The lines after @p derivation towards @p argument: at the outermost level, to the conclusion;
 /// inside subderivations, until the innermost one is closed. Not found when the derivation is
 /// finished ("la derivación ya está terminada") or no way on is seen within @p budget.
+/// With @p basicRules, only the course's basic rules.
 StepPlan planNextLines(Logic &logic, const Derivation &derivation, const ArgumentGoal &argument,
-    ModalSystem system, const Budget &budget);
+    ModalSystem system, const Budget &budget, bool basicRules = false);
 
 } // namespace logic

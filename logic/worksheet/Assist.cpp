@@ -112,7 +112,9 @@ ProofAnswer proveAt(std::string_view utf8, int line, ModalSystem system,
         answerProblem(r, logic, parsed.premises, parsed.conclusion, true, options, cancel);
         out.reason = r.decision == Decision::Invalid
             ? "el argumento no es válido: no tiene derivación"
-            : "no se encontró una derivación en el tiempo disponible";
+            : found.tooLong ? "la derivación encontrada pasa de "
+                + std::to_string(kMaxDerivationLines) + " líneas: no se da"
+                            : "no se encontró una derivación en el tiempo disponible";
         out.decided = std::move(r);
     });
     return out;
