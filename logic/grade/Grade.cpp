@@ -274,8 +274,9 @@ Marker::Marker(const std::vector<std::u32string> &sheet)
         if (e.solution >= 0 && x.statement.empty()) {
             for (int i = e.solution; i < e.end && x.formulaLine < 0; ++i) {
                 std::u32string_view l = body(m_sheet, e, i);
-                if (auto a = answerText(l))
-                    l = *a;
+                const std::optional<std::u32string> answer = answerText(l);
+                if (answer)
+                    l = *answer;
                 if (logicLine(l)) {
                     x.formula = trim(l);
                     x.formulaLine = i;
@@ -324,8 +325,9 @@ Marked Marker::mark(const std::vector<std::u32string> &lines, const std::atomic<
             Mark m = wrong({0, "sin respuesta"});
             for (int i = from; i < e.end; ++i) {
                 std::u32string_view l = lines[static_cast<std::size_t>(i)];
-                if (auto a = answerText(l))
-                    l = *a;
+                const std::optional<std::u32string> answer = answerText(l);
+                if (answer)
+                    l = *answer;
                 if (partingLine(l))
                     continue;
                 m = markTranslation(
