@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -357,6 +358,7 @@ int gradeMain(int argc, char **argv)
     std::printf("%s,total\n", header.c_str());
     std::fflush(stdout);
     int status = 0;
+    std::set<std::string> reports;
     for (const fs::path &file : files) {
         const std::string name = file.filename().string();
         const std::string stem = file.stem().string();
@@ -391,7 +393,9 @@ int gradeMain(int argc, char **argv)
             std::vector<FeedbackExercise> labels;
             for (const ExerciseSpan &e : exercises)
                 labels.push_back({e.label.label, e.label.points});
-            const fs::path pdf = fs::path(options.feedback) / (stem + ".pdf");
+            // ana.zvk and ana.txt: the second report keeps its file's whole name.
+            const std::string report = reports.insert(stem).second ? stem + ".pdf" : name + ".pdf";
+            const fs::path pdf = fs::path(options.feedback) / report;
             if (!writeFeedbackPdf(pdf, student, name, labels, r.marked, lines)) {
                 std::fprintf(stderr, "zarvik-pl: no se puede escribir %s\n", pdf.string().c_str());
                 status = std::max(status, 1);

@@ -164,9 +164,10 @@ DocumentText readRtf(std::string_view b)
     std::size_t lineStart = 0;
     int pendingSkip = 0; // fallback characters still to pass over
     char32_t highSurrogate = 0;
-    auto endLine = [&](std::size_t at) {
+    auto endLine = [&](std::size_t breakAt, std::size_t at) {
         doc.lines.push_back(line);
         doc.spans.emplace_back(lineStart, at);
+        doc.breaks.push_back(breakAt);
         line.clear();
         lineStart = at;
     };
@@ -232,7 +233,7 @@ DocumentText readRtf(std::string_view b)
                 }
             } else {
                 switch (wordEffect(t.word, c)) {
-                case Effect::Break: endLine(t.end); break;
+                case Effect::Break: endLine(t.begin, t.end); break;
                 case Effect::Cell: line += U" | "; break;
                 case Effect::Char: line += c; break;
                 case Effect::None: break;
@@ -248,7 +249,7 @@ DocumentText readRtf(std::string_view b)
             else if (t.byte == '_')
                 line += U'-';
             else if (t.byte == '\n' || t.byte == '\r')
-                endLine(t.end);
+                endLine(t.begin, t.end);
             break;
         case Tok::Text:
             if (t.byte != '\r' && t.byte != '\n')
@@ -260,7 +261,7 @@ DocumentText readRtf(std::string_view b)
     if (doc.bodyEnd == 0)
         doc.bodyEnd = b.size();
     if (!line.empty() || doc.lines.empty())
-        endLine(doc.bodyEnd);
+        endLine(doc.bodyEnd, doc.bodyEnd);
     return doc;
 }
 
@@ -283,6 +284,7 @@ DocumentText readPlain(std::string_view b)
             if (at < b.size() || doc.lines.empty()) {
                 doc.lines.push_back(decode(b.substr(at), encoding));
                 doc.spans.emplace_back(start, b.size());
+                doc.breaks.push_back(b.size());
             }
             break;
         }
@@ -291,6 +293,7 @@ DocumentText readPlain(std::string_view b)
             ++next;
         doc.lines.push_back(decode(b.substr(at, end - at), encoding));
         doc.spans.emplace_back(start, next);
+        doc.breaks.push_back(end);
         start = at = next;
     }
     doc.bodyEnd = b.size();
@@ -317,7 +320,12 @@ std::string withoutLines(
     for (const auto &[from, to] : ranges) {
         if (from >= to || from < 0 || static_cast<std::size_t>(to) > doc.spans.size())
             continue;
-        const std::size_t a = doc.spans[static_cast<std::size_t>(from)].first;
+        std::size_t a = doc.spans[static_cast<std::size_t>(from)].first;
+        // A cut to the end of a document whose last line has no break of its own takes the
+        // line above's, so that no empty paragraph is left at the end.
+        if (static_cast<std::size_t>(to) == doc.spans.size() && from > 0 && doc.rtf
+            && doc.breaks.back() == doc.bodyEnd)
+            a = doc.breaks[static_cast<std::size_t>(from) - 1];
         const std::size_t z = static_cast<std::size_t>(to) == doc.spans.size()
             ? doc.bodyEnd
             : doc.spans[static_cast<std::size_t>(to) - 1].second;

@@ -19,6 +19,9 @@ struct DocumentText
     std::vector<std::u32string> lines;
     /// Per line, the bytes [first, second) of the source that hold it and what ends it.
     std::vector<std::pair<std::size_t, std::size_t>> spans;
+    /// Per line, where what ends it starts ("\par", a line feed), or bodyEnd for the last line
+    /// when nothing ends it.
+    std::vector<std::size_t> breaks;
     std::size_t bodyEnd = 0; ///< where the last line's bytes end: an RTF's closing brace
 };
 

@@ -77,6 +77,11 @@ check "its braces still balance" sh -c \
     '[ "$(tr -cd "{" <"$1" | wc -c)" -eq "$(tr -cd "}" <"$1" | wc -c)" ]' sh "$work/alumnos.zvk"
 check "and is the golden one: the sheet's bytes less its solutions' paragraphs" \
     cmp -s "$work/alumnos.zvk" "$data/alumnos.zvk"
+if [ -x "$1/zvkconv" ]; then
+    QT_QPA_PLATFORM=offscreen "$1/zvkconv" "$work/alumnos.zvk" >"$work/alumnos.zvk.txt" 2>/dev/null
+    check "the editor reads the RTF copy as the text copy, line for line" \
+        cmp -s "$work/alumnos.zvk.txt" "$data/alumnos.txt"
+fi
 "$pl" --check-sheet "$work/alumnos.zvk" >"$work/copia.check"
 check "every exercise is still in the copy, each without its solution" sh -c \
     '[ "$(cut -f1,3 "$1")" = "$(printf "Ejercicio %s\tla hoja no da solución\n" 1 2 3 4)" ]' \
