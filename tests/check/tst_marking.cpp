@@ -18,10 +18,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace zv;
 
@@ -146,6 +148,32 @@ private Q_SLOTS:
         m_dialogs->queueFolder(std::nullopt);
         m_form->CorregirEntregas1->trigger();
         QCOMPARE(m_dialogs->folderRequests.last(), klass.path());
+    }
+
+    void cancelarStopsTheMarkingAndShowsNoTable()
+    {
+        const QTemporaryDir &klass = *m_folder;
+        m_edit->loadFromFile(classData(QStringLiteral("hoja.zvk")));
+        const QStringList before = listing(klass.path());
+        bool cancelled = false;
+        // Pressed as soon as the progress shows, while zarvik-pl is still at work.
+        QTimer::singleShot(0, m_form.get(), [&] {
+            if (auto *progress
+                = m_form->findChild<QProgressDialog *>(QStringLiteral("ProgresoCorreccion"))) {
+                const auto buttons = progress->findChildren<QPushButton *>();
+                for (QPushButton *b : buttons)
+                    if (b->text() == QStringLiteral("Cancelar")) {
+                        b->click();
+                        cancelled = true;
+                    }
+            }
+        });
+        m_dialogs->queueFolder(klass.path());
+        m_form->CorregirEntregas1->trigger();
+        QVERIFY(cancelled);
+        QVERIFY(!m_form->findChild<MarksWindow *>());
+        QVERIFY(m_dialogs->errors().isEmpty());
+        QCOMPARE(listing(klass.path()), before);
     }
 
     void aSheetWithNoExerciseIsSaidSo()
