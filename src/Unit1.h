@@ -89,6 +89,8 @@ public:
     QMenu *SistemaModal1 = nullptr;
     QAction *Demostrar1 = nullptr;
     QAction *SiguientePaso1 = nullptr;
+    QAction *CorregirEntregas1 = nullptr;
+    QAction *ExportarParaAlumnos1 = nullptr;
 
     // Non-visual components: what each dialog remembers between showings ---------------------
     zv::FileDialogOptions OpenDialog1{.filter = QStringLiteral("*.zvk;*.rtf|*.zvk;*.rtf"),
@@ -110,6 +112,12 @@ public:
         .defaultSuffix = QStringLiteral(".pdf"),
         .initialPath = {},
         .overwritePrompt = true};
+    zv::FileDialogOptions StudentCopyDialog1{.filter = QStringLiteral("*.zvk|*.zvk"),
+        .defaultSuffix = QStringLiteral(".zvk"),
+        .initialPath = {},
+        .overwritePrompt = true};
+    /// The folder of submissions last marked, where the folder dialog starts.
+    QString SubmissionsFolder;
 
     // Start-up and closing --------------------------------------------------------------------
     void FormShow(QObject *Sender);
@@ -206,6 +214,13 @@ public:
     void nextStepAt(int line);
     void CopiarComoLatex1Click(QObject *Sender);
     void Exportar1Click(QObject *Sender);
+    /// Marks a folder of submissions against the sheet in the editor, in zarvik-pl, and shows
+    /// the table of marks.
+    void CorregirEntregas1Click(QObject *Sender);
+    /// Writes the sheet in the editor without its "Solución:" blocks, for the students.
+    void ExportarParaAlumnos1Click(QObject *Sender);
+    /// Opens a submission in the editor, checked whole so that its marks show, at @p line.
+    void openSubmission(const QString &path, int line);
     /// Another document takes the editor's place: the check under way stops, its answers go.
     void documentReplaced();
     /// Selects line @p line of the document, as the check counts lines (1-based).

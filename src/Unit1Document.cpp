@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QTextCursor>
 
 using zv::dialogs;
 
@@ -167,6 +168,19 @@ void TForm1::SpeedButton10Click(QObject *)
 void TForm1::SpeedButton13Click(QObject *)
 {
     openDocument(*this, &TForm1::EnterProgramMode);
+}
+
+void TForm1::openSubmission(const QString &path, int line)
+{
+    askToSaveChanges(*this);
+    openChosenFile(*this, &TForm1::EnterTextMode, path);
+    // The whole submission checked, so that the margin marks its right and faulty pieces.
+    QTextCursor all(RichEdit1->document());
+    all.select(QTextCursor::Document);
+    RichEdit1->setTextCursor(all);
+    Comprobar1Click(this);
+    if (line > 0)
+        selectDocumentLine(line);
 }
 
 void TForm1::OpenCommandLine(const QStringList &arguments)

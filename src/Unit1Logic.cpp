@@ -129,6 +129,11 @@ void TForm1::createLogicCommands()
         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Enter)});
     command(
         Logica1, SiguientePaso1, "SiguientePaso1", "Siguiente paso", &TForm1::SiguientePaso1Click);
+    Logica1->addSeparator();
+    command(Logica1, CorregirEntregas1, "CorregirEntregas1", "Corregir entregas…",
+        &TForm1::CorregirEntregas1Click);
+    command(Logica1, ExportarParaAlumnos1, "ExportarParaAlumnos1", "Exportar para alumnos…",
+        &TForm1::ExportarParaAlumnos1Click);
     // Escape in the editor stops a search under way, and only then takes the key.
     m_cancelAssist = new QAction(this);
     m_cancelAssist->setShortcut(QKeySequence(Qt::Key_Escape));

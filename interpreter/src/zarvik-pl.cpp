@@ -4,10 +4,14 @@
 //        zarvik-pl --derivation [--system S] FILE   (one line per derivation: correcta/incorrecta)
 //        zarvik-pl --prove [--system S] FILE   (each argument with a derivation under it)
 //        zarvik-pl --work [--system S] FILE   (one line per piece of the student's work)
+//        zarvik-pl --student-copy SHEET OUT   (the sheet without its solutions)
+//        zarvik-pl --grade SHEET FOLDER [--feedback FOLDER2] [--comments]   (a class's marks)
+//        zarvik-pl --check-sheet SHEET   (whether each solution of the sheet is right)
 // Exit status: 0 when every line was understood, 1 when some line has an error,
 // 2 when the program cannot be read or the output cannot be written.
 
 #include "DerivationCommands.h"
+#include "GradeCommands.h"
 #include "LogFile.h"
 #include "Program.h"
 #include "Verdicts.h"
@@ -31,6 +35,9 @@ const char kUsage[] = "uso: zarvik-pl [--system S] [entrada.txt [salida.log]]\n"
                       "     zarvik-pl --derivation [--system S] ARCHIVO\n"
                       "     zarvik-pl --prove [--system S] ARCHIVO\n"
                       "     zarvik-pl --work [--system S] ARCHIVO\n"
+                      "     zarvik-pl --student-copy HOJA SALIDA\n"
+                      "     zarvik-pl --grade HOJA CARPETA [--feedback CARPETA2] [--comments]\n"
+                      "     zarvik-pl --check-sheet HOJA\n"
                       "     zarvik-pl --help  (o -h)\n"
                       "S: K, T, D, B, K4, S4 o S5 (K si no se da).\n"
                       "Sin opciones lee el programa de entrada.txt y escribe su análisis en "
@@ -41,7 +48,8 @@ const char kUsage[] = "uso: zarvik-pl [--system S] [entrada.txt [salida.log]]\n"
 bool knownOption(const std::string &arg)
 {
     return arg == "--verdict" || arg == "--derivation" || arg == "--prove" || arg == "--work"
-        || arg == "--system" || arg == "--times";
+        || arg == "--system" || arg == "--times" || arg == "--student-copy" || arg == "--grade"
+        || arg == "--feedback" || arg == "--comments" || arg == "--check-sheet";
 }
 
 } // namespace
@@ -54,7 +62,7 @@ int main(int argc, char **argv)
             std::cout << kUsage;
             return 0;
         }
-        if (arg == "--system") {
+        if (arg == "--system" || arg == "--feedback") {
             ++i; // its value may be anything; the modes say what is wrong with it
             continue;
         }
@@ -78,6 +86,12 @@ int main(int argc, char **argv)
             return interpreter::proveMain(argc, argv);
         if (arg == "--work")
             return interpreter::workMain(argc, argv);
+        if (arg == "--student-copy")
+            return interpreter::studentCopyMain(argc, argv);
+        if (arg == "--grade")
+            return interpreter::gradeMain(argc, argv);
+        if (arg == "--check-sheet")
+            return interpreter::checkSheetMain(argc, argv);
     }
     logic::ModalSystem system = logic::ModalSystem::K;
     if (argc > 2 && std::string(argv[1]) == "--system") {

@@ -78,6 +78,28 @@ std::size_t numbering(std::u32string_view s, std::size_t i)
     return i;
 }
 
+// "(2 puntos)", "(1 punto)", "(1,5 puntos)": the position past it, or @p i.
+std::size_t pointsGroup(std::u32string_view s, std::size_t i)
+{
+    if (i >= s.size() || s[i] != '(')
+        return i;
+    std::size_t j = skipSpaces(s, i + 1);
+    const std::size_t d = j;
+    while (j < s.size() && (isDigit(s[j]) || ((s[j] == ',' || s[j] == '.') && j > d)))
+        ++j;
+    if (j == d)
+        return i;
+    j = skipSpaces(s, j);
+    static constexpr std::u32string_view kWord = U"punto";
+    if (s.substr(j, kWord.size()) != kWord)
+        return i;
+    j += kWord.size();
+    if (j < s.size() && s[j] == 's')
+        ++j;
+    j = skipSpaces(s, j);
+    return j < s.size() && s[j] == ')' ? j + 1 : i;
+}
+
 // Words that no formula holds though they are short and capitalised, as a predicate and its
 // terms can be ("Fab"): the commonest of Spanish prose.
 bool isShortProseWord(std::u32string_view w)
@@ -135,6 +157,14 @@ int labelLength(std::u32string_view line)
         while (d < line.size() && isDigit(line[d]))
             ++d;
         if (j - i >= 4 && d > k) {
+            // "Ejercicio 3b (1,5 puntos):": a letter and the points belong to the label.
+            if (d < line.size() && line[d] < 0x80 && isLetter(line[d])
+                && (d + 1 == line.size() || !isLetter(line[d + 1])))
+                ++d;
+            if (const std::size_t past = pointsGroup(line, skipSpaces(line, d));
+                past > skipSpaces(line, d) && past < line.size()
+                && (line[past] == ':' || line[past] == '.'))
+                d = past;
             if (d < line.size() && (line[d] == ':' || line[d] == '.' || line[d] == ')')) {
                 i = d + 1;
             } else {
@@ -160,6 +190,19 @@ int labelLength(std::u32string_view line)
     if (!startsFormula(i))
         return 0;
     return static_cast<int>(skipSpaces(line, i));
+}
+
+bool isSolutionMark(std::u32string_view line)
+{
+    std::u32string_view t = withoutClosingMarks(line);
+    static constexpr std::u32string_view kAccented = U"olución", kPlain = U"olucion";
+    if (t.size() != 8 || (t[0] != 'S' && t[0] != 's'))
+        return false;
+    t.remove_prefix(1);
+    if (t != kAccented && t != kPlain)
+        return false;
+    const std::u32string_view whole = line.substr(0, line.find_last_not_of(U" \t") + 1);
+    return !whole.empty() && whole.back() == ':';
 }
 
 bool readsAsProseAnyway(std::u32string_view line)

@@ -24,6 +24,10 @@ bool looksLikeProse(std::u32string_view line);
 /// standing alone, never a premise.
 bool isClosingWord(std::u32string_view line);
 
+/// Whether @p line is "Solución:" alone, which heads the teacher's answer to the exercise above:
+/// the answer goes on answering that exercise across it.
+bool isSolutionMark(std::u32string_view line);
+
 /// Whether @p line, though it reads as logic, is prose: a word alone ("Premisas", a predicate
 /// with seven terms) or initials ("Q.E.D.").
 bool readsAsProseAnyway(std::u32string_view line);

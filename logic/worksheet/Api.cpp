@@ -155,7 +155,7 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
                     item.derivation = inDerivation[i];
             } else if (t.empty()) {
                 item.kind = LineKind::Blank;
-            } else if (t.substr(0, 2) == U"//") {
+            } else if (t.substr(0, 2) == U"//" || isSolutionMark(t)) {
                 item.kind = LineKind::Skip;
             } else if (systemLine(t, system, item.error)) {
                 // An unknown system is an error of its own, never a premise.

@@ -28,3 +28,6 @@ set_tests_properties(check.tst_logiccheck check.tst_proving check.tst_diagrams c
 add_dependencies(tst_longanswers fake_logic_worker)
 add_dependencies(tst_edgetexts fake_logic_worker zarvik-logic)
 set_tests_properties(check.tst_edgetexts PROPERTIES TIMEOUT 1800)
+# "Corregir entregas…" runs zarvik-pl beside the test.
+add_dependencies(tst_marking zarvik-pl zarvik-logic)
+set_tests_properties(check.tst_marking PROPERTIES TIMEOUT 1800)

@@ -32,6 +32,7 @@ public:
     /// A path, or std::nullopt for Cancel.
     void queueOpenFile(std::optional<QString> path) { m_openAnswers.enqueue(std::move(path)); }
     void queueSaveFile(std::optional<QString> path) { m_saveAnswers.enqueue(std::move(path)); }
+    void queueFolder(std::optional<QString> path) { m_folderAnswers.enqueue(std::move(path)); }
     void queueFont(std::optional<FontChoice> font) { m_fontAnswers.enqueue(std::move(font)); }
     void queueColor(std::optional<QColor> color) { m_colorAnswers.enqueue(std::move(color)); }
 
@@ -39,6 +40,7 @@ public:
     QList<MessageBoxRequest> messageBoxes;
     QList<FileDialogOptions> openRequests;
     QList<FileDialogOptions> saveRequests;
+    QStringList folderRequests;
     QList<FontChoice> fontRequests;
     QList<QColor> colorRequests;
 
@@ -55,7 +57,7 @@ public:
     bool allAnswersUsed() const
     {
         return m_boxAnswers.isEmpty() && m_openAnswers.isEmpty() && m_saveAnswers.isEmpty()
-            && m_fontAnswers.isEmpty() && m_colorAnswers.isEmpty();
+            && m_folderAnswers.isEmpty() && m_fontAnswers.isEmpty() && m_colorAnswers.isEmpty();
     }
 
     // Dialogs ----------------------------------------------------------------------------------
@@ -81,6 +83,12 @@ public:
     {
         saveRequests.append(options);
         return take(m_saveAnswers, "save dialog");
+    }
+
+    std::optional<QString> folderName(QWidget *, const QString &initialPath) override
+    {
+        folderRequests.append(initialPath);
+        return take(m_folderAnswers, "folder dialog");
     }
 
     std::optional<FontChoice> chooseFont(QWidget *, const FontChoice &initial) override
@@ -115,6 +123,7 @@ private:
     QQueue<int> m_boxAnswers;
     QQueue<std::optional<QString>> m_openAnswers;
     QQueue<std::optional<QString>> m_saveAnswers;
+    QQueue<std::optional<QString>> m_folderAnswers;
     QQueue<std::optional<FontChoice>> m_fontAnswers;
     QQueue<std::optional<QColor>> m_colorAnswers;
 };

@@ -60,6 +60,8 @@ public:
         = 0;
     virtual std::optional<QString> saveFileName(QWidget *owner, const FileDialogOptions &options)
         = 0;
+    /// A folder chosen, starting at @p initialPath; nothing when cancelled.
+    virtual std::optional<QString> folderName(QWidget *owner, const QString &initialPath) = 0;
     virtual std::optional<FontChoice> chooseFont(QWidget *owner, const FontChoice &initial) = 0;
     /// @p customColors is read and, on acceptance, updated.
     virtual std::optional<QColor> chooseColor(
@@ -93,6 +95,7 @@ public:
         QWidget *owner, const QString &text, const QString &caption, unsigned flags) override;
     std::optional<QString> openFileName(QWidget *owner, const FileDialogOptions &options) override;
     std::optional<QString> saveFileName(QWidget *owner, const FileDialogOptions &options) override;
+    std::optional<QString> folderName(QWidget *owner, const QString &initialPath) override;
     std::optional<FontChoice> chooseFont(QWidget *owner, const FontChoice &initial) override;
     std::optional<QColor> chooseColor(
         QWidget *owner, const QColor &initial, QList<QColor> &customColors) override;

@@ -120,4 +120,12 @@ std::optional<QString> QtDialogs::saveFileName(QWidget *owner, const FileDialogO
     return runFileDialog(owner, options, QFileDialog::AcceptSave);
 }
 
+std::optional<QString> QtDialogs::folderName(QWidget *owner, const QString &initialPath)
+{
+    const QString folder = QFileDialog::getExistingDirectory(owner, QString(), initialPath);
+    if (folder.isEmpty())
+        return std::nullopt;
+    return QFileInfo(folder).absoluteFilePath();
+}
+
 } // namespace zv
