@@ -28,6 +28,14 @@ template <class N> bool number(std::string_view s, N &out)
     return ec == std::errc() && p == s.data() + s.size();
 }
 
+// The number that a check's words give its text's first line: far from where a line count
+// overflows.
+bool shownLine(std::string_view s, int &out)
+{
+    constexpr int kMaxShownLine = 1 << 30;
+    return number(s, out) && out >= 1 && out <= kMaxShownLine;
+}
+
 const char *decisionName(Decision d)
 {
     switch (d) {
@@ -202,9 +210,10 @@ std::optional<Request> parseRequest(std::string_view text)
         r.kind = Request::Kind::Cancel;
         return r;
     }
-    if (w[0] == "check" && w.size() == 6 && number(w[1], r.id)
+    if (w[0] == "check" && (w.size() == 6 || w.size() == 7) && number(w[1], r.id)
         && parseSystemName(w[2], r.options.system) && (w[3] == "0" || w[3] == "1")
-        && number(w[4], r.options.fromLine) && number(w[5], r.length)) {
+        && number(w[4], r.options.fromLine) && number(w[5], r.length)
+        && (w.size() == 6 || shownLine(w[6], r.options.firstShownLine))) {
         r.kind = Request::Kind::Check;
         r.options.truthTables = w[3] == "1";
         return r;

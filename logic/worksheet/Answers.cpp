@@ -245,15 +245,15 @@ void answerProblem(ProblemResult &r, Logic &logic, const std::vector<int> &premi
 }
 
 void answerDerivation(ProblemResult &r, Logic &logic, const DerivationInText &found,
-    std::span<const std::u32string> lines)
+    std::span<const std::u32string> lines, int shownShift)
 {
     const Derivation &d = found.derivation;
     r.derivation = true;
     r.firstLine = d.firstLine + 1;
     r.line = d.endLine;
     r.system = found.system;
-    r.text = "derivación de las líneas " + std::to_string(r.firstLine) + " a "
-        + std::to_string(r.line);
+    r.text = "derivación de las líneas " + std::to_string(r.firstLine + shownShift) + " a "
+        + std::to_string(r.line + shownShift);
     const DerivationCheck check
         = checkDerivation(logic, d, found.argument ? &*found.argument : nullptr, found.system);
     r.decision = check.correct() ? Decision::Valid : Decision::Invalid;
@@ -262,9 +262,9 @@ void answerDerivation(ProblemResult &r, Logic &logic, const DerivationInText &fo
     r.latex = derivationLatex(logic, d, lines);
     if (check.correct()) {
         r.explanation = "Derivación correcta";
-        r.explanation += r.provesArgument
-            ? ": demuestra el argumento de la línea " + std::to_string(d.firstLine) + ".\n"
-            : ".\n";
+        r.explanation += r.provesArgument ? ": demuestra el argumento de la línea "
+                + std::to_string(d.firstLine + shownShift) + ".\n"
+                                          : ".\n";
         r.reason = r.provesArgument ? "derivación correcta; demuestra el argumento"
                                     : "derivación correcta";
     } else {
@@ -310,7 +310,8 @@ ExerciseTruth exerciseTruth(const ProblemResult &r)
     return t;
 }
 
-void answerWork(ProblemResult &r, WorkKind kind, std::vector<WorkFault> faults, bool decided)
+void answerWork(
+    ProblemResult &r, WorkKind kind, std::vector<WorkFault> faults, bool decided, int shownShift)
 {
     const bool table = kind == WorkKind::Table, model = kind == WorkKind::Model,
                tree = kind == WorkKind::Tree;
@@ -319,7 +320,7 @@ void answerWork(ProblemResult &r, WorkKind kind, std::vector<WorkFault> faults, 
         : faults.empty()  ? Decision::Valid
                           : Decision::Invalid;
     for (WorkFault &f : faults) {
-        r.explanation += "Línea " + std::to_string(f.line) + ": " + f.message + ".\n";
+        r.explanation += "Línea " + std::to_string(f.line + shownShift) + ": " + f.message + ".\n";
         r.faults.push_back({f.line, f.message, f.message});
     }
     if (!decided) {

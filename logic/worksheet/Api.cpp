@@ -92,6 +92,8 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
 {
     runOnLargeStack([&] {
         const std::vector<std::u32string> lines = splitTextLines(utf8);
+        // What the answers' words call a line: the document's count, when the text is a part.
+        const int shift = options.firstShownLine - 1;
         Logic logic;
         // Derivations first: their lines are neither formulas nor prose. A verdict under a
         // derivation would read as one more of its lines.
@@ -273,11 +275,11 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
                 const bool answered
                     = verdict != lastAnswer.end() && verdict->second > static_cast<std::size_t>(w);
                 r.firstLine = workFirstLine(lines, piece) + 1;
-                r.text = "tabla de verdad de las líneas " + std::to_string(r.firstLine) + " a "
-                    + std::to_string(r.line);
+                r.text = "tabla de verdad de las líneas " + std::to_string(r.firstLine + shift)
+                    + " a " + std::to_string(r.line + shift);
                 answerWork(r, piece.kind,
                     checkTable(logic, lines, piece, exercise ? &*exercise : nullptr, answered),
-                    true);
+                    true, shift);
                 return;
             }
             if (piece.kind == WorkKind::Tree) {
@@ -313,10 +315,10 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
                 }
                 truth = known->second;
             }
-            r.text = "respuesta de la línea " + std::to_string(r.firstLine);
+            r.text = "respuesta de la línea " + std::to_string(r.firstLine + shift);
             AnswerCheck check = checkAnswer(
                 logic, lines, piece.first, exercise ? &*exercise : nullptr, truth, table);
-            answerWork(r, piece.kind, std::move(check.faults), check.decided);
+            answerWork(r, piece.kind, std::move(check.faults), check.decided, shift);
         };
 
         auto syntaxError = [&](const Item &item, int column, const std::string &message) {
@@ -329,7 +331,7 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
             r.errorLine = item.line;
             r.errorColumn = column;
             r.errorMessage = message;
-            r.explanation = "Error en la línea " + std::to_string(item.line) + ", columna "
+            r.explanation = "Error en la línea " + std::to_string(item.line + shift) + ", columna "
                 + std::to_string(column) + ": " + message + "\n";
             r.reason = "error de sintaxis";
             emit(std::move(r));
@@ -359,7 +361,7 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
                 answerPiece(r, item.work);
             } else if (item.derivation >= 0) {
                 answerDerivation(
-                    r, logic, derivations[static_cast<std::size_t>(item.derivation)], lines);
+                    r, logic, derivations[static_cast<std::size_t>(item.derivation)], lines, shift);
             } else if (item.kind == LineKind::OneLine && item.error.empty()) {
                 answerProblem(
                     r, logic, item.parse.premises, item.parse.conclusion, true, options, cancel);

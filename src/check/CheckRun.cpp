@@ -112,7 +112,7 @@ void CheckRun::readSome()
     for (qsizetype i = m_span.text.indexOf(QLatin1Char('\n')); i >= 0;
          i = m_span.text.indexOf(QLatin1Char('\n'), i + 1))
         m_lineStarts.push_back(int(i + 1));
-    m_worker->start(m_span.text.toUtf8(), m_system, m_truthTable);
+    m_worker->start(m_span.text.toUtf8(), m_system, m_truthTable, m_firstLine);
 }
 
 CheckRun::~CheckRun() = default;

@@ -41,7 +41,10 @@ QByteArray WorkerRequest::bytes() const
             + kModalSystemNames[int(system)] + ' ';
         break;
     }
-    return r + QByteArray::number(line) + ' ' + QByteArray::number(text.size()) + '\n' + text;
+    r += QByteArray::number(line) + ' ' + QByteArray::number(text.size());
+    if (kind == Kind::Check && shownLine != 1)
+        r += ' ' + QByteArray::number(shownLine);
+    return r + '\n' + text;
 }
 
 void setLogicWorkerForTests(const QString &program, const QStringList &arguments)
@@ -58,9 +61,10 @@ LogicWorker::~LogicWorker()
     kill();
 }
 
-void LogicWorker::start(const QByteArray &utf8, ModalSystem system, bool truthTables)
+void LogicWorker::start(const QByteArray &utf8, ModalSystem system, bool truthTables, int shownLine)
 {
     m_text = utf8;
+    m_shownLine = shownLine;
     m_system = system;
     m_truthTables = truthTables;
     m_kind = WorkerRequest::Kind::Check;
@@ -113,7 +117,7 @@ void LogicWorker::launch(int fromLine)
         ? QCoreApplication::applicationDirPath() + QStringLiteral("/zarvik-logic")
         : g_testProgram;
     m_process->start(program, g_testProgram.isEmpty() ? QStringList() : g_testArguments);
-    WorkerRequest request{m_kind, 1, m_system, m_truthTables, fromLine, m_text};
+    WorkerRequest request{m_kind, 1, m_system, m_truthTables, fromLine, m_text, m_shownLine};
     if (m_kind != WorkerRequest::Kind::Check)
         request.line = m_line;
     m_process->write(request.bytes());

@@ -27,8 +27,9 @@ struct WorkerRequest
     int id = 1;
     ModalSystem system = ModalSystem::K;
     bool truthTables = false; ///< check: the truth tables of propositional problems
-    int line = 1;    ///< check: the first line answered; prove and next: the line asked about
-    QByteArray text; ///< check, prove and next: UTF-8, '\n' between lines
+    int line = 1;      ///< check: the first line answered; prove and next: the line asked about
+    QByteArray text;   ///< check, prove and next: UTF-8, '\n' between lines
+    int shownLine = 1; ///< check: what the answers' words call the text's first line
 
     /// "quit", which asks nothing else.
     static WorkerRequest quit()
@@ -56,7 +57,9 @@ public:
     ~LogicWorker() override;
 
     /// Checks @p utf8, the text as the user sees it with '\n' between lines.
-    void start(const QByteArray &utf8, ModalSystem system, bool truthTables);
+    /// @p shownLine: the document's number for the text's first line, which the answers' words
+    /// use ("demuestra el argumento de la línea 12"); their line fields count from 1.
+    void start(const QByteArray &utf8, ModalSystem system, bool truthTables, int shownLine = 1);
     /// "Demostrar" from @p line (1-based) of @p utf8, or "Siguiente paso" at it: the "proof" or
     /// "next" message comes through assisted(), an invalid argument's answer through answered().
     enum class Assist { Prove, Next };
@@ -93,6 +96,7 @@ private:
     bool m_truthTables = false;
     WorkerRequest::Kind m_kind = WorkerRequest::Kind::Check;
     int m_line = 0; ///< what prove and next ask about
+    int m_shownLine = 1;
     bool m_running = false;
     bool m_done = false;
     int m_lastStart = 0; ///< the line of the problem under way

@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,9 +25,13 @@ int main(int argc, char **argv)
         return 2;
     std::string header;
     std::getline(std::cin, header);
-    std::size_t length = 0;
-    if (const auto space = header.rfind(' '); space != std::string::npos)
-        length = std::stoul(header.substr(space + 1));
+    // LENGTH is a check's sixth word (a seventh may follow), a prove's or next's fifth.
+    std::vector<std::string> words;
+    for (std::istringstream in(header); in >> words.emplace_back();)
+        ;
+    words.pop_back();
+    const std::size_t at = !words.empty() && words[0] == "check" ? 5 : 4;
+    const std::size_t length = at < words.size() ? std::stoul(words[at]) : 0;
     std::string text(length, '\0');
     std::cin.read(text.data(), static_cast<std::streamsize>(length));
     int launch = 0;

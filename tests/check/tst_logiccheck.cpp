@@ -61,11 +61,13 @@ QString syntaxError(int line, int column)
 const QString kDone = QStringLiteral(R"({"event":"done","id":1})");
 
 // The request header of the protocol, and the text after it.
-QString checkRequest(const char *system, const QString &text)
+// @p shownLine: the document's line where the checked text starts, sent when it is not the first.
+QString checkRequest(const char *system, const QString &text, int shownLine = 1)
 {
-    return QStringLiteral("check 1 %1 0 1 %2\n")
+    return QStringLiteral("check 1 %1 0 1 %2%3\n")
                .arg(QLatin1String(system))
                .arg(text.toUtf8().size())
+               .arg(shownLine == 1 ? QString() : QStringLiteral(" %1").arg(shownLine))
         + text;
 }
 
@@ -122,7 +124,7 @@ private Q_SLOTS:
         QTest::keyClick(m_edit, Qt::Key_Return, Qt::ControlModifier);
         QTRY_VERIFY_WITH_TIMEOUT(
             checks() && checks()->isVisible() && !checks()->inProgress(), kCeilingMs);
-        QCOMPARE(request(), checkRequest("K", QStringLiteral("q ⊨ r #")));
+        QCOMPARE(request(), checkRequest("K", QStringLiteral("q ⊨ r #"), 2));
         QCOMPARE(m_edit->bytes(), bytes);
         QCOMPARE(checks()->windowTitle(), QStringLiteral("Resultado de la comprobación"));
         // The first line checked is the document's second.
@@ -561,7 +563,8 @@ private Q_SLOTS:
         m_form->Borrar1->trigger();
         m_edit->replaceSel("Hoja 1\r\n\r\np -> q, p |- q\r\n1. p -> q :PR\r\n2. p :PR\r\n"
                            "3. q :->E 1, 2\r\n\r\np -> q, q |- p\r\n1. p -> q :PR\r\n"
-                           "2. q :PR\r\n3. p :->E 1, 2\r\n");
+                           "2. q :PR\r\n3. p :->E 1, 2\r\n\r\np v ~p\r\np | p v ~p\r\n"
+                           "V | F\r\nF | V\r\n");
         const QByteArray bytes = m_edit->bytes();
         // The caret inside the second line of the first derivation, the document's fifth.
         m_edit->setSelStart(int(m_edit->bytes().indexOf("2. p :PR")) + 3);
@@ -571,7 +574,9 @@ private Q_SLOTS:
         QString text = checks()->answerView->toPlainText();
         QVERIFY2(text.contains(QStringLiteral("\nLínea 3: p -> q, p |- q\nArgumento válido\n")),
             qPrintable(text));
-        QVERIFY2(text.contains(QStringLiteral("Líneas 4 a 6: derivación\nDerivación correcta")),
+        // The lines that its words name are the document's too, not the checked part's.
+        QVERIFY2(text.contains(QStringLiteral("Líneas 4 a 6: derivación\nDerivación correcta: "
+                                              "demuestra el argumento de la línea 3.\n")),
             qPrintable(text));
         QVERIFY2(!text.contains(QStringLiteral("número")) && !text.contains(QStringLiteral("Hoja")),
             qPrintable(text));
@@ -589,6 +594,16 @@ private Q_SLOTS:
             qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("Contraejemplo al paso: ")), qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("p: falsa\nq: verdadera")), qPrintable(text));
+
+        // A student's table far down: its wrong cell under the document's line.
+        m_edit->setSelStart(int(m_edit->bytes().indexOf("V | F")) + 1);
+        m_form->Comprobar1->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!checks()->inProgress()
+                && checks()->answerView->toPlainText().contains(QStringLiteral("Tabla")),
+            kCeilingMs);
+        text = checks()->answerView->toPlainText();
+        QVERIFY2(text.contains(QStringLiteral("Línea 15: fila 1, columna")), qPrintable(text));
+        QCOMPARE(m_edit->bytes(), bytes);
     }
 
 private:
