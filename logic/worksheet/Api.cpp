@@ -260,10 +260,10 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
                 ModelWork m
                     = checkModel(logic, lines, piece, exercise ? &*exercise : nullptr, r.system);
                 r.text = std::string(m.counter ? "contramodelo" : "modelo") + " de las líneas "
-                    + std::to_string(r.firstLine) + " a " + std::to_string(r.line);
+                    + std::to_string(r.firstLine + shift) + " a " + std::to_string(r.line + shift);
                 r.modal = m.shown && m.shown->modal;
                 r.model = std::move(m.shown);
-                answerWork(r, piece.kind, std::move(m.faults), true);
+                answerWork(r, piece.kind, std::move(m.faults), true, shift);
                 if (m.counter && r.faults.empty()) {
                     r.explanation = "Contramodelo correcto.\n";
                     r.reason = "contramodelo correcto";
@@ -284,11 +284,11 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
             }
             if (piece.kind == WorkKind::Tree) {
                 r.firstLine = piece.first + 1;
-                r.text = "árbol de las líneas " + std::to_string(r.firstLine) + " a "
-                    + std::to_string(r.line);
+                r.text = "árbol de las líneas " + std::to_string(r.firstLine + shift) + " a "
+                    + std::to_string(r.line + shift);
                 TreeCheck check = checkTree(logic, lines, piece, exercise ? &*exercise : nullptr);
                 const bool right = check.faults.empty();
-                answerWork(r, piece.kind, std::move(check.faults), true);
+                answerWork(r, piece.kind, std::move(check.faults), true, shift);
                 r.tree = std::move(check.tree);
                 if (right && check.model) {
                     r.model = std::move(check.model);
