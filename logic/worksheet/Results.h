@@ -86,8 +86,9 @@ struct ProblemResult
 struct CheckOptions
 {
     ModalSystem system = ModalSystem::K; // until a "sistema:" line changes it
-    bool truthTables = true;             // the tables of propositional problems
-    int fromLine = 1; // answers for earlier lines are left out: a restarted worker goes on
+    bool basicRules = false; // derivations under the course's basic rules until a "reglas:" line
+    bool truthTables = true; // the tables of propositional problems
+    int fromLine = 1;        // answers for earlier lines are left out: a restarted worker goes on
     CpuClock::duration problemTime = kProblemSeconds; // processor time per problem
     Explain explain = Explain::Full; // VerdictOnly: no tree sought once another search decided
     std::function<void(int line)> starting; // before a problem ending at that line is decided

@@ -41,7 +41,10 @@ QByteArray WorkerRequest::bytes() const
             + kModalSystemNames[int(system)] + ' ';
         break;
     }
-    return r + QByteArray::number(line) + ' ' + QByteArray::number(text.size()) + '\n' + text;
+    // The rules go last, so that the words before them are those of a worker that knows
+    // nothing of them.
+    return r + QByteArray::number(line) + ' ' + QByteArray::number(text.size())
+        + (basicRules ? " basicas" : "") + '\n' + text;
 }
 
 void setLogicWorkerForTests(const QString &program, const QStringList &arguments)
@@ -58,10 +61,12 @@ LogicWorker::~LogicWorker()
     kill();
 }
 
-void LogicWorker::start(const QByteArray &utf8, ModalSystem system, bool truthTables)
+void LogicWorker::start(
+    const QByteArray &utf8, ModalSystem system, bool truthTables, bool basicRules)
 {
     m_text = utf8;
     m_system = system;
+    m_basicRules = basicRules;
     m_truthTables = truthTables;
     m_kind = WorkerRequest::Kind::Check;
     m_running = true;
@@ -69,10 +74,12 @@ void LogicWorker::start(const QByteArray &utf8, ModalSystem system, bool truthTa
     launch(1);
 }
 
-void LogicWorker::startAssist(Assist kind, const QByteArray &utf8, ModalSystem system, int line)
+void LogicWorker::startAssist(
+    Assist kind, const QByteArray &utf8, ModalSystem system, int line, bool basicRules)
 {
     m_text = utf8;
     m_system = system;
+    m_basicRules = basicRules;
     m_kind = kind == Assist::Prove ? WorkerRequest::Kind::Prove : WorkerRequest::Kind::Next;
     m_line = line;
     m_running = true;
@@ -113,7 +120,7 @@ void LogicWorker::launch(int fromLine)
         ? QCoreApplication::applicationDirPath() + QStringLiteral("/zarvik-logic")
         : g_testProgram;
     m_process->start(program, g_testProgram.isEmpty() ? QStringList() : g_testArguments);
-    WorkerRequest request{m_kind, 1, m_system, m_truthTables, fromLine, m_text};
+    WorkerRequest request{m_kind, 1, m_system, m_truthTables, fromLine, m_text, m_basicRules};
     if (m_kind != WorkerRequest::Kind::Check)
         request.line = m_line;
     m_process->write(request.bytes());

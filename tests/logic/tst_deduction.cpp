@@ -251,7 +251,7 @@ TEST(eachRuleMisusedIsNamedWithWhatItNeeds)
             "línea 3: R necesita q; la línea 2 es p"},
         {"p ∨ q, r ⊢ r\n1. p ∨ q :PR\n2. r :PR\n    3. p :AS\n    4. r :R 2\n--\n    5. p :AS\n"
          "    6. r :R 2\n7. r :∨E 1, 3-4, 5-6\n",
-            "línea 7: ∨E: las dos subderivaciones suponen p; una ha de suponer p y la otra q"},
+            "línea 7: ∨E necesita una subderivación que suponga p y otra que suponga q; las dos suponen p"},
         // Affirming the consequent, and the issue's own example.
         {"p → q, q ⊢ p\n1. p → q :PR\n2. q :PR\n3. p :→E 1, 2\n",
             "línea 3: →E necesita un condicional con consecuente p y su antecedente; las líneas "
@@ -259,17 +259,17 @@ TEST(eachRuleMisusedIsNamedWithWhatItNeeds)
         {"p → q, q ⊢ q\n1. p → q :PR\n2. q :PR\n3. q :→E 1, 2\n",
             "línea 3: →E necesita p → q y p; la línea 2 es q"},
         {"p ⊢ q → p\n1. p :PR\n    2. q :AS\n    3. p :R 1\n4. p → q :→I 2-3\n",
-            "línea 4: →I necesita una subderivación que suponga p y termine en q; la "
-            "subderivación 2-3 supone q"},
+            "línea 4: →I necesita una subderivación que suponga p y acabe en q; la de 2–3 supone "
+            "q"},
         {"p ⊢ ¬q\n1. p :PR\n    2. q :AS\n    3. p :R 1\n4. ¬q :¬I 2-3\n",
-            "línea 4: ¬I necesita una subderivación que suponga q y termine en ⊥; la "
-            "subderivación 2-3 termina en p"},
+            "línea 4: ¬I necesita una subderivación que suponga q y acabe en ⊥; la de 2–3 acaba "
+            "en p"},
         {"p, q ⊢ ⊥\n1. p :PR\n2. q :PR\n3. ⊥ :¬E 1, 2\n",
             "línea 3: ¬E necesita una fórmula y su negación; las líneas 1 y 2 son p y q"},
         {"p ⊢ q\n1. p :PR\n2. q :X 1\n", "línea 2: X necesita ⊥; la línea 1 es p"},
         {"¬p ⊢ p\n1. ¬p :PR\n    2. p :AS\n    3. ⊥ :¬E 2, 1\n4. p :IP 2-3\n",
-            "línea 4: IP necesita una subderivación que suponga ¬p y termine en ⊥; la "
-            "subderivación 2-3 supone p"},
+            "línea 4: IP necesita una subderivación que suponga ¬p y acabe en ⊥; la de 2–3 "
+            "supone p"},
         {"p ∨ q, p ⊢ q\n1. p ∨ q :PR\n2. p :PR\n3. q :DS 1, 2\n",
             "línea 3: DS necesita p ∨ q y la negación de uno de sus miembros (¬p o ¬q); la línea "
             "2 es p"},
@@ -278,25 +278,25 @@ TEST(eachRuleMisusedIsNamedWithWhatItNeeds)
         {"¬p ⊢ p\n1. ¬p :PR\n2. p :DNE 1\n", "línea 2: DNE necesita ¬¬p; la línea 1 es ¬p"},
         {"p → q, ¬p → r ⊢ q\n1. p → q :PR\n2. ¬p → r :PR\n    3. p :AS\n    4. q :→E 1, 3\n--\n"
          "    5. ¬p :AS\n    6. r :→E 2, 5\n7. q :LEM 3-4, 5-6\n",
-            "línea 7: LEM: la subderivación 5-6 termina en r, no en q"},
+            "línea 7: LEM necesita dos subderivaciones que acaben en q; la de 5–6 acaba en r"},
         {"¬(p ∨ q) ⊢ ¬p ∨ ¬q\n1. ¬(p ∨ q) :PR\n2. ¬p ∨ ¬q :DeM 1\n",
             "línea 2: DeM de ¬(p ∨ q) da ¬p ∧ ¬q, no ¬p ∨ ¬q"},
         {"∀xFx ⊢ Ga\n1. ∀xFx :PR\n2. Ga :∀E 1\n",
-            "línea 2: ∀E de ∀x Fx da Fx con x cambiada por un término; Ga no lo es"},
+            "línea 2: ∀E de ∀xFx da Fx con x cambiada por un término; Ga no lo es"},
         {"Rab ⊢ ∃xRxx\n1. Rab :PR\n2. ∃xRxx :∃I 1\n",
             "línea 2: ∃I necesita Rxx con x cambiada por un término; la línea 1 es Rab"},
         {"a = b, Fc ⊢ Fb\n1. a = b :PR\n2. Fc :PR\n3. Fb :=E 1, 2\n",
             "línea 3: =E: Fb no sale de Fc cambiando a por b ni al revés"},
         {"∀x¬Fx ⊢ ¬∀xFx\n1. ∀x¬Fx :PR\n2. ¬∀xFx :CQ 1\n",
-            "línea 2: CQ de ∀x¬Fx da ¬∃x Fx, no ¬∀x Fx"},
+            "línea 2: CQ de ∀x¬Fx da ¬∃x Fx, no ¬∀xFx"},
         {"⊢ a = b\n1. a = b :=I\n", "línea 1: =I da una identidad t = t; a = b no lo es"},
         // Citations of the wrong shape.
         {"p ⊢ p ∧ p\n1. p :PR\n2. p ∧ p :∧I 1, 1, 1\n",
-            "línea 2: ∧I cita dos líneas; aquí se citan tres líneas"},
+            "línea 2: ∧I necesita p y p; aquí sobra una línea"},
         {"p ⊢ p → p\n1. p :PR\n2. p → p :→I 1\n",
-            "línea 2: →I cita una subderivación (i-j); aquí se cita una línea"},
+            "línea 2: →I necesita una subderivación que suponga p y acabe en p; aquí se cita una línea donde hace falta una subderivación (i–j)"},
         {"p ⊢ p\n1. p :PR\n2. p :R 1-1\n",
-            "línea 2: R cita una línea; aquí se cita una subderivación (i-j)"},
+            "línea 2: R necesita una línea anterior con p; aquí se cita una subderivación donde hace falta una línea"},
         {"p ⊢ p\n1. p :PR\n2. p :PR 1\n", "línea 2: PR no cita líneas"},
     };
     checkCases(cases);
@@ -313,7 +313,7 @@ TEST(universalIntroductionAndExistentialEliminationGuardTheirConstant)
          "    4. Ga :→E 3, 2\n    5. ∀xGx :∀I 4\n6. Fa → ∀xGx :→I 2-5\n",
             "línea 5: ∀I no se puede aplicar: la constante a aparece en el supuesto de la línea 2"},
         {"∀xRxx ⊢ ∀xRxa\n1. ∀xRxx :PR\n2. Raa :∀E 1\n3. ∀xRxa :∀I 2\n",
-            "línea 3: ∀I no se puede aplicar: la constante a aparece en ∀x Rxa"},
+            "línea 3: ∀I no se puede aplicar: la constante a aparece en ∀xRxa"},
         {"∀x(Fx ∧ Gx) ⊢ ∀xFx\n1. ∀x(Fx ∧ Gx) :PR\n2. F(f(a)) ∧ G(f(a)) :∀E 1\n"
          "3. F(f(a)) :∧E 2\n4. ∀xFx :∀I 3\n",
             "línea 4: ∀I necesita una constante en lugar de x, y en la línea 3 hay f(a)"},
@@ -329,13 +329,13 @@ TEST(universalIntroductionAndExistentialEliminationGuardTheirConstant)
             "línea 3: ∃E no se puede aplicar: la constante a aparece en Fa, la fórmula de esta "
             "línea"},
         {"∃xRxa ⊢ ∃xRxx\n1. ∃xRxa :PR\n    2. Raa :AS\n    3. ∃xRxx :∃I 2\n4. ∃xRxx :∃E 1, 2-3\n",
-            "línea 4: ∃E no se puede aplicar: la constante a aparece en ∃x Rxa"},
+            "línea 4: ∃E no se puede aplicar: la constante a aparece en ∃xRxa"},
         {"∃xFx, Ga ⊢ ∃x(Fx ∧ Gx)\n1. ∃xFx :PR\n2. Ga :PR\n    3. Fa :AS\n    4. Fa ∧ Ga :∧I 3, 2\n"
          "    5. ∃x(Fx ∧ Gx) :∃I 4\n6. ∃x(Fx ∧ Gx) :∃E 1, 3-5\n",
             "línea 6: ∃E no se puede aplicar: la constante a aparece en la premisa de la línea 2"},
         {"∃xFx ⊢ ∃xGx\n1. ∃xFx :PR\n    2. Ga :AS\n    3. ∃xGx :∃I 2\n4. ∃xGx :∃E 1, 2-3\n",
-            "línea 4: ∃E: la subderivación 2-3 ha de suponer Fx con x cambiada por una constante "
-            "nueva, y supone Ga"},
+            "línea 4: ∃E necesita una subderivación que suponga Fx con x cambiada por una "
+            "constante nueva; la de 2–3 supone Ga"},
     };
     checkCases(cases);
 }
@@ -345,9 +345,9 @@ TEST(citationsIntoClosedSubderivationsAndWrongRangesAreFaults)
     const std::vector<Case> cases = {
         // The example: a line of a closed subderivation cited from outside.
         {"p ⊢ p → p\n1. p :PR\n   2. p :AS\n3. p :R 2\n4. p -> p :->I 2-2\n",
-            "línea 3: la línea 2 está dentro de un subderivación ya cerrada"},
+            "línea 3: la línea 2 está dentro de una subderivación ya cerrada"},
         {"p ⊢ q\n1. p :PR\n    2. q :AS\n3. q :R 2\n",
-            "línea 3: la línea 2 está dentro de un subderivación ya cerrada"},
+            "línea 3: la línea 2 está dentro de una subderivación ya cerrada"},
         // →I with the wrong range: too short, a line that opens nothing, backwards, beyond the
         // end, still open.
         {"p → q, q → r ⊢ p → r\n1. p → q :PR\n2. q → r :PR\n    3. p :AS\n    4. q :→E 1, 3\n"
@@ -356,9 +356,9 @@ TEST(citationsIntoClosedSubderivationsAndWrongRangesAreFaults)
             "4"},
         {"p ⊢ p → p\n1. p :PR\n    2. p :AS\n    3. p :R 2\n    4. q → p :→I 3-3\n"
          "5. p → p :→I 2-3\n",
-            "línea 4: las líneas 3-3 no son una subderivación: la línea 3 no abre ninguna"},
+            "línea 4: las líneas 3–3 no son una subderivación: la línea 3 no abre ninguna"},
         {"p ⊢ p → p\n1. p :PR\n    2. p :AS\n    3. p :R 2\n4. p → p :→I 3-2\n",
-            "línea 4: el rango 3-2 va hacia atrás: se escribe desde el supuesto hasta la última "
+            "línea 4: el rango 3–2 va hacia atrás: se escribe desde el supuesto hasta la última "
             "línea"},
         {"p ⊢ p → p\n1. p :PR\n    2. p :AS\n    3. p :R 2\n4. p → p :→I 2-9\n",
             "línea 4: la derivación no tiene línea 9"},
@@ -368,7 +368,7 @@ TEST(citationsIntoClosedSubderivationsAndWrongRangesAreFaults)
             "está dentro de ella"},
         {"p ⊢ (q → q) ∧ p\n1. p :PR\n    2. r :AS\n        3. q :AS\n    4. q → q :→I 3-3\n"
          "5. q → q :→I 3-3\n",
-            "línea 5: la subderivación 3-3 está dentro de otra ya cerrada"},
+            "línea 5: la subderivación 3–3 está dentro de otra ya cerrada"},
         {"p ⊢ p ∨ q\n1. p :PR\n2. p ∨ q :∨I 3\n", "línea 2: la derivación no tiene línea 3"},
         {"p, q ⊢ p ∧ q\n1. p :PR\n2. p ∧ q :∧I 1, 3\n3. q :PR\n",
             "línea 2: la línea 3 aún no se ha escrito: solo se citan líneas anteriores"},
@@ -456,7 +456,7 @@ TEST(modalRulesHoldInTheSystemsThatHaveThem)
             "línea 2: RT no vale en K: pide un sistema reflexivo, como T, S4 o S5"},
         {"p ⊢ □p\n1. p :PR\n    2. q :AS\n    3. p :R 1\n4. □p :□I 2-3\n",
             "línea 4: □I necesita una subderivación estricta (abierta con □); la subderivación "
-            "2-3 supone q"},
+            "2–3 supone q"},
         {"p ⊢ □p\n1. p :PR\n2. □ :AS\n",
             "línea 2: □ abre una subderivación estricta: sangre esta línea más que la anterior"},
     };
