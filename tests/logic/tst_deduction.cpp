@@ -41,8 +41,8 @@ std::vector<std::string> verdicts(const std::string &utf8, ModalSystem system = 
     Document d = read(utf8, system);
     std::vector<std::string> out;
     for (const DerivationInText &f : d.found) {
-        const DerivationCheck c
-            = checkDerivation(d.logic, f.derivation, f.argument ? &*f.argument : nullptr, f.system);
+        const DerivationCheck c = checkDerivation(d.logic, f.derivation,
+            f.argument ? &*f.argument : nullptr, f.system, f.course.basicRules);
         out.push_back(c.correct() ? "correcta"
                                   : "línea " + std::to_string(c.faults.front().line) + ": "
                     + c.faults.front().reason);
@@ -251,7 +251,8 @@ TEST(eachRuleMisusedIsNamedWithWhatItNeeds)
             "línea 3: R necesita q; la línea 2 es p"},
         {"p ∨ q, r ⊢ r\n1. p ∨ q :PR\n2. r :PR\n    3. p :AS\n    4. r :R 2\n--\n    5. p :AS\n"
          "    6. r :R 2\n7. r :∨E 1, 3-4, 5-6\n",
-            "línea 7: ∨E necesita una subderivación que suponga p y otra que suponga q; las dos suponen p"},
+            "línea 7: ∨E necesita una subderivación que suponga p y otra que suponga q; las dos "
+            "suponen p"},
         // Affirming the consequent, and the issue's own example.
         {"p → q, q ⊢ p\n1. p → q :PR\n2. q :PR\n3. p :→E 1, 2\n",
             "línea 3: →E necesita un condicional con consecuente p y su antecedente; las líneas "
@@ -294,9 +295,11 @@ TEST(eachRuleMisusedIsNamedWithWhatItNeeds)
         {"p ⊢ p ∧ p\n1. p :PR\n2. p ∧ p :∧I 1, 1, 1\n",
             "línea 2: ∧I necesita p y p; aquí sobra una línea"},
         {"p ⊢ p → p\n1. p :PR\n2. p → p :→I 1\n",
-            "línea 2: →I necesita una subderivación que suponga p y acabe en p; aquí se cita una línea donde hace falta una subderivación (i–j)"},
+            "línea 2: →I necesita una subderivación que suponga p y acabe en p; aquí se cita una "
+            "línea donde hace falta una subderivación (i–j)"},
         {"p ⊢ p\n1. p :PR\n2. p :R 1-1\n",
-            "línea 2: R necesita una línea anterior con p; aquí se cita una subderivación donde hace falta una línea"},
+            "línea 2: R necesita una línea anterior con p; aquí se cita una subderivación donde "
+            "hace falta una línea"},
         {"p ⊢ p\n1. p :PR\n2. p :PR 1\n", "línea 2: PR no cita líneas"},
     };
     checkCases(cases);
@@ -500,6 +503,148 @@ std::string joined(const NextStep &s)
 }
 
 } // namespace
+
+TEST(aRuleCitedWithTooLittleOrTooMuchIsToldWhatItLacks)
+{
+    // The citation's shape is not the message: what the rule needs, named from the line, and
+    // which part of it is missing or too much.
+    checkCases({
+        {"p ∨ q, p → r, q → r ⊢ r\n1. p ∨ q :PR\n2. p → r :PR\n3. q → r :PR\n    4. p :AS\n"
+         "    5. r :→E 2, 4\n--\n    6. q :AS\n    7. q :R 6\n8. r :∨E 1, 4-5, 6-7\n",
+            "línea 8: ∨E necesita dos subderivaciones que acaben en r; la de 6–7 acaba en q"},
+        {"p ∨ q, p → r ⊢ r\n1. p ∨ q :PR\n2. p → r :PR\n    3. p :AS\n    4. r :→E 2, 3\n"
+         "5. r :∨E 1, 3-4\n",
+            "línea 5: ∨E necesita una disyunción y dos subderivaciones que acaben en r; aquí "
+            "falta una subderivación"},
+        {"p → q, p ⊢ q\n1. p → q :PR\n2. p :PR\n3. q :→E 1\n",
+            "línea 3: →E necesita un condicional con consecuente q y su antecedente; aquí falta "
+            "una línea"},
+        {"p ⊢ q → p\n1. p :PR\n    2. q :AS\n    3. p :R 1\n4. q → p :→I 2\n",
+            "línea 4: →I necesita una subderivación que suponga q y acabe en p; la línea 2 abre "
+            "la subderivación 2–3, que se cita entera: 2–3"},
+        {"p ⊢ q → p\n1. p :PR\n    2. q :AS\n    3. p :R 1\n4. q → p :→I 1, 2-3\n",
+            "línea 4: →I necesita una subderivación que suponga q y acabe en p; aquí sobra una "
+            "línea"},
+        {"p, q ⊢ p ∧ q\n1. p :PR\n2. q :PR\n3. p ∧ q :∧I\n",
+            "línea 3: ∧I necesita p y q; aquí no se cita ninguna línea"},
+        {"¬p ⊢ ¬p\n1. ¬p :PR\n    2. p :AS\n    3. ⊥ :¬E 1, 2\n4. ¬p :¬I 2-3, 1\n",
+            "línea 4: ¬I necesita una subderivación que suponga p y acabe en ⊥; aquí sobra una "
+            "línea"},
+        {"∃x Fx ⊢ ∃x Fx\n1. ∃x Fx :PR\n    2. Fa :AS\n    3. ∃x Fx :∃I 2\n4. ∃x Fx :∃E 2-3\n",
+            "línea 4: ∃E necesita una fórmula existencial y una subderivación que acabe en ∃x Fx; "
+            "aquí falta una línea"},
+        // The student's formulas as written: ¬a = b is not printed a ≠ b.
+        {"¬a = b ⊢ b = a\n1. ¬a = b :PR\n2. b = a :R 1\n",
+            "línea 2: R necesita b = a; la línea 1 es ¬a = b"},
+        {"p → q ⊢ q\n1. p->q :PR\n2. q :R 1\n", "línea 2: R necesita q; la línea 1 es p->q"},
+        // A line inside a closed subderivation.
+        {"p ⊢ p\n1. p :PR\n    2. p :AS\n3. p :R 2\n",
+            "línea 3: la línea 2 está dentro de una subderivación ya cerrada"},
+    });
+}
+
+TEST(slipsOfTheKeyboardAreNamedAsSuch)
+{
+    checkCases({
+        // A blank line inside: one derivation, its next line faulted for it.
+        {"p, q ⊢ p ∧ q\n1. p :PR\n2. q :PR\n\n3. p ∧ q :∧I 1, 2\n",
+            "línea 3: antes de esta línea hay una línea en blanco, que parte la derivación: sus "
+            "líneas van seguidas"},
+        {"p, q ⊢ p ∧ q\np :PR\nq :PR\n\n\np ∧ q :∧I 1, 2\n",
+            "línea 3: antes de esta línea hay una línea en blanco, que parte la derivación: sus "
+            "líneas van seguidas"},
+        // A tab for the colon, on the first line too, where no block would start otherwise.
+        {"p ⊢ p\n1. p\tPR\n",
+            "línea 1: entre la fórmula y la regla hay un tabulador en lugar de «:»"},
+        {"p → q, p ⊢ q\n1. p → q :PR\n2. p :PR\n3. q\t→E 1, 2\n",
+            "línea 3: entre la fórmula y la regla hay un tabulador en lugar de «:»"},
+        // A citation of more than nine digits, quoted as written.
+        {"p ⊢ p\n1. p :PR\n2. p :R 2147483648\n",
+            "línea 2: la derivación no tiene línea 2147483648"},
+        {"p ⊢ p → p\n1. p :PR\n    2. p :AS\n3. p → p :→I 2-12345678901\n",
+            "línea 3: la derivación no tiene línea 12345678901"},
+    });
+    // Two derivations apart stay two: a new one starts at its own line 1, or under its argument.
+    CHECK_EQ(verdicts("p ⊢ p\n1. p :PR\n\n1. q :PR\n").size(), 2u);
+    CHECK_EQ(verdicts("p ⊢ p\n1. p :PR\n\nq ⊢ q\n2. q :PR\n").size(), 2u);
+    // A table with tabs is no derivation.
+    CHECK_EQ(verdicts("p\tq\tp ∧ q\nV\tV\tV\n").size(), 0u);
+}
+
+TEST(theCoursesBasicRulesRefuseADerivedRuleOnItsLine)
+{
+    const std::string deMorgan = "¬(p ∨ q) ⊢ ¬p ∧ ¬q\n1. ¬(p ∨ q) :PR\n2. ¬p ∧ ¬q :DeM 1\n";
+    CHECK_EQ(verdict(deMorgan), std::string("correcta"));
+    CHECK_EQ(verdict("reglas: básicas\n" + deMorgan),
+        std::string("línea 2: DeM no es una regla básica"));
+    CHECK_EQ(verdict("Reglas: Basicas\n" + deMorgan),
+        std::string("línea 2: DeM no es una regla básica"));
+    // In force from its line on, until another says otherwise.
+    CHECK_EQ(verdict(deMorgan + "\nreglas: básicas\n"), std::string("correcta"));
+    const std::vector<std::string> both
+        = verdicts("reglas: básicas\n" + deMorgan + "\nreglas: todas\n" + deMorgan);
+    CHECK_EQ(both.size(), 2u);
+    if (both.size() == 2) {
+        CHECK_EQ(both[0], std::string("línea 2: DeM no es una regla básica"));
+        CHECK_EQ(both[1], std::string("correcta"));
+    }
+    // Every derived rule, and none of the basic ones.
+    const Case derived[] = {
+        {"p ∨ q, ¬p ⊢ q\n1. p ∨ q :PR\n2. ¬p :PR\n3. q :DS 1, 2\n", "DS"},
+        {"p → q, ¬q ⊢ ¬p\n1. p → q :PR\n2. ¬q :PR\n3. ¬p :MT 1, 2\n", "MT"},
+        {"¬¬p ⊢ p\n1. ¬¬p :PR\n2. p :DNE 1\n", "DNE"},
+        {"¬∀x Fx ⊢ ∃x ¬Fx\n1. ¬∀x Fx :PR\n2. ∃x ¬Fx :CQ 1\n", "CQ"},
+        {"¬□p ⊢ ◇¬p\n1. ¬□p :PR\n2. ◇¬p :MC 1\n", "MC"},
+        {"p → q, ¬p → q ⊢ q\n1. p → q :PR\n2. ¬p → q :PR\n    3. p :AS\n    4. q :→E 1, 3\n--\n"
+         "    5. ¬p :AS\n    6. q :→E 2, 5\n7. q :LEM 3-4, 5-6\n",
+            "LEM"},
+    };
+    for (const Case &c : derived) {
+        CHECK_EQ(verdict(c.text), std::string("correcta"));
+        const std::string v = verdict(std::string("reglas: básicas\n") + c.text);
+        CHECK_EQ(v.substr(v.find(": ") + 2), std::string(c.expected) + " no es una regla básica");
+    }
+    for (Rule r = Rule::Premise; r <= Rule::Rule5; r = static_cast<Rule>(static_cast<int>(r) + 1))
+        if (isBasicRule(r))
+            for (const Case &c : derived)
+                CHECK(std::string(ruleName(r)) != c.expected);
+    const std::string basic = "p ∧ q ⊢ q ∧ p\n1. p ∧ q :PR\n2. p :∧E 1\n3. q :∧E 1\n"
+                              "4. q ∧ p :∧I 3, 2\n";
+    CHECK_EQ(verdict("reglas: básicas\n" + basic), std::string("correcta"));
+    // A choice the course does not know is said, and changes nothing.
+    std::string error;
+    CourseChoice choice{true, false};
+    CHECK(courseLine(U"reglas: algunas", choice, error));
+    CHECK(!error.empty() && choice.basicRules && !choice.help);
+    error.clear();
+    CHECK(courseLine(U"  ayuda: sí", choice, error) && error.empty() && choice.help);
+    CHECK(courseLine(U"ayuda: si", choice, error) && choice.help);
+    CHECK(!courseLine(U"ayudas: no", choice, error));
+}
+
+TEST(aTheoremStartsWithItsIndentedAssumption)
+{
+    // Its first line alone is a derivation under way, not a faulty one: unfinished, no fault of
+    // a line.
+    Document d = read("⊢ p → p\n    1. p :AS\n");
+    CHECK_EQ(d.found.size(), 1u);
+    if (d.found.size() == 1) {
+        const DerivationCheck c = checkDerivation(
+            d.logic, d.found[0].derivation, &*d.found[0].argument, ModalSystem::K);
+        CHECK_EQ(c.faults.size(), 1u);
+        CHECK(!c.faults.empty() && c.faults[0].unfinished);
+        CHECK_EQ(d.found[0].derivation.line(1).depth, 1);
+    }
+    checkCases({
+        {"⊢ p → p\n    1. p :AS\n    2. p :R 1\n3. p → p :→I 1-2\n", "correcta"},
+        {"⊢ p → (q → p)\n    1. p :AS\n        2. q :AS\n        3. p :R 1\n",
+            "línea 3: la derivación termina dentro de la subderivación que empieza en la línea "
+            "1, sin descargar su supuesto"},
+        // Not indented, it is still the outermost level's, and faulted there.
+        {"⊢ p → p\n1. p :AS\n",
+            "línea 1: un supuesto abre una subderivación: sangre esta línea más que la anterior"},
+    });
+}
 
 TEST(nextStepClosesOpensOrContinuesTheDerivation)
 {
