@@ -87,6 +87,7 @@ public:
     QAction *Comprobar1 = nullptr;
     QAction *TablaDeVerdad1 = nullptr;
     QMenu *SistemaModal1 = nullptr;
+    QAction *ReglasBasicas1 = nullptr;
     QAction *Demostrar1 = nullptr;
     QAction *SiguientePaso1 = nullptr;
     QAction *CorregirEntregas1 = nullptr;
@@ -227,6 +228,9 @@ public:
     void selectDocumentLine(int line);
     /// The system that "Sistema modal" has chosen; K at start, never saved.
     zv::ModalSystem modalSystem() const { return m_modalSystem; }
+    /// "Solo reglas básicas": derivations under the course's basic rules until a "reglas:" line
+    /// of the text says otherwise; off at start, never saved.
+    bool basicRules() const { return m_basicRules; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -276,6 +280,7 @@ private:
     std::unique_ptr<zv::AssistRun> m_assist;  ///< "Demostrar" or "Siguiente paso" under way
     QAction *m_cancelAssist = nullptr;        ///< Escape in the editor while one runs
     zv::ModalSystem m_modalSystem = zv::ModalSystem::K;
+    bool m_basicRules = false;
     // Made when first asked for, then shown again as the reader left it.
     zv::ManualWindow *m_manualWindow = nullptr;
 };

@@ -124,6 +124,11 @@ void TForm1::createLogicCommands()
         connect(
             system, &QAction::triggered, this, [this, i] { m_modalSystem = zv::ModalSystem(i); });
     }
+    // Beside the system, the other choice that a sheet's own lines can make.
+    ReglasBasicas1 = Logica1->addAction(QStringLiteral("Solo reglas básicas"));
+    ReglasBasicas1->setObjectName(QStringLiteral("ReglasBasicas1"));
+    ReglasBasicas1->setCheckable(true);
+    connect(ReglasBasicas1, &QAction::toggled, this, [this](bool on) { m_basicRules = on; });
     command(Logica1, Demostrar1, "Demostrar1", "Demostrar", &TForm1::Demostrar1Click);
     Demostrar1->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Return),
         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Enter)});
@@ -170,7 +175,7 @@ void TForm1::startCheck(bool truthTable)
     const auto [from, to] = checkedRange();
     lineMarks().clearRange(from, to);
     m_check = std::make_unique<zv::CheckRun>(*RichEdit1->document(), from, to, m_modalSystem,
-        truthTable, checkWindow(), truthTable ? nullptr : &lineMarks());
+        m_basicRules, truthTable, checkWindow(), truthTable ? nullptr : &lineMarks());
     // The first syntax error, selected once the check is over.
     connect(m_check.get(), &zv::CheckRun::ended, this, [this](int errorFrom, int errorTo) {
         if (errorFrom < 0)
@@ -220,7 +225,7 @@ void TForm1::startAssist(zv::LogicWorker::Assist kind, int line, int to)
 {
     cancelCheck();
     m_assist = std::make_unique<zv::AssistRun>(
-        kind, *RichEdit1->document(), line, to, m_modalSystem, checkWindow());
+        kind, *RichEdit1->document(), line, to, m_modalSystem, m_basicRules, checkWindow());
     m_cancelAssist->setEnabled(true);
     connect(
         m_assist.get(), &zv::AssistRun::insert, this, [this](int position, const QString &text) {

@@ -11,6 +11,7 @@
 #include "syntax/Parser.h"
 #include "syntax/Text.h"
 #include "worksheet/Api.h"
+#include "worksheet/Assist.h"
 
 #include <algorithm>
 #include <atomic>
@@ -84,8 +85,8 @@ int derivationMain(int argc, char **argv)
     Logic logic;
     int status = 0;
     for (const DerivationInText &found : findDerivations(logic, lines, options.system)) {
-        const DerivationCheck check = checkDerivation(
-            logic, found.derivation, found.argument ? &*found.argument : nullptr, found.system);
+        const DerivationCheck check = checkDerivation(logic, found.derivation,
+            found.argument ? &*found.argument : nullptr, found.system, found.course.basicRules);
         std::string out = "correcta";
         if (!check.correct()) {
             status = 1;
@@ -137,10 +138,11 @@ int proveMain(int argc, char **argv)
         return 2;
     const std::vector<std::u32string> lines = splitTextLines(utf8);
     ModalSystem system = options.system;
+    CourseChoice course;
     int status = 0;
     for (const std::u32string &line : lines) {
         std::string error;
-        if (systemLine(line, system, error)) {
+        if (systemLine(line, system, error) || courseLine(line, course, error)) {
             std::printf("%s\n", toUtf8(trim(line)).c_str());
             continue;
         }
@@ -161,12 +163,19 @@ int proveMain(int argc, char **argv)
                 toUtf8(trim(line)).c_str(), kMaxFormulaDepth);
             continue;
         }
+        if (!course.help) {
+            status = 1;
+            std::printf("%s\n// %s\n\n", toUtf8(trim(line)).c_str(), kHelpRefused);
+            continue;
+        }
         // The search and, when it finds nothing, the decision share the limit of one problem.
         const Budget whole = Budget::forTime(kProblemSeconds);
         const Budget budget = whole.until(CpuClock::now()
             + std::chrono::seconds(propositional ? kPropositionalSeconds : kOtherSeconds));
+        ProverOptions prover;
+        prover.basicRules = course.basicRules;
         const FoundDerivation found = proveArgument(logic, parsed.premises, parsed.conclusion,
-            system, budget.leaving(logic, kStoreEntryFreeing));
+            system, budget.leaving(logic, kStoreEntryFreeing), prover);
         std::printf("%s\n", toUtf8(trim(line)).c_str());
         if (found.found) {
             for (const std::string &l : found.text())

@@ -14,24 +14,12 @@ std::string count(int n, const char *one, const char *many)
     return number + " " + (n == 1 ? one : many);
 }
 
-std::string shapeWords(int lines, int ranges)
-{
-    if (lines == 0 && ranges == 0)
-        return "nada";
-    std::string s;
-    if (lines > 0)
-        s = count(lines, "línea", "líneas");
-    if (ranges > 0)
-        s += (s.empty() ? "" : " y ")
-            + count(ranges, "subderivación (i-j)", "subderivaciones (i-j)");
-    return s;
-}
-
 class Checker
 {
 public:
-    Checker(Logic &logic, const Derivation &d, const ArgumentGoal *argument, ModalSystem system)
-        : m_logic(logic), m_d(d), m_argument(argument), m_system(system)
+    Checker(Logic &logic, const Derivation &d, const ArgumentGoal *argument, ModalSystem system,
+        bool basicRules = false)
+        : m_logic(logic), m_d(d), m_argument(argument), m_system(system), m_basicRules(basicRules)
     {}
 
     DerivationCheck run()
@@ -42,6 +30,8 @@ public:
         for (int k = 1; k <= m_d.count(); ++k) {
             const DerivationLine &l = m_d.line(k);
             std::string reason = l.error;
+            if (reason.empty() && m_basicRules && !isBasicRule(l.rule))
+                reason = std::string(ruleName(l.rule)) + " no es una regla básica";
             if (reason.empty() && (l.rule == Rule::Premise || l.rule == Rule::Assumption)
                 && !l.citations.empty())
                 reason = std::string(ruleName(l.rule)) + " no cita líneas";
@@ -144,7 +134,7 @@ private:
         if (l.formula >= 0 && m_argument
             && std::find(m_argument->premises.begin(), m_argument->premises.end(), l.formula)
                 == m_argument->premises.end())
-            return m_logic.text(l.formula) + " no es una premisa del argumento";
+            return written(l) + " no es una premisa del argumento";
         return {};
     }
 
@@ -172,7 +162,7 @@ private:
         }
         const DerivationLine &c = m_d.line(i);
         if (!encloses(c.subproof, at.subproof)) {
-            why = "la línea " + std::to_string(i) + " está dentro de un subderivación ya cerrada";
+            why = "la línea " + std::to_string(i) + " está dentro de una subderivación ya cerrada";
             return Outcome::Fault;
         }
         const int here = strictOf(at.subproof), there = strictOf(c.subproof);
@@ -216,7 +206,7 @@ private:
     Outcome citeRange(
         const Citation &c, const DerivationLine &at, CitedRange &range, std::string &why) const
     {
-        const std::string span = std::to_string(c.first) + "-" + std::to_string(c.last);
+        const std::string span = std::to_string(c.first) + "–" + std::to_string(c.last);
         if (c.first > c.last) {
             why = "el rango " + span
                 + " va hacia atrás: se escribe desde el supuesto hasta la "
@@ -271,7 +261,118 @@ private:
         range.assumption = first.formula;
         range.conclusion = last.formula;
         range.strict = sub(s).strict;
+        range.assumptionWritten = first.written;
+        range.conclusionWritten = last.written;
         return Outcome::Ok;
+    }
+
+    std::string written(const DerivationLine &l) const
+    {
+        return l.written.empty() ? m_logic.text(l.formula) : l.written;
+    }
+
+    // What the rule of @p l needs to give its formula, named from that formula where it can
+    // be: "∨E necesita una disyunción y dos subderivaciones que acaben en r".
+    std::string needs(const DerivationLine &l) const
+    {
+        const std::string rule = std::string(ruleName(l.rule)) + " necesita ";
+        const int f = l.formula;
+        const FormulaNode n = m_logic.node(f);
+        auto t = [&](int g) { return g == f ? written(l) : m_logic.text(g); };
+        switch (l.rule) {
+        case Rule::Reiteration: return rule + "una línea anterior con " + t(f);
+        case Rule::AndIntro:
+            return n.kind == Fk::And ? rule + t(n.a) + " y " + t(n.b)
+                                     : rule + "los dos miembros de una conjunción";
+        case Rule::AndElim: return rule + "una conjunción de la que " + t(f) + " sea un miembro";
+        case Rule::OrIntro:
+            return n.kind == Fk::Or ? rule + t(n.a) + " o " + t(n.b)
+                                    : rule + "un miembro de la disyunción";
+        case Rule::OrElim:
+            return rule + "una disyunción y dos subderivaciones que acaben en " + t(f);
+        case Rule::ImpliesIntro:
+            return n.kind == Fk::Implies
+                ? rule + "una subderivación que suponga " + t(n.a) + " y acabe en " + t(n.b)
+                : rule + "una subderivación";
+        case Rule::ImpliesElim:
+            return rule + "un condicional con consecuente " + t(f) + " y su antecedente";
+        case Rule::IffIntro:
+            return n.kind == Fk::Iff ? rule + "una subderivación de " + t(n.a) + " a " + t(n.b)
+                    + " y otra de " + t(n.b) + " a " + t(n.a)
+                                     : rule + "dos subderivaciones";
+        case Rule::IffElim: return rule + "un bicondicional con " + t(f) + " a un lado, y el otro";
+        case Rule::NotIntro:
+            return n.kind == Fk::Not
+                ? rule + "una subderivación que suponga " + t(n.a) + " y acabe en ⊥"
+                : rule + "una subderivación que acabe en ⊥";
+        case Rule::NotElim: return rule + "una fórmula y su negación";
+        case Rule::Explosion: return rule + "una línea con ⊥";
+        case Rule::IndirectProof:
+            return rule + "una subderivación que suponga " + m_logic.text(m_logic.negation(f))
+                + " y acabe en ⊥";
+        case Rule::DisjunctiveSyllogism:
+            return rule + "una disyunción y la negación de uno de sus miembros";
+        case Rule::ModusTollens: return rule + "un condicional y la negación de su consecuente";
+        case Rule::DoubleNegation:
+            return rule + m_logic.text(m_logic.negation(m_logic.negation(f)));
+        case Rule::ExcludedMiddle:
+            return rule + "dos subderivaciones que acaben en " + t(f)
+                + ", una que suponga una fórmula y otra que suponga su negación";
+        case Rule::ForallElim: return rule + "una fórmula universal";
+        case Rule::ForallIntro:
+        case Rule::ExistsIntro: return rule + "una línea con una instancia de " + t(f);
+        case Rule::ExistsElim:
+            return rule + "una fórmula existencial y una subderivación que acabe en " + t(f);
+        case Rule::IdentityElim: return rule + "una identidad y la fórmula en que se sustituye";
+        case Rule::BoxIntro:
+            return n.kind == Fk::Box
+                ? rule + "una subderivación estricta (abierta con □) que acabe en " + t(n.a)
+                : rule + "una subderivación estricta (abierta con □)";
+        case Rule::BoxElim:
+        case Rule::RuleT: return rule + "una línea con " + m_logic.text(m_logic.modal(Fk::Box, f));
+        default: return rule + "una línea con la fórmula de la que sale " + t(f);
+        }
+    }
+
+    // Which part of what the rule needs the citations of @p l lack or have too many of.
+    std::string missing(const DerivationLine &l, RuleShape shape, int lines, int ranges) const
+    {
+        if (lines == 0 && ranges == 0)
+            return "aquí no se cita ninguna línea";
+        if (ranges < shape.ranges && lines > shape.lines) {
+            // A subderivation cited by its first line alone.
+            for (const Citation &c : l.citations) {
+                if (c.range || c.first < 1 || c.first >= l.number)
+                    continue;
+                const int s = m_d.line(c.first).opens;
+                if (s < 0)
+                    continue;
+                const std::string whole
+                    = std::to_string(c.first) + "–" + std::to_string(sub(s).last);
+                return "la línea " + std::to_string(c.first) + " abre la subderivación " + whole
+                    + ", que se cita entera: " + whole;
+            }
+            return "aquí se cita una línea donde hace falta una subderivación (i–j)";
+        }
+        if (ranges > shape.ranges && lines < shape.lines)
+            return "aquí se cita una subderivación donde hace falta una línea";
+        std::vector<std::string> parts;
+        if (lines < shape.lines)
+            parts.push_back(std::string(shape.lines - lines == 1 ? "falta " : "faltan ")
+                + count(shape.lines - lines, "línea", "líneas"));
+        if (ranges < shape.ranges)
+            parts.push_back(std::string(shape.ranges - ranges == 1 ? "falta " : "faltan ")
+                + count(shape.ranges - ranges, "subderivación", "subderivaciones"));
+        if (lines > shape.lines)
+            parts.push_back(std::string(lines - shape.lines == 1 ? "sobra " : "sobran ")
+                + count(lines - shape.lines, "línea", "líneas"));
+        if (ranges > shape.ranges)
+            parts.push_back(std::string(ranges - shape.ranges == 1 ? "sobra " : "sobran ")
+                + count(ranges - shape.ranges, "subderivación", "subderivaciones"));
+        std::string out = "aquí ";
+        for (std::size_t i = 0; i < parts.size(); ++i)
+            out += (i == 0 ? "" : " y ") + parts[i];
+        return out;
     }
 
     std::string justified(const DerivationLine &l) const
@@ -286,12 +387,12 @@ private:
         if ((lines != shape.lines || ranges != shape.ranges) && !sameConjuncts) {
             if (shape.lines == 0 && shape.ranges == 0)
                 return std::string(ruleName(l.rule)) + " no cita líneas";
-            return std::string(ruleName(l.rule)) + " cita " + shapeWords(shape.lines, shape.ranges)
-                + "; aquí se cita" + (lines + ranges > 1 ? "n " : " ") + shapeWords(lines, ranges);
+            return needs(l) + "; " + missing(l, shape, lines, ranges);
         }
         RuleUse use;
         use.rule = l.rule;
         use.formula = l.formula;
+        use.written = l.written;
         use.system = m_system;
         const Access access
             = l.rule == Rule::BoxElim || l.rule == Rule::Rule4 || l.rule == Rule::Rule5
@@ -305,8 +406,10 @@ private:
                 outcome = citeRange(c, l, range, why);
                 use.ranges.push_back(range);
             } else {
-                CitedLine line{c.first, -1};
+                CitedLine line{c.first, -1, {}};
                 outcome = citeLine(c.first, l, access, line.formula, why);
+                if (outcome == Outcome::Ok)
+                    line.written = m_d.line(c.first).written;
                 use.lines.push_back(line);
             }
             if (outcome == Outcome::Fault)
@@ -352,7 +455,7 @@ private:
             reason = "la derivación termina dentro de la subderivación que empieza en la línea "
                 + std::to_string(sub(outermost).first) + ", sin descargar su supuesto";
         } else if (m_argument && last.formula >= 0 && last.formula != m_argument->conclusion) {
-            reason = "la derivación termina en " + m_logic.text(last.formula)
+            reason = "la derivación termina en " + written(last)
                 + ", y la conclusión del argumento es " + m_logic.text(m_argument->conclusion);
         }
         result.finished = reason.empty() && last.formula >= 0;
@@ -367,16 +470,17 @@ private:
     const Derivation &m_d;
     const ArgumentGoal *m_argument;
     ModalSystem m_system;
+    bool m_basicRules;
     mutable std::vector<OpenHypothesis> m_premises;
     mutable bool m_premisesRead = false;
 };
 
 } // namespace
 
-DerivationCheck checkDerivation(
-    Logic &logic, const Derivation &derivation, const ArgumentGoal *argument, ModalSystem system)
+DerivationCheck checkDerivation(Logic &logic, const Derivation &derivation,
+    const ArgumentGoal *argument, ModalSystem system, bool basicRules)
 {
-    return Checker(logic, derivation, argument, system).run();
+    return Checker(logic, derivation, argument, system, basicRules).run();
 }
 
 std::optional<WrongStep> wrongStep(

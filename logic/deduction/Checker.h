@@ -34,9 +34,10 @@ struct DerivationCheck
 
 /// Checks every line of @p derivation, later lines too after a fault. Under an argument (@p
 /// argument not null, the formulas in @p logic) each premise line must be one of its premises and
-/// the derivation must end in its conclusion. @p system decides which modal rules hold.
-DerivationCheck checkDerivation(
-    Logic &logic, const Derivation &derivation, const ArgumentGoal *argument, ModalSystem system);
+/// the derivation must end in its conclusion. @p system decides which modal rules hold; under
+/// @p basicRules a derived rule (DS, MT, DNE, LEM, DeM, CQ, MC) is a fault on its line.
+DerivationCheck checkDerivation(Logic &logic, const Derivation &derivation,
+    const ArgumentGoal *argument, ModalSystem system, bool basicRules = false);
 
 /// What a faulty line is measured against when no rule at all gives it from the lines it cites:
 /// the formulas of those lines (a cited subderivation as its assumption → its last line), and the

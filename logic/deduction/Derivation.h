@@ -39,6 +39,9 @@ struct DerivationLine
                        // Derivation::subproofs; -1 for the outermost level
     int opens = -1;    // the subderivation the line opens, an index into Derivation::subproofs
     int formula = -1;  // in the Logic store; -1 when unreadable or for a strict opening
+    // The formula as the student wrote it, for messages to quote; empty when it holds the
+    // palette's bytes, which read as other letters outside the editor.
+    std::string written;
     bool strictOpening = false; // the line holds only □: it opens a strict subderivation
     Rule rule = Rule::Unknown;
     std::vector<Citation> citations;
@@ -109,17 +112,33 @@ struct ArgumentGoal
 std::optional<ArgumentGoal> argumentAbove(
     Logic &logic, std::span<const std::u32string> lines, const Derivation &derivation);
 
-/// A derivation found in a text, with the argument above it and the modal system in force there.
+/// What a sheet's teacher has chosen for the exercises below a line: the course's rules and
+/// whether "Demostrar" and "Siguiente paso" may help.
+struct CourseChoice
+{
+    bool basicRules = false; // "reglas: básicas"; "reglas: todas" adds the derived ones
+    bool help = true;        // "ayuda: no" switches it off, "ayuda: sí" on again
+};
+
+/// "reglas: básicas", "reglas: todas", "ayuda: no", "ayuda: sí" (case and accents aside): true
+/// when @p line is one, and @p choice changed; @p error tells such a line with an unknown value
+/// (and @p choice is left alone).
+bool courseLine(std::u32string_view line, CourseChoice &choice, std::string &error);
+
+/// A derivation found in a text, with the argument above it, the modal system and the course's
+/// choice in force there.
 struct DerivationInText
 {
     Derivation derivation;
     std::optional<ArgumentGoal> argument;
     ModalSystem system = ModalSystem::K;
+    CourseChoice course;
 };
 
-/// Every derivation of @p lines, in order; "sistema: S" lines change @p system for those after.
-std::vector<DerivationInText> findDerivations(
-    Logic &logic, std::span<const std::u32string> lines, ModalSystem system);
+/// Every derivation of @p lines, in order; "sistema: S" lines change @p system, and "reglas:"
+/// and "ayuda:" lines @p course, for those after.
+std::vector<DerivationInText> findDerivations(Logic &logic, std::span<const std::u32string> lines,
+    ModalSystem system, CourseChoice course = {});
 
 /// UTF-8 text (a byte-order mark skipped) split into lines as the editor shows them (CR, LF,
 /// CRLF, U+2028, U+2029, VT).

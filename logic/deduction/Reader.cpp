@@ -39,6 +39,61 @@ bool isSystemLine(std::u32string_view t, std::u32string_view *name = nullptr)
     return true;
 }
 
+char32_t foldedLetter(char32_t c)
+{
+    switch (c) {
+    case U'á':
+    case U'Á': return 'a';
+    case U'é':
+    case U'É': return 'e';
+    case U'í':
+    case U'Í': return 'i';
+    case U'ó':
+    case U'Ó': return 'o';
+    case U'ú':
+    case U'Ú': return 'u';
+    default: return c < 0x80 ? (c | 0x20) : c;
+    }
+}
+
+// @p t in lower case without accents, for words a teacher may write either way.
+std::u32string folded(std::u32string_view t)
+{
+    std::u32string out;
+    for (char32_t c : t)
+        out += foldedLetter(c);
+    return out;
+}
+
+// "reglas: básicas": the word before the colon is @p word, and the rest goes to @p value.
+bool isSettingLine(std::u32string_view t, std::u32string_view word, std::u32string_view &value)
+{
+    t = trim(t);
+    if (t.size() <= word.size() || folded(t.substr(0, word.size())) != word)
+        return false;
+    const std::u32string_view rest = trim(t.substr(word.size()));
+    if (rest.substr(0, 1) != U":")
+        return false;
+    value = trim(rest.substr(1));
+    return true;
+}
+
+bool isCourseLine(std::u32string_view t)
+{
+    std::u32string_view value;
+    return isSettingLine(t, U"reglas", value) || isSettingLine(t, U"ayuda", value);
+}
+
+// Characters that the editor's palette writes as bytes of its symbol font: outside the editor
+// they are other letters, so a message does not quote them.
+bool holdsPaletteBytes(std::u32string_view t)
+{
+    for (std::size_t i = 0; i < t.size(); ++i)
+        if (symbolFor(t[i], i + 1 < t.size() ? t[i + 1] : 0))
+            return true;
+    return false;
+}
+
 std::string snippet(std::u32string_view line, std::size_t from)
 {
     std::size_t end = from;
@@ -50,6 +105,7 @@ std::string snippet(std::u32string_view line, std::size_t from)
 // The citations after the rule: numbers and ranges i-j, separated by commas and/or spaces.
 bool readCitations(std::u32string_view line, std::size_t pos, std::size_t end, DerivationLine &out)
 {
+    bool tooLong = false;
     auto number = [&](std::size_t &i, int &value) {
         const std::size_t from = i;
         long long v = 0;
@@ -59,6 +115,12 @@ bool readCitations(std::u32string_view line, std::size_t pos, std::size_t end, D
             ++i;
         }
         value = static_cast<int>(v);
+        // No derivation is that long; its digits are quoted as written, not as read.
+        if (i - from > 9 && !tooLong) {
+            tooLong = true;
+            out.error = "la derivación no tiene línea " + toUtf8(line.substr(from, i - from));
+            out.errorColumn = static_cast<int>(from) + 1;
+        }
         return i > from;
     };
     auto skipBlanks = [&](std::size_t &i) {
@@ -96,6 +158,8 @@ bool readCitations(std::u32string_view line, std::size_t pos, std::size_t end, D
         }
         c.end = static_cast<int>(i);
         out.citations.push_back(c);
+        if (tooLong)
+            return false;
     }
 }
 
@@ -112,10 +176,10 @@ enum class Shape { None, Separator, Line };
 // whether a block is already open (a first line must have a known rule and clean citations,
 // or, @p anyRule, be numbered and hold a formula before its colon).
 Shape classify(Logic &logic, std::u32string_view text, int expected, bool inside,
-    DerivationLine &out, bool anyRule = false)
+    DerivationLine &out, bool anyRule = false, int *writtenNumber = nullptr)
 {
     const std::u32string_view t = trim(text);
-    if (t.empty() || t.substr(0, 2) == U"//" || isSystemLine(t))
+    if (t.empty() || t.substr(0, 2) == U"//" || isSystemLine(t) || isCourseLine(t))
         return Shape::None;
     std::size_t pos = 0;
     int indent = 0;
@@ -135,12 +199,29 @@ Shape classify(Logic &logic, std::u32string_view text, int expected, bool inside
         ++i;
     if (i > pos && i < text.size() && (text[i] == '.' || text[i] == ')') && i - pos < 9) {
         written = std::stoi(toUtf8(text.substr(pos, i - pos)));
+        if (writtenNumber)
+            *writtenNumber = written;
         out.numberBegin = static_cast<int>(pos);
         out.numberEnd = static_cast<int>(i) + 1;
         pos = i + 1;
     }
-    const std::size_t colon = text.rfind(U':');
-    const bool hasColon = colon != std::u32string_view::npos && colon >= pos;
+    std::size_t colon = text.rfind(U':');
+    bool hasColon = colon != std::u32string_view::npos && colon >= pos;
+    // "q<tab>→E 1, 2": a tab typed for the colon. The line is read as if it were one, and
+    // faulted for it, so that the slip is named instead of the block passed over.
+    std::size_t tabForColon = std::u32string_view::npos;
+    if (!hasColon) {
+        const std::size_t tab = text.rfind(U'\t');
+        if (tab != std::u32string_view::npos && tab > pos
+            && !trim(text.substr(pos, tab - pos)).empty()) {
+            const std::u32string_view after = trim(text.substr(tab + 1));
+            int length = 0;
+            if (matchRule(after, length) != Rule::Unknown) {
+                colon = tabForColon = tab;
+                hasColon = true;
+            }
+        }
+    }
     if (!hasColon && !(inside && written == expected))
         return Shape::None;
     const std::size_t formulaEnd = hasColon ? colon : text.size();
@@ -218,6 +299,8 @@ Shape classify(Logic &logic, std::u32string_view text, int expected, bool inside
             formulaColumn = static_cast<int>(fb) + 1;
         } else {
             out.formula = parsed.conclusion;
+            if (!holdsPaletteBytes(formulaText))
+                out.written = toUtf8(formulaText);
         }
     }
     if (!inside) {
@@ -234,6 +317,9 @@ Shape classify(Logic &logic, std::u32string_view text, int expected, bool inside
     } else if (!justificationError.empty()) {
         out.error = justificationError;
         out.errorColumn = justificationColumn;
+    } else if (tabForColon != std::u32string_view::npos) {
+        out.error = "entre la fórmula y la regla hay un tabulador en lugar de «:»";
+        out.errorColumn = static_cast<int>(tabForColon) + 1;
     } else if (written >= 0 && written != expected) {
         out.error = "la línea lleva el número " + std::to_string(written) + ", pero es la línea "
             + std::to_string(expected) + " de la derivación";
@@ -256,9 +342,17 @@ void setError(DerivationLine &line, const std::string &message)
 void structure(Derivation &d)
 {
     int base = -1;
+    const DerivationLine *first = nullptr;
     for (const DerivationLine &l : d.lines)
-        if (!l.separator)
+        if (!l.separator) {
             base = base < 0 ? l.indent : std::min(base, l.indent);
+            first = first ? first : &l;
+        }
+    // A theorem's derivation opens with an indented assumption, and the outermost level where
+    // it ends may not be written yet: that level is left of the first line.
+    if (first && base > 0 && first->indent == base
+        && (first->rule == Rule::Assumption || first->strictOpening))
+        base -= 1;
     struct Frame
     {
         int indent;
@@ -341,13 +435,45 @@ Derivation readBlock(Logic &logic, std::span<const std::u32string> lines, int st
     Derivation d;
     if (start < 0 || start >= static_cast<int>(lines.size()))
         return d;
+    bool afterBlank = false;
     for (int i = start; i < static_cast<int>(lines.size()); ++i) {
         DerivationLine l;
-        const Shape shape = classify(
+        Shape shape = classify(
             logic, lines[static_cast<std::size_t>(i)], d.count() + 1, !d.empty(), l, anyRule);
+        if (shape == Shape::None && !d.empty()
+            && trim(lines[static_cast<std::size_t>(i)]).empty()) {
+            // A blank line that the derivation goes on after: a slip, said on the next line,
+            // instead of a second derivation that cites lines it does not have.
+            int next = i + 1;
+            while (next < static_cast<int>(lines.size())
+                && trim(lines[static_cast<std::size_t>(next)]).empty())
+                ++next;
+            if (next < static_cast<int>(lines.size())) {
+                DerivationLine after;
+                int afterNumber = -1;
+                const Shape afterShape = classify(logic, lines[static_cast<std::size_t>(next)],
+                    d.count() + 1, true, after, false, &afterNumber);
+                // Numbered as the next line, or citing lines as no first line can.
+                const bool goesOn = afterShape == Shape::Line && after.rule != Rule::Unknown
+                    && (after.numberBegin >= 0
+                            ? afterNumber == d.count() + 1
+                            : !after.citations.empty() && after.rule != Rule::Premise);
+                if (goesOn) {
+                    afterBlank = true;
+                    i = next - 1;
+                    continue;
+                }
+            }
+        }
         if (shape == Shape::None || (d.empty() && shape == Shape::Separator))
             break;
         l.textLine = i;
+        if (afterBlank && l.error.empty()) {
+            l.error = "antes de esta línea hay una línea en blanco, que parte la derivación: "
+                      "sus líneas van seguidas";
+            l.errorColumn = 1;
+        }
+        afterBlank = false;
         if (shape == Shape::Line) {
             l.number = d.count() + 1;
             d.numbered.push_back(static_cast<int>(d.lines.size()));
@@ -462,14 +588,46 @@ std::optional<ArgumentGoal> argumentAbove(
     return goal;
 }
 
+bool courseLine(std::u32string_view line, CourseChoice &choice, std::string &error)
+{
+    std::u32string_view value;
+    if (isSettingLine(line, U"reglas", value)) {
+        const std::u32string v = folded(value);
+        if (v == U"basicas" || v == U"basica")
+            choice.basicRules = true;
+        else if (v == U"todas")
+            choice.basicRules = false;
+        else
+            error = "las reglas «" + toUtf8(value)
+                + "» no se conocen; se escribe «reglas: básicas» o «reglas: todas».";
+        return true;
+    }
+    if (isSettingLine(line, U"ayuda", value)) {
+        const std::u32string v = folded(value);
+        if (v == U"no")
+            choice.help = false;
+        else if (v == U"si")
+            choice.help = true;
+        else
+            error = "la ayuda «" + toUtf8(value)
+                + "» no se conoce; se escribe «ayuda: no» o «ayuda: sí».";
+        return true;
+    }
+    return false;
+}
+
 std::vector<DerivationInText> findDerivations(
-    Logic &logic, std::span<const std::u32string> lines, ModalSystem system)
+    Logic &logic, std::span<const std::u32string> lines, ModalSystem system, CourseChoice course)
 {
     std::vector<DerivationInText> found;
     for (int i = 0; i < static_cast<int>(lines.size());) {
         std::u32string_view name;
         if (isSystemLine(trim(lines[static_cast<std::size_t>(i)]), &name)) {
             parseSystemName(toUtf8(name), system); // an unknown name leaves the system as it was
+            ++i;
+            continue;
+        }
+        if (std::string error; courseLine(lines[static_cast<std::size_t>(i)], course, error)) {
             ++i;
             continue;
         }
@@ -489,6 +647,7 @@ std::vector<DerivationInText> findDerivations(
         item.argument = argumentAbove(logic, lines, d);
         item.derivation = std::move(d);
         item.system = system;
+        item.course = course;
         found.push_back(std::move(item));
     }
     return found;

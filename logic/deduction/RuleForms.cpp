@@ -62,7 +62,22 @@ public:
 private:
     const FormulaNode &node(int g) const { return m_logic.node(g); }
     bool is(int g, Fk k) const { return g >= 0 && node(g).kind == k; }
-    std::string t(int g) const { return m_logic.text(g); }
+    // A formula of the lines themselves is quoted as the student wrote it: "¬a = b" stays so.
+    std::string t(int g) const
+    {
+        if (g == f && !m_use.written.empty())
+            return m_use.written;
+        for (const CitedLine &l : m_use.lines)
+            if (g == l.formula && !l.written.empty())
+                return l.written;
+        for (const CitedRange &r : m_use.ranges) {
+            if (g == r.assumption && !r.assumptionWritten.empty())
+                return r.assumptionWritten;
+            if (g == r.conclusion && !r.conclusionWritten.empty())
+                return r.conclusionWritten;
+        }
+        return m_logic.text(g);
+    }
     std::string rule() const { return ruleName(m_use.rule); }
     int c(std::size_t i) const { return m_use.lines[i].formula; }
     std::string number(std::size_t i) const { return std::to_string(m_use.lines[i].number); }
@@ -73,7 +88,7 @@ private:
     }
     std::string span(const CitedRange &r) const
     {
-        return std::to_string(r.first) + "-" + std::to_string(r.last);
+        return std::to_string(r.first) + "–" + std::to_string(r.last);
     }
     int neg(int g) { return m_logic.negation(g); }
 
@@ -130,27 +145,27 @@ private:
             return why;
         const int a = node(c(0)).a, b = node(c(0)).b;
         const CitedRange &r = m_use.ranges[0], &s = m_use.ranges[1];
+        const std::string both = rule() + " necesita una subderivación que suponga " + t(a)
+            + " y otra que suponga " + t(b);
         for (const CitedRange *x : {&r, &s})
             if (x->assumption != a && x->assumption != b)
-                return rule() + ": la subderivación " + span(*x) + " supone " + t(x->assumption)
-                    + ", y ha de suponer " + t(a) + " o " + t(b);
+                return both + "; la de " + span(*x) + " supone " + t(x->assumption);
         if (!((r.assumption == a && s.assumption == b) || (r.assumption == b && s.assumption == a)))
-            return rule() + ": las dos subderivaciones suponen " + t(r.assumption)
-                + "; una ha de suponer " + t(a) + " y la otra " + t(b);
+            return both + "; las dos suponen " + t(r.assumption);
         for (const CitedRange *x : {&r, &s})
             if (x->conclusion != f)
-                return rule() + ": la subderivación " + span(*x) + " termina en " + t(x->conclusion)
-                    + ", no en " + t(f);
+                return rule() + " necesita dos subderivaciones que acaben en " + t(f) + "; la de "
+                    + span(*x) + " acaba en " + t(x->conclusion);
         return {};
     }
 
     std::string subderivationFromTo(const CitedRange &r, int from, int to)
     {
         if (r.assumption != from || r.conclusion != to)
-            return rule() + " necesita una subderivación que suponga " + t(from) + " y termine en "
-                + t(to) + "; la subderivación " + span(r)
+            return rule() + " necesita una subderivación que suponga " + t(from) + " y acabe en "
+                + t(to) + "; la de " + span(r)
                 + (r.assumption != from ? " supone " + t(r.assumption)
-                                        : " termina en " + t(r.conclusion));
+                                        : " acaba en " + t(r.conclusion));
         return {};
     }
 
@@ -195,8 +210,8 @@ private:
             return {};
         const CitedRange &wrong = goes(r, a, b) || goes(r, b, a) ? s : r;
         return rule() + " necesita una subderivación de " + t(a) + " a " + t(b) + " y otra de "
-            + t(b) + " a " + t(a) + "; la subderivación " + span(wrong) + " va de "
-            + t(wrong.assumption) + " a " + t(wrong.conclusion);
+            + t(b) + " a " + t(a) + "; la de " + span(wrong) + " va de " + t(wrong.assumption)
+            + " a " + t(wrong.conclusion);
     }
 
     std::string iffElim()
@@ -304,8 +319,8 @@ private:
                 + t(s.assumption);
         for (const CitedRange *x : {&r, &s})
             if (x->conclusion != f)
-                return rule() + ": la subderivación " + span(*x) + " termina en " + t(x->conclusion)
-                    + ", no en " + t(f);
+                return rule() + " necesita dos subderivaciones que acaben en " + t(f) + "; la de "
+                    + span(*x) + " acaba en " + t(x->conclusion);
         return {};
     }
 
@@ -501,11 +516,11 @@ private:
         const CitedRange &r = m_use.ranges[0];
         const int term = instanceTerm(q.b, q.a, r.assumption);
         if (term == -1 || (term >= 0 && m_logic.term(term).list >= 0))
-            return rule() + ": la subderivación " + span(r) + " ha de suponer " + pattern(q.b, q.a)
-                + "una constante nueva, y supone " + t(r.assumption);
+            return rule() + " necesita una subderivación que suponga " + pattern(q.b, q.a)
+                + "una constante nueva; la de " + span(r) + " supone " + t(r.assumption);
         if (r.conclusion != f)
-            return rule() + ": la subderivación " + span(r) + " termina en " + t(r.conclusion)
-                + ", no en " + t(f);
+            return rule() + " necesita una subderivación que acabe en " + t(f) + "; la de "
+                + span(r) + " acaba en " + t(r.conclusion);
         if (term == -2)
             return {};
         return freshness(term, c(0),

@@ -15,6 +15,7 @@ struct CitedLine
 {
     int number = 0;
     int formula = -1;
+    std::string written; // as the student wrote it, or empty
 };
 
 struct CitedRange
@@ -23,6 +24,7 @@ struct CitedRange
     int assumption = -1;     // -1 for a strict subderivation
     int conclusion = -1;     // its last line's formula
     bool strict = false;
+    std::string assumptionWritten, conclusionWritten; // as the student wrote them, or empty
 };
 
 /// A premise or an assumption not yet discharged at the line checked: what ∀I and ∃E must avoid.
@@ -41,6 +43,7 @@ struct RuleUse
     std::vector<CitedRange> ranges;
     std::vector<OpenHypothesis> open;
     ModalSystem system = ModalSystem::K;
+    std::string written; // the line's formula as the student wrote it, or empty
 };
 
 /// Empty when the rule gives the line's formula from what it cites; otherwise why not, in

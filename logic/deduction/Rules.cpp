@@ -262,6 +262,20 @@ const char *ruleName(Rule rule)
     return "?";
 }
 
+bool isBasicRule(Rule rule)
+{
+    switch (rule) {
+    case Rule::DisjunctiveSyllogism:
+    case Rule::ModusTollens:
+    case Rule::DoubleNegation:
+    case Rule::ExcludedMiddle:
+    case Rule::DeMorgan:
+    case Rule::QuantifierConversion:
+    case Rule::ModalConversion: return false;
+    default: return true;
+    }
+}
+
 RuleShape ruleShape(Rule rule)
 {
     switch (rule) {

@@ -53,6 +53,11 @@ const char *ruleName(Rule rule);
 /// stand for their symbols.
 Rule matchRule(std::u32string_view text, int &length);
 
+/// Whether @p rule is one of the course's basic rules: premise, assumption, reiteration, the
+/// introduction and elimination rules, explosion, indirect proof, identity, the quantifiers' and
+/// the modal chapter's. DS, MT, DNE, LEM, DeM, CQ and MC are derived from them.
+bool isBasicRule(Rule rule);
+
 /// How many single lines and how many subderivations (i-j) the rule cites.
 struct RuleShape
 {

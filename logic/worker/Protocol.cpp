@@ -210,17 +210,28 @@ std::optional<Request> parseRequest(std::string_view text)
         r.kind = Request::Kind::Cancel;
         return r;
     }
-    if (w[0] == "check" && (w.size() == 6 || w.size() == 7) && number(w[1], r.id)
+    // The course's rules, after the length: an editor that does not send them asks for all.
+    auto rules = [&](std::size_t at) {
+        if (w.size() == at)
+            return true;
+        if (w.size() != at + 1 || (w[at] != "basicas" && w[at] != "todas"))
+            return false;
+        r.options.basicRules = w[at] == "basicas";
+        return true;
+    };
+    // A check's first line as the user counts it, before the rules: an optional number.
+    const bool shown
+        = w[0] == "check" && w.size() >= 7 && shownLine(w[6], r.options.firstShownLine);
+    if (w[0] == "check" && w.size() >= 6 && w.size() <= 8 && number(w[1], r.id)
         && parseSystemName(w[2], r.options.system) && (w[3] == "0" || w[3] == "1")
-        && number(w[4], r.options.fromLine) && number(w[5], r.length)
-        && (w.size() == 6 || shownLine(w[6], r.options.firstShownLine))) {
+        && number(w[4], r.options.fromLine) && number(w[5], r.length) && rules(shown ? 7 : 6)) {
         r.kind = Request::Kind::Check;
         r.options.truthTables = w[3] == "1";
         return r;
     }
-    if ((w[0] == "prove" || w[0] == "next") && w.size() == 5 && number(w[1], r.id)
-        && parseSystemName(w[2], r.options.system) && number(w[3], r.line) && r.line >= 1
-        && number(w[4], r.length)) {
+    if ((w[0] == "prove" || w[0] == "next") && (w.size() == 5 || w.size() == 6)
+        && number(w[1], r.id) && parseSystemName(w[2], r.options.system) && number(w[3], r.line)
+        && r.line >= 1 && number(w[4], r.length) && rules(5)) {
         r.kind = w[0] == "prove" ? Request::Kind::Prove : Request::Kind::Next;
         return r;
     }

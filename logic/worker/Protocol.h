@@ -35,7 +35,8 @@ std::vector<OverlongLine> setAsideOverlongLines(std::string &text);
 void explainOverlong(ProblemResult &r, const std::vector<OverlongLine> &lines);
 
 /// A request's first line: "check ID SYSTEM TABLES FROM LENGTH", "prove ID SYSTEM LINE LENGTH",
-/// "next ID SYSTEM LINE LENGTH", "cancel ID" or "quit".
+/// "next ID SYSTEM LINE LENGTH" (each with "basicas" or "todas" after it, or nothing), "cancel
+/// ID" or "quit".
 struct Request
 {
     enum class Kind { Check, Prove, Next, Cancel, Quit } kind = Kind::Quit;

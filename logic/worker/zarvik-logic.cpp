@@ -190,15 +190,18 @@ int main()
             output->write(startMessage(job.id, job.line));
             limit.before();
             if (job.kind == Request::Kind::Prove) {
-                ProofAnswer proof = proveAt(job.text, job.line, job.options.system, shared.cancel);
+                ProofAnswer proof = proveAt(job.text, job.line, job.options.system, shared.cancel,
+                    kProvePropositionalTime, kProveOtherTime, kProblemSeconds,
+                    job.options.basicRules);
                 if (proof.decided) {
                     explainOverlong(*proof.decided, overlong);
                     output->write(answerMessage(job.id, *proof.decided));
                 }
                 output->write(proofMessage(job.id, proof));
             } else {
-                output->write(nextMessage(
-                    job.id, nextStepAt(job.text, job.line, job.options.system, shared.cancel)));
+                output->write(nextMessage(job.id,
+                    nextStepAt(job.text, job.line, job.options.system, shared.cancel,
+                        kProveOtherTime, job.options.basicRules)));
             }
             output->write(doneMessage(job.id));
             const std::lock_guard lock(shared.mutex);

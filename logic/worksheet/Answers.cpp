@@ -254,8 +254,8 @@ void answerDerivation(ProblemResult &r, Logic &logic, const DerivationInText &fo
     r.system = found.system;
     r.text = "derivación de las líneas " + std::to_string(r.firstLine + shownShift) + " a "
         + std::to_string(r.line + shownShift);
-    const DerivationCheck check
-        = checkDerivation(logic, d, found.argument ? &*found.argument : nullptr, found.system);
+    const DerivationCheck check = checkDerivation(logic, d,
+        found.argument ? &*found.argument : nullptr, found.system, found.course.basicRules);
     r.decision = check.correct() ? Decision::Valid : Decision::Invalid;
     r.provesArgument = check.provesArgument();
     r.finished = check.finished;

@@ -102,7 +102,7 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
             if (answerText(l))
                 l.clear();
         const std::vector<DerivationInText> derivations
-            = findDerivations(logic, deductionLines, options.system);
+            = findDerivations(logic, deductionLines, options.system, {options.basicRules, true});
         std::vector<int> inDerivation(lines.size(), -1);
         for (std::size_t d = 0; d < derivations.size(); ++d)
             for (int l = derivations[d].derivation.firstLine; l < derivations[d].derivation.endLine;
@@ -136,6 +136,7 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
         };
 
         ModalSystem system = options.system;
+        CourseChoice course; // only read here: the derivations carry their own
         std::vector<Item> items(lines.size());
         std::vector<LineKind> kinds(lines.size());
         for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -159,8 +160,8 @@ void checkText(std::string_view utf8, const CheckOptions &options, const std::at
                 item.kind = LineKind::Blank;
             } else if (t.substr(0, 2) == U"//" || isSolutionMark(t)) {
                 item.kind = LineKind::Skip;
-            } else if (systemLine(t, system, item.error)) {
-                // An unknown system is an error of its own, never a premise.
+            } else if (systemLine(t, system, item.error) || courseLine(t, course, item.error)) {
+                // An unknown system or choice is an error of its own, never a premise.
                 item.kind = item.error.empty() ? LineKind::Skip : LineKind::OneLine;
                 item.column = 1;
             } else if (t.size() >= 3 && t.find_first_not_of(U'-') == std::u32string_view::npos) {

@@ -28,11 +28,40 @@ ModalSystem systemAt(
     return system;
 }
 
+// The course's choice in force on line @p index: the "reglas:" and "ayuda:" lines above it.
+CourseChoice courseAt(const std::vector<std::u32string> &lines, std::size_t index, bool basicRules)
+{
+    CourseChoice course{basicRules, true};
+    for (std::size_t i = 0; i < index && i < lines.size(); ++i) {
+        std::string error;
+        CourseChoice named = course;
+        if (courseLine(lines[i], named, error) && error.empty())
+            course = named;
+    }
+    return course;
+}
+
+// The argument "Γ ⊢ φ" on line @p at, or on the nearest line above it with only blank lines
+// between: its index, or -1.
+int argumentLineAt(
+    Logic &logic, const std::vector<std::u32string> &lines, int at, LineParse &parsed)
+{
+    int i = at;
+    while (i > 0 && trim(lines[static_cast<std::size_t>(i)]).empty())
+        --i;
+    if (i < 0 || i >= static_cast<int>(lines.size()))
+        return -1;
+    const std::u32string_view text = lines[static_cast<std::size_t>(i)];
+    parsed = parseLine(
+        logic, text.substr(static_cast<std::size_t>(labelLength(text))), Encoding::Utf8);
+    return parsed.ok() && parsed.argument ? i : -1;
+}
+
 } // namespace
 
 ProofAnswer proveAt(std::string_view utf8, int line, ModalSystem system,
     const std::atomic<bool> &cancel, CpuClock::duration propositionalTime,
-    CpuClock::duration otherTime, CpuClock::duration wholeTime)
+    CpuClock::duration otherTime, CpuClock::duration wholeTime, bool basicRules)
 {
     ProofAnswer out;
     out.line = line;
@@ -69,6 +98,11 @@ ProofAnswer proveAt(std::string_view utf8, int line, ModalSystem system,
         }
         out.line = static_cast<int>(index) + 1;
         system = systemAt(lines, index, system);
+        const CourseChoice course = courseAt(lines, index, basicRules);
+        if (!course.help) {
+            out.reason = kHelpRefused;
+            return;
+        }
         bool propositional = logic.isPropositional(parsed.conclusion);
         int depth = logic.node(parsed.conclusion).depth;
         for (int p : parsed.premises) {
@@ -88,7 +122,10 @@ ProofAnswer proveAt(std::string_view utf8, int line, ModalSystem system,
             const Budget budget
                 = whole.until(CpuClock::now() + (propositional ? propositionalTime : otherTime))
                       .leaving(searched, kStoreEntryFreeing);
-            found = proveArgument(searched, parsed.premises, parsed.conclusion, system, budget);
+            ProverOptions prover;
+            prover.basicRules = course.basicRules;
+            found = proveArgument(
+                searched, parsed.premises, parsed.conclusion, system, budget, prover);
         }
         if (found.found) {
             out.found = true;
@@ -121,14 +158,15 @@ ProofAnswer proveAt(std::string_view utf8, int line, ModalSystem system,
 }
 
 NextAnswer nextStepAt(std::string_view utf8, int line, ModalSystem system,
-    const std::atomic<bool> &cancel, CpuClock::duration time)
+    const std::atomic<bool> &cancel, CpuClock::duration time, bool basicRules)
 {
     NextAnswer out;
     runOnLargeStack([&] {
         const std::vector<std::u32string> lines = splitTextLines(utf8);
         const int at = std::clamp(line - 1, 0, std::max(0, static_cast<int>(lines.size()) - 1));
         Logic logic;
-        const std::vector<DerivationInText> found = findDerivations(logic, lines, system);
+        const std::vector<DerivationInText> found
+            = findDerivations(logic, lines, system, {basicRules, true});
         // The derivation that holds the line or starts below it (the line of its argument),
         // else the nearest above with nothing between but blank lines.
         const DerivationInText *chosen = nullptr;
@@ -149,25 +187,53 @@ NextAnswer nextStepAt(std::string_view utf8, int line, ModalSystem system,
             if (blank)
                 chosen = &d;
         }
+        auto answer = [&](const NextStep &step) {
+            out.found = step.found;
+            out.lines = step.lines;
+            out.formula = step.formula;
+            out.justification = step.justification;
+            out.depth = step.depth;
+            out.reason = cancel ? std::string("cancelado") : step.reason;
+        };
+        if (!chosen && !lines.empty()) {
+            // An argument with nothing under it yet: the first line of its derivation.
+            LineParse parsed;
+            const int argument = argumentLineAt(logic, lines, at, parsed);
+            if (argument >= 0) {
+                out.line = argument + 1;
+                const std::size_t index = static_cast<std::size_t>(argument);
+                const CourseChoice course = courseAt(lines, index, basicRules);
+                if (!course.help) {
+                    out.reason = kHelpRefused;
+                    return;
+                }
+                ProverOptions prover;
+                prover.basicRules = course.basicRules;
+                const ArgumentGoal goal{parsed.premises, parsed.conclusion};
+                answer(nextStep(logic, lines, Derivation{}, goal, systemAt(lines, index, system),
+                    Budget::forTime(time, &cancel).leaving(logic, kStoreEntryFreeing), prover));
+                return;
+            }
+        }
         if (!chosen) {
             out.reason = "no hay ninguna derivación en la línea " + std::to_string(line);
             return;
         }
         const Derivation &d = chosen->derivation;
         out.line = d.lines.back().textLine + 1;
+        if (!chosen->course.help) {
+            out.reason = kHelpRefused;
+            return;
+        }
         if (!chosen->argument) {
             out.reason = "la derivación de la línea " + std::to_string(d.firstLine + 1)
                 + " no tiene encima el argumento que demuestra";
             return;
         }
-        const NextStep step = nextStep(logic, lines, d, *chosen->argument, chosen->system,
-            Budget::forTime(time, &cancel).leaving(logic, kStoreEntryFreeing));
-        out.found = step.found;
-        out.lines = step.lines;
-        out.formula = step.formula;
-        out.justification = step.justification;
-        out.depth = step.depth;
-        out.reason = cancel ? std::string("cancelado") : step.reason;
+        ProverOptions prover;
+        prover.basicRules = chosen->course.basicRules;
+        answer(nextStep(logic, lines, d, *chosen->argument, chosen->system,
+            Budget::forTime(time, &cancel).leaving(logic, kStoreEntryFreeing), prover));
     });
     return out;
 }

@@ -13,6 +13,9 @@
 
 namespace logic {
 
+/// What "Demostrar" and "Siguiente paso" answer under a sheet's "ayuda: no".
+inline constexpr const char *kHelpRefused = "La hoja no permite esta ayuda.";
+
 /// What "Demostrar" is given: every valid propositional argument gets its derivation well
 /// within two seconds; first-order and modal ones get longer.
 inline constexpr std::chrono::seconds kProvePropositionalTime{2};
@@ -32,12 +35,14 @@ struct ProofAnswer
 
 /// The derivation of the first argument "Γ ⊢ φ" of @p utf8 on @p line (1-based) or after it:
 /// the editor sends the text up to the end of the selection. "sistema:" lines above it set the
-/// modal system; an exercise's label before the argument is passed over. The search for a
-/// derivation and, when it finds none, the argument's decision share @p wholeTime, the limit of
-/// one problem, so that the request ends within it.
+/// modal system, "reglas:" lines the rules it may use (@p basicRules until one does), and after
+/// "ayuda: no" the answer is kHelpRefused; an exercise's label before the argument is passed
+/// over. The search for a derivation and, when it finds none, the argument's decision share
+/// @p wholeTime, the limit of one problem, so that the request ends within it.
 ProofAnswer proveAt(std::string_view utf8, int line, ModalSystem system,
     const std::atomic<bool> &cancel, CpuClock::duration propositionalTime = kProvePropositionalTime,
-    CpuClock::duration otherTime = kProveOtherTime, CpuClock::duration wholeTime = kProblemSeconds);
+    CpuClock::duration otherTime = kProveOtherTime, CpuClock::duration wholeTime = kProblemSeconds,
+    bool basicRules = false);
 
 struct NextAnswer
 {
@@ -51,8 +56,11 @@ struct NextAnswer
 };
 
 /// The next line of the derivation that holds @p line (1-based), or of the nearest one above
-/// it when @p line is blank or prose, towards the argument above that derivation.
+/// it when @p line is blank or prose, towards the argument above that derivation; on an
+/// argument with no derivation yet (or a blank line below it), the derivation's first line.
+/// "reglas:" and "ayuda:" lines hold as for proveAt.
 NextAnswer nextStepAt(std::string_view utf8, int line, ModalSystem system,
-    const std::atomic<bool> &cancel, CpuClock::duration time = kProveOtherTime);
+    const std::atomic<bool> &cancel, CpuClock::duration time = kProveOtherTime,
+    bool basicRules = false);
 
 } // namespace logic

@@ -86,8 +86,9 @@ struct ProblemResult
 struct CheckOptions
 {
     ModalSystem system = ModalSystem::K; // until a "sistema:" line changes it
-    bool truthTables = true;             // the tables of propositional problems
-    int fromLine = 1; // answers for earlier lines are left out: a restarted worker goes on
+    bool basicRules = false; // derivations under the course's basic rules until a "reglas:" line
+    bool truthTables = true; // the tables of propositional problems
+    int fromLine = 1;        // answers for earlier lines are left out: a restarted worker goes on
     // The number that the answers' words give the text's first line, when the text is a part of
     // a document (a selection): "demuestra el argumento de la línea 12". Line fields count from 1.
     int firstShownLine = 1;

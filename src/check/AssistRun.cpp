@@ -26,7 +26,7 @@ int documentLineAt(const QTextDocument &document, int position)
 }
 
 AssistRun::AssistRun(Kind kind, const QTextDocument &document, int line, int to, ModalSystem system,
-    CheckWindow &window, QObject *parent)
+    bool basicRules, CheckWindow &window, QObject *parent)
     : QObject(parent), m_document(document), m_window(&window),
       m_worker(std::make_unique<LogicWorker>()), m_kind(kind)
 {
@@ -62,7 +62,7 @@ AssistRun::AssistRun(Kind kind, const QTextDocument &document, int line, int to,
         m_window->showBeside();
     });
     m_quiet.start(kQuietMs);
-    m_worker->startAssist(kind, m_span.text.toUtf8(), system, line);
+    m_worker->startAssist(kind, m_span.text.toUtf8(), system, line, basicRules);
 }
 
 AssistRun::~AssistRun() = default;
@@ -74,7 +74,10 @@ void AssistRun::answered(const QJsonObject &message)
         const QString what = m_kind == Kind::Prove ? QStringLiteral("Demostrar")
                                                    : QStringLiteral("Siguiente paso");
         const QString reason = message.value(QLatin1String("reason")).toString();
-        m_said << QStringLiteral("%1, línea %2: %3.\n").arg(what).arg(line).arg(reason);
+        // A reason that is a sentence of its own ("La hoja no permite esta ayuda.") keeps its
+        // own full stop.
+        const QString end = reason.endsWith(QLatin1Char('.')) ? QString() : QStringLiteral(".");
+        m_said << QStringLiteral("%1, línea %2: %3%4\n").arg(what).arg(line).arg(reason, end);
         return;
     }
     QStringList lines;

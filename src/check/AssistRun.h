@@ -36,8 +36,9 @@ public:
     using Kind = LogicWorker::Assist;
     /// @p line is the document line (1-based, soft line breaks counted) asked about; the text
     /// sent ends at @p to.
+    /// @p basicRules: only the course's basic rules, until a "reglas:" line says otherwise.
     AssistRun(Kind kind, const QTextDocument &document, int line, int to, ModalSystem system,
-        CheckWindow &window, QObject *parent = nullptr);
+        bool basicRules, CheckWindow &window, QObject *parent = nullptr);
     ~AssistRun() override;
 
     void cancel();

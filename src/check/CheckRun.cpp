@@ -32,10 +32,10 @@ bool continuesCharacter(QChar ch)
 } // namespace
 
 CheckRun::CheckRun(const QTextDocument &document, int from, int to, ModalSystem system,
-    bool truthTable, CheckWindow &window, LineMarks *marks, QObject *parent)
+    bool basicRules, bool truthTable, CheckWindow &window, LineMarks *marks, QObject *parent)
     : QObject(parent), m_document(document), m_window(&window), m_marks(marks),
       m_worker(std::make_unique<LogicWorker>()), m_truthTable(truthTable), m_from(from), m_to(to),
-      m_system(system)
+      m_system(system), m_basicRules(basicRules)
 {
     // Where the span starts as the user counts: lines of the whole document (a soft line break
     // starts one too) and readable characters. Once, so each answer costs nothing to place.
@@ -112,7 +112,7 @@ void CheckRun::readSome()
     for (qsizetype i = m_span.text.indexOf(QLatin1Char('\n')); i >= 0;
          i = m_span.text.indexOf(QLatin1Char('\n'), i + 1))
         m_lineStarts.push_back(int(i + 1));
-    m_worker->start(m_span.text.toUtf8(), m_system, m_truthTable, m_firstLine);
+    m_worker->start(m_span.text.toUtf8(), m_system, m_truthTable, m_basicRules, m_firstLine);
 }
 
 CheckRun::~CheckRun() = default;

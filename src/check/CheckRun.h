@@ -32,8 +32,10 @@ class CheckRun : public QObject
 
 public:
     /// With @p marks, each answer also marks its line in the editor's margin.
-    CheckRun(const QTextDocument &document, int from, int to, ModalSystem system, bool truthTable,
-        CheckWindow &window, LineMarks *marks = nullptr, QObject *parent = nullptr);
+    /// @p basicRules: derivations under the course's basic rules until a "reglas:" line.
+    CheckRun(const QTextDocument &document, int from, int to, ModalSystem system, bool basicRules,
+        bool truthTable, CheckWindow &window, LineMarks *marks = nullptr,
+        QObject *parent = nullptr);
     ~CheckRun() override;
 
     /// Stops the engine at once; the answers shown so far stay, under a note that says so.
@@ -74,6 +76,7 @@ private:
     bool m_truthTable = false;
     int m_from = 0, m_to = 0; ///< the checked range of the document
     ModalSystem m_system = ModalSystem::K;
+    bool m_basicRules = false;
     bool m_reading = false; ///< the document is still being read, a piece at a time
     int m_readAt = 0;       ///< where the next piece starts
     int m_firstLine = 1;    ///< the document line of the span's first line

@@ -44,7 +44,9 @@ QByteArray WorkerRequest::bytes() const
     r += QByteArray::number(line) + ' ' + QByteArray::number(text.size());
     if (kind == Kind::Check && shownLine != 1)
         r += ' ' + QByteArray::number(shownLine);
-    return r + '\n' + text;
+    // The rules go last, so that the words before them are those of a worker that knows
+    // nothing of them.
+    return r + (basicRules ? " basicas" : "") + '\n' + text;
 }
 
 void setLogicWorkerForTests(const QString &program, const QStringList &arguments)
@@ -61,11 +63,13 @@ LogicWorker::~LogicWorker()
     kill();
 }
 
-void LogicWorker::start(const QByteArray &utf8, ModalSystem system, bool truthTables, int shownLine)
+void LogicWorker::start(
+    const QByteArray &utf8, ModalSystem system, bool truthTables, bool basicRules, int shownLine)
 {
     m_text = utf8;
     m_shownLine = shownLine;
     m_system = system;
+    m_basicRules = basicRules;
     m_truthTables = truthTables;
     m_kind = WorkerRequest::Kind::Check;
     m_running = true;
@@ -73,10 +77,12 @@ void LogicWorker::start(const QByteArray &utf8, ModalSystem system, bool truthTa
     launch(1);
 }
 
-void LogicWorker::startAssist(Assist kind, const QByteArray &utf8, ModalSystem system, int line)
+void LogicWorker::startAssist(
+    Assist kind, const QByteArray &utf8, ModalSystem system, int line, bool basicRules)
 {
     m_text = utf8;
     m_system = system;
+    m_basicRules = basicRules;
     m_kind = kind == Assist::Prove ? WorkerRequest::Kind::Prove : WorkerRequest::Kind::Next;
     m_line = line;
     m_running = true;
@@ -117,7 +123,8 @@ void LogicWorker::launch(int fromLine)
         ? QCoreApplication::applicationDirPath() + QStringLiteral("/zarvik-logic")
         : g_testProgram;
     m_process->start(program, g_testProgram.isEmpty() ? QStringList() : g_testArguments);
-    WorkerRequest request{m_kind, 1, m_system, m_truthTables, fromLine, m_text, m_shownLine};
+    WorkerRequest request{
+        m_kind, 1, m_system, m_truthTables, fromLine, m_text, m_basicRules, m_shownLine};
     if (m_kind != WorkerRequest::Kind::Check)
         request.line = m_line;
     m_process->write(request.bytes());

@@ -27,9 +27,10 @@ struct WorkerRequest
     int id = 1;
     ModalSystem system = ModalSystem::K;
     bool truthTables = false; ///< check: the truth tables of propositional problems
-    int line = 1;      ///< check: the first line answered; prove and next: the line asked about
-    QByteArray text;   ///< check, prove and next: UTF-8, '\n' between lines
-    int shownLine = 1; ///< check: what the answers' words call the text's first line
+    int line = 1;    ///< check: the first line answered; prove and next: the line asked about
+    QByteArray text; ///< check, prove and next: UTF-8, '\n' between lines
+    bool basicRules = false; ///< only the course's basic rules, until a "reglas:" line
+    int shownLine = 1;       ///< check: what the answers' words call the text's first line
 
     /// "quit", which asks nothing else.
     static WorkerRequest quit()
@@ -59,11 +60,13 @@ public:
     /// Checks @p utf8, the text as the user sees it with '\n' between lines.
     /// @p shownLine: the document's number for the text's first line, which the answers' words
     /// use ("demuestra el argumento de la línea 12"); their line fields count from 1.
-    void start(const QByteArray &utf8, ModalSystem system, bool truthTables, int shownLine = 1);
+    void start(const QByteArray &utf8, ModalSystem system, bool truthTables,
+        bool basicRules = false, int shownLine = 1);
     /// "Demostrar" from @p line (1-based) of @p utf8, or "Siguiente paso" at it: the "proof" or
     /// "next" message comes through assisted(), an invalid argument's answer through answered().
     enum class Assist { Prove, Next };
-    void startAssist(Assist kind, const QByteArray &utf8, ModalSystem system, int line);
+    void startAssist(
+        Assist kind, const QByteArray &utf8, ModalSystem system, int line, bool basicRules = false);
     /// Stops at once: the engine's process group is killed and reaped later, without waiting
     /// on this thread; no signal follows.
     void cancel();
@@ -94,6 +97,7 @@ private:
     QByteArray m_pending; ///< output not yet read as whole lines
     ModalSystem m_system = ModalSystem::K;
     bool m_truthTables = false;
+    bool m_basicRules = false;
     WorkerRequest::Kind m_kind = WorkerRequest::Kind::Check;
     int m_line = 0; ///< what prove and next ask about
     int m_shownLine = 1;

@@ -26,7 +26,7 @@ marks=$(cut -f1,2 "$dir/marks.txt" | tr '\t\n' ' ,')
 expected="3 ✔,4 ✘,5 ◐,6 ✔,8 ✔,11 ✔,12 ✘,13 ✔,18 ✘,19 !,"
 [ "$marks" = "$expected" ] || { printf "FAIL: marks '%s', expected '%s'\n" "$marks" "$expected"; cat "$dir/marks.txt"; exit 1; }
 grep -q "^5	◐	Contingencia$" "$dir/marks.txt" || { echo "FAIL: line 5's tooltip"; cat "$dir/marks.txt"; exit 1; }
-grep -q "^18	✘	Línea 5: la línea 4 está dentro de un subderivación ya cerrada" "$dir/marks.txt" \
+grep -q "^18	✘	Línea 5: la línea 4 está dentro de una subderivación ya cerrada" "$dir/marks.txt" \
   || { echo "FAIL: the faulty derivation's tooltip"; cat "$dir/marks.txt"; exit 1; }
 
 # The marks are a view: saved again, the file is what it was.

@@ -18,6 +18,7 @@
 #include <QImage>
 #include <QJsonArray>
 #include <QJsonObject>
+#include <QMenu>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -240,6 +241,61 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(
             m_edit->document()->toPlainText().count(QLatin1Char('\n')), 2, kCeilingMs);
         QVERIFY(m_edit->document()->toPlainText().endsWith(QStringLiteral(":∧E 1")));
+    }
+
+    void aSheetWithoutHelpRefusesDemostrarAndStillChecksTheStudentsDerivation()
+    {
+        m_edit->insertReadable(
+            QStringLiteral("ayuda: no\np → q, p ⊢ q\n1. p → q :PR\n2. p :PR\n3. q :→E 1, 2"));
+        const QByteArray before = m_edit->bytes();
+        QTextCursor cursor = m_edit->textCursor();
+        cursor.setPosition(12); // on the argument's line
+        m_edit->setTextCursor(cursor);
+        m_form->Demostrar1->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            checks() && checks()->isVisible() && !checks()->inProgress(), kCeilingMs);
+        QTRY_VERIFY2_WITH_TIMEOUT(checks()->answerView->toPlainText().contains(
+                                      QStringLiteral("Demostrar, línea 2: La hoja no permite "
+                                                     "esta ayuda.\n")),
+            qPrintable(checks()->answerView->toPlainText()), kCeilingMs);
+        QCOMPARE(m_edit->bytes(), before);
+
+        m_form->SeleccionatTodo1->trigger();
+        m_form->Comprobar1->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            checks() && checks()->isVisible() && !checks()->inProgress(), kCeilingMs);
+        QTRY_VERIFY2_WITH_TIMEOUT(checks()->answerView->toPlainText().contains(QStringLiteral(
+                                      "Derivación correcta: demuestra el argumento")),
+            qPrintable(checks()->answerView->toPlainText()), kCeilingMs);
+    }
+
+    void soloReglasBasicasHoldsTheCheckToTheCoursesBasicRules()
+    {
+        // Beside the system's choice in "Lógica", off at start.
+        QVERIFY(m_form->ReglasBasicas1 && m_form->ReglasBasicas1->isCheckable());
+        QVERIFY(!m_form->ReglasBasicas1->isChecked() && !m_form->basicRules());
+        QVERIFY(m_form->Logica1->actions().contains(m_form->ReglasBasicas1));
+        m_edit->insertReadable(
+            QStringLiteral("¬(p ∨ q) ⊢ ¬p ∧ ¬q\n1. ¬(p ∨ q) :PR\n2. ¬p ∧ ¬q :DeM 1"));
+        m_form->ReglasBasicas1->trigger();
+        QVERIFY(m_form->basicRules());
+        m_form->SeleccionatTodo1->trigger();
+        m_form->Comprobar1->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            checks() && checks()->isVisible() && !checks()->inProgress(), kCeilingMs);
+        QTRY_VERIFY2_WITH_TIMEOUT(checks()->answerView->toPlainText().contains(
+                                      QStringLiteral("Línea 2: DeM no es una regla básica")),
+            qPrintable(checks()->answerView->toPlainText()), kCeilingMs);
+
+        // Off again, the same derivation is correct.
+        m_form->ReglasBasicas1->trigger();
+        QVERIFY(!m_form->basicRules());
+        m_form->Comprobar1->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(
+            checks() && checks()->isVisible() && !checks()->inProgress(), kCeilingMs);
+        QTRY_VERIFY2_WITH_TIMEOUT(
+            checks()->answerView->toPlainText().contains(QStringLiteral("Derivación correcta")),
+            qPrintable(checks()->answerView->toPlainText()), kCeilingMs);
     }
 
     void escapeStopsASearchAndItsProcessAndTheDocumentStays()

@@ -219,7 +219,8 @@ private Q_SLOTS:
         const QString before = document.toPlainText();
         const int revision = document.revision();
         CheckWindow window;
-        CheckRun run(document, 0, document.characterCount() - 1, ModalSystem::K, false, window);
+        CheckRun run(
+            document, 0, document.characterCount() - 1, ModalSystem::K, false, false, window);
         QSignalSpy ended(&run, &CheckRun::ended);
         qint64 pid = 0;
         QTRY_VERIFY_WITH_TIMEOUT((pid = childWorker()) > 0 || !ended.isEmpty(), kCeilingMs);

@@ -355,6 +355,68 @@ TEST(siguientePasoFindsTheDerivationAroundTheCaret)
     CHECK_EQ(nothing.reason, std::string("no hay ninguna derivación en la línea 2"));
 }
 
+TEST(aSheetThatSwitchesTheHelpOffIsRefusedItButStillChecked)
+{
+    const std::string sheet = "p ⊢ p ∨ q\n"
+                              "ayuda: no\n"
+                              "p → q, p ⊢ q\n"
+                              "1. p → q :PR\n"
+                              "2. p :PR\n"
+                              "\n"
+                              "ayuda: sí\n"
+                              "p ∧ q ⊢ q\n";
+    const std::string refused = kHelpRefused;
+    CHECK_EQ(refused, std::string("La hoja no permite esta ayuda."));
+    // Above the line the help is there; below it neither Demostrar nor Siguiente paso is.
+    CHECK(proveAt(sheet, 1, ModalSystem::K, kGoOn).found);
+    const ProofAnswer proof = proveAt(sheet, 3, ModalSystem::K, kGoOn);
+    CHECK(!proof.found && proof.lines.empty() && !proof.decided);
+    CHECK_EQ(proof.reason, refused);
+    CHECK_EQ(proof.line, 3);
+    for (int caret : {3, 4, 5, 6}) {
+        const NextAnswer next = nextStepAt(sheet, caret, ModalSystem::K, kGoOn);
+        CHECK(!next.found && next.lines.empty());
+        CHECK_EQ(next.reason, refused);
+    }
+    // "ayuda: sí" gives it back.
+    CHECK(proveAt(sheet, 8, ModalSystem::K, kGoOn).found);
+    CHECK(nextStepAt(sheet, 8, ModalSystem::K, kGoOn).found);
+    // "Comprobar" still checks the student's own lines.
+    const std::string finished = inserted(sheet, 5, {"3. q :→E 1, 2"});
+    const std::vector<ProblemResult> checked = derivations(finished, ModalSystem::K);
+    CHECK(checked.size() == 1 && checked[0].provesArgument);
+}
+
+TEST(aTheoremIsBegunFromItsArgumentAndFinishedStepByStep)
+{
+    // From the argument alone, and after any correct prefix of Demostrar's derivation.
+    for (const std::string argument :
+        {"⊢ p → p", "⊢ p → (q → p)", "⊢ (p → q) → (¬q → ¬p)", "⊢ ∀x(Fx → Fx)", "p ⊢ q → p"}) {
+        const NextAnswer first = nextStepAt(argument + "\n", 1, ModalSystem::K, kGoOn);
+        CHECK(first.found);
+        CHECK_EQ(first.line, 1);
+        const ProofAnswer proof = proveAt(argument + "\n", 1, ModalSystem::K, kGoOn);
+        CHECK(proof.found);
+        if (!first.found || !proof.found)
+            continue;
+        // The caret on a blank line below the argument asks the same.
+        const NextAnswer below = nextStepAt(argument + "\n\n", 2, ModalSystem::K, kGoOn);
+        CHECK(below.found && below.line == 1 && below.lines == first.lines);
+        const std::size_t total = proof.lines.size();
+        for (std::size_t keep = 0; keep < total; ++keep) {
+            std::vector<std::string> prefix(proof.lines.begin(), proof.lines.begin() + keep);
+            if (!prefix.empty() && prefix.back().find("--") != std::string::npos)
+                continue;
+            const std::string text = inserted(argument + "\n", 1, prefix);
+            const Stepped s = stepped(text, static_cast<int>(total) + 4);
+            CHECK_EQ(s.newFaults, 0);
+            CHECK_EQ(s.reason, std::string("la derivación ya está terminada"));
+            if (!provesArgument(s.text))
+                CHECK_EQ(argument + " after " + std::to_string(keep) + " lines", std::string());
+        }
+    }
+}
+
 TEST(requestsOfTheProtocolAreReadStrictly)
 {
     const std::optional<Request> prove = parseRequest("prove 7 S4 12 30");
@@ -362,8 +424,18 @@ TEST(requestsOfTheProtocolAreReadStrictly)
         && prove->length == 30 && prove->options.system == ModalSystem::S4);
     const std::optional<Request> next = parseRequest("next 2 K 1 0");
     CHECK(next && next->kind == Request::Kind::Next && next->line == 1);
+    CHECK(!prove->options.basicRules);
+    // The course's rules after the length: an editor that leaves them out asks for all.
+    const std::optional<Request> basic = parseRequest("check 3 K 0 1 12 basicas");
+    CHECK(basic && basic->kind == Request::Kind::Check && basic->options.basicRules
+        && basic->length == 12);
+    const std::optional<Request> all = parseRequest("next 3 K 2 12 todas");
+    CHECK(all && all->kind == Request::Kind::Next && !all->options.basicRules);
+    CHECK(parseRequest("prove 3 K 2 12 basicas")
+        && parseRequest("prove 3 K 2 12 basicas")->options.basicRules);
     for (const char *bad : {"prove 1 K 0 3", "prove 1 K -2 3", "prove 1 X 2 3", "prove 1 K 2",
-             "next 1 K 2 3 4", "next a K 2 3", "prove 1 K 2 3x"})
+             "next 1 K 2 3 4", "next a K 2 3", "prove 1 K 2 3x", "check 1 K 0 1 3 básicas",
+             "check 1 K 0 1 3 basicas todas", "prove 1 K 2 3 BASICAS"})
         CHECK(!parseRequest(bad));
 
     ProofAnswer proof;
@@ -395,6 +467,12 @@ TEST(theWorkerAnswersProveAndNextAfterAChecksAnswers)
         f << "check 4 K 0 1 " << derivation.size() << "\n" << derivation;
         const std::string blocked = "□◇p ∧ p, ∀x Fx ⊨ Fa\n";
         f << "check 5 S4 0 1 " << blocked.size() << "\n" << blocked;
+        // The menu's basic rules, and a sheet that switches the help off.
+        const std::string deMorgan = "¬(p ∨ q) ⊢ ¬p ∧ ¬q\n1. ¬(p ∨ q) :PR\n2. ¬p ∧ ¬q :DeM 1\n";
+        f << "check 6 K 0 1 " << deMorgan.size() << " basicas\n" << deMorgan;
+        const std::string noHelp = "ayuda: no\np ⊢ p ∨ q\n";
+        f << "prove 7 K 2 " << noHelp.size() << "\n" << noHelp;
+        f << "next 8 K 2 " << noHelp.size() << " basicas\n" << noHelp;
     }
     CHECK(std::system(("'" + std::string(worker) + "' <" + in + " >" + out).c_str()) == 0);
     std::ifstream f(out);
@@ -422,7 +500,13 @@ TEST(theWorkerAnswersProveAndNextAfterAChecksAnswers)
     CHECK(has("{\"parent\":10,\"text\":\"w1 se bloquea: repite w0 (sus fórmulas están en "
               "w0)\",\"world\":1,\"world2\":-1,\"origin\":\"bloqueo\",\"from\":[-1,-1],"
               "\"closedBy\":[-1,-1],\"repeats\":0}"));
-    for (int id = 1; id <= 5; ++id)
+    CHECK(has("{\"event\":\"answer\",\"id\":6,"));
+    CHECK(has("\"faults\":[{\"line\":3,\"message\":\"Línea 2: DeM no es una regla básica\"}]"));
+    CHECK(has("{\"event\":\"proof\",\"id\":7,\"line\":2,\"found\":false,\"lines\":[],"
+              "\"method\":\"\",\"reason\":\"La hoja no permite esta ayuda.\"}"));
+    CHECK(has("{\"event\":\"next\",\"id\":8,\"line\":2,\"found\":false,\"lines\":[]"));
+    CHECK(has("\"reason\":\"La hoja no permite esta ayuda.\"}"));
+    for (int id = 1; id <= 8; ++id)
         CHECK(has("{\"event\":\"done\",\"id\":" + std::to_string(id) + "}"));
     std::remove(in.c_str());
     std::remove(out.c_str());

@@ -41,8 +41,8 @@ std::vector<std::string> verdicts(const std::string &utf8, ModalSystem system = 
     Document d = read(utf8, system);
     std::vector<std::string> out;
     for (const DerivationInText &f : d.found) {
-        const DerivationCheck c
-            = checkDerivation(d.logic, f.derivation, f.argument ? &*f.argument : nullptr, f.system);
+        const DerivationCheck c = checkDerivation(d.logic, f.derivation,
+            f.argument ? &*f.argument : nullptr, f.system, f.course.basicRules);
         out.push_back(c.correct() ? "correcta"
                                   : "línea " + std::to_string(c.faults.front().line) + ": "
                     + c.faults.front().reason);
@@ -251,7 +251,8 @@ TEST(eachRuleMisusedIsNamedWithWhatItNeeds)
             "línea 3: R necesita q; la línea 2 es p"},
         {"p ∨ q, r ⊢ r\n1. p ∨ q :PR\n2. r :PR\n    3. p :AS\n    4. r :R 2\n--\n    5. p :AS\n"
          "    6. r :R 2\n7. r :∨E 1, 3-4, 5-6\n",
-            "línea 7: ∨E: las dos subderivaciones suponen p; una ha de suponer p y la otra q"},
+            "línea 7: ∨E necesita una subderivación que suponga p y otra que suponga q; las dos "
+            "suponen p"},
         // Affirming the consequent, and the issue's own example.
         {"p → q, q ⊢ p\n1. p → q :PR\n2. q :PR\n3. p :→E 1, 2\n",
             "línea 3: →E necesita un condicional con consecuente p y su antecedente; las líneas "
@@ -259,17 +260,17 @@ TEST(eachRuleMisusedIsNamedWithWhatItNeeds)
         {"p → q, q ⊢ q\n1. p → q :PR\n2. q :PR\n3. q :→E 1, 2\n",
             "línea 3: →E necesita p → q y p; la línea 2 es q"},
         {"p ⊢ q → p\n1. p :PR\n    2. q :AS\n    3. p :R 1\n4. p → q :→I 2-3\n",
-            "línea 4: →I necesita una subderivación que suponga p y termine en q; la "
-            "subderivación 2-3 supone q"},
+            "línea 4: →I necesita una subderivación que suponga p y acabe en q; la de 2–3 supone "
+            "q"},
         {"p ⊢ ¬q\n1. p :PR\n    2. q :AS\n    3. p :R 1\n4. ¬q :¬I 2-3\n",
-            "línea 4: ¬I necesita una subderivación que suponga q y termine en ⊥; la "
-            "subderivación 2-3 termina en p"},
+            "línea 4: ¬I necesita una subderivación que suponga q y acabe en ⊥; la de 2–3 acaba "
+            "en p"},
         {"p, q ⊢ ⊥\n1. p :PR\n2. q :PR\n3. ⊥ :¬E 1, 2\n",
             "línea 3: ¬E necesita una fórmula y su negación; las líneas 1 y 2 son p y q"},
         {"p ⊢ q\n1. p :PR\n2. q :X 1\n", "línea 2: X necesita ⊥; la línea 1 es p"},
         {"¬p ⊢ p\n1. ¬p :PR\n    2. p :AS\n    3. ⊥ :¬E 2, 1\n4. p :IP 2-3\n",
-            "línea 4: IP necesita una subderivación que suponga ¬p y termine en ⊥; la "
-            "subderivación 2-3 supone p"},
+            "línea 4: IP necesita una subderivación que suponga ¬p y acabe en ⊥; la de 2–3 "
+            "supone p"},
         {"p ∨ q, p ⊢ q\n1. p ∨ q :PR\n2. p :PR\n3. q :DS 1, 2\n",
             "línea 3: DS necesita p ∨ q y la negación de uno de sus miembros (¬p o ¬q); la línea "
             "2 es p"},
@@ -278,25 +279,27 @@ TEST(eachRuleMisusedIsNamedWithWhatItNeeds)
         {"¬p ⊢ p\n1. ¬p :PR\n2. p :DNE 1\n", "línea 2: DNE necesita ¬¬p; la línea 1 es ¬p"},
         {"p → q, ¬p → r ⊢ q\n1. p → q :PR\n2. ¬p → r :PR\n    3. p :AS\n    4. q :→E 1, 3\n--\n"
          "    5. ¬p :AS\n    6. r :→E 2, 5\n7. q :LEM 3-4, 5-6\n",
-            "línea 7: LEM: la subderivación 5-6 termina en r, no en q"},
+            "línea 7: LEM necesita dos subderivaciones que acaben en q; la de 5–6 acaba en r"},
         {"¬(p ∨ q) ⊢ ¬p ∨ ¬q\n1. ¬(p ∨ q) :PR\n2. ¬p ∨ ¬q :DeM 1\n",
             "línea 2: DeM de ¬(p ∨ q) da ¬p ∧ ¬q, no ¬p ∨ ¬q"},
         {"∀xFx ⊢ Ga\n1. ∀xFx :PR\n2. Ga :∀E 1\n",
-            "línea 2: ∀E de ∀x Fx da Fx con x cambiada por un término; Ga no lo es"},
+            "línea 2: ∀E de ∀xFx da Fx con x cambiada por un término; Ga no lo es"},
         {"Rab ⊢ ∃xRxx\n1. Rab :PR\n2. ∃xRxx :∃I 1\n",
             "línea 2: ∃I necesita Rxx con x cambiada por un término; la línea 1 es Rab"},
         {"a = b, Fc ⊢ Fb\n1. a = b :PR\n2. Fc :PR\n3. Fb :=E 1, 2\n",
             "línea 3: =E: Fb no sale de Fc cambiando a por b ni al revés"},
         {"∀x¬Fx ⊢ ¬∀xFx\n1. ∀x¬Fx :PR\n2. ¬∀xFx :CQ 1\n",
-            "línea 2: CQ de ∀x¬Fx da ¬∃x Fx, no ¬∀x Fx"},
+            "línea 2: CQ de ∀x¬Fx da ¬∃x Fx, no ¬∀xFx"},
         {"⊢ a = b\n1. a = b :=I\n", "línea 1: =I da una identidad t = t; a = b no lo es"},
         // Citations of the wrong shape.
         {"p ⊢ p ∧ p\n1. p :PR\n2. p ∧ p :∧I 1, 1, 1\n",
-            "línea 2: ∧I cita dos líneas; aquí se citan tres líneas"},
+            "línea 2: ∧I necesita p y p; aquí sobra una línea"},
         {"p ⊢ p → p\n1. p :PR\n2. p → p :→I 1\n",
-            "línea 2: →I cita una subderivación (i-j); aquí se cita una línea"},
+            "línea 2: →I necesita una subderivación que suponga p y acabe en p; aquí se cita una "
+            "línea donde hace falta una subderivación (i–j)"},
         {"p ⊢ p\n1. p :PR\n2. p :R 1-1\n",
-            "línea 2: R cita una línea; aquí se cita una subderivación (i-j)"},
+            "línea 2: R necesita una línea anterior con p; aquí se cita una subderivación donde "
+            "hace falta una línea"},
         {"p ⊢ p\n1. p :PR\n2. p :PR 1\n", "línea 2: PR no cita líneas"},
     };
     checkCases(cases);
@@ -313,7 +316,7 @@ TEST(universalIntroductionAndExistentialEliminationGuardTheirConstant)
          "    4. Ga :→E 3, 2\n    5. ∀xGx :∀I 4\n6. Fa → ∀xGx :→I 2-5\n",
             "línea 5: ∀I no se puede aplicar: la constante a aparece en el supuesto de la línea 2"},
         {"∀xRxx ⊢ ∀xRxa\n1. ∀xRxx :PR\n2. Raa :∀E 1\n3. ∀xRxa :∀I 2\n",
-            "línea 3: ∀I no se puede aplicar: la constante a aparece en ∀x Rxa"},
+            "línea 3: ∀I no se puede aplicar: la constante a aparece en ∀xRxa"},
         {"∀x(Fx ∧ Gx) ⊢ ∀xFx\n1. ∀x(Fx ∧ Gx) :PR\n2. F(f(a)) ∧ G(f(a)) :∀E 1\n"
          "3. F(f(a)) :∧E 2\n4. ∀xFx :∀I 3\n",
             "línea 4: ∀I necesita una constante en lugar de x, y en la línea 3 hay f(a)"},
@@ -329,13 +332,13 @@ TEST(universalIntroductionAndExistentialEliminationGuardTheirConstant)
             "línea 3: ∃E no se puede aplicar: la constante a aparece en Fa, la fórmula de esta "
             "línea"},
         {"∃xRxa ⊢ ∃xRxx\n1. ∃xRxa :PR\n    2. Raa :AS\n    3. ∃xRxx :∃I 2\n4. ∃xRxx :∃E 1, 2-3\n",
-            "línea 4: ∃E no se puede aplicar: la constante a aparece en ∃x Rxa"},
+            "línea 4: ∃E no se puede aplicar: la constante a aparece en ∃xRxa"},
         {"∃xFx, Ga ⊢ ∃x(Fx ∧ Gx)\n1. ∃xFx :PR\n2. Ga :PR\n    3. Fa :AS\n    4. Fa ∧ Ga :∧I 3, 2\n"
          "    5. ∃x(Fx ∧ Gx) :∃I 4\n6. ∃x(Fx ∧ Gx) :∃E 1, 3-5\n",
             "línea 6: ∃E no se puede aplicar: la constante a aparece en la premisa de la línea 2"},
         {"∃xFx ⊢ ∃xGx\n1. ∃xFx :PR\n    2. Ga :AS\n    3. ∃xGx :∃I 2\n4. ∃xGx :∃E 1, 2-3\n",
-            "línea 4: ∃E: la subderivación 2-3 ha de suponer Fx con x cambiada por una constante "
-            "nueva, y supone Ga"},
+            "línea 4: ∃E necesita una subderivación que suponga Fx con x cambiada por una "
+            "constante nueva; la de 2–3 supone Ga"},
     };
     checkCases(cases);
 }
@@ -345,9 +348,9 @@ TEST(citationsIntoClosedSubderivationsAndWrongRangesAreFaults)
     const std::vector<Case> cases = {
         // The example: a line of a closed subderivation cited from outside.
         {"p ⊢ p → p\n1. p :PR\n   2. p :AS\n3. p :R 2\n4. p -> p :->I 2-2\n",
-            "línea 3: la línea 2 está dentro de un subderivación ya cerrada"},
+            "línea 3: la línea 2 está dentro de una subderivación ya cerrada"},
         {"p ⊢ q\n1. p :PR\n    2. q :AS\n3. q :R 2\n",
-            "línea 3: la línea 2 está dentro de un subderivación ya cerrada"},
+            "línea 3: la línea 2 está dentro de una subderivación ya cerrada"},
         // →I with the wrong range: too short, a line that opens nothing, backwards, beyond the
         // end, still open.
         {"p → q, q → r ⊢ p → r\n1. p → q :PR\n2. q → r :PR\n    3. p :AS\n    4. q :→E 1, 3\n"
@@ -356,9 +359,9 @@ TEST(citationsIntoClosedSubderivationsAndWrongRangesAreFaults)
             "4"},
         {"p ⊢ p → p\n1. p :PR\n    2. p :AS\n    3. p :R 2\n    4. q → p :→I 3-3\n"
          "5. p → p :→I 2-3\n",
-            "línea 4: las líneas 3-3 no son una subderivación: la línea 3 no abre ninguna"},
+            "línea 4: las líneas 3–3 no son una subderivación: la línea 3 no abre ninguna"},
         {"p ⊢ p → p\n1. p :PR\n    2. p :AS\n    3. p :R 2\n4. p → p :→I 3-2\n",
-            "línea 4: el rango 3-2 va hacia atrás: se escribe desde el supuesto hasta la última "
+            "línea 4: el rango 3–2 va hacia atrás: se escribe desde el supuesto hasta la última "
             "línea"},
         {"p ⊢ p → p\n1. p :PR\n    2. p :AS\n    3. p :R 2\n4. p → p :→I 2-9\n",
             "línea 4: la derivación no tiene línea 9"},
@@ -368,7 +371,7 @@ TEST(citationsIntoClosedSubderivationsAndWrongRangesAreFaults)
             "está dentro de ella"},
         {"p ⊢ (q → q) ∧ p\n1. p :PR\n    2. r :AS\n        3. q :AS\n    4. q → q :→I 3-3\n"
          "5. q → q :→I 3-3\n",
-            "línea 5: la subderivación 3-3 está dentro de otra ya cerrada"},
+            "línea 5: la subderivación 3–3 está dentro de otra ya cerrada"},
         {"p ⊢ p ∨ q\n1. p :PR\n2. p ∨ q :∨I 3\n", "línea 2: la derivación no tiene línea 3"},
         {"p, q ⊢ p ∧ q\n1. p :PR\n2. p ∧ q :∧I 1, 3\n3. q :PR\n",
             "línea 2: la línea 3 aún no se ha escrito: solo se citan líneas anteriores"},
@@ -456,7 +459,7 @@ TEST(modalRulesHoldInTheSystemsThatHaveThem)
             "línea 2: RT no vale en K: pide un sistema reflexivo, como T, S4 o S5"},
         {"p ⊢ □p\n1. p :PR\n    2. q :AS\n    3. p :R 1\n4. □p :□I 2-3\n",
             "línea 4: □I necesita una subderivación estricta (abierta con □); la subderivación "
-            "2-3 supone q"},
+            "2–3 supone q"},
         {"p ⊢ □p\n1. p :PR\n2. □ :AS\n",
             "línea 2: □ abre una subderivación estricta: sangre esta línea más que la anterior"},
     };
@@ -500,6 +503,148 @@ std::string joined(const NextStep &s)
 }
 
 } // namespace
+
+TEST(aRuleCitedWithTooLittleOrTooMuchIsToldWhatItLacks)
+{
+    // The citation's shape is not the message: what the rule needs, named from the line, and
+    // which part of it is missing or too much.
+    checkCases({
+        {"p ∨ q, p → r, q → r ⊢ r\n1. p ∨ q :PR\n2. p → r :PR\n3. q → r :PR\n    4. p :AS\n"
+         "    5. r :→E 2, 4\n--\n    6. q :AS\n    7. q :R 6\n8. r :∨E 1, 4-5, 6-7\n",
+            "línea 8: ∨E necesita dos subderivaciones que acaben en r; la de 6–7 acaba en q"},
+        {"p ∨ q, p → r ⊢ r\n1. p ∨ q :PR\n2. p → r :PR\n    3. p :AS\n    4. r :→E 2, 3\n"
+         "5. r :∨E 1, 3-4\n",
+            "línea 5: ∨E necesita una disyunción y dos subderivaciones que acaben en r; aquí "
+            "falta una subderivación"},
+        {"p → q, p ⊢ q\n1. p → q :PR\n2. p :PR\n3. q :→E 1\n",
+            "línea 3: →E necesita un condicional con consecuente q y su antecedente; aquí falta "
+            "una línea"},
+        {"p ⊢ q → p\n1. p :PR\n    2. q :AS\n    3. p :R 1\n4. q → p :→I 2\n",
+            "línea 4: →I necesita una subderivación que suponga q y acabe en p; la línea 2 abre "
+            "la subderivación 2–3, que se cita entera: 2–3"},
+        {"p ⊢ q → p\n1. p :PR\n    2. q :AS\n    3. p :R 1\n4. q → p :→I 1, 2-3\n",
+            "línea 4: →I necesita una subderivación que suponga q y acabe en p; aquí sobra una "
+            "línea"},
+        {"p, q ⊢ p ∧ q\n1. p :PR\n2. q :PR\n3. p ∧ q :∧I\n",
+            "línea 3: ∧I necesita p y q; aquí no se cita ninguna línea"},
+        {"¬p ⊢ ¬p\n1. ¬p :PR\n    2. p :AS\n    3. ⊥ :¬E 1, 2\n4. ¬p :¬I 2-3, 1\n",
+            "línea 4: ¬I necesita una subderivación que suponga p y acabe en ⊥; aquí sobra una "
+            "línea"},
+        {"∃x Fx ⊢ ∃x Fx\n1. ∃x Fx :PR\n    2. Fa :AS\n    3. ∃x Fx :∃I 2\n4. ∃x Fx :∃E 2-3\n",
+            "línea 4: ∃E necesita una fórmula existencial y una subderivación que acabe en ∃x Fx; "
+            "aquí falta una línea"},
+        // The student's formulas as written: ¬a = b is not printed a ≠ b.
+        {"¬a = b ⊢ b = a\n1. ¬a = b :PR\n2. b = a :R 1\n",
+            "línea 2: R necesita b = a; la línea 1 es ¬a = b"},
+        {"p → q ⊢ q\n1. p->q :PR\n2. q :R 1\n", "línea 2: R necesita q; la línea 1 es p->q"},
+        // A line inside a closed subderivation.
+        {"p ⊢ p\n1. p :PR\n    2. p :AS\n3. p :R 2\n",
+            "línea 3: la línea 2 está dentro de una subderivación ya cerrada"},
+    });
+}
+
+TEST(slipsOfTheKeyboardAreNamedAsSuch)
+{
+    checkCases({
+        // A blank line inside: one derivation, its next line faulted for it.
+        {"p, q ⊢ p ∧ q\n1. p :PR\n2. q :PR\n\n3. p ∧ q :∧I 1, 2\n",
+            "línea 3: antes de esta línea hay una línea en blanco, que parte la derivación: sus "
+            "líneas van seguidas"},
+        {"p, q ⊢ p ∧ q\np :PR\nq :PR\n\n\np ∧ q :∧I 1, 2\n",
+            "línea 3: antes de esta línea hay una línea en blanco, que parte la derivación: sus "
+            "líneas van seguidas"},
+        // A tab for the colon, on the first line too, where no block would start otherwise.
+        {"p ⊢ p\n1. p\tPR\n",
+            "línea 1: entre la fórmula y la regla hay un tabulador en lugar de «:»"},
+        {"p → q, p ⊢ q\n1. p → q :PR\n2. p :PR\n3. q\t→E 1, 2\n",
+            "línea 3: entre la fórmula y la regla hay un tabulador en lugar de «:»"},
+        // A citation of more than nine digits, quoted as written.
+        {"p ⊢ p\n1. p :PR\n2. p :R 2147483648\n",
+            "línea 2: la derivación no tiene línea 2147483648"},
+        {"p ⊢ p → p\n1. p :PR\n    2. p :AS\n3. p → p :→I 2-12345678901\n",
+            "línea 3: la derivación no tiene línea 12345678901"},
+    });
+    // Two derivations apart stay two: a new one starts at its own line 1, or under its argument.
+    CHECK_EQ(verdicts("p ⊢ p\n1. p :PR\n\n1. q :PR\n").size(), 2u);
+    CHECK_EQ(verdicts("p ⊢ p\n1. p :PR\n\nq ⊢ q\n2. q :PR\n").size(), 2u);
+    // A table with tabs is no derivation.
+    CHECK_EQ(verdicts("p\tq\tp ∧ q\nV\tV\tV\n").size(), 0u);
+}
+
+TEST(theCoursesBasicRulesRefuseADerivedRuleOnItsLine)
+{
+    const std::string deMorgan = "¬(p ∨ q) ⊢ ¬p ∧ ¬q\n1. ¬(p ∨ q) :PR\n2. ¬p ∧ ¬q :DeM 1\n";
+    CHECK_EQ(verdict(deMorgan), std::string("correcta"));
+    CHECK_EQ(verdict("reglas: básicas\n" + deMorgan),
+        std::string("línea 2: DeM no es una regla básica"));
+    CHECK_EQ(verdict("Reglas: Basicas\n" + deMorgan),
+        std::string("línea 2: DeM no es una regla básica"));
+    // In force from its line on, until another says otherwise.
+    CHECK_EQ(verdict(deMorgan + "\nreglas: básicas\n"), std::string("correcta"));
+    const std::vector<std::string> both
+        = verdicts("reglas: básicas\n" + deMorgan + "\nreglas: todas\n" + deMorgan);
+    CHECK_EQ(both.size(), 2u);
+    if (both.size() == 2) {
+        CHECK_EQ(both[0], std::string("línea 2: DeM no es una regla básica"));
+        CHECK_EQ(both[1], std::string("correcta"));
+    }
+    // Every derived rule, and none of the basic ones.
+    const Case derived[] = {
+        {"p ∨ q, ¬p ⊢ q\n1. p ∨ q :PR\n2. ¬p :PR\n3. q :DS 1, 2\n", "DS"},
+        {"p → q, ¬q ⊢ ¬p\n1. p → q :PR\n2. ¬q :PR\n3. ¬p :MT 1, 2\n", "MT"},
+        {"¬¬p ⊢ p\n1. ¬¬p :PR\n2. p :DNE 1\n", "DNE"},
+        {"¬∀x Fx ⊢ ∃x ¬Fx\n1. ¬∀x Fx :PR\n2. ∃x ¬Fx :CQ 1\n", "CQ"},
+        {"¬□p ⊢ ◇¬p\n1. ¬□p :PR\n2. ◇¬p :MC 1\n", "MC"},
+        {"p → q, ¬p → q ⊢ q\n1. p → q :PR\n2. ¬p → q :PR\n    3. p :AS\n    4. q :→E 1, 3\n--\n"
+         "    5. ¬p :AS\n    6. q :→E 2, 5\n7. q :LEM 3-4, 5-6\n",
+            "LEM"},
+    };
+    for (const Case &c : derived) {
+        CHECK_EQ(verdict(c.text), std::string("correcta"));
+        const std::string v = verdict(std::string("reglas: básicas\n") + c.text);
+        CHECK_EQ(v.substr(v.find(": ") + 2), std::string(c.expected) + " no es una regla básica");
+    }
+    for (Rule r = Rule::Premise; r <= Rule::Rule5; r = static_cast<Rule>(static_cast<int>(r) + 1))
+        if (isBasicRule(r))
+            for (const Case &c : derived)
+                CHECK(std::string(ruleName(r)) != c.expected);
+    const std::string basic = "p ∧ q ⊢ q ∧ p\n1. p ∧ q :PR\n2. p :∧E 1\n3. q :∧E 1\n"
+                              "4. q ∧ p :∧I 3, 2\n";
+    CHECK_EQ(verdict("reglas: básicas\n" + basic), std::string("correcta"));
+    // A choice the course does not know is said, and changes nothing.
+    std::string error;
+    CourseChoice choice{true, false};
+    CHECK(courseLine(U"reglas: algunas", choice, error));
+    CHECK(!error.empty() && choice.basicRules && !choice.help);
+    error.clear();
+    CHECK(courseLine(U"  ayuda: sí", choice, error) && error.empty() && choice.help);
+    CHECK(courseLine(U"ayuda: si", choice, error) && choice.help);
+    CHECK(!courseLine(U"ayudas: no", choice, error));
+}
+
+TEST(aTheoremStartsWithItsIndentedAssumption)
+{
+    // Its first line alone is a derivation under way, not a faulty one: unfinished, no fault of
+    // a line.
+    Document d = read("⊢ p → p\n    1. p :AS\n");
+    CHECK_EQ(d.found.size(), 1u);
+    if (d.found.size() == 1) {
+        const DerivationCheck c = checkDerivation(
+            d.logic, d.found[0].derivation, &*d.found[0].argument, ModalSystem::K);
+        CHECK_EQ(c.faults.size(), 1u);
+        CHECK(!c.faults.empty() && c.faults[0].unfinished);
+        CHECK_EQ(d.found[0].derivation.line(1).depth, 1);
+    }
+    checkCases({
+        {"⊢ p → p\n    1. p :AS\n    2. p :R 1\n3. p → p :→I 1-2\n", "correcta"},
+        {"⊢ p → (q → p)\n    1. p :AS\n        2. q :AS\n        3. p :R 1\n",
+            "línea 3: la derivación termina dentro de la subderivación que empieza en la línea "
+            "1, sin descargar su supuesto"},
+        // Not indented, it is still the outermost level's, and faulted there.
+        {"⊢ p → p\n1. p :AS\n",
+            "línea 1: un supuesto abre una subderivación: sangre esta línea más que la anterior"},
+    });
+}
 
 TEST(nextStepClosesOpensOrContinuesTheDerivation)
 {
