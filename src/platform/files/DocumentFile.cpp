@@ -4,6 +4,7 @@
 #include "platform/errors/PlatformError.h"
 #include "platform/files/AtomicFile.h"
 #include "platform/files/DocumentStream.h"
+#include "platform/format/LongParagraphs.h"
 #include "platform/format/ReadableText.h"
 #include "platform/format/TextFormat.h"
 #include "platform/rtf/RtfReader.h"
@@ -13,6 +14,7 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
 
 #include <algorithm>
@@ -36,6 +38,39 @@ std::optional<QString> decodedUtf8(const QByteArray &bytes)
     return text;
 }
 
+namespace {
+
+// setPlainText() of a file of megabytes takes a second at once: the text goes in a piece at a
+// time, with a breath between them. @p size units are read by @p piece(from, to); a piece never
+// ends where @p joined(at) says that the unit at @p at belongs with the one before it.
+void setPlainText(QTextDocument &document, qsizetype size,
+    const std::function<QString(qsizetype, qsizetype)> &piece,
+    const std::function<bool(qsizetype)> &joined, const std::function<void()> &breathe)
+{
+    constexpr qsizetype kPiece = 1 << 18;
+    if (!breathe || size <= kPiece) {
+        document.setPlainText(piece(0, size));
+        return;
+    }
+    const bool undo = document.isUndoRedoEnabled();
+    document.setUndoRedoEnabled(false);
+    document.clear();
+    QTextCursor cursor(&document);
+    cursor.beginEditBlock();
+    for (qsizetype at = 0; at < size;) {
+        qsizetype end = std::min(size, at + kPiece);
+        while (end < size && joined(end))
+            ++end;
+        cursor.insertText(piece(at, end));
+        at = end;
+        breathe();
+    }
+    cursor.endEditBlock();
+    document.setUndoRedoEnabled(undo);
+}
+
+} // namespace
+
 std::unique_ptr<QTextDocument> documentFromBytes(
     const QByteArray &bytes, bool plainText, const std::function<void()> &breathe)
 {
@@ -50,10 +85,22 @@ std::unique_ptr<QTextDocument> documentFromBytes(
     if (const std::optional<QString> utf8 = decodedUtf8(bytes)) {
         // Written by another editor: its symbols go to the fonts that keep them as bytes, as
         // a paste of the same text would.
-        document->setPlainText(*utf8);
+        const QString &text = *utf8;
+        setPlainText(
+            *document, text.size(),
+            [&](qsizetype from, qsizetype to) { return text.mid(from, to - from); },
+            [&](qsizetype at) { return text.at(at).isLowSurrogate() || text.at(at - 1) == u'\r'; },
+            breathe);
         keepCharactersAsBytes(*document);
     } else {
-        document->setPlainText(CodePage::windows1252().decode(bytes));
+        // One byte, one character: decoded a piece at a time too.
+        const CodePage &page = CodePage::windows1252();
+        setPlainText(
+            *document, bytes.size(),
+            [&](qsizetype from, qsizetype to) {
+                return page.decode(QByteArrayView(bytes).sliced(from, to - from));
+            },
+            [&](qsizetype at) { return bytes.at(at - 1) == '\r'; }, breathe);
     }
     return document;
 }
@@ -82,7 +129,7 @@ QByteArray documentBytes(const QTextDocument &document, bool finalBreak)
     out.reserve(document.characterCount() + document.blockCount());
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         appendBlockBytes(out, block, 0, block.length() - 1);
-        if (finalBreak || block.next().isValid())
+        if (block.next().isValid() ? endsParagraph(block) : finalBreak)
             out += "\r\n";
     }
     return out;
