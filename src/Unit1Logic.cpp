@@ -9,6 +9,7 @@
 #include "check/CheckedPiece.h"
 #include "check/LineMarks.h"
 #include "platform/app/Application.h"
+#include "platform/format/LongParagraphs.h"
 #include "platform/format/ReadableText.h"
 #include "platform/richedit/RichEdit.h"
 
@@ -55,16 +56,16 @@ void TForm1::selectDocumentLine(int line)
     int first = 1;
     for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) {
         const QString text = b.text();
-        const int lines = 1 + int(text.count(QChar::LineSeparator));
+        const int lines = zv::linesStartingIn(b);
         if (line < first + lines) {
+            // The block's first line may have started in the blocks before it.
             int start = 0;
-            for (int i = first; i < line; ++i)
+            for (int i = first - (zv::continuesParagraph(b) ? 1 : 0); i < line; ++i)
                 start = int(text.indexOf(QChar::LineSeparator, start)) + 1;
-            int end = int(text.indexOf(QChar::LineSeparator, start));
-            end = end < 0 ? int(text.size()) : end;
             QTextCursor cursor(RichEdit1->document());
             cursor.setPosition(b.position() + start);
-            cursor.setPosition(b.position() + end, QTextCursor::KeepAnchor);
+            cursor.setPosition(
+                zv::lineEndOf(document, b.position() + start), QTextCursor::KeepAnchor);
             RichEdit1->setTextCursor(cursor);
             RichEdit1->ensureCursorVisible();
             return;
@@ -203,10 +204,7 @@ void TForm1::Demostrar1Click(QObject *)
     // From the caret's line, or the selection's first, to the end of the last line it touches.
     const QTextCursor cursor = RichEdit1->textCursor();
     const QTextDocument &document = *RichEdit1->document();
-    const QTextBlock last = document.findBlock(cursor.selectionEnd());
-    const qsizetype soft
-        = last.text().indexOf(QChar::LineSeparator, cursor.selectionEnd() - last.position());
-    const int to = soft >= 0 ? last.position() + int(soft) : last.position() + last.length() - 1;
+    const int to = zv::lineEndOf(document, cursor.selectionEnd());
     startAssist(
         zv::LogicWorker::Assist::Prove, zv::documentLineAt(document, cursor.selectionStart()), to);
 }

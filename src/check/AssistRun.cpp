@@ -1,6 +1,7 @@
 #include "check/AssistRun.h"
 
 #include "check/CheckWindow.h"
+#include "platform/format/LongParagraphs.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -21,8 +22,9 @@ int documentLineAt(const QTextDocument &document, int position)
     const QTextBlock at = document.findBlock(position);
     int line = 1;
     for (QTextBlock b = document.begin(); b.isValid() && b != at; b = b.next())
-        line += 1 + int(b.text().count(QChar::LineSeparator));
-    return line + int(at.text().left(position - at.position()).count(QChar::LineSeparator));
+        line += linesStartingIn(b);
+    return line + int(at.text().left(position - at.position()).count(QChar::LineSeparator))
+        - (continuesParagraph(at) ? 1 : 0);
 }
 
 AssistRun::AssistRun(Kind kind, const QTextDocument &document, int line, int to, ModalSystem system,

@@ -3,6 +3,7 @@
 #include "check/CheckWindow.h"
 #include "check/LineMarks.h"
 #include "check/LogicWorker.h"
+#include "platform/format/LongParagraphs.h"
 
 #include <QElapsedTimer>
 #include <QTextBlock>
@@ -23,12 +24,6 @@ constexpr int kReadChars = 20'000;
 // A line longer than this is named by its start above its answer.
 constexpr int kHeadingChars = 120;
 
-bool continuesCharacter(QChar ch)
-{
-    return ch.isLowSurrogate() || ch.unicode() == kTurnstiles[0].mark
-        || ch.unicode() == kTurnstiles[1].mark;
-}
-
 } // namespace
 
 CheckRun::CheckRun(const QTextDocument &document, int from, int to, ModalSystem system,
@@ -41,10 +36,10 @@ CheckRun::CheckRun(const QTextDocument &document, int from, int to, ModalSystem 
     // starts one too) and readable characters. Once, so each answer costs nothing to place.
     const QTextBlock first = document.findBlock(from);
     for (QTextBlock b = document.begin(); b.isValid() && b != first; b = b.next())
-        m_firstLine += 1 + int(b.text().count(QChar::LineSeparator));
-    const QString before = first.text().left(from - first.position());
-    m_firstLine += int(before.count(QChar::LineSeparator));
-    const int lineStart = first.position() + int(before.lastIndexOf(QChar::LineSeparator) + 1);
+        m_firstLine += linesStartingIn(b);
+    m_firstLine += int(first.text().left(from - first.position()).count(QChar::LineSeparator))
+        - (continuesParagraph(first) ? 1 : 0);
+    const int lineStart = lineStartOf(document, from);
     m_firstColumn += int(readableSpan(document, lineStart, from).text.toUcs4().size());
 
     connect(m_worker.get(), &LogicWorker::answered, this, &CheckRun::add);

@@ -1,4 +1,5 @@
 #include "CheckedPiece.h"
+#include "platform/format/LongParagraphs.h"
 
 #include <QRegularExpression>
 #include <QTextBlock>
@@ -8,26 +9,6 @@
 
 namespace zv {
 namespace {
-
-// One line as the user counts them: a soft line break starts one too.
-struct Line
-{
-    int start = 0; // position of its first character
-    QString text;
-};
-
-std::vector<Line> linesOf(const QTextDocument &document)
-{
-    std::vector<Line> lines;
-    for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) {
-        int start = b.position();
-        for (const QString &part : b.text().split(QChar::LineSeparator)) {
-            lines.push_back({start, part});
-            start += int(part.size()) + 1;
-        }
-    }
-    return lines;
-}
 
 bool blank(const QString &s)
 {
@@ -72,8 +53,7 @@ bool systemLine(const QString &s)
 
 std::pair<int, int> pieceAround(const QTextDocument &document, int position)
 {
-    const std::vector<Line> lines = linesOf(document);
-    const QTextBlock block = document.findBlock(position);
+    const std::vector<DocumentLine> lines = documentLines(document);
     int at = 0;
     while (at + 1 < int(lines.size()) && lines[std::size_t(at + 1)].start <= position)
         ++at;
@@ -110,7 +90,7 @@ std::pair<int, int> pieceAround(const QTextDocument &document, int position)
         }
     }
     if (first < 0)
-        return {block.position(), block.position() + block.length() - 1};
+        return paragraphAround(document, position);
     // The exercise it answers, the line above, past a "sistema:" line; and the "sistema:" line
     // above the exercise, whose system it is checked in.
     while (first > 0 && systemLine(text(first - 1)))
@@ -119,8 +99,7 @@ std::pair<int, int> pieceAround(const QTextDocument &document, int position)
         --first;
     while (first > 0 && systemLine(text(first - 1)))
         --first;
-    const Line &end = lines[std::size_t(last)];
-    return {lines[std::size_t(first)].start, end.start + int(end.text.size())};
+    return {lines[std::size_t(first)].start, lines[std::size_t(last)].end};
 }
 
 } // namespace zv

@@ -1,5 +1,7 @@
 #include "platform/export/Derivations.h"
 
+#include "platform/format/LongParagraphs.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QPainter>
 #include <QTextBlock>
@@ -23,9 +25,13 @@ std::vector<Line> linesOf(const QTextDocument &document)
     for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) {
         const QString text = b.text();
         int start = 0;
+        // A line that goes on from the block before is drawn where it starts.
+        bool counted = continuesParagraph(b);
         for (int i = 0; i <= text.size(); ++i)
             if (i == text.size() || text.at(i) == QChar::LineSeparator) {
-                lines.push_back({b, start, i});
+                if (!counted)
+                    lines.push_back({b, start, i});
+                counted = false;
                 start = i + 1;
             }
     }

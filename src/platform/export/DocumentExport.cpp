@@ -4,6 +4,7 @@
 #include "platform/export/Latex.h"
 #include "platform/files/AtomicFile.h"
 #include "platform/format/FontKind.h"
+#include "platform/format/LongParagraphs.h"
 #include "platform/format/ReadableText.h"
 #include "platform/printing/DocumentPrinter.h"
 
@@ -20,10 +21,16 @@ namespace zv {
 
 namespace {
 
-std::unique_ptr<QTextDocument> readableCopy(const QTextDocument &document)
+// A page lays a paragraph out whole, as the window does: one of megabytes stays in its display
+// blocks there, and is joined only for the forms that are not laid out.
+enum class Joined : bool { No, Yes };
+
+std::unique_ptr<QTextDocument> readableCopy(const QTextDocument &document, Joined joined)
 {
     std::unique_ptr<QTextDocument> copy(document.clone());
     copy->setDefaultFont(document.defaultFont());
+    if (joined == Joined::Yes)
+        joinContinuedParagraphs(*copy);
     makeReadable(*copy);
     return copy;
 }
@@ -75,16 +82,18 @@ void exportDocument(const QTextDocument &document, const QString &path, ExportFo
 {
     QByteArray bytes;
     switch (format) {
-    case ExportFormat::Pdf: bytes = pdf(*readableCopy(document), title(path), derivations); break;
+    case ExportFormat::Pdf:
+        bytes = pdf(*readableCopy(document, Joined::No), title(path), derivations);
+        break;
     case ExportFormat::Latex: bytes = latexDocument(document, derivations).toUtf8(); break;
     case ExportFormat::Html: {
-        const std::unique_ptr<QTextDocument> copy = readableCopy(document);
+        const std::unique_ptr<QTextDocument> copy = readableCopy(document, Joined::Yes);
         copy->setMetaInformation(QTextDocument::DocumentTitle, title(path));
         bytes = withGenericFamilies(copy->toHtml()).toUtf8();
         break;
     }
     case ExportFormat::Text:
-        bytes = readableCopy(document)->toPlainText().toUtf8();
+        bytes = readableCopy(document, Joined::Yes)->toPlainText().toUtf8();
         if (!bytes.isEmpty() && !bytes.endsWith('\n'))
             bytes += '\n';
         break;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/codepages/CodePage.h"
+#include "platform/format/LongParagraphs.h"
 #include "platform/format/TextFormat.h"
 
 #include <QString>
@@ -75,7 +76,8 @@ ReadableSpan readableSpan(const QTextDocument &document, int from, int to);
  * Reads [@p from, @p to) of @p document as the user sees it, paragraph by paragraph:
  * @p character(ch, position, format) for each readable character (CodePage::visitReadable: a
  * turnstile pair is one call, at its first position), then @p paragraphEnd(separator) for each
- * paragraph the range touches, with the position of its end.
+ * paragraph the range touches, with the position of its end. The display blocks of a long
+ * paragraph read as the one paragraph they are.
  */
 /// A fragment longer than this is read only as far as a visit asks.
 inline constexpr int kWholeFragmentChars = 1 << 16;
@@ -119,7 +121,8 @@ void visitReadable(const QTextDocument &document, int from, int to, Character &&
                 character(ch, begin + int(at), format);
             });
         }
-        paragraphEnd(blockAt + block.length() - 1);
+        if (endsParagraph(block))
+            paragraphEnd(blockAt + block.length() - 1);
     }
 }
 

@@ -20,6 +20,8 @@ class CodePage;
 namespace fmt {
 constexpr int FaceName = QTextFormat::UserProperty + 1; ///< QString: the font name of the document
 constexpr int Charset = QTextFormat::UserProperty + 2;  ///< int: the Windows character set
+/// bool, on a block: it goes on the paragraph before it (see LongParagraphs.h)
+constexpr int ContinuesParagraph = QTextFormat::UserProperty + 3;
 
 /// Face names are stored with at most this many characters.
 constexpr int kMaxFaceName = 31;

@@ -3,6 +3,7 @@
 #include "platform/app/Application.h"
 #include "platform/codepages/CodePage.h"
 #include "platform/files/DocumentFile.h"
+#include "platform/format/LongParagraphs.h"
 #include "platform/format/ReadableText.h"
 #include "platform/format/TextFormat.h"
 
@@ -23,14 +24,15 @@ namespace zv {
 
 namespace {
 
-// Appends the bytes of [from, to) of @p document, paragraph ends as CR LF.
+// Appends the bytes of [from, to) of @p document, paragraph ends as CR LF; the display blocks
+// of a long paragraph join.
 void appendBytes(QByteArray &out, const QTextDocument *document, int from, int to)
 {
     for (QTextBlock block = document->findBlock(from); block.isValid() && block.position() < to;
          block = block.next()) {
         appendBlockBytes(out, block, from - block.position(), to - block.position());
         const int separator = block.position() + block.length() - 1;
-        if (separator >= from && separator < to)
+        if (separator >= from && separator < to && endsParagraph(block))
             out += "\r\n";
     }
 }
@@ -188,6 +190,7 @@ void RichEdit::replaceSel(const QByteArray &bytes)
     QTextCursor cursor = textCursor();
     cursor.beginEditBlock();
     cursor.removeSelectedText();
+    const int start = cursor.position();
     qsizetype begin = 0;
     for (qsizetype i = 0; i <= text.size(); ++i) {
         const bool end = i == text.size();
@@ -202,6 +205,7 @@ void RichEdit::replaceSel(const QByteArray &bytes)
         cursor.insertBlock(cursor.blockFormat(), format);
         begin = i + 1;
     }
+    clearContinuationIn(*document(), start, cursor.position());
     cursor.endEditBlock();
     setTextCursor(cursor);
     reshowEdited();
@@ -398,8 +402,10 @@ void RichEdit::loadFromFile(const QString &path)
 {
     // A long file must not freeze the window: it repaints while the document is built. Input
     // waits, so no command runs in the middle of the load.
-    std::unique_ptr<QTextDocument> loaded = loadDocument(path, m_plainText,
-        [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    const auto breathe
+        = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
+    std::unique_ptr<QTextDocument> loaded = loadDocument(path, m_plainText, breathe);
+    splitLongParagraphs(*loaded, breathe);
     adoptDocument(loaded.release());
     // A document just read from its file has nothing to save yet.
     setModified(false);
@@ -420,8 +426,36 @@ void RichEdit::paintEvent(QPaintEvent *event)
     }
 }
 
+bool RichEdit::deleteAcrossDisplayCut(QKeyEvent *event)
+{
+    // Between the display blocks of a long paragraph there is no character: Backspace and
+    // Delete there take the one beyond, as in any other place of the paragraph.
+    QTextCursor cursor = textCursor();
+    if (cursor.hasSelection() || (event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)))
+        return false;
+    const QTextBlock block = cursor.block();
+    if (event->key() == Qt::Key_Backspace && cursor.atBlockStart() && continuesParagraph(block)
+        && block.previous().length() > 1) {
+        cursor.setPosition(cursor.position() - 1);
+        cursor.deletePreviousChar();
+    } else if (event->key() == Qt::Key_Delete && cursor.atBlockEnd() && !endsParagraph(block)
+        && block.next().length() > 1) {
+        cursor.setPosition(cursor.position() + 1);
+        cursor.deleteChar();
+    } else {
+        return false;
+    }
+    reshowEdited();
+    ensureCursorVisible();
+    return true;
+}
+
 void RichEdit::keyPressEvent(QKeyEvent *event)
 {
+    if (!isReadOnly() && deleteAcrossDisplayCut(event)) {
+        event->accept();
+        return;
+    }
     if (event->key() == Qt::Key_Backspace && !(event->modifiers() & ~Qt::ShiftModifier)
         && !isReadOnly() && deletePairBeforeCaret()) {
         ensureCursorVisible();
@@ -446,7 +480,13 @@ void RichEdit::keyPressEvent(QKeyEvent *event)
             return;
         }
     }
+    const bool newParagraph = (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        && !(event->modifiers() & Qt::ShiftModifier) && !isReadOnly();
+    const int from = textCursor().selectionStart();
     QTextEdit::keyPressEvent(event);
+    // Enter in a display block of a long paragraph starts a real one, in the same undo step.
+    if (newParagraph)
+        clearContinuationIn(*document(), from, textCursor().position(), true);
     reshowEdited();
 }
 

@@ -132,6 +132,7 @@ private:
     void reshowEdited();
     /// Backspace after a turnstile removes the whole pair; true when it did.
     bool deletePairBeforeCaret();
+    bool deleteAcrossDisplayCut(QKeyEvent *event);
     /// Typed text with a character that no byte of the typing font stands for (∀ from a
     /// compose key or an input method) goes in as pasted text does, each character in a font
     /// that has it; the typing attributes stay. False when the typing font has every one.

@@ -5,6 +5,7 @@
 #include "platform/app/Application.h"
 #include "platform/codepages/CodePage.h"
 #include "platform/format/FontKind.h"
+#include "platform/format/LongParagraphs.h"
 #include "platform/format/ReadableText.h"
 #include "platform/format/TextFormat.h"
 #include "platform/rtf/RtfReader.h"
@@ -120,6 +121,8 @@ QMimeData *RichEdit::createMimeDataFromSelection() const
         // Text without a font of its own shows, and is saved, in the document's font.
         copy.setDefaultFont(document()->defaultFont());
         QTextCursor(&copy).insertFragment(fragment);
+        // Another program gets the paragraph, not the blocks it is shown in.
+        joinContinuedParagraphs(copy);
         const QByteArray rtf = rtf::writeRtf(copy);
         for (const QLatin1String &type : kRtfTypes)
             mime->setData(type, rtf);
@@ -159,7 +162,11 @@ void RichEdit::insertFromMimeData(const QMimeData *source)
             return;
         QTextCursor cursor = textCursor();
         cursor.beginEditBlock();
+        cursor.removeSelectedText();
+        const int start = cursor.position();
         cursor.insertFragment(QTextDocumentFragment(pasted.get()));
+        // What is pasted into a display block of a long paragraph starts real paragraphs.
+        clearContinuationIn(*document(), start, cursor.position());
         cursor.endEditBlock();
         setTextCursor(cursor);
         reshowEdited();

@@ -2,6 +2,7 @@
 
 #include "platform/codepages/CodePage.h"
 #include "platform/errors/PlatformError.h"
+#include "platform/format/LongParagraphs.h"
 #include "platform/format/TextFormat.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -69,6 +70,13 @@ std::vector<Span> blockLines(const QTextBlock &block, bool wrap)
     return lines;
 }
 
+// Without wrap, the display blocks of a long paragraph are one line: a block that continues
+// one starts no line at its start. A wrapping control lays them out as lines of their own.
+bool joinsPrevious(const QTextBlock &block, bool wrap)
+{
+    return !wrap && continuesParagraph(block);
+}
+
 // Where each block's lines start. The run reads the lines one by one; without this, each read
 // would walk every block before it. Edits bump the revision; a new width, font or wrap mode
 // lays the text out anew without one, so they are part of the key too. The lines of the block
@@ -107,7 +115,7 @@ LineIndex &lineIndex(const RichEdit &edit)
     int count = 0;
     for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
         index.firstLines.push_back(count);
-        count += int(blockLines(block, wrap).size());
+        count += int(blockLines(block, wrap).size()) - (joinsPrevious(block, wrap) ? 1 : 0);
     }
     index.firstLines.push_back(count);
     return index;
@@ -152,11 +160,21 @@ QByteArray RichEdit::line(int index) const
         lines.lastLines = blockLines(block, lines.wrap);
         lines.lastBlock = number;
     }
-    const Span span = lines.lastLines.at(size_t(index - *at));
+    const size_t within = size_t(index - *at) + (joinsPrevious(block, lines.wrap) ? 1 : 0);
+    const Span span = lines.lastLines.at(within);
     QByteArray out;
     // The interpreter reads bytes: a symbol that another program left in a text font goes as
     // the palette's or a paste's bytes, not as the "?" of a character its font lacks.
     appendBlockBytes(out, block, span.first, span.second, Unencodable::AsByteFaceHasIt);
+    // The block's last line goes on in the blocks that continue its paragraph.
+    if (within + 1 == lines.lastLines.size())
+        for (QTextBlock next = block.next(); joinsPrevious(next, lines.wrap); next = next.next()) {
+            const std::vector<Span> more = blockLines(next, false);
+            appendBlockBytes(
+                out, next, more.front().first, more.front().second, Unencodable::AsByteFaceHasIt);
+            if (more.size() > 1)
+                break;
+        }
     return out;
 }
 

@@ -1,6 +1,7 @@
 #include "platform/rtf/RtfWriter.h"
 
 #include "platform/codepages/CodePage.h"
+#include "platform/format/LongParagraphs.h"
 #include "platform/format/TextFormat.h"
 #include "platform/rtf/RtfFontTable.h"
 
@@ -279,7 +280,7 @@ QByteArray Writer::write()
             text(all.mid(position, length), *run.page);
             position += length;
         }
-        if (block.next().isValid())
+        if (block.next().isValid() && endsParagraph(block))
             m_body.append("\\par\r\n");
     }
     if (m_fonts.empty()) {
