@@ -39,6 +39,7 @@ public:
             return;
         }
         m_text.append(QChar(ch));
+        flushIfLong();
     }
 
     /// A character that a byte of the document shows: control characters stay, but for the
@@ -47,6 +48,7 @@ public:
     {
         if (ch != u'\r' && ch != u'\n')
             m_text.append(QChar(ch));
+        flushIfLong();
     }
 
     void paragraph() { m_text.append(QLatin1Char('\n')); }
@@ -56,6 +58,12 @@ public:
 
 private:
     void flush();
+    // A run of megabytes goes in by pieces, so that the reader can breathe between them.
+    void flushIfLong()
+    {
+        if (m_text.size() >= (1 << 16))
+            flush();
+    }
 
     QTextCursor m_cursor;
     QString m_text;

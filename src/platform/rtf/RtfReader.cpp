@@ -21,6 +21,8 @@ namespace zv::rtf {
 
 namespace {
 
+constexpr qsizetype kTextSlice = 1 << 16;
+
 enum class Destination : unsigned char { Text, FontTable, ColorTable, Skip };
 
 struct CharState
@@ -66,6 +68,15 @@ private:
 
     RtfDocumentBuilder m_builder;
     const Breather &m_breathe;
+    QElapsedTimer m_sinceBreath;
+    /// The window repaints every 50 ms of reading.
+    void breathe()
+    {
+        if (m_breathe && m_sinceBreath.elapsed() >= 50) {
+            m_breathe();
+            m_sinceBreath.restart();
+        }
+    }
     std::vector<Group> m_stack;
     RtfFontTable m_fonts;
     std::vector<QColor> m_colors;
@@ -95,13 +106,10 @@ bool Reader::run(QByteArrayView input)
         return false;
     m_stack.reserve(64);
     RtfTokenizer tokenizer(input);
-    QElapsedTimer sinceBreath;
-    sinceBreath.start();
+    m_sinceBreath.start();
     for (unsigned tokens = 0;; ++tokens) {
-        if (m_breathe && (tokens & 0xFFF) == 0 && sinceBreath.elapsed() >= 50) {
-            m_breathe();
-            sinceBreath.restart();
-        }
+        if ((tokens & 0xFFF) == 0)
+            breathe();
         const Token token = tokenizer.next();
         switch (token.kind) {
         case Token::End:
@@ -192,8 +200,12 @@ void Reader::text(Group &group, QByteArrayView bytes)
         }
         if (m_page->hasPairs() && bytes.contains(char(kTurnstileLead)))
             m_mayPair = true;
-        for (char c : bytes)
-            m_builder.append(m_page->toUnicode(static_cast<unsigned char>(c)));
+        // A paragraph of megabytes is one run of text: it is read a slice at a time too.
+        for (qsizetype at = 0; at < bytes.size(); at += kTextSlice) {
+            for (char c : bytes.sliced(at, std::min(kTextSlice, bytes.size() - at)))
+                m_builder.append(m_page->toUnicode(static_cast<unsigned char>(c)));
+            breathe();
+        }
         return;
     case Destination::FontTable:
         for (char c : bytes) {
