@@ -71,6 +71,7 @@ void CheckRun::readSome()
         return;
     if (m_document.revision() != m_revision || m_span.at.empty()) {
         m_span = ReadableSpan();
+        m_span.reserve(m_to - m_from);
         m_readAt = m_from;
         m_revision = m_document.revision();
     }

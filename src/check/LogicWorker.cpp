@@ -27,6 +27,11 @@ constexpr qint64 kParseSliceMs = 20;
 
 QByteArray WorkerRequest::bytes() const
 {
+    return header() + (kind == Kind::Cancel || kind == Kind::Quit ? QByteArray() : text);
+}
+
+QByteArray WorkerRequest::header() const
+{
     QByteArray r;
     switch (kind) {
     case Kind::Cancel: return "cancel " + QByteArray::number(id) + '\n';
@@ -46,7 +51,7 @@ QByteArray WorkerRequest::bytes() const
         r += ' ' + QByteArray::number(shownLine);
     // The rules go last, so that the words before them are those of a worker that knows
     // nothing of them.
-    return r + (basicRules ? " basicas" : "") + '\n' + text;
+    return r + (basicRules ? " basicas" : "") + '\n';
 }
 
 void setLogicWorkerForTests(const QString &program, const QStringList &arguments)
@@ -127,7 +132,10 @@ void LogicWorker::launch(int fromLine)
         m_kind, 1, m_system, m_truthTables, fromLine, m_text, m_basicRules, m_shownLine};
     if (m_kind != WorkerRequest::Kind::Check)
         request.line = m_line;
-    m_process->write(request.bytes());
+    // The text apart, as the shared copy that it is: a line of megabytes copied once more
+    // into the request is a freeze of its own.
+    m_process->write(request.header());
+    m_process->write(m_text);
 }
 
 void LogicWorker::readAnswers()

@@ -41,6 +41,8 @@ struct WorkerRequest
     }
     /// The header line and, for check, prove and next, the text after it.
     QByteArray bytes() const;
+    /// The request's line, without the text that follows it.
+    QByteArray header() const;
 };
 
 /**

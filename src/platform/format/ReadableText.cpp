@@ -178,15 +178,22 @@ ReadableSpan readableSpan(const QTextDocument &document, int from, int to)
     return span;
 }
 
+void ReadableSpan::reserve(qsizetype characters)
+{
+    text.reserve(characters);
+    at.reserve(std::size_t(characters) + 1);
+}
+
 void ReadableSpan::append(ReadableSpan &&next)
 {
-    if (at.empty()) {
+    if (at.empty() && text.capacity() == 0) {
         *this = std::move(next);
         return;
     }
     const qsizetype offset = text.size();
     text += next.text;
-    at.pop_back(); // this span's end is where the next one begins
+    if (!at.empty())
+        at.pop_back(); // this span's end is where the next one begins
     at.insert(at.end(), next.at.begin(), next.at.end());
     for (std::size_t i = 1; i < next.lineStarts.size(); ++i)
         lineStarts.push_back(next.lineStarts[i] + offset);

@@ -68,6 +68,9 @@ struct ReadableSpan
     /// Adds @p next, the span that starts where this one ends (at a paragraph's start), so that
     /// a long document can be read a piece at a time.
     void append(ReadableSpan &&next);
+    /// Room for a span of @p characters read a piece at a time: growing a span of megabytes
+    /// copies it anew, in one freeze of the window each time.
+    void reserve(qsizetype characters);
 };
 
 ReadableSpan readableSpan(const QTextDocument &document, int from, int to);
