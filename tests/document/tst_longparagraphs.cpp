@@ -216,6 +216,27 @@ private Q_SLOTS:
         QVERIFY(m_edit->bytes().contains("xy"));
     }
 
+    void aLongLinePastedIsShownInBlocksAndUndoneWhole()
+    {
+        m_edit->clearDocument();
+        const QByteArray line = longLine(3 * zv::kLongParagraphChars);
+        m_edit->replaceSel("a\r\n" + line);
+        QVERIFY(m_edit->document()->blockCount() > 20);
+        QCOMPARE(m_edit->bytes(), "a\r\n" + line);
+        // Into the middle of a display block, as one more paste.
+        m_edit->setSelStart(cut(3) + 2);
+        m_edit->insertReadable(QString::fromLatin1(line));
+        QCOMPARE(m_edit->lineCount(), 2);
+        QCOMPARE(m_edit->line(1).size(), 2 * line.size());
+        m_edit->undo();
+        QCOMPARE(m_edit->bytes(), "a\r\n" + line);
+        m_edit->undo();
+        QCOMPARE(m_edit->bytes(), QByteArray());
+        m_edit->redo();
+        QCOMPARE(m_edit->bytes(), "a\r\n" + line);
+        QVERIFY(m_edit->document()->blockCount() > 20);
+    }
+
     void cutsNeverSplitACharacter()
     {
         // A line of signs that are two UTF-16 units, and of turnstiles with their marks.

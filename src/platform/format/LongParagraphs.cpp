@@ -21,20 +21,23 @@ QTextBlockFormat withoutMark(QTextBlockFormat format)
     return format;
 }
 
-// The offsets in @p text where its display blocks start, the first excepted.
-std::vector<int> cutsOf(const QString &text)
+// The offsets in @p block where its display blocks start, the first excepted. Read a character
+// at a time: a copy of a block of megabytes costs more than all its cuts.
+std::vector<int> cutsOf(const QTextDocument &document, const QTextBlock &block)
 {
     std::vector<int> cuts;
-    const int size = int(text.size());
+    const int base = block.position();
+    const int size = block.length() - 1;
+    const auto at = [&](int i) { return document.characterAt(base + i); };
     int start = 0;
     while (size - start > kDisplayBlockChars) {
         int cut = start + kDisplayBlockChars;
         for (int i = cut; i > cut - kBlankReach; --i)
-            if (text.at(i - 1) == QLatin1Char(' ')) {
+            if (at(i - 1) == QLatin1Char(' ')) {
                 cut = i;
                 break;
             }
-        while (cut < size && continuesCharacter(text.at(cut)))
+        while (cut < size && continuesCharacter(at(cut)))
             ++cut;
         if (cut >= size)
             break;
@@ -136,16 +139,18 @@ std::vector<DocumentLine> documentLines(const QTextDocument &document)
     return lines;
 }
 
-void splitLongParagraphs(QTextDocument &document, const std::function<void()> &breathe)
+namespace {
+
+// Splits the long blocks among those that [from, to] touches; false when there is none.
+bool splitBlocks(QTextDocument &document, int from, int to, const std::function<void()> &breathe)
 {
     std::vector<std::pair<int, std::vector<int>>> long_;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+    for (QTextBlock block = document.findBlock(from); block.isValid() && block.position() <= to;
+         block = block.next())
         if (block.length() - 1 > kLongParagraphChars)
-            long_.emplace_back(block.position(), cutsOf(block.text()));
+            long_.emplace_back(block.position(), cutsOf(document, block));
     if (long_.empty())
-        return;
-    const bool undo = document.isUndoRedoEnabled();
-    document.setUndoRedoEnabled(false);
+        return false;
     QTextCursor cursor(&document);
     // Inside an edit block a cursor that moves does not lay out its block to learn its x.
     cursor.beginEditBlock();
@@ -162,7 +167,22 @@ void splitLongParagraphs(QTextDocument &document, const std::function<void()> &b
         }
     }
     cursor.endEditBlock();
+    return true;
+}
+
+} // namespace
+
+void splitLongParagraphs(QTextDocument &document, const std::function<void()> &breathe)
+{
+    const bool undo = document.isUndoRedoEnabled();
+    document.setUndoRedoEnabled(false);
+    splitBlocks(document, 0, document.characterCount(), breathe);
     document.setUndoRedoEnabled(undo);
+}
+
+void splitLongParagraphsIn(QTextDocument &document, int from, int to)
+{
+    splitBlocks(document, from, to, {});
 }
 
 void joinContinuedParagraphs(QTextDocument &document)

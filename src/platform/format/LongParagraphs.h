@@ -60,6 +60,10 @@ bool continuesCharacter(QChar ch);
 /// keeps no undo step.
 void splitLongParagraphs(QTextDocument &document, const std::function<void()> &breathe = {});
 
+/// The same for the paragraphs that [@p from, @p to] touches, after an edit that may have made
+/// one long (a paste): as part of the edit, inside its edit block, so that undo takes it back.
+void splitLongParagraphsIn(QTextDocument &document, int from, int to);
+
 /// Joins the display blocks of every paragraph: what a copy made to leave the program needs.
 void joinContinuedParagraphs(QTextDocument &document);
 

@@ -206,6 +206,7 @@ void RichEdit::replaceSel(const QByteArray &bytes)
         begin = i + 1;
     }
     clearContinuationIn(*document(), start, cursor.position());
+    splitLongParagraphsIn(*document(), start, cursor.position());
     cursor.endEditBlock();
     setTextCursor(cursor);
     reshowEdited();
