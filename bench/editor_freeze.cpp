@@ -1,9 +1,12 @@
 // The longest freeze of the main window's event loop (a 5 ms timer's largest gap, as in
 // bench_check_long_document) while the editor meets a text at the edge of what it takes:
-//   long-line-open      opening a file that is one line of 10 MB ("p & " over and over;
+//   long-line-open      opening a text file that is one line of 10 MB ("p & " over and over;
 //                       ZV_BENCH_LINE_BYTES sets another length)
-//   long-line-check     that line checked with Ctrl+Enter
-//   long-letters-check  a line of 10 MB of letters checked with Ctrl+Enter
+//   long-rtf-open       opening a document (RTF) that is that one paragraph
+//   long-line-check     that line, opened, checked with Ctrl+Enter
+//   long-letters-check  a line of 10 MB of letters, opened, checked with Ctrl+Enter
+//   long-line-paste     that line put in place of the selection, as a paste does
+//   long-line-type      Enter, Backspace and a letter typed in the middle of it, opened
 //   deep-check          a derivation 1000 subderivations deep checked with Ctrl+Enter
 //   prove-400           "Demostrar" inserting a derivation of 400 lines
 // Usage: bench_editor_freeze [CASE...]   (all of them by default; offscreen is enough)
@@ -25,6 +28,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -155,26 +159,39 @@ int runCase(const QByteArray &name, const QString &folder)
     qint64 freeze = -1;
     QString outcome;
 
-    if (name == "long-line-open") {
-        const QString path = folder + QStringLiteral("/larga.txt");
+    // Each long line is written to a file and opened, as a user meets one.
+    const auto openLong = [&](const QByteArray &line, bool rtf) {
+        const QString path
+            = folder + (rtf ? QStringLiteral("/larga.zvk") : QStringLiteral("/larga.txt"));
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly))
-            return 1;
-        file.write(repeated("p & ", kLongLineBytes));
+            return path;
+        if (rtf)
+            file.write(
+                "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 " + line + "\\par\n}");
+        else
+            file.write(line);
         file.close();
+        return path;
+    };
+    const auto opened = [&] {
+        return QStringLiteral("%1 characters in %2 display blocks")
+            .arg(edit.document()->characterCount() - 1)
+            .arg(edit.document()->blockCount());
+    };
+    if (name == "long-line-open" || name == "long-rtf-open") {
+        const QString path = openLong(repeated("p & ", kLongLineBytes), name == "long-rtf-open");
         settle(form);
         freeze = longestFreeze(
             [&] {
                 form.OpenCommandLine({QStringLiteral("Zarvik"), path});
             },
             [&] { return edit.document()->characterCount() > kLongLineBytes / 2; });
-        outcome = QStringLiteral("%1 characters in %2 paragraph(s)")
-                      .arg(edit.document()->characterCount() - 1)
-                      .arg(edit.document()->blockCount());
+        outcome = opened();
     } else if (name == "long-line-check" || name == "long-letters-check") {
         const QByteArray line = name == "long-line-check" ? repeated("p & ", kLongLineBytes)
                                                           : repeated("abcdefghij", kLongLineBytes);
-        edit.replaceSel(line);
+        form.OpenCommandLine({QStringLiteral("Zarvik"), openLong(line, false)});
         const QByteArray before = edit.bytes();
         settle(form);
         freeze = longestFreeze(
@@ -190,6 +207,30 @@ int runCase(const QByteArray &name, const QString &folder)
                                   : QStringLiteral("none"),
                           edit.bytes() == before ? QStringLiteral("unchanged")
                                                  : QStringLiteral("CHANGED"));
+    } else if (name == "long-line-paste") {
+        const QByteArray line = repeated("p & ", kLongLineBytes);
+        settle(form);
+        freeze = longestFreeze([&] { edit.replaceSel(line); },
+            [&] { return edit.document()->characterCount() > kLongLineBytes / 2; });
+        outcome = opened()
+            + (edit.bytes() == line ? QStringLiteral(", the line whole")
+                                    : QStringLiteral(", the line CHANGED"));
+    } else if (name == "long-line-type") {
+        const QByteArray line = repeated("p & ", kLongLineBytes);
+        form.OpenCommandLine({QStringLiteral("Zarvik"), openLong(line, false)});
+        edit.setSelStart(int(edit.document()->characterCount() / 2));
+        settle(form);
+        freeze = longestFreeze(
+            [&] {
+                for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Backspace, Qt::Key_Q}) {
+                    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier,
+                        key == Qt::Key_Q ? QStringLiteral("q") : QString());
+                    QApplication::sendEvent(&edit, &press);
+                    QApplication::processEvents();
+                }
+            },
+            [] { return true; });
+        outcome = opened() + QStringLiteral(", %1 bytes").arg(edit.bytes().size());
     } else if (name == "deep-check") {
         edit.replaceSel(deepDerivation());
         settle(form);
@@ -250,9 +291,10 @@ int main(int argc, char *argv[])
     for (int i = 1; i < argc; ++i)
         cases << QString::fromLocal8Bit(argv[i]);
     if (cases.isEmpty())
-        cases = {QStringLiteral("long-line-open"), QStringLiteral("long-line-check"),
-            QStringLiteral("long-letters-check"), QStringLiteral("deep-check"),
-            QStringLiteral("prove-400")};
+        cases = {QStringLiteral("long-line-open"), QStringLiteral("long-rtf-open"),
+            QStringLiteral("long-line-check"), QStringLiteral("long-line-paste"),
+            QStringLiteral("long-line-type"), QStringLiteral("long-letters-check"),
+            QStringLiteral("deep-check"), QStringLiteral("prove-400")};
     int status = 0;
     for (const QString &name : cases) {
         QProcess one;
