@@ -83,8 +83,10 @@ private Q_SLOTS:
         for (QTextBlock b = document.begin(); b.isValid(); b = b.next()) {
             QVERIFY(b.length() - 1 <= zv::kDisplayBlockChars);
             // A cut falls after a blank, so that no word is split on the screen.
-            if (zv::continuesParagraph(b))
+            if (zv::continuesParagraph(b)) {
                 QCOMPARE(b.previous().text().back(), QLatin1Char(' '));
+                QCOMPARE(b.blockFormat().leftMargin(), qreal(zv::kDisplayCutIndent));
+            }
         }
         QVERIFY(!m_edit->modified());
         QCOMPARE(m_edit->bytes(), m_bytes);

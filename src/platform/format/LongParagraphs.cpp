@@ -18,6 +18,7 @@ constexpr int kBlankReach = 60;
 QTextBlockFormat withoutMark(QTextBlockFormat format)
 {
     format.clearProperty(fmt::ContinuesParagraph);
+    format.clearProperty(QTextFormat::BlockLeftMargin);
     return format;
 }
 
@@ -161,6 +162,7 @@ bool splitBlocks(QTextDocument &document, int from, int to, const std::function<
             cursor.setPosition(paragraph->first + *cut);
             QTextBlockFormat format = cursor.blockFormat();
             format.setProperty(fmt::ContinuesParagraph, true);
+            format.setLeftMargin(kDisplayCutIndent);
             cursor.insertBlock(format, cursor.charFormat());
             if (breathe && ++made % 64 == 0)
                 breathe();
@@ -172,17 +174,18 @@ bool splitBlocks(QTextDocument &document, int from, int to, const std::function<
 
 } // namespace
 
-void splitLongParagraphs(QTextDocument &document, const std::function<void()> &breathe)
+bool splitLongParagraphs(QTextDocument &document, const std::function<void()> &breathe)
 {
     const bool undo = document.isUndoRedoEnabled();
     document.setUndoRedoEnabled(false);
-    splitBlocks(document, 0, document.characterCount(), breathe);
+    const bool cut = splitBlocks(document, 0, document.characterCount(), breathe);
     document.setUndoRedoEnabled(undo);
+    return cut;
 }
 
-void splitLongParagraphsIn(QTextDocument &document, int from, int to)
+bool splitLongParagraphsIn(QTextDocument &document, int from, int to)
 {
-    splitBlocks(document, from, to, {});
+    return splitBlocks(document, from, to, {});
 }
 
 void joinContinuedParagraphs(QTextDocument &document)

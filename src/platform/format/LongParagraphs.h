@@ -25,6 +25,10 @@ inline constexpr int kLongParagraphChars = 5'000;
 /// block froze a 10 MB line's opening for a second, 500 for 32 ms.
 inline constexpr int kDisplayBlockChars = 500;
 
+/// A display block after the first stands this far in (pixels), with a sign of its own there,
+/// so that the cut does not pass for a line break.
+inline constexpr int kDisplayCutIndent = 18;
+
 /// Whether @p block goes on the paragraph before it, split from it only to be shown.
 bool continuesParagraph(const QTextBlock &block);
 /// Whether a real paragraph break follows @p block: it is the last, or the next one starts a
@@ -57,12 +61,12 @@ bool continuesCharacter(QChar ch);
 
 /// Splits each paragraph longer than kLongParagraphChars into display blocks, after a blank
 /// where one is near, with @p breathe called now and then. Meant for a document just read: it
-/// keeps no undo step.
-void splitLongParagraphs(QTextDocument &document, const std::function<void()> &breathe = {});
+/// keeps no undo step. Returns whether it split any.
+bool splitLongParagraphs(QTextDocument &document, const std::function<void()> &breathe = {});
 
 /// The same for the paragraphs that [@p from, @p to] touches, after an edit that may have made
 /// one long (a paste): as part of the edit, inside its edit block, so that undo takes it back.
-void splitLongParagraphsIn(QTextDocument &document, int from, int to);
+bool splitLongParagraphsIn(QTextDocument &document, int from, int to);
 
 /// Joins the display blocks of every paragraph: what a copy made to leave the program needs.
 void joinContinuedParagraphs(QTextDocument &document);

@@ -7,16 +7,20 @@
 #include "platform/format/ReadableText.h"
 #include "platform/format/TextFormat.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QCoreApplication>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextLayout>
 #include <QTimer>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -49,6 +53,7 @@ RichEdit::RichEdit(QWidget *parent) : QTextEdit(parent)
 void RichEdit::watchDocument()
 {
     m_editedFrom = m_editedTo = -1;
+    m_displayCuts = false;
     connect(document(), &QTextDocument::contentsChange, this, &RichEdit::noteEdit,
         Qt::UniqueConnection);
 }
@@ -206,7 +211,8 @@ void RichEdit::replaceSel(const QByteArray &bytes)
         begin = i + 1;
     }
     clearContinuationIn(*document(), start, cursor.position());
-    splitLongParagraphsIn(*document(), start, cursor.position());
+    if (splitLongParagraphsIn(*document(), start, cursor.position()))
+        noteDisplayCuts();
     cursor.endEditBlock();
     setTextCursor(cursor);
     reshowEdited();
@@ -371,6 +377,7 @@ void RichEdit::clearDocument()
 {
     const QTextCharFormat typing = textCursor().charFormat();
     QTextEdit::clear();
+    m_displayCuts = false;
     setCurrentCharFormat(typing);
     document()->setModified(false);
 }
@@ -406,8 +413,10 @@ void RichEdit::loadFromFile(const QString &path)
     const auto breathe
         = [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); };
     std::unique_ptr<QTextDocument> loaded = loadDocument(path, m_plainText, breathe);
-    splitLongParagraphs(*loaded, breathe);
+    const bool cut = splitLongParagraphs(*loaded, breathe);
     adoptDocument(loaded.release());
+    if (cut)
+        noteDisplayCuts();
     // A document just read from its file has nothing to save yet.
     setModified(false);
     m_textLimit = kLoadedTextLimit;
@@ -418,12 +427,50 @@ void RichEdit::saveToFile(const QString &path)
     saveDocument(*document(), path, m_plainText);
 }
 
+void RichEdit::noteDisplayCuts()
+{
+    m_displayCuts = true;
+    // Qt lays a long document out a step at a time after the first paint, and the rows in view
+    // may be laid out again meanwhile without being painted again: each step repaints them.
+    connect(document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged,
+        viewport(), qOverload<>(&QWidget::update), Qt::UniqueConnection);
+}
+
 void RichEdit::paintEvent(QPaintEvent *event)
 {
     QTextEdit::paintEvent(event);
+    if (m_displayCuts)
+        markDisplayCuts();
     if (m_overlay) {
         QPainter painter(viewport());
         m_overlay(painter);
+    }
+}
+
+void RichEdit::markDisplayCuts()
+{
+    // A display block that goes on a paragraph starts with a grey arrow in its indent. Only the
+    // blocks in view are looked at.
+    const QAbstractTextDocumentLayout *layout = document()->documentLayout();
+    const QPointF scroll(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    const int bottom = viewport()->height();
+    std::optional<QPainter> painter;
+    for (QTextBlock block = cursorForPosition(QPoint(0, 0)).block(); block.isValid();
+         block = block.next()) {
+        const QRectF box = layout->blockBoundingRect(block).translated(-scroll);
+        if (box.top() > bottom)
+            break;
+        const QTextLayout *lines = block.layout();
+        if (!continuesParagraph(block) || !lines || lines->lineCount() == 0)
+            continue;
+        if (!painter) {
+            painter.emplace(viewport());
+            painter->setPen(palette().color(QPalette::Disabled, QPalette::Text));
+        }
+        const QTextLine first = lines->lineAt(0);
+        painter->drawText(
+            QRectF(box.left(), box.top() + first.y(), kDisplayCutIndent, first.height()),
+            Qt::AlignCenter, QStringLiteral("↪"));
     }
 }
 

@@ -133,6 +133,9 @@ private:
     /// Backspace after a turnstile removes the whole pair; true when it did.
     bool deletePairBeforeCaret();
     bool deleteAcrossDisplayCut(QKeyEvent *event);
+    /// The document holds display blocks (LongParagraphs.h): they are marked in the margin.
+    void noteDisplayCuts();
+    void markDisplayCuts();
     /// Typed text with a character that no byte of the typing font stands for (∀ from a
     /// compose key or an input method) goes in as pasted text does, each character in a font
     /// that has it; the typing attributes stay. False when the typing font has every one.
@@ -145,6 +148,7 @@ private:
     int m_editedFrom = -1; ///< the range that the edits since reshowEdited() touched
     int m_editedTo = -1;
     bool m_reshowing = false;
+    bool m_displayCuts = false;
 };
 
 } // namespace zv

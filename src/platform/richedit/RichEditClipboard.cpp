@@ -167,7 +167,8 @@ void RichEdit::insertFromMimeData(const QMimeData *source)
         cursor.insertFragment(QTextDocumentFragment(pasted.get()));
         // What is pasted into a display block of a long paragraph starts real paragraphs.
         clearContinuationIn(*document(), start, cursor.position());
-        splitLongParagraphsIn(*document(), start, cursor.position());
+        if (splitLongParagraphsIn(*document(), start, cursor.position()))
+            noteDisplayCuts();
         cursor.endEditBlock();
         setTextCursor(cursor);
         reshowEdited();

@@ -69,10 +69,10 @@ private:
     RtfDocumentBuilder m_builder;
     const Breather &m_breathe;
     QElapsedTimer m_sinceBreath;
-    /// The window repaints every 50 ms of reading.
+    /// The window repaints every 20 ms of reading.
     void breathe()
     {
-        if (m_breathe && m_sinceBreath.elapsed() >= 50) {
+        if (m_breathe && m_sinceBreath.elapsed() >= 20) {
             m_breathe();
             m_sinceBreath.restart();
         }
