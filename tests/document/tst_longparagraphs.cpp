@@ -10,6 +10,7 @@
 #include "platform/format/ReadableText.h"
 #include "platform/richedit/RichEdit.h"
 #include "platform/rtf/RtfReader.h"
+#include "platform/rtf/RtfTokenizer.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -258,6 +259,27 @@ private Q_SLOTS:
         zv::joinContinuedParagraphs(document);
         QCOMPARE(document.blockCount(), 1);
         QCOMPARE(document.toPlainText(), line);
+    }
+
+    void anRtfRunLongerThanATokenIsReadWhole()
+    {
+        // Runs of text longer than one token of the reader, around a character in hex and one
+        // in Unicode with its fallback, each of which ends a run.
+        const QByteArray first = longLine(3 * zv::rtf::kMaxTextToken + 17);
+        const QByteArray second = longLine(zv::rtf::kMaxTextToken + 1);
+        writeFile(path(QStringLiteral("larga.zvk")),
+            "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0 " + first + "\\'e1" + second
+                + "\\u8704?" + first + "\\par\r\nfin}");
+        const std::unique_ptr<QTextDocument> read
+            = zv::loadDocument(path(QStringLiteral("larga.zvk")), false);
+        QCOMPARE(read->blockCount(), 2);
+        QCOMPARE(read->firstBlock().text(),
+            QString::fromLatin1(first) + QChar(0xE1) + QString::fromLatin1(second) + QChar(0x2200)
+                + QString::fromLatin1(first));
+        m_edit->setPlainText(false);
+        m_edit->loadFromFile(path(QStringLiteral("larga.zvk")));
+        QCOMPARE(m_edit->lineCount(), 2);
+        QCOMPARE(m_edit->line(0).size(), 2 * first.size() + second.size() + 2);
     }
 
     void shortParagraphsStayAsTheyAre()

@@ -112,13 +112,15 @@ std::unique_ptr<QTextDocument> readDocument(
     if (device.size() > 0 && !device.isSequential())
         bytes.reserve(qsizetype(device.size() - device.pos()));
     char chunk[1 << 16];
-    for (;;) {
+    for (int chunks = 1;; ++chunks) {
         const qint64 n = device.read(chunk, sizeof chunk);
         if (n < 0)
             return nullptr;
         if (n == 0)
             break;
         bytes.append(chunk, qsizetype(n));
+        if (breathe && chunks % 64 == 0) // every 4 MB
+            breathe();
     }
     return documentFromBytes(bytes, plainText, breathe);
 }

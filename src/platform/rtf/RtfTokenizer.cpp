@@ -54,7 +54,9 @@ Token RtfTokenizer::next()
     default: break;
     }
     const qsizetype begin = m_pos;
-    while (m_pos < size) {
+    // A paragraph of megabytes comes as many runs, so that reading it can breathe between them.
+    const qsizetype end = std::min(size, begin + kMaxTextToken);
+    while (m_pos < end) {
         const char c = data[m_pos];
         if (c == '\\' || c == '{' || c == '}' || c == '\r' || c == '\n')
             break;

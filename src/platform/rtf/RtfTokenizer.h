@@ -4,6 +4,9 @@
 
 namespace zv::rtf {
 
+/// A longer run of text comes as several Text tokens.
+inline constexpr qsizetype kMaxTextToken = 1 << 16;
+
 /// One lexical element of an RTF stream. Views point into the tokenizer's input.
 struct Token
 {
@@ -15,7 +18,7 @@ struct Token
         Word,   ///< \name or \nameN; `name`, `hasParam`, `param`
         Symbol, ///< \x for a non-letter x; `symbol`
         Hex,    ///< \'hh; `byte`
-        Text,   ///< a run of literal bytes without line ends; `text`
+        Text,   ///< a run of literal bytes without line ends, kMaxTextToken at most; `text`
         Binary, ///< \binN and its N bytes, already skipped
     };
     Kind kind = End;
