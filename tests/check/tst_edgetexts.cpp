@@ -167,6 +167,22 @@ private Q_SLOTS:
         m_edit->viewport()->repaint();
     }
 
+    void aLineShownInDisplayBlocksIsSelectedWhole()
+    {
+        // What a click on an answer does: the line it names, as the check counts lines.
+        QByteArray huge;
+        for (int i = 0; i < 3000; ++i)
+            huge += "p & ";
+        m_edit->replaceSel("p -> p\r\n" + huge + "p\r\nq & ~q");
+        QVERIFY(m_edit->document()->blockCount() > 20);
+        m_form->selectDocumentLine(2);
+        QCOMPARE(m_edit->selText(), huge + "p");
+        m_form->selectDocumentLine(3);
+        QCOMPARE(m_edit->selText(), QByteArray("q & ~q"));
+        m_form->selectDocumentLine(1);
+        QCOMPARE(m_edit->selText(), QByteArray("p -> p"));
+    }
+
     void aThousandDeepDerivationIsRefusedPastTwoHundredAndBarred()
     {
         const int depth = 1000;
